@@ -1,0 +1,27 @@
+#include "platform/AppPaths.h"
+
+#include "platform/Logging.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+QString ownedFolder(QStandardPaths::StandardLocation location)
+{
+    const QString base = QStandardPaths::writableLocation(location);
+    const QString path = QDir(base).filePath(QString::fromLatin1(talvoro::kBundleIdentifier));
+    if (!QDir().mkpath(path))
+        qCWarning(lcApp) << "Cannot create folder" << path;
+    return path;
+}
+
+} // namespace
+
+namespace AppPaths {
+
+QString configDir() { return ownedFolder(QStandardPaths::GenericConfigLocation); }
+QString dataDir() { return ownedFolder(QStandardPaths::GenericDataLocation); }
+QString cacheDir() { return ownedFolder(QStandardPaths::GenericCacheLocation); }
+
+} // namespace AppPaths

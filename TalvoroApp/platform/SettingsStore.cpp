@@ -1,0 +1,233 @@
+#include "platform/SettingsStore.h"
+
+#include "platform/AppPaths.h"
+#include "platform/Logging.h"
+
+#include <QDir>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+std::unique_ptr<SettingsStore> &sharedInstance()
+{
+    static std::unique_ptr<SettingsStore> instance;
+    return instance;
+}
+
+QString canonicalDouble(double value)
+{
+    return QString::number(value, 'g', 17);
+}
+
+// Stored text of a value, for comparison and storage. Data stays bytes.
+QVariant canonical(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QByteArray:
+        return value;
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return canonicalDouble(value.toDouble());
+    default:
+        return value.toString();
+    }
+}
+
+std::optional<QString> asText(const QVariant &value)
+{
+    if (!value.isValid() || value.typeId() == QMetaType::QByteArray
+        || value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList
+        || value.typeId() == QMetaType::QVariantMap)
+        return std::nullopt;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    if (value.typeId() == QMetaType::Double)
+        return canonicalDouble(value.toDouble());
+    return value.toString();
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(const QString &filePath, QObject *parent)
+    : UserDefaultsProviding(parent)
+    , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+{
+    if (m_settings->status() != QSettings::NoError)
+        qCWarning(lcSettingsStore) << "Settings file unreadable, starting empty:" << filePath;
+}
+
+SettingsStore::~SettingsStore()
+{
+    m_settings->sync();
+}
+
+SettingsStore &SettingsStore::shared()
+{
+    auto &instance = sharedInstance();
+    if (!instance)
+        instance = std::make_unique<SettingsStore>(
+            QDir(AppPaths::configDir()).filePath(QStringLiteral("settings.ini")));
+    return *instance;
+}
+
+void SettingsStore::resetShared(const QString &filePath)
+{
+    sharedInstance() = std::make_unique<SettingsStore>(filePath);
+}
+
+QString SettingsStore::filePath() const
+{
+    return m_settings->fileName();
+}
+
+QVariant SettingsStore::rawValue(const QString &key) const
+{
+    const QVariant stored = m_settings->value(key);
+    if (stored.isValid())
+        return stored;
+    return m_registered.value(key);
+}
+
+bool SettingsStore::contains(const QString &key) const
+{
+    return m_settings->contains(key);
+}
+
+bool SettingsStore::boolValue(const QString &key, bool defaultValue) const
+{
+    const auto text = asText(rawValue(key));
+    if (!text)
+        return defaultValue;
+    const QString t = text->trimmed().toLower();
+    if (t == QLatin1String("true") || t == QLatin1String("yes"))
+        return true;
+    if (t == QLatin1String("false") || t == QLatin1String("no"))
+        return false;
+    bool ok = false;
+    const qlonglong number = t.toLongLong(&ok);
+    return ok ? number != 0 : defaultValue;
+}
+
+qint64 SettingsStore::int64Value(const QString &key, qint64 defaultValue) const
+{
+    const auto text = asText(rawValue(key));
+    if (!text)
+        return defaultValue;
+    bool ok = false;
+    const qint64 value = text->trimmed().toLongLong(&ok);
+    if (ok)
+        return value;
+    if (text->trimmed() == QLatin1String("true"))
+        return 1;
+    if (text->trimmed() == QLatin1String("false"))
+        return 0;
+    // A whole number stored as floating point still reads as that number.
+    const double asDouble = text->trimmed().toDouble(&ok);
+    if (ok && std::isfinite(asDouble) && std::abs(asDouble) < 9.2e18)
+        return static_cast<qint64>(asDouble);
+    return defaultValue;
+}
+
+quint64 SettingsStore::uint64Value(const QString &key, quint64 defaultValue) const
+{
+    const auto text = asText(rawValue(key));
+    if (!text)
+        return defaultValue;
+    bool ok = false;
+    const quint64 value = text->trimmed().toULongLong(&ok);
+    return ok ? value : defaultValue;
+}
+
+double SettingsStore::doubleValue(const QString &key, double defaultValue) const
+{
+    const auto text = asText(rawValue(key));
+    if (!text)
+        return defaultValue;
+    bool ok = false;
+    const double value = text->trimmed().toDouble(&ok);
+    return ok ? value : defaultValue;
+}
+
+QString SettingsStore::stringValue(const QString &key, const QString &defaultValue) const
+{
+    return asText(rawValue(key)).value_or(defaultValue);
+}
+
+QByteArray SettingsStore::dataValue(const QString &key, const QByteArray &defaultValue) const
+{
+    const QVariant value = rawValue(key);
+    return value.typeId() == QMetaType::QByteArray ? value.toByteArray() : defaultValue;
+}
+
+void SettingsStore::store(const QString &key, const QVariant &value)
+{
+    const QVariant before = rawValue(key);
+    const QVariant after = canonical(value);
+    const bool wasStored = m_settings->contains(key);
+    m_settings->setValue(key, after);
+    scheduleSync();
+    if (wasStored && before.typeId() == after.typeId() && before == after)
+        return;
+    if (!wasStored && before.isValid() && canonical(before) == after)
+        return;
+    Q_EMIT changed(key);
+}
+
+void SettingsStore::setBool(const QString &key, bool value) { store(key, value); }
+void SettingsStore::setInt64(const QString &key, qint64 value) { store(key, QString::number(value)); }
+void SettingsStore::setUInt64(const QString &key, quint64 value) { store(key, QString::number(value)); }
+void SettingsStore::setString(const QString &key, const QString &value) { store(key, value); }
+void SettingsStore::setData(const QString &key, const QByteArray &value) { store(key, value); }
+
+void SettingsStore::setDouble(const QString &key, double value)
+{
+    if (!std::isfinite(value)) {
+        qCWarning(lcSettingsStore) << "Refusing to store a non-finite number under" << key;
+        return;
+    }
+    store(key, value);
+}
+
+void SettingsStore::remove(const QString &key)
+{
+    if (!m_settings->contains(key))
+        return;
+    const QVariant before = rawValue(key);
+    m_settings->remove(key);
+    scheduleSync();
+    const QVariant after = rawValue(key);
+    if (!(before.typeId() == after.typeId() && before == after))
+        Q_EMIT changed(key);
+}
+
+void SettingsStore::registerDefaults(const QVariantMap &defaults)
+{
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it)
+        m_registered.insert(it.key(), canonical(it.value()));
+}
+
+bool SettingsStore::synchronize()
+{
+    m_settings->sync();
+    m_syncScheduled = false;
+    const bool ok = m_settings->status() == QSettings::NoError;
+    if (!ok)
+        qCWarning(lcSettingsStore) << "Cannot write settings file" << m_settings->fileName();
+    return ok;
+}
+
+// Writes are coalesced into one file write per event-loop turn.
+void SettingsStore::scheduleSync()
+{
+    if (m_syncScheduled)
+        return;
+    m_syncScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_syncScheduled)
+            synchronize();
+    });
+}

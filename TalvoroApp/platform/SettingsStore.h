@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/UserDefaultsProviding.h"
+
+#include <QSettings>
+
+#include <memory>
+
+// The standard user defaults: an INI file under the application's config
+// folder. Values are kept as canonical text (data as raw bytes), so a value
+// of the wrong type reads as absent rather than as garbage.
+class SettingsStore final : public UserDefaultsProviding
+{
+    Q_OBJECT
+public:
+    explicit SettingsStore(const QString &filePath, QObject *parent = nullptr);
+    ~SettingsStore() override;
+
+    // The process-wide store (`sharedDefaults`), created on first use.
+    static SettingsStore &shared();
+    // Tests point the shared store at a file of their own.
+    static void resetShared(const QString &filePath);
+
+    QString filePath() const;
+
+    bool contains(const QString &key) const override;
+    bool boolValue(const QString &key, bool defaultValue = false) const override;
+    qint64 int64Value(const QString &key, qint64 defaultValue = 0) const override;
+    quint64 uint64Value(const QString &key, quint64 defaultValue = 0) const override;
+    double doubleValue(const QString &key, double defaultValue = 0.0) const override;
+    QString stringValue(const QString &key, const QString &defaultValue = {}) const override;
+    QByteArray dataValue(const QString &key, const QByteArray &defaultValue = {}) const override;
+
+    void setBool(const QString &key, bool value) override;
+    void setInt64(const QString &key, qint64 value) override;
+    void setUInt64(const QString &key, quint64 value) override;
+    void setDouble(const QString &key, double value) override;
+    void setString(const QString &key, const QString &value) override;
+    void setData(const QString &key, const QByteArray &value) override;
+    void remove(const QString &key) override;
+
+    void registerDefaults(const QVariantMap &defaults) override;
+    bool synchronize() override;
+
+private:
+    QVariant rawValue(const QString &key) const;
+    void store(const QString &key, const QVariant &value);
+    void scheduleSync();
+
+    std::unique_ptr<QSettings> m_settings;
+    QVariantMap m_registered;
+    bool m_syncScheduled = false;
+};
+
+// `sharedDefaults` of the application.
+inline UserDefaultsProviding &sharedDefaults() { return SettingsStore::shared(); }

@@ -1,0 +1,115 @@
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestSettingsStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typedValuesRoundTripAcrossRestart()
+    {
+        TemporarySettings s;
+        s.store->setBool(QStringLiteral("flag"), true);
+        s.store->setInt64(QStringLiteral("count"), -9000000000LL);
+        s.store->setUInt64(QStringLiteral("mods"), 0xFFFFFFFFFFFFFFFFULL);
+        s.store->setDouble(QStringLiteral("volume"), 0.7);
+        s.store->setString(QStringLiteral("name"), QStringLiteral("Ção @ ; = \"x\""));
+        s.store->setData(QStringLiteral("blob"), QByteArray("\x00\x01{\"a\":1}", 9));
+        s.reopen();
+        QCOMPARE(s.store->boolValue(QStringLiteral("flag")), true);
+        QCOMPARE(s.store->int64Value(QStringLiteral("count")), -9000000000LL);
+        QCOMPARE(s.store->uint64Value(QStringLiteral("mods")), 0xFFFFFFFFFFFFFFFFULL);
+        QCOMPARE(s.store->doubleValue(QStringLiteral("volume")), 0.7);
+        QCOMPARE(s.store->stringValue(QStringLiteral("name")), QStringLiteral("Ção @ ; = \"x\""));
+        QCOMPARE(s.store->dataValue(QStringLiteral("blob")), QByteArray("\x00\x01{\"a\":1}", 9));
+    }
+
+    void absentAndWronglyTypedValuesGiveTheCallersDefault()
+    {
+        TemporarySettings s;
+        QCOMPARE(s.store->boolValue(QStringLiteral("missing"), true), true);
+        QCOMPARE(s.store->int64Value(QStringLiteral("missing"), 7), 7);
+        QCOMPARE(s.store->stringValue(QStringLiteral("missing"), QStringLiteral("d")), QStringLiteral("d"));
+        s.store->setString(QStringLiteral("text"), QStringLiteral("not a number"));
+        QCOMPARE(s.store->int64Value(QStringLiteral("text"), 5), 5);
+        QCOMPARE(s.store->uint64Value(QStringLiteral("text"), 6u), 6u);
+        QCOMPARE(s.store->doubleValue(QStringLiteral("text"), 1.5), 1.5);
+        QCOMPARE(s.store->boolValue(QStringLiteral("text"), true), true);
+        QCOMPARE(s.store->dataValue(QStringLiteral("text"), "def"), QByteArray("def"));
+        s.store->setData(QStringLiteral("blob"), "bytes");
+        QCOMPARE(s.store->stringValue(QStringLiteral("blob"), QStringLiteral("d")), QStringLiteral("d"));
+        s.store->setInt64(QStringLiteral("negative"), -1);
+        QCOMPARE(s.store->uint64Value(QStringLiteral("negative"), 3u), 3u);
+    }
+
+    void corruptFileReadsAsAbsentWithoutCrashing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("settings.ini"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xff\xfe[General\nweeklyUsed=@ByteArray(\nflag=\x01\x02\nvolume=1e999\n=\n[[[\n");
+        file.close();
+        SettingsStore store(path);
+        QCOMPARE(store.int64Value(QStringLiteral("weeklyUsed"), 4), 4);
+        QCOMPARE(store.boolValue(QStringLiteral("flag"), true), true);
+        store.setInt64(QStringLiteral("weeklyUsed"), 3);
+        QCOMPARE(store.int64Value(QStringLiteral("weeklyUsed")), 3);
+    }
+
+    void registeredDefaultsAreReadButNeverWritten()
+    {
+        TemporarySettings s;
+        s.store->registerDefaults({{QStringLiteral("soundFeedbackVolume"), 0.7},
+                                   {QStringLiteral("soundFeedbackEnabled"), true}});
+        QCOMPARE(s.store->doubleValue(QStringLiteral("soundFeedbackVolume")), 0.7);
+        QCOMPARE(s.store->boolValue(QStringLiteral("soundFeedbackEnabled")), true);
+        QVERIFY(!s.store->contains(QStringLiteral("soundFeedbackVolume")));
+        s.reopen();
+        QCOMPARE(s.store->doubleValue(QStringLiteral("soundFeedbackVolume"), 0.1), 0.1);
+    }
+
+    void changeSignalFiresOnceForEachRealChange()
+    {
+        TemporarySettings s;
+        QSignalSpy spy(s.store.get(), &UserDefaultsProviding::changed);
+        s.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("green"));
+        s.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("green"));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("keyboardAccentColor"));
+
+        s.store->remove(QStringLiteral("keyboardAccentColor"));
+        s.store->remove(QStringLiteral("keyboardAccentColor"));
+        QCOMPARE(spy.count(), 2);
+
+        // Storing the registered default changes nothing a reader sees.
+        s.store->registerDefaults({{QStringLiteral("soundFeedbackEnabled"), true}});
+        s.store->setBool(QStringLiteral("soundFeedbackEnabled"), true);
+        QCOMPARE(spy.count(), 2);
+        s.store->setBool(QStringLiteral("soundFeedbackEnabled"), false);
+        QCOMPARE(spy.count(), 3);
+        // Removing it falls back to the registered true: a visible change.
+        s.store->remove(QStringLiteral("soundFeedbackEnabled"));
+        QCOMPARE(spy.count(), 4);
+
+        s.store->setData(QStringLiteral("formattingOptions"), "{}");
+        s.store->setData(QStringLiteral("formattingOptions"), "{}");
+        s.store->setData(QStringLiteral("formattingOptions"), "{ }");
+        QCOMPARE(spy.count(), 6);
+    }
+
+    void nonFiniteDoublesAreRefused()
+    {
+        TemporarySettings s;
+        s.store->setDouble(QStringLiteral("x"), 2.5);
+        s.store->setDouble(QStringLiteral("x"), std::numeric_limits<double>::infinity());
+        s.store->setDouble(QStringLiteral("x"), std::numeric_limits<double>::quiet_NaN());
+        QCOMPARE(s.store->doubleValue(QStringLiteral("x")), 2.5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsStore)
+#include "tst_SettingsStore.moc"
