@@ -1,0 +1,12 @@
+#include "account/AuthManager.h"
+
+AuthManager::AuthManager(QObject *parent)
+    : QObject(parent)
+{
+}
+
+AuthManager &AuthManager::shared()
+{
+    static AuthManager instance;
+    return instance;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDateTime>
+
+#include <functional>
+
+class UserDefaultsProviding;
+class AuthManager;
+class SyncManager;
+class AppModelContainer;
+class HotkeyManager;
+class PermissionManager;
+class AppUpdater;
+class UrlOpener;
+
+// What every screen receives instead of reaching for globals. The composition
+// root fills it with the shared services; tests fill it with fakes. A member
+// left null means the screen runs without that service.
+struct AppEnvironment
+{
+    UserDefaultsProviding *settings = nullptr;
+    AuthManager *auth = nullptr;
+    SyncManager *sync = nullptr;
+    AppModelContainer *models = nullptr;
+    HotkeyManager *hotkeys = nullptr;
+    PermissionManager *permissions = nullptr;
+    AppUpdater *updater = nullptr;
+    UrlOpener *urlOpener = nullptr;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+};
