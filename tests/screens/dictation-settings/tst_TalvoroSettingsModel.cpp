@@ -3,6 +3,7 @@
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
+#include "support/DictationSettingsTestSupport.h"
 #include "support/TestSupport.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
@@ -23,23 +24,6 @@ const QString kTargetKey = QStringLiteral("translationTargetLanguage");
 const QString kDomainKey = QStringLiteral("transcriptionDomain");
 const QString kOptionsKey = QStringLiteral("formattingOptions");
 
-// Counts the calls the screen makes into the synchroniser.
-struct SyncCalls
-{
-    int pushes = 0;
-    QList<int> pulls;
-
-    TalvoroSettingsModel::Hooks hooks()
-    {
-        return {[this] { ++pushes; },
-                [this](int seconds) -> QCoro::Task<void> {
-                    pulls.append(seconds);
-                    return finished();
-                }};
-    }
-    static QCoro::Task<void> finished() { co_return; }
-};
-
 } // namespace
 
 class TestTalvoroSettingsModel : public QObject
@@ -47,7 +31,7 @@ class TestTalvoroSettingsModel : public QObject
     Q_OBJECT
 
     std::unique_ptr<TemporarySettings> m_settings;
-    SyncCalls m_calls;
+    talvoro::test::RecordingSyncHooks m_calls;
 
     UserDefaultsProviding &settings() { return *m_settings->store; }
     std::unique_ptr<TalvoroSettingsModel> makeModel(AppModelContainer *models = nullptr)
@@ -61,7 +45,7 @@ private Q_SLOTS:
         overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
         installTranslations();
         m_settings = std::make_unique<TemporarySettings>();
-        m_calls = {};
+        m_calls.reset(m_settings->store.get());
     }
 
     void languagePickerFollowsTheStoredCode()
