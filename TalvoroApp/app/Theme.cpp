@@ -104,6 +104,49 @@ QColor windowBackgroundColor(bool dark)
 
 QColor separatorColor(bool dark) { return primaryColor(dark, 0.04); }
 
+QPainterPath continuousRoundedRect(const QRectF &rect, qreal radius)
+{
+    QPainterPath path;
+    if (rect.isEmpty())
+        return path;
+    constexpr double reach = 1.52866483;
+    const double r = std::clamp(radius, 0.0, std::min(rect.width(), rect.height()) / 2 / reach);
+    if (r <= 0) {
+        path.addRect(rect);
+        return path;
+    }
+    // One corner as offsets (a along the incoming edge, b along the outgoing
+    // one, in units of r), traversed clockwise; each corner maps them.
+    struct Step { bool curve; double a1, b1, a2, b2, a, b; };
+    static constexpr Step steps[] = {
+        {true, 1.08849323, 0, 0.86840689, 0, 0.66993427, 0.06549600},
+        {false, 0, 0, 0, 0, 0.63149399, 0.07491100},
+        {true, 0.37282392, 0.16905899, 0.16905899, 0.37282392, 0.07491100, 0.63149399},
+        {false, 0, 0, 0, 0, 0.06549600, 0.66993427},
+        {true, 0, 0.86840689, 0, 1.08849323, 0, reach},
+    };
+    const auto corner = [&](auto map) {
+        const QPointF start = map(reach, 0);
+        if (path.isEmpty())
+            path.moveTo(start);
+        else
+            path.lineTo(start);
+        for (const Step &step : steps) {
+            if (step.curve)
+                path.cubicTo(map(step.a1, step.b1), map(step.a2, step.b2), map(step.a, step.b));
+            else
+                path.lineTo(map(step.a, step.b));
+        }
+    };
+    const double l = rect.left(), t = rect.top(), rt = rect.right(), b = rect.bottom();
+    corner([&](double a, double c) { return QPointF(rt - a * r, t + c * r); });  // top right
+    corner([&](double a, double c) { return QPointF(rt - c * r, b - a * r); });  // bottom right
+    corner([&](double a, double c) { return QPointF(l + a * r, b - c * r); });   // bottom left
+    corner([&](double a, double c) { return QPointF(l + c * r, t + a * r); });   // top left
+    path.closeSubpath();
+    return path;
+}
+
 SpringAnimation navigationAnimation() { return {0.34, 0.88, 0.12}; }
 SpringAnimation screenTransitionAnimation() { return {0.42, 0.9, 0.12}; }
 

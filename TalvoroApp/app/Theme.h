@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QEasingCurve>
 #include <QFont>
+#include <QPainterPath>
+#include <QRectF>
 
 // The application's look that holds without widgets: fonts, the adaptive
 // colours and the two standard animations. Sizes are logical pixels.
@@ -37,6 +39,12 @@ QColor quaternaryColor(bool dark);
 QColor textBackgroundColor(bool dark);
 QColor windowBackgroundColor(bool dark);
 QColor separatorColor(bool dark); // row separators and card borders: primary at 0.04
+
+// --- Shapes ----------------------------------------------------------------
+// A rounded rectangle with continuous ("squircle") corners: the curvature
+// eases into the straight edges instead of starting abruptly as a circular
+// arc does. The corner reaches about 1.53 × radius along each edge.
+QPainterPath continuousRoundedRect(const QRectF &rect, qreal radius);
 
 // --- Animations ------------------------------------------------------------
 // A spring as the design describes it: response is the period of the
