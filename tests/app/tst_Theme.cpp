@@ -32,6 +32,26 @@ private Q_SLOTS:
         QVERIFY(appRowFont().families().contains(QStringLiteral("DejaVu Sans")));
     }
 
+    void continuousCornersStayInsideTheRect()
+    {
+        const QRectF rect(10, 20, 300, 120);
+        const QPainterPath path = continuousRoundedRect(rect, 24);
+        QVERIFY(rect.adjusted(-0.01, -0.01, 0.01, 0.01).contains(path.boundingRect()));
+        QCOMPARE(path.boundingRect().width(), rect.width());
+        QVERIFY(path.contains(rect.center()));
+        QVERIFY(path.contains(QPointF(rect.center().x(), rect.top() + 0.5))); // straight edge reaches the side
+        for (const QPointF corner : {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()}) {
+            const QPointF inward = corner + (rect.center() - corner) / std::hypot(rect.center().x() - corner.x(), rect.center().y() - corner.y()) * 3;
+            QVERIFY(!path.contains(inward)); // the corner is cut away
+        }
+        // A radius too large for the rect is limited instead of folding over.
+        const QRectF small(0, 0, 20, 20);
+        QVERIFY(small.adjusted(-0.01, -0.01, 0.01, 0.01).contains(continuousRoundedRect(small, 50).boundingRect()));
+        QVERIFY(continuousRoundedRect(small, 50).contains(QPointF(10, 10)));
+        QCOMPARE(continuousRoundedRect(small, 0).boundingRect(), small);
+        QVERIFY(continuousRoundedRect(QRectF(), 10).isEmpty());
+    }
+
     void springSettlesFromRestWithLittleOvershoot()
     {
         for (const auto &spring : {navigationAnimation(), screenTransitionAnimation()}) {
@@ -67,5 +87,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTheme)
+QTEST_MAIN(TestTheme)
 #include "tst_Theme.moc"

@@ -53,6 +53,10 @@ void applyAppearance(bool dark)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(textStyleFont(TextStyle::Body));
     QApplication::setPalette(appearancePalette(dark));
+    // Widgets learn of the new palette through posted events; deliver them
+    // now so that a caller rendering right away sees the new appearance.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::PaletteChange);
 }
 
 bool isDark(const QPalette &palette)

@@ -16,8 +16,10 @@ SettingsDetailRowView::SettingsDetailRowView(const QString &icon, const QString 
 {
     m_description->setObjectName(QStringLiteral("settingsRowDescription"));
     m_description->setFont(settingsHelperFont());
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+    policy.setHeightForWidth(true); // wraps instead of truncating
+    m_description->setSizePolicy(policy);
     m_description->setWordWrap(true);
-    m_description->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(metrics::rowMargins);
