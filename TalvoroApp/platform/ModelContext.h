@@ -145,8 +145,10 @@ public:
     std::optional<T> fetchById(const QUuid &id) const;
 
     // Adds a record, or replaces every field of the record with its id.
+    // Returns the record as it will be saved: a null id is replaced by a new
+    // one, so two records made without an id never overwrite each other.
     template<class T>
-    void insert(const T &model);
+    T insert(T model);
     // Writes the fields of `model` that differ from the record as this context
     // sees it now; returns the record as it will be saved.
     template<class T>

@@ -125,11 +125,14 @@ std::optional<T> ModelContext::fetchById(const QUuid &id) const
 }
 
 template<class T>
-void ModelContext::insert(const T &model)
+T ModelContext::insert(T model)
 {
     using Pending = talvoro::store::detail::PendingChanges<T>;
+    if (ModelTraits<T>::id(model).isNull())
+        ModelTraits<T>::setId(model, talvoro::newModelId());
     pendingFor<T>().set(ModelTraits<T>::id(model), {Pending::Kind::Upsert, model, 0});
     scheduleAutosave();
+    return model;
 }
 
 template<class T>

@@ -20,7 +20,7 @@ class SqliteStatement;
 //   using Field = <model>::Field;                   enum of fields, 0..fieldCount-1, id first,
 //   static constexpr int fieldCount;                in column order
 //   static const char *column(Field);               column name (= field name)
-//   static QUuid id(const T &);
+//   static QUuid id(const T &);  static void setId(T &, const QUuid &);
 //   static T read(const SqliteStatement &);         columns in field order
 //   static void bind(SqliteStatement &, int index, const T &, Field);
 //   static bool fieldEquals(Field, const T &, const T &);

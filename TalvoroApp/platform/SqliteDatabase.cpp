@@ -225,7 +225,6 @@ bool isDamagedFileCode(int code)
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_READONLY:
-    case SQLITE_IOERR:
         return true;
     default:
         return false;

@@ -41,6 +41,7 @@ struct ModelTraits<DictionaryEntry>
 
     static const char *column(Field field);
     static QUuid id(const T &model) { return model.id; }
+    static void setId(T &model, const QUuid &id) { model.id = id; }
     static T read(const SqliteStatement &statement);
     static void bind(SqliteStatement &statement, int index, const T &model, Field field);
     static bool fieldEquals(Field field, const T &a, const T &b);

@@ -52,6 +52,7 @@ struct ModelTraits<TranscriptionRecord>
 
     static const char *column(Field field);
     static QUuid id(const T &model) { return model.id; }
+    static void setId(T &model, const QUuid &id) { model.id = id; }
     static T read(const SqliteStatement &statement);
     static void bind(SqliteStatement &statement, int index, const T &model, Field field);
     static bool fieldEquals(Field field, const T &a, const T &b);
