@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 ModelContext::ModelContext(AppModelContainer &container, QObject *parent)
     : QObject(parent)
     , m_container(&container)
@@ -65,11 +67,22 @@ void ModelContext::scheduleAutosave()
     if (!m_autosave || m_autosaveScheduled)
         return;
     m_autosaveScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_autosaveScheduled = false;
-        if (m_autosave && hasChanges())
-            save();
-    });
+    QTimer::singleShot(0, this, [this] { autosave(); });
+}
+
+void ModelContext::autosave()
+{
+    m_autosaveScheduled = false;
+    if (!m_autosave || !hasChanges())
+        return;
+    if (save()) {
+        m_retryDelayMs = 0;
+        return;
+    }
+    // Try again later (a lock held elsewhere passes), backing off to a minute.
+    m_retryDelayMs = m_retryDelayMs == 0 ? 1000 : std::min(m_retryDelayMs * 2, 60'000);
+    m_autosaveScheduled = true;
+    QTimer::singleShot(m_retryDelayMs, this, [this] { autosave(); });
 }
 
 StoreError ModelContext::unavailable() const

@@ -109,7 +109,8 @@ private:
 //
 // Autosave (on by default) saves on the next turn of the event loop after a
 // change, so a burst of edits becomes one commit. A failed save keeps the
-// changes pending and is logged; the next change or save retries.
+// changes pending and is logged; autosave tries again after 1 s, backing off
+// to once a minute, and any explicit save retries at once.
 //
 // Records are values: whatever a caller holds stays readable after the row is
 // deleted (the snapshot a push after a deletion sends). Asking the store for a
@@ -182,12 +183,14 @@ private:
     template<class T>
     static T merged(const T &row, const typename talvoro::store::detail::PendingChanges<T>::Change &change);
     void scheduleAutosave();
+    void autosave();
     StoreError unavailable() const;
     void logFailure(const char *what, const StoreError &error) const;
 
     QPointer<AppModelContainer> m_container;
     bool m_autosave = true;
     bool m_autosaveScheduled = false;
+    int m_retryDelayMs = 0;
     std::map<std::string, std::unique_ptr<talvoro::store::detail::PendingChangesBase>> m_pending;
 };
 

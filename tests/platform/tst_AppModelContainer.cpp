@@ -289,6 +289,16 @@ private Q_SLOTS:
         other.exec(QStringLiteral("ROLLBACK"));
         QVERIFY(context->save().has_value());
         QCOMPARE(*container.countCommitted<TranscriptionRecord>(), 1);
+
+        // Autosave keeps trying once the lock is gone.
+        ModelContext &screen = container.mainContext();
+        QCOMPARE(other.exec(QStringLiteral("BEGIN IMMEDIATE")), 0);
+        screen.insert(transcription(QStringLiteral("autosaved later"), 2000));
+        QTest::qWait(50);
+        QVERIFY(screen.hasChanges());
+        other.exec(QStringLiteral("ROLLBACK"));
+        QTRY_VERIFY_WITH_TIMEOUT(!screen.hasChanges(), 5000);
+        QCOMPARE(*container.countCommitted<TranscriptionRecord>(), 2);
     }
 
     void aCorruptFileIsKeptAsideAndAFreshStoreStarts()
