@@ -1,5 +1,6 @@
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/StoreSchema.h"
 #include "transcription/StoreQueries.h"
 
 #include <QDir>
@@ -72,6 +73,40 @@ private Q_SLOTS:
                  QString::number(AppModelContainer::kSchemaVersion));
         QCOMPARE(reopened.database().queryText(QStringLiteral("SELECT id FROM transcriptions")),
                  record.id.toString(QUuid::WithoutBraces).toUpper());
+    }
+
+    void schemaVersionsAreRespected()
+    {
+        // An empty database (version 0), e.g. left by an interrupted first run,
+        // gets the whole schema.
+        const QString empty = storePath(QStringLiteral("empty.store"));
+        {
+            SqliteDatabase db;
+            QCOMPARE(db.open(empty), 0);
+            QCOMPARE(db.exec(QStringLiteral("CREATE TABLE scratch (x)")), 0);
+        }
+        AppModelContainer migrated(empty);
+        QVERIFY(migrated.setAsideFilePath().isEmpty());
+        QCOMPARE(migrated.database().queryText(QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+        QCOMPARE(*migrated.countCommitted<DictionaryEntry>(), 0);
+
+        // A file written by a newer build is used as it is, not set aside.
+        const QString newer = storePath(QStringLiteral("newer.store"));
+        {
+            SqliteDatabase db;
+            QCOMPARE(db.open(newer), 0);
+            QCOMPARE(db.exec(talvoro::store::schemaMigrations().first()), 0);
+            QCOMPARE(db.exec(QStringLiteral("ALTER TABLE transcriptions ADD COLUMN mood TEXT;"
+                                            "PRAGMA user_version = 9")), 0);
+        }
+        AppModelContainer fromNewer(newer);
+        QVERIFY(fromNewer.isPersistent());
+        QVERIFY(fromNewer.setAsideFilePath().isEmpty());
+        auto context = fromNewer.makeContext();
+        const auto record = context->insert(transcription(QStringLiteral("kept"), 1));
+        QVERIFY(context->save().has_value());
+        QCOMPARE(context->fetchById<TranscriptionRecord>(record.id)->text, QStringLiteral("kept"));
+        QCOMPARE(fromNewer.database().queryText(QStringLiteral("PRAGMA user_version")), QStringLiteral("9"));
     }
 
     void unsavedChangesLiveInTheContextUntilSaved()
