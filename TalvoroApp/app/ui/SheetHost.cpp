@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -59,9 +59,8 @@ SheetHost::SheetHost(const ScreenRegistry &registry, const ScreenContext &contex
 {
     setObjectName(QStringLiteral("sheet.backdrop"));
     m_frame = new SheetFrame(this);
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, [this] { m_context.window.closeSettingsModal(); });
+    // Takes the focus while a sheet is up, so Esc reaches it from anywhere inside.
+    setFocusPolicy(Qt::StrongFocus);
 
     connect(&m_context.window, &MainWindowModel::activeSettingsModalChanged, this, &SheetHost::showModal);
     connect(&m_context.window, &MainWindowModel::sheetSizeChanged, this, &SheetHost::placeFrame);
@@ -97,7 +96,9 @@ void SheetHost::showModal(MainWindowModel::Animation animation)
         setGeometry(parentWidget()->rect());
     show();
     raise();
-    m_content->setFocus();
+    setFocus();
+    if (m_content->focusPolicy() != Qt::NoFocus)
+        m_content->setFocus();
     if (wasShown || !animated) {
         m_presence = 1.0;
         placeFrame();
@@ -166,6 +167,16 @@ void SheetHost::mousePressEvent(QMouseEvent *event)
     if (!m_frame->geometry().contains(event->position().toPoint()))
         m_context.window.closeSettingsModal();
     event->accept();
+}
+
+void SheetHost::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_context.window.closeSettingsModal();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SheetHost::resizeEvent(QResizeEvent *)
