@@ -4,7 +4,7 @@
 
 #include <QLabel>
 #include <QPainter>
-#include <QToolButton>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 SidebarView::SidebarView(MainWindowModel &model, QWidget *parent)
@@ -29,20 +29,20 @@ SidebarView::SidebarView(MainWindowModel &model, QWidget *parent)
     QFont rowFont = font();
     rowFont.setPixelSize(15);
     for (SidebarItem item : kAllSidebarItems) {
-        auto *button = new QToolButton(this);
+        auto *button = new QPushButton(talvoro::sidebarTitle(item), this);
         button->setObjectName(QStringLiteral("sidebar.") + talvoro::name(item));
-        button->setText(talvoro::sidebarTitle(item));
         button->setCheckable(true);
-        button->setAutoRaise(true);
+        button->setFlat(true);
         button->setFont(rowFont);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setCursor(Qt::PointingHandCursor);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setMinimumHeight(34);
         button->setStyleSheet(QStringLiteral(
-            "QToolButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px; }"
-            "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }"
-            "QToolButton:hover:!checked { background: rgba(127, 127, 127, 0.12); }"));
-        connect(button, &QToolButton::clicked, this, [this, item] {
+            "QPushButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px;"
+            " color: palette(window-text); }"
+            "QPushButton:checked { background: palette(highlight); color: palette(highlighted-text); }"
+            "QPushButton:hover:!checked { background: rgba(127, 127, 127, 0.12); }"));
+        connect(button, &QPushButton::clicked, this, [this, item] {
             m_model.selectSidebarItem(item);
             showSelection();
         });
