@@ -1,13 +1,19 @@
 #include "app/MainWindowModel.h"
 
-#include "account/AuthManager.h"
 #include "app/ShellLogging.h"
 #include "platform/UserDefaultsProviding.h"
 
+#include <QMetaProperty>
+
 #include <algorithm>
 
-MainWindowModel::MainWindowModel(UserDefaultsProviding &settings, AuthManager *auth,
-                                 QObject *parent)
+namespace {
+
+constexpr const char *kIsAuthenticatedProperty = "isAuthenticated";
+
+} // namespace
+
+MainWindowModel::MainWindowModel(UserDefaultsProviding &settings, QObject *auth, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_auth(auth)
@@ -17,10 +23,17 @@ MainWindowModel::MainWindowModel(UserDefaultsProviding &settings, AuthManager *a
             || key == QLatin1String(kAllowUnauthenticatedAccessKey))
             updateGate();
     });
-    if (m_auth)
-        connect(m_auth, &AuthManager::isAuthenticatedChanged, this, &MainWindowModel::updateGate);
+    if (m_auth) {
+        const QMetaObject *meta = m_auth->metaObject();
+        const QMetaProperty property = meta->property(meta->indexOfProperty(kIsAuthenticatedProperty));
+        const QMetaMethod update = metaObject()->method(metaObject()->indexOfSlot("updateGate()"));
+        if (property.isValid() && property.hasNotifySignal())
+            connect(m_auth, property.notifySignal(), this, update);
+        else
+            qCWarning(lcMainWindow) << meta->className() << "publishes no isAuthenticated; the gate sees nobody signed in";
+    }
     m_gatePage = gatePageFor(m_settings.boolValue(QString::fromLatin1(kOnboardingCompletedKey), false),
-                             m_auth && m_auth->isAuthenticated(),
+                             isAuthenticated(),
                              m_settings.boolValue(QString::fromLatin1(kAllowUnauthenticatedAccessKey), false));
 }
 
@@ -34,11 +47,16 @@ GatePage MainWindowModel::gatePageFor(bool onboardingCompleted, bool isAuthentic
     return GatePage::mainInterface;
 }
 
+bool MainWindowModel::isAuthenticated() const
+{
+    return m_auth && m_auth->property(kIsAuthenticatedProperty).toBool();
+}
+
 void MainWindowModel::updateGate()
 {
     const GatePage page = gatePageFor(
         m_settings.boolValue(QString::fromLatin1(kOnboardingCompletedKey), false),
-        m_auth && m_auth->isAuthenticated(),
+        isAuthenticated(),
         m_settings.boolValue(QString::fromLatin1(kAllowUnauthenticatedAccessKey), false));
     if (page == m_gatePage)
         return;

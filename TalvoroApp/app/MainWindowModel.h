@@ -8,7 +8,6 @@
 
 #include <optional>
 
-class AuthManager;
 class UserDefaultsProviding;
 
 // The state of the main window without any widget: which page the gate
@@ -26,9 +25,11 @@ public:
     static constexpr const char *kOnboardingCompletedKey = "onboardingCompleted";
     static constexpr const char *kAllowUnauthenticatedAccessKey = "allowUnauthenticatedAccess";
 
-    // Follows both settings keys and AuthManager's signed-in state at once.
-    // auth may be null: then nobody is signed in.
-    MainWindowModel(UserDefaultsProviding &settings, AuthManager *auth, QObject *parent = nullptr);
+    // Follows both settings keys and the signed-in state at once. auth is the
+    // AuthManager, read through its published `isAuthenticated` property and
+    // that property's change signal (so any object publishing the same
+    // property will do); null means nobody is signed in.
+    MainWindowModel(UserDefaultsProviding &settings, QObject *auth, QObject *parent = nullptr);
 
     static GatePage gatePageFor(bool onboardingCompleted, bool isAuthenticated,
                                 bool allowUnauthenticatedAccess);
@@ -72,11 +73,14 @@ Q_SIGNALS:
     void activeSettingsModalChanged(MainWindowModel::Animation animation);
     void sheetSizeChanged(QSize size);
 
-private:
+private Q_SLOTS:
     void updateGate();
 
+private:
+    bool isAuthenticated() const;
+
     UserDefaultsProviding &m_settings;
-    QPointer<AuthManager> m_auth;
+    QPointer<QObject> m_auth;
     GatePage m_gatePage = GatePage::onboarding;
     SidebarItem m_selectedSidebarItem = SidebarItem::home;
     NavigationPath m_path;

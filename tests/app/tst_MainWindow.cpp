@@ -49,7 +49,7 @@ private:
     struct Fixture
     {
         TemporarySettings settings;
-        TestAuthManager auth;
+        FakeAuthState auth;
         AppEnvironment environment;
         std::unique_ptr<MainWindowModel> model;
         std::unique_ptr<MainWindow> window;
@@ -57,7 +57,6 @@ private:
         explicit Fixture(bool mainInterface = true, ScreenRegistry registry = {})
         {
             environment.settings = settings.store.get();
-            environment.auth = &auth;
             settings.store->setBool(kCompleted, mainInterface);
             settings.store->setBool(kAllow, mainInterface);
             model = std::make_unique<MainWindowModel>(*settings.store, &auth);
@@ -256,7 +255,7 @@ void MainWindowTest::registeredScreensReplacePlaceholders()
     });
     registry.setGateScreen(GatePage::login, [](const ScreenContext &context) {
         // Screens get the environment the window was given.
-        auto *label = new QLabel(context.environment.auth ? QStringLiteral("auth") : QString());
+        auto *label = new QLabel(context.environment.settings ? QStringLiteral("settings") : QString());
         return label;
     });
     Fixture f(true, std::move(registry));
@@ -270,7 +269,7 @@ void MainWindowTest::registeredScreensReplacePlaceholders()
     auto *login = qobject_cast<QLabel *>(f.window->currentPage());
     QVERIFY(login);
     QCOMPARE(login->objectName(), QStringLiteral("gate.login"));
-    QCOMPARE(login->text(), QStringLiteral("auth"));
+    QCOMPARE(login->text(), QStringLiteral("settings"));
 }
 
 void MainWindowTest::shellWithoutTrayQuitsOnClose()

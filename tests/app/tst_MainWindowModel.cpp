@@ -57,7 +57,7 @@ void MainWindowModelTest::gateForEveryCombination()
 
     // The same through the stored keys and the auth state at construction.
     TemporarySettings settings;
-    TestAuthManager auth;
+    FakeAuthState auth;
     settings.store->setBool(kCompleted, completed);
     settings.store->setBool(kAllow, allow);
     auth.setAuthenticated(authenticated);
@@ -68,7 +68,7 @@ void MainWindowModelTest::gateForEveryCombination()
 void MainWindowModelTest::gateFollowsChangesAtOnce()
 {
     TemporarySettings settings;
-    TestAuthManager auth;
+    FakeAuthState auth;
     MainWindowModel model(*settings.store, &auth);
     QSignalSpy spy(&model, &MainWindowModel::gatePageChanged);
     QCOMPARE(model.gatePage(), GatePage::onboarding);
@@ -106,7 +106,7 @@ void MainWindowModelTest::gateIgnoresUnrelatedKeysAndMissingAuth()
     QCOMPARE(spy.count(), 0);
 
     // An auth manager that goes away leaves the window signed out.
-    auto auth = std::make_unique<TestAuthManager>();
+    auto auth = std::make_unique<FakeAuthState>();
     auth->setAuthenticated(true);
     MainWindowModel withAuth(*settings.store, auth.get());
     QCOMPARE(withAuth.gatePage(), GatePage::mainInterface);
@@ -215,7 +215,7 @@ void MainWindowModelTest::openPermissionsClosesSheetThenPushes()
 void MainWindowModelTest::resetOnboardingClosesSheetThenShowsWizard()
 {
     TemporarySettings settings;
-    TestAuthManager auth;
+    FakeAuthState auth;
     auth.setAuthenticated(true);
     settings.store->setBool(kCompleted, true);
     settings.store->setBool(kAllow, true);

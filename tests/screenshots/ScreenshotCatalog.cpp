@@ -37,8 +37,9 @@ ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
     : portuguese(portuguese)
     , dark(dark)
 {
+    // environment.auth stays null until a screen needs the account layer; the
+    // window reads the signed-in state from `auth`.
     environment.settings = settings.store.get();
-    environment.auth = &auth;
 }
 
 ScreenshotContext::~ScreenshotContext() = default;

@@ -15,7 +15,7 @@ class MainWindowModel;
 class QWidget;
 
 // Everything one rendering starts from: its own temporary settings, a
-// signed-out auth manager and an environment over them. Made afresh for
+// signed-out state for the window's gate and an environment over them. Made afresh for
 // every file, so no entry sees another's settings.
 struct ScreenshotContext
 {
@@ -23,7 +23,7 @@ struct ScreenshotContext
     ~ScreenshotContext();
 
     TemporarySettings settings;
-    TestAuthManager auth;
+    FakeAuthState auth;
     AppEnvironment environment;
     const bool portuguese;
     const bool dark;

@@ -1,13 +1,17 @@
 #pragma once
 
-#include "account/AuthManager.h"
+#include <QObject>
 
-// An AuthManager whose signed-in state a test sets directly.
-class TestAuthManager : public AuthManager
+// Publishes a signed-in state the way AuthManager does (`isAuthenticated`
+// with its change signal), for tests and pictures of the window shell.
+class FakeAuthState : public QObject
 {
+    Q_OBJECT
+    Q_PROPERTY(bool isAuthenticated READ isAuthenticated NOTIFY isAuthenticatedChanged)
 public:
-    using AuthManager::AuthManager;
+    using QObject::QObject;
 
+    bool isAuthenticated() const { return m_isAuthenticated; }
     void setAuthenticated(bool value)
     {
         if (m_isAuthenticated == value)
@@ -15,4 +19,10 @@ public:
         m_isAuthenticated = value;
         Q_EMIT isAuthenticatedChanged();
     }
+
+Q_SIGNALS:
+    void isAuthenticatedChanged();
+
+private:
+    bool m_isAuthenticated = false;
 };

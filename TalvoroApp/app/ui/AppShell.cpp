@@ -1,5 +1,6 @@
 #include "app/ui/AppShell.h"
 
+#include "account/AuthManager.h"
 #include "app/MainWindowModel.h"
 #include "app/ShellLogging.h"
 #include "app/ui/MainWindow.h"
