@@ -6,7 +6,11 @@
 #include "app/Localization.h"
 #include "app/SingleInstance.h"
 #include "app/ui/AppShell.h"
+#include "app/AppUpdater.h"
 #include "app/ui/ScreenRegistry.h"
+#include "dictation/HotkeyActions.h"
+#include "dictation/HotkeyManager.h"
+#include "dictation/PermissionManager.h"
 #include "platform/Logging.h"
 #include "platform/SettingsStore.h"
 #include "platform/UrlOpener.h"
@@ -35,6 +39,12 @@ int main(int argc, char *argv[])
     environment.settings = &sharedDefaults();
     environment.auth = &AuthManager::shared();
     environment.urlOpener = &DesktopUrlOpener::shared();
+    environment.hotkeys = &HotkeyManager::shared();
+    environment.permissions = &PermissionManager::shared();
+    environment.updater = &AppUpdater::shared();
+
+    // Only the instance that runs grabs the hotkeys.
+    talvoro::installHotkeyActions(HotkeyManager::shared());
 
     AppShell shell(environment, ScreenRegistry::withAppScreens());
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell, &AppShell::handleActivation);
