@@ -1,3 +1,5 @@
+#include "app/AppUpdater.h"
+#include "app/Localization.h"
 #include "app/MainWindowModel.h"
 #include "app/SpringAnimation.h"
 #include "app/ui/AppShell.h"
@@ -44,6 +46,7 @@ private Q_SLOTS:
     void resetOnboardingFromInsideTheSheet();
     void registeredScreensReplacePlaceholders();
     void shellWithoutTrayQuitsOnClose();
+    void captionsFollowTheLanguage();
 
 private:
     struct Fixture
@@ -277,7 +280,10 @@ void MainWindowTest::shellWithoutTrayQuitsOnClose()
     TemporarySettings settings;
     AppEnvironment environment;
     environment.settings = settings.store.get();
+    AppUpdater updater; // no update feed
+    environment.updater = &updater;
     AppShell shell(environment, ScreenRegistry{});
+    QVERIFY(!shell.menuBarItem().checkForUpdatesAction()->isEnabled());
     QApplication::setQuitOnLastWindowClosed(false);
     shell.start();
     // The offscreen platform has no tray: closing the window is then the way out.
@@ -308,6 +314,31 @@ void MainWindowTest::shellWithoutTrayQuitsOnClose()
     shell.menuBarItem().quitAction()->trigger();
     QCOMPARE(quit.count(), 1);
     QCoreApplication::removePostedEvents(qApp); // the queued quit
+}
+
+void MainWindowTest::captionsFollowTheLanguage()
+{
+    const auto captions = [] {
+        Fixture f;
+        QStringList texts;
+        for (SidebarItem item : kAllSidebarItems)
+            texts << f.window->mainInterface()->sidebar()->button(item)->text();
+        MenuBarItem menu;
+        texts << menu.openAction()->text() << menu.quitAction()->text();
+        return texts;
+    };
+    talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+    talvoro::installTranslations();
+    QCOMPARE(captions(), (QStringList{QStringLiteral("Início"), QStringLiteral("Histórico"),
+                                      QStringLiteral("Ditado"), QStringLiteral("Ajustes"),
+                                      QStringLiteral("Abrir Talvoro"), QStringLiteral("Sair do Talvoro")}));
+    talvoro::overridePreferredLanguages(QStringList{QStringLiteral("en-GB")});
+    talvoro::installTranslations();
+    QCOMPARE(captions(), (QStringList{QStringLiteral("Home"), QStringLiteral("History"),
+                                      QStringLiteral("Dictation"), QStringLiteral("Settings"),
+                                      QStringLiteral("Open Talvoro"), QStringLiteral("Quit Talvoro")}));
+    talvoro::overridePreferredLanguages(std::nullopt);
+    talvoro::installTranslations();
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,12 +1,14 @@
 #include "app/ui/AppShell.h"
 
 #include "account/AuthManager.h"
+#include "app/AppUpdater.h"
 #include "app/MainWindowModel.h"
 #include "app/ShellLogging.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MenuBarItem.h"
 #include "platform/UserDefaultsProviding.h"
 
+#include <QAction>
 #include <QApplication>
 
 AppShell::AppShell(const AppEnvironment &environment, ScreenRegistry registry, QObject *parent)
@@ -17,6 +19,15 @@ AppShell::AppShell(const AppEnvironment &environment, ScreenRegistry registry, Q
     m_window = std::make_unique<MainWindow>(environment, *m_model, std::move(registry));
     m_menuBarItem = std::make_unique<MenuBarItem>();
     connect(m_menuBarItem.get(), &MenuBarItem::openWindowRequested, this, &AppShell::showMainWindow);
+    if (AppUpdater *updater = environment.updater) {
+        // Without an update feed (always, on Linux for now) the item stays disabled.
+        QAction *check = m_menuBarItem->checkForUpdatesAction();
+        check->setEnabled(updater->isConfigured());
+        connect(updater, &AppUpdater::isConfiguredChanged, check,
+                [check, updater] { check->setEnabled(updater->isConfigured()); });
+        connect(m_menuBarItem.get(), &MenuBarItem::checkForUpdatesRequested, updater,
+                &AppUpdater::checkForUpdates);
+    }
     connect(m_menuBarItem.get(), &MenuBarItem::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
 }

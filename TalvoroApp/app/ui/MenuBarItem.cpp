@@ -13,10 +13,15 @@ MenuBarItem::MenuBarItem(QObject *parent)
     m_open = m_menu.addAction(talvoro::localized("Abrir Talvoro"));
     m_open->setObjectName(QStringLiteral("menuBar.open"));
     m_menu.addSeparator();
+    m_checkForUpdates = m_menu.addAction(talvoro::localized("Buscar atualizações..."));
+    m_checkForUpdates->setObjectName(QStringLiteral("menuBar.checkForUpdates"));
+    m_checkForUpdates->setEnabled(false);
+    m_menu.addSeparator();
     m_quit = m_menu.addAction(talvoro::localized("Sair do Talvoro"));
     m_quit->setObjectName(QStringLiteral("menuBar.quit"));
     m_quit->setShortcut(QKeySequence::Quit);
     connect(m_open, &QAction::triggered, this, &MenuBarItem::openWindowRequested);
+    connect(m_checkForUpdates, &QAction::triggered, this, &MenuBarItem::checkForUpdatesRequested);
     connect(m_quit, &QAction::triggered, this, &MenuBarItem::quitRequested);
 }
 

@@ -23,15 +23,18 @@ public:
 
     QMenu *menu() { return &m_menu; }
     QAction *openAction() const { return m_open; }
+    QAction *checkForUpdatesAction() const { return m_checkForUpdates; }
     QAction *quitAction() const { return m_quit; }
 
 Q_SIGNALS:
     void openWindowRequested();
+    void checkForUpdatesRequested();
     void quitRequested();
 
 private:
     QMenu m_menu;
     QAction *m_open = nullptr;
+    QAction *m_checkForUpdates = nullptr;
     QAction *m_quit = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
 };

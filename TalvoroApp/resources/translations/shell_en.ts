@@ -31,5 +31,9 @@
         <source>Sair do Talvoro</source>
         <translation>Quit Talvoro</translation>
     </message>
+    <message>
+        <source>Buscar atualizações...</source>
+        <translation>Check for Updates...</translation>
+    </message>
 </context>
 </TS>
