@@ -6,6 +6,7 @@
 #include "app/Localization.h"
 #include "app/SingleInstance.h"
 #include "app/ui/AppShell.h"
+#include "app/ui/Appearance.h"
 #include "app/AppUpdater.h"
 #include "app/ui/ScreenRegistry.h"
 #include "dictation/HotkeyActions.h"
@@ -34,6 +35,7 @@ int main(int argc, char *argv[])
         return 0;
 
     talvoro::installTranslations();
+    talvoro::ui::applyAppearance(AppShell::prefersDarkAppearance());
 
     AppEnvironment environment;
     environment.settings = &sharedDefaults();

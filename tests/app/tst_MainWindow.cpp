@@ -1,7 +1,7 @@
 #include "app/AppUpdater.h"
 #include "app/Localization.h"
 #include "app/MainWindowModel.h"
-#include "app/SpringAnimation.h"
+#include "app/ShellAnimations.h"
 #include "app/ui/AppShell.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MenuBarItem.h"

@@ -1,5 +1,4 @@
 #include "app/MainWindowModel.h"
-#include "app/SpringAnimation.h"
 #include "support/ShellTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -28,7 +27,6 @@ private Q_SLOTS:
     void sidebarChangeResetsPath();
     void openPermissionsClosesSheetThenPushes();
     void resetOnboardingClosesSheetThenShowsWizard();
-    void springsSettleAtTheirEnds();
 };
 
 void MainWindowModelTest::gateForEveryCombination_data()
@@ -244,25 +242,6 @@ void MainWindowModelTest::resetOnboardingClosesSheetThenShowsWizard()
     QCOMPARE(settings.store->boolValue(kAllow, false), true);
     QVERIFY(auth.isAuthenticated());
     QCOMPARE(model.selectedSidebarItem(), SidebarItem::settings);
-}
-
-void MainWindowModelTest::springsSettleAtTheirEnds()
-{
-    for (const SpringAnimation &spring : {talvoro::kNavigationSpring, talvoro::kScreenTransitionSpring}) {
-        QCOMPARE(spring.valueAt(0.0), 0.0);
-        QCOMPARE(spring.valueAt(1.0), 1.0);
-        QVERIFY(spring.durationMs() > 200 && spring.durationMs() < 1000);
-        double previous = 0.0;
-        for (int i = 1; i < 100; ++i) {
-            const double value = spring.valueAt(i / 100.0);
-            QVERIFY(value < 1.01);        // barely any overshoot at these dampings
-            QVERIFY(value >= previous - 1e-3);
-            previous = value;
-        }
-        QVERIFY(std::abs(spring.valueAt(0.99) - 1.0) < 0.005);
-    }
-    // The screen transition is the slower, softer spring.
-    QVERIFY(talvoro::kScreenTransitionSpring.durationMs() > talvoro::kNavigationSpring.durationMs());
 }
 
 QTEST_GUILESS_MAIN(MainWindowModelTest)

@@ -5,14 +5,12 @@
 #include "ScreenshotCatalog.h"
 
 #include "app/Localization.h"
-#include "app/SpringAnimation.h"
+#include "app/ShellAnimations.h"
+#include "app/ui/Appearance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QPalette>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTextStream>
 #include <QWidget>
 
@@ -37,37 +35,12 @@ QString fileName(const ScreenshotEntry &entry, const Variant &variant)
     return name + QStringLiteral(".png");
 }
 
-QPalette darkPalette()
-{
-    QPalette p;
-    const QColor window(0x1E, 0x1E, 0x1E);
-    const QColor base(0x2A, 0x2A, 0x2C);
-    const QColor text(0xF2, 0xF2, 0xF7);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, base);
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::ToolTipBase, base);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, QColor(0x8E, 0x8E, 0x93));
-    p.setColor(QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, QColor(0x0A, 0x84, 0xFF));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x63, 0x63, 0x66));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x63, 0x63, 0x66));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x63, 0x63, 0x66));
-    return p;
-}
-
 void applyVariant(const Variant &variant)
 {
     talvoro::overridePreferredLanguages(
         QStringList{variant.portuguese ? QStringLiteral("pt-BR") : QStringLiteral("en")});
     talvoro::installTranslations();
-    QApplication::setPalette(variant.dark ? darkPalette() : QApplication::style()->standardPalette());
+    talvoro::ui::applyAppearance(variant.dark);
 }
 
 void settle()
@@ -85,7 +58,6 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("talvoro-screenshots"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Renders Talvoro's screens to PNG files."));

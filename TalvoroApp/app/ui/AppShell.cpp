@@ -4,6 +4,7 @@
 #include "app/AppUpdater.h"
 #include "app/MainWindowModel.h"
 #include "app/ShellLogging.h"
+#include "app/ui/Appearance.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MenuBarItem.h"
 #include "platform/UserDefaultsProviding.h"
@@ -33,6 +34,16 @@ AppShell::AppShell(const AppEnvironment &environment, ScreenRegistry registry, Q
 }
 
 AppShell::~AppShell() = default;
+
+bool AppShell::prefersDarkAppearance()
+{
+    const QString choice = qEnvironmentVariable("TALVORO_APPEARANCE").toLower();
+    if (choice == QLatin1String("dark"))
+        return true;
+    if (choice == QLatin1String("light"))
+        return false;
+    return talvoro::ui::isDark(QGuiApplication::palette());
+}
 
 void AppShell::start()
 {

@@ -1,7 +1,7 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/ShellLogging.h"
-#include "app/SpringAnimation.h"
+#include "app/ShellAnimations.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/NavigationStackView.h"
 #include "app/ui/SheetHost.h"
@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QVariantAnimation>
 
+#include <algorithm>
+
 MainInterfaceView::MainInterfaceView(const ScreenRegistry &registry, const ScreenContext &context,
                                      QWidget *parent)
     : QWidget(parent)
@@ -21,7 +23,7 @@ MainInterfaceView::MainInterfaceView(const ScreenRegistry &registry, const Scree
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_sidebar = new SidebarView(context.window, this);
+    m_sidebar = new SidebarView(context.window, context.environment.settings, this);
     m_detail = new NavigationStackView(registry, context, this);
     layout->addWidget(m_sidebar);
     layout->addWidget(m_detail, 1);
@@ -89,12 +91,9 @@ void MainWindow::showGatePage(GatePage page, MainWindowModel::Animation animatio
     snapshot->raise();
     auto *opacity = new QGraphicsOpacityEffect(snapshot);
     snapshot->setGraphicsEffect(opacity);
-    auto *fade = new QVariantAnimation(snapshot);
-    fade->setStartValue(0.0);
-    fade->setEndValue(1.0);
-    fade->setDuration(talvoro::kScreenTransitionSpring.durationMs());
+    QVariantAnimation *fade = talvoro::makeSpringAnimation(talvoro::screenTransitionAnimation(), snapshot);
     connect(fade, &QVariantAnimation::valueChanged, opacity, [opacity](const QVariant &value) {
-        opacity->setOpacity(1.0 - talvoro::kScreenTransitionSpring.valueAt(value.toDouble()));
+        opacity->setOpacity(std::clamp(1.0 - value.toDouble(), 0.0, 1.0));
     });
     connect(fade, &QVariantAnimation::finished, snapshot, &QObject::deleteLater);
     fade->start(QAbstractAnimation::DeleteWhenStopped);

@@ -1,9 +1,13 @@
 #include "app/ui/NavigationStackView.h"
 
 #include "app/Localization.h"
-#include "app/SpringAnimation.h"
+#include "app/ShellAnimations.h"
+#include "app/Theme.h"
+#include "app/ui/Appearance.h"
 #include "app/ui/ScreenRegistry.h"
+#include "app/ui/Symbols.h"
 
+#include <QEvent>
 #include <QToolButton>
 #include <QVariantAnimation>
 
@@ -32,13 +36,11 @@ NavigationStackView::NavigationStackView(const ScreenRegistry &registry,
     setObjectName(QStringLiteral("detail"));
     m_backButton = new QToolButton(this);
     m_backButton->setObjectName(QStringLiteral("navigation.back"));
-    m_backButton->setText(QStringLiteral("‹"));
+    m_backButton->setIconSize(QSize(20, 20));
+    paintBackButton();
     m_backButton->setToolTip(talvoro::localized("Voltar"));
     m_backButton->setAccessibleName(talvoro::localized("Voltar"));
     m_backButton->setAutoRaise(true);
-    QFont backFont = m_backButton->font();
-    backFont.setPixelSize(22);
-    m_backButton->setFont(backFont);
     m_backButton->setFixedSize(32, 32);
     m_backButton->hide();
     connect(m_backButton, &QToolButton::clicked, this, [this] { m_context.window.pop(); });
@@ -131,13 +133,10 @@ void NavigationStackView::slide(QWidget *incoming, QWidget *outgoing, bool forwa
         outgoing->raise();
     m_backButton->raise();
 
-    auto *animation = new QVariantAnimation(this);
-    animation->setStartValue(0.0);
-    animation->setEndValue(1.0);
-    animation->setDuration(talvoro::kNavigationSpring.durationMs());
+    QVariantAnimation *animation = talvoro::makeSpringAnimation(talvoro::navigationAnimation(), this);
     connect(animation, &QVariantAnimation::valueChanged, this,
             [incoming, outgoing, forward, w](const QVariant &value) {
-                const double t = talvoro::kNavigationSpring.valueAt(value.toDouble());
+                const double t = value.toDouble();
                 if (forward) {
                     incoming->move(int((1.0 - t) * w), 0);
                     outgoing->move(int(-t * kParallax * w), 0);
@@ -165,6 +164,19 @@ void NavigationStackView::finishAnimation()
         m_animation->setCurrentTime(m_animation->duration());
         m_animation->stop();
     }
+}
+
+void NavigationStackView::paintBackButton()
+{
+    m_backButton->setIcon(talvoro::ui::symbolIcon(QStringLiteral("chevron.left"),
+                                                  talvoro::secondaryColor(talvoro::ui::isDark(this)), 20));
+}
+
+void NavigationStackView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        paintBackButton();
+    QWidget::changeEvent(event);
 }
 
 void NavigationStackView::resizeEvent(QResizeEvent *)

@@ -29,6 +29,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct Page
@@ -42,6 +43,7 @@ private:
     void slide(QWidget *incoming, QWidget *outgoing, bool forward, QWidget *toDelete);
     void finishAnimation();
     void placePages();
+    void paintBackButton();
 
     const ScreenRegistry &m_registry;
     const ScreenContext &m_context;

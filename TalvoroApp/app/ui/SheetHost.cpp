@@ -1,6 +1,8 @@
 #include "app/ui/SheetHost.h"
 
-#include "app/SpringAnimation.h"
+#include "app/ShellAnimations.h"
+#include "app/Theme.h"
+#include "app/ui/Appearance.h"
 #include "app/ui/ScreenRegistry.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -40,12 +42,11 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
-        painter.fillPath(shape, palette().color(QPalette::Window));
-        QColor border = palette().color(QPalette::WindowText);
-        border.setAlphaF(0.06);
-        painter.setPen(QPen(border, 1.0));
+        const bool dark = talvoro::ui::isDark(this);
+        const QPainterPath shape =
+            talvoro::continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius);
+        painter.fillPath(shape, talvoro::windowBackgroundColor(dark));
+        painter.setPen(QPen(talvoro::primaryColor(dark, 0.06), 1.0));
         painter.drawPath(shape);
     }
 };
@@ -121,16 +122,11 @@ void SheetHost::discardContent()
 
 void SheetHost::animate(bool appearing)
 {
-    auto *animation = new QVariantAnimation(this);
-    animation->setStartValue(m_presence);
-    animation->setEndValue(appearing ? 1.0 : 0.0);
-    animation->setDuration(talvoro::kNavigationSpring.durationMs());
+    QVariantAnimation *animation = talvoro::makeSpringAnimation(talvoro::navigationAnimation(), this);
     const double from = m_presence;
     const double to = appearing ? 1.0 : 0.0;
     connect(animation, &QVariantAnimation::valueChanged, this, [this, from, to](const QVariant &value) {
-        // The value runs linearly; the spring shapes it.
-        const double progress = to == from ? 1.0 : (value.toDouble() - from) / (to - from);
-        m_presence = from + (to - from) * talvoro::kNavigationSpring.valueAt(progress);
+        m_presence = from + (to - from) * value.toDouble();
         placeFrame();
         update();
     });
@@ -158,7 +154,7 @@ void SheetHost::placeFrame()
 void SheetHost::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    const bool dark = talvoro::ui::isDark(this);
     painter.fillRect(rect(), QColor(0, 0, 0, int((dark ? 0.45 : 0.22) * 255 * std::clamp(m_presence, 0.0, 1.0))));
 }
 

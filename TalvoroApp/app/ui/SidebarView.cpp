@@ -1,13 +1,24 @@
 #include "app/ui/SidebarView.h"
 
+#include "app/AccentColorOption.h"
 #include "app/MainWindowModel.h"
+#include "app/Theme.h"
+#include "app/ui/AccentBinding.h"
+#include "app/ui/Appearance.h"
+#include "app/ui/Symbols.h"
 
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-SidebarView::SidebarView(MainWindowModel &model, QWidget *parent)
+namespace {
+
+constexpr int kSymbolSize = 18;
+
+} // namespace
+
+SidebarView::SidebarView(MainWindowModel &model, UserDefaultsProviding *settings, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
 {
@@ -15,33 +26,24 @@ SidebarView::SidebarView(MainWindowModel &model, QWidget *parent)
     setFixedWidth(220);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 20, 12, 16);
-    layout->setSpacing(4);
+    layout->setSpacing(2);
 
     auto *brand = new QLabel(QStringLiteral("Talvoro"), this);
     brand->setObjectName(QStringLiteral("sidebar.brand"));
-    QFont brandFont = brand->font();
-    brandFont.setPixelSize(20);
-    brandFont.setBold(true);
-    brand->setFont(brandFont);
-    brand->setContentsMargins(10, 0, 0, 12);
+    brand->setFont(talvoro::serifFont(22, QFont::Bold));
+    brand->setContentsMargins(10, 0, 0, 14);
     layout->addWidget(brand);
 
-    QFont rowFont = font();
-    rowFont.setPixelSize(15);
     for (SidebarItem item : kAllSidebarItems) {
         auto *button = new QPushButton(talvoro::sidebarTitle(item), this);
         button->setObjectName(QStringLiteral("sidebar.") + talvoro::name(item));
         button->setCheckable(true);
         button->setFlat(true);
-        button->setFont(rowFont);
+        button->setFont(talvoro::appRowFont());
         button->setCursor(Qt::PointingHandCursor);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setMinimumHeight(34);
-        button->setStyleSheet(QStringLiteral(
-            "QPushButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px;"
-            " color: palette(window-text); }"
-            "QPushButton:checked { background: palette(highlight); color: palette(highlighted-text); }"
-            "QPushButton:hover:!checked { background: rgba(127, 127, 127, 0.12); }"));
+        button->setIconSize(QSize(kSymbolSize, kSymbolSize));
         connect(button, &QPushButton::clicked, this, [this, item] {
             m_model.selectSidebarItem(item);
             showSelection();
@@ -53,6 +55,44 @@ SidebarView::SidebarView(MainWindowModel &model, QWidget *parent)
 
     connect(&m_model, &MainWindowModel::selectedSidebarItemChanged, this, &SidebarView::showSelection);
     showSelection();
+    // Refreshed on accent changes and on appearance changes alike.
+    const auto apply = [this](const QColor &accent) { restyle(accent); };
+    if (settings)
+        talvoro::ui::AccentBinding::bind(this, apply, *settings);
+    else
+        restyle(talvoro::AccentColorOption().color(talvoro::ui::isDark(this)));
+}
+
+QString SidebarView::symbolName(SidebarItem item)
+{
+    switch (item) {
+    case SidebarItem::home: return QStringLiteral("house");
+    case SidebarItem::history: return QStringLiteral("clock.arrow.circlepath");
+    case SidebarItem::talvoroSettings: return QStringLiteral("waveform");
+    case SidebarItem::settings: return QStringLiteral("gearshape");
+    }
+    return {};
+}
+
+void SidebarView::restyle(const QColor &accent)
+{
+    const bool dark = talvoro::ui::isDark(this);
+    const QColor text = talvoro::primaryColor(dark);
+    const QColor hover = talvoro::primaryColor(dark, 0.08);
+    for (const auto &[item, button] : m_buttons) {
+        QIcon icon;
+        icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), accent, kSymbolSize, devicePixelRatioF()),
+                       QIcon::Normal, QIcon::Off);
+        icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), Qt::white, kSymbolSize, devicePixelRatioF()),
+                       QIcon::Normal, QIcon::On);
+        button->setIcon(icon);
+        button->setStyleSheet(QStringLiteral(
+            "QPushButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px; color: %1; }"
+            "QPushButton:checked { background: %2; color: white; }"
+            "QPushButton:hover:!checked { background: %3; }")
+                                  .arg(text.name(QColor::HexArgb), accent.name(QColor::HexRgb),
+                                       hover.name(QColor::HexArgb)));
+    }
 }
 
 void SidebarView::showSelection()
@@ -64,10 +104,8 @@ void SidebarView::showSelection()
 void SidebarView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    QColor background = palette().color(QPalette::Window);
-    background = background.lightness() > 128 ? background.darker(104) : background.lighter(115);
-    painter.fillRect(rect(), background);
-    QColor line = palette().color(QPalette::WindowText);
-    line.setAlphaF(0.08);
-    painter.fillRect(QRect(width() - 1, 0, 1, height()), line);
+    const bool dark = talvoro::ui::isDark(this);
+    // A shade apart from the detail column, like a source list.
+    painter.fillRect(rect(), dark ? QColor(0x2A, 0x2A, 0x2A) : QColor(0xE3, 0xE3, 0xE3));
+    painter.fillRect(QRect(width() - 1, 0, 1, height()), talvoro::separatorColor(dark));
 }
