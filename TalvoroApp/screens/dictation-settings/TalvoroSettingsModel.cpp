@@ -21,7 +21,8 @@ bool &flagOf(FormattingOptions &options, TalvoroSettingsModel::FormattingFlag fl
     case Flag::formatTimes: return options.formatTimes;
     case Flag::formatLists: return options.formatLists;
     }
-    Q_UNREACHABLE_RETURN(options.addParagraphs);
+    Q_UNREACHABLE();
+    return options.addParagraphs;
 }
 
 } // namespace
