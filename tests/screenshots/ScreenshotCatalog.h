@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class AppModelContainer;
 class MainWindowModel;
 class QWidget;
 
@@ -31,9 +32,12 @@ struct ScreenshotContext
     SettingsStore &defaults() { return *settings.store; }
     // The window's model over this context; created once, outlives the widget.
     MainWindowModel &windowModel();
+    // A store in the context's folder, put into the environment on first use.
+    AppModelContainer &models();
 
 private:
     std::unique_ptr<MainWindowModel> m_windowModel;
+    std::unique_ptr<AppModelContainer> m_models;
 };
 
 // One picture: <screen>[-<state>]-<pt|en>-<light|dark>.png. The builder
