@@ -54,12 +54,12 @@ public:
     bool done = false;
     std::optional<QString> result;
 
-    void finish(std::optional<QString> value)
+    void finish(const std::optional<QString> &value)
     {
         if (done)
             return;
         done = true;
-        result = std::move(value);
+        result = value;
         Q_EMIT finished();
     }
 
@@ -76,6 +76,14 @@ Q_SIGNALS:
 namespace {
 
 AuthManager *s_installed = nullptr;
+
+// QCoro 0.8 moves from a non-const lvalue given to co_return; members and
+// shared results are returned as copies.
+template<typename T>
+std::optional<QString> copyOf(const T &value)
+{
+    return std::optional<QString>(value);
+}
 
 QString randomURLSafeText(int byteCount)
 {
@@ -265,10 +273,14 @@ QCoro::Task<void> AuthManager::ensureTokensLoaded()
     const quint64 generation = m_sessionGeneration;
 
     auto *secrets = m_deps.secrets;
-    const auto access = co_await secrets->read(QString::fromLatin1(kAccessTokenItem));
-    const auto refresh = co_await secrets->read(QString::fromLatin1(kRefreshTokenItem));
-    const auto expires = co_await secrets->read(QString::fromLatin1(kExpiresAtItem));
-    const auto sentinel = co_await secrets->read(QString::fromLatin1(kSentinelItem));
+    auto accessRead = secrets->read(QString::fromLatin1(kAccessTokenItem));
+    const auto access = co_await std::move(accessRead);
+    auto refreshRead = secrets->read(QString::fromLatin1(kRefreshTokenItem));
+    const auto refresh = co_await std::move(refreshRead);
+    auto expiresRead = secrets->read(QString::fromLatin1(kExpiresAtItem));
+    const auto expires = co_await std::move(expiresRead);
+    auto sentinelRead = secrets->read(QString::fromLatin1(kSentinelItem));
+    const auto sentinel = co_await std::move(sentinelRead);
 
     if (generation == m_sessionGeneration && !m_tokensLoaded) {
         if (!access || !refresh || !expires || !sentinel) {
@@ -305,7 +317,8 @@ QCoro::Task<std::expected<void, SecretStoreError>> AuthManager::storeTokens(Toke
         {kSentinelItem, QStringLiteral("1")},
     };
     for (const auto &[key, value] : items) {
-        auto written = co_await secrets->write(QString::fromLatin1(key), value);
+        auto write = secrets->write(QString::fromLatin1(key), value);
+        auto written = co_await std::move(write);
         if (!written)
             co_return std::unexpected(written.error());
     }
@@ -438,7 +451,8 @@ QCoro::Task<std::expected<void, SignInError>> AuthManager::signIn()
     qCInfo(lcAuthManager).noquote() << talvoro::phaseLine(QStringLiteral("signin"), {{QStringLiteral("step"), QStringLiteral("exchange")}});
     const quint64 generation = m_sessionGeneration;
     const auto client = makeClient();
-    const auto reply = co_await client->requestSession(code, waiter->verifier, AppConfig::signInCallbackURL().toString());
+    auto exchange = client->requestSession(code, waiter->verifier, AppConfig::signInCallbackURL().toString());
+    const auto reply = co_await std::move(exchange);
     if (!reply) {
         qCWarning(lcAuthManager, "Code exchange failed: %s", qUtf8Printable(reply.error().errorDescription()));
         co_return std::unexpected(signInErrorFromBackend(reply.error()));
@@ -454,7 +468,8 @@ QCoro::Task<std::expected<void, SignInError>> AuthManager::signIn()
         co_return std::unexpected(BrowserSessionError{BrowserSessionError::Code::canceledLogin});
     }
 
-    const auto stored = co_await storeTokens(*tokens);
+    auto store = storeTokens(*tokens);
+    const auto stored = co_await std::move(store);
     if (!stored) {
         qCWarning(lcAuthManager, "Could not store tokens in the keychain: %s", qUtf8Printable(stored.error().detail));
         co_return std::unexpected(stored.error());
@@ -529,7 +544,7 @@ QCoro::Task<std::optional<QString>> AuthManager::getValidAccessToken()
     if (m_accessToken.isEmpty())
         co_return std::nullopt;
     if (!m_expiresAt.isValid() || m_deps.now().addSecs(kRefreshMargin.count()) < m_expiresAt)
-        co_return m_accessToken;
+        co_return copyOf(m_accessToken);
     co_return co_await refreshShared();
 }
 
@@ -552,15 +567,16 @@ QCoro::Task<std::optional<QString>> AuthManager::refreshShared()
     if (m_refresh) {
         const auto waiter = m_refresh;
         co_await waiter->wait();
-        co_return waiter->result;
+        co_return copyOf(waiter->result);
     }
     const auto waiter = std::make_shared<TokenWaiter>();
     m_refresh = waiter;
-    auto result = co_await performRefresh(m_sessionGeneration);
-    waiter->finish(std::move(result));
+    auto refresh = performRefresh(m_sessionGeneration);
+    const std::optional<QString> refreshed = co_await std::move(refresh);
+    waiter->finish(refreshed);
     if (m_refresh == waiter)
         m_refresh.reset();
-    co_return waiter->result;
+    co_return copyOf(waiter->result);
 }
 
 QCoro::Task<std::optional<QString>> AuthManager::performRefresh(quint64 generation)
@@ -574,7 +590,8 @@ QCoro::Task<std::optional<QString>> AuthManager::performRefresh(quint64 generati
     }
     qCInfo(lcAuthManager) << "Refreshing the access token";
     const auto client = makeClient();
-    const auto reply = co_await client->refreshSession(m_refreshToken);
+    auto refreshCall = client->refreshSession(m_refreshToken);
+    const auto reply = co_await std::move(refreshCall);
     if (generation != m_sessionGeneration) {
         qCInfo(lcAuthManager) << "Session changed during token refresh; dropping its result";
         co_return std::nullopt;
@@ -597,7 +614,8 @@ QCoro::Task<std::optional<QString>> AuthManager::performRefresh(quint64 generati
         qCWarning(lcAuthManager) << "Token refresh reply is incomplete";
         co_return std::nullopt;
     }
-    const auto stored = co_await storeTokens(*tokens);
+    auto store = storeTokens(*tokens);
+    const auto stored = co_await std::move(store);
     if (generation != m_sessionGeneration) {
         qCInfo(lcAuthManager) << "Session changed during token refresh; dropping its result";
         co_return std::nullopt;
@@ -610,7 +628,7 @@ QCoro::Task<std::optional<QString>> AuthManager::performRefresh(quint64 generati
     if (reply->value(QLatin1String("user")).isObject())
         applyUser(reply->value(QLatin1String("user")).toObject());
     qCInfo(lcAuthManager) << "Access token refreshed";
-    co_return m_accessToken;
+    co_return copyOf(m_accessToken);
 }
 
 // MARK: DefaultAuthProvider

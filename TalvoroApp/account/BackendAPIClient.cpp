@@ -188,7 +188,8 @@ QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send
 
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::sendForJSONObject(BackendRequest request)
 {
-    auto reply = co_await send(std::move(request));
+    auto sending = send(std::move(request));
+    auto reply = co_await std::move(sending);
     if (!reply)
         co_return std::unexpected(reply.error());
     auto object = jsonObjectFromBody(reply->body);
@@ -199,19 +200,20 @@ QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::sendF
 
 QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::withAuthorizedRetry(Request request)
 {
-    co_return co_await runAuthorized<void>(request);
+    auto run = runAuthorized<void>(std::move(request));
+    co_return co_await std::move(run);
 }
 
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::requestAvatarUploadURL(QString accessToken)
 {
-    co_return co_await sendForJSONObject(
-        {"POST", QStringLiteral("user/avatar/upload-url"), QByteArray{}, kAccountCallTimeout, accessToken});
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("user/avatar/upload-url"), QByteArray{}, kAccountCallTimeout, accessToken});
+    co_return co_await std::move(call);
 }
 
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::requestFeedbackUploadURL(QString accessToken)
 {
-    co_return co_await sendForJSONObject(
-        {"POST", QStringLiteral("feedback/upload-url"), QByteArray{}, kAccountCallTimeout, accessToken});
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("feedback/upload-url"), QByteArray{}, kAccountCallTimeout, accessToken});
+    co_return co_await std::move(call);
 }
 
 QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::uploadImage(QString uploadURL, QByteArray jpegData)
@@ -249,13 +251,14 @@ QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::uploadIma
 
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::updateAvatar(QString accessToken, QByteArray body)
 {
-    co_return co_await sendForJSONObject(
-        {"POST", QStringLiteral("user/avatar"), body, kAccountCallTimeout, accessToken});
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("user/avatar"), body, kAccountCallTimeout, accessToken});
+    co_return co_await std::move(call);
 }
 
 QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAvatar(QString accessToken)
 {
-    auto reply = co_await send({"DELETE", QStringLiteral("user/avatar"), std::nullopt, kAccountCallTimeout, accessToken});
+    auto call = send(BackendRequest{"DELETE", QStringLiteral("user/avatar"), std::nullopt, kAccountCallTimeout, accessToken});
+    auto reply = co_await std::move(call);
     if (!reply)
         co_return std::unexpected(reply.error());
     co_return {};
@@ -263,7 +266,8 @@ QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAvatar
 
 QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAccount(QString accessToken)
 {
-    auto reply = co_await send({"DELETE", QStringLiteral("user/account"), std::nullopt, kLongCallTimeout, accessToken});
+    auto call = send(BackendRequest{"DELETE", QStringLiteral("user/account"), std::nullopt, kLongCallTimeout, accessToken});
+    auto reply = co_await std::move(call);
     if (!reply)
         co_return std::unexpected(reply.error());
     co_return {};
@@ -274,11 +278,12 @@ QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::submitFee
     const QByteArray body = jsonBytes(submission.toJSONObject());
     if (body.isEmpty())
         co_return std::unexpected(BackendAPIError::parseError());
-    co_return co_await withAuthorizedRetryForJSONObject(
+    auto call = withAuthorizedRetryForJSONObject(
         [this, body](QString token) {
             return sendForJSONObject({"POST", QStringLiteral("feedback"), body, kLongCallTimeout, token});
         },
         [](const QJsonObject &object) { return jsonStringValue(object, QStringLiteral("feedbackId")); });
+    co_return co_await std::move(call);
 }
 
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::requestSession(QString code, QString codeVerifier,
@@ -287,13 +292,15 @@ QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::reque
     const QByteArray body = jsonBytes({{QStringLiteral("code"), code},
                                        {QStringLiteral("codeVerifier"), codeVerifier},
                                        {QStringLiteral("redirectUri"), redirectURI}});
-    co_return co_await sendForJSONObject({"POST", QStringLiteral("auth/session"), body, kLongCallTimeout, QString()});
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("auth/session"), body, kLongCallTimeout, QString()});
+    co_return co_await std::move(call);
 }
 
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::refreshSession(QString refreshToken)
 {
     const QByteArray body = jsonBytes({{QStringLiteral("refreshToken"), refreshToken}});
-    co_return co_await sendForJSONObject({"POST", QStringLiteral("auth/refresh"), body, kLongCallTimeout, QString()});
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("auth/refresh"), body, kLongCallTimeout, QString()});
+    co_return co_await std::move(call);
 }
 
 std::optional<QString> BackendAPIClient::parseUploadURL(const QJsonObject &object)

@@ -42,6 +42,11 @@ struct BackendReply
 // The backend client. Not shared: every user builds its own with an auth
 // provider, an HTTP session and the base URL. Every call returns its result
 // or one BackendAPIError; nothing throws. Paths and formats: docs/backend-api.md.
+//
+// Coroutine calls here are made in a statement of their own and then awaited
+// (`auto call = f(x); co_await std::move(call);`): GCC 12 destroys objects
+// made inside a co_await expression twice (GCC bug 99576). And QCoro 0.8
+// moves from a non-const lvalue given to co_return: return copies of members.
 class BackendAPIClient
 {
 public:
@@ -143,7 +148,8 @@ QCoro::Task<std::expected<Result, BackendAPIError>> BackendAPIClient::runAuthori
     auto token = co_await m_auth->validAccessToken();
     if (!token)
         co_return std::unexpected(token.error());
-    auto result = co_await operation(*token);
+    auto first = operation(*token);
+    auto result = co_await std::move(first);
     if (result || result.error().kind() != BackendAPIError::Kind::notAuthenticated)
         co_return result;
 
@@ -151,7 +157,8 @@ QCoro::Task<std::expected<Result, BackendAPIError>> BackendAPIClient::runAuthori
     auto refreshed = co_await m_auth->forceRefresh();
     if (!refreshed)
         co_return std::unexpected(refreshed.error());
-    result = co_await operation(*refreshed);
+    auto second = operation(*refreshed);
+    result = co_await std::move(second);
     if (!result)
         qCWarning(lcBackendAPIClient, "Retry after token refresh failed: %s",
                   qUtf8Printable(result.error().errorDescription()));
@@ -164,7 +171,8 @@ auto BackendAPIClient::withAuthorizedRetryForJSONObject(JSONObjectRequest reques
                                  BackendAPIError>>
 {
     using Value = typename std::invoke_result_t<Reader, const QJsonObject &>::value_type;
-    auto object = co_await runAuthorized<QJsonObject>(request);
+    auto run = runAuthorized<QJsonObject>(std::move(request));
+    auto object = co_await std::move(run);
     if (!object)
         co_return std::unexpected(object.error());
     std::optional<Value> value = reader(*object);
