@@ -1,16 +1,40 @@
 #include "backend-local/BackendServer.h"
 
+#include <QAbstractHttpServer>
 #include <QHostAddress>
-#include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QJsonDocument>
 #include <QLoggingCategory>
+#include <QPointer>
+#include <QTcpSocket>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcBackendLocal, "com.torvenak.talvoro-mac.BackendLocal")
 
 namespace backendlocal {
+
+// Hands every request to the backend with its socket. (A responder of this
+// Qt version must answer before the handler returns, so delayed answers are
+// written to the socket directly.)
+class LoopbackHttpServer final : public QAbstractHttpServer
+{
+public:
+    explicit LoopbackHttpServer(BackendServer &backend) : m_backend(backend) {}
+
+    using QAbstractHttpServer::makeResponder;
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override
+    {
+        m_backend.receive(request, socket);
+        return true;
+    }
+    void missingHandler(const QHttpServerRequest &, QTcpSocket *) override {}
+
+private:
+    BackendServer &m_backend;
+};
 
 namespace {
 
@@ -38,10 +62,25 @@ void writeResponse(QHttpServerResponder &responder, const Response &response)
     responder.writeBody(response.body);
 }
 
+// The whole reply on a socket that may have gone meanwhile; the connection
+// closes after it.
+void writeDelayedResponse(QTcpSocket *socket, const Response &response)
+{
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n";
+    head += "Content-Type: " + response.contentType + "\r\n";
+    for (const auto &[name, value] : response.headers)
+        head += name + ": " + value + "\r\n";
+    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
+    socket->write(head + response.body);
+    socket->disconnectFromHost();
+}
+
 } // namespace
 
 BackendServer::BackendServer(QString stateFile, QObject *parent)
-    : QObject(parent), m_http(std::make_unique<QHttpServer>()), m_stateFile(std::move(stateFile))
+    : QObject(parent), m_http(std::make_unique<LoopbackHttpServer>(*this)), m_stateFile(std::move(stateFile))
 {
     if (!m_stateFile.isEmpty() && !m_state.loadFromFile(m_stateFile))
         qCWarning(lcBackendLocal) << "State file is unreadable; starting empty:" << m_stateFile;
@@ -52,49 +91,51 @@ BackendServer::BackendServer(QString stateFile, QObject *parent)
     registerStorageRoutes(*this);
     registerSyncRoutes(*this);
     registerTestControlRoutes();
+}
 
+void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *socket)
+{
     // Every request goes through our own table, so failure injection and the
     // token check apply to every path alike.
-    m_http->setMissingHandler([this](const QHttpServerRequest &httpRequest, QHttpServerResponder &&responder) {
-        auto request = std::make_shared<Request>();
-        request->method = methodName(httpRequest.method());
-        request->path = httpRequest.url().path();
-        while (request->path.startsWith(QLatin1Char('/')))
-            request->path.remove(0, 1);
-        request->query = httpRequest.query();
-        request->body = httpRequest.body();
-        for (const auto &[name, value] : httpRequest.headers())
-            request->headers.insert(name.toLower(), value);
-        m_requestCounts[request->path] += 1;
+    auto request = std::make_shared<Request>();
+    request->method = methodName(httpRequest.method());
+    request->path = httpRequest.url().path();
+    while (request->path.startsWith(QLatin1Char('/')))
+        request->path.remove(0, 1);
+    request->query = httpRequest.query();
+    request->body = httpRequest.body();
+    for (const auto &[name, value] : httpRequest.headers())
+        request->headers.insert(name.toLower(), value);
+    m_requestCounts[request->path] += 1;
 
-        std::optional<Response> injected;
-        std::chrono::milliseconds delay{0};
-        const auto failure = m_failures.find(request->path);
-        if (failure != m_failures.end() && failure->times > 0) {
-            failure->times -= 1;
-            delay = failure->delay;
-            if (failure->status > 0) {
-                injected = failure->body.isEmpty()
-                    ? Response::error(failure->status, QStringLiteral("injected_failure"), QStringLiteral("Injected failure"))
-                    : Response{failure->status, failure->body, failure->contentType, {}};
-                if (failure->status == 429)
-                    injected->headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("7")));
-            }
-            if (failure->times == 0)
-                m_failures.erase(failure);
+    std::optional<Response> injected;
+    std::chrono::milliseconds delay{0};
+    const auto failure = m_failures.find(request->path);
+    if (failure != m_failures.end() && failure->times > 0) {
+        failure->times -= 1;
+        delay = failure->delay;
+        if (failure->status > 0) {
+            injected = failure->body.isEmpty()
+                ? Response::error(failure->status, QStringLiteral("injected_failure"), QStringLiteral("Injected failure"))
+                : Response{failure->status, failure->body, failure->contentType, {}};
+            if (failure->status == 429)
+                injected->headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("7")));
         }
+        if (failure->times == 0)
+            m_failures.erase(failure);
+    }
 
-        auto respond = [this, request, injected](QHttpServerResponder &target) {
-            const Response response = injected ? *injected : dispatch(*request);
-            writeResponse(target, response);
-            Q_EMIT requestHandled(request->path, response.status);
-        };
-        if (delay.count() <= 0) {
-            respond(responder);
-            return;
-        }
-        auto held = std::make_shared<QHttpServerResponder>(std::move(responder));
-        QTimer::singleShot(delay, this, [respond, held] { respond(*held); });
+    if (delay.count() <= 0) {
+        const Response response = injected ? *injected : dispatch(*request);
+        QHttpServerResponder responder = LoopbackHttpServer::makeResponder(httpRequest, socket);
+        writeResponse(responder, response);
+        Q_EMIT requestHandled(request->path, response.status);
+        return;
+    }
+    QTimer::singleShot(delay, this, [this, request, injected, target = QPointer<QTcpSocket>(socket)] {
+        const Response response = injected ? *injected : dispatch(*request);
+        writeDelayedResponse(target.data(), response);
+        Q_EMIT requestHandled(request->path, response.status);
     });
 }
 

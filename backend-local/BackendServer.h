@@ -13,11 +13,14 @@
 #include <optional>
 #include <vector>
 
-class QHttpServer;
+class QHttpServerRequest;
+class QTcpSocket;
+
 
 namespace backendlocal {
 
 class BackendServer;
+class LoopbackHttpServer;
 
 // Route registration of each area, one file each (AuthRoutes.cpp, ...).
 void registerAuthRoutes(BackendServer &server);
@@ -92,9 +95,11 @@ private:
     };
 
     Response dispatch(Request &request);
+    void receive(const QHttpServerRequest &httpRequest, QTcpSocket *socket);
+    friend class LoopbackHttpServer;
     void registerTestControlRoutes();
 
-    std::unique_ptr<QHttpServer> m_http;
+    std::unique_ptr<LoopbackHttpServer> m_http;
     BackendState m_state;
     QString m_stateFile;
     quint16 m_port = 0;
