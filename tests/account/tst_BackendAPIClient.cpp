@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <QNetworkReply>
+#include <QTcpServer>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -230,11 +231,12 @@ private Q_SLOTS:
         QCOMPARE(slow.error().message(), connection);
         QTest::qWait(2100); // the server answers the abandoned request without harm
 
-        // Nobody listens any more.
-        const QUrl deadURL = s.backend.baseURL();
+        // A port nobody listens on any more.
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        const QUrl deadURL(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
+        closed.close();
         BackendAPIClient dead(std::make_shared<DefaultAuthProvider>(), &s.harness.network, deadURL);
-        s.backend.server.~BackendServer();
-        new (&s.backend.server) backendlocal::BackendServer();
         const auto refused = QCoro::waitFor(dead.withAuthorizedRetry([&](QString t) { return dead.deleteAvatar(t); }));
         QVERIFY(!refused);
         QCOMPARE(refused.error().kind(), Kind::networkError);
