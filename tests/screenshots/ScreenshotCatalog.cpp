@@ -1,10 +1,12 @@
 #include "ScreenshotCatalog.h"
 
+#include "account/AuthManager.h"
 #include "app/MainWindowModel.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SecretStore.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/FormattingOptions.h"
 #include "transcription/ReplacementRule.h"
@@ -99,6 +101,24 @@ AppModelContainer &ScreenshotContext::models()
     return *m_models;
 }
 
+AuthManager &ScreenshotContext::signIn(const QString &userName)
+{
+    if (!m_account) {
+        SettingsStore &store = *settings.store;
+        store.setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("user-screenshots"));
+        store.setString(QString::fromLatin1(AuthManager::kUserNameKey), userName);
+        store.setString(QString::fromLatin1(AuthManager::kUserEmailKey), QStringLiteral("maria@example.com"));
+        m_secrets = std::make_unique<InMemorySecretStore>();
+        AuthManager::Dependencies dependencies;
+        dependencies.secrets = m_secrets.get();
+        dependencies.settings = &store;
+        m_account = std::make_unique<AuthManager>(dependencies);
+        environment.auth = m_account.get();
+        auth.setAuthenticated(true);
+    }
+    return *m_account;
+}
+
 QList<ScreenshotEntry> screenshotEntries()
 {
     return {
@@ -134,6 +154,14 @@ QList<ScreenshotEntry> screenshotEntries()
         // Dictation settings.
         {QStringLiteral("dictationSettings"), QStringLiteral("signed-out"),
          window(dictationSettings(false), showDictationSettings), QSize(1100, 1000)},
+        {QStringLiteral("dictationSettings"), QStringLiteral("signed-in"),
+         window(
+             [](ScreenshotContext &c) {
+                 dictationSettings(false)(c);
+                 c.signIn(QStringLiteral("Maria Clara Souza"));
+             },
+             showDictationSettings),
+         QSize(1100, 1000)},
         {QStringLiteral("dictationSettings"), QStringLiteral("translation-on"),
          window(dictationSettings(true), showDictationSettings), QSize(1100, 1000)},
     };

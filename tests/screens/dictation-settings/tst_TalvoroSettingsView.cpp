@@ -1,7 +1,9 @@
+#include "account/AuthManager.h"
 #include "app/Localization.h"
 #include "app/ui/ToggleSwitch.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SecretStore.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
@@ -76,6 +78,7 @@ private Q_SLOTS:
         m_storeDir = std::make_unique<QTemporaryDir>();
         m_container = std::make_unique<AppModelContainer>(m_storeDir->filePath(QStringLiteral("TalvoroApp.store")));
         m_calls.reset(m_settings->store.get());
+        m_auth = nullptr;
         m_routes.clear();
     }
     void cleanup()
@@ -210,6 +213,42 @@ private Q_SLOTS:
         QTest::mouseClick(find<QWidget>(view.get(), QStringLiteral("dictionaryLink")), Qt::LeftButton);
         QCOMPARE(m_routes, (QList<DetailRoute>{DetailRoute::replacementRules, DetailRoute::dictionary}));
         QCOMPARE(m_calls.pushes, 0);
+    }
+
+    void toolbarShowsTheAvatarOnlyWhileSignedIn()
+    {
+        // Signed out: the toolbar item is empty.
+        InMemorySecretStore secrets;
+        AuthManager::Dependencies dependencies;
+        dependencies.secrets = &secrets;
+        dependencies.settings = &settings();
+        {
+            AuthManager signedOut(dependencies);
+            m_auth = &signedOut;
+            auto view = makeView();
+            view->show();
+            QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+            QVERIFY(!view->findChild<QWidget *>(QStringLiteral("accountLink")));
+        }
+
+        // Signed in (a stored user): the avatar links to the account screen.
+        settings().setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("u1"));
+        settings().setString(QString::fromLatin1(AuthManager::kUserNameKey), QStringLiteral("Maria Clara"));
+        AuthManager signedIn(dependencies);
+        m_auth = &signedIn;
+        auto view = makeView();
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        auto *link = view->findChild<QWidget *>(QStringLiteral("accountLink"));
+        QVERIFY(link);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(m_routes, QList<DetailRoute>{DetailRoute::account});
+
+        // Signing out empties it at once.
+        signedIn.signOut();
+        QVERIFY(!view->findChild<QWidget *>(QStringLiteral("accountLink")));
+        view.reset();
+        m_auth = nullptr;
     }
 
     void englishTexts()
