@@ -209,7 +209,8 @@ std::expected<QJsonObject, QString> SyncAccount::pushAll(const QJsonObject &body
             counts[k] += *taken ? 1 : 0;
         }
     }
-    if (body.value(QLatin1String("settings")).isObject()) {
+    // A device's first push brings its settings only to an account that has none.
+    if (!trial.m_settings && body.value(QLatin1String("settings")).isObject()) {
         if (auto taken = trial.pushSettings(body.value(QLatin1String("settings")).toObject(), nowMs); !taken)
             return std::unexpected(taken.error());
     }

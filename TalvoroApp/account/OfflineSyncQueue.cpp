@@ -221,6 +221,15 @@ void OfflineSyncQueue::reload()
     Q_EMIT changed();
 }
 
+void OfflineSyncQueue::setDraining(bool draining)
+{
+    if (m_draining == draining)
+        return;
+    m_draining = draining;
+    if (!draining)
+        Q_EMIT drainFinished();
+}
+
 void OfflineSyncQueue::load()
 {
     auto result = AtomicJsonFile::load(m_filePath);

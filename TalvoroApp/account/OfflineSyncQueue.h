@@ -72,8 +72,13 @@ public:
     // Drops the in-memory state and reads the file again.
     void reload();
 
+    // Set while a drain replays this queue, so a second drain waits for it.
+    bool isDraining() const { return m_draining; }
+    void setDraining(bool draining);
+
 Q_SIGNALS:
     void changed();
+    void drainFinished();
 
 private:
     void load();
@@ -82,5 +87,6 @@ private:
 
     QString m_filePath;
     QList<OfflineSyncItem> m_items;
-    bool m_writesBlocked = false; // an unreadable file we could not move aside
+    bool m_writesBlocked = false;
+    bool m_draining = false; // an unreadable file we could not move aside
 };
