@@ -1,0 +1,50 @@
+#include "screens/dictation-settings/SupportedLanguage.h"
+
+#include "app/Localization.h"
+
+namespace talvoro {
+
+namespace {
+
+struct Row
+{
+    SupportedLanguage language;
+    const char *raw;
+    const char *name;
+};
+
+constexpr std::array<Row, 5> kRows{{
+    {SupportedLanguage::Auto, "auto", "Auto-detectar"},
+    {SupportedLanguage::Pt, "pt", "Português"},
+    {SupportedLanguage::En, "en", "English"},
+    {SupportedLanguage::Es, "es", "Español"},
+    {SupportedLanguage::Fr, "fr", "Français"},
+}};
+
+const Row &rowOf(SupportedLanguage language)
+{
+    return kRows[static_cast<std::size_t>(language)];
+}
+
+} // namespace
+
+QString rawValue(SupportedLanguage language)
+{
+    return QString::fromLatin1(rowOf(language).raw);
+}
+
+std::optional<SupportedLanguage> supportedLanguageFromRawValue(const QString &raw)
+{
+    for (const Row &row : kRows) {
+        if (raw == QLatin1String(row.raw))
+            return row.language;
+    }
+    return std::nullopt;
+}
+
+QString displayName(SupportedLanguage language)
+{
+    return localized(rowOf(language).name);
+}
+
+} // namespace talvoro

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The target languages of translated dictation; the raw values are the codes
+// stored under `translationTargetLanguage` and sent to the backend.
+enum class TranslationTarget { Pt, En, Es, Fr, De, It, Ja, Zh, Ko };
+
+namespace talvoro {
+
+// Every case, in picker order.
+inline constexpr std::array<TranslationTarget, 9> kAllTranslationTargets{
+    TranslationTarget::Pt, TranslationTarget::En, TranslationTarget::Es,
+    TranslationTarget::Fr, TranslationTarget::De, TranslationTarget::It,
+    TranslationTarget::Ja, TranslationTarget::Zh, TranslationTarget::Ko};
+
+QString rawValue(TranslationTarget target);
+// Exact, case-sensitive; an unlisted code yields nothing.
+std::optional<TranslationTarget> translationTargetFromRawValue(const QString &raw);
+// Localised with the name in its own language as key ("Deutsch", "日本語"...).
+QString displayName(TranslationTarget target);
+
+} // namespace talvoro
