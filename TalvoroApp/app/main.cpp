@@ -2,6 +2,7 @@
 // single-instance handover and the shell's scenes.
 
 #include "account/AuthManager.h"
+#include "account/SyncManager.h"
 #include "app/AppEnvironment.h"
 #include "app/Localization.h"
 #include "app/SingleInstance.h"
@@ -12,6 +13,7 @@
 #include "dictation/HotkeyActions.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
+#include "platform/AppModelContainer.h"
 #include "platform/Logging.h"
 #include "platform/SettingsStore.h"
 #include "platform/UrlOpener.h"
@@ -45,6 +47,8 @@ int main(int argc, char *argv[])
     AppEnvironment environment;
     environment.settings = &sharedDefaults();
     environment.auth = &auth;
+    environment.sync = &SyncManager::shared();
+    environment.models = &AppModelContainer::shared();
     environment.urlOpener = &DesktopUrlOpener::shared();
     environment.hotkeys = &HotkeyManager::shared();
     environment.permissions = &PermissionManager::shared();
