@@ -1,3 +1,5 @@
+#include "dictation/HotkeyActions.h"
+#include "dictation/HotkeyManager.h"
 #include "platform/Logging.h"
 
 #include <QApplication>
@@ -10,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Talvoro"));
     QApplication::setOrganizationDomain(QStringLiteral("torvenak.com"));
     QApplication::setDesktopFileName(QStringLiteral("com.torvenak.talvoro-mac"));
+    talvoro::installHotkeyActions(HotkeyManager::shared());
     QLabel label(QStringLiteral("Talvoro"));
     label.show();
     return app.exec();

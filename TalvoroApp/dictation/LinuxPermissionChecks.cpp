@@ -1,0 +1,59 @@
+#include "dictation/LinuxPermissionChecks.h"
+
+#include "dictation/SystemMicrophoneProvider.h"
+
+#include <X11/Xlib.h>
+
+LinuxPermissionChecks::LinuxPermissionChecks(QByteArray displayName)
+    : m_displayName(std::move(displayName))
+{
+}
+
+MicrophoneAuthorization LinuxPermissionChecks::microphoneAuthorization()
+{
+    return SystemMicrophoneProvider::shared().availableMicrophones().isEmpty()
+               ? MicrophoneAuthorization::denied
+               : MicrophoneAuthorization::authorized;
+}
+
+void LinuxPermissionChecks::requestMicrophoneAccess(std::function<void(bool granted)> answer)
+{
+    answer(microphoneAuthorization() == MicrophoneAuthorization::authorized);
+}
+
+bool LinuxPermissionChecks::isAccessibilityTrusted()
+{
+    const QByteArray name = m_displayName.isEmpty() ? qgetenv("DISPLAY") : m_displayName;
+    if (name.isEmpty())
+        return false;
+    // A short-lived connection: the poll must not keep one open that the
+    // loss of the server would turn into a process exit.
+    Display *display = XOpenDisplay(name.constData());
+    if (!display)
+        return false;
+    int opcode = 0, event = 0, error = 0;
+    const bool hasXTest = XQueryExtension(display, "XTEST", &opcode, &event, &error);
+    XCloseDisplay(display);
+    return hasXTest;
+}
+
+QUrl LinuxPermissionChecks::accessibilitySettingsUrl() const
+{
+    return helpPageUrl();
+}
+
+QUrl LinuxPermissionChecks::helpPageUrl()
+{
+    return QUrl(QStringLiteral("https://talvoro.app/help/linux#global-hotkeys"));
+}
+
+SpeechRecognitionAuthorization LinuxPermissionChecks::speechRecognitionAuthorization()
+{
+    return SpeechRecognitionAuthorization::authorized;
+}
+
+void LinuxPermissionChecks::requestSpeechRecognitionAuthorization(
+    std::function<void(SpeechRecognitionAuthorization)> answer)
+{
+    answer(SpeechRecognitionAuthorization::authorized);
+}

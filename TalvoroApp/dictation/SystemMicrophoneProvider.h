@@ -1,0 +1,46 @@
+#pragma once
+
+#include "dictation/MicrophoneDevice.h"
+
+#include <QLocale>
+
+#include <optional>
+
+// What the stored `preferredMicrophoneID` resolves to among the listed devices.
+struct PreferredMicrophoneResolution
+{
+    std::optional<QString> requestedID; // the trimmed stored id; none when empty
+    std::optional<QString> matchedID;   // the same id when a listed device has it
+    bool isAvailable = false;           // no preference, or the preferred device is present
+
+    bool operator==(const PreferredMicrophoneResolution &) const = default;
+};
+
+// The capture devices QtMultimedia finds (through PulseAudio or PipeWire).
+class SystemMicrophoneProvider final : public MicrophoneProviding
+{
+public:
+    static SystemMicrophoneProvider &shared();
+
+    QList<MicrophoneDevice> availableMicrophones() const override;
+
+    // A capture device as the sound server reports it, before filtering.
+    struct CaptureDevice
+    {
+        QString id;
+        QString description;
+    };
+
+    // Drops the monitors of outputs (not microphones), marks the default,
+    // and orders: the default first, then by name, case-insensitively in the
+    // order of `locale`.
+    static QList<MicrophoneDevice> orderedMicrophones(const QList<CaptureDevice> &devices,
+                                                      const QString &defaultID,
+                                                      const QLocale &locale = QLocale());
+    static bool isMonitorSource(const CaptureDevice &device);
+
+    static PreferredMicrophoneResolution resolvePreferredMicrophone(const QString &storedID,
+                                                                    const QList<MicrophoneDevice> &devices);
+};
+
+inline constexpr const char *kPreferredMicrophoneIDKey = "preferredMicrophoneID";

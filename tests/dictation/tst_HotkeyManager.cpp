@@ -1,0 +1,219 @@
+#include "dictation/HotkeyManager.h"
+#include "dictation/KeyCodeMap.h"
+#include "support/DictationFakes.h"
+#include "support/TestSupport.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using Kind = HotkeyManager::HotkeyKind;
+
+namespace {
+
+constexpr quint64 kCtrlShift = MacModifier::control | MacModifier::shift;
+
+struct Fixture
+{
+    TemporarySettings settings;
+    FakeKeyboardMonitor *monitor = nullptr;
+    std::unique_ptr<HotkeyManager> manager;
+
+    Fixture() { reopen(); }
+
+    // A new manager over the same store, as after a restart.
+    void reopen()
+    {
+        manager.reset();
+        settings.reopen();
+        auto fake = std::make_unique<FakeKeyboardMonitor>();
+        monitor = fake.get();
+        manager = std::make_unique<HotkeyManager>(*settings.store, std::move(fake));
+    }
+};
+
+} // namespace
+
+class TestHotkeyManager : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultsAreControlShiftDFV()
+    {
+        Fixture f;
+        QCOMPARE(f.manager->currentHotkey(Kind::dictation), (KeyCombination{2, kCtrlShift}));
+        QCOMPARE(f.manager->currentHotkey(Kind::translation), (KeyCombination{3, kCtrlShift}));
+        QCOMPARE(f.manager->currentHotkey(Kind::pasteLast), (KeyCombination{9, kCtrlShift}));
+        QCOMPARE(HotkeyManager::displayText(f.manager->currentHotkey(Kind::dictation)), QStringLiteral("⌃⇧D"));
+        QCOMPARE(HotkeyManager::displayText(f.manager->currentHotkey(Kind::pasteLast)), QStringLiteral("⌃⇧V"));
+        QCOMPARE(HotkeyManager::kindName(Kind::pasteLast), QStringLiteral("pasteLast"));
+    }
+
+    void keyDisplayNames_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("portuguese");
+        QTest::addColumn<QString>("english");
+        const QList<std::pair<int, const char *>> printed{
+            {0, "A"}, {1, "S"}, {2, "D"}, {3, "F"}, {4, "H"}, {5, "G"}, {6, "Z"}, {7, "X"},
+            {8, "C"}, {9, "V"}, {11, "B"}, {12, "Q"}, {13, "W"}, {14, "E"}, {15, "R"}, {16, "Y"},
+            {17, "T"}, {18, "1"}, {19, "2"}, {20, "3"}, {21, "4"}, {22, "6"}, {23, "5"}, {24, "="},
+            {25, "9"}, {26, "7"}, {27, "-"}, {28, "8"}, {29, "0"}, {30, "]"}, {31, "O"}, {32, "U"},
+            {33, "["}, {34, "I"}, {35, "P"}, {37, "L"}, {38, "J"}, {39, "'"}, {40, "K"}, {41, ";"},
+            {42, "\\"}, {43, ","}, {44, "/"}, {45, "N"}, {46, "M"}, {47, "."}, {50, "`"},
+            {122, "F1"}, {120, "F2"}, {99, "F3"}, {118, "F4"}, {96, "F5"}, {97, "F6"}, {98, "F7"},
+            {100, "F8"}, {101, "F9"}, {109, "F10"}, {103, "F11"}, {111, "F12"}, {105, "F13"},
+            {123, "←"}, {124, "→"}, {125, "↓"}, {126, "↑"},
+        };
+        for (const auto &[code, name] : printed)
+            QTest::addRow("%d", code) << code << QString::fromUtf8(name) << QString::fromUtf8(name);
+        QTest::addRow("36") << 36 << QStringLiteral("Enter") << QStringLiteral("Return");
+        QTest::addRow("48") << 48 << QStringLiteral("Tab") << QStringLiteral("Tab");
+        QTest::addRow("49") << 49 << QStringLiteral("Espaço") << QStringLiteral("Space");
+        QTest::addRow("51") << 51 << QStringLiteral("Apagar") << QStringLiteral("Delete");
+        QTest::addRow("53") << 53 << QStringLiteral("Esc") << QStringLiteral("Esc");
+        // Codes outside the table, among them keys the table leaves out on purpose.
+        QTest::addRow("10") << 10 << QStringLiteral("Tecla10") << QStringLiteral("Key10");
+        QTest::addRow("52") << 52 << QStringLiteral("Tecla52") << QStringLiteral("Key52");
+        QTest::addRow("106 (F16)") << 106 << QStringLiteral("Tecla106") << QStringLiteral("Key106");
+        QTest::addRow("65535") << 65535 << QStringLiteral("Tecla65535") << QStringLiteral("Key65535");
+    }
+
+    void keyDisplayNames()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, portuguese);
+        QFETCH(QString, english);
+        QCOMPARE(HotkeyManager::keyDisplayName(quint16(code), true), portuguese);
+        QCOMPARE(HotkeyManager::keyDisplayName(quint16(code), false), english);
+    }
+
+    void modifierSymbolsKeepTheirOrderAndIgnoreOtherBits()
+    {
+        QCOMPARE(HotkeyManager::modifierSymbols(0), QString());
+        QCOMPARE(HotkeyManager::modifierSymbols(MacModifier::mask), QStringLiteral("⌃⌥⇧⌘"));
+        QCOMPARE(HotkeyManager::modifierSymbols(MacModifier::command | MacModifier::shift), QStringLiteral("⇧⌘"));
+        QCOMPARE(HotkeyManager::modifierSymbols(MacModifier::command | MacModifier::option), QStringLiteral("⌥⌘"));
+        // Caps Lock (0x10000), numeric pad (0x200000), Fn (0x800000) and device bits show nothing.
+        const quint64 unusual = 0x10000 | 0x200000 | 0x800000 | 0x108 | MacModifier::control;
+        QCOMPARE(HotkeyManager::modifierSymbols(unusual), QStringLiteral("⌃"));
+        QCOMPARE(HotkeyManager::normalizedModifiers(unusual), MacModifier::control);
+    }
+
+    void duplicateIsRefusedAndChangesNothing()
+    {
+        Fixture f;
+        QSignalSpy spy(f.manager.get(), &HotkeyManager::hotkeysChanged);
+        const int installsBefore = f.monitor->installCount;
+
+        QTest::ignoreMessage(QtCriticalMsg, "[phase:hotkey_update_rejected] reason=duplicate kind=translation");
+        QVERIFY(!f.manager->updateHotkey(Kind::translation, 2, kCtrlShift));
+        // Bits outside the modifier mask (Caps Lock here) do not make it different.
+        QTest::ignoreMessage(QtCriticalMsg, "[phase:hotkey_update_rejected] reason=duplicate kind=pasteLast");
+        QVERIFY(!f.manager->updateHotkey(Kind::pasteLast, 3, kCtrlShift | 0x10000));
+
+        QCOMPARE(f.manager->currentHotkey(Kind::translation), (KeyCombination{3, kCtrlShift}));
+        QCOMPARE(f.manager->currentHotkey(Kind::pasteLast), (KeyCombination{9, kCtrlShift}));
+        QVERIFY(!f.settings.store->contains(QStringLiteral("translationHotkeyKeyCode")));
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(f.monitor->installCount, installsBefore);
+    }
+
+    void aKindsOwnCombinationAndOtherModifiersAreAccepted()
+    {
+        Fixture f;
+        QVERIFY(f.manager->updateHotkey(Kind::dictation, 2, kCtrlShift));
+        QVERIFY(f.manager->updateHotkey(Kind::translation, 2, MacModifier::option));
+        QCOMPARE(f.manager->currentTranslationKeyCode(), quint16(2));
+        QCOMPARE(f.manager->currentTranslationModifiers(), MacModifier::option);
+    }
+
+    void acceptedHotkeyIsPublishedStoredAndReinstalled()
+    {
+        Fixture f;
+        QSignalSpy keySpy(f.manager.get(), &HotkeyManager::currentPasteLastKeyCodeChanged);
+        QSignalSpy modifierSpy(f.manager.get(), &HotkeyManager::currentPasteLastModifiersChanged);
+        QSignalSpy dictationSpy(f.manager.get(), &HotkeyManager::currentKeyCodeChanged);
+
+        QVERIFY(f.manager->updateHotkey(Kind::pasteLast, 40, MacModifier::command | MacModifier::option));
+        QCOMPARE(keySpy.count(), 1);
+        QCOMPARE(modifierSpy.count(), 1);
+        QCOMPARE(dictationSpy.count(), 0);
+        QCOMPARE(f.settings.store->int64Value(QStringLiteral("pasteLastHotkeyKeyCode")), 40);
+        QCOMPARE(f.settings.store->uint64Value(QStringLiteral("pasteLastHotkeyModifiers")), quint64(0x180000));
+        QVERIFY(f.monitor->isInstalled());
+        QCOMPARE(f.monitor->installed,
+                 (QList<KeyCombination>{{2, kCtrlShift}, {3, kCtrlShift}, {40, 0x180000}}));
+    }
+
+    void hotkeysSurviveARestart()
+    {
+        Fixture f;
+        QVERIFY(f.manager->updateHotkey(Kind::dictation, 49, MacModifier::option));
+        QVERIFY(f.manager->updateHotkey(Kind::translation, 122, MacModifier::command | MacModifier::shift));
+        f.reopen();
+        QCOMPARE(f.manager->currentHotkey(Kind::dictation), (KeyCombination{49, MacModifier::option}));
+        QCOMPARE(f.manager->currentHotkey(Kind::translation), (KeyCombination{122, 0x120000}));
+        QCOMPARE(f.manager->currentHotkey(Kind::pasteLast), (KeyCombination{9, kCtrlShift}));
+    }
+
+    void unreadableStoredValuesFallBackToTheDefaults()
+    {
+        Fixture f;
+        f.settings.store->setString(QStringLiteral("hotkeyKeyCode"), QStringLiteral("not a number"));
+        f.settings.store->setInt64(QStringLiteral("translationHotkeyKeyCode"), 70000);
+        f.settings.store->setInt64(QStringLiteral("pasteLastHotkeyKeyCode"), -1);
+        f.settings.store->setString(QStringLiteral("pasteLastHotkeyModifiers"), QStringLiteral("x"));
+        f.reopen();
+        QCOMPARE(f.manager->currentHotkey(Kind::dictation), (KeyCombination{2, kCtrlShift}));
+        QCOMPARE(f.manager->currentHotkey(Kind::translation), (KeyCombination{3, kCtrlShift}));
+        QCOMPARE(f.manager->currentHotkey(Kind::pasteLast), (KeyCombination{9, kCtrlShift}));
+    }
+
+    void pressesCallTheirActionsOnTheMainLoop()
+    {
+        Fixture f;
+        QStringList calls;
+        f.manager->setDictationToggleHandler([&] { calls << QStringLiteral("dictation"); });
+        f.manager->setTranslationToggleHandler([&] { calls << QStringLiteral("translation"); });
+        f.manager->setPasteLastHandler([&] { calls << QStringLiteral("pasteLast"); });
+        f.manager->setCancelHandler([&] { calls << QStringLiteral("cancel"); });
+        f.manager->startMonitoring();
+
+        f.monitor->press(2, kCtrlShift);
+        QVERIFY(calls.isEmpty()); // not from inside the monitor's event handling
+        f.monitor->press(3, kCtrlShift | 0x10000); // Caps Lock on
+        f.monitor->press(9, kCtrlShift);
+        f.monitor->press(2, MacModifier::control); // not a hotkey
+        f.monitor->press(MacKeyCode::escape, 0);   // no recording: ignored
+        QTRY_COMPARE(calls, (QStringList{"dictation", "translation", "pasteLast"}));
+
+        calls.clear();
+        f.manager->setRecordingActive(true);
+        QVERIFY(f.monitor->escapeMonitored);
+        f.monitor->press(MacKeyCode::escape, MacModifier::shift); // Esc with a modifier: ignored
+        f.monitor->press(MacKeyCode::escape, 0);
+        QTRY_COMPARE(calls, (QStringList{"cancel"}));
+        f.manager->setRecordingActive(false);
+        QVERIFY(!f.monitor->escapeMonitored);
+    }
+
+    void aHandlerMayChangeTheHotkeys()
+    {
+        Fixture f;
+        int presses = 0;
+        f.manager->setDictationToggleHandler([&] {
+            ++presses;
+            f.manager->updateHotkey(Kind::dictation, 40, kCtrlShift);
+        });
+        f.manager->startMonitoring();
+        f.monitor->press(2, kCtrlShift);
+        QTRY_COMPARE(presses, 1);
+        f.monitor->press(2, kCtrlShift);
+        f.monitor->press(40, kCtrlShift);
+        QTRY_COMPARE(presses, 2);
+        QCOMPARE(f.monitor->installed.first(), (KeyCombination{40, kCtrlShift}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHotkeyManager)
+#include "tst_HotkeyManager.moc"

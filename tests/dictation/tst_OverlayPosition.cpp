@@ -1,0 +1,73 @@
+#include "dictation/OverlayPosition.h"
+#include "support/TestSupport.h"
+
+#include <QTest>
+
+class TestOverlayPosition : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void rawValuesAndGrid()
+    {
+        const QStringList names{"topLeft", "top", "topRight", "left", "center", "right",
+                                "bottomLeft", "bottom", "bottomRight"};
+        for (int i = 0; i < names.size(); ++i) {
+            QCOMPARE(overlayPositionRawValue(OverlayPosition(i)), names[i]);
+            QCOMPARE(overlayPositionFromRawValue(names[i]), std::optional(OverlayPosition(i)));
+            // Row by row, in the order of the cases.
+            QCOMPARE(overlayPositionGrid()[i / 3][i % 3], OverlayPosition(i));
+        }
+        QCOMPARE(overlayPositionFromRawValue(QStringLiteral("Bottom")), std::nullopt);
+        QCOMPARE(overlayPositionFromRawValue(QString()), std::nullopt);
+    }
+
+    void storedPositionDefaultsToBottom()
+    {
+        TemporarySettings settings;
+        QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::bottom);
+        settings.store->setString(QLatin1String(kOverlayPositionKey), QStringLiteral("topRight"));
+        QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::topRight);
+        settings.store->setString(QLatin1String(kOverlayPositionKey), QStringLiteral("somewhere"));
+        QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::bottom);
+    }
+
+    void placement_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QPoint>("origin");
+        // Area x 100..1100, y 50..850 (1000x800); panel 200x60; margin 24.
+        QTest::addRow("topLeft") << int(OverlayPosition::topLeft) << QPoint(124, 74);
+        QTest::addRow("top") << int(OverlayPosition::top) << QPoint(500, 74);
+        QTest::addRow("topRight") << int(OverlayPosition::topRight) << QPoint(876, 74);
+        QTest::addRow("left") << int(OverlayPosition::left) << QPoint(124, 420);
+        QTest::addRow("center") << int(OverlayPosition::center) << QPoint(500, 420);
+        QTest::addRow("right") << int(OverlayPosition::right) << QPoint(876, 420);
+        QTest::addRow("bottomLeft") << int(OverlayPosition::bottomLeft) << QPoint(124, 766);
+        QTest::addRow("bottom") << int(OverlayPosition::bottom) << QPoint(500, 766);
+        QTest::addRow("bottomRight") << int(OverlayPosition::bottomRight) << QPoint(876, 766);
+    }
+
+    void placement()
+    {
+        QFETCH(int, position);
+        QFETCH(QPoint, origin);
+        const QRect area(100, 50, 1000, 800);
+        const QSize panel(200, 60);
+        const QPoint placed = overlayPanelOrigin(OverlayPosition(position), area, panel, 24);
+        QCOMPARE(placed, origin);
+        QVERIFY(area.contains(QRect(placed, panel)));
+    }
+
+    void oversizedPanelStaysOnScreen()
+    {
+        const QRect area(0, 30, 300, 200);
+        for (int i = 0; i < 9; ++i)
+            QCOMPARE(overlayPanelOrigin(OverlayPosition(i), area, QSize(400, 260)), QPoint(0, 30));
+        // Fits, but not with its margin: it gives up the margin, not the screen.
+        QCOMPARE(overlayPanelOrigin(OverlayPosition::topRight, area, QSize(290, 50)), QPoint(0, 54));
+        QCOMPARE(overlayPanelOrigin(OverlayPosition::bottom, area, QSize(100, 190)), QPoint(100, 30));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOverlayPosition)
+#include "tst_OverlayPosition.moc"

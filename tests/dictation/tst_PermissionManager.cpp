@@ -1,0 +1,166 @@
+#include "dictation/LinuxPermissionChecks.h"
+#include "dictation/PermissionManager.h"
+#include "support/DictationFakes.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <thread>
+
+namespace {
+
+struct Fixture
+{
+    std::shared_ptr<FakePermissionChecks::State> state = std::make_shared<FakePermissionChecks::State>();
+    RecordingUrlOpener opener;
+    std::unique_ptr<PermissionManager> manager;
+
+    void make() { manager = std::make_unique<PermissionManager>(std::make_unique<FakePermissionChecks>(state), opener); }
+};
+
+} // namespace
+
+class TestPermissionManager : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void flagsAndTheirSummary()
+    {
+        Fixture f;
+        f.make();
+        QCOMPARE(f.manager->missingPermissionCount(), 3);
+        QVERIFY(!f.manager->allPermissionsGranted());
+
+        f.state->microphone = MicrophoneAuthorization::authorized;
+        f.state->accessibility = true;
+        f.manager->refresh();
+        QCOMPARE(f.manager->missingPermissionCount(), 1);
+        QVERIFY(!f.manager->allPermissionsGranted());
+
+        f.state->speech = SpeechRecognitionAuthorization::authorized;
+        QSignalSpy speechSpy(f.manager.get(), &PermissionManager::speechRecognitionGrantedChanged);
+        QSignalSpy anySpy(f.manager.get(), &PermissionManager::permissionsChanged);
+        f.manager->refresh();
+        QVERIFY(f.manager->allPermissionsGranted());
+        QCOMPARE(f.manager->missingPermissionCount(), 0);
+        QCOMPARE(speechSpy.count(), 1);
+        QCOMPARE(anySpy.count(), 1);
+        f.manager->refresh(); // unchanged: nothing emitted
+        QCOMPARE(anySpy.count(), 1);
+    }
+
+    void microphoneRequestFollowsTheAuthorisation()
+    {
+        Fixture f;
+        f.make();
+
+        // Not determined: ask, and publish the answer on the main thread later.
+        f.manager->requestMicrophonePermission();
+        QCOMPARE(f.state->microphoneRequests, 1);
+        QVERIFY(f.state->pendingMicrophoneAnswer);
+        std::thread([answer = f.state->pendingMicrophoneAnswer] { answer(true); }).join();
+        QVERIFY(!f.manager->microphoneGranted());
+        QTRY_VERIFY(f.manager->microphoneGranted());
+
+        // Denied or restricted: set false without asking.
+        f.state->microphone = MicrophoneAuthorization::denied;
+        f.manager->requestMicrophonePermission();
+        QVERIFY(!f.manager->microphoneGranted());
+        f.state->microphone = MicrophoneAuthorization::authorized;
+        f.manager->requestMicrophonePermission();
+        QVERIFY(f.manager->microphoneGranted());
+        f.state->microphone = MicrophoneAuthorization::restricted;
+        f.manager->requestMicrophonePermission();
+        QVERIFY(!f.manager->microphoneGranted());
+        QCOMPARE(f.state->microphoneRequests, 1);
+    }
+
+    void lateAnswersAfterTheManagerIsGoneAreDropped()
+    {
+        Fixture f;
+        f.make();
+        f.manager->requestMicrophonePermission();
+        auto speech = f.manager->speechRecognitionAnswerHandler();
+        f.manager.reset();
+        f.state->pendingMicrophoneAnswer(true);
+        speech(SpeechRecognitionAuthorization::authorized);
+        QTest::qWait(0); // the queued work runs and finds no manager
+    }
+
+    void speechRecognitionAnswerIsPublished()
+    {
+        Fixture f;
+        f.make();
+        f.manager->requestSpeechRecognitionPermission();
+        QVERIFY(f.state->pendingSpeechAnswer);
+        f.state->pendingSpeechAnswer(SpeechRecognitionAuthorization::authorized);
+        QTRY_VERIFY(f.manager->speechRecognitionGranted());
+        f.manager->speechRecognitionAnswerHandler()(SpeechRecognitionAuthorization::denied);
+        QTRY_VERIFY(!f.manager->speechRecognitionGranted());
+    }
+
+    void accessibilitySettingsOpenThePlatformPage()
+    {
+        Fixture f;
+        f.make();
+        f.manager->openAccessibilitySettings();
+        QCOMPARE(f.opener.opened, (QList<QUrl>{QUrl(QStringLiteral("https://example.test/help"))}));
+    }
+
+    void pollingPicksUpChangesUntilCancelled()
+    {
+        Fixture f;
+        f.make();
+        QTest::ignoreMessage(QtInfoMsg, "startPolling() called");
+        f.manager->startPolling();
+        const auto first = f.manager->pollingTask();
+        QVERIFY(first);
+
+        QTest::ignoreMessage(QtInfoMsg, "startPolling() called");
+        f.manager->startPolling();
+        QVERIFY(first->isCancelled());
+        const auto task = f.manager->pollingTask();
+        QVERIFY(task && task != first && !task->isCancelled());
+
+        f.state->accessibility = true;
+        QTRY_VERIFY(f.manager->accessibilityGranted());
+        f.state->microphone = MicrophoneAuthorization::authorized;
+        QTRY_VERIFY_WITH_TIMEOUT(f.manager->microphoneGranted(), 3000);
+
+        // A screen ends the poll: cancel, then drop the task.
+        task->cancel();
+        f.manager->setPollingTask(nullptr);
+        QVERIFY(!f.manager->pollingTask());
+        f.state->accessibility = false;
+        QTest::qWait(1500);
+        QVERIFY(f.manager->accessibilityGranted());
+    }
+
+    void pollOutlivingItsManagerStops()
+    {
+        Fixture f;
+        f.make();
+        QTest::ignoreMessage(QtInfoMsg, "startPolling() called");
+        f.manager->startPolling();
+        const auto task = f.manager->pollingTask();
+        f.manager.reset();
+        QTRY_VERIFY(task->isCancelled());
+    }
+
+    void linuxChecksReportWhatTheSessionOffers()
+    {
+        LinuxPermissionChecks noDisplay(":987");
+        QVERIFY(!noDisplay.isAccessibilityTrusted());
+        QCOMPARE(noDisplay.speechRecognitionAuthorization(), SpeechRecognitionAuthorization::authorized);
+        QVERIFY(noDisplay.accessibilitySettingsUrl().isValid());
+
+        const QByteArray display = qgetenv("TALVORO_TEST_X11_DISPLAY");
+        if (display.isEmpty())
+            QSKIP("No test X server ($TALVORO_TEST_X11_DISPLAY unset)");
+        // Xvfb carries the XTEST extension.
+        QVERIFY(LinuxPermissionChecks(display).isAccessibilityTrusted());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPermissionManager)
+#include "tst_PermissionManager.moc"

@@ -1,0 +1,131 @@
+#include "dictation/HotkeyManager.h"
+#include "dictation/KeyCodeMap.h"
+#include "dictation/X11KeyboardMonitor.h"
+#include "support/TestSupport.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+// Real key presses sent to an Xvfb server through XTEST (xdotool) reach the
+// hotkey actions through the root-window grab.
+class TestX11KeyboardMonitor : public QObject
+{
+    Q_OBJECT
+
+    QByteArray m_display;
+
+    void sendKeys(const QString &keys)
+    {
+        QProcess xdotool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), QString::fromLocal8Bit(m_display));
+        xdotool.setProcessEnvironment(env);
+        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+        QVERIFY(xdotool.waitForFinished(10000));
+        QCOMPARE(xdotool.exitCode(), 0);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_display = qgetenv("TALVORO_TEST_X11_DISPLAY");
+        if (m_display.isEmpty())
+            QSKIP("No test X server ($TALVORO_TEST_X11_DISPLAY unset)");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("xdotool is not installed");
+    }
+
+    void hotkeyPressFiresAndTheOldCombinationStopsAfterAnUpdate()
+    {
+        TemporarySettings settings;
+        auto monitor = std::make_unique<X11KeyboardMonitor>(m_display);
+        QVERIFY(monitor->isAvailable());
+        HotkeyManager hotkeys(*settings.store, std::move(monitor));
+        int dictation = 0;
+        int pasteLast = 0;
+        hotkeys.setDictationToggleHandler([&] { ++dictation; });
+        hotkeys.setPasteLastHandler([&] { ++pasteLast; });
+        hotkeys.startMonitoring();
+        QVERIFY(hotkeys.isMonitoring());
+
+        sendKeys(QStringLiteral("ctrl+shift+d"));
+        QTRY_COMPARE(dictation, 1);
+        sendKeys(QStringLiteral("ctrl+shift+v"));
+        QTRY_COMPARE(pasteLast, 1);
+        QCOMPARE(dictation, 1);
+
+        // Move dictation to ⌃⌥K: ⌃⇧D no longer reaches us. The presses are
+        // handled in order, so once ⌃⌥K has fired ⌃⇧D would have too.
+        QVERIFY(hotkeys.updateHotkey(HotkeyManager::HotkeyKind::dictation, 40,
+                                     MacModifier::control | MacModifier::option));
+        sendKeys(QStringLiteral("ctrl+shift+d"));
+        sendKeys(QStringLiteral("ctrl+alt+k"));
+        QTRY_COMPARE(dictation, 2);
+        sendKeys(QStringLiteral("ctrl+shift+v"));
+        QTRY_COMPARE(pasteLast, 2);
+        QCOMPARE(dictation, 2);
+    }
+
+    void lockKeysDoNotHideAHotkey()
+    {
+        TemporarySettings settings;
+        HotkeyManager hotkeys(*settings.store, std::make_unique<X11KeyboardMonitor>(m_display));
+        int translation = 0;
+        hotkeys.setTranslationToggleHandler([&] { ++translation; });
+        hotkeys.startMonitoring();
+        sendKeys(QStringLiteral("Caps_Lock"));
+        sendKeys(QStringLiteral("ctrl+shift+f"));
+        sendKeys(QStringLiteral("Caps_Lock"));
+        QTRY_COMPARE(translation, 1);
+    }
+
+    void escapeIsTakenOnlyWhileRecording()
+    {
+        TemporarySettings settings;
+        HotkeyManager hotkeys(*settings.store, std::make_unique<X11KeyboardMonitor>(m_display));
+        int cancels = 0;
+        int dictation = 0;
+        hotkeys.setCancelHandler([&] { ++cancels; });
+        hotkeys.setDictationToggleHandler([&] { ++dictation; });
+        hotkeys.startMonitoring();
+
+        sendKeys(QStringLiteral("Escape"));
+        sendKeys(QStringLiteral("ctrl+shift+d"));
+        QTRY_COMPARE(dictation, 1);
+        QCOMPARE(cancels, 0);
+
+        hotkeys.setRecordingActive(true);
+        sendKeys(QStringLiteral("Escape"));
+        QTRY_COMPARE(cancels, 1);
+
+        hotkeys.setRecordingActive(false);
+        sendKeys(QStringLiteral("Escape"));
+        sendKeys(QStringLiteral("ctrl+shift+d"));
+        QTRY_COMPARE(dictation, 2);
+        QCOMPARE(cancels, 1);
+    }
+
+    void aComboHeldByAnotherClientIsReportedNotFatal()
+    {
+        // Two grabs of the same combination: the second client's grab fails
+        // with BadAccess, which must only be logged.
+        TemporarySettings first;
+        TemporarySettings second;
+        HotkeyManager owner(*first.store, std::make_unique<X11KeyboardMonitor>(m_display));
+        owner.startMonitoring();
+        HotkeyManager latecomer(*second.store, std::make_unique<X11KeyboardMonitor>(m_display));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("already taken by another application")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("already taken by another application")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("already taken by another application")));
+        latecomer.startMonitoring();
+
+        int owned = 0;
+        owner.setDictationToggleHandler([&] { ++owned; });
+        sendKeys(QStringLiteral("ctrl+shift+d"));
+        QTRY_COMPARE(owned, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestX11KeyboardMonitor)
+#include "tst_X11KeyboardMonitor.moc"
