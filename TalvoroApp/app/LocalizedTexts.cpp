@@ -6,7 +6,7 @@
 
 #include <QLocale>
 
-#include <cmath>
+#include <algorithm>
 
 namespace talvoro {
 
@@ -17,6 +17,16 @@ QString countText(qint64 count, bool portuguese, const char *ptOne, const char *
 {
     const char *word = portuguese ? (count == 1 ? ptOne : ptOther) : (count == 1 ? enOne : enOther);
     return localizedNumber(count, portuguese) + QLatin1Char(' ') + QString::fromUtf8(word);
+}
+
+icu::Locale icuLocale(bool portuguese)
+{
+    return portuguese ? icu::Locale("pt", "BR") : icu::Locale("en");
+}
+
+QString fromIcu(const icu::UnicodeString &text)
+{
+    return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
 }
 
 } // namespace
@@ -30,19 +40,28 @@ QString localizedCompactNumber(qint64 value, bool portuguese)
 {
     // QLocale has no compact notation ("1,2 mil", "1.2K"); ICU does.
     UErrorCode status = U_ZERO_ERROR;
-    const icu::Locale locale(portuguese ? "pt_BR" : "en_US");
-    const auto formatted = icu::number::NumberFormatter::withLocale(locale)
+    const auto formatted = icu::number::NumberFormatter::withLocale(icuLocale(portuguese))
                                .notation(icu::number::Notation::compactShort())
                                .formatInt(value, status);
-    icu::UnicodeString text = formatted.toString(status);
+    const icu::UnicodeString text = formatted.toString(status);
     if (U_FAILURE(status))
         return localizedNumber(value, portuguese);
-    return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
+    return fromIcu(text);
 }
 
 QString localizedDecimalNumber(int fractionLength, bool portuguese, double value)
 {
-    return textLocale(portuguese).toString(value, 'f', std::max(0, fractionLength));
+    // ICU rounds half to even on the exact binary value, as the platform's
+    // number formatting does (2.25 → "2.2"); QLocale would round half up.
+    const int digits = std::clamp(fractionLength, 0, 15);
+    UErrorCode status = U_ZERO_ERROR;
+    const auto formatted = icu::number::NumberFormatter::withLocale(icuLocale(portuguese))
+                               .precision(icu::number::Precision::fixedFraction(digits))
+                               .formatDouble(value, status);
+    const icu::UnicodeString text = formatted.toString(status);
+    if (U_FAILURE(status))
+        return textLocale(portuguese).toString(value, 'f', digits);
+    return fromIcu(text);
 }
 
 QString localizedCountOfTotal(qint64 count, qint64 total, bool portuguese)
@@ -167,7 +186,8 @@ QString encryptionErrorMessage(const QString &detail, bool portuguese)
 
 QString defaultTranscriptionLanguage()
 {
-    const QString code = QLocale::languageToCode(QLocale::system().language());
+    // The application's current locale: the system's unless a default was set.
+    const QString code = QLocale::languageToCode(QLocale().language());
     static const QStringList supported{QStringLiteral("pt"), QStringLiteral("en"), QStringLiteral("es"),
                                        QStringLiteral("fr")};
     return supported.contains(code) ? code : QStringLiteral("auto");

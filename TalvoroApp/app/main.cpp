@@ -1,9 +1,23 @@
+// The composition root: names, logging, texts, the shared services, the
+// single-instance handover and the shell's scenes.
+
+#include "account/AuthManager.h"
+#include "app/AppEnvironment.h"
+#include "app/Localization.h"
+#include "app/SingleInstance.h"
+#include "app/ui/AppShell.h"
+#include "app/ui/Appearance.h"
+#include "app/AppUpdater.h"
+#include "app/ui/ScreenRegistry.h"
 #include "dictation/HotkeyActions.h"
 #include "dictation/HotkeyManager.h"
+#include "dictation/PermissionManager.h"
 #include "platform/Logging.h"
+#include "platform/SettingsStore.h"
+#include "platform/UrlOpener.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -12,8 +26,39 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Talvoro"));
     QApplication::setOrganizationDomain(QStringLiteral("torvenak.com"));
     QApplication::setDesktopFileName(QStringLiteral("com.torvenak.talvoro-mac"));
+    // The menu bar item keeps the application alive; AppShell::start decides.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QStringList arguments = QApplication::arguments().mid(1);
+    SingleInstance instance(SingleInstance::defaultServerName());
+    if (instance.start(arguments) == SingleInstance::Role::secondary)
+        return 0;
+
+    talvoro::installTranslations();
+    talvoro::ui::applyAppearance(AppShell::prefersDarkAppearance());
+
+    AppEnvironment environment;
+    environment.settings = &sharedDefaults();
+    environment.auth = &AuthManager::shared();
+    environment.urlOpener = &DesktopUrlOpener::shared();
+    environment.hotkeys = &HotkeyManager::shared();
+    environment.permissions = &PermissionManager::shared();
+    environment.updater = &AppUpdater::shared();
+
+    // Only the instance that runs grabs the hotkeys.
     talvoro::installHotkeyActions(HotkeyManager::shared());
-    QLabel label(QStringLiteral("Talvoro"));
-    label.show();
-    return app.exec();
+
+    AppShell shell(environment, ScreenRegistry::withAppScreens());
+    QObject::connect(&instance, &SingleInstance::activationRequested, &shell, &AppShell::handleActivation);
+    shell.start();
+
+    // Linux has no always-visible menu bar to find the application in, so the
+    // window opens at start; URLs this launch was given go the same way as
+    // those handed over by later launches.
+    const QList<QUrl> launchUrls = SingleInstance::urlsInArguments(arguments);
+    QTimer::singleShot(0, &shell, [&shell, launchUrls] { shell.handleActivation(launchUrls); });
+
+    const int status = app.exec();
+    sharedDefaults().synchronize();
+    return status;
 }

@@ -3,33 +3,80 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <cmath>
+
 namespace talvoro::ui {
 
+namespace {
+constexpr int kSpokes = 12;
+constexpr int kStepMs = 1000 / kSpokes; // one turn a second
+} // namespace
+
 Spinner::Spinner(int diameter, QWidget *parent)
-    : QWidget(parent), m_diameter(diameter), m_timer(new QTimer(this))
+    : QWidget(parent)
+    , m_diameter(diameter)
+    , m_timer(new QTimer(this))
 {
-    m_timer->setInterval(80);
-    connect(m_timer, &QTimer::timeout, this, [this] { m_step = (m_step + 1) % 12; update(); });
-    m_timer->start();
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_timer->setInterval(kStepMs);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        m_step = (m_step + 1) % kSpokes;
+        update();
+    });
 }
 
 void Spinner::setRunning(bool running)
 {
     m_running = running;
-    running ? m_timer->start() : m_timer->stop();
+    updateTimer();
+    update();
+}
+
+QSize Spinner::sizeHint() const
+{
+    return {m_diameter, m_diameter};
+}
+
+void Spinner::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    updateTimer();
+}
+
+void Spinner::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    updateTimer();
+}
+
+void Spinner::updateTimer()
+{
+    if (m_running && isVisible())
+        m_timer->start();
+    else
+        m_timer->stop();
 }
 
 void Spinner::paintEvent(QPaintEvent *)
 {
+    if (!m_running)
+        return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    const qreal side = std::min(width(), height());
+    const qreal outer = side / 2;
+    const qreal inner = outer * 0.45;
+    const qreal thickness = std::max<qreal>(1.5, side / 9);
     painter.translate(width() / 2.0, height() / 2.0);
-    for (int i = 0; i < 12; ++i) {
-        QColor color = palette().color(QPalette::WindowText);
-        color.setAlphaF(0.2 + 0.8 * ((i + 12 - m_step) % 12) / 12.0);
-        painter.setPen(QPen(color, 1.5, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(QPointF(0, -m_diameter * 0.25), QPointF(0, -m_diameter * 0.45));
-        painter.rotate(30);
+    QColor color = palette().color(QPalette::WindowText);
+    for (int i = 0; i < kSpokes; ++i) {
+        // The leading spoke is darkest; the trail fades out behind it.
+        const int age = (m_step - i + kSpokes) % kSpokes;
+        color.setAlphaF(std::max(0.15, 1.0 - age / double(kSpokes)));
+        painter.setPen(QPen(color, thickness, Qt::SolidLine, Qt::RoundCap));
+        const qreal angle = 2 * M_PI * i / kSpokes - M_PI / 2;
+        painter.drawLine(QPointF(std::cos(angle) * inner, std::sin(angle) * inner),
+                         QPointF(std::cos(angle) * (outer - thickness / 2), std::sin(angle) * (outer - thickness / 2)));
     }
 }
 

@@ -1,13 +1,45 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QLoggingCategory>
 #include <QString>
+#include <QStringView>
 
+#include <optional>
+#include <span>
+
+class QIcon;
 class QPainter;
+class QPixmap;
 class QRectF;
 
-// Stand-in until the drawing kit lands.
+Q_DECLARE_LOGGING_CATEGORY(lcSymbols)
+
+// Symbols by the names the screens use ("doc.on.doc", "chevron.right", ...),
+// drawn from the Material Icons font through one table.
 namespace talvoro::ui {
+
+struct SymbolGlyph
+{
+    const char *name;     // the symbol name screens ask for
+    const char *material; // the Material Icons glyph standing for it
+    char16_t codepoint;   // that glyph's code point
+};
+
+std::span<const SymbolGlyph> symbolTable();
+std::optional<char16_t> symbolCodepoint(QStringView name);
+
+// Loads the icon font into the application once; false when it is missing.
+bool ensureSymbolFont();
+QFont symbolFont(qreal pixelSize);
+// The glyph size that matches text of the given pixel size.
 qreal symbolPixelSize(qreal fontPixelSize);
+
+// Draws the symbol centred in rect. A name without a glyph draws a neutral
+// placeholder and is logged once.
 void paintSymbol(QPainter &painter, const QRectF &rect, const QString &name, const QColor &color, qreal pixelSize);
+QPixmap symbolPixmap(const QString &name, const QColor &color, int pixelSize, qreal devicePixelRatio = 1.0);
+QIcon symbolIcon(const QString &name, const QColor &color, int pixelSize);
+
 } // namespace talvoro::ui

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <optional>
+
+class UserDefaultsProviding;
+
+namespace talvoro {
+
+// The settings key of the user's accent colour and its default raw value.
+inline constexpr const char *kAccentColorKey = "keyboardAccentColor";
+inline constexpr const char *kDefaultAccentColorRaw = "default";
+
+// The user's accent colour. Raw values are the case names ("default",
+// "orange", ...), which is how the option is stored and synchronised.
+class AccentColorOption
+{
+public:
+    enum Value { Default, Orange, Yellow, Green, Pink, Purple };
+
+    constexpr AccentColorOption(Value value = Default) : m_value(value) {}
+
+    // Every option, in the order the colour picker shows them.
+    static constexpr std::array<Value, 6> allCases{Default, Orange, Yellow, Green, Pink, Purple};
+
+    // Nothing for a text that names no option (exact, case-sensitive match).
+    static std::optional<AccentColorOption> fromRawValue(QStringView raw);
+    // What every view draws with: the named option, or `Default` otherwise.
+    static AccentColorOption resolved(QStringView raw);
+    // The option stored under keyboardAccentColor, read afresh.
+    static AccentColorOption current(const UserDefaultsProviding &defaults);
+
+    QString rawValue() const;
+    // The matching system colour; dynamic colours have a light and a dark
+    // variant, chosen by the appearance the view is drawn in.
+    QColor color(bool dark = false) const;
+
+    constexpr Value value() const { return m_value; }
+    constexpr operator Value() const { return m_value; }
+
+private:
+    Value m_value;
+};
+
+// The accent colour a view draws with right now.
+QColor currentAccentColor(const UserDefaultsProviding &defaults, bool dark = false);
+
+} // namespace talvoro

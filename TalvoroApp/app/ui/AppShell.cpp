@@ -1,0 +1,75 @@
+#include "app/ui/AppShell.h"
+
+#include "account/AuthManager.h"
+#include "app/AppUpdater.h"
+#include "app/MainWindowModel.h"
+#include "app/ShellLogging.h"
+#include "app/ui/Appearance.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/MenuBarItem.h"
+#include "platform/UserDefaultsProviding.h"
+
+#include <QAction>
+#include <QApplication>
+
+AppShell::AppShell(const AppEnvironment &environment, ScreenRegistry registry, QObject *parent)
+    : QObject(parent)
+{
+    Q_ASSERT(environment.settings);
+    m_model = std::make_unique<MainWindowModel>(*environment.settings, environment.auth);
+    m_window = std::make_unique<MainWindow>(environment, *m_model, std::move(registry));
+    m_menuBarItem = std::make_unique<MenuBarItem>();
+    connect(m_menuBarItem.get(), &MenuBarItem::openWindowRequested, this, &AppShell::showMainWindow);
+    if (AppUpdater *updater = environment.updater) {
+        // Without an update feed (always, on Linux for now) the item stays disabled.
+        QAction *check = m_menuBarItem->checkForUpdatesAction();
+        check->setEnabled(updater->isConfigured());
+        connect(updater, &AppUpdater::isConfiguredChanged, check,
+                [check, updater] { check->setEnabled(updater->isConfigured()); });
+        connect(m_menuBarItem.get(), &MenuBarItem::checkForUpdatesRequested, updater,
+                &AppUpdater::checkForUpdates);
+    }
+    connect(m_menuBarItem.get(), &MenuBarItem::quitRequested, qApp, &QCoreApplication::quit,
+            Qt::QueuedConnection);
+}
+
+AppShell::~AppShell() = default;
+
+bool AppShell::prefersDarkAppearance()
+{
+    const QString choice = qEnvironmentVariable("TALVORO_APPEARANCE").toLower();
+    if (choice == QLatin1String("dark"))
+        return true;
+    if (choice == QLatin1String("light"))
+        return false;
+    return talvoro::ui::isDark(QGuiApplication::palette());
+}
+
+void AppShell::start()
+{
+    const bool hasTray = m_menuBarItem->show();
+    QApplication::setQuitOnLastWindowClosed(!hasTray);
+}
+
+void AppShell::showMainWindow()
+{
+    if (m_window->isMinimized())
+        m_window->showNormal();
+    else
+        m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void AppShell::handleActivation(const QList<QUrl> &urls)
+{
+    showMainWindow();
+    if (urls.isEmpty())
+        return;
+    // Callback URLs carry sign-in codes: log where they point, never the query.
+    for (const QUrl &url : urls)
+        qCInfo(lcMainWindow).noquote() << "Opened with URL"
+                                       << url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment
+                                                       | QUrl::RemoveUserInfo);
+    Q_EMIT urlsOpened(urls);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/AppEnvironment.h"
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+#include <memory>
+
+class MainWindow;
+class MainWindowModel;
+class MenuBarItem;
+class ScreenRegistry;
+
+// The application's scenes: the main window and the menu bar item, and what
+// ties them together (opening, closing, quitting, handing URLs on).
+class AppShell : public QObject
+{
+    Q_OBJECT
+public:
+    AppShell(const AppEnvironment &environment, ScreenRegistry registry, QObject *parent = nullptr);
+    ~AppShell() override;
+
+    // Shows the tray icon when there is a tray. Without one, closing the
+    // window quits, since nothing else could bring it back.
+    void start();
+
+    MainWindow &window() const { return *m_window; }
+    MainWindowModel &model() const { return *m_model; }
+    MenuBarItem &menuBarItem() const { return *m_menuBarItem; }
+
+    // TALVORO_APPEARANCE=dark|light decides; otherwise the desktop's palette
+    // as the platform theme hands it to Qt at start.
+    static bool prefersDarkAppearance();
+
+public Q_SLOTS:
+    void showMainWindow();
+    // Another launch (or our own command line) asked to be shown, with
+    // these URLs; shows the window and passes the URLs on.
+    void handleActivation(const QList<QUrl> &urls);
+
+Q_SIGNALS:
+    // URLs opened with the application (the sign-in callback among them),
+    // for the account layer to route.
+    void urlsOpened(const QList<QUrl> &urls);
+
+private:
+    std::unique_ptr<MainWindowModel> m_model;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<MenuBarItem> m_menuBarItem;
+};

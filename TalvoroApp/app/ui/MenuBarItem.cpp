@@ -1,0 +1,60 @@
+#include "app/ui/MenuBarItem.h"
+
+#include "app/Localization.h"
+#include "app/ShellLogging.h"
+#include "app/ui/AppIcon.h"
+
+#include <QSystemTrayIcon>
+
+MenuBarItem::MenuBarItem(QObject *parent)
+    : QObject(parent)
+{
+    m_menu.setObjectName(QStringLiteral("menuBar.menu"));
+    m_open = m_menu.addAction(talvoro::localized("Abrir Talvoro"));
+    m_open->setObjectName(QStringLiteral("menuBar.open"));
+    m_menu.addSeparator();
+    m_checkForUpdates = m_menu.addAction(talvoro::localized("Buscar atualizações..."));
+    m_checkForUpdates->setObjectName(QStringLiteral("menuBar.checkForUpdates"));
+    m_checkForUpdates->setEnabled(false);
+    m_menu.addSeparator();
+    m_quit = m_menu.addAction(talvoro::localized("Sair do Talvoro"));
+    m_quit->setObjectName(QStringLiteral("menuBar.quit"));
+    m_quit->setShortcut(QKeySequence::Quit);
+    connect(m_open, &QAction::triggered, this, &MenuBarItem::openWindowRequested);
+    connect(m_checkForUpdates, &QAction::triggered, this, &MenuBarItem::checkForUpdatesRequested);
+    connect(m_quit, &QAction::triggered, this, &MenuBarItem::quitRequested);
+}
+
+MenuBarItem::~MenuBarItem()
+{
+    delete m_tray;
+}
+
+bool MenuBarItem::isSystemTrayAvailable()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool MenuBarItem::show()
+{
+    if (!isSystemTrayAvailable()) {
+        qCInfo(lcMenuBar) << "No system tray on this desktop; the window stays the way in";
+        return false;
+    }
+    if (!m_tray) {
+        m_tray = new QSystemTrayIcon(talvoro::appIcon());
+        m_tray->setToolTip(QStringLiteral("Talvoro"));
+        m_tray->setContextMenu(&m_menu);
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                Q_EMIT openWindowRequested();
+        });
+    }
+    m_tray->show();
+    return true;
+}
+
+bool MenuBarItem::isVisible() const
+{
+    return m_tray && m_tray->isVisible();
+}

@@ -1,0 +1,111 @@
+#include "app/ui/SidebarView.h"
+
+#include "app/AccentColorOption.h"
+#include "app/MainWindowModel.h"
+#include "app/Theme.h"
+#include "app/ui/AccentBinding.h"
+#include "app/ui/Appearance.h"
+#include "app/ui/Symbols.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kSymbolSize = 18;
+
+} // namespace
+
+SidebarView::SidebarView(MainWindowModel &model, UserDefaultsProviding *settings, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+{
+    setObjectName(QStringLiteral("sidebar"));
+    setFixedWidth(220);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 20, 12, 16);
+    layout->setSpacing(2);
+
+    auto *brand = new QLabel(QStringLiteral("Talvoro"), this);
+    brand->setObjectName(QStringLiteral("sidebar.brand"));
+    brand->setFont(talvoro::serifFont(22, QFont::Bold));
+    brand->setContentsMargins(10, 0, 0, 14);
+    layout->addWidget(brand);
+
+    for (SidebarItem item : kAllSidebarItems) {
+        auto *button = new QPushButton(talvoro::sidebarTitle(item), this);
+        button->setObjectName(QStringLiteral("sidebar.") + talvoro::name(item));
+        button->setCheckable(true);
+        button->setFlat(true);
+        button->setFont(talvoro::appRowFont());
+        button->setCursor(Qt::PointingHandCursor);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        button->setMinimumHeight(34);
+        button->setIconSize(QSize(kSymbolSize, kSymbolSize));
+        connect(button, &QPushButton::clicked, this, [this, item] {
+            m_model.selectSidebarItem(item);
+            showSelection();
+        });
+        layout->addWidget(button);
+        m_buttons[item] = button;
+    }
+    layout->addStretch(1);
+
+    connect(&m_model, &MainWindowModel::selectedSidebarItemChanged, this, &SidebarView::showSelection);
+    showSelection();
+    // Refreshed on accent changes and on appearance changes alike.
+    const auto apply = [this](const QColor &accent) { restyle(accent); };
+    if (settings)
+        talvoro::ui::AccentBinding::bind(this, apply, *settings);
+    else
+        restyle(talvoro::AccentColorOption().color(talvoro::ui::isDark(this)));
+}
+
+QString SidebarView::symbolName(SidebarItem item)
+{
+    switch (item) {
+    case SidebarItem::home: return QStringLiteral("house");
+    case SidebarItem::history: return QStringLiteral("clock.arrow.circlepath");
+    case SidebarItem::talvoroSettings: return QStringLiteral("waveform");
+    case SidebarItem::settings: return QStringLiteral("gearshape");
+    }
+    return {};
+}
+
+void SidebarView::restyle(const QColor &accent)
+{
+    const bool dark = talvoro::ui::isDark(this);
+    const QColor text = talvoro::primaryColor(dark);
+    const QColor hover = talvoro::primaryColor(dark, 0.08);
+    for (const auto &[item, button] : m_buttons) {
+        QIcon icon;
+        icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), accent, kSymbolSize, devicePixelRatioF()),
+                       QIcon::Normal, QIcon::Off);
+        icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), Qt::white, kSymbolSize, devicePixelRatioF()),
+                       QIcon::Normal, QIcon::On);
+        button->setIcon(icon);
+        button->setStyleSheet(QStringLiteral(
+            "QPushButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px; color: %1; }"
+            "QPushButton:checked { background: %2; color: white; }"
+            "QPushButton:hover:!checked { background: %3; }")
+                                  .arg(text.name(QColor::HexArgb), accent.name(QColor::HexRgb),
+                                       hover.name(QColor::HexArgb)));
+    }
+}
+
+void SidebarView::showSelection()
+{
+    for (const auto &[item, button] : m_buttons)
+        button->setChecked(item == m_model.selectedSidebarItem());
+}
+
+void SidebarView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const bool dark = talvoro::ui::isDark(this);
+    // A shade apart from the detail column, like a source list.
+    painter.fillRect(rect(), dark ? QColor(0x2A, 0x2A, 0x2A) : QColor(0xE3, 0xE3, 0xE3));
+    painter.fillRect(QRect(width() - 1, 0, 1, height()), talvoro::separatorColor(dark));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QLabel>
+
+namespace talvoro::ui {
+
+// A label in one of the foreground styles (primary, secondary, tertiary,
+// quaternary), recoloured when the appearance changes.
+class StyledLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    enum class Style { Primary, Secondary, Tertiary, Quaternary };
+
+    explicit StyledLabel(const QString &text = {}, Style style = Style::Primary, QWidget *parent = nullptr);
+
+    Style foregroundStyle() const { return m_style; }
+    void setForegroundStyle(Style style);
+    // Letter spacing in pixels (tracking).
+    void setTracking(qreal pixels);
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void applyStyle();
+
+    Style m_style;
+    bool m_applying = false;
+};
+
+} // namespace talvoro::ui

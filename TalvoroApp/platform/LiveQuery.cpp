@@ -1,0 +1,9 @@
+#include "platform/LiveQuery.h"
+
+LiveQueryBase::LiveQueryBase(AppModelContainer &container, QObject *parent)
+    : QObject(parent)
+    , m_container(&container)
+{
+    connect(&container, &AppModelContainer::didCommit, this,
+            [this](const StoreChangeSet &changes) { apply(changes); });
+}

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "platform/ModelValues.h"
+
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class SqliteStatement;
+
+// Each persistent model (a plain value record) describes its table through a
+// specialisation of ModelTraits, next to the model:
+//   static constexpr const char *table;             table name
+//   using Field = <model>::Field;                   enum of fields, 0..fieldCount-1, id first,
+//   static constexpr int fieldCount;                in column order
+//   static const char *column(Field);               column name (= field name)
+//   static QUuid id(const T &);  static void setId(T &, const QUuid &);
+//   static T read(const SqliteStatement &);         columns in field order
+//   static void bind(SqliteStatement &, int index, const T &, Field);
+//   static bool fieldEquals(Field, const T &, const T &);
+//   static void copyField(Field, T &to, const T &from);
+//   static bool sortsInSql(Field);                  false for texts (sorted by collation in memory)
+//   static int compare(Field, const T &, const T &);
+template<class T>
+struct ModelTraits;
+
+// What a store operation reports instead of throwing.
+struct StoreError
+{
+    enum class Kind {
+        NotFound,    // the record is not (or no longer) in the store
+        Database,    // SQLite refused: constraint, I/O, corruption, busy
+        Unavailable, // the container is gone or has no open database
+        Misuse,      // a transaction inside a transaction
+    };
+    Kind kind = Kind::Database;
+    int sqliteCode = 0;
+    QString message;
+
+    QString errorDescription() const;
+    static StoreError notFound(const QString &message = {}) { return {Kind::NotFound, 0, message}; }
+};
+
+enum class SortOrder { Forward, Reverse };
+
+template<class T>
+struct SortDescriptor
+{
+    typename ModelTraits<T>::Field field;
+    SortOrder order = SortOrder::Forward;
+};
+
+// What to fetch: an optional filter (evaluated in memory on the record
+// values; it must not touch the store), sort keys (equal keys are ordered by
+// id, so every fetch of the same rows has the same order) and a limit.
+template<class T>
+struct FetchDescriptor
+{
+    std::function<bool(const T &)> predicate;
+    std::vector<SortDescriptor<T>> sortBy;
+    std::optional<qsizetype> fetchLimit;
+
+    bool matches(const T &model) const { return !predicate || predicate(model); }
+};
+
+// Total order of a descriptor: its sort keys, then the id.
+template<class T>
+int compareModels(const std::vector<SortDescriptor<T>> &sortBy, const T &a, const T &b)
+{
+    for (const SortDescriptor<T> &sort : sortBy) {
+        const int result = ModelTraits<T>::compare(sort.field, a, b);
+        if (result != 0)
+            return sort.order == SortOrder::Forward ? result : -result;
+    }
+    return talvoro::compareIds(ModelTraits<T>::id(a), ModelTraits<T>::id(b));
+}
+
+class ModelChangesBase
+{
+public:
+    virtual ~ModelChangesBase() = default;
+    virtual bool isEmpty() const = 0;
+};
+
+// What one commit changed in one model's table. `cleared` means every row was
+// deleted first; `upserted` then holds the rows written after that.
+template<class T>
+class ModelChanges final : public ModelChangesBase
+{
+public:
+    bool cleared = false;
+    std::vector<T> upserted;      // full values as committed
+    std::vector<QUuid> deleted;   // ids of rows that existed and were deleted
+
+    bool isEmpty() const override { return !cleared && upserted.empty() && deleted.empty(); }
+};
+
+// Everything one commit changed, handed to every live query of the container.
+class StoreChangeSet
+{
+public:
+    template<class T>
+    ModelChanges<T> &changes()
+    {
+        auto &slot = m_changes[ModelTraits<T>::table];
+        if (!slot)
+            slot = std::make_shared<ModelChanges<T>>();
+        return static_cast<ModelChanges<T> &>(*slot);
+    }
+
+    template<class T>
+    const ModelChanges<T> *find() const
+    {
+        const auto it = m_changes.find(ModelTraits<T>::table);
+        if (it == m_changes.end() || it->second->isEmpty())
+            return nullptr;
+        return static_cast<const ModelChanges<T> *>(it->second.get());
+    }
+
+    bool isEmpty() const
+    {
+        for (const auto &[table, changes] : m_changes) {
+            if (!changes->isEmpty())
+                return false;
+        }
+        return true;
+    }
+
+private:
+    // Shared: a copy (the signal queued, a spy) reads the same changes.
+    std::map<std::string, std::shared_ptr<ModelChangesBase>> m_changes;
+};

@@ -1,0 +1,41 @@
+#include "platform/StoreSchema.h"
+
+namespace talvoro::store {
+
+const QStringList &schemaMigrations()
+{
+    // Ids are canonical upper-case UUID text; dates are integer milliseconds
+    // since 1970 (UTC), NULL for none; flags are 0/1.
+    static const QStringList migrations{
+        QStringLiteral(
+            "CREATE TABLE transcriptions ("
+            " id TEXT PRIMARY KEY NOT NULL,"
+            " text TEXT NOT NULL DEFAULT '',"
+            " createdAt INTEGER,"
+            " wordCount INTEGER NOT NULL DEFAULT 0,"
+            " durationSeconds REAL,"
+            " language TEXT NOT NULL DEFAULT 'auto');"
+            "CREATE INDEX transcriptions_createdAt ON transcriptions (createdAt DESC, id ASC);"
+            "CREATE TABLE replacementRules ("
+            " id TEXT PRIMARY KEY NOT NULL,"
+            " originalText TEXT NOT NULL DEFAULT '',"
+            " replacementText TEXT NOT NULL DEFAULT '',"
+            " isEnabled INTEGER NOT NULL DEFAULT 1,"
+            " useCount INTEGER NOT NULL DEFAULT 0,"
+            " createdAt INTEGER,"
+            " updatedAt INTEGER);"
+            "CREATE INDEX replacementRules_createdAt ON replacementRules (createdAt DESC, id ASC);"
+            "CREATE TABLE dictionaryEntries ("
+            " id TEXT PRIMARY KEY NOT NULL,"
+            " term TEXT NOT NULL DEFAULT '',"
+            " language TEXT NOT NULL DEFAULT '',"
+            " source TEXT NOT NULL DEFAULT '',"
+            " useCount INTEGER NOT NULL DEFAULT 0,"
+            " lastUsedAt INTEGER,"
+            " createdAt INTEGER,"
+            " updatedAt INTEGER);"),
+    };
+    return migrations;
+}
+
+} // namespace talvoro::store

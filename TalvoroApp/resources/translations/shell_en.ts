@@ -1,0 +1,39 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="pt_BR">
+<context>
+    <name>Talvoro</name>
+    <message>
+        <source>Início</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>Histórico</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>Ditado</source>
+        <translation>Dictation</translation>
+    </message>
+    <message>
+        <source>Ajustes</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Voltar</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>Abrir Talvoro</source>
+        <translation>Open Talvoro</translation>
+    </message>
+    <message>
+        <source>Sair do Talvoro</source>
+        <translation>Quit Talvoro</translation>
+    </message>
+    <message>
+        <source>Buscar atualizações...</source>
+        <translation>Check for Updates...</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,27 @@
+#include "transcription/StoreQueries.h"
+
+namespace StoreQueries {
+
+FetchDescriptor<TranscriptionRecord> transcriptionsNewestFirst()
+{
+    return {{}, {{TranscriptionRecord::Field::createdAt, SortOrder::Reverse}}, std::nullopt};
+}
+
+FetchDescriptor<DictionaryEntry> dictionaryEntriesByTerm()
+{
+    return {{}, {{DictionaryEntry::Field::term, SortOrder::Forward}}, std::nullopt};
+}
+
+FetchDescriptor<ReplacementRule> rulesNewestFirst()
+{
+    return {{}, {{ReplacementRule::Field::createdAt, SortOrder::Reverse}}, std::nullopt};
+}
+
+FetchDescriptor<ReplacementRule> enabledRules()
+{
+    return {[](const ReplacementRule &rule) { return rule.isEnabled; },
+            {{ReplacementRule::Field::createdAt, SortOrder::Reverse}},
+            std::nullopt};
+}
+
+} // namespace StoreQueries

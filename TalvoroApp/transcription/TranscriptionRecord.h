@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/Localization.h"
+#include "platform/ModelStoreTypes.h"
+#include "platform/ModelValues.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+
+// One transcription in the local store (table `transcriptions`).
+struct TranscriptionRecord
+{
+    enum class Field { id, text, createdAt, wordCount, durationSeconds, language };
+
+    QUuid id;
+    QString text;
+    QDateTime createdAt;          // UTC, millisecond precision; the newest-first sort key
+    qint64 wordCount = 0;
+    double durationSeconds = 0.0;
+    QString language = QStringLiteral("auto"); // a language code such as "pt", or "auto"
+
+    TranscriptionRecord() = default;
+    // A new record with a new random id, not yet inserted.
+    TranscriptionRecord(QString text, qint64 wordCount, double durationSeconds, QString language,
+                        QDateTime createdAt = talvoro::currentModelDate());
+
+    // The client id the account knows the record by.
+    QString idString() const { return talvoro::uuidString(id); }
+
+    // "42 palavras · 1:35": the word count, then the duration rounded to the
+    // nearest second as minutes and two-digit seconds.
+    QString wordCountAndDurationText(bool portuguese = talvoro::isPortuguese()) const;
+    // "5 min · 42 palavras · 1:35": the age at `reference`, then the above.
+    QString relativeSummaryText(const QDateTime &reference, bool portuguese = talvoro::isPortuguese()) const;
+
+    // "m:ss" of a duration: rounded to the nearest second, floored at 0; a
+    // duration that is not a number shows as 0:00 and one too large for the
+    // clock is held at its largest value rather than overflowing.
+    static QString durationText(double seconds);
+
+    friend bool operator==(const TranscriptionRecord &, const TranscriptionRecord &) = default;
+};
+
+template<>
+struct ModelTraits<TranscriptionRecord>
+{
+    using T = TranscriptionRecord;
+    using Field = T::Field;
+    static constexpr const char *table = "transcriptions";
+    static constexpr int fieldCount = 6;
+
+    static const char *column(Field field);
+    static QUuid id(const T &model) { return model.id; }
+    static void setId(T &model, const QUuid &id) { model.id = id; }
+    static T read(const SqliteStatement &statement);
+    static void bind(SqliteStatement &statement, int index, const T &model, Field field);
+    static bool fieldEquals(Field field, const T &a, const T &b);
+    static void copyField(Field field, T &to, const T &from);
+    static bool sortsInSql(Field field);
+    static int compare(Field field, const T &a, const T &b);
+};

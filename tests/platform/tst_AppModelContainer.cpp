@@ -1,0 +1,446 @@
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/StoreSchema.h"
+#include "transcription/StoreQueries.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+QDateTime at(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+}
+
+TranscriptionRecord transcription(const QString &text, qint64 createdMs)
+{
+    return TranscriptionRecord(text, text.split(QLatin1Char(' ')).size(), 3.5, QStringLiteral("pt"), at(createdMs));
+}
+
+QStringList texts(const std::vector<TranscriptionRecord> &records)
+{
+    QStringList result;
+    for (const auto &record : records)
+        result << record.text;
+    return result;
+}
+
+} // namespace
+
+class TestAppModelContainer : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString storePath(const QString &name = QStringLiteral("TalvoroApp.store")) { return m_dir.filePath(name); }
+
+private Q_SLOTS:
+    void recordsRoundTripAcrossRestart()
+    {
+        const QString path = storePath(QStringLiteral("restart.store"));
+        TranscriptionRecord record(QStringLiteral("Olá, mundo — ção 🎙"), 3, 95.4, QStringLiteral("pt"),
+                                   at(1'700'000'000'123));
+        DictionaryEntry entry(QStringLiteral("Kubernetes"), QStringLiteral("pt"), QStringLiteral("manual"));
+        entry.lastUsedAt = at(1'700'000'000'001);
+        ReplacementRule rule(QStringLiteral("ponto final"), QStringLiteral("."));
+        rule.isEnabled = false;
+        rule.useCount = 7;
+        {
+            AppModelContainer container(path);
+            QVERIFY(container.isPersistent());
+            auto context = container.makeContext();
+            context->insert(record);
+            context->insert(entry);
+            context->insert(rule);
+            QVERIFY(context->save().has_value());
+        }
+        AppModelContainer reopened(path);
+        auto context = reopened.makeContext();
+        QCOMPARE(context->fetchById<TranscriptionRecord>(record.id), record);
+        QCOMPARE(context->fetchById<DictionaryEntry>(entry.id), entry);
+        QCOMPARE(context->fetchById<ReplacementRule>(rule.id), rule);
+        // Millisecond payloads come back exactly.
+        QCOMPARE(talvoro::millisecondsSince1970(context->fetchById<TranscriptionRecord>(record.id)->createdAt),
+                 1'700'000'000'123.0);
+        QCOMPARE(reopened.database().queryText(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
+        QCOMPARE(reopened.database().queryText(QStringLiteral("PRAGMA user_version")),
+                 QString::number(AppModelContainer::kSchemaVersion));
+        QCOMPARE(reopened.database().queryText(QStringLiteral("SELECT id FROM transcriptions")),
+                 record.id.toString(QUuid::WithoutBraces).toUpper());
+    }
+
+    void schemaVersionsAreRespected()
+    {
+        // An empty database (version 0), e.g. left by an interrupted first run,
+        // gets the whole schema.
+        const QString empty = storePath(QStringLiteral("empty.store"));
+        {
+            SqliteDatabase db;
+            QCOMPARE(db.open(empty), 0);
+            QCOMPARE(db.exec(QStringLiteral("CREATE TABLE scratch (x)")), 0);
+        }
+        AppModelContainer migrated(empty);
+        QVERIFY(migrated.setAsideFilePath().isEmpty());
+        QCOMPARE(migrated.database().queryText(QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+        QCOMPARE(*migrated.countCommitted<DictionaryEntry>(), 0);
+
+        // A file written by a newer build is used as it is, not set aside.
+        const QString newer = storePath(QStringLiteral("newer.store"));
+        {
+            SqliteDatabase db;
+            QCOMPARE(db.open(newer), 0);
+            QCOMPARE(db.exec(talvoro::store::schemaMigrations().first()), 0);
+            QCOMPARE(db.exec(QStringLiteral("ALTER TABLE transcriptions ADD COLUMN mood TEXT;"
+                                            "PRAGMA user_version = 9")), 0);
+        }
+        AppModelContainer fromNewer(newer);
+        QVERIFY(fromNewer.isPersistent());
+        QVERIFY(fromNewer.setAsideFilePath().isEmpty());
+        auto context = fromNewer.makeContext();
+        const auto record = context->insert(transcription(QStringLiteral("kept"), 1));
+        QVERIFY(context->save().has_value());
+        QCOMPARE(context->fetchById<TranscriptionRecord>(record.id)->text, QStringLiteral("kept"));
+        QCOMPARE(fromNewer.database().queryText(QStringLiteral("PRAGMA user_version")), QStringLiteral("9"));
+    }
+
+    void unsavedChangesLiveInTheContextUntilSaved()
+    {
+        AppModelContainer container(storePath(QStringLiteral("pending.store")));
+        auto writer = container.makeContext();
+        writer->setAutosaveEnabled(false);
+        auto reader = container.makeContext();
+        const auto older = transcription(QStringLiteral("older"), 1000);
+        const auto newer = transcription(QStringLiteral("newer"), 2000);
+        writer->insert(older);
+        writer->insert(newer);
+        QCOMPARE(texts(*writer->fetch(StoreQueries::transcriptionsNewestFirst())),
+                 (QStringList{QStringLiteral("newer"), QStringLiteral("older")}));
+        QVERIFY(reader->fetch(StoreQueries::transcriptionsNewestFirst())->empty());
+        QVERIFY(writer->save().has_value());
+        QCOMPARE(*reader->fetchCount<TranscriptionRecord>(), 2);
+
+        // Pending edits and removals overlay the committed rows, filter included.
+        auto edited = writer->modify<TranscriptionRecord>(older.id, [](TranscriptionRecord &r) {
+            r.text = QStringLiteral("older, edited");
+            r.createdAt = at(3000);
+        });
+        QVERIFY(edited.has_value());
+        QVERIFY(writer->remove<TranscriptionRecord>(newer.id).has_value());
+        QCOMPARE(texts(*writer->fetch(StoreQueries::transcriptionsNewestFirst())),
+                 QStringList{QStringLiteral("older, edited")});
+        FetchDescriptor<TranscriptionRecord> edits{
+            [](const TranscriptionRecord &r) { return r.text.contains(QStringLiteral("edited")); }, {}, {}};
+        QCOMPARE(*writer->fetchCount(edits), 1);
+        QCOMPARE(*reader->fetchCount(edits), 0);
+        writer->rollback();
+        QCOMPARE(texts(*writer->fetch(StoreQueries::transcriptionsNewestFirst())),
+                 (QStringList{QStringLiteral("newer"), QStringLiteral("older")}));
+    }
+
+    void recordsWithoutAnIdGetOneEach()
+    {
+        AppModelContainer container(storePath(QStringLiteral("ids.store")));
+        auto context = container.makeContext();
+        const DictionaryEntry first = context->insert(DictionaryEntry());
+        const DictionaryEntry second = context->insert(DictionaryEntry());
+        QVERIFY(!first.id.isNull());
+        QVERIFY(first.id != second.id);
+        QVERIFY(context->save().has_value());
+        QCOMPARE(*container.countCommitted<DictionaryEntry>(), 2);
+    }
+
+    void autosaveCoalescesToTheNextTurn()
+    {
+        AppModelContainer container(storePath(QStringLiteral("autosave.store")));
+        QSignalSpy commits(&container, &AppModelContainer::didCommit);
+        ModelContext &context = container.mainContext();
+        for (int i = 0; i < 5; ++i)
+            context.insert(ReplacementRule(QStringLiteral("a%1").arg(i), QStringLiteral("b")));
+        QCOMPARE(commits.count(), 0);
+        QVERIFY(context.hasChanges());
+        QTRY_COMPARE(commits.count(), 1);
+        QVERIFY(!context.hasChanges());
+        QCOMPARE(*container.countCommitted<ReplacementRule>(), 5);
+    }
+
+    void updatesWriteOnlyTheFieldsThatChanged()
+    {
+        AppModelContainer container(storePath(QStringLiteral("fields.store")));
+        auto screen = container.makeContext();
+        auto pipeline = container.makeContext();
+        DictionaryEntry entry(QStringLiteral("Qt"), QStringLiteral("en"), QStringLiteral("manual"));
+        screen->insert(entry);
+        QVERIFY(screen->save().has_value());
+
+        // The screen holds the entry while the pipeline counts a use.
+        DictionaryEntry held = *screen->fetchById<DictionaryEntry>(entry.id);
+        QVERIFY(pipeline->modify<DictionaryEntry>(entry.id, [](DictionaryEntry &e) { e.useCount += 1; }));
+        QVERIFY(pipeline->save().has_value());
+        QVERIFY(screen->modify<DictionaryEntry>(held.id, [](DictionaryEntry &e) {
+            e.term = QStringLiteral("Qt 6");
+            e.updatedAt = at(5000);
+        }));
+        QVERIFY(screen->save().has_value());
+        const auto stored = *container.makeContext()->fetchById<DictionaryEntry>(entry.id);
+        QCOMPARE(stored.term, QStringLiteral("Qt 6"));
+        QCOMPARE(stored.useCount, 1);
+        QCOMPARE(stored.updatedAt, at(5000));
+
+        // A no-op update records nothing.
+        QVERIFY(screen->update(stored).has_value());
+        QVERIFY(!screen->hasChanges());
+    }
+
+    void everyCommitReachesEveryLiveQuery()
+    {
+        AppModelContainer container(storePath(QStringLiteral("live.store")));
+        TranscriptionsQuery history(container, StoreQueries::transcriptionsNewestFirst());
+        ReplacementRulesQuery enabled(container, StoreQueries::enabledRules());
+        ReplacementRulesQuery allRules(container, StoreQueries::rulesNewestFirst());
+        DictionaryEntriesQuery terms(container, StoreQueries::dictionaryEntriesByTerm());
+        QSignalSpy historyChanged(&history, &LiveQueryBase::changed);
+        QSignalSpy enabledChanged(&enabled, &LiveQueryBase::changed);
+        QSignalSpy termsChanged(&terms, &LiveQueryBase::changed);
+
+        auto pull = container.makeContext();
+        pull->insert(transcription(QStringLiteral("first"), 1000));
+        pull->insert(transcription(QStringLiteral("third"), 3000));
+        QVERIFY(pull->save().has_value());
+        QCOMPARE(historyChanged.count(), 1);
+        QCOMPARE(enabledChanged.count(), 0);
+
+        // Another context; the live query merges the row into place.
+        auto pipeline = container.makeContext();
+        const auto second = transcription(QStringLiteral("second"), 2000);
+        pipeline->insert(second);
+        QVERIFY(pipeline->save().has_value());
+        QCOMPARE(texts(history.results()),
+                 (QStringList{QStringLiteral("third"), QStringLiteral("second"), QStringLiteral("first")}));
+
+        // Rules: disabling one drops it from the enabled query only.
+        ReplacementRule on(QStringLiteral("vírgula"), QStringLiteral(","));
+        on.createdAt = at(1000);
+        ReplacementRule off(QStringLiteral("ponto"), QStringLiteral("."));
+        off.createdAt = at(2000);
+        pull->upsertAll<ReplacementRule>({on, off});
+        QCOMPARE(enabled.count(), 2);
+        QCOMPARE(allRules.results().front().id, off.id);
+        QVERIFY(pipeline->modify<ReplacementRule>(off.id, [](ReplacementRule &r) { r.isEnabled = false; }));
+        QVERIFY(pipeline->save().has_value());
+        QCOMPARE(enabled.count(), 1);
+        QCOMPARE(enabled.results().front().id, on.id);
+        QCOMPARE(allRules.count(), 2);
+
+        // Terms sort as a file browser would: case-insensitive, digits by value.
+        for (const char *term : {"beta", "Alpha", "item10", "item9", "Ágata"})
+            pull->insert(DictionaryEntry(QString::fromUtf8(term), QStringLiteral("pt"), QStringLiteral("manual")));
+        QVERIFY(pull->save().has_value());
+        QStringList termOrder;
+        for (const auto &entry : terms.results())
+            termOrder << entry.term;
+        QCOMPARE(termOrder, (QStringList{QStringLiteral("Ágata"), QStringLiteral("Alpha"), QStringLiteral("beta"),
+                                         QStringLiteral("item9"), QStringLiteral("item10")}));
+        const auto firstBatch = termsChanged.count();
+        pipeline->insert(DictionaryEntry(QStringLiteral("gamma"), QStringLiteral("pt"), QStringLiteral("manual")));
+        QVERIFY(pipeline->save().has_value());
+        QCOMPARE(termsChanged.count(), firstBatch + 1);
+        QCOMPARE(terms.results().at(3).term, QStringLiteral("gamma"));
+
+        // Clearing the account's data empties every query of that model.
+        QVERIFY(pull->deleteAll<TranscriptionRecord>().has_value());
+        QVERIFY(history.isEmpty());
+        QCOMPARE(terms.count(), 6);
+    }
+
+    void aDeletedRecordStaysReadableAsASnapshotAndIsReportedGone()
+    {
+        AppModelContainer container(storePath(QStringLiteral("snapshot.store")));
+        TranscriptionsQuery history(container, StoreQueries::transcriptionsNewestFirst());
+        ModelContext &screen = container.mainContext();
+        ReplacementRule rule(QStringLiteral("de nada"), QStringLiteral("dnd"));
+        rule.useCount = 3;
+        const auto record = transcription(QStringLiteral("to delete"), 1000);
+        screen.insert(rule);
+        screen.insert(record);
+        QVERIFY(screen.save().has_value());
+
+        // An open detail page holds the record; a pull in another context deletes it.
+        const TranscriptionRecord detail = *history.find(record.id);
+        auto pull = container.makeContext();
+        QVERIFY(pull->remove<TranscriptionRecord>(record.id).has_value());
+        QVERIFY(pull->save().has_value());
+        QVERIFY(!history.find(record.id));
+        QVERIFY(!screen.fetchById<TranscriptionRecord>(record.id));
+        QCOMPARE(detail.text, QStringLiteral("to delete"));
+        QCOMPARE(detail.idString(), record.idString());
+
+        // The page's edit comes too late: reported gone, and nothing comes back.
+        auto late = screen.modify<TranscriptionRecord>(record.id, [](TranscriptionRecord &r) { r.text = {}; });
+        QVERIFY(!late.has_value());
+        QCOMPARE(late.error().kind, StoreError::Kind::NotFound);
+        QVERIFY(!screen.remove(detail).has_value());
+        QVERIFY(!screen.hasChanges());
+
+        // An edit already pending when another context deletes the row does
+        // not resurrect it either.
+        auto stale = container.makeContext();
+        stale->setAutosaveEnabled(false);
+        QVERIFY(stale->modify<ReplacementRule>(rule.id, [](ReplacementRule &r) { r.useCount += 1; }));
+        const auto snapshot = screen.remove<ReplacementRule>(rule.id);
+        QVERIFY(snapshot.has_value());
+        QVERIFY(screen.save().has_value());
+        QVERIFY(stale->save().has_value());
+        QCOMPARE(*container.countCommitted<ReplacementRule>(), 0);
+
+        // The push after the deletion reads the values the rule had.
+        QCOMPARE(snapshot->originalText, QStringLiteral("de nada"));
+        QCOMPARE(snapshot->useCount, 3);
+        QCOMPARE(snapshot->createdAt, rule.createdAt);
+    }
+
+    void aFailedSaveReportsAndKeepsTheChanges()
+    {
+        AppModelContainer container(storePath(QStringLiteral("failing.store")));
+        auto context = container.makeContext();
+        context->setAutosaveEnabled(false);
+        context->insert(transcription(QStringLiteral("kept"), 1000));
+        // Another connection holds the write lock past the busy timeout.
+        SqliteDatabase other;
+        QCOMPARE(other.open(container.filePath()), 0);
+        QCOMPARE(other.exec(QStringLiteral("PRAGMA busy_timeout = 0; BEGIN IMMEDIATE")), 0);
+        sqlite3_busy_timeout(container.database().handle(), 10);
+        QSignalSpy commits(&container, &AppModelContainer::didCommit);
+        const auto saved = context->save();
+        QVERIFY(!saved.has_value());
+        QCOMPARE(saved.error().kind, StoreError::Kind::Database);
+        QVERIFY(context->hasChanges());
+        QCOMPARE(commits.count(), 0);
+        other.exec(QStringLiteral("ROLLBACK"));
+        QVERIFY(context->save().has_value());
+        QCOMPARE(*container.countCommitted<TranscriptionRecord>(), 1);
+
+        // Autosave keeps trying once the lock is gone.
+        ModelContext &screen = container.mainContext();
+        QCOMPARE(other.exec(QStringLiteral("BEGIN IMMEDIATE")), 0);
+        screen.insert(transcription(QStringLiteral("autosaved later"), 2000));
+        QTest::qWait(50);
+        QVERIFY(screen.hasChanges());
+        other.exec(QStringLiteral("ROLLBACK"));
+        QTRY_VERIFY_WITH_TIMEOUT(!screen.hasChanges(), 5000);
+        QCOMPARE(*container.countCommitted<TranscriptionRecord>(), 2);
+    }
+
+    void aCorruptFileIsKeptAsideAndAFreshStoreStarts()
+    {
+        const QString path = storePath(QStringLiteral("corrupt.store"));
+        {
+            AppModelContainer container(path);
+            auto context = container.makeContext();
+            for (int i = 0; i < 200; ++i)
+                context->insert(transcription(QStringLiteral("row %1 ").arg(i).repeated(20), 1000 + i));
+            QVERIFY(context->save().has_value());
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        // Scribble over the pages after the header.
+        for (qsizetype i = 4096; i < bytes.size(); i += 7)
+            bytes[i] = char(0xA5);
+        file.seek(0);
+        file.write(bytes);
+        file.close();
+
+        AppModelContainer recovered(path);
+        QVERIFY(recovered.isPersistent());
+        QVERIFY(!recovered.setAsideFilePath().isEmpty());
+        QFile aside(recovered.setAsideFilePath());
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), bytes);
+        QCOMPARE(*recovered.countCommitted<TranscriptionRecord>(), 0);
+        auto context = recovered.makeContext();
+        context->insert(transcription(QStringLiteral("after"), 1));
+        QVERIFY(context->save().has_value());
+    }
+
+    void garbageAndUnreadableFilesAreKeptAside()
+    {
+        const QString garbage = storePath(QStringLiteral("garbage.store"));
+        QFile file(garbage);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("this is not a database at all").repeated(300));
+        file.close();
+        AppModelContainer fromGarbage(garbage);
+        QVERIFY(fromGarbage.isPersistent());
+        QVERIFY(QFile::exists(fromGarbage.setAsideFilePath()));
+
+        // A folder where the file should be cannot be opened as a database.
+        const QString folder = storePath(QStringLiteral("folder.store"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/inside")));
+        AppModelContainer fromFolder(folder);
+        QVERIFY(fromFolder.isPersistent());
+        QVERIFY(QFileInfo(fromFolder.setAsideFilePath()).isDir());
+        QVERIFY(QFileInfo::exists(fromFolder.setAsideFilePath() + QStringLiteral("/inside")));
+
+        const QString unreadable = storePath(QStringLiteral("unreadable.store"));
+        {
+            AppModelContainer container(unreadable);
+            container.makeContext()->upsertAll<TranscriptionRecord>({transcription(QStringLiteral("x"), 1)});
+        }
+        QFile::setPermissions(unreadable, QFileDevice::Permissions());
+        if (QFile(unreadable).open(QIODevice::ReadOnly))
+            QSKIP("running with privileges that read any file");
+        AppModelContainer fromUnreadable(unreadable);
+        QVERIFY(fromUnreadable.isPersistent());
+        QVERIFY(QFile::exists(fromUnreadable.setAsideFilePath()));
+        QCOMPARE(*fromUnreadable.countCommitted<TranscriptionRecord>(), 0);
+    }
+
+    void anUnusableFolderFallsBackToMemory()
+    {
+        const QString blocker = storePath(QStringLiteral("not-a-folder"));
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        AppModelContainer container(blocker + QStringLiteral("/TalvoroApp.store"));
+        QVERIFY(!container.isPersistent());
+        QVERIFY(container.setAsideFilePath().isEmpty());
+        auto context = container.makeContext();
+        context->insert(transcription(QStringLiteral("memory"), 1));
+        QVERIFY(context->save().has_value());
+        QCOMPARE(*container.countCommitted<TranscriptionRecord>(), 1);
+    }
+
+    void nonFiniteDurationsAreStoredWithoutLoss()
+    {
+        AppModelContainer container(storePath(QStringLiteral("durations.store")));
+        auto context = container.makeContext();
+        TranscriptionRecord nan(QStringLiteral("nan"), 1, std::nan(""), QStringLiteral("pt"));
+        TranscriptionRecord inf(QStringLiteral("inf"), 1, HUGE_VAL, QStringLiteral("pt"));
+        context->insert(nan);
+        context->insert(inf);
+        QVERIFY(context->save().has_value());
+        QVERIFY(std::isnan(context->fetchById<TranscriptionRecord>(nan.id)->durationSeconds));
+        QVERIFY(std::isinf(context->fetchById<TranscriptionRecord>(inf.id)->durationSeconds));
+        // NaN equals NaN for the change check, so nothing is rewritten.
+        QVERIFY(context->update(*context->fetchById<TranscriptionRecord>(nan.id)).has_value());
+        QVERIFY(!context->hasChanges());
+    }
+
+    void theSharedContainerLivesInTheDataFolder()
+    {
+        AppModelContainer &shared = AppModelContainer::shared();
+        QCOMPARE(QFileInfo(shared.filePath()).fileName(), QStringLiteral("TalvoroApp.store"));
+        QVERIFY(shared.filePath().contains(QStringLiteral("com.torvenak.talvoro-mac")));
+        QVERIFY(shared.isPersistent());
+        QCOMPARE(&shared.mainContext(), &AppModelContainer::shared().mainContext());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppModelContainer)
+#include "tst_AppModelContainer.moc"

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/AppEnvironment.h"
+#include "support/ShellTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QList>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class MainWindowModel;
+class QWidget;
+
+// Everything one rendering starts from: its own temporary settings, a
+// signed-out state for the window's gate and an environment over them. Made afresh for
+// every file, so no entry sees another's settings.
+struct ScreenshotContext
+{
+    ScreenshotContext(bool portuguese, bool dark);
+    ~ScreenshotContext();
+
+    TemporarySettings settings;
+    FakeAuthState auth;
+    AppEnvironment environment;
+    const bool portuguese;
+    const bool dark;
+
+    SettingsStore &defaults() { return *settings.store; }
+    // The window's model over this context; created once, outlives the widget.
+    MainWindowModel &windowModel();
+
+private:
+    std::unique_ptr<MainWindowModel> m_windowModel;
+};
+
+// One picture: <screen>[-<state>]-<pt|en>-<light|dark>.png. The builder
+// returns a widget that the tool owns, sizes, shows and grabs.
+struct ScreenshotEntry
+{
+    QString screen;
+    QString state;
+    std::function<QWidget *(ScreenshotContext &)> build;
+    QSize size{1100, 720};
+};
+
+// The one list of pictures; add a screen's entries at its end.
+QList<ScreenshotEntry> screenshotEntries();

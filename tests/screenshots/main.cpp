@@ -1,0 +1,121 @@
+// talvoro-screenshots --out DIR [--only TEXT] [--list]
+// Renders every entry of the catalogue offscreen, in Portuguese and English,
+// light and dark, to DIR/<screen>[-<state>]-<pt|en>-<light|dark>.png.
+
+#include "ScreenshotCatalog.h"
+
+#include "app/Localization.h"
+#include "app/ShellAnimations.h"
+#include "app/ui/Appearance.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTextStream>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace {
+
+struct Variant
+{
+    bool portuguese;
+    bool dark;
+};
+constexpr Variant kVariants[] = {{true, false}, {true, true}, {false, false}, {false, true}};
+
+QString fileName(const ScreenshotEntry &entry, const Variant &variant)
+{
+    QString name = entry.screen;
+    if (!entry.state.isEmpty())
+        name += QLatin1Char('-') + entry.state;
+    name += variant.portuguese ? QStringLiteral("-pt") : QStringLiteral("-en");
+    name += variant.dark ? QStringLiteral("-dark") : QStringLiteral("-light");
+    return name + QStringLiteral(".png");
+}
+
+void applyVariant(const Variant &variant)
+{
+    talvoro::overridePreferredLanguages(
+        QStringList{variant.portuguese ? QStringLiteral("pt-BR") : QStringLiteral("en")});
+    talvoro::installTranslations();
+    talvoro::ui::applyAppearance(variant.dark);
+}
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("talvoro-screenshots"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Renders Talvoro's screens to PNG files."));
+    parser.addHelpOption();
+    const QCommandLineOption outOption(QStringLiteral("out"), QStringLiteral("Folder for the pictures."),
+                                       QStringLiteral("DIR"));
+    const QCommandLineOption onlyOption(QStringLiteral("only"),
+                                        QStringLiteral("Only files whose name contains TEXT."),
+                                        QStringLiteral("TEXT"));
+    const QCommandLineOption listOption(QStringLiteral("list"),
+                                        QStringLiteral("Print the file names and render nothing."));
+    parser.addOptions({outOption, onlyOption, listOption});
+    parser.process(app);
+
+    const QString only = parser.value(onlyOption);
+    const QList<ScreenshotEntry> entries = screenshotEntries();
+    QTextStream out(stdout);
+    if (parser.isSet(listOption)) {
+        for (const ScreenshotEntry &entry : entries)
+            for (const Variant &variant : kVariants)
+                if (fileName(entry, variant).contains(only))
+                    out << fileName(entry, variant) << '\n';
+        return 0;
+    }
+    if (!parser.isSet(outOption)) {
+        std::fputs("talvoro-screenshots: --out DIR is required\n", stderr);
+        return 2;
+    }
+    QDir dir(parser.value(outOption));
+    if (!dir.mkpath(QStringLiteral("."))) {
+        std::fputs("talvoro-screenshots: cannot create the output folder\n", stderr);
+        return 1;
+    }
+
+    talvoro::setShellAnimationsEnabled(false);
+    int failures = 0;
+    for (const ScreenshotEntry &entry : entries) {
+        for (const Variant &variant : kVariants) {
+            const QString name = fileName(entry, variant);
+            if (!name.contains(only))
+                continue;
+            applyVariant(variant);
+            ScreenshotContext context(variant.portuguese, variant.dark);
+            QWidget *widget = entry.build(context);
+            widget->resize(entry.size);
+            widget->show();
+            settle();
+            const QImage image = widget->grab().toImage();
+            delete widget;
+            settle();
+            if (image.isNull() || !image.save(dir.filePath(name))) {
+                std::fprintf(stderr, "talvoro-screenshots: could not write %s\n", qPrintable(name));
+                ++failures;
+                continue;
+            }
+            out << dir.filePath(name) << '\n';
+            out.flush();
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
