@@ -1,5 +1,7 @@
 #include "ScreenshotCatalog.h"
 
+#include "AvatarScreenshots.h"
+
 #include "app/MainWindowModel.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
@@ -82,5 +84,14 @@ QList<ScreenshotEntry> screenshotEntries()
                     m.setActiveSettingsModal(SettingsModal::general);
                 }),
          QSize(720, 520)},
+        // The avatar at its three sizes, one picture per state.
+        {QStringLiteral("avatar"), QStringLiteral("image"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("image")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("loading"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("loading")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("initials"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("initials")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("symbol"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("symbol")); }, QSize(360, 320)},
     };
 }

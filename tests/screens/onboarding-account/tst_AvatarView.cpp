@@ -3,6 +3,9 @@
 #include "screens/onboarding-account/ui/AvatarView.h"
 
 #include "support/AvatarTestServer.h"
+#include "support/TestSupport.h"
+
+#include "app/AccentColorOption.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -306,6 +309,18 @@ private Q_SLOTS:
         view.show(); // shown anew: loads again
         QCOMPARE(view.content(), AvatarContent::Loading);
         QTRY_COMPARE(view.content(), AvatarContent::Image);
+    }
+
+    void accentColourFollowsTheSetting()
+    {
+        TemporarySettings settings;
+        auto view = makeView(QString(), std::nullopt);
+        view->followAccentColor(*settings.store);
+        QCOMPARE(view->accentColor(), talvoro::AccentColorOption().color());
+        settings.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("orange"));
+        QCOMPARE(view->accentColor(), talvoro::AccentColorOption(talvoro::AccentColorOption::Orange).color());
+        settings.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("no-such-colour"));
+        QCOMPARE(view->accentColor(), talvoro::AccentColorOption().color());
     }
 
     void viewGoneMidDownloadAbortsIt()

@@ -2,6 +2,7 @@
 
 #include "account/AuthManager.h"
 #include "app/Theme.h"
+#include "app/ui/AccentBinding.h"
 #include "app/ui/Spinner.h"
 #include "app/ui/Symbols.h"
 #include "screens/onboarding-account/AvatarImageCache.h"
@@ -138,6 +139,13 @@ void AvatarView::showUser(AuthManager &auth)
                               [this, &auth] { setImageURL(auth.userAvatarURL()); });
 }
 
+void AvatarView::followAccentColor(UserDefaultsProviding &defaults)
+{
+    delete m_accentBinding;
+    m_accentBinding = talvoro::ui::AccentBinding::bind(
+        this, [this](const QColor &color) { setAccentColor(color); }, defaults);
+}
+
 void AvatarView::loadImage(LoadStep step)
 {
     // Without a loader the view is a still picture of its given state.
@@ -216,7 +224,7 @@ void AvatarView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // The window coming back from the minimised state is no new appearance.
-    if (!event->spontaneous())
+    if (!event->spontaneous() && !(m_request && m_request->key() == keyOfURL()))
         loadImage(LoadStep::LoadIfMissing);
 }
 

@@ -13,9 +13,11 @@
 #include <optional>
 
 class AuthManager;
+class UserDefaultsProviding;
 class AvatarImageCache;
 
 namespace talvoro::ui {
+class AccentBinding;
 class Spinner;
 }
 
@@ -65,6 +67,9 @@ public:
     // Shows the signed-in user of `auth` and follows their name and avatar
     // URL from now on.
     void showUser(AuthManager &auth);
+    // Draws in the accent colour stored under keyboardAccentColor, following
+    // changes of the setting and of the appearance.
+    void followAccentColor(UserDefaultsProviding &defaults);
 
     AvatarContent content() const;
     QString contentName() const { return talvoro::avatarContentName(content()); }
@@ -105,6 +110,7 @@ private:
     std::unique_ptr<AvatarImageRequest> m_request;
 
     talvoro::ui::Spinner *m_spinner = nullptr;
+    talvoro::ui::AccentBinding *m_accentBinding = nullptr;
     QMetaObject::Connection m_nameConnection;
     QMetaObject::Connection m_urlConnection;
 };
