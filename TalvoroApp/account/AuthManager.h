@@ -1,26 +1,110 @@
 #pragma once
 
+#include "account/SignInError.h"
+
+#include <QCoroTask>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
+#include <expected>
+#include <functional>
+#include <memory>
 #include <optional>
 
-// The single owner of the sign-in state. Published state only, for now.
+class BackendAPIClient;
+class QNetworkAccessManager;
+class SecretStore;
+class UrlOpener;
+class UserDefaultsProviding;
+class SignInWaiter;
+class TokenWaiter;
+class QJsonObject;
+
+// The single owner of the sign-in state, the tokens and the session
+// generation. Tokens live only in the secret store; the user's fields in the
+// settings store. Lives on the main thread.
 class AuthManager : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool isAuthenticated READ isAuthenticated NOTIFY isAuthenticatedChanged)
     Q_PROPERTY(bool sessionExpired READ sessionExpired NOTIFY sessionExpiredChanged)
 public:
+    struct Dependencies
+    {
+        SecretStore *secrets = nullptr;
+        UserDefaultsProviding *settings = nullptr;
+        UrlOpener *urlOpener = nullptr;
+        QNetworkAccessManager *network = nullptr;
+        QUrl baseURL;
+        std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
+    };
+
+    // Keychain item and settings key names.
+    static constexpr const char *kAccessTokenItem = "auth-access-token";
+    static constexpr const char *kRefreshTokenItem = "auth-refresh-token";
+    static constexpr const char *kExpiresAtItem = "auth-expires-at";
+    static constexpr const char *kSentinelItem = "auth-keychain-sentinel";
+    static constexpr const char *kUserIdKey = "auth-user-id";
+    static constexpr const char *kUserEmailKey = "auth-user-email";
+    static constexpr const char *kUserNameKey = "auth-user-name";
+    static constexpr const char *kUserAvatarURLKey = "auth-user-avatar-url";
+    static constexpr const char *kLastAccountIdKey = "lastAuthenticatedAccountId";
+
+    // An access token this close to its expiry is refreshed before use.
+    static constexpr std::chrono::seconds kRefreshMargin{60};
+    // A browser sign-in nobody finishes ends as cancelled after this long.
+    static constexpr std::chrono::minutes kDefaultSignInTimeout{5};
+
+    // The application's instance: keychain, shared settings, desktop browser.
     explicit AuthManager(QObject *parent = nullptr);
+    AuthManager(Dependencies dependencies, QObject *parent = nullptr);
+    ~AuthManager() override;
+
     static AuthManager &shared();
+    // The composition root or a test installs the shared instance (nullptr:
+    // back to the application's own, made on next use).
+    static void installShared(AuthManager *manager);
 
     bool isAuthenticated() const { return m_isAuthenticated; }
     bool sessionExpired() const { return m_sessionExpired; }
     std::optional<QString> userName() const { return m_userName; }
     std::optional<QString> userEmail() const { return m_userEmail; }
     std::optional<QUrl> userAvatarURL() const { return m_userAvatarURL; }
+    std::optional<QString> userId() const { return m_userId; }
+    quint64 sessionGeneration() const { return m_sessionGeneration; }
+
+    // Reads the tokens from the keychain and reconciles them with the
+    // settings (a user without tokens ends as an expired session; tokens
+    // without a user are removed). Called once at start; token reads await it.
+    QCoro::Task<void> restoreSession();
+
+    // The browser sign-in with PKCE (S256) and a `state` value. Ends when
+    // handleCallbackURL gets the matching callback, on cancelSignIn, or after
+    // the sign-in time-out (both cancelled). A new signIn cancels a running one.
+    QCoro::Task<std::expected<void, SignInError>> signIn();
+    // Entry of the callback URL router; true when the URL was a sign-in
+    // callback of the running sign-in.
+    bool handleCallbackURL(const QUrl &url);
+    void cancelSignIn();
+    bool isSigningIn() const;
+    void setSignInTimeout(std::chrono::milliseconds timeout) { m_signInTimeout = timeout; }
+
+    void signOut();
+    void updateAvatarURL(const std::optional<QUrl> &url);
+    // Empties the avatar cache of the user interface (AvatarImageCache::clear).
+    void setAvatarCacheClearer(std::function<void()> clear) { m_clearAvatarCache = std::move(clear); }
+
+    // nullopt: no access token stored, or the needed refresh failed
+    // (hasStoredAccessToken tells which). One refresh runs at a time.
+    QCoro::Task<std::optional<QString>> getValidAccessToken();
+    QCoro::Task<std::optional<QString>> forceRefresh();
+    bool hasStoredAccessToken() const { return !m_accessToken.isEmpty(); }
+
+    // The authorisation page URL for a challenge and state (tests read it).
+    QUrl authorizationURL(const QString &codeChallenge, const QString &state) const;
 
 Q_SIGNALS:
     void isAuthenticatedChanged();
@@ -28,11 +112,52 @@ Q_SIGNALS:
     void userNameChanged();
     void userEmailChanged();
     void userAvatarURLChanged();
+    void userIdChanged();
+    void sessionGenerationChanged();
 
-protected:
+private:
+    struct Tokens
+    {
+        QString access;
+        QString refresh;
+        QDateTime expiresAt;
+    };
+
+    QCoro::Task<void> ensureTokensLoaded();
+    QCoro::Task<std::optional<QString>> refreshShared();
+    QCoro::Task<std::optional<QString>> performRefresh(quint64 generation);
+    QCoro::Task<std::expected<void, SecretStoreError>> storeTokens(Tokens tokens);
+    std::optional<Tokens> tokensFromReply(const QJsonObject &reply, const QString &previousRefresh) const;
+    void applyUser(const QJsonObject &user);
+    void endSession(bool expired);
+    void removeStoredSecrets();
+    void cancelRunningRefresh();
+    void bumpGeneration();
+    void setAuthenticated(bool value);
+    void setSessionExpired(bool value);
+    void setUserFields(std::optional<QString> id, std::optional<QString> email, std::optional<QString> name,
+                       std::optional<QUrl> avatar);
+    std::unique_ptr<BackendAPIClient> makeClient() const;
+
+    Dependencies m_deps;
+    std::function<void()> m_clearAvatarCache;
+    std::chrono::milliseconds m_signInTimeout = kDefaultSignInTimeout;
+
     bool m_isAuthenticated = false;
     bool m_sessionExpired = false;
+    std::optional<QString> m_userId;
     std::optional<QString> m_userName;
     std::optional<QString> m_userEmail;
     std::optional<QUrl> m_userAvatarURL;
+    quint64 m_sessionGeneration = 0;
+
+    bool m_tokensLoaded = false;
+    bool m_tokensLoading = false;
+    QString m_accessToken;
+    QString m_refreshToken;
+    QDateTime m_expiresAt;
+
+    std::shared_ptr<SignInWaiter> m_signIn;
+    std::shared_ptr<TokenWaiter> m_refresh;
+    std::shared_ptr<TokenWaiter> m_load;
 };

@@ -15,6 +15,7 @@
 #include "platform/Logging.h"
 #include "platform/SettingsStore.h"
 #include "platform/UrlOpener.h"
+#include "screens/onboarding-account/AvatarImageCache.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -37,9 +38,13 @@ int main(int argc, char *argv[])
     talvoro::installTranslations();
     talvoro::ui::applyAppearance(AppShell::prefersDarkAppearance());
 
+    AuthManager &auth = AuthManager::shared();
+    auth.setAvatarCacheClearer([] { AvatarImageCache::shared().clear(); });
+    auth.restoreSession();
+
     AppEnvironment environment;
     environment.settings = &sharedDefaults();
-    environment.auth = &AuthManager::shared();
+    environment.auth = &auth;
     environment.urlOpener = &DesktopUrlOpener::shared();
     environment.hotkeys = &HotkeyManager::shared();
     environment.permissions = &PermissionManager::shared();
@@ -50,6 +55,10 @@ int main(int argc, char *argv[])
 
     AppShell shell(environment, ScreenRegistry::withAppScreens());
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell, &AppShell::handleActivation);
+    QObject::connect(&shell, &AppShell::urlsOpened, &auth, [&auth](const QList<QUrl> &urls) {
+        for (const QUrl &url : urls)
+            auth.handleCallbackURL(url);
+    });
     shell.start();
 
     // Linux has no always-visible menu bar to find the application in, so the

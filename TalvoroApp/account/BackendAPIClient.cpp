@@ -1,0 +1,322 @@
+#include "account/BackendAPIClient.h"
+
+#include "app/Localization.h"
+
+#include <QCoreApplication>
+#include <QCoroNetworkReply>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kAccountCallTimeout = 15s;
+constexpr auto kLongCallTimeout = 30s;
+constexpr qint64 kDefaultRetryAfterSeconds = 60;
+
+std::optional<QJsonObject> jsonObjectFromBody(const QByteArray &body)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+QByteArray jsonBytes(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+qint64 retryAfterSeconds(const QByteArray &header, const QJsonObject &object)
+{
+    bool ok = false;
+    const qint64 fromHeader = header.trimmed().toLongLong(&ok);
+    if (ok && fromHeader >= 0)
+        return fromHeader;
+    const QJsonValue fromBody = object.value(QLatin1String("retryAfter"));
+    if (fromBody.isDouble() && fromBody.toDouble() >= 0)
+        return static_cast<qint64>(fromBody.toDouble());
+    return kDefaultRetryAfterSeconds;
+}
+
+} // namespace
+
+QJsonObject BackendAPIClient::FeedbackSubmission::toJSONObject() const
+{
+    return QJsonObject{
+        {QStringLiteral("topic"), topic},
+        {QStringLiteral("subject"), subject},
+        {QStringLiteral("description"), description},
+        {QStringLiteral("imageStorageIds"), QJsonArray::fromStringList(imageStorageIds)},
+        {QStringLiteral("appVersion"), appVersion},
+        {QStringLiteral("locale"), locale},
+        {QStringLiteral("platform"), platform},
+    };
+}
+
+BackendAPIClient::BackendAPIClient(std::shared_ptr<AuthProviding> authProvider, QNetworkAccessManager *session,
+                                   QUrl baseURL, std::shared_ptr<AudioUploadTransport> audioTransport)
+    : m_auth(std::move(authProvider)),
+      m_session(session ? session : sharedSession()),
+      m_baseURL(std::move(baseURL)),
+      m_audioTransport(std::move(audioTransport))
+{
+}
+
+QNetworkAccessManager *BackendAPIClient::sharedSession()
+{
+    // Owned by the application object so it goes before the event loop does.
+    static QPointer<QNetworkAccessManager> session;
+    if (!session) {
+        session = new QNetworkAccessManager(QCoreApplication::instance());
+        session->setTransferTimeout(60'000);
+    }
+    return session;
+}
+
+QUrl BackendAPIClient::urlForPath(const QString &path) const
+{
+    QString base = m_baseURL.toString();
+    if (!base.endsWith(QLatin1Char('/')))
+        base += QLatin1Char('/');
+    return QUrl(base + path);
+}
+
+QString BackendAPIClient::connectionFailureText()
+{
+    return talvoro::isPortuguese()
+        ? QStringLiteral("Não foi possível concluir a solicitação. Verifique sua conexão e tente novamente.")
+        : QStringLiteral("Unable to complete the request. Check your connection and try again.");
+}
+
+QString BackendAPIClient::invalidServerAddressText()
+{
+    return talvoro::isPortuguese() ? QStringLiteral("Endereço do servidor inválido.")
+                                   : QStringLiteral("Invalid server address.");
+}
+
+QString BackendAPIClient::invalidResponseText()
+{
+    return talvoro::isPortuguese() ? QStringLiteral("Resposta inválida do servidor.")
+                                   : QStringLiteral("Invalid response from the server.");
+}
+
+QString BackendAPIClient::serverFailureText()
+{
+    return talvoro::isPortuguese() ? QStringLiteral("Algo deu errado do nosso lado. Tente novamente mais tarde.")
+                                   : QStringLiteral("Something went wrong on our side. Try again later.");
+}
+
+BackendAPIError BackendAPIClient::errorForStatus(int status, const QByteArray &body, const QByteArray &retryAfterHeader)
+{
+    const QJsonObject object = jsonObjectFromBody(body).value_or(QJsonObject{});
+    const QString code = object.value(QLatin1String("error")).toString();
+    const auto number = [&](const char *key) {
+        return static_cast<qint64>(object.value(QLatin1String(key)).toDouble());
+    };
+
+    if (status == 401)
+        return BackendAPIError::notAuthenticated();
+    if (status == 413)
+        return BackendAPIError::fileTooLarge();
+    // The reply's error code names the quota and processing states,
+    // whatever status carries it.
+    if (code == QLatin1String("hourly_cap_exceeded"))
+        return BackendAPIError::hourlyCapExceeded(retryAfterSeconds(retryAfterHeader, object), number("used"),
+                                                  number("limit"));
+    if (code == QLatin1String("weekly_cap_exceeded"))
+        return BackendAPIError::weeklyCapExceeded(number("used"), number("limit"));
+    if (code == QLatin1String("upload_preparation_throttled"))
+        return BackendAPIError::uploadPreparationThrottled(retryAfterSeconds(retryAfterHeader, object));
+    if (code == QLatin1String("processing_in_progress"))
+        return BackendAPIError::processingInProgress();
+    if (code == QLatin1String("remote_recovery_pending"))
+        return BackendAPIError::remoteRecoveryPending();
+    if (code == QLatin1String("file_not_found"))
+        return BackendAPIError::fileNotFound();
+    if (status == 429)
+        return BackendAPIError::rateLimited(retryAfterSeconds(retryAfterHeader, object));
+
+    const QString message = object.value(QLatin1String("message")).toString();
+    return BackendAPIError::serverError(status, message.isEmpty() ? serverFailureText() : message);
+}
+
+QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send(BackendRequest request)
+{
+    const QUrl url = urlForPath(request.path);
+    if (!url.isValid() || url.host().isEmpty())
+        co_return std::unexpected(BackendAPIError::networkError(invalidServerAddressText()));
+
+    QNetworkRequest networkRequest(url);
+    networkRequest.setTransferTimeout(static_cast<int>(request.timeout.count()));
+    if (!request.accessToken.isEmpty())
+        networkRequest.setRawHeader("Authorization", "Bearer " + request.accessToken.toUtf8());
+    if (request.jsonBody)
+        networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+
+    QNetworkReply *reply = m_session->sendCustomRequest(networkRequest, request.method,
+                                                        request.jsonBody.value_or(QByteArray{}));
+    co_await reply;
+    reply->deleteLater();
+
+    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!statusAttribute.isValid()) {
+        if (reply->error() != QNetworkReply::NoError) {
+            qCWarning(lcBackendAPIClient).nospace() << request.method.constData() << " " << request.path
+                                                    << " failed: " << reply->error();
+            co_return std::unexpected(BackendAPIError::networkError(connectionFailureText()));
+        }
+        co_return std::unexpected(BackendAPIError::networkError(invalidResponseText()));
+    }
+
+    const int status = statusAttribute.toInt();
+    const QByteArray body = reply->readAll();
+    if (status < 200 || status > 299) {
+        const BackendAPIError error = errorForStatus(status, body, reply->rawHeader("Retry-After"));
+        qCWarning(lcBackendAPIClient).nospace() << request.method.constData() << " " << request.path
+                                                << " returned " << status;
+        co_return std::unexpected(error);
+    }
+    co_return BackendReply{status, body};
+}
+
+QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::sendForJSONObject(BackendRequest request)
+{
+    auto sending = send(std::move(request));
+    auto reply = co_await std::move(sending);
+    if (!reply)
+        co_return std::unexpected(reply.error());
+    auto object = jsonObjectFromBody(reply->body);
+    if (!object)
+        co_return std::unexpected(BackendAPIError::parseError());
+    co_return *object;
+}
+
+QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::withAuthorizedRetry(Request request)
+{
+    auto run = runAuthorized<void>(std::move(request));
+    co_return co_await std::move(run);
+}
+
+QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::requestAvatarUploadURL(QString accessToken)
+{
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("user/avatar/upload-url"), QByteArray{}, kAccountCallTimeout, accessToken});
+    co_return co_await std::move(call);
+}
+
+QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::requestFeedbackUploadURL(QString accessToken)
+{
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("feedback/upload-url"), QByteArray{}, kAccountCallTimeout, accessToken});
+    co_return co_await std::move(call);
+}
+
+QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::uploadImage(QString uploadURL, QByteArray jpegData)
+{
+    if (jpegData.size() > kMaxImageUploadBytes)
+        co_return std::unexpected(BackendAPIError::fileTooLarge());
+    const QUrl url(uploadURL, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()
+        || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
+        co_return std::unexpected(BackendAPIError::networkError(invalidServerAddressText()));
+
+    QNetworkRequest networkRequest(url);
+    networkRequest.setTransferTimeout(static_cast<int>(std::chrono::milliseconds(kLongCallTimeout).count()));
+    networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("image/jpeg"));
+    QNetworkReply *reply = m_session->post(networkRequest, jpegData);
+    co_await reply;
+    reply->deleteLater();
+
+    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!statusAttribute.isValid() && reply->error() != QNetworkReply::NoError) {
+        qCWarning(lcBackendAPIClient) << "Image upload failed:" << reply->error();
+        co_return std::unexpected(BackendAPIError::networkError(connectionFailureText()));
+    }
+    const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 500;
+    if (status != 200) {
+        qCWarning(lcBackendAPIClient) << "Image upload returned" << status;
+        co_return std::unexpected(BackendAPIError::serverError(status, serverFailureText()));
+    }
+    const auto object = jsonObjectFromBody(reply->readAll());
+    const auto storageId = object ? jsonStringValue(*object, QStringLiteral("storageId")) : std::nullopt;
+    if (!storageId)
+        co_return std::unexpected(BackendAPIError::parseError());
+    co_return *storageId;
+}
+
+QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::updateAvatar(QString accessToken, QByteArray body)
+{
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("user/avatar"), body, kAccountCallTimeout, accessToken});
+    co_return co_await std::move(call);
+}
+
+QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAvatar(QString accessToken)
+{
+    auto call = send(BackendRequest{"DELETE", QStringLiteral("user/avatar"), std::nullopt, kAccountCallTimeout, accessToken});
+    auto reply = co_await std::move(call);
+    if (!reply)
+        co_return std::unexpected(reply.error());
+    co_return {};
+}
+
+QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAccount(QString accessToken)
+{
+    auto call = send(BackendRequest{"DELETE", QStringLiteral("user/account"), std::nullopt, kLongCallTimeout, accessToken});
+    auto reply = co_await std::move(call);
+    if (!reply)
+        co_return std::unexpected(reply.error());
+    co_return {};
+}
+
+QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::submitFeedback(FeedbackSubmission submission)
+{
+    const QByteArray body = jsonBytes(submission.toJSONObject());
+    if (body.isEmpty())
+        co_return std::unexpected(BackendAPIError::parseError());
+    auto call = withAuthorizedRetryForJSONObject(
+        [this, body](QString token) {
+            return sendForJSONObject({"POST", QStringLiteral("feedback"), body, kLongCallTimeout, token});
+        },
+        [](const QJsonObject &object) { return jsonStringValue(object, QStringLiteral("feedbackId")); });
+    co_return co_await std::move(call);
+}
+
+QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::requestSession(QString code, QString codeVerifier,
+                                                                                         QString redirectURI)
+{
+    const QByteArray body = jsonBytes({{QStringLiteral("code"), code},
+                                       {QStringLiteral("codeVerifier"), codeVerifier},
+                                       {QStringLiteral("redirectUri"), redirectURI}});
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("auth/session"), body, kLongCallTimeout, QString()});
+    co_return co_await std::move(call);
+}
+
+QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::refreshSession(QString refreshToken)
+{
+    const QByteArray body = jsonBytes({{QStringLiteral("refreshToken"), refreshToken}});
+    auto call = sendForJSONObject(BackendRequest{"POST", QStringLiteral("auth/refresh"), body, kLongCallTimeout, QString()});
+    co_return co_await std::move(call);
+}
+
+std::optional<QString> BackendAPIClient::parseUploadURL(const QJsonObject &object)
+{
+    return jsonStringValue(object, QStringLiteral("uploadUrl"));
+}
+
+std::optional<QString> BackendAPIClient::parseAvatarURL(const QJsonObject &object)
+{
+    return jsonStringValue(object, QStringLiteral("avatarUrl"));
+}
+
+std::optional<QString> BackendAPIClient::jsonStringValue(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isString())
+        return std::nullopt;
+    return value.toString();
+}

@@ -1,0 +1,307 @@
+#include "account/OfflineSyncQueue.h"
+
+#include "account/SyncLogging.h"
+#include "platform/AppPaths.h"
+#include "platform/AtomicJsonFile.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QUuid>
+
+namespace {
+
+constexpr int kFormatVersion = 1;
+
+QJsonValue dateToJson(const QDateTime &date)
+{
+    return date.isValid() ? QJsonValue(double(date.toMSecsSinceEpoch())) : QJsonValue(QJsonValue::Null);
+}
+
+QDateTime dateFromJson(const QJsonValue &value)
+{
+    if (!value.isDouble())
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(qint64(value.toDouble()), Qt::UTC);
+}
+
+QJsonObject itemToJson(const OfflineSyncItem &item)
+{
+    return {
+        {QStringLiteral("id"), item.id},
+        {QStringLiteral("kind"), offlineSyncKindName(item.kind)},
+        {QStringLiteral("payload"), item.payload},
+        {QStringLiteral("retryCount"), item.retryCount},
+        {QStringLiteral("nextRetryAt"), dateToJson(item.nextRetryAt)},
+        {QStringLiteral("enqueuedAt"), dateToJson(item.enqueuedAt)},
+    };
+}
+
+std::optional<OfflineSyncItem> itemFromJson(const QJsonValue &value, QString *error)
+{
+    const QJsonObject o = value.toObject();
+    const auto kind = offlineSyncKindFromName(o.value(QLatin1String("kind")).toString());
+    if (!value.isObject() || !kind || !o.value(QLatin1String("payload")).isObject()) {
+        *error = QStringLiteral("item without a known kind or payload");
+        return std::nullopt;
+    }
+    OfflineSyncItem item;
+    item.kind = *kind;
+    item.payload = o.value(QLatin1String("payload")).toObject();
+    item.id = o.value(QLatin1String("id")).toString();
+    if (item.id.isEmpty())
+        item.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    item.retryCount = qMax(0, o.value(QLatin1String("retryCount")).toInt());
+    item.nextRetryAt = dateFromJson(o.value(QLatin1String("nextRetryAt")));
+    item.enqueuedAt = dateFromJson(o.value(QLatin1String("enqueuedAt")));
+    if (item.kind != OfflineSyncKind::settings && item.clientId().isEmpty()) {
+        *error = QStringLiteral("%1 item without a clientId").arg(offlineSyncKindName(item.kind));
+        return std::nullopt;
+    }
+    return item;
+}
+
+} // namespace
+
+QString offlineSyncKindName(OfflineSyncKind kind)
+{
+    switch (kind) {
+    case OfflineSyncKind::settings: return QStringLiteral("settings");
+    case OfflineSyncKind::rule: return QStringLiteral("rule");
+    case OfflineSyncKind::dictionaryEntry: return QStringLiteral("dictionaryEntry");
+    case OfflineSyncKind::deleteTranscription: return QStringLiteral("deleteTranscription");
+    }
+    return {};
+}
+
+std::optional<OfflineSyncKind> offlineSyncKindFromName(const QString &name)
+{
+    for (auto kind : {OfflineSyncKind::settings, OfflineSyncKind::rule, OfflineSyncKind::dictionaryEntry,
+                      OfflineSyncKind::deleteTranscription}) {
+        if (offlineSyncKindName(kind) == name)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+QString OfflineSyncItem::clientId() const
+{
+    return payload.value(QLatin1String("clientId")).toString().toUpper();
+}
+
+bool OfflineSyncItem::isDeletion() const
+{
+    return kind == OfflineSyncKind::deleteTranscription || payload.value(QLatin1String("isDeleted")).toBool();
+}
+
+bool OfflineSyncItem::isDue(const QDateTime &now) const
+{
+    return !nextRetryAt.isValid() || nextRetryAt <= now;
+}
+
+OfflineSyncQueue::OfflineSyncQueue(const QString &filePath, QObject *parent)
+    : QObject(parent)
+    , m_filePath(filePath)
+{
+    load();
+}
+
+QString OfflineSyncQueue::defaultFilePath()
+{
+    return QDir(AppPaths::dataDir()).filePath(QStringLiteral("offline-queue.json"));
+}
+
+QList<OfflineSyncItem> OfflineSyncQueue::dueItems(const QDateTime &now) const
+{
+    QList<OfflineSyncItem> due;
+    for (const auto &item : m_items) {
+        if (item.isDue(now))
+            due.append(item);
+    }
+    return due;
+}
+
+qsizetype OfflineSyncQueue::indexOf(OfflineSyncKind kind, const QString &clientId) const
+{
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].kind != kind)
+            continue;
+        if (kind == OfflineSyncKind::settings || m_items[i].clientId() == clientId.toUpper())
+            return i;
+    }
+    return -1;
+}
+
+OfflineSyncItem OfflineSyncQueue::enqueue(OfflineSyncKind kind, const QJsonObject &payload, const QDateTime &now)
+{
+    OfflineSyncItem item;
+    item.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    item.kind = kind;
+    item.payload = payload;
+    item.enqueuedAt = now;
+
+    const qsizetype existing = indexOf(kind, item.clientId());
+    if (existing >= 0) {
+        const OfflineSyncItem &old = m_items[existing];
+        const double oldUpdated = old.payload.value(QLatin1String("updatedAt")).toDouble();
+        const double newUpdated = payload.value(QLatin1String("updatedAt")).toDouble();
+        const bool newerOrDeletion = item.isDeletion() || (!old.isDeletion() && newUpdated >= oldUpdated);
+        if (kind == OfflineSyncKind::deleteTranscription || !newerOrDeletion) {
+            qCInfo(lcOfflineSyncQueue, "Keeping queued %s push; newer one already waiting",
+                   qUtf8Printable(offlineSyncKindName(kind)));
+            return old;
+        }
+        m_items.removeAt(existing);
+    }
+    m_items.append(item);
+    qCInfo(lcOfflineSyncQueue, "Queued %s push (%lld waiting)", qUtf8Printable(offlineSyncKindName(kind)),
+           qlonglong(m_items.size()));
+    persist();
+    Q_EMIT changed();
+    return item;
+}
+
+bool OfflineSyncQueue::remove(const QString &itemId)
+{
+    const auto removed = m_items.removeIf([&](const OfflineSyncItem &item) { return item.id == itemId; });
+    if (!removed)
+        return false;
+    persist();
+    Q_EMIT changed();
+    return true;
+}
+
+bool OfflineSyncQueue::update(const OfflineSyncItem &item)
+{
+    for (auto &stored : m_items) {
+        if (stored.id == item.id) {
+            if (stored == item)
+                return true;
+            stored = item;
+            persist();
+            Q_EMIT changed();
+            return true;
+        }
+    }
+    return false;
+}
+
+void OfflineSyncQueue::clear()
+{
+    if (m_items.isEmpty() && !QFile::exists(m_filePath))
+        return;
+    m_items.clear();
+    persist();
+    Q_EMIT changed();
+}
+
+std::optional<OfflineSyncItem> OfflineSyncQueue::pendingItem(OfflineSyncKind kind, const QString &clientId) const
+{
+    const qsizetype i = indexOf(kind, clientId);
+    if (i < 0)
+        return std::nullopt;
+    return m_items[i];
+}
+
+bool OfflineSyncQueue::hasPendingDeletion(OfflineSyncKind kind, const QString &clientId) const
+{
+    const auto item = pendingItem(kind, clientId);
+    return item && item->isDeletion();
+}
+
+std::optional<OfflineSyncItem> OfflineSyncQueue::pendingSettings() const
+{
+    return pendingItem(OfflineSyncKind::settings, {});
+}
+
+void OfflineSyncQueue::reload()
+{
+    m_items.clear();
+    m_writesBlocked = false;
+    load();
+    Q_EMIT changed();
+}
+
+void OfflineSyncQueue::setDraining(bool draining)
+{
+    if (m_draining == draining)
+        return;
+    m_draining = draining;
+    if (!draining)
+        Q_EMIT drainFinished();
+}
+
+void OfflineSyncQueue::load()
+{
+    auto result = AtomicJsonFile::load(m_filePath);
+    switch (result.status) {
+    case AtomicJsonFile::LoadStatus::missing:
+        return;
+    case AtomicJsonFile::LoadStatus::unreadable:
+        qCWarning(lcOfflineSyncQueue, "Cannot read offline queue %s: %s; leaving it untouched",
+                  qUtf8Printable(m_filePath), qUtf8Printable(result.error));
+        m_writesBlocked = true;
+        return;
+    case AtomicJsonFile::LoadStatus::corrupt:
+        if (result.movedAsidePath.isEmpty()) {
+            qCCritical(lcOfflineSyncQueue, "Offline queue %s is corrupt (%s); leaving it untouched",
+                       qUtf8Printable(m_filePath), qUtf8Printable(result.error));
+            m_writesBlocked = true;
+        } else {
+            qCCritical(lcOfflineSyncQueue, "Offline queue was corrupt (%s); kept it as %s and started empty",
+                       qUtf8Printable(result.error), qUtf8Printable(result.movedAsidePath));
+        }
+        return;
+    case AtomicJsonFile::LoadStatus::loaded:
+        break;
+    }
+
+    const QJsonObject root = result.document.object();
+    const QJsonValue items = root.value(QLatin1String("items"));
+    if (!result.document.isObject() || !items.isArray()) {
+        auto moved = AtomicJsonFile::moveAside(m_filePath);
+        if (moved) {
+            qCCritical(lcOfflineSyncQueue, "Offline queue has an unknown layout; kept it as %s and started empty",
+                       qUtf8Printable(*moved));
+        } else {
+            qCCritical(lcOfflineSyncQueue, "Offline queue has an unknown layout (%s); leaving it untouched",
+                       qUtf8Printable(moved.error()));
+            m_writesBlocked = true;
+        }
+        return;
+    }
+
+    QStringList problems;
+    for (const QJsonValue &value : items.toArray()) {
+        QString error;
+        if (auto item = itemFromJson(value, &error))
+            m_items.append(*item);
+        else
+            problems.append(error);
+    }
+    if (!problems.isEmpty()) {
+        // Keep the original for recovery, then rewrite the file with what we could read.
+        auto moved = AtomicJsonFile::moveAside(m_filePath);
+        qCCritical(lcOfflineSyncQueue, "Offline queue held %lld unreadable item(s) (%s); original kept as %s",
+                   qlonglong(problems.size()), qUtf8Printable(problems.join(QStringLiteral("; "))),
+                   qUtf8Printable(moved ? *moved : moved.error()));
+        if (moved)
+            persist();
+        else
+            m_writesBlocked = true;
+    }
+}
+
+void OfflineSyncQueue::persist()
+{
+    if (m_writesBlocked) {
+        qCWarning(lcOfflineSyncQueue, "Not writing offline queue over an unreadable file %s",
+                  qUtf8Printable(m_filePath));
+        return;
+    }
+    QJsonArray array;
+    for (const auto &item : m_items)
+        array.append(itemToJson(item));
+    const QJsonObject root{{QStringLiteral("version"), kFormatVersion}, {QStringLiteral("items"), array}};
+    if (auto written = AtomicJsonFile::write(m_filePath, QJsonDocument(root)); !written)
+        qCWarning(lcOfflineSyncQueue, "Cannot write offline queue: %s", qUtf8Printable(written.error()));
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+// What a queued push does when replayed.
+enum class OfflineSyncKind {
+    settings,            // payload: SyncSettingsPayload
+    rule,                // payload: SyncRulePayload
+    dictionaryEntry,     // payload: SyncDictionaryEntryPayload
+    deleteTranscription, // payload: {"clientId": ...}
+};
+
+QString offlineSyncKindName(OfflineSyncKind kind);
+std::optional<OfflineSyncKind> offlineSyncKindFromName(const QString &name);
+
+struct OfflineSyncItem
+{
+    QString id; // of the queued push itself
+    OfflineSyncKind kind = OfflineSyncKind::settings;
+    QJsonObject payload;
+    int retryCount = 0;
+    QDateTime nextRetryAt; // invalid: due at once
+    QDateTime enqueuedAt;
+
+    QString clientId() const; // upper-case; empty for settings
+    bool isDeletion() const;
+    bool isDue(const QDateTime &now) const;
+    bool operator==(const OfflineSyncItem &) const = default;
+};
+
+// The persistent queue of pushes that failed with a retryable error. It lives
+// in `offline-queue.json` in the data folder, rewritten atomically as a whole
+// after every change, so it survives restarts and crashes. A file that cannot
+// be read back is moved aside and logged, never silently replaced.
+//
+// Pushes of the same thing coalesce: one settings block (the newest), one
+// push per rule or dictionary term (the newest by `updatedAt`; a deletion
+// always wins), one deletion per transcription.
+class OfflineSyncQueue : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int count READ count NOTIFY changed)
+public:
+    explicit OfflineSyncQueue(const QString &filePath = defaultFilePath(), QObject *parent = nullptr);
+
+    static QString defaultFilePath();
+    QString filePath() const { return m_filePath; }
+
+    QList<OfflineSyncItem> items() const { return m_items; }
+    int count() const { return int(m_items.size()); }
+    QList<OfflineSyncItem> dueItems(const QDateTime &now) const;
+
+    // Adds (or coalesces) a push; returns the item as queued.
+    OfflineSyncItem enqueue(OfflineSyncKind kind, const QJsonObject &payload,
+                            const QDateTime &now = QDateTime::currentDateTimeUtc());
+    bool remove(const QString &itemId);
+    // Replaces the stored item with the same id (retry count, next retry time).
+    bool update(const OfflineSyncItem &item);
+    void clear();
+
+    // The queued push for one row, if any.
+    std::optional<OfflineSyncItem> pendingItem(OfflineSyncKind kind, const QString &clientId) const;
+    bool hasPendingDeletion(OfflineSyncKind kind, const QString &clientId) const;
+    std::optional<OfflineSyncItem> pendingSettings() const;
+
+    // Drops the in-memory state and reads the file again.
+    void reload();
+
+    // Set while a drain replays this queue, so a second drain waits for it.
+    bool isDraining() const { return m_draining; }
+    void setDraining(bool draining);
+
+Q_SIGNALS:
+    void changed();
+    void drainFinished();
+
+private:
+    void load();
+    void persist();
+    qsizetype indexOf(OfflineSyncKind kind, const QString &clientId) const;
+
+    QString m_filePath;
+    QList<OfflineSyncItem> m_items;
+    bool m_writesBlocked = false;
+    bool m_draining = false; // an unreadable file we could not move aside
+};

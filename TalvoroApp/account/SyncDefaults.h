@@ -1,0 +1,78 @@
+#pragma once
+
+#include "account/SyncPayloads.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+class UserDefaultsProviding;
+
+// What synchronisation reads from and writes to the settings store: the
+// settings block it pushes, and the settings, statistics and totals a pull
+// writes. Pure functions over the store, so they are tested without a server.
+namespace SyncDefaults {
+
+namespace Keys {
+inline constexpr auto transcriptionLanguage = "transcriptionLanguage";
+inline constexpr auto transcriptionDomain = "transcriptionDomain";
+inline constexpr auto formattingOptions = "formattingOptions";
+inline constexpr auto dictionaryEnabled = "dictionaryEnabled";
+inline constexpr auto replacementRulesEnabled = "replacementRulesEnabled";
+inline constexpr auto accentColor = "keyboardAccentColor";
+inline constexpr auto translationTargetLanguage = "translationTargetLanguage";
+
+inline constexpr auto weekDictations = "syncWeekDictations";
+inline constexpr auto weekWords = "syncWeekWords";
+inline constexpr auto currentStreak = "syncCurrentStreak";
+inline constexpr auto longestStreak = "syncLongestStreak";
+inline constexpr auto thisMonthDictations = "syncThisMonthDictations";
+inline constexpr auto last7DaysDictations = "syncLast7DaysDictations";
+inline constexpr auto bestDayDate = "syncBestDayDate";
+inline constexpr auto bestDayDictations = "syncBestDayDictations";
+inline constexpr auto weeklyChart = "syncWeeklyChart";
+inline constexpr auto weeklyUsed = "weeklyUsed";
+inline constexpr auto weeklyLimit = "weeklyLimit";
+inline constexpr auto hourlyUsed = "hourlyUsed";
+inline constexpr auto hourlyLimit = "hourlyLimit";
+inline constexpr auto totalDictations = "syncTotalDictations";
+inline constexpr auto totalWords = "syncTotalWords";
+inline constexpr auto totalDurationSeconds = "syncTotalDurationSeconds";
+
+// Our own bookkeeping: the `since` of the next pull and the account whose
+// local history went up in the initial push.
+inline constexpr auto pullCursor = "syncPullCursor";
+inline constexpr auto initialPushAccount = "syncInitialPushAccount";
+} // namespace Keys
+
+// The locale's language when it is one of the spoken languages offered, else "auto".
+QString defaultTranscriptionLanguage();
+
+// The settings block as stored right now, every member present; `updatedAt`
+// is `now`.
+SyncSettingsPayload currentSettingsBlock(const UserDefaultsProviding &defaults,
+                                         const QDateTime &now = QDateTime::currentDateTimeUtc());
+
+// Writes each member the block carries to its key; values that would not
+// read back as a valid setting are skipped and described in the result.
+QStringList applySettings(const SyncSettingsPayload &settings, UserDefaultsProviding &defaults);
+
+// The statistics keys and the four usage keys; the best day only when given.
+// The chart is stored as the compact JSON array of the received weeks.
+void applyStatistics(const SyncPullStatistics &statistics, UserDefaultsProviding &defaults);
+
+// The account's all-time totals, on every pull that carries them.
+void applyUserTotals(const SyncUserTotals &totals, UserDefaultsProviding &defaults);
+
+struct ApplyOptions
+{
+    // False while a settings push of this device waits in the offline queue
+    // with a block newer than the pulled one: the local choice stands.
+    bool applySettings = true;
+};
+
+// Everything of a pull that lands in the settings store. Returns the problems
+// met (for the log); nothing here fails the pull.
+QStringList applyPull(const SyncPullResponse &response, UserDefaultsProviding &defaults,
+                      ApplyOptions options = {});
+
+} // namespace SyncDefaults

@@ -1,0 +1,442 @@
+#include "account/SyncManager.h"
+
+#include "account/AppConfig.h"
+#include "account/AuthManager.h"
+#include "account/AuthProviding.h"
+#include "account/BackendAPIClient.h"
+#include "account/SyncBackoff.h"
+#include "account/SyncDefaults.h"
+#include "account/SyncLogging.h"
+#include "account/SyncMerge.h"
+#include "account/SyncRequests.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/SettingsStore.h"
+#include "transcription/DictionaryEntry.h"
+#include "transcription/ReplacementRule.h"
+#include "transcription/TranscriptionRecord.h"
+
+#include <QCoroSignal>
+#include <QJsonDocument>
+#include <QPointer>
+#include <QTimeZone>
+
+namespace {
+
+SyncManager *g_shared = nullptr;
+std::unique_ptr<SyncManager> g_defaultShared;
+
+QString key(const char *k) { return QString::fromLatin1(k); }
+
+QString deletionKey(OfflineSyncKind kind, const QString &clientId)
+{
+    return offlineSyncKindName(kind) + QLatin1Char(':') + clientId.toUpper();
+}
+
+QJsonObject objectOf(const QByteArray &json) { return QJsonDocument::fromJson(json).object(); }
+
+} // namespace
+
+SyncManager::Dependencies SyncManager::defaultDependencies()
+{
+    Dependencies deps;
+    deps.auth = std::make_shared<DefaultAuthProvider>();
+    deps.client = std::make_shared<BackendAPIClient>(deps.auth, BackendAPIClient::sharedSession(),
+                                                     AppConfig::backendBaseURL());
+    deps.queue = std::make_shared<OfflineSyncQueue>();
+    deps.defaults = &SettingsStore::shared();
+    deps.container = &AppModelContainer::shared();
+    deps.accountId = [] { return AuthManager::shared().userId().value_or(QString()); };
+    return deps;
+}
+
+SyncManager::SyncManager(Dependencies dependencies, QObject *parent)
+    : QObject(parent)
+    , m_deps(std::move(dependencies))
+{
+    if (!m_deps.now)
+        m_deps.now = [] { return QDateTime::currentDateTimeUtc(); };
+    if (!m_deps.timeZoneId)
+        m_deps.timeZoneId = [] { return QString::fromUtf8(QTimeZone::systemTimeZoneId()); };
+    if (!m_deps.accountId)
+        m_deps.accountId = [] { return QString(); };
+}
+
+SyncManager::~SyncManager()
+{
+    if (g_shared == this)
+        g_shared = nullptr;
+}
+
+SyncManager &SyncManager::shared()
+{
+    if (g_shared)
+        return *g_shared;
+    if (!g_defaultShared)
+        g_defaultShared = std::make_unique<SyncManager>(defaultDependencies());
+    return *g_defaultShared;
+}
+
+void SyncManager::setShared(SyncManager *manager)
+{
+    g_shared = manager;
+}
+
+QDateTime SyncManager::now() const
+{
+    return m_deps.now();
+}
+
+void SyncManager::setSyncing(bool syncing)
+{
+    if (m_isSyncing == syncing)
+        return;
+    m_isSyncing = syncing;
+    Q_EMIT isSyncingChanged();
+}
+
+bool SyncManager::isStale(quint64 generation, quint64 epoch) const
+{
+    return m_deps.auth->sessionGeneration() != generation || m_pullEpoch != epoch;
+}
+
+bool SyncManager::isDeletionPending(OfflineSyncKind kind, const QString &clientId) const
+{
+    return m_deletionsInFlight.contains(deletionKey(kind, clientId))
+        || m_deps.queue->hasPendingDeletion(kind, clientId);
+}
+
+// MARK: pull
+
+QCoro::Task<> SyncManager::pull(ModelContext &context)
+{
+    if (m_pullRunning) {
+        co_await qCoro(this, &SyncManager::pullFinished);
+        co_return;
+    }
+    if (!m_deps.auth->isAuthenticated()) {
+        qCInfo(lcSyncManager) << "Not authenticated, skipping pull";
+        co_return;
+    }
+    m_pullRunning = true;
+    setSyncing(true);
+    QPointer<SyncManager> self(this);
+    // GCC 12 destroys arguments of a coroutine call made inside co_await
+    // twice; every such call here is made first and awaited after.
+    auto run = runPull(QPointer<ModelContext>(&context));
+    co_await run;
+    if (!self)
+        co_return;
+    m_pullRunning = false;
+    setSyncing(false);
+    Q_EMIT pullFinished();
+}
+
+QCoro::Task<> SyncManager::pullIfStale(double seconds)
+{
+    if (m_lastSyncDate && m_lastSyncDate->msecsTo(now()) <= qint64(seconds * 1000.0))
+        co_return;
+    if (!m_deps.container) {
+        qCWarning(lcSyncManager) << "No model container, skipping pull";
+        co_return;
+    }
+    std::unique_ptr<ModelContext> context = m_deps.container->makeContext();
+    auto running = pull(*context);
+    co_await running;
+}
+
+void SyncManager::cancelPull()
+{
+    if (m_pullRunning)
+        qCInfo(lcSyncManager) << "Cancelling the running pull";
+    ++m_pullEpoch;
+}
+
+QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
+{
+    QPointer<SyncManager> self(this);
+    const quint64 generation = m_deps.auth->sessionGeneration();
+    const quint64 epoch = m_pullEpoch;
+    // Stored with a prefix so that an unknown account id still differs from "never pushed".
+    const QString account = QStringLiteral("account:") + m_deps.accountId();
+
+    if (m_deps.defaults->stringValue(key(SyncDefaults::Keys::initialPushAccount)) != account) {
+        auto initialPush = runInitialPush(context, generation, epoch);
+        const bool pushed = co_await initialPush;
+        if (!self)
+            co_return;
+        if (pushed)
+            m_deps.defaults->setString(key(SyncDefaults::Keys::initialPushAccount), account);
+    }
+    if (isStale(generation, epoch) || !context) {
+        qCInfo(lcSyncManager) << "Session changed during pull; dropping its result";
+        co_return;
+    }
+
+    const double since = double(m_deps.defaults->int64Value(key(SyncDefaults::Keys::pullCursor), 0));
+    auto request = SyncRequests::pull(*m_deps.client, since, m_deps.timeZoneId());
+    auto reply = co_await request;
+    if (!self)
+        co_return;
+    if (!reply) {
+        qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(reply.error().errorDescription()));
+        co_return;
+    }
+    if (isStale(generation, epoch)) {
+        qCInfo(lcSyncManager) << "Session changed during pull; dropping its result";
+        co_return;
+    }
+    if (!context) {
+        qCWarning(lcSyncManager, "Pull failed: %s", "the model context went away");
+        co_return;
+    }
+
+    const SyncPullResponse &response = *reply;
+    if (!response.problems.isEmpty())
+        qCWarning(lcSyncManager, "Pull reply had unreadable parts: %s",
+                  qUtf8Printable(response.problems.join(QStringLiteral("; "))));
+
+    auto merged = SyncMerge::apply(*context, response, [this](OfflineSyncKind kind, const QString &clientId) {
+        return isDeletionPending(kind, clientId);
+    });
+    if (!merged) {
+        qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(merged.error().errorDescription()));
+        co_return;
+    }
+
+    // A settings push of this device still on its way is newer than what the
+    // account had when it answered.
+    SyncDefaults::ApplyOptions options;
+    options.applySettings = m_settingsPushesInFlight == 0 && !m_deps.queue->pendingSettings();
+    const QStringList problems = SyncDefaults::applyPull(response, *m_deps.defaults, options);
+    if (!problems.isEmpty())
+        qCWarning(lcSyncManager, "Pulled settings not applied: %s", qUtf8Printable(problems.join(QStringLiteral("; "))));
+
+    m_deps.defaults->setInt64(key(SyncDefaults::Keys::pullCursor), qint64(response.cursor));
+    m_lastSyncDate = now();
+    Q_EMIT lastSyncDateChanged();
+    qCInfo(lcSyncManager, "Pull merged: %d inserted, %d updated, %d deleted, %d kept local", merged->inserted,
+           merged->updated, merged->deleted, merged->keptLocal);
+}
+
+QCoro::Task<bool> SyncManager::runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch)
+{
+    if (!context)
+        co_return false;
+    SyncPushRequest request;
+    auto transcriptions = context->fetch<TranscriptionRecord>();
+    auto rules = context->fetch<ReplacementRule>();
+    auto entries = context->fetch<DictionaryEntry>();
+    if (!transcriptions || !rules || !entries) {
+        qCWarning(lcSyncManager) << "Initial push failed: cannot read the local store";
+        co_return false;
+    }
+    for (const auto &record : *transcriptions)
+        request.transcriptions.append(SyncMerge::payloadFromTranscription(record));
+    for (const auto &rule : *rules)
+        request.rules.append(SyncMerge::payloadFromRule(rule, false));
+    for (const auto &entry : *entries)
+        request.dictionaryEntries.append(SyncMerge::payloadFromEntry(entry, false));
+    // The account keeps its own settings when it has some (see docs/sync.md).
+    request.settings = SyncDefaults::currentSettingsBlock(*m_deps.defaults, now());
+
+    qCInfo(lcSyncManager, "Initial push of %lld transcriptions, %lld rules and %lld dictionary entries",
+           qlonglong(request.transcriptions.size()), qlonglong(request.rules.size()),
+           qlonglong(request.dictionaryEntries.size()));
+    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kPushPath),
+                                      request.toJson());
+    auto sent = co_await sending;
+    if (!sent) {
+        qCWarning(lcSyncManager, "Initial push failed: %s", qUtf8Printable(sent.error().errorDescription()));
+        co_return false;
+    }
+    co_return !isStale(generation, epoch);
+}
+
+// MARK: pushes
+
+void SyncManager::queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation)
+{
+    if (m_deps.auth->sessionGeneration() != generation) {
+        qCInfo(lcSyncManager, "Session changed; not queueing the failed %s push",
+               qUtf8Printable(offlineSyncKindName(kind)));
+        return;
+    }
+    m_deps.queue->enqueue(kind, objectOf(payload), now());
+}
+
+QCoro::Task<> SyncManager::pushSettings()
+{
+    QPointer<SyncManager> self(this);
+    const quint64 generation = m_deps.auth->sessionGeneration();
+    const QByteArray body = SyncDefaults::currentSettingsBlock(*m_deps.defaults, now()).toJson();
+    ++m_settingsPushesInFlight;
+    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kSettingsPath), body);
+    auto sent = co_await sending;
+    if (!self)
+        co_return;
+    --m_settingsPushesInFlight;
+    if (!sent) {
+        qCWarning(lcSyncManager, "Push settings failed: %s", qUtf8Printable(sent.error().errorDescription()));
+        queueFailedPush(OfflineSyncKind::settings, body, generation);
+    }
+}
+
+QCoro::Task<> SyncManager::pushRuleModel(ReplacementRule rule, bool isDeleted)
+{
+    auto push = pushRule(SyncMerge::payloadFromRule(rule, isDeleted));
+    co_await push;
+}
+
+QCoro::Task<> SyncManager::pushRule(SyncRulePayload payload)
+{
+    QPointer<SyncManager> self(this);
+    const quint64 generation = m_deps.auth->sessionGeneration();
+    const QByteArray body = payload.toJson();
+    const QString inFlight = deletionKey(OfflineSyncKind::rule, payload.clientId);
+    if (payload.isDeleted)
+        m_deletionsInFlight.insert(inFlight);
+    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kRulesPath), body);
+    auto sent = co_await sending;
+    if (!self)
+        co_return;
+    if (!sent) {
+        qCWarning(lcSyncManager, "Push rule failed: %s", qUtf8Printable(sent.error().errorDescription()));
+        if (sent.error().isRetryable())
+            queueFailedPush(OfflineSyncKind::rule, body, generation);
+    }
+    if (payload.isDeleted)
+        m_deletionsInFlight.remove(inFlight);
+}
+
+QCoro::Task<> SyncManager::pushDictionaryEntryModel(DictionaryEntry entry, bool isDeleted)
+{
+    auto push = pushDictionaryEntry(SyncMerge::payloadFromEntry(entry, isDeleted));
+    co_await push;
+}
+
+QCoro::Task<> SyncManager::pushDictionaryEntry(SyncDictionaryEntryPayload payload)
+{
+    QPointer<SyncManager> self(this);
+    const quint64 generation = m_deps.auth->sessionGeneration();
+    const QByteArray body = payload.toJson();
+    const QString inFlight = deletionKey(OfflineSyncKind::dictionaryEntry, payload.clientId);
+    if (payload.isDeleted)
+        m_deletionsInFlight.insert(inFlight);
+    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kDictionaryEntriesPath),
+                                      body);
+    auto sent = co_await sending;
+    if (!self)
+        co_return;
+    if (!sent) {
+        qCWarning(lcSyncManager, "Push dictionary entry failed: %s", qUtf8Printable(sent.error().errorDescription()));
+        if (sent.error().isRetryable())
+            queueFailedPush(OfflineSyncKind::dictionaryEntry, body, generation);
+    }
+    if (payload.isDeleted)
+        m_deletionsInFlight.remove(inFlight);
+}
+
+QCoro::Task<> SyncManager::deleteTranscription(QString clientId)
+{
+    QPointer<SyncManager> self(this);
+    const quint64 generation = m_deps.auth->sessionGeneration();
+    const QByteArray body = SyncRequests::deleteTranscriptionBody(clientId, SyncTime::msFromDate(now()));
+    const QString inFlight = deletionKey(OfflineSyncKind::deleteTranscription, clientId);
+    m_deletionsInFlight.insert(inFlight);
+    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kTranscriptionsPath),
+                                      body);
+    auto sent = co_await sending;
+    if (!self)
+        co_return;
+    if (!sent) {
+        qCWarning(lcSyncManager, "Delete transcription failed: %s", qUtf8Printable(sent.error().errorDescription()));
+        if (sent.error().isRetryable())
+            queueFailedPush(OfflineSyncKind::deleteTranscription, body, generation);
+    }
+    m_deletionsInFlight.remove(inFlight);
+}
+
+QCoro::Task<> SyncManager::drainOfflineQueue()
+{
+    auto drain = drainOfflineSyncQueue(*m_deps.client, *m_deps.auth, *m_deps.queue);
+    co_await drain;
+}
+
+void SyncManager::resetAccountScopedState()
+{
+    cancelPull();
+    m_deps.queue->clear();
+    m_deps.defaults->remove(key(SyncDefaults::Keys::pullCursor));
+    m_deps.defaults->remove(key(SyncDefaults::Keys::initialPushAccount));
+    if (m_lastSyncDate) {
+        m_lastSyncDate.reset();
+        Q_EMIT lastSyncDateChanged();
+    }
+}
+
+// MARK: offline queue
+
+QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue)
+{
+    QPointer<OfflineSyncQueue> guard(&queue);
+    if (queue.isDraining()) {
+        co_await qCoro(&queue, &OfflineSyncQueue::drainFinished);
+        co_return;
+    }
+    if (!auth.isAuthenticated() || queue.count() == 0)
+        co_return;
+    queue.setDraining(true);
+    const quint64 generation = auth.sessionGeneration();
+    const QList<OfflineSyncItem> due = queue.dueItems(QDateTime::currentDateTimeUtc());
+    if (!due.isEmpty())
+        qCInfo(lcOfflineSyncQueue, "Replaying %lld queued push(es)", qlonglong(due.size()));
+
+    for (OfflineSyncItem item : due) {
+        const QString kind = offlineSyncKindName(item.kind);
+        auto sending = SyncRequests::post(client, SyncRequests::pathFor(item.kind),
+                                          QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
+        auto sent = co_await sending;
+        if (!guard)
+            co_return;
+        if (auth.sessionGeneration() != generation) {
+            qCInfo(lcOfflineSyncQueue) << "Session changed during the drain; stopping";
+            break;
+        }
+        if (sent) {
+            queue.remove(item.id);
+            qCInfo(lcOfflineSyncQueue, "Replayed queued %s push", qUtf8Printable(kind));
+            continue;
+        }
+        const BackendAPIError &error = sent.error();
+        if (error.isAuthenticationFailure() || error.kind() == BackendAPIError::Kind::cancelled) {
+            qCInfo(lcOfflineSyncQueue, "Queued %s push kept until signed in again: %s", qUtf8Printable(kind),
+                   qUtf8Printable(error.errorDescription()));
+            break; // every other item would meet the same answer
+        }
+        if (error.isRetryable()) {
+            item.retryCount += 1;
+            std::optional<std::chrono::seconds> serverDelay;
+            if (error.retryAfterSeconds() > 0)
+                serverDelay = std::chrono::seconds(error.retryAfterSeconds());
+            item.nextRetryAt = SyncBackoff::nextRetryTime(QDateTime::currentDateTimeUtc(), item.retryCount, serverDelay);
+            queue.update(item);
+            qCWarning(lcOfflineSyncQueue, "Queued %s push failed (retry %d at %s): %s", qUtf8Printable(kind),
+                      item.retryCount, qUtf8Printable(item.nextRetryAt.toString(Qt::ISODate)),
+                      qUtf8Printable(error.errorDescription()));
+            if (error.kind() == BackendAPIError::Kind::networkError)
+                break; // the server is out of reach: the rest stay due for the next drain
+            continue;
+        }
+        queue.remove(item.id);
+        qCWarning(lcOfflineSyncQueue, "Discarding queued %s push the server refused: %s", qUtf8Printable(kind),
+                  qUtf8Printable(error.errorDescription()));
+    }
+    queue.setDraining(false);
+}
+
+QCoro::Task<> pushSettingsTask()
+{
+    auto push = SyncManager::shared().pushSettings();
+    co_await push;
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "account/OfflineSyncQueue.h"
+#include "account/SyncPayloads.h"
+
+#include <QCoroTask>
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppModelContainer;
+class AuthProviding;
+class BackendAPIClient;
+class ModelContext;
+class UserDefaultsProviding;
+struct DictionaryEntry;
+struct ReplacementRule;
+
+// The single synchroniser of the local store with the account: pulls and
+// merges, pushes each edit as it happens, and keeps failed pushes in the
+// offline queue. Main thread only; every operation logs its failures and
+// reports none to its caller. Work that spans a network call drops its result
+// when the sign-in session changed meanwhile.
+class SyncManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isSyncing READ isSyncing NOTIFY isSyncingChanged)
+    Q_PROPERTY(QDateTime lastSyncDate READ lastSyncDateValue NOTIFY lastSyncDateChanged)
+public:
+    struct Dependencies
+    {
+        std::shared_ptr<AuthProviding> auth;
+        std::shared_ptr<BackendAPIClient> client;
+        std::shared_ptr<OfflineSyncQueue> queue;
+        UserDefaultsProviding *defaults = nullptr;
+        AppModelContainer *container = nullptr;
+        // The signed-in account's id; the initial push happens once per account.
+        std::function<QString()> accountId;
+        std::function<QDateTime()> now;
+        // IANA id of the calendar the statistics are counted in.
+        std::function<QString()> timeZoneId;
+    };
+
+    // The shared services: AuthManager, a client on AppConfig's base URL,
+    // offline-queue.json in the data folder, sharedDefaults, the shared container.
+    static Dependencies defaultDependencies();
+
+    explicit SyncManager(Dependencies dependencies, QObject *parent = nullptr);
+    ~SyncManager() override;
+
+    // `SyncManager.shared`, made with the default dependencies on first use.
+    static SyncManager &shared();
+    // The composition root and tests install their own; null restores the default.
+    static void setShared(SyncManager *manager);
+
+    bool isSyncing() const { return m_isSyncing; }
+    std::optional<QDateTime> lastSyncDate() const { return m_lastSyncDate; }
+    QDateTime lastSyncDateValue() const { return m_lastSyncDate.value_or(QDateTime()); }
+
+    BackendAPIClient &backendClient() const { return *m_deps.client; }
+    AuthProviding &authProvider() const { return *m_deps.auth; }
+    OfflineSyncQueue &offlineQueue() const { return *m_deps.queue; }
+
+    // Pulls the account into `context`; joins a pull already running.
+    QCoro::Task<> pull(ModelContext &context);
+    // Pulls with a fresh context unless the last pull is at most `seconds` old.
+    QCoro::Task<> pullIfStale(double seconds);
+    // Drops the result of a running pull (the account changed).
+    void cancelPull();
+
+    QCoro::Task<> pushSettings();
+    QCoro::Task<> pushRuleModel(ReplacementRule rule, bool isDeleted);
+    QCoro::Task<> pushRule(SyncRulePayload payload);
+    QCoro::Task<> pushDictionaryEntryModel(DictionaryEntry entry, bool isDeleted);
+    QCoro::Task<> pushDictionaryEntry(SyncDictionaryEntryPayload payload);
+    QCoro::Task<> deleteTranscription(QString clientId);
+
+    // Replays due queued pushes (`drainOfflineSyncQueue` with this manager's parts).
+    QCoro::Task<> drainOfflineQueue();
+
+    // For the shell when the signed-in account changes: forgets the pull
+    // cursor, the initial-push mark, the last sync date and the queue.
+    void resetAccountScopedState();
+
+Q_SIGNALS:
+    void isSyncingChanged();
+    void lastSyncDateChanged();
+    void pullFinished();
+
+private:
+    QCoro::Task<> runPull(QPointer<ModelContext> context);
+    QCoro::Task<bool> runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch);
+    // Queues a failed push unless the session changed since it started.
+    void queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation);
+    bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;
+    bool isStale(quint64 generation, quint64 epoch) const;
+    void setSyncing(bool syncing);
+    QDateTime now() const;
+
+    Dependencies m_deps;
+    bool m_isSyncing = false;
+    bool m_pullRunning = false;
+    quint64 m_pullEpoch = 0;
+    int m_settingsPushesInFlight = 0;
+    std::optional<QDateTime> m_lastSyncDate;
+    // Deletions sent but not yet answered: a pull meanwhile must not undo them.
+    QSet<QString> m_deletionsInFlight; // "<kind>:<client id>"
+};
+
+// Replays the queued pushes that are due: a success removes the item, a
+// permanent error discards it, a retryable error counts a retry and sets its
+// next retry time, an authentication failure keeps it unchanged. A second
+// call while one runs waits for it instead of sending twice.
+QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue);
+
+// What a screen runs, unawaited, after it changed a synchronised setting.
+QCoro::Task<> pushSettingsTask();

@@ -1,0 +1,552 @@
+#include "account/SyncPayloads.h"
+
+#include "platform/OrderedJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cmath>
+
+namespace SyncTime {
+
+double msFromDate(const QDateTime &date)
+{
+    return date.isValid() ? double(date.toMSecsSinceEpoch()) : 0.0;
+}
+
+QDateTime dateFromMs(double ms)
+{
+    if (!std::isfinite(ms))
+        return QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(ms)), Qt::UTC);
+}
+
+} // namespace SyncTime
+
+QString syncClientId(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+QUuid syncUuidFromClientId(const QString &clientId)
+{
+    return QUuid::fromString(clientId);
+}
+
+namespace {
+
+using OrderedJson::Field;
+
+QByteArray raw(const QJsonValue &v) { return OrderedJson::value(v); }
+
+// Strict readers: a member that is missing or of another type is an error
+// naming the member, so a bad row can be reported and skipped.
+std::expected<QString, QString> stringMember(const QJsonObject &o, const char *key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (!v.isString())
+        return std::unexpected(QStringLiteral("\"%1\" missing or not a string").arg(QLatin1String(key)));
+    return v.toString();
+}
+
+std::expected<bool, QString> boolMember(const QJsonObject &o, const char *key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (!v.isBool())
+        return std::unexpected(QStringLiteral("\"%1\" missing or not a boolean").arg(QLatin1String(key)));
+    return v.toBool();
+}
+
+std::expected<double, QString> doubleMember(const QJsonObject &o, const char *key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (!v.isDouble() || !std::isfinite(v.toDouble()))
+        return std::unexpected(QStringLiteral("\"%1\" missing or not a number").arg(QLatin1String(key)));
+    return v.toDouble();
+}
+
+std::expected<qint64, QString> intMember(const QJsonObject &o, const char *key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    const double d = v.toDouble();
+    if (!v.isDouble() || !std::isfinite(d) || d != std::floor(d) || std::fabs(d) > 9.0e15)
+        return std::unexpected(QStringLiteral("\"%1\" missing or not an integer").arg(QLatin1String(key)));
+    return qint64(d);
+}
+
+std::expected<QString, QString> clientIdMember(const QJsonObject &o)
+{
+    auto id = stringMember(o, "clientId");
+    if (!id)
+        return id;
+    if (syncUuidFromClientId(*id).isNull())
+        return std::unexpected(QStringLiteral("\"clientId\" is not a UUID: %1").arg(*id));
+    return id->toUpper();
+}
+
+// Unwraps a chain of member reads, stopping at the first error.
+#define SYNC_TAKE(target, expr)                  \
+    do {                                         \
+        auto taken_ = (expr);                    \
+        if (!taken_)                             \
+            return std::unexpected(taken_.error()); \
+        target = *taken_;                        \
+    } while (false)
+
+bool isDateText(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('-'));
+    if (parts.size() != 3)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        part.toInt(&ok);
+        if (!ok || part.isEmpty() || part.startsWith(QLatin1Char('+')) || part.startsWith(QLatin1Char('-')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// MARK: rules
+
+QByteArray SyncRulePayload::toJson() const
+{
+    return OrderedJson::object({
+        Field{QStringLiteral("clientId"), raw(clientId)},
+        Field{QStringLiteral("originalText"), raw(originalText)},
+        Field{QStringLiteral("replacementText"), raw(replacementText)},
+        Field{QStringLiteral("isEnabled"), raw(isEnabled)},
+        Field{QStringLiteral("useCount"), raw(qint64(useCount))},
+        Field{QStringLiteral("createdAt"), raw(createdAt)},
+        Field{QStringLiteral("updatedAt"), raw(updatedAt)},
+        Field{QStringLiteral("isDeleted"), raw(isDeleted)},
+    });
+}
+
+QJsonObject SyncRulePayload::toJsonObject() const
+{
+    return QJsonDocument::fromJson(toJson()).object();
+}
+
+std::expected<SyncRulePayload, QString> SyncRulePayload::fromJson(const QJsonObject &o)
+{
+    SyncRulePayload p;
+    SYNC_TAKE(p.clientId, clientIdMember(o));
+    SYNC_TAKE(p.originalText, stringMember(o, "originalText"));
+    SYNC_TAKE(p.replacementText, stringMember(o, "replacementText"));
+    SYNC_TAKE(p.isEnabled, boolMember(o, "isEnabled"));
+    SYNC_TAKE(p.useCount, intMember(o, "useCount"));
+    SYNC_TAKE(p.createdAt, doubleMember(o, "createdAt"));
+    SYNC_TAKE(p.updatedAt, doubleMember(o, "updatedAt"));
+    SYNC_TAKE(p.isDeleted, boolMember(o, "isDeleted"));
+    return p;
+}
+
+// MARK: dictionary entries
+
+QByteArray SyncDictionaryEntryPayload::toJson() const
+{
+    return OrderedJson::object({
+        Field{QStringLiteral("clientId"), raw(clientId)},
+        Field{QStringLiteral("term"), raw(term)},
+        Field{QStringLiteral("language"), raw(language)},
+        Field{QStringLiteral("source"), raw(source)},
+        Field{QStringLiteral("useCount"), raw(qint64(useCount))},
+        Field{QStringLiteral("lastUsedAt"), raw(lastUsedAt)},
+        Field{QStringLiteral("createdAt"), raw(createdAt)},
+        Field{QStringLiteral("updatedAt"), raw(updatedAt)},
+        Field{QStringLiteral("isDeleted"), raw(isDeleted)},
+    });
+}
+
+QJsonObject SyncDictionaryEntryPayload::toJsonObject() const
+{
+    return QJsonDocument::fromJson(toJson()).object();
+}
+
+std::expected<SyncDictionaryEntryPayload, QString> SyncDictionaryEntryPayload::fromJson(const QJsonObject &o)
+{
+    SyncDictionaryEntryPayload p;
+    SYNC_TAKE(p.clientId, clientIdMember(o));
+    SYNC_TAKE(p.term, stringMember(o, "term"));
+    SYNC_TAKE(p.language, stringMember(o, "language"));
+    SYNC_TAKE(p.source, stringMember(o, "source"));
+    SYNC_TAKE(p.useCount, intMember(o, "useCount"));
+    SYNC_TAKE(p.lastUsedAt, doubleMember(o, "lastUsedAt"));
+    SYNC_TAKE(p.createdAt, doubleMember(o, "createdAt"));
+    SYNC_TAKE(p.updatedAt, doubleMember(o, "updatedAt"));
+    SYNC_TAKE(p.isDeleted, boolMember(o, "isDeleted"));
+    return p;
+}
+
+// MARK: transcriptions
+
+QByteArray SyncTranscriptionPayload::toJson() const
+{
+    return OrderedJson::object({
+        Field{QStringLiteral("clientId"), raw(clientId)},
+        Field{QStringLiteral("text"), raw(text)},
+        Field{QStringLiteral("createdAt"), raw(createdAt)},
+        Field{QStringLiteral("wordCount"), raw(qint64(wordCount))},
+        Field{QStringLiteral("durationSeconds"), raw(durationSeconds)},
+        Field{QStringLiteral("language"), raw(language)},
+        Field{QStringLiteral("updatedAt"), raw(updatedAt)},
+        Field{QStringLiteral("isDeleted"), raw(isDeleted)},
+    });
+}
+
+QJsonObject SyncTranscriptionPayload::toJsonObject() const
+{
+    return QJsonDocument::fromJson(toJson()).object();
+}
+
+std::expected<SyncTranscriptionPayload, QString> SyncTranscriptionPayload::fromJson(const QJsonObject &o)
+{
+    SyncTranscriptionPayload p;
+    SYNC_TAKE(p.clientId, clientIdMember(o));
+    SYNC_TAKE(p.isDeleted, boolMember(o, "isDeleted"));
+    SYNC_TAKE(p.updatedAt, doubleMember(o, "updatedAt"));
+    if (p.isDeleted) {
+        // A tombstone needs nothing but its id and time.
+        p.text = o.value(QLatin1String("text")).toString();
+        p.createdAt = o.value(QLatin1String("createdAt")).toDouble();
+        p.language = o.value(QLatin1String("language")).toString();
+        return p;
+    }
+    SYNC_TAKE(p.text, stringMember(o, "text"));
+    SYNC_TAKE(p.createdAt, doubleMember(o, "createdAt"));
+    SYNC_TAKE(p.wordCount, intMember(o, "wordCount"));
+    SYNC_TAKE(p.durationSeconds, doubleMember(o, "durationSeconds"));
+    SYNC_TAKE(p.language, stringMember(o, "language"));
+    return p;
+}
+
+// MARK: settings
+
+QByteArray SyncSettingsPayload::toJson() const
+{
+    QList<Field> fields;
+    if (transcriptionLanguage)
+        fields.append({QStringLiteral("transcriptionLanguage"), raw(*transcriptionLanguage)});
+    if (transcriptionDomain)
+        fields.append({QStringLiteral("transcriptionDomain"), raw(*transcriptionDomain)});
+    if (formattingOptions) {
+        // The formatting options keep their own field order.
+        QList<Field> options;
+        for (const char *key : {"tone", "addParagraphs", "removeFinalPeriod", "formatDates", "formatTimes", "formatLists"}) {
+            const QJsonValue v = formattingOptions->value(QLatin1String(key));
+            if (!v.isUndefined())
+                options.append({QLatin1String(key), raw(v)});
+        }
+        fields.append({QStringLiteral("formattingOptions"), OrderedJson::object(options)});
+    }
+    if (dictionaryEnabled)
+        fields.append({QStringLiteral("dictionaryEnabled"), raw(*dictionaryEnabled)});
+    if (replacementRulesEnabled)
+        fields.append({QStringLiteral("replacementRulesEnabled"), raw(*replacementRulesEnabled)});
+    if (accentColor)
+        fields.append({QStringLiteral("accentColor"), raw(*accentColor)});
+    if (translationTargetLanguage)
+        fields.append({QStringLiteral("translationTargetLanguage"), raw(*translationTargetLanguage)});
+    fields.append({QStringLiteral("updatedAt"), raw(updatedAt)});
+    return OrderedJson::object(fields);
+}
+
+QJsonObject SyncSettingsPayload::toJsonObject() const
+{
+    return QJsonDocument::fromJson(toJson()).object();
+}
+
+SyncSettingsPayload SyncSettingsPayload::fromJson(const QJsonObject &o, QStringList *problems)
+{
+    SyncSettingsPayload p;
+    auto note = [problems](const QString &key) {
+        if (problems)
+            problems->append(QStringLiteral("settings.%1 has the wrong type").arg(key));
+    };
+    auto readString = [&](const char *key, std::optional<QString> &target) {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (v.isString())
+            target = v.toString();
+        else if (!v.isUndefined() && !v.isNull())
+            note(QLatin1String(key));
+    };
+    auto readBool = [&](const char *key, std::optional<bool> &target) {
+        const QJsonValue v = o.value(QLatin1String(key));
+        if (v.isBool())
+            target = v.toBool();
+        else if (!v.isUndefined() && !v.isNull())
+            note(QLatin1String(key));
+    };
+    readString("transcriptionLanguage", p.transcriptionLanguage);
+    readString("transcriptionDomain", p.transcriptionDomain);
+    const QJsonValue options = o.value(QLatin1String("formattingOptions"));
+    if (options.isObject())
+        p.formattingOptions = options.toObject();
+    else if (!options.isUndefined() && !options.isNull())
+        note(QStringLiteral("formattingOptions"));
+    readBool("dictionaryEnabled", p.dictionaryEnabled);
+    readBool("replacementRulesEnabled", p.replacementRulesEnabled);
+    readString("accentColor", p.accentColor);
+    readString("translationTargetLanguage", p.translationTargetLanguage);
+    const QJsonValue updated = o.value(QLatin1String("updatedAt"));
+    if (updated.isDouble())
+        p.updatedAt = updated.toDouble();
+    return p;
+}
+
+// MARK: statistics
+
+QByteArray SyncPullStatsWeekEntry::toJson() const
+{
+    return OrderedJson::object({
+        Field{QStringLiteral("weekStart"), raw(weekStart)},
+        Field{QStringLiteral("dictations"), raw(qint64(dictations))},
+        Field{QStringLiteral("words"), raw(qint64(words))},
+    });
+}
+
+std::expected<SyncPullStatsWeekEntry, QString> SyncPullStatsWeekEntry::fromJson(const QJsonObject &o)
+{
+    SyncPullStatsWeekEntry e;
+    SYNC_TAKE(e.weekStart, stringMember(o, "weekStart"));
+    SYNC_TAKE(e.dictations, intMember(o, "dictations"));
+    SYNC_TAKE(e.words, intMember(o, "words"));
+    return e;
+}
+
+QByteArray encodeWeeklyChart(const QList<SyncPullStatsWeekEntry> &weeks)
+{
+    QList<QByteArray> elements;
+    elements.reserve(weeks.size());
+    for (const auto &week : weeks)
+        elements.append(week.toJson());
+    return OrderedJson::array(elements);
+}
+
+std::expected<QList<SyncPullStatsWeekEntry>, QString> decodeWeeklyChart(const QByteArray &data)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray())
+        return std::unexpected(QStringLiteral("weekly chart is not a JSON array"));
+    QList<SyncPullStatsWeekEntry> weeks;
+    for (const QJsonValue &v : doc.array()) {
+        auto week = SyncPullStatsWeekEntry::fromJson(v.toObject());
+        if (!week)
+            return std::unexpected(week.error());
+        weeks.append(*week);
+    }
+    return weeks;
+}
+
+QJsonObject SyncPullStatistics::toJsonObject() const
+{
+    QJsonArray chart;
+    for (const auto &week : weeklyChart)
+        chart.append(QJsonObject{{QStringLiteral("weekStart"), week.weekStart},
+                                 {QStringLiteral("dictations"), week.dictations},
+                                 {QStringLiteral("words"), week.words}});
+    QJsonObject o{
+        {QStringLiteral("weekDictations"), weekDictations},
+        {QStringLiteral("weekWords"), weekWords},
+        {QStringLiteral("currentStreak"), currentStreak},
+        {QStringLiteral("longestStreak"), longestStreak},
+        {QStringLiteral("thisMonthDictations"), thisMonthDictations},
+        {QStringLiteral("last7DaysDictations"), last7DaysDictations},
+        {QStringLiteral("weeklyChart"), chart},
+        {QStringLiteral("weeklyUsed"), weeklyUsed},
+        {QStringLiteral("weeklyLimit"), weeklyLimit},
+        {QStringLiteral("hourlyUsed"), hourlyUsed},
+        {QStringLiteral("hourlyLimit"), hourlyLimit},
+    };
+    o.insert(QStringLiteral("bestDay"),
+             bestDay ? QJsonValue(QJsonObject{{QStringLiteral("date"), bestDay->date},
+                                              {QStringLiteral("dictations"), bestDay->dictations}})
+                     : QJsonValue(QJsonValue::Null));
+    return o;
+}
+
+std::expected<SyncPullStatistics, QString> SyncPullStatistics::fromJson(const QJsonObject &o)
+{
+    SyncPullStatistics s;
+    SYNC_TAKE(s.weekDictations, intMember(o, "weekDictations"));
+    SYNC_TAKE(s.weekWords, intMember(o, "weekWords"));
+    SYNC_TAKE(s.currentStreak, intMember(o, "currentStreak"));
+    SYNC_TAKE(s.longestStreak, intMember(o, "longestStreak"));
+    SYNC_TAKE(s.thisMonthDictations, intMember(o, "thisMonthDictations"));
+    SYNC_TAKE(s.last7DaysDictations, intMember(o, "last7DaysDictations"));
+    SYNC_TAKE(s.weeklyUsed, intMember(o, "weeklyUsed"));
+    SYNC_TAKE(s.weeklyLimit, intMember(o, "weeklyLimit"));
+    SYNC_TAKE(s.hourlyUsed, intMember(o, "hourlyUsed"));
+    SYNC_TAKE(s.hourlyLimit, intMember(o, "hourlyLimit"));
+    const QJsonValue best = o.value(QLatin1String("bestDay"));
+    if (best.isObject()) {
+        SyncPullBestDay day;
+        SYNC_TAKE(day.date, stringMember(best.toObject(), "date"));
+        SYNC_TAKE(day.dictations, intMember(best.toObject(), "dictations"));
+        if (!isDateText(day.date))
+            return std::unexpected(QStringLiteral("bestDay.date is not a date: %1").arg(day.date));
+        s.bestDay = day;
+    } else if (!best.isUndefined() && !best.isNull()) {
+        return std::unexpected(QStringLiteral("\"bestDay\" is not an object"));
+    }
+    const QJsonValue chart = o.value(QLatin1String("weeklyChart"));
+    if (!chart.isArray())
+        return std::unexpected(QStringLiteral("\"weeklyChart\" missing or not an array"));
+    for (const QJsonValue &v : chart.toArray()) {
+        if (!v.isObject())
+            return std::unexpected(QStringLiteral("weeklyChart entry is not an object"));
+        auto week = SyncPullStatsWeekEntry::fromJson(v.toObject());
+        if (!week)
+            return std::unexpected(QStringLiteral("weeklyChart entry: ") + week.error());
+        s.weeklyChart.append(*week);
+    }
+    return s;
+}
+
+QJsonObject SyncUserTotals::toJsonObject() const
+{
+    return {{QStringLiteral("totalDictations"), totalDictations},
+            {QStringLiteral("totalWords"), totalWords},
+            {QStringLiteral("totalDurationSeconds"), totalDurationSeconds}};
+}
+
+std::expected<SyncUserTotals, QString> SyncUserTotals::fromJson(const QJsonObject &o)
+{
+    SyncUserTotals t;
+    SYNC_TAKE(t.totalDictations, intMember(o, "totalDictations"));
+    SYNC_TAKE(t.totalWords, intMember(o, "totalWords"));
+    SYNC_TAKE(t.totalDurationSeconds, doubleMember(o, "totalDurationSeconds"));
+    return t;
+}
+
+// MARK: pull and push
+
+namespace {
+
+template<typename Payload>
+QList<Payload> decodeRows(const QJsonObject &o, const char *key, QStringList &problems)
+{
+    QList<Payload> rows;
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isUndefined() || v.isNull())
+        return rows;
+    if (!v.isArray()) {
+        problems.append(QStringLiteral("\"%1\" is not an array").arg(QLatin1String(key)));
+        return rows;
+    }
+    const QJsonArray array = v.toArray();
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        auto row = Payload::fromJson(array.at(i).toObject());
+        if (row)
+            rows.append(*row);
+        else
+            problems.append(QStringLiteral("%1[%2]: %3").arg(QLatin1String(key)).arg(i).arg(row.error()));
+    }
+    return rows;
+}
+
+template<typename Payload>
+QJsonArray encodeRows(const QList<Payload> &rows)
+{
+    QJsonArray array;
+    for (const auto &row : rows)
+        array.append(row.toJsonObject());
+    return array;
+}
+
+template<typename Payload>
+QByteArray encodeRowsOrdered(const QList<Payload> &rows)
+{
+    QList<QByteArray> elements;
+    elements.reserve(rows.size());
+    for (const auto &row : rows)
+        elements.append(row.toJson());
+    return OrderedJson::array(elements);
+}
+
+} // namespace
+
+QJsonObject SyncPullResponse::toJsonObject() const
+{
+    QJsonObject o{
+        {QStringLiteral("transcriptions"), encodeRows(transcriptions)},
+        {QStringLiteral("rules"), encodeRows(rules)},
+        {QStringLiteral("dictionaryEntries"), encodeRows(dictionaryEntries)},
+        {QStringLiteral("cursor"), cursor},
+    };
+    o.insert(QStringLiteral("settings"), settings ? QJsonValue(settings->toJsonObject()) : QJsonValue(QJsonValue::Null));
+    o.insert(QStringLiteral("statistics"), statistics ? QJsonValue(statistics->toJsonObject()) : QJsonValue(QJsonValue::Null));
+    o.insert(QStringLiteral("user"), user ? QJsonValue(user->toJsonObject()) : QJsonValue(QJsonValue::Null));
+    return o;
+}
+
+std::expected<SyncPullResponse, QString> SyncPullResponse::fromJson(const QJsonObject &o)
+{
+    if (o.isEmpty())
+        return std::unexpected(QStringLiteral("empty pull reply"));
+    SyncPullResponse r;
+    SYNC_TAKE(r.cursor, doubleMember(o, "cursor"));
+    r.transcriptions = decodeRows<SyncTranscriptionPayload>(o, "transcriptions", r.problems);
+    r.rules = decodeRows<SyncRulePayload>(o, "rules", r.problems);
+    r.dictionaryEntries = decodeRows<SyncDictionaryEntryPayload>(o, "dictionaryEntries", r.problems);
+
+    const QJsonValue settings = o.value(QLatin1String("settings"));
+    if (settings.isObject())
+        r.settings = SyncSettingsPayload::fromJson(settings.toObject(), &r.problems);
+    else if (!settings.isUndefined() && !settings.isNull())
+        r.problems.append(QStringLiteral("\"settings\" is not an object"));
+
+    const QJsonValue statistics = o.value(QLatin1String("statistics"));
+    if (statistics.isObject()) {
+        auto decoded = SyncPullStatistics::fromJson(statistics.toObject());
+        if (decoded)
+            r.statistics = *decoded;
+        else
+            r.problems.append(QStringLiteral("statistics: ") + decoded.error());
+    } else if (!statistics.isUndefined() && !statistics.isNull()) {
+        r.problems.append(QStringLiteral("\"statistics\" is not an object"));
+    }
+
+    const QJsonValue user = o.value(QLatin1String("user"));
+    if (user.isObject()) {
+        auto decoded = SyncUserTotals::fromJson(user.toObject());
+        if (decoded)
+            r.user = *decoded;
+        else
+            r.problems.append(QStringLiteral("user: ") + decoded.error());
+    } else if (!user.isUndefined() && !user.isNull()) {
+        r.problems.append(QStringLiteral("\"user\" is not an object"));
+    }
+    return r;
+}
+
+QByteArray SyncPushRequest::toJson() const
+{
+    QList<Field> fields{
+        {QStringLiteral("transcriptions"), encodeRowsOrdered(transcriptions)},
+        {QStringLiteral("rules"), encodeRowsOrdered(rules)},
+        {QStringLiteral("dictionaryEntries"), encodeRowsOrdered(dictionaryEntries)},
+    };
+    if (settings)
+        fields.append({QStringLiteral("settings"), settings->toJson()});
+    return OrderedJson::object(fields);
+}
+
+std::expected<SyncPushRequest, QString> SyncPushRequest::fromJson(const QJsonObject &o)
+{
+    SyncPushRequest r;
+    QStringList problems;
+    r.transcriptions = decodeRows<SyncTranscriptionPayload>(o, "transcriptions", problems);
+    r.rules = decodeRows<SyncRulePayload>(o, "rules", problems);
+    r.dictionaryEntries = decodeRows<SyncDictionaryEntryPayload>(o, "dictionaryEntries", problems);
+    const QJsonValue settings = o.value(QLatin1String("settings"));
+    if (settings.isObject())
+        r.settings = SyncSettingsPayload::fromJson(settings.toObject(), &problems);
+    if (!problems.isEmpty())
+        return std::unexpected(problems.join(QStringLiteral("; ")));
+    return r;
+}

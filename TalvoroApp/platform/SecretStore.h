@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QCoroTask>
+#include <QHash>
+#include <QString>
+
+#include <expected>
+#include <optional>
+
+// A failure of the secret store (locked or missing keyring, D-Bus error).
+// The detail is the backend's own text and never contains a secret.
+struct SecretStoreError
+{
+    QString detail;
+};
+
+// The keychain: named secrets of the application, kept by the system's
+// secret service. Operations complete in the order they were started, so a
+// removal followed by a write of the same item leaves the written value.
+class SecretStore
+{
+public:
+    virtual ~SecretStore() = default;
+
+    // nullopt when the item does not exist.
+    virtual QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) = 0;
+    virtual QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) = 0;
+    // Removing a missing item succeeds.
+    virtual QCoro::Task<std::expected<void, SecretStoreError>> remove(QString key) = 0;
+};
+
+// Secrets in memory only: the tests' keychain.
+class InMemorySecretStore final : public SecretStore
+{
+public:
+    QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) override;
+    QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) override;
+    QCoro::Task<std::expected<void, SecretStoreError>> remove(QString key) override;
+
+    // Synchronous views for tests.
+    bool contains(const QString &key) const { return m_items.contains(key); }
+    QString value(const QString &key) const { return m_items.value(key); }
+    QHash<QString, QString> items() const { return m_items; }
+    // While set, every operation fails with this detail.
+    void setFailure(std::optional<QString> detail) { m_failure = std::move(detail); }
+
+private:
+    QHash<QString, QString> m_items;
+    std::optional<QString> m_failure;
+};

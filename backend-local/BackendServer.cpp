@@ -1,0 +1,237 @@
+#include "backend-local/BackendServer.h"
+
+#include <QAbstractHttpServer>
+#include <QHostAddress>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+Q_LOGGING_CATEGORY(lcBackendLocal, "com.torvenak.talvoro-mac.BackendLocal")
+
+namespace backendlocal {
+
+// Hands every request to the backend with its socket. (A responder of this
+// Qt version must answer before the handler returns, so delayed answers are
+// written to the socket directly.)
+class LoopbackHttpServer final : public QAbstractHttpServer
+{
+public:
+    explicit LoopbackHttpServer(BackendServer &backend) : m_backend(backend) {}
+
+    using QAbstractHttpServer::makeResponder;
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override
+    {
+        m_backend.receive(request, socket);
+        return true;
+    }
+    void missingHandler(const QHttpServerRequest &, QTcpSocket *) override {}
+
+private:
+    BackendServer &m_backend;
+};
+
+namespace {
+
+QByteArray methodName(QHttpServerRequest::Method method)
+{
+    switch (method) {
+    case QHttpServerRequest::Method::Get: return "GET";
+    case QHttpServerRequest::Method::Put: return "PUT";
+    case QHttpServerRequest::Method::Delete: return "DELETE";
+    case QHttpServerRequest::Method::Post: return "POST";
+    case QHttpServerRequest::Method::Head: return "HEAD";
+    case QHttpServerRequest::Method::Options: return "OPTIONS";
+    case QHttpServerRequest::Method::Patch: return "PATCH";
+    default: return "UNKNOWN";
+    }
+}
+
+void writeResponse(QHttpServerResponder &responder, const Response &response)
+{
+    responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(response.status));
+    responder.writeHeader("Content-Type", response.contentType);
+    for (const auto &[name, value] : response.headers)
+        responder.writeHeader(name, value);
+    responder.writeHeader("Content-Length", QByteArray::number(response.body.size()));
+    responder.writeBody(response.body);
+}
+
+// The whole reply on a socket that may have gone meanwhile; the connection
+// closes after it.
+void writeDelayedResponse(QTcpSocket *socket, const Response &response)
+{
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n";
+    head += "Content-Type: " + response.contentType + "\r\n";
+    for (const auto &[name, value] : response.headers)
+        head += name + ": " + value + "\r\n";
+    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n";
+    socket->write(head + response.body);
+    socket->disconnectFromHost();
+}
+
+} // namespace
+
+BackendServer::BackendServer(QString stateFile, QObject *parent)
+    : QObject(parent), m_http(std::make_unique<LoopbackHttpServer>(*this)), m_stateFile(std::move(stateFile))
+{
+    if (!m_stateFile.isEmpty() && !m_state.loadFromFile(m_stateFile))
+        qCWarning(lcBackendLocal) << "State file is unreadable; starting empty:" << m_stateFile;
+
+    registerAuthRoutes(*this);
+    registerUserRoutes(*this);
+    registerFeedbackRoutes(*this);
+    registerStorageRoutes(*this);
+    registerSyncRoutes(*this);
+    registerTestControlRoutes();
+}
+
+void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *socket)
+{
+    // Every request goes through our own table, so failure injection and the
+    // token check apply to every path alike.
+    auto request = std::make_shared<Request>();
+    request->method = methodName(httpRequest.method());
+    request->path = httpRequest.url().path();
+    while (request->path.startsWith(QLatin1Char('/')))
+        request->path.remove(0, 1);
+    request->query = httpRequest.query();
+    request->body = httpRequest.body();
+    for (const auto &[name, value] : httpRequest.headers())
+        request->headers.insert(name.toLower(), value);
+    m_requestCounts[request->path] += 1;
+
+    std::optional<Response> injected;
+    std::chrono::milliseconds delay{0};
+    const auto failure = m_failures.find(request->path);
+    if (failure != m_failures.end() && failure->times > 0) {
+        failure->times -= 1;
+        delay = failure->delay;
+        if (failure->status > 0) {
+            injected = failure->body.isEmpty()
+                ? Response::error(failure->status, QStringLiteral("injected_failure"), QStringLiteral("Injected failure"))
+                : Response{failure->status, failure->body, failure->contentType, {}};
+            if (failure->status == 429)
+                injected->headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("7")));
+        }
+        if (failure->times == 0)
+            m_failures.erase(failure);
+    }
+
+    if (delay.count() <= 0) {
+        const Response response = injected ? *injected : dispatch(*request);
+        QHttpServerResponder responder = LoopbackHttpServer::makeResponder(httpRequest, socket);
+        writeResponse(responder, response);
+        Q_EMIT requestHandled(request->path, response.status);
+        return;
+    }
+    QTimer::singleShot(delay, this, [this, request, injected, target = QPointer<QTcpSocket>(socket)] {
+        const Response response = injected ? *injected : dispatch(*request);
+        writeDelayedResponse(target.data(), response);
+        Q_EMIT requestHandled(request->path, response.status);
+    });
+}
+
+BackendServer::~BackendServer() = default;
+
+quint16 BackendServer::listen(quint16 port)
+{
+    m_port = m_http->listen(QHostAddress::LocalHost, port);
+    return m_port;
+}
+
+QUrl BackendServer::baseURL() const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port));
+}
+
+void BackendServer::addRoute(const QByteArray &method, const QString &path, Access access, Handler handler)
+{
+    m_routes.push_back({method, path, false, access, std::move(handler)});
+}
+
+void BackendServer::addPrefixRoute(const QByteArray &method, const QString &prefix, Access access, Handler handler)
+{
+    m_routes.push_back({method, prefix, true, access, std::move(handler)});
+}
+
+void BackendServer::injectFailure(const QString &path, Failure failure)
+{
+    m_failures.insert(path, std::move(failure));
+}
+
+void BackendServer::clearFailures()
+{
+    m_failures.clear();
+}
+
+std::optional<QString> BackendServer::authenticatedUser(const Request &request) const
+{
+    const QByteArray header = request.header("authorization");
+    if (!header.startsWith("Bearer "))
+        return std::nullopt;
+    return m_state.userForAccessToken(QString::fromLatin1(header.mid(7).trimmed()));
+}
+
+void BackendServer::persist()
+{
+    if (!m_stateFile.isEmpty() && !m_state.saveToFile(m_stateFile))
+        qCWarning(lcBackendLocal) << "Could not write the state file" << m_stateFile;
+}
+
+Response BackendServer::dispatch(Request &request)
+{
+    bool pathKnown = false;
+    for (Route &route : m_routes) {
+        const bool matches = route.prefix ? request.path.startsWith(route.path) && request.path.size() > route.path.size()
+                                          : request.path == route.path;
+        if (!matches)
+            continue;
+        pathKnown = true;
+        if (route.method != request.method)
+            continue;
+        if (route.access == Access::Authenticated) {
+            const auto user = authenticatedUser(request);
+            if (!user)
+                return Response::error(401, QStringLiteral("not_authenticated"), QStringLiteral("Missing or invalid access token"));
+            request.userId = *user;
+        }
+        Response response = route.handler(request);
+        if (request.method != "GET")
+            persist();
+        return response;
+    }
+    if (pathKnown)
+        return Response::error(405, QStringLiteral("method_not_allowed"), QStringLiteral("Method not allowed"));
+    return Response::error(404, QStringLiteral("not_found"), QStringLiteral("No such path"));
+}
+
+void BackendServer::registerTestControlRoutes()
+{
+    // Lets a developer script failures against the running executable:
+    // {"path": "sync/pull", "times": 2, "status": 503, "delayMs": 0}
+    addRoute("POST", QStringLiteral("_test/fail"), Access::Public, [this](Request &request) {
+        const auto object = request.jsonObject();
+        if (!object || !object->value(QLatin1String("path")).isString())
+            return Response::error(400, QStringLiteral("invalid_request"), QStringLiteral("path is required"));
+        Failure failure;
+        failure.times = object->value(QLatin1String("times")).toInt(1);
+        failure.status = object->value(QLatin1String("status")).toInt(500);
+        failure.delay = std::chrono::milliseconds(object->value(QLatin1String("delayMs")).toInt(0));
+        injectFailure(object->value(QLatin1String("path")).toString(), failure);
+        return Response::json({{QStringLiteral("ok"), true}});
+    });
+    addRoute("POST", QStringLiteral("_test/expire-access-tokens"), Access::Public, [this](Request &) {
+        m_state.expireAccessTokens();
+        return Response::json({{QStringLiteral("ok"), true}});
+    });
+}
+
+} // namespace backendlocal

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "backend-local/BackendState.h"
+#include "backend-local/BackendTypes.h"
+
+#include <QHash>
+#include <QObject>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QHttpServerRequest;
+class QTcpSocket;
+
+
+namespace backendlocal {
+
+class BackendServer;
+class LoopbackHttpServer;
+
+// Route registration of each area, one file each (AuthRoutes.cpp, ...).
+void registerAuthRoutes(BackendServer &server);
+void registerUserRoutes(BackendServer &server);
+void registerFeedbackRoutes(BackendServer &server);
+void registerStorageRoutes(BackendServer &server);
+void registerSyncRoutes(BackendServer &server);
+
+// The stand-in backend: HTTP on 127.0.0.1 only, routes registered per area,
+// bearer-token checks, per-user state, and failure injection for tests.
+// Lives on the thread that made it; start it in-process or through main.cpp.
+class BackendServer : public QObject
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<Response(Request &)>;
+
+    enum class Access { Public, Authenticated };
+
+    // A failure to inject: the next `times` requests of a path answer
+    // `status` (0: answer normally) after `delay`.
+    struct Failure
+    {
+        int times = 1;
+        int status = 500;
+        std::chrono::milliseconds delay{0};
+        QByteArray body; // empty: {"error":"injected_failure",...}
+        QByteArray contentType = "application/json";
+    };
+
+    // With a state file, the state is read from it now and written after
+    // every request that changes something.
+    explicit BackendServer(QString stateFile = {}, QObject *parent = nullptr);
+    ~BackendServer() override;
+
+    // Listens on 127.0.0.1; port 0 picks a free one. The port, or 0 on failure.
+    quint16 listen(quint16 port = 0);
+    quint16 port() const { return m_port; }
+    // "http://127.0.0.1:<port>/"
+    QUrl baseURL() const;
+
+    BackendState &state() { return m_state; }
+
+    void addRoute(const QByteArray &method, const QString &path, Access access, Handler handler);
+    // Matches every path that starts with the prefix; the handler reads the rest.
+    void addPrefixRoute(const QByteArray &method, const QString &prefix, Access access, Handler handler);
+
+    void injectFailure(const QString &path, Failure failure);
+    void clearFailures();
+    // Requests received per path (all methods), failures included.
+    int requestCount(const QString &path) const { return m_requestCounts.value(path); }
+    void resetRequestCounts() { m_requestCounts.clear(); }
+
+    // The user of the request's "Authorization: Bearer <token>"; nullopt when
+    // the header is missing or the token unknown or expired.
+    std::optional<QString> authenticatedUser(const Request &request) const;
+
+    // Writes the state file now (no-op without one).
+    void persist();
+
+Q_SIGNALS:
+    void requestHandled(const QString &path, int status);
+
+private:
+    struct Route
+    {
+        QByteArray method;
+        QString path;
+        bool prefix = false;
+        Access access = Access::Public;
+        Handler handler;
+    };
+
+    Response dispatch(Request &request);
+    void receive(const QHttpServerRequest &httpRequest, QTcpSocket *socket);
+    friend class LoopbackHttpServer;
+    void registerTestControlRoutes();
+
+    std::unique_ptr<LoopbackHttpServer> m_http;
+    BackendState m_state;
+    QString m_stateFile;
+    quint16 m_port = 0;
+    std::vector<Route> m_routes;
+    QHash<QString, Failure> m_failures;
+    QHash<QString, int> m_requestCounts;
+};
+
+} // namespace backendlocal

@@ -1,0 +1,355 @@
+#include "account/AuthManager.h"
+#include "support/AccountTestSupport.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrlQuery>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+bool isCancellation(const SignInError &error)
+{
+    const auto *browser = std::get_if<BrowserSessionError>(&error);
+    return browser && browser->isCancellation();
+}
+
+std::optional<AuthError> authError(const SignInError &error)
+{
+    if (const auto *auth = std::get_if<AuthError>(&error))
+        return *auth;
+    return std::nullopt;
+}
+
+} // namespace
+
+class TestAuthManager : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void signInThroughTheBrowserPublishesTheUserAndKeepsTokensInTheKeychain()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        h.browserEmail = QStringLiteral("bia@example.com");
+        QSignalSpy authenticated(h.auth.get(), &AuthManager::isAuthenticatedChanged);
+        const quint64 generation = h.auth->sessionGeneration();
+
+        QVERIFY(h.signIn());
+
+        QVERIFY(h.auth->isAuthenticated());
+        QVERIFY(!h.auth->sessionExpired());
+        QCOMPARE(authenticated.count(), 1);
+        QCOMPARE(h.auth->userEmail(), std::optional<QString>(QStringLiteral("bia@example.com")));
+        QCOMPARE(h.auth->userName(), std::optional<QString>(QStringLiteral("bia")));
+        QVERIFY(!h.auth->userAvatarURL());
+        QVERIFY(h.auth->sessionGeneration() > generation);
+
+        // The browser got a PKCE S256 request with a state value.
+        QCOMPARE(h.opener.opened.size(), 1);
+        const QUrlQuery query(h.opener.opened.first());
+        QCOMPARE(query.queryItemValue(QStringLiteral("code_challenge_method")), QStringLiteral("S256"));
+        QCOMPARE(query.queryItemValue(QStringLiteral("code_challenge")).size(), 43);
+        QVERIFY(!query.queryItemValue(QStringLiteral("state")).isEmpty());
+
+        // Tokens in the keychain only; the user's fields in the settings.
+        for (const char *item : {AuthManager::kAccessTokenItem, AuthManager::kRefreshTokenItem,
+                                 AuthManager::kExpiresAtItem, AuthManager::kSentinelItem})
+            QVERIFY2(h.secrets.contains(QLatin1String(item)), item);
+        auto &settings = *h.settings.store;
+        QCOMPARE(settings.stringValue(QLatin1String(AuthManager::kUserEmailKey)), QStringLiteral("bia@example.com"));
+        QCOMPARE(settings.stringValue(QLatin1String(AuthManager::kUserIdKey)), *h.auth->userId());
+        settings.synchronize();
+        QFile file(h.settings.store->filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray stored = file.readAll();
+        QVERIFY(!stored.contains(h.secrets.value(QLatin1String(AuthManager::kAccessTokenItem)).toUtf8()));
+        QVERIFY(!stored.contains(h.secrets.value(QLatin1String(AuthManager::kRefreshTokenItem)).toUtf8()));
+
+        // A restart restores the session from settings and keychain.
+        h.restart();
+        QVERIFY(h.auth->isAuthenticated());
+        QCOMPARE(h.auth->userEmail(), std::optional<QString>(QStringLiteral("bia@example.com")));
+        const auto token = QCoro::waitFor(h.auth->getValidAccessToken());
+        QCOMPARE(token, std::optional<QString>(h.secrets.value(QLatin1String(AuthManager::kAccessTokenItem))));
+    }
+
+    void secretsNeverReachTheLog()
+    {
+        LocalBackend backend;
+        LogCapture log;
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+        const QString access = h.secrets.value(QLatin1String(AuthManager::kAccessTokenItem));
+        const QString refresh = h.secrets.value(QLatin1String(AuthManager::kRefreshTokenItem));
+        const QString challenge = QUrlQuery(h.opener.opened.first()).queryItemValue(QStringLiteral("code_challenge"));
+        QVERIFY(QCoro::waitFor(h.auth->forceRefresh()));
+        const QString refreshed = h.secrets.value(QLatin1String(AuthManager::kAccessTokenItem));
+        h.auth->signOut();
+
+        const QString all = log.lines().join(QLatin1Char('\n'));
+        QVERIFY(all.contains(QStringLiteral("Signed in")));
+        QVERIFY(all.contains(QStringLiteral("Signed out")));
+        for (const QString &secret : {access, refresh, refreshed, challenge})
+            QVERIFY2(!all.contains(secret), "a secret reached the log");
+        QVERIFY(!all.contains(QStringLiteral("code=")));
+    }
+
+    void abandonedSignInEndsCancelled()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        h.opener.onOpen = nullptr; // the user never finishes in the browser
+        h.auth->setSignInTimeout(200ms);
+        const auto result = QCoro::waitFor(h.auth->signIn());
+        QVERIFY(!result);
+        QVERIFY(isCancellation(result.error()));
+        QVERIFY(!h.auth->isSigningIn());
+        QVERIFY(!h.auth->isAuthenticated());
+    }
+
+    void explicitCancelAndSecondSignInEndTheRunningOne()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        h.opener.onOpen = nullptr;
+        auto first = h.auth->signIn();
+        QVERIFY(h.auth->isSigningIn());
+        h.auth->cancelSignIn();
+        const auto firstResult = QCoro::waitFor(first);
+        QVERIFY(!firstResult && isCancellation(firstResult.error()));
+
+        auto second = h.auth->signIn();
+        auto third = h.auth->signIn();
+        const auto secondResult = QCoro::waitFor(second);
+        QVERIFY(!secondResult && isCancellation(secondResult.error()));
+        QVERIFY(h.auth->isSigningIn());
+        h.auth->signOut(); // sign-out cancels a running browser session too
+        const auto thirdResult = QCoro::waitFor(third);
+        QVERIFY(!thirdResult && isCancellation(thirdResult.error()));
+    }
+
+    void callbacksOfOtherSignInsAreIgnored()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        h.opener.onOpen = nullptr;
+        QVERIFY(!h.auth->handleCallbackURL(QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=x&state=y"))));
+
+        auto pending = h.auth->signIn();
+        const QString state = QUrlQuery(h.opener.opened.last()).queryItemValue(QStringLiteral("state"));
+        QVERIFY(!h.auth->handleCallbackURL(QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=x&state=forged"))));
+        QVERIFY(!h.auth->handleCallbackURL(QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=x"))));
+        QVERIFY(!h.auth->handleCallbackURL(QUrl(QStringLiteral("https://example.com/auth/callback?code=x&state=") + state)));
+        QVERIFY(h.auth->isSigningIn());
+
+        // The matching state without a code: the user refused in the browser.
+        QVERIFY(h.auth->handleCallbackURL(QUrl(QStringLiteral("stovelantern-mac://auth/callback?error=access_denied&state=") + state)));
+        const auto result = QCoro::waitFor(pending);
+        QVERIFY(!result);
+        QCOMPARE(authError(result.error()), std::optional(AuthError::missingAuthorizationCode()));
+    }
+
+    void signInFailuresAreReportedAsTheirOwnErrors()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+
+        h.opener.succeeds = false; // no browser could be started
+        h.opener.onOpen = nullptr;
+        auto result = QCoro::waitFor(h.auth->signIn());
+        QCOMPARE(authError(result.error()), std::optional(AuthError::unknownError()));
+
+        h.opener.succeeds = true;
+        h.opener.onOpen = [&h](const QUrl &url) {
+            // A code exchanged with another verifier is refused by the server.
+            QTimer::singleShot(0, h.auth.get(), [&h, url] {
+                QUrl forged = url;
+                QUrlQuery query(forged);
+                query.removeAllQueryItems(QStringLiteral("code_challenge"));
+                query.addQueryItem(QStringLiteral("code_challenge"), QString(43, QLatin1Char('A')));
+                forged.setQuery(query);
+                QCoro::connect(h.browser.follow(forged), h.auth.get(), [&h](const std::optional<QUrl> &callback) {
+                    if (callback)
+                        h.auth->handleCallbackURL(*callback);
+                });
+            });
+        };
+        result = QCoro::waitFor(h.auth->signIn());
+        QVERIFY(!result);
+        const auto error = authError(result.error());
+        QVERIFY(error);
+        QCOMPARE(error->kind(), AuthError::Kind::serverError);
+        QCOMPARE(error->code(), 400);
+        QVERIFY(!h.auth->isAuthenticated());
+
+        // The keychain refusing the tokens fails the sign-in as well.
+        AuthHarness h2(backend.baseURL());
+        h2.secrets.setFailure(QStringLiteral("keyring locked"));
+        result = QCoro::waitFor(h2.auth->signIn());
+        QVERIFY(!result);
+        QVERIFY(std::holds_alternative<SecretStoreError>(result.error()));
+        QVERIFY(!h2.auth->isAuthenticated());
+    }
+
+    void signOutFollowsItsOrder()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+        h.auth->updateAvatarURL(QUrl(QStringLiteral("http://127.0.0.1/a.jpg")));
+        const QString userId = *h.auth->userId();
+        const quint64 generation = h.auth->sessionGeneration();
+        auto &settings = *h.settings.store;
+
+        int cacheClears = 0;
+        bool checked = false;
+        h.auth->setAvatarCacheClearer([&] {
+            ++cacheClears;
+            // By the time the cache is emptied: account id kept, keychain and
+            // user keys gone, generation moved on, state not yet published.
+            QCOMPARE(settings.stringValue(QLatin1String(AuthManager::kLastAccountIdKey)), userId);
+            QVERIFY(h.secrets.items().isEmpty());
+            for (const char *key : {AuthManager::kUserIdKey, AuthManager::kUserEmailKey, AuthManager::kUserNameKey,
+                                    AuthManager::kUserAvatarURLKey})
+                QVERIFY(!settings.contains(QLatin1String(key)));
+            QCOMPARE(h.auth->sessionGeneration(), generation + 1);
+            QVERIFY(h.auth->isAuthenticated());
+            checked = true;
+        });
+        LogCapture log;
+        h.auth->signOut();
+        QVERIFY(checked);
+        QCOMPARE(cacheClears, 1);
+        QVERIFY(!h.auth->isAuthenticated());
+        QVERIFY(!h.auth->sessionExpired());
+        QVERIFY(!h.auth->userId() && !h.auth->userEmail() && !h.auth->userName() && !h.auth->userAvatarURL());
+        QVERIFY(log.contains(QStringLiteral("Signed out")));
+        QCOMPARE(QCoro::waitFor(h.auth->getValidAccessToken()), std::nullopt);
+
+        h.restart();
+        QVERIFY(!h.auth->isAuthenticated());
+    }
+
+    void updateAvatarURLAlwaysClearsTheCache()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        int clears = 0;
+        h.auth->setAvatarCacheClearer([&] { ++clears; });
+        QSignalSpy changed(h.auth.get(), &AuthManager::userAvatarURLChanged);
+        const QUrl url(QStringLiteral("http://127.0.0.1/x.jpg"));
+        h.auth->updateAvatarURL(url);
+        h.auth->updateAvatarURL(url);
+        QCOMPARE(clears, 2);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(h.settings.store->stringValue(QLatin1String(AuthManager::kUserAvatarURLKey)), url.toString());
+        h.auth->updateAvatarURL(std::nullopt);
+        QCOMPARE(clears, 3);
+        QVERIFY(!h.settings.store->contains(QLatin1String(AuthManager::kUserAvatarURLKey)));
+        QVERIFY(!h.auth->userAvatarURL());
+    }
+
+    void concurrentCallersShareOneRefresh()
+    {
+        LocalBackend backend;
+        backend.state().accessTokenLifetimeSeconds = 30; // inside the refresh margin
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+        backend.server.resetRequestCounts();
+        backend.server.injectFailure(QStringLiteral("auth/refresh"), {1, 0, 300ms});
+
+        auto a = h.auth->getValidAccessToken();
+        auto b = h.auth->getValidAccessToken();
+        auto c = h.auth->forceRefresh();
+        const auto ta = QCoro::waitFor(a);
+        const auto tb = QCoro::waitFor(b);
+        const auto tc = QCoro::waitFor(c);
+        QVERIFY(ta && tb && tc);
+        QCOMPARE(*ta, *tb);
+        QCOMPARE(*ta, *tc);
+        QCOMPARE(backend.server.requestCount(QStringLiteral("auth/refresh")), 1);
+        QCOMPARE(h.secrets.value(QLatin1String(AuthManager::kAccessTokenItem)), *ta);
+    }
+
+    void refusedRefreshEndsTheSessionAsExpired()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+        backend.state().refreshTokens.clear(); // the server forgot the session
+        QSignalSpy expired(h.auth.get(), &AuthManager::sessionExpiredChanged);
+        const quint64 generation = h.auth->sessionGeneration();
+
+        QCOMPARE(QCoro::waitFor(h.auth->forceRefresh()), std::nullopt);
+        QVERIFY(h.auth->sessionExpired());
+        QVERIFY(!h.auth->isAuthenticated());
+        QCOMPARE(expired.count(), 1);
+        QVERIFY(h.auth->sessionGeneration() > generation);
+        QVERIFY(h.secrets.items().isEmpty());
+
+        // A new sign-in clears the expired flag.
+        QVERIFY(h.signIn());
+        QVERIFY(!h.auth->sessionExpired());
+    }
+
+    void transientRefreshFailureKeepsTheSession()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+        backend.server.injectFailure(QStringLiteral("auth/refresh"), {1, 503});
+        QCOMPARE(QCoro::waitFor(h.auth->forceRefresh()), std::nullopt);
+        QVERIFY(h.auth->isAuthenticated());
+        QVERIFY(!h.auth->sessionExpired());
+        QVERIFY(QCoro::waitFor(h.auth->forceRefresh()));
+    }
+
+    void signOutDuringRefreshDropsItsResult()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+        backend.server.injectFailure(QStringLiteral("auth/refresh"), {1, 0, 300ms});
+        auto refresh = h.auth->forceRefresh();
+        QTimer::singleShot(50ms, h.auth.get(), [&h] { h.auth->signOut(); });
+        QCOMPARE(QCoro::waitFor(refresh), std::nullopt);
+        // Let the dropped reply arrive: it must not bring the tokens back.
+        QTest::qWait(400);
+        QVERIFY(!h.auth->isAuthenticated());
+        QVERIFY(!h.auth->sessionExpired());
+        QVERIFY(h.secrets.items().isEmpty());
+        QVERIFY(!h.auth->hasStoredAccessToken());
+    }
+
+    void restoreReconcilesKeychainAndSettings()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+
+        // The keychain lost the tokens (another machine, wiped keyring).
+        const auto items = h.secrets.items();
+        for (auto it = items.begin(); it != items.end(); ++it)
+            QCoro::waitFor(h.secrets.remove(it.key()));
+        h.restart();
+        QVERIFY(h.auth->isAuthenticated());
+        QCoro::waitFor(h.auth->restoreSession());
+        QVERIFY(!h.auth->isAuthenticated());
+        QVERIFY(h.auth->sessionExpired());
+
+        // Tokens without a signed-in user are removed.
+        for (auto it = items.begin(); it != items.end(); ++it)
+            QCoro::waitFor(h.secrets.write(it.key(), it.value()));
+        h.restart();
+        QCoro::waitFor(h.auth->restoreSession());
+        QVERIFY(!h.auth->isAuthenticated());
+        QVERIFY(h.secrets.items().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAuthManager)
+#include "tst_AuthManager.moc"

@@ -1,0 +1,322 @@
+#include "account/AppConfig.h"
+#include "account/BackendAPIClient.h"
+#include "app/Localization.h"
+#include "support/AccountTestSupport.h"
+
+#include <QJsonDocument>
+#include <QNetworkReply>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Kind = BackendAPIError::Kind;
+
+namespace {
+
+// A tiny JPEG-looking payload; the stand-in checks the type header, not the bytes.
+QByteArray jpegBytes(qsizetype size = 2048)
+{
+    QByteArray bytes(size, '\x5a');
+    bytes[0] = '\xff';
+    bytes[1] = '\xd8';
+    return bytes;
+}
+
+struct SignedInClient
+{
+    LocalBackend backend;
+    AuthHarness harness{backend.baseURL()};
+    BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), &harness.network, backend.baseURL()};
+
+    SignedInClient()
+    {
+        if (!harness.signIn())
+            qFatal("sign-in failed");
+        backend.server.resetRequestCounts();
+    }
+
+    std::expected<QJsonObject, BackendAPIError> avatarUploadURL()
+    {
+        return QCoro::waitFor(client.withAuthorizedRetryForJSONObject(
+            [this](QString token) { return client.requestAvatarUploadURL(token); },
+            [](const QJsonObject &object) { return std::optional<QJsonObject>(object); }));
+    }
+};
+
+} // namespace
+
+class TestBackendAPIClient : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")}); }
+
+    void avatarUploadAndRemovalRoundTrip()
+    {
+        SignedInClient s;
+        auto &client = s.client;
+        const auto uploadURL = QCoro::waitFor(client.withAuthorizedRetryForJSONObject(
+            [&](QString token) { return client.requestAvatarUploadURL(token); }, &BackendAPIClient::parseUploadURL));
+        QVERIFY(uploadURL);
+        const QByteArray picture = jpegBytes();
+        const auto storageId = QCoro::waitFor(client.uploadImage(*uploadURL, picture));
+        QVERIFY(storageId);
+
+        const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("storageId"), *storageId}}).toJson();
+        const auto avatarURL = QCoro::waitFor(client.withAuthorizedRetryForJSONObject(
+            [&](QString token) { return client.updateAvatar(token, body); }, &BackendAPIClient::parseAvatarURL));
+        QVERIFY(avatarURL);
+
+        // The avatar URL serves the uploaded bytes.
+        QNetworkReply *reply = s.harness.network.get(QNetworkRequest(QUrl(*avatarURL)));
+        QVERIFY(QTest::qWaitFor([&] { return reply->isFinished(); }, 5000));
+        QCOMPARE(reply->readAll(), picture);
+        reply->deleteLater();
+
+        // Upload URLs are single-use.
+        const auto reused = QCoro::waitFor(client.uploadImage(*uploadURL, picture));
+        QVERIFY(!reused);
+        QCOMPARE(reused.error().kind(), Kind::serverError);
+        QCOMPARE(reused.error().statusCode(), 404);
+
+        const auto removed = QCoro::waitFor(client.withAuthorizedRetry(
+            [&](QString token) { return client.deleteAvatar(token); }));
+        QVERIFY(removed);
+        QVERIFY(s.backend.state().users.value(*s.harness.auth->userId()).avatarStorageId.isEmpty());
+    }
+
+    void feedbackWithScreenshotIsStored()
+    {
+        SignedInClient s;
+        auto &client = s.client;
+        const auto uploadURL = QCoro::waitFor(client.withAuthorizedRetryForJSONObject(
+            [&](QString token) { return client.requestFeedbackUploadURL(token); }, &BackendAPIClient::parseUploadURL));
+        QVERIFY(uploadURL);
+        const auto storageId = QCoro::waitFor(client.uploadImage(*uploadURL, jpegBytes()));
+        QVERIFY(storageId);
+
+        BackendAPIClient::FeedbackSubmission submission{
+            QStringLiteral("bug"), QStringLiteral("  Título "), QStringLiteral("Descrição\ncom linhas"),
+            {*storageId}, QStringLiteral("1.0"), QStringLiteral("pt_BR"), QStringLiteral("linux")};
+        const auto feedbackId = QCoro::waitFor(client.submitFeedback(submission));
+        QVERIFY(feedbackId);
+        const QJsonArray stored = s.backend.state().users.value(*s.harness.auth->userId()).feedback;
+        QCOMPARE(stored.size(), 1);
+        const QJsonObject record = stored.first().toObject();
+        QCOMPARE(record.value(QLatin1String("id")).toString(), *feedbackId);
+        QCOMPARE(record.value(QLatin1String("subject")).toString(), QStringLiteral("  Título ")); // not trimmed
+        QCOMPARE(record.value(QLatin1String("imageStorageIds")).toArray().first().toString(), *storageId);
+        QCOMPARE(submission.toJSONObject().keys().size(), 7);
+
+        // A reply without a feedback id is a parse error.
+        s.backend.server.injectFailure(QStringLiteral("feedback"), {1, 200, 0ms, QByteArrayLiteral("{\"ok\":true}")});
+        const auto missing = QCoro::waitFor(client.submitFeedback(submission));
+        QVERIFY(!missing);
+        QCOMPARE(missing.error().kind(), Kind::parseError);
+    }
+
+    void a401RefreshesTheTokenAndRetriesExactlyOnce()
+    {
+        SignedInClient s;
+        const QString before = *QCoro::waitFor(s.harness.auth->getValidAccessToken());
+        // The server forgets the access token; the client still thinks it valid.
+        s.backend.state().expireAccessTokens();
+        LogCapture log;
+        QVERIFY(s.avatarUploadURL());
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("user/avatar/upload-url")), 2);
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("auth/refresh")), 1);
+        QVERIFY(log.contains(QStringLiteral("Got 401, forcing token refresh and retrying")));
+        QVERIFY(*QCoro::waitFor(s.harness.auth->getValidAccessToken()) != before);
+
+        // A second 401 after the refresh is the caller's failure, not a loop.
+        s.backend.server.resetRequestCounts();
+        s.backend.server.injectFailure(QStringLiteral("user/avatar/upload-url"), {2, 401});
+        const auto refused = s.avatarUploadURL();
+        QVERIFY(!refused);
+        QCOMPARE(refused.error().kind(), Kind::notAuthenticated);
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("user/avatar/upload-url")), 2);
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("auth/refresh")), 1);
+        QVERIFY(log.contains(QStringLiteral("Retry after token refresh failed: Não autenticado")));
+        QVERIFY(s.harness.auth->isAuthenticated());
+    }
+
+    void callsWithoutASessionAreNotSent()
+    {
+        LocalBackend backend;
+        AuthHarness harness(backend.baseURL());
+        BackendAPIClient client(std::make_shared<DefaultAuthProvider>(), &harness.network, backend.baseURL());
+        const auto result = QCoro::waitFor(client.withAuthorizedRetry(
+            [&](QString token) { return client.deleteAccount(token); }));
+        QVERIFY(!result);
+        QCOMPARE(result.error().kind(), Kind::notAuthenticated);
+        QCOMPARE(backend.server.requestCount(QStringLiteral("user/account")), 0);
+    }
+
+    void refusedRefreshReportsTheSessionEnd()
+    {
+        SignedInClient s;
+        s.backend.state().expireAccessTokens();
+        s.backend.state().refreshTokens.clear();
+        const auto result = s.avatarUploadURL();
+        QVERIFY(!result);
+        QCOMPARE(result.error().kind(), Kind::notAuthenticated);
+        QVERIFY(s.harness.auth->sessionExpired());
+    }
+
+    void statusCodesMapToTheirErrors_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("429 with Retry-After") << 429 << QByteArray() << int(Kind::rateLimited) << qint64(7)
+                                              << QStringLiteral("Limite de uso atingido. Tente novamente em 7 segundos.");
+        QTest::newRow("hourly cap") << 429 << QByteArray(R"({"error":"hourly_cap_exceeded","retryAfter":120,"used":30,"limit":30})")
+                                    << int(Kind::hourlyCapExceeded) << qint64(7) << QString();
+        QTest::newRow("weekly cap") << 403 << QByteArray(R"({"error":"weekly_cap_exceeded","used":200,"limit":200})")
+                                    << int(Kind::weeklyCapExceeded) << qint64(0)
+                                    << QStringLiteral("Limite semanal atingido (200/200).");
+        QTest::newRow("throttled") << 503 << QByteArray(R"({"error":"upload_preparation_throttled","retryAfter":12})")
+                                   << int(Kind::uploadPreparationThrottled) << qint64(12) << QString();
+        QTest::newRow("processing") << 409 << QByteArray(R"({"error":"processing_in_progress"})")
+                                    << int(Kind::processingInProgress) << qint64(0)
+                                    << QStringLiteral("O áudio ainda está sendo processado remotamente. Tente novamente em alguns segundos.");
+        QTest::newRow("413") << 413 << QByteArray() << int(Kind::fileTooLarge) << qint64(0)
+                             << QStringLiteral("Arquivo muito grande para envio");
+        QTest::newRow("500 with message") << 500 << QByteArray(R"({"error":"boom","message":"Falhou"})")
+                                          << int(Kind::serverError) << qint64(0)
+                                          << QStringLiteral("Erro do servidor (500): Falhou");
+        QTest::newRow("502 not JSON") << 502 << QByteArray("<html>Bad gateway</html>") << int(Kind::serverError)
+                                      << qint64(0)
+                                      << QStringLiteral("Erro do servidor (502): Algo deu errado do nosso lado. Tente novamente mais tarde.");
+        QTest::newRow("200 not JSON") << 200 << QByteArray("<html>portal</html>") << int(Kind::parseError)
+                                      << qint64(0) << QStringLiteral("Erro ao processar resposta");
+        QTest::newRow("200 JSON array") << 200 << QByteArray("[1,2]") << int(Kind::parseError) << qint64(0) << QString();
+    }
+
+    void statusCodesMapToTheirErrors()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(int, kind);
+        QFETCH(qint64, seconds);
+        QFETCH(QString, text);
+        SignedInClient s;
+        s.backend.server.injectFailure(QStringLiteral("user/avatar/upload-url"),
+                                       {1, status, 0ms, body, body.startsWith('<') ? "text/html" : "application/json"});
+        const auto result = s.avatarUploadURL();
+        QVERIFY(!result);
+        QCOMPARE(int(result.error().kind()), kind);
+        if (seconds)
+            QCOMPARE(result.error().retryAfterSeconds(), seconds);
+        if (!text.isEmpty())
+            QCOMPARE(result.error().errorDescription(), text);
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("user/avatar/upload-url")), 1);
+    }
+
+    void deadServerAndTimeoutAreNetworkErrors()
+    {
+        SignedInClient s;
+        const QString connection =
+            QStringLiteral("Não foi possível concluir a solicitação. Verifique sua conexão e tente novamente.");
+
+        // A request that outlives its time-out.
+        s.backend.server.injectFailure(QStringLiteral("user/me"), {1, 0, 2000ms});
+        const QString token = *QCoro::waitFor(s.harness.auth->getValidAccessToken());
+        const auto slow = QCoro::waitFor(s.client.send({"GET", QStringLiteral("user/me"), std::nullopt, 200ms, token}));
+        QVERIFY(!slow);
+        QCOMPARE(slow.error().kind(), Kind::networkError);
+        QCOMPARE(slow.error().message(), connection);
+        QTest::qWait(2100); // the server answers the abandoned request without harm
+
+        // A port nobody listens on any more.
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        const QUrl deadURL(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
+        closed.close();
+        BackendAPIClient dead(std::make_shared<DefaultAuthProvider>(), &s.harness.network, deadURL);
+        const auto refused = QCoro::waitFor(dead.withAuthorizedRetry([&](QString t) { return dead.deleteAvatar(t); }));
+        QVERIFY(!refused);
+        QCOMPARE(refused.error().kind(), Kind::networkError);
+        QCOMPARE(refused.error().errorDescription(), QStringLiteral("Erro de rede: ") + connection);
+        const auto upload = QCoro::waitFor(dead.uploadImage(deadURL.toString() + QStringLiteral("storage/upload/x"), jpegBytes()));
+        QVERIFY(!upload);
+        QCOMPARE(upload.error().kind(), Kind::networkError);
+    }
+
+    void uploadImageChecksBeforeAndAfterSending()
+    {
+        SignedInClient s;
+        auto &client = s.client;
+        const auto uploadURL = QCoro::waitFor(client.withAuthorizedRetryForJSONObject(
+            [&](QString token) { return client.requestAvatarUploadURL(token); }, &BackendAPIClient::parseUploadURL));
+        QVERIFY(uploadURL);
+        const QString path = QUrl(*uploadURL).path().mid(1);
+
+        // More than 10 MiB is refused without sending anything.
+        auto result = QCoro::waitFor(client.uploadImage(*uploadURL, jpegBytes(BackendAPIClient::kMaxImageUploadBytes + 1)));
+        QCOMPARE(result.error().kind(), Kind::fileTooLarge);
+        QCOMPARE(s.backend.server.requestCount(path), 0);
+
+        result = QCoro::waitFor(client.uploadImage(QStringLiteral("not a url"), jpegBytes()));
+        QCOMPARE(result.error().kind(), Kind::networkError);
+        QCOMPARE(result.error().message(), QStringLiteral("Endereço do servidor inválido."));
+
+        s.backend.server.injectFailure(path, {1, 201, 0ms, QByteArrayLiteral("{\"storageId\":\"x\"}")});
+        result = QCoro::waitFor(client.uploadImage(*uploadURL, jpegBytes()));
+        QCOMPARE(result.error().kind(), Kind::serverError);
+        QCOMPARE(result.error().statusCode(), 201);
+        QCOMPARE(result.error().message(), QStringLiteral("Algo deu errado do nosso lado. Tente novamente mais tarde."));
+
+        s.backend.server.injectFailure(path, {1, 200, 0ms, QByteArrayLiteral("{\"storageId\":42}")});
+        result = QCoro::waitFor(client.uploadImage(*uploadURL, jpegBytes()));
+        QCOMPARE(result.error().kind(), Kind::parseError);
+
+        // Exactly 10 MiB still goes through.
+        result = QCoro::waitFor(client.uploadImage(*uploadURL, jpegBytes(BackendAPIClient::kMaxImageUploadBytes)));
+        QVERIFY(result);
+    }
+
+    void deletedAccountIsGoneEverywhere()
+    {
+        SignedInClient s;
+        const QString userId = *s.harness.auth->userId();
+        const auto deleted = QCoro::waitFor(s.client.withAuthorizedRetry(
+            [&](QString token) { return s.client.deleteAccount(token); }));
+        QVERIFY(deleted);
+        QVERIFY(!s.backend.state().users.contains(userId));
+        // Its tokens no longer work, and its refresh token is refused.
+        const auto after = s.avatarUploadURL();
+        QVERIFY(!after);
+        QCOMPARE(after.error().kind(), Kind::notAuthenticated);
+    }
+
+    void englishTextsFollowTheLanguage()
+    {
+        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
+        talvoro::installTranslations();
+        QCOMPARE(BackendAPIClient::connectionFailureText(),
+                 QStringLiteral("Unable to complete the request. Check your connection and try again."));
+        QCOMPARE(BackendAPIError::weeklyCapExceeded(3, 5).errorDescription(), QStringLiteral("Weekly limit reached (3/5)."));
+        QCOMPARE(BackendAPIError::notAuthenticated().errorDescription(), QStringLiteral("Not authenticated"));
+        QCOMPARE(AuthError::missingAuthorizationCode().errorDescription(), QStringLiteral("Authorization code not found"));
+        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        talvoro::installTranslations();
+    }
+
+    void baseURLTextIsNormalised()
+    {
+        QCOMPARE(AppConfig::baseURLFromText(QStringLiteral(" http://127.0.0.1:9000 ")).toString(),
+                 QStringLiteral("http://127.0.0.1:9000/"));
+        QCOMPARE(AppConfig::baseURLFromText(QStringLiteral("https://api.example.com/v1/")).toString(),
+                 QStringLiteral("https://api.example.com/v1/"));
+        QCOMPARE(AppConfig::baseURLFromText(QStringLiteral("::garbage")).toString(),
+                 QString::fromLatin1(AppConfig::kDefaultBackendBaseURL));
+        QVERIFY(AppConfig::termsOfUseURL().isValid() && AppConfig::privacyPolicyURL().isValid());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBackendAPIClient)
+#include "tst_BackendAPIClient.moc"

@@ -1,0 +1,437 @@
+// The real SyncManager and BackendAPIClient against the stand-in backend on loopback.
+#include "account/BackendAPIClient.h"
+#include "account/OfflineSyncQueue.h"
+#include "account/SyncManager.h"
+#include "account/SyncMerge.h"
+#include "backend-local/BackendServer.h"
+#include "backend-local/SyncAccount.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "support/SyncTestSupport.h"
+#include "support/TestSupport.h"
+#include "transcription/DictionaryEntry.h"
+#include "transcription/ReplacementRule.h"
+#include "transcription/TranscriptionRecord.h"
+
+#include <QCoroTask>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTimer>
+#include <cmath>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using backendlocal::BackendServer;
+using backendlocal::SyncAccount;
+
+namespace {
+
+double ms(const QDateTime &date) { return SyncTime::msFromDate(date); }
+
+// One device: its settings, store, queue and synchroniser, all on files of a
+// folder so a restart can drop the process state and read them back.
+struct Device
+{
+    QString folder;
+    std::shared_ptr<TestAuthProvider> auth = std::make_shared<TestAuthProvider>();
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<AppModelContainer> container;
+    std::shared_ptr<OfflineSyncQueue> queue;
+    QNetworkAccessManager network;
+    std::unique_ptr<SyncManager> sync;
+    QUrl baseURL;
+
+    Device(const QString &folder, const QUrl &baseURL, const QString &token)
+        : folder(folder)
+        , baseURL(baseURL)
+    {
+        auth->accessToken = token;
+        start();
+    }
+
+    void start()
+    {
+        settings = std::make_unique<SettingsStore>(folder + QStringLiteral("/settings.ini"));
+        container = std::make_unique<AppModelContainer>(folder + QStringLiteral("/TalvoroApp.store"));
+        queue = std::make_shared<OfflineSyncQueue>(folder + QStringLiteral("/offline-queue.json"));
+        SyncManager::Dependencies deps;
+        deps.auth = auth;
+        deps.client = std::make_shared<BackendAPIClient>(auth, &network, baseURL);
+        deps.queue = queue;
+        deps.defaults = settings.get();
+        deps.container = container.get();
+        deps.accountId = [] { return QStringLiteral("user-1"); };
+        deps.timeZoneId = [] { return QStringLiteral("UTC"); };
+        sync = std::make_unique<SyncManager>(deps);
+    }
+
+    // Drops everything held in memory and reads the files again.
+    void restart()
+    {
+        sync.reset();
+        queue.reset();
+        container.reset();
+        settings->synchronize();
+        settings.reset();
+        start();
+    }
+
+    ModelContext &context() { return container->mainContext(); }
+    void pull() { QCoro::waitFor(sync->pull(context())); }
+
+    template<class T>
+    std::vector<T> all()
+    {
+        return container->makeContext()->fetch<T>().value();
+    }
+};
+
+} // namespace
+
+class TestSyncIntegration : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<BackendServer> m_server;
+    QString m_userId;
+    QString m_token;
+    int m_deviceCount = 0;
+
+    std::unique_ptr<Device> newDevice()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("device-%1").arg(++m_deviceCount));
+        QDir().mkpath(folder);
+        return std::make_unique<Device>(folder, m_server->baseURL(), m_token);
+    }
+
+    SyncAccount account() { return SyncAccount(m_server->state().user(m_userId)->sync); }
+    void storeAccount(const SyncAccount &a) { m_server->state().user(m_userId)->sync = a.toJson(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = std::make_unique<BackendServer>();
+        QVERIFY(m_server->listen(0) != 0);
+        m_userId = m_server->state().userForEmail(QStringLiteral("ana@example.com"), QStringLiteral("Ana")).id;
+        m_token = m_server->state().issueTokens(m_userId, m_server->baseURL()).value("accessToken").toString();
+        QVERIFY(!m_token.isEmpty());
+    }
+
+    void cleanup() { m_server.reset(); }
+
+    void pullMergesRowsAndWritesSettingsAndStatistics()
+    {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QString rid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const QString eid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const QString tid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        SyncAccount a = account();
+        QVERIFY(a.pushRule(SyncRulePayload{rid, "vc", "você", true, 3, ms(now) - 5000, ms(now) - 1000.5, false}
+                               .toJsonObject(), 1).has_value());
+        QVERIFY(a.pushDictionaryEntry(SyncDictionaryEntryPayload{eid, "Talvoro", "pt", "manual", 1, ms(now), ms(now),
+                                                                 ms(now), false}.toJsonObject(), 2).has_value());
+        QVERIFY(a.pushTranscription(SyncTranscriptionPayload{tid, "Olá mundo", ms(now) - 60000, 2, 3.5, "pt",
+                                                             ms(now) - 60000, false}.toJsonObject(), 3).has_value());
+        QVERIFY(a.pushSettings({{"accentColor", "green"}, {"dictionaryEnabled", false},
+                                {"formattingOptions", QJsonObject{{"tone", "formal"}, {"addParagraphs", false},
+                                                                  {"removeFinalPeriod", true}, {"formatDates", true},
+                                                                  {"formatTimes", true}, {"formatLists", false}}},
+                                {"updatedAt", ms(now)}}, 4).has_value());
+        storeAccount(a);
+
+        auto device = newDevice();
+        QSignalSpy syncing(device->sync.get(), &SyncManager::isSyncingChanged);
+        device->pull();
+        QCOMPARE(syncing.count(), 2);
+        QVERIFY(!device->sync->isSyncing());
+        QVERIFY(device->sync->lastSyncDate().has_value());
+
+        const auto rules = device->all<ReplacementRule>();
+        QCOMPARE(rules.size(), size_t(1));
+        QCOMPARE(rules[0].idString(), rid);
+        QCOMPARE(rules[0].replacementText, QString("você"));
+        QCOMPARE(ms(rules[0].updatedAt), std::round(ms(now) - 1000.5)); // millisecond precision
+        QCOMPARE(device->all<DictionaryEntry>().size(), size_t(1));
+        const auto transcriptions = device->all<TranscriptionRecord>();
+        QCOMPARE(transcriptions.size(), size_t(1));
+        QCOMPARE(transcriptions[0].text, QString("Olá mundo"));
+
+        auto &d = *device->settings;
+        QCOMPARE(d.stringValue("keyboardAccentColor"), QString("green"));
+        QCOMPARE(d.boolValue("dictionaryEnabled", true), false);
+        QVERIFY(d.dataValue("formattingOptions").startsWith(R"({"tone":"formal","addParagraphs":false)"));
+        QCOMPARE(d.int64Value("syncWeekDictations", -1), 1);
+        QCOMPARE(d.int64Value("syncTotalDictations", -1), 1);
+        QCOMPARE(d.int64Value("syncTotalWords", -1), 2);
+        QCOMPARE(d.doubleValue("syncTotalDurationSeconds", -1), 3.5);
+        QCOMPARE(d.int64Value("weeklyLimit"), 500);
+        QCOMPARE(d.stringValue("syncBestDayDate"), now.date().toString(Qt::ISODate));
+        const auto chart = decodeWeeklyChart(d.dataValue("syncWeeklyChart"));
+        QVERIFY(chart.has_value());
+        QCOMPARE(chart->size(), 8);
+        QCOMPARE(chart->last().dictations, 1);
+
+        // The next pull asks only for what changed since; an edit made here after
+        // the account's copy survives it (the local copy is newer).
+        device->context().modify<ReplacementRule>(rules[0].id, [](ReplacementRule &r) {
+            r.replacementText = QStringLiteral("vocês");
+            r.updatedAt = QDateTime::currentDateTimeUtc();
+        });
+        QVERIFY(device->context().save().has_value());
+        device->pull();
+        QCOMPARE(device->all<ReplacementRule>()[0].replacementText, QString("vocês"));
+        QVERIFY(device->settings->int64Value("syncPullCursor") > 0);
+
+        // A deletion made elsewhere reaches this device.
+        a = account();
+        QVERIFY(a.deleteTranscription({{"clientId", tid}, {"updatedAt", ms(now)}}, 10).value());
+        storeAccount(a);
+        device->pull();
+        QCOMPARE(device->all<TranscriptionRecord>().size(), size_t(0));
+        QCOMPARE(device->settings->int64Value("syncTotalDictations", -1), 0);
+    }
+
+    void initialPushSendsTheWholeHistoryOnce()
+    {
+        auto device = newDevice();
+        TranscriptionRecord record(QStringLiteral("primeira"), 1, 1.0, QStringLiteral("pt"));
+        ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
+        DictionaryEntry entry(QStringLiteral("Kubernetes"), QStringLiteral("en"), QStringLiteral("manual"));
+        device->context().insert(record);
+        device->context().insert(rule);
+        device->context().insert(entry);
+        QVERIFY(device->context().save().has_value());
+        device->settings->setString("keyboardAccentColor", "pink");
+
+        device->pull();
+        QCOMPARE(m_server->requestCount("sync/push"), 1);
+        QVERIFY(account().transcription(record.idString()).has_value());
+        QVERIFY(account().rule(rule.idString()).has_value());
+        QVERIFY(account().dictionaryEntry(entry.idString()).has_value());
+        QCOMPARE(account().settings()->value("accentColor").toString(), QString("pink"));
+        device->pull();
+        QCOMPARE(m_server->requestCount("sync/push"), 1);
+
+        // A second device does not overwrite the account's settings with its defaults.
+        auto other = newDevice();
+        other->pull();
+        QCOMPARE(account().settings()->value("accentColor").toString(), QString("pink"));
+        QCOMPARE(other->settings->stringValue("keyboardAccentColor"), QString("pink"));
+        QCOMPARE(other->all<TranscriptionRecord>().size(), size_t(1));
+    }
+
+    void pushesOfEachKindReachTheAccount()
+    {
+        auto device = newDevice();
+        ReplacementRule rule(QStringLiteral("pq"), QStringLiteral("porque"));
+        QCoro::waitFor(device->sync->pushRuleModel(rule, false));
+        QCOMPARE(account().rule(rule.idString())->value("replacementText").toString(), QString("porque"));
+        QCoro::waitFor(device->sync->pushRuleModel(rule, true));
+        QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
+
+        DictionaryEntry entry(QStringLiteral("Talvoro"), QStringLiteral("pt"), QStringLiteral("manual"));
+        QCoro::waitFor(device->sync->pushDictionaryEntryModel(entry, false));
+        QCOMPARE(account().dictionaryEntry(entry.idString())->value("term").toString(), QString("Talvoro"));
+
+        device->settings->setString("transcriptionLanguage", "es");
+        device->settings->setString("keyboardAccentColor", "purple");
+        device->settings->setBool("translationEnabled", true);
+        QCoro::waitFor(device->sync->pushSettings());
+        const QJsonObject settings = *account().settings();
+        QCOMPARE(settings.value("transcriptionLanguage").toString(), QString("es"));
+        QCOMPARE(settings.value("accentColor").toString(), QString("purple"));
+        QVERIFY(!settings.contains("translationEnabled"));
+
+        const QString tid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        SyncAccount a = account();
+        a.pushTranscription(SyncTranscriptionPayload{tid, "x", 1, 1, 1, "pt", 1, false}.toJsonObject(), 1);
+        storeAccount(a);
+        QCoro::waitFor(device->sync->deleteTranscription(tid.toLower()));
+        QVERIFY(account().transcription(tid)->value("isDeleted").toBool());
+        QCOMPARE(device->queue->count(), 0);
+    }
+
+    void failedPushesSurviveARestartAndDrainWhenTheServerIsBack()
+    {
+        auto device = newDevice();
+        ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
+        DictionaryEntry entry(QStringLiteral("x"), QStringLiteral("pt"), QStringLiteral("manual"));
+        m_server->injectFailure("sync/rules", {.times = 1, .status = 503});
+        m_server->injectFailure("sync/dictionary-entries", {.times = 1, .status = 400});
+        m_server->injectFailure("sync/settings", {.times = 1, .status = 500});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push rule failed: "));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push dictionary entry failed: "));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push settings failed: "));
+        QCoro::waitFor(device->sync->pushRuleModel(rule, false));
+        QCoro::waitFor(device->sync->pushDictionaryEntryModel(entry, false)); // 400: not retryable, not queued
+        QCoro::waitFor(device->sync->pushSettings());
+        QCOMPARE(device->queue->count(), 2);
+
+        device->restart();
+        QCOMPARE(device->queue->count(), 2);
+
+        // Still failing: the retry is counted and put off.
+        m_server->injectFailure("sync/rules", {.times = 1, .status = 502});
+        QCoro::waitFor(drainOfflineSyncQueue(device->sync->backendClient(), device->sync->authProvider(),
+                                             device->sync->offlineQueue()));
+        QCOMPARE(device->queue->count(), 1);
+        const OfflineSyncItem waiting = device->queue->items()[0];
+        QCOMPARE(waiting.kind, OfflineSyncKind::rule);
+        QCOMPARE(waiting.retryCount, 1);
+        QVERIFY(waiting.nextRetryAt > QDateTime::currentDateTimeUtc().addSecs(20));
+        QVERIFY(account().settings().has_value());
+
+        // Not due yet: nothing is sent.
+        const int before = m_server->requestCount("sync/rules");
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCOMPARE(m_server->requestCount("sync/rules"), before);
+
+        OfflineSyncItem due = waiting;
+        due.nextRetryAt = QDateTime::currentDateTimeUtc().addSecs(-1);
+        device->queue->update(due);
+        device->restart();
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCOMPARE(device->queue->count(), 0);
+        QVERIFY(account().rule(rule.idString()).has_value());
+    }
+
+    void drainKeepsItemsOnAuthFailureAndDiscardsRefusedOnes()
+    {
+        auto device = newDevice();
+        const QString tid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        device->queue->enqueue(OfflineSyncKind::deleteTranscription,
+                               QJsonDocument::fromJson(SyncRequestsBody(tid)).object());
+        device->queue->enqueue(OfflineSyncKind::rule, QJsonObject{{"clientId", tid}, {"broken", true}});
+
+        device->auth->accessToken = QStringLiteral("revoked");
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCOMPARE(device->auth->forceRefreshCalls, 1);
+        QCOMPARE(device->queue->count(), 2);
+        QCOMPARE(device->queue->items()[0].retryCount, 0);
+
+        device->auth->accessToken = m_token;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Discarding queued rule push"));
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCOMPARE(device->queue->count(), 0);
+        QVERIFY(account().transcription(tid)->value("isDeleted").toBool());
+    }
+
+    void concurrentPullsShareOneRequest()
+    {
+        auto device = newDevice();
+        device->pull(); // initial push and first pull out of the way
+        m_server->resetRequestCounts();
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 200ms});
+        auto first = device->sync->pull(device->context());
+        QVERIFY(device->sync->isSyncing());
+        auto fresh = device->container->makeContext();
+        auto second = device->sync->pull(*fresh);
+        auto third = device->sync->pullIfStale(0);
+        QCoro::waitFor(std::move(second));
+        QVERIFY(!device->sync->isSyncing());
+        QCoro::waitFor(std::move(first));
+        QCoro::waitFor(std::move(third));
+        QCOMPARE(m_server->requestCount("sync/pull"), 1);
+
+        // Fresh enough: no request at all.
+        QCoro::waitFor(device->sync->pullIfStale(30));
+        QCOMPARE(m_server->requestCount("sync/pull"), 1);
+    }
+
+    void signedOutPullSkips()
+    {
+        auto device = newDevice();
+        device->auth->authenticated = false;
+        QTest::ignoreMessage(QtInfoMsg, "Not authenticated, skipping pull");
+        device->pull();
+        QCOMPARE(m_server->requestCount("sync/pull"), 0);
+        QVERIFY(!device->sync->lastSyncDate());
+    }
+
+    void sessionChangeDropsAStalePullResult()
+    {
+        auto device = newDevice();
+        device->pull();
+        const QString rid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        SyncAccount a = account();
+        a.pushRule(SyncRulePayload{rid, "a", "b", true, 0, 1, 2, false}.toJsonObject(), 1);
+        a.pushSettings({{"accentColor", "orange"}, {"updatedAt", 99.0}}, 2);
+        storeAccount(a);
+        const auto lastSync = device->sync->lastSyncDate();
+
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 200ms});
+        auto pull = device->sync->pull(device->context());
+        QTimer::singleShot(50ms, [&] { device->auth->generation += 1; });
+        QCoro::waitFor(std::move(pull));
+        QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
+        QVERIFY(device->settings->stringValue("keyboardAccentColor") != QString("orange"));
+        QCOMPARE(device->sync->lastSyncDate(), lastSync);
+
+        // The same happens when the shell cancels the pull for an account change.
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 200ms});
+        pull = device->sync->pull(device->context());
+        QTimer::singleShot(50ms, [&] { device->sync->cancelPull(); });
+        QCoro::waitFor(std::move(pull));
+        QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
+
+        device->pull();
+        QCOMPARE(device->all<ReplacementRule>().size(), size_t(1));
+    }
+
+    void queuedDeletionIsNotUndoneByPull()
+    {
+        auto device = newDevice();
+        ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
+        DictionaryEntry entry(QStringLiteral("x"), QStringLiteral("pt"), QStringLiteral("manual"));
+        TranscriptionRecord record(QStringLiteral("texto"), 1, 1.0, QStringLiteral("pt"));
+        device->context().insert(rule);
+        device->context().insert(entry);
+        device->context().insert(record);
+        QVERIFY(device->context().save().has_value());
+        device->pull(); // all three now on the account
+
+        // Deleted while the server is unreachable: the deletions wait in the queue.
+        m_server->injectFailure("sync/rules", {.times = 1, .status = 503});
+        m_server->injectFailure("sync/dictionary-entries", {.times = 1, .status = 503});
+        m_server->injectFailure("sync/transcriptions", {.times = 1, .status = 503});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push rule failed"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push dictionary entry failed"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Delete transcription failed"));
+        const auto removedRule = device->context().remove<ReplacementRule>(rule.id);
+        const auto removedEntry = device->context().remove<DictionaryEntry>(entry.id);
+        device->context().remove<TranscriptionRecord>(record.id);
+        QVERIFY(device->context().save().has_value());
+        QCoro::waitFor(device->sync->pushRuleModel(*removedRule, true));
+        QCoro::waitFor(device->sync->pushDictionaryEntryModel(*removedEntry, true));
+        QCoro::waitFor(device->sync->deleteTranscription(record.idString()));
+        QCOMPARE(device->queue->count(), 3);
+
+        // A full pull (as after a restart with no cursor) still returns the three rows.
+        device->restart();
+        device->settings->remove("syncPullCursor");
+        device->pull();
+        QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
+        QCOMPARE(device->all<DictionaryEntry>().size(), size_t(0));
+        QCOMPARE(device->all<TranscriptionRecord>().size(), size_t(0));
+
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCOMPARE(device->queue->count(), 0);
+        device->settings->remove("syncPullCursor");
+        device->pull();
+        QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
+        QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
+    }
+
+private:
+    static QByteArray SyncRequestsBody(const QString &clientId)
+    {
+        return QJsonDocument(QJsonObject{{"clientId", clientId}, {"isDeleted", true}, {"updatedAt", 5.0}}).toJson();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSyncIntegration)
+#include "tst_SyncIntegration.moc"

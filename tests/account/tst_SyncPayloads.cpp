@@ -1,0 +1,214 @@
+#include "account/SyncDefaults.h"
+#include "account/SyncPayloads.h"
+#include "support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QJsonObject parse(const QByteArray &json) { return QJsonDocument::fromJson(json).object(); }
+
+QJsonObject statisticsJson(const QJsonValue &bestDay, const QJsonArray &chart)
+{
+    return {{"weekDictations", 12}, {"weekWords", 340}, {"currentStreak", 3}, {"longestStreak", 9},
+            {"thisMonthDictations", 40}, {"last7DaysDictations", 15}, {"bestDay", bestDay},
+            {"weeklyChart", chart}, {"weeklyUsed", 12}, {"weeklyLimit", 500}, {"hourlyUsed", 2},
+            {"hourlyLimit", 60}};
+}
+
+const QString kId = QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF");
+
+} // namespace
+
+class TestSyncPayloads : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pushRecordsKeepTheirFieldOrder()
+    {
+        SyncRulePayload rule{kId, "vc", "você", true, 4, 1741600000123.0, 1741600000456.5, false};
+        QCOMPARE(rule.toJson(),
+                 QByteArray(R"({"clientId":"6F9619FF-8B86-D011-B42D-00C04FC964FF","originalText":"vc",)"
+                            R"("replacementText":"você","isEnabled":true,"useCount":4,"createdAt":1741600000123,)"
+                            R"("updatedAt":1741600000456.5,"isDeleted":false})"));
+        QCOMPARE(SyncRulePayload::fromJson(parse(rule.toJson())).value(), rule);
+
+        SyncDictionaryEntryPayload entry{kId, "Talvoro", "pt", "manual", 2, 3.0, 1.0, 2.0, true};
+        QCOMPARE(entry.toJson(),
+                 QByteArray(R"({"clientId":"6F9619FF-8B86-D011-B42D-00C04FC964FF","term":"Talvoro","language":"pt",)"
+                            R"("source":"manual","useCount":2,"lastUsedAt":3,"createdAt":1,"updatedAt":2,"isDeleted":true})"));
+        QCOMPARE(SyncDictionaryEntryPayload::fromJson(parse(entry.toJson())).value(), entry);
+    }
+
+    void decodingRejectsMissingOrMistypedFields()
+    {
+        SyncRulePayload rule{kId, "a", "b", true, 0, 1, 2, false};
+        QJsonObject o = rule.toJsonObject();
+        o.remove("isDeleted");
+        QVERIFY(!SyncRulePayload::fromJson(o).has_value());
+        o = rule.toJsonObject();
+        o["useCount"] = "4";
+        QVERIFY(SyncRulePayload::fromJson(o).error().contains("useCount"));
+        o = rule.toJsonObject();
+        o["clientId"] = "not-a-uuid";
+        QVERIFY(!SyncRulePayload::fromJson(o).has_value());
+        o["clientId"] = kId.toLower(); // lower-case ids are accepted and normalised
+        QCOMPARE(SyncRulePayload::fromJson(o)->clientId, kId);
+
+        for (const char *missing : {"weekStart", "dictations", "words"}) {
+            QJsonObject week{{"weekStart", "2025-03-10"}, {"dictations", 4}, {"words", 120}};
+            week.remove(QLatin1String(missing));
+            QVERIFY2(!SyncPullStatsWeekEntry::fromJson(week).has_value(), missing);
+        }
+        QVERIFY(!SyncPullStatsWeekEntry::fromJson({{"weekStart", "2025-03-10"}, {"dictations", 4.5}, {"words", 1}}));
+    }
+
+    void weeklyChartIsStoredAsCompactOrderedArray()
+    {
+        const QList<SyncPullStatsWeekEntry> weeks{{"2025-03-03", 4, 120}, {"2025-03-10", 0, 0}};
+        const QByteArray data = encodeWeeklyChart(weeks);
+        QCOMPARE(data, QByteArray(R"([{"weekStart":"2025-03-03","dictations":4,"words":120},)"
+                                  R"({"weekStart":"2025-03-10","dictations":0,"words":0}])"));
+        QCOMPARE(decodeWeeklyChart(data).value(), weeks);
+        QCOMPARE(encodeWeeklyChart({}), QByteArray("[]"));
+    }
+
+    void pullReplyKeepsGoodRowsAndReportsBadOnes()
+    {
+        SyncRulePayload good{kId, "a", "b", true, 0, 1, 2, false};
+        const QJsonObject reply{
+            {"cursor", 1234.0},
+            {"rules", QJsonArray{good.toJsonObject(), QJsonObject{{"clientId", kId}}}},
+            {"transcriptions", QJsonArray{QJsonObject{{"clientId", kId}, {"isDeleted", true}, {"updatedAt", 5}}}},
+            {"dictionaryEntries", "oops"},
+            {"settings", QJsonObject{{"accentColor", "green"}, {"dictionaryEnabled", "yes"}}},
+            {"statistics", statisticsJson(QJsonValue::Null, QJsonArray{QJsonObject{{"weekStart", "2025-03-10"}}})},
+            {"user", QJsonObject{{"totalDictations", 3}, {"totalWords", 30}, {"totalDurationSeconds", 12.5}}},
+        };
+        const auto decoded = SyncPullResponse::fromJson(reply);
+        QVERIFY(decoded.has_value());
+        QCOMPARE(decoded->cursor, 1234.0);
+        QCOMPARE(decoded->rules.size(), 1);
+        QCOMPARE(decoded->transcriptions.size(), 1);
+        QVERIFY(decoded->transcriptions[0].isDeleted);
+        QVERIFY(decoded->dictionaryEntries.isEmpty());
+        QCOMPARE(decoded->settings->accentColor, QString("green"));
+        QVERIFY(!decoded->settings->dictionaryEnabled.has_value());
+        QVERIFY(!decoded->statistics.has_value()); // one bad week spoils the chart: keep the old one
+        QCOMPARE(decoded->user->totalDurationSeconds, 12.5);
+        QCOMPARE(decoded->problems.size(), 4);
+
+        QVERIFY(!SyncPullResponse::fromJson({}).has_value());
+        QVERIFY(!SyncPullResponse::fromJson({{"rules", QJsonArray{}}}).has_value()); // no cursor
+    }
+
+    void pullWritesExactlyTheStatisticsKeys()
+    {
+        TemporarySettings s;
+        auto &d = *s.store;
+        d.setString("syncBestDayDate", "2024-1-2");
+        d.setInt64("syncBestDayDictations", 7);
+        const QJsonArray chart{QJsonObject{{"weekStart", "2025-03-03"}, {"dictations", 4}, {"words", 120}}};
+        auto response = SyncPullResponse::fromJson(
+            {{"cursor", 1.0},
+             {"statistics", statisticsJson(QJsonValue::Null, chart)},
+             {"user", QJsonObject{{"totalDictations", 3}, {"totalWords", 30}, {"totalDurationSeconds", 12.5}}}});
+        QVERIFY(response && response->problems.isEmpty());
+
+        QStringList written;
+        connect(&d, &UserDefaultsProviding::changed, this, [&](const QString &key) { written.append(key); });
+        QVERIFY(SyncDefaults::applyPull(*response, d).isEmpty());
+        written.sort();
+        QCOMPARE(written, (QStringList{"hourlyLimit", "hourlyUsed", "syncCurrentStreak", "syncLast7DaysDictations",
+                                       "syncLongestStreak", "syncThisMonthDictations", "syncTotalDictations",
+                                       "syncTotalDurationSeconds", "syncTotalWords", "syncWeekDictations",
+                                       "syncWeekWords", "syncWeeklyChart", "weeklyLimit", "weeklyUsed"}));
+        QCOMPARE(d.int64Value("syncWeekWords"), 340);
+        QCOMPARE(d.int64Value("weeklyLimit"), 500);
+        QCOMPARE(d.doubleValue("syncTotalDurationSeconds"), 12.5);
+        QCOMPARE(d.dataValue("syncWeeklyChart"), QByteArray(R"([{"weekStart":"2025-03-03","dictations":4,"words":120}])"));
+        // No best day in this reply: the previous one stays.
+        QCOMPARE(d.stringValue("syncBestDayDate"), QString("2024-1-2"));
+        QCOMPARE(d.int64Value("syncBestDayDictations"), 7);
+
+        response = SyncPullResponse::fromJson(
+            {{"cursor", 2.0},
+             {"statistics", statisticsJson(QJsonObject{{"date", "2025-03-11"}, {"dictations", 9}}, chart)}});
+        SyncDefaults::applyPull(*response, d);
+        QCOMPARE(d.stringValue("syncBestDayDate"), QString("2025-03-11"));
+        QCOMPARE(d.int64Value("syncBestDayDictations"), 9);
+
+        // A malformed best day rejects the block rather than writing a bad date.
+        response = SyncPullResponse::fromJson(
+            {{"cursor", 3.0}, {"statistics", statisticsJson(QJsonObject{{"date", "yesterday"}, {"dictations", 1}}, chart)}});
+        QVERIFY(!response->statistics.has_value());
+    }
+
+    void settingsBlockReadsTheStoreAndPullWritesItBack()
+    {
+        TemporarySettings s;
+        auto &d = *s.store;
+        auto block = SyncDefaults::currentSettingsBlock(d, QDateTime::fromMSecsSinceEpoch(5000, Qt::UTC));
+        QCOMPARE(block.transcriptionDomain, QString("general"));
+        QCOMPARE(block.dictionaryEnabled, true);
+        QCOMPARE(block.replacementRulesEnabled, true);
+        QCOMPARE(block.accentColor, QString("default"));
+        QCOMPARE(block.translationTargetLanguage, QString("en"));
+        QCOMPARE(block.formattingOptions->value("tone").toString(), QString("natural"));
+        QCOMPARE(block.updatedAt, 5000.0);
+
+        d.setString("transcriptionLanguage", "fr");
+        d.setString("keyboardAccentColor", "orange");
+        d.setBool("translationEnabled", true);
+        d.setBool("replacementRulesEnabled", false);
+        d.setData("formattingOptions", R"({"tone":"formal","addParagraphs":false,"removeFinalPeriod":true,)"
+                                       R"("formatDates":true,"formatTimes":false,"formatLists":true})");
+        block = SyncDefaults::currentSettingsBlock(d, QDateTime::fromMSecsSinceEpoch(6000, Qt::UTC));
+        const QByteArray json = block.toJson();
+        QVERIFY(json.startsWith(R"({"transcriptionLanguage":"fr","transcriptionDomain":"general","formattingOptions":{"tone":"formal","addParagraphs":false,)"));
+        QVERIFY(json.contains(R"("accentColor":"orange")"));
+        QVERIFY(!json.contains("translationEnabled"));
+        QVERIFY(!json.contains("keyboardAccentColor"));
+
+        // On another device: the pulled block lands on the same keys.
+        TemporarySettings other;
+        QVERIFY(SyncDefaults::applySettings(SyncSettingsPayload::fromJson(parse(json)), *other.store).isEmpty());
+        QCOMPARE(other.store->stringValue("transcriptionLanguage"), QString("fr"));
+        QCOMPARE(other.store->stringValue("keyboardAccentColor"), QString("orange"));
+        QCOMPARE(other.store->boolValue("replacementRulesEnabled", true), false);
+        QCOMPARE(other.store->dataValue("formattingOptions"), d.dataValue("formattingOptions"));
+        QVERIFY(!other.store->contains("translationEnabled"));
+    }
+
+    void invalidPulledSettingsAreSkippedNotStored()
+    {
+        TemporarySettings s;
+        auto &d = *s.store;
+        d.setData("formattingOptions", "keep");
+        QStringList problems;
+        const auto block = SyncSettingsPayload::fromJson(
+            {{"formattingOptions", QJsonObject{{"tone", "shouty"}}}, {"transcriptionDomain", "legal"},
+             {"accentColor", ""}, {"dictionaryEnabled", false}},
+            &problems);
+        QVERIFY(problems.isEmpty());
+        QCOMPARE(SyncDefaults::applySettings(block, d).size(), 3);
+        QCOMPARE(d.dataValue("formattingOptions"), QByteArray("keep"));
+        QVERIFY(!d.contains("transcriptionDomain"));
+        QVERIFY(!d.contains("keyboardAccentColor"));
+        QCOMPARE(d.boolValue("dictionaryEnabled", true), false);
+
+        // While a local settings push waits, the pulled block is not applied.
+        SyncPullResponse response;
+        response.settings = SyncSettingsPayload{};
+        response.settings->dictionaryEnabled = true;
+        SyncDefaults::applyPull(response, d, {.applySettings = false});
+        QCOMPARE(d.boolValue("dictionaryEnabled", true), false);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSyncPayloads)
+#include "tst_SyncPayloads.moc"

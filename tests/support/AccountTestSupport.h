@@ -1,0 +1,94 @@
+#pragma once
+
+#include "account/AuthManager.h"
+#include "backend-local/BackendServer.h"
+#include "platform/SecretStore.h"
+#include "platform/UrlOpener.h"
+#include "support/TestSupport.h"
+
+#include <QCoroTask>
+#include <QNetworkAccessManager>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The stand-in backend, listening on a free loopback port for one test.
+struct LocalBackend
+{
+    backendlocal::BackendServer server;
+
+    LocalBackend() { server.listen(0); }
+    QUrl baseURL() const { return server.baseURL(); }
+    backendlocal::BackendState &state() { return server.state(); }
+};
+
+// Records the URLs the application opens; optionally reacts to each.
+class RecordingUrlOpener final : public UrlOpener
+{
+public:
+    bool open(const QUrl &url) override
+    {
+        opened.append(url);
+        if (onOpen)
+            onOpen(url);
+        return succeeds;
+    }
+
+    QList<QUrl> opened;
+    bool succeeds = true;
+    std::function<void(const QUrl &)> onOpen;
+};
+
+// A browser that follows the stand-in's authorisation page the way a user
+// would: loads it, presses approve (or cancel) and returns the callback URL
+// the page redirects to.
+class SimulatedBrowser
+{
+public:
+    explicit SimulatedBrowser(QNetworkAccessManager *network) : m_network(network) {}
+
+    QCoro::Task<std::optional<QUrl>> follow(QUrl authorizationURL, bool approve = true, QString email = {});
+
+private:
+    QNetworkAccessManager *m_network;
+};
+
+// An AuthManager on an in-memory keychain, temporary settings and a
+// recording URL opener, talking to the given backend.
+struct AuthHarness
+{
+    InMemorySecretStore secrets;
+    TemporarySettings settings;
+    RecordingUrlOpener opener;
+    QNetworkAccessManager network;
+    std::unique_ptr<AuthManager> auth;
+    SimulatedBrowser browser{&network};
+    // When set, opening a URL sends it through the browser and the callback
+    // to the manager, as the desktop and the single-instance hand-off do.
+    bool browserApproves = true;
+    QString browserEmail;
+
+    explicit AuthHarness(const QUrl &baseURL);
+    ~AuthHarness();
+
+    // Makes a new manager over the same keychain and settings (a restart).
+    void restart();
+    // Signs in through the browser; fails the test on error.
+    bool signIn();
+
+private:
+    QUrl m_baseURL;
+    void makeManager();
+};
+
+// Collects every log line written while it lives.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    bool contains(const QString &text) const;
+};
