@@ -1,9 +1,8 @@
 #include "screens/onboarding-account/AvatarImageCache.h"
 #include "screens/onboarding-account/AvatarImageLoader.h"
 
-#include "support/AvatarTestServer.h"
+#include "support/AvatarTestSupport.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -14,25 +13,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QByteArray pngBytes(const QColor &color)
-{
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 QColor colorOf(const std::optional<QImage> &image)
 {
     return image ? image->pixelColor(0, 0) : QColor();
-}
-
-QString pathOf(const QUrl &url)
-{
-    return url.path().mid(1);
 }
 
 // Waits for the request to finish and returns its result.
@@ -53,25 +36,28 @@ class TestAvatarImageLoader : public QObject
     Q_OBJECT
 private:
     QTemporaryDir m_root;
-    std::unique_ptr<AvatarTestServer> m_server;
+    std::unique_ptr<LocalBackend> m_backend;
     std::unique_ptr<AvatarImageCache> m_cache;
     std::unique_ptr<AvatarImageLoader> m_loader;
 
-    // Waits until the server has answered `url` once more than `before`
-    // times, then lets any reply that would still arrive be processed.
+    QHash<QString, int> m_answered; // answers the backend wrote, per path
+
+    // Waits until the backend has answered `url` `count` times, then lets
+    // any reply that could still arrive be processed.
     void waitUntilServed(const QUrl &url, int count)
     {
-        QTRY_COMPARE_WITH_TIMEOUT(m_server->requestCount(pathOf(url)), count, 10'000);
-        QSignalSpy handled(m_server.get(), &AvatarTestServer::requestHandled);
-        handled.wait(2'000);
-        QTest::qWait(50);
+        QTRY_COMPARE_WITH_TIMEOUT(m_answered.value(avatarFilePath(url)), count, 10'000);
+        QCoreApplication::processEvents();
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_server = std::make_unique<AvatarTestServer>();
-        QVERIFY(m_server->listen() != 0);
+        m_backend = std::make_unique<LocalBackend>();
+        QVERIFY(m_backend->server.port() != 0);
+        m_answered.clear();
+        connect(&m_backend->server, &backendlocal::BackendServer::requestHandled, this,
+                [this](const QString &path) { m_answered[path] += 1; });
         m_cache = std::make_unique<AvatarImageCache>(
             QDir(m_root.path()).filePath(QString::fromLatin1(QTest::currentTestFunction())));
         m_loader = std::make_unique<AvatarImageLoader>(*m_cache);
@@ -81,13 +67,13 @@ private Q_SLOTS:
     {
         m_loader.reset();
         m_cache.reset();
-        m_server.reset();
+        m_backend.reset();
     }
 
     void pictureIsDeliveredAndCached()
     {
-        const QByteArray png = pngBytes(Qt::red);
-        const QUrl url = m_server->addFile(QStringLiteral("red"), png);
+        const QByteArray png = avatarPngBytes(Qt::red);
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("red"), png);
         auto request = m_loader->load(url);
         QVERIFY(!request->result()); // never answered from inside load()
         const AvatarLoadResult result = waitForResult(*request);
@@ -112,7 +98,7 @@ private Q_SLOTS:
         QTest::newRow("404") << 404 << QByteArray() << QByteArray("application/json") << int(AvatarLoadFailure::HttpStatus);
         QTest::newRow("500") << 500 << QByteArray() << QByteArray("application/json") << int(AvatarLoadFailure::HttpStatus);
         // A 404 whose body is a real picture is still a failure.
-        QTest::newRow("404 with a picture") << 404 << pngBytes(Qt::blue) << QByteArray("image/png")
+        QTest::newRow("404 with a picture") << 404 << avatarPngBytes(Qt::blue) << QByteArray("image/png")
                                             << int(AvatarLoadFailure::HttpStatus);
         QTest::newRow("non-image 200") << 0 << QByteArray() << QByteArray() << int(AvatarLoadFailure::NotAnImage);
     }
@@ -125,13 +111,13 @@ private Q_SLOTS:
         QFETCH(int, expected);
 
         const QString previousKey = QStringLiteral("https://cdn.example.com/previous.png");
-        m_cache->save(pngBytes(Qt::green), previousKey);
+        m_cache->save(avatarPngBytes(Qt::green), previousKey);
 
         const QUrl url = status == 0
-            ? m_server->addFile(QStringLiteral("text"), "<html>Access denied</html>", "text/html")
-            : m_server->addFile(QStringLiteral("pic"), pngBytes(Qt::red));
+            ? serveAvatarFile(*m_backend, QStringLiteral("text"), "<html>Access denied</html>", "text/html")
+            : serveAvatarFile(*m_backend, QStringLiteral("pic"), avatarPngBytes(Qt::red));
         if (status != 0)
-            m_server->injectFailure(pathOf(url), {.times = 1, .status = status, .body = body, .contentType = contentType});
+            m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = status, .body = body, .contentType = contentType});
 
         auto request = m_loader->load(url);
         const AvatarLoadResult result = waitForResult(*request);
@@ -155,7 +141,7 @@ private Q_SLOTS:
         const QString local = QDir(m_root.path()).filePath(QStringLiteral("local.png"));
         QFile file(local);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(pngBytes(Qt::red));
+        file.write(avatarPngBytes(Qt::red));
         file.close();
         QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
         auto fileRequest = m_loader->load(QUrl::fromLocalFile(local));
@@ -166,8 +152,8 @@ private Q_SLOTS:
 
     void viewsOfOneURLShareOneDownload()
     {
-        const QUrl url = m_server->addFile(QStringLiteral("shared"), pngBytes(Qt::red));
-        m_server->injectFailure(pathOf(url), {.times = 1, .status = 0, .delay = 200ms});
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("shared"), avatarPngBytes(Qt::red));
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 200ms});
         QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
         auto first = m_loader->load(url);
         auto second = m_loader->load(url);
@@ -178,7 +164,7 @@ private Q_SLOTS:
 
         QCOMPARE(waitForResult(*first)->pixelColor(0, 0), QColor(Qt::red));
         QCOMPARE(waitForResult(*second)->pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(m_server->requestCount(pathOf(url)), 1);
+        QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 1);
 
         // Once finished, a new request downloads again (the view asks the
         // cache first; the loader itself never answers from it).
@@ -189,11 +175,11 @@ private Q_SLOTS:
 
     void abortedDownloadNeverAnswers()
     {
-        const QUrl url = m_server->addFile(QStringLiteral("slow"), pngBytes(Qt::red));
-        m_server->injectFailure(pathOf(url), {.times = 1, .status = 0, .delay = 300ms});
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("slow"), avatarPngBytes(Qt::red));
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 300ms});
         auto request = m_loader->load(url);
         QSignalSpy finished(request.get(), &AvatarImageRequest::finished);
-        QTRY_COMPARE_WITH_TIMEOUT(m_server->requestCount(pathOf(url)), 1, 10'000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(url)), 1, 10'000);
         request->cancel();
         QCOMPARE(m_loader->activeDownloadCount(), 0);
         QVERIFY(!request->isWaiting());
@@ -211,14 +197,14 @@ private Q_SLOTS:
 
     void replyForAURLNoLongerShownChangesNothing()
     {
-        const QUrl oldURL = m_server->addFile(QStringLiteral("old"), pngBytes(Qt::red));
-        const QUrl newURL = m_server->addFile(QStringLiteral("new"), pngBytes(Qt::blue));
-        m_server->injectFailure(pathOf(oldURL), {.times = 1, .status = 0, .delay = 300ms});
+        const QUrl oldURL = serveAvatarFile(*m_backend, QStringLiteral("old"), avatarPngBytes(Qt::red));
+        const QUrl newURL = serveAvatarFile(*m_backend, QStringLiteral("new"), avatarPngBytes(Qt::blue));
+        m_backend->server.injectFailure(avatarFilePath(oldURL), {.times = 1, .status = 0, .delay = 300ms});
 
         // The view switches from the old URL to the new one mid-download.
         auto oldRequest = m_loader->load(oldURL);
         QSignalSpy oldFinished(oldRequest.get(), &AvatarImageRequest::finished);
-        QTRY_COMPARE_WITH_TIMEOUT(m_server->requestCount(pathOf(oldURL)), 1, 10'000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(oldURL)), 1, 10'000);
         oldRequest.reset();
         auto newRequest = m_loader->load(newURL);
         QCOMPARE(waitForResult(*newRequest)->pixelColor(0, 0), QColor(Qt::blue));
@@ -234,10 +220,10 @@ private Q_SLOTS:
     {
         // A sign-out (or a new avatar) while the old picture downloads: the
         // view waiting for it may still show it, but the cache stays empty.
-        const QUrl url = m_server->addFile(QStringLiteral("previous-user"), pngBytes(Qt::red));
-        m_server->injectFailure(pathOf(url), {.times = 1, .status = 0, .delay = 200ms});
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("previous-user"), avatarPngBytes(Qt::red));
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 200ms});
         auto request = m_loader->load(url);
-        QTRY_COMPARE_WITH_TIMEOUT(m_server->requestCount(pathOf(url)), 1, 10'000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(url)), 1, 10'000);
         m_cache->clear();
         QVERIFY(waitForResult(*request).has_value());
         QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
@@ -246,7 +232,7 @@ private Q_SLOTS:
 
     void waiterMayCancelAnotherWhileBeingAnswered()
     {
-        const QUrl url = m_server->addFile(QStringLiteral("pair"), pngBytes(Qt::red));
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("pair"), avatarPngBytes(Qt::red));
         auto first = m_loader->load(url);
         auto second = m_loader->load(url);
         connect(first.get(), &AvatarImageRequest::finished, this, [&] { second.reset(); });

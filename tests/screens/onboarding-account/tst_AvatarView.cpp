@@ -2,13 +2,13 @@
 #include "screens/onboarding-account/AvatarImageLoader.h"
 #include "screens/onboarding-account/ui/AvatarView.h"
 
-#include "support/AvatarTestServer.h"
+#include "support/AvatarTestSupport.h"
 #include "support/TestSupport.h"
 
+#include "account/AuthManager.h"
 #include "app/AccentColorOption.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -17,22 +17,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray pngBytes(const QColor &color)
-{
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-QString pathOf(const QUrl &url)
-{
-    return url.path().mid(1);
-}
 
 QColor shownColor(const AvatarView &view)
 {
@@ -51,7 +35,7 @@ class TestAvatarView : public QObject
     Q_OBJECT
 private:
     QTemporaryDir m_root;
-    std::unique_ptr<AvatarTestServer> m_server;
+    std::unique_ptr<LocalBackend> m_backend;
     std::unique_ptr<AvatarImageCache> m_cache;
     std::unique_ptr<AvatarImageLoader> m_loader;
 
@@ -66,8 +50,8 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_server = std::make_unique<AvatarTestServer>();
-        QVERIFY(m_server->listen() != 0);
+        m_backend = std::make_unique<LocalBackend>();
+        QVERIFY(m_backend->server.port() != 0);
         m_cache = std::make_unique<AvatarImageCache>(
             QDir(m_root.path()).filePath(QString::fromLatin1(QTest::currentTestFunction())));
         m_loader = std::make_unique<AvatarImageLoader>(*m_cache);
@@ -77,7 +61,7 @@ private Q_SLOTS:
     {
         m_loader.reset();
         m_cache.reset();
-        m_server.reset();
+        m_backend.reset();
     }
 
     void withoutAnAddressNothingLoads()
@@ -126,8 +110,8 @@ private Q_SLOTS:
 
     void cachedPictureIsShownFromTheFirstFrame()
     {
-        const QUrl url = m_server->addFile(QStringLiteral("cached"), pngBytes(Qt::red));
-        m_cache->save(pngBytes(Qt::red), key(url));
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("cached"), avatarPngBytes(Qt::red));
+        m_cache->save(avatarPngBytes(Qt::red), key(url));
         QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
         auto view = makeView(QStringLiteral("Ana"), url);
         QCOMPARE(view->content(), AvatarContent::Image); // before it is ever shown
@@ -135,12 +119,12 @@ private Q_SLOTS:
         QCOMPARE(view->content(), AvatarContent::Image);
         QCOMPARE(shownColor(*view), QColor(Qt::red));
         QCOMPARE(started.count(), 0);
-        QCOMPARE(m_server->requestCount(pathOf(url)), 0);
+        QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 0);
     }
 
     void downloadStartsWhenShownAndFillsTheCache()
     {
-        const QUrl url = m_server->addFile(QStringLiteral("fresh"), pngBytes(Qt::blue));
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("fresh"), avatarPngBytes(Qt::blue));
         QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
         auto view = makeView(QStringLiteral("Ana"), url, AvatarSize::Large);
         QCOMPARE(view->content(), AvatarContent::Loading);
@@ -170,10 +154,10 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QString, name);
         QFETCH(QString, expected);
-        const QUrl url = status == 0 ? m_server->addFile(QStringLiteral("page"), "<html></html>", "text/html")
-                                     : m_server->addFile(QStringLiteral("pic"), pngBytes(Qt::red));
+        const QUrl url = status == 0 ? serveAvatarFile(*m_backend, QStringLiteral("page"), "<html></html>", "text/html")
+                                     : serveAvatarFile(*m_backend, QStringLiteral("pic"), avatarPngBytes(Qt::red));
         if (status != 0)
-            m_server->injectFailure(pathOf(url), {.times = 1, .status = status});
+            m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = status});
         auto view = makeView(name, url);
         view->show();
         QTRY_VERIFY(view->loadFailed());
@@ -183,9 +167,9 @@ private Q_SLOTS:
 
     void newAddressReplacesThePicture()
     {
-        const QUrl first = m_server->addFile(QStringLiteral("first"), pngBytes(Qt::red));
-        const QUrl second = m_server->addFile(QStringLiteral("second"), pngBytes(Qt::blue));
-        m_cache->save(pngBytes(Qt::red), key(first));
+        const QUrl first = serveAvatarFile(*m_backend, QStringLiteral("first"), avatarPngBytes(Qt::red));
+        const QUrl second = serveAvatarFile(*m_backend, QStringLiteral("second"), avatarPngBytes(Qt::blue));
+        m_cache->save(avatarPngBytes(Qt::red), key(first));
         auto view = makeView(QStringLiteral("Ana"), first);
         view->show();
         QCOMPARE(shownColor(*view), QColor(Qt::red));
@@ -206,9 +190,9 @@ private Q_SLOTS:
 
     void outdatedReplyNeverReachesTheView()
     {
-        const QUrl slow = m_server->addFile(QStringLiteral("slow"), pngBytes(Qt::red));
-        const QUrl fast = m_server->addFile(QStringLiteral("fast"), pngBytes(Qt::blue));
-        m_server->injectFailure(pathOf(slow), {.times = 1, .status = 0, .delay = 300ms});
+        const QUrl slow = serveAvatarFile(*m_backend, QStringLiteral("slow"), avatarPngBytes(Qt::red));
+        const QUrl fast = serveAvatarFile(*m_backend, QStringLiteral("fast"), avatarPngBytes(Qt::blue));
+        m_backend->server.injectFailure(avatarFilePath(slow), {.times = 1, .status = 0, .delay = 300ms});
 
         // Two views wait for the slow picture; one moves on to another one.
         auto staying = makeView(QStringLiteral("Ana"), slow);
@@ -225,19 +209,19 @@ private Q_SLOTS:
         QCOMPARE(shownColor(*staying), QColor(Qt::red));
         // ...and leaves the other one alone.
         QCOMPARE(shownColor(*moving), QColor(Qt::blue));
-        QCOMPARE(m_server->requestCount(pathOf(slow)), 1);
+        QCOMPARE(m_backend->server.requestCount(avatarFilePath(slow)), 1);
     }
 
     void hidingCancelsAndShowingLoadsAgain()
     {
-        const QUrl url = m_server->addFile(QStringLiteral("hidden"), pngBytes(Qt::green));
-        m_server->injectFailure(pathOf(url), {.times = 1, .status = 0, .delay = 300ms});
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("hidden"), avatarPngBytes(Qt::green));
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 300ms});
         QWidget window;
         auto *view = new AvatarView(QStringLiteral("Ana"), url, AvatarSize::Medium,
                                     AvatarView::defaultAccentColor(), {.loader = m_loader.get()}, &window);
         window.show();
         QVERIFY(view->isLoading());
-        QTRY_COMPARE_WITH_TIMEOUT(m_server->requestCount(pathOf(url)), 1, 10'000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(url)), 1, 10'000);
         window.hide();
         QVERIFY(!view->isLoading());
         QCOMPARE(m_loader->activeDownloadCount(), 0);
@@ -246,13 +230,13 @@ private Q_SLOTS:
 
         window.show();
         QTRY_COMPARE_WITH_TIMEOUT(view->content(), AvatarContent::Image, 10'000);
-        QCOMPARE(m_server->requestCount(pathOf(url)), 2);
+        QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 2);
     }
 
     void viewsOfOneAddressDownloadOnce()
     {
-        const QUrl url = m_server->addFile(QStringLiteral("once"), pngBytes(Qt::red));
-        m_server->injectFailure(pathOf(url), {.times = 1, .status = 0, .delay = 100ms});
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("once"), avatarPngBytes(Qt::red));
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 100ms});
         auto home = makeView(QStringLiteral("Ana"), url);
         auto settings = makeView(QStringLiteral("Ana"), url);
         auto account = makeView(QStringLiteral("Ana"), url, AvatarSize::Large);
@@ -262,7 +246,7 @@ private Q_SLOTS:
         QTRY_COMPARE(home->content(), AvatarContent::Image);
         QTRY_COMPARE(settings->content(), AvatarContent::Image);
         QTRY_COMPARE(account->content(), AvatarContent::Image);
-        QCOMPARE(m_server->requestCount(pathOf(url)), 1);
+        QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 1);
 
         // A view created later finds the picture in the cache.
         auto later = makeView(QStringLiteral("Ana"), url);
@@ -271,8 +255,8 @@ private Q_SLOTS:
 
     void pictureOfAnotherAddressIsNeverShown()
     {
-        const QUrl first = m_server->addFile(QStringLiteral("a"), pngBytes(Qt::red));
-        const QUrl second = m_server->addFile(QStringLiteral("b"), pngBytes(Qt::blue));
+        const QUrl first = serveAvatarFile(*m_backend, QStringLiteral("a"), avatarPngBytes(Qt::red));
+        const QUrl second = serveAvatarFile(*m_backend, QStringLiteral("b"), avatarPngBytes(Qt::blue));
         auto view = makeView(QStringLiteral("Ana"), first);
         view->show();
         QTRY_COMPARE(shownColor(*view), QColor(Qt::red));
@@ -281,7 +265,7 @@ private Q_SLOTS:
         // this view was away; coming back under the second address must not
         // keep the first picture just because the cache holds "a current one".
         view->hide();
-        m_cache->save(pngBytes(Qt::blue), key(second));
+        m_cache->save(avatarPngBytes(Qt::blue), key(second));
         view->setImageURL(second);
         view->show();
         QCOMPARE(view->content(), AvatarContent::Image);
@@ -300,7 +284,7 @@ private Q_SLOTS:
         picture.show();
         QCOMPARE(picture.content(), AvatarContent::Image);
 
-        const QUrl url = m_server->addFile(QStringLiteral("later"), pngBytes(Qt::red));
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("later"), avatarPngBytes(Qt::red));
         AvatarView::Options failed;
         failed.loader = m_loader.get();
         failed.startingLoadFailed = true;
@@ -323,15 +307,56 @@ private Q_SLOTS:
         QCOMPARE(view->accentColor(), talvoro::AccentColorOption().color());
     }
 
+    void followsTheSignedInUser()
+    {
+        AuthHarness harness(m_backend->baseURL());
+        AuthManager &auth = *harness.auth;
+        auth.setAvatarCacheClearer([this] { m_cache->clear(); });
+        QVERIFY(harness.signIn());
+        auto view = makeView(QString(), std::nullopt);
+        view->showUser(auth);
+        view->show();
+        QCOMPARE(view->content(), AvatarContent::Initials);
+        QCOMPARE(view->initials(), QStringLiteral("AL")); // the stand-in backend's "Ana Lima"
+
+        // An uploaded avatar: the cache is emptied, the view loads the
+        // published picture and fills the cache again.
+        const QUrl first = serveAvatarFile(*m_backend, QStringLiteral("first"), avatarPngBytes(Qt::red));
+        m_cache->save(avatarPngBytes(Qt::green), QStringLiteral("https://old.example.com/a.png"));
+        auth.updateAvatarURL(first);
+        QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
+        QCOMPARE(view->content(), AvatarContent::Loading);
+        QTRY_COMPARE(view->content(), AvatarContent::Image);
+        QCOMPARE(shownColor(*view), QColor(Qt::red));
+        QCOMPARE(m_cache->inMemoryURLString(), key(first));
+
+        // Signing out while a new picture downloads: the download is dropped,
+        // nothing comes back into the cache, and the symbol shows.
+        const QUrl second = serveAvatarFile(*m_backend, QStringLiteral("second"), avatarPngBytes(Qt::blue));
+        m_backend->server.injectFailure(avatarFilePath(second), {.times = 1, .status = 0, .delay = 200ms});
+        QSignalSpy handled(&m_backend->server, &backendlocal::BackendServer::requestHandled);
+        auth.updateAvatarURL(second);
+        QVERIFY(view->isLoading());
+        QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(second)), 1, 10'000);
+        auth.signOut();
+        QCOMPARE(view->content(), AvatarContent::Symbol);
+        QCOMPARE(m_loader->activeDownloadCount(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!handled.isEmpty() && handled.last().at(0).toString() == avatarFilePath(second),
+                                 10'000);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
+        QCOMPARE(view->content(), AvatarContent::Symbol);
+    }
+
     void viewGoneMidDownloadAbortsIt()
     {
-        const QUrl url = m_server->addFile(QStringLiteral("gone"), pngBytes(Qt::red));
-        m_server->injectFailure(pathOf(url), {.times = 1, .status = 0, .delay = 200ms});
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("gone"), avatarPngBytes(Qt::red));
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 200ms});
         auto view = makeView(QStringLiteral("Ana"), url);
-        QSignalSpy handled(m_server.get(), &AvatarTestServer::requestHandled);
+        QSignalSpy handled(&m_backend->server, &backendlocal::BackendServer::requestHandled);
         view->show();
         QCOMPARE(m_loader->activeDownloadCount(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_server->requestCount(pathOf(url)), 1, 10'000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(url)), 1, 10'000);
         view.reset();
         QCOMPARE(m_loader->activeDownloadCount(), 0);
         QVERIFY(handled.wait(10'000)); // the server got to answering
