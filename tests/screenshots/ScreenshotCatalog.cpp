@@ -1,5 +1,7 @@
 #include "ScreenshotCatalog.h"
 
+#include "AvatarScreenshots.h"
+
 #include "account/AuthManager.h"
 #include "app/MainWindowModel.h"
 #include "app/ui/MainWindow.h"
@@ -150,6 +152,15 @@ QList<ScreenshotEntry> screenshotEntries()
                     m.setActiveSettingsModal(SettingsModal::general);
                 }),
          QSize(720, 520)},
+        // The avatar at its three sizes, one picture per state.
+        {QStringLiteral("avatar"), QStringLiteral("image"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("image")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("loading"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("loading")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("initials"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("initials")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("symbol"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("symbol")); }, QSize(360, 320)},
 
         // Dictation settings.
         {QStringLiteral("dictationSettings"), QStringLiteral("signed-out"),

@@ -1,10 +1,7 @@
 #include "screens/dictation-settings/ui/AccountToolbarItem.h"
 
 #include "app/ui/AccentBinding.h"
-#if __has_include("screens/onboarding-account/ui/AvatarView.h")
 #include "screens/onboarding-account/ui/AvatarView.h"
-#define HAVE_AVATAR 1
-#endif
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,23 +13,15 @@ AccountToolbarItem::AccountToolbarItem(const std::optional<QString> &name, const
                                        UserDefaultsProviding &defaults, QWidget *parent)
     : QWidget(parent)
     // The view starts with the cached picture of the URL, if any.
-#ifdef HAVE_AVATAR
     , m_avatar(new AvatarView(name.value_or(QString()), avatarURL, AvatarSize::Small,
                               AvatarView::defaultAccentColor(), this))
-#else
-    , m_avatar(nullptr)
-#endif
 {
-#ifndef HAVE_AVATAR
-    Q_UNUSED(name); Q_UNUSED(avatarURL); Q_UNUSED(defaults); return;
-#else
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_avatar);
     ui::AccentBinding::bind(this, [this](const QColor &color) { m_avatar->setAccentColor(color); }, defaults);
-#endif
 }
 
 void AccountToolbarItem::mouseReleaseEvent(QMouseEvent *event)
