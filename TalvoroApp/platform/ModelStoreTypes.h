@@ -14,19 +14,9 @@
 
 class SqliteStatement;
 
-// Each persistent model (a plain value record) describes its table through a
-// specialisation of ModelTraits, next to the model:
-//   static constexpr const char *table;             table name
-//   using Field = <model>::Field;                   enum of fields, 0..fieldCount-1, id first,
-//   static constexpr int fieldCount;                in column order
-//   static const char *column(Field);               column name (= field name)
-//   static QUuid id(const T &);  static void setId(T &, const QUuid &);
-//   static T read(const SqliteStatement &);         columns in field order
-//   static void bind(SqliteStatement &, int index, const T &, Field);
-//   static bool fieldEquals(Field, const T &, const T &);
-//   static void copyField(Field, T &to, const T &from);
-//   static bool sortsInSql(Field);                  false for texts (sorted by collation in memory)
-//   static int compare(Field, const T &, const T &);
+// What the store needs of a model (table, Field, fieldCount, column, id,
+// read, bind, fieldEquals, copyField, sortsInSql, compare), derived from the
+// model's field table: see platform/ModelFields.h.
 template<class T>
 struct ModelTraits;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ModelStoreTypes.h"
+#include "platform/ModelFields.h"
 #include "platform/ModelValues.h"
 
 #include <QDateTime>
@@ -32,20 +32,18 @@ struct DictionaryEntry
 };
 
 template<>
-struct ModelTraits<DictionaryEntry>
+struct ModelSchema<DictionaryEntry>
 {
     using T = DictionaryEntry;
-    using Field = T::Field;
     static constexpr const char *table = "dictionaryEntries";
-    static constexpr int fieldCount = 8;
-
-    static const char *column(Field field);
-    static QUuid id(const T &model) { return model.id; }
-    static void setId(T &model, const QUuid &id) { model.id = id; }
-    static T read(const SqliteStatement &statement);
-    static void bind(SqliteStatement &statement, int index, const T &model, Field field);
-    static bool fieldEquals(Field field, const T &a, const T &b);
-    static void copyField(Field field, T &to, const T &from);
-    static bool sortsInSql(Field field);
-    static int compare(Field field, const T &a, const T &b);
+    static constexpr std::tuple fields{
+        ModelField{T::Field::id, "id", &T::id},
+        ModelField{T::Field::term, "term", &T::term},
+        ModelField{T::Field::language, "language", &T::language},
+        ModelField{T::Field::source, "source", &T::source},
+        ModelField{T::Field::useCount, "useCount", &T::useCount},
+        ModelField{T::Field::lastUsedAt, "lastUsedAt", &T::lastUsedAt},
+        ModelField{T::Field::createdAt, "createdAt", &T::createdAt},
+        ModelField{T::Field::updatedAt, "updatedAt", &T::updatedAt},
+    };
 };

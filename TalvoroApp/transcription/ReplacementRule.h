@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ModelStoreTypes.h"
+#include "platform/ModelFields.h"
 #include "platform/ModelValues.h"
 
 #include <QDateTime>
@@ -31,20 +31,17 @@ struct ReplacementRule
 };
 
 template<>
-struct ModelTraits<ReplacementRule>
+struct ModelSchema<ReplacementRule>
 {
     using T = ReplacementRule;
-    using Field = T::Field;
     static constexpr const char *table = "replacementRules";
-    static constexpr int fieldCount = 7;
-
-    static const char *column(Field field);
-    static QUuid id(const T &model) { return model.id; }
-    static void setId(T &model, const QUuid &id) { model.id = id; }
-    static T read(const SqliteStatement &statement);
-    static void bind(SqliteStatement &statement, int index, const T &model, Field field);
-    static bool fieldEquals(Field field, const T &a, const T &b);
-    static void copyField(Field field, T &to, const T &from);
-    static bool sortsInSql(Field field);
-    static int compare(Field field, const T &a, const T &b);
+    static constexpr std::tuple fields{
+        ModelField{T::Field::id, "id", &T::id},
+        ModelField{T::Field::originalText, "originalText", &T::originalText},
+        ModelField{T::Field::replacementText, "replacementText", &T::replacementText},
+        ModelField{T::Field::isEnabled, "isEnabled", &T::isEnabled},
+        ModelField{T::Field::useCount, "useCount", &T::useCount},
+        ModelField{T::Field::createdAt, "createdAt", &T::createdAt},
+        ModelField{T::Field::updatedAt, "updatedAt", &T::updatedAt},
+    };
 };

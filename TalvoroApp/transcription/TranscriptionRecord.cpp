@@ -1,7 +1,6 @@
 #include "transcription/TranscriptionRecord.h"
 
 #include "app/LocalizedTexts.h"
-#include "platform/SqliteDatabase.h"
 
 #include <cmath>
 #include <limits>
@@ -44,94 +43,4 @@ QString TranscriptionRecord::relativeSummaryText(const QDateTime &reference, boo
 {
     return talvoro::shortRelativeText(createdAt, reference, portuguese) + QStringLiteral(" · ")
         + wordCountAndDurationText(portuguese);
-}
-
-using Traits = ModelTraits<TranscriptionRecord>;
-
-const char *Traits::column(Field field)
-{
-    switch (field) {
-    case Field::id: return "id";
-    case Field::text: return "text";
-    case Field::createdAt: return "createdAt";
-    case Field::wordCount: return "wordCount";
-    case Field::durationSeconds: return "durationSeconds";
-    case Field::language: return "language";
-    }
-    return "id";
-}
-
-TranscriptionRecord Traits::read(const SqliteStatement &statement)
-{
-    TranscriptionRecord record;
-    record.id = statement.columnUuid(0);
-    record.text = statement.columnText(1);
-    record.createdAt = statement.columnDate(2);
-    record.wordCount = statement.columnInt64(3);
-    // NULL is how SQLite keeps a NaN.
-    record.durationSeconds = statement.isNull(4) ? std::numeric_limits<double>::quiet_NaN()
-                                                 : statement.columnDouble(4);
-    record.language = statement.columnText(5);
-    return record;
-}
-
-void Traits::bind(SqliteStatement &statement, int index, const T &model, Field field)
-{
-    switch (field) {
-    case Field::id: statement.bindUuid(index, model.id); break;
-    case Field::text: statement.bindText(index, model.text); break;
-    case Field::createdAt: statement.bindDate(index, model.createdAt); break;
-    case Field::wordCount: statement.bindInt64(index, model.wordCount); break;
-    case Field::durationSeconds: statement.bindDouble(index, model.durationSeconds); break;
-    case Field::language: statement.bindText(index, model.language); break;
-    }
-}
-
-bool Traits::fieldEquals(Field field, const T &a, const T &b)
-{
-    switch (field) {
-    case Field::id: return a.id == b.id;
-    case Field::text: return a.text == b.text;
-    case Field::createdAt: return a.createdAt == b.createdAt;
-    case Field::wordCount: return a.wordCount == b.wordCount;
-    case Field::durationSeconds:
-        return a.durationSeconds == b.durationSeconds
-            || (std::isnan(a.durationSeconds) && std::isnan(b.durationSeconds));
-    case Field::language: return a.language == b.language;
-    }
-    return true;
-}
-
-void Traits::copyField(Field field, T &to, const T &from)
-{
-    switch (field) {
-    case Field::id: to.id = from.id; break;
-    case Field::text: to.text = from.text; break;
-    case Field::createdAt: to.createdAt = from.createdAt; break;
-    case Field::wordCount: to.wordCount = from.wordCount; break;
-    case Field::durationSeconds: to.durationSeconds = from.durationSeconds; break;
-    case Field::language: to.language = from.language; break;
-    }
-}
-
-bool Traits::sortsInSql(Field field)
-{
-    return field != Field::text && field != Field::language;
-}
-
-int Traits::compare(Field field, const T &a, const T &b)
-{
-    switch (field) {
-    case Field::id: return talvoro::compareIds(a.id, b.id);
-    case Field::text: return talvoro::compareLocalizedStandard(a.text, b.text);
-    case Field::createdAt: return talvoro::compareDates(a.createdAt, b.createdAt);
-    case Field::wordCount: return talvoro::compareNumbers(a.wordCount, b.wordCount);
-    case Field::durationSeconds:
-        // NaN is kept as NULL, which SQL orders first.
-        if (std::isnan(a.durationSeconds) || std::isnan(b.durationSeconds))
-            return talvoro::compareNumbers(!std::isnan(a.durationSeconds), !std::isnan(b.durationSeconds));
-        return talvoro::compareNumbers(a.durationSeconds, b.durationSeconds);
-    case Field::language: return talvoro::compareLocalizedStandard(a.language, b.language);
-    }
-    return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Localization.h"
-#include "platform/ModelStoreTypes.h"
+#include "platform/ModelFields.h"
 #include "platform/ModelValues.h"
 
 #include <QDateTime>
@@ -43,20 +43,16 @@ struct TranscriptionRecord
 };
 
 template<>
-struct ModelTraits<TranscriptionRecord>
+struct ModelSchema<TranscriptionRecord>
 {
     using T = TranscriptionRecord;
-    using Field = T::Field;
     static constexpr const char *table = "transcriptions";
-    static constexpr int fieldCount = 6;
-
-    static const char *column(Field field);
-    static QUuid id(const T &model) { return model.id; }
-    static void setId(T &model, const QUuid &id) { model.id = id; }
-    static T read(const SqliteStatement &statement);
-    static void bind(SqliteStatement &statement, int index, const T &model, Field field);
-    static bool fieldEquals(Field field, const T &a, const T &b);
-    static void copyField(Field field, T &to, const T &from);
-    static bool sortsInSql(Field field);
-    static int compare(Field field, const T &a, const T &b);
+    static constexpr std::tuple fields{
+        ModelField{T::Field::id, "id", &T::id},
+        ModelField{T::Field::text, "text", &T::text},
+        ModelField{T::Field::createdAt, "createdAt", &T::createdAt},
+        ModelField{T::Field::wordCount, "wordCount", &T::wordCount},
+        ModelField{T::Field::durationSeconds, "durationSeconds", &T::durationSeconds},
+        ModelField{T::Field::language, "language", &T::language},
+    };
 };
