@@ -1,8 +1,17 @@
 #include "ScreenshotCatalog.h"
 
+#include "AvatarScreenshots.h"
+
+#include "account/AuthManager.h"
 #include "app/MainWindowModel.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/SecretStore.h"
+#include "transcription/DictionaryEntry.h"
+#include "transcription/FormattingOptions.h"
+#include "transcription/ReplacementRule.h"
 
 namespace {
 
@@ -31,6 +40,40 @@ void inMainInterface(ScreenshotContext &context)
     context.defaults().setBool(kAllow, true);
 }
 
+// The dictation settings with a few rules and terms, French spoken, a formal
+// tone with two switches off, and translation on or off.
+std::function<void(ScreenshotContext &)> dictationSettings(bool translation)
+{
+    return [translation](ScreenshotContext &context) {
+        inMainInterface(context);
+        SettingsStore &defaults = context.defaults();
+        defaults.setString(QStringLiteral("transcriptionLanguage"), QStringLiteral("fr"));
+        defaults.setBool(QStringLiteral("translationEnabled"), translation);
+        defaults.setString(QStringLiteral("translationTargetLanguage"), QStringLiteral("de"));
+        FormattingOptions options;
+        options.tone = Tone::formal;
+        options.removeFinalPeriod = false;
+        options.formatLists = false;
+        options.saveToUserDefaults(defaults);
+
+        ModelContext &store = context.models().mainContext();
+        ReplacementRule off(QStringLiteral("pq"), QStringLiteral("porque"));
+        off.isEnabled = false;
+        store.insert(ReplacementRule(QStringLiteral("vc"), QStringLiteral("você")));
+        store.insert(ReplacementRule(QStringLiteral("tb"), QStringLiteral("também")));
+        store.insert(off);
+        for (const char *term : {"Talvoro", "Kubernetes", "Grafana", "Postgres", "Torvenak"})
+            store.insert(DictionaryEntry(QString::fromUtf8(term), QStringLiteral("pt"), QStringLiteral("manual")));
+        store.insert(DictionaryEntry(QStringLiteral("croissant"), QStringLiteral("fr"), QStringLiteral("manual")));
+        (void)store.save();
+    };
+}
+
+void showDictationSettings(MainWindowModel &model)
+{
+    model.selectSidebarItem(SidebarItem::talvoroSettings);
+}
+
 } // namespace
 
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
@@ -49,6 +92,33 @@ MainWindowModel &ScreenshotContext::windowModel()
     if (!m_windowModel)
         m_windowModel = std::make_unique<MainWindowModel>(*settings.store, &auth);
     return *m_windowModel;
+}
+
+AppModelContainer &ScreenshotContext::models()
+{
+    if (!m_models) {
+        m_models = std::make_unique<AppModelContainer>(settings.dir.filePath(QStringLiteral("TalvoroApp.store")));
+        environment.models = m_models.get();
+    }
+    return *m_models;
+}
+
+AuthManager &ScreenshotContext::signIn(const QString &userName)
+{
+    if (!m_account) {
+        SettingsStore &store = *settings.store;
+        store.setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("user-screenshots"));
+        store.setString(QString::fromLatin1(AuthManager::kUserNameKey), userName);
+        store.setString(QString::fromLatin1(AuthManager::kUserEmailKey), QStringLiteral("maria@example.com"));
+        m_secrets = std::make_unique<InMemorySecretStore>();
+        AuthManager::Dependencies dependencies;
+        dependencies.secrets = m_secrets.get();
+        dependencies.settings = &store;
+        m_account = std::make_unique<AuthManager>(dependencies);
+        environment.auth = m_account.get();
+        auth.setAuthenticated(true);
+    }
+    return *m_account;
 }
 
 QList<ScreenshotEntry> screenshotEntries()
@@ -82,5 +152,28 @@ QList<ScreenshotEntry> screenshotEntries()
                     m.setActiveSettingsModal(SettingsModal::general);
                 }),
          QSize(720, 520)},
+        // The avatar at its three sizes, one picture per state.
+        {QStringLiteral("avatar"), QStringLiteral("image"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("image")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("loading"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("loading")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("initials"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("initials")); }, QSize(360, 320)},
+        {QStringLiteral("avatar"), QStringLiteral("symbol"),
+         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("symbol")); }, QSize(360, 320)},
+
+        // Dictation settings.
+        {QStringLiteral("dictationSettings"), QStringLiteral("signed-out"),
+         window(dictationSettings(false), showDictationSettings), QSize(1100, 1000)},
+        {QStringLiteral("dictationSettings"), QStringLiteral("signed-in"),
+         window(
+             [](ScreenshotContext &c) {
+                 dictationSettings(false)(c);
+                 c.signIn(QStringLiteral("Maria Clara Souza"));
+             },
+             showDictationSettings),
+         QSize(1100, 1000)},
+        {QStringLiteral("dictationSettings"), QStringLiteral("translation-on"),
+         window(dictationSettings(true), showDictationSettings), QSize(1100, 1000)},
     };
 }

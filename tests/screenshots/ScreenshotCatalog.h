@@ -11,6 +11,9 @@
 #include <functional>
 #include <memory>
 
+class AppModelContainer;
+class AuthManager;
+class InMemorySecretStore;
 class MainWindowModel;
 class QWidget;
 
@@ -31,9 +34,17 @@ struct ScreenshotContext
     SettingsStore &defaults() { return *settings.store; }
     // The window's model over this context; created once, outlives the widget.
     MainWindowModel &windowModel();
+    // A store in the context's folder, put into the environment on first use.
+    AppModelContainer &models();
+    // Signs a user in (from the settings alone, no network) and puts the
+    // account into the environment and the window's gate.
+    AuthManager &signIn(const QString &userName);
 
 private:
     std::unique_ptr<MainWindowModel> m_windowModel;
+    std::unique_ptr<AppModelContainer> m_models;
+    std::unique_ptr<InMemorySecretStore> m_secrets;
+    std::unique_ptr<AuthManager> m_account;
 };
 
 // One picture: <screen>[-<state>]-<pt|en>-<light|dark>.png. The builder

@@ -23,6 +23,12 @@ void ScreenshotsTest::everyListedPictureIsWritten()
                                  "shell-sheet-general-en-dark.png", "shell-sheet-system-pt-light.png",
                                  "shell-onboarding-pt-dark.png", "shell-login-en-light.png"})
         QVERIFY2(names.contains(QString::fromLatin1(expected)), expected);
+    // The dictation settings, signed in and out, in every language and appearance.
+    for (const char *state : {"signed-out", "signed-in", "translation-on"})
+        for (const char *variant : {"pt-light", "pt-dark", "en-light", "en-dark"}) {
+            const QString name = QStringLiteral("dictationSettings-%1-%2.png").arg(QLatin1String(state), QLatin1String(variant));
+            QVERIFY2(names.contains(name), qPrintable(name));
+        }
 
     QTemporaryDir out;
     QProcess render;

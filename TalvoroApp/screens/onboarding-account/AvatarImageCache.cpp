@@ -66,6 +66,12 @@ std::optional<QString> AvatarImageCache::inMemoryURLString() const
     return m_inMemoryURLString;
 }
 
+quint64 AvatarImageCache::clearGeneration() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_clearGeneration;
+}
+
 std::optional<QImage> AvatarImageCache::cachedImage(const QString &urlString)
 {
     QMutexLocker lock(&m_mutex);
@@ -176,6 +182,7 @@ bool AvatarImageCache::removeCacheFile(const QString &filePath, const char *labe
 void AvatarImageCache::clear()
 {
     QMutexLocker lock(&m_mutex);
+    ++m_clearGeneration;
     m_inMemoryImage.reset();
     m_inMemoryURLString.reset();
     if (!m_cacheDirectory)

@@ -50,6 +50,9 @@ public:
     void clear();
 
     std::optional<QString> inMemoryURLString() const;
+    // Counts the clears, so a download that started before one (a sign-out,
+    // a new avatar) can tell that its picture must not refill the cache.
+    quint64 clearGeneration() const;
     std::optional<QString> cacheDirectory() const { return m_cacheDirectory; }
 
 protected:
@@ -68,4 +71,5 @@ private:
     mutable QMutex m_mutex;
     std::optional<QImage> m_inMemoryImage;
     std::optional<QString> m_inMemoryURLString;
+    quint64 m_clearGeneration = 0;
 };

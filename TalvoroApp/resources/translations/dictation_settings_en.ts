@@ -1,0 +1,79 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="pt_BR">
+<context>
+    <name>Talvoro</name>
+    <message>
+        <source>Transcrição</source>
+        <translation>Transcription</translation>
+    </message>
+    <message>
+        <source>Idioma</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>Se você mistura idiomas ao falar, recomendamos utilizar "Auto-detectar".</source>
+        <translation>If you mix languages when you speak, we recommend "Auto-detect".</translation>
+    </message>
+    <message>
+        <source>Tom</source>
+        <translation>Tone</translation>
+    </message>
+    <message>
+        <source>Coloquial</source>
+        <translation>Colloquial</translation>
+    </message>
+    <message>
+        <source>Natural</source>
+        <translation>Natural</translation>
+    </message>
+    <message>
+        <source>Formal</source>
+        <translation>Formal</translation>
+    </message>
+    <message>
+        <source>Regras de Substituição</source>
+        <translation>Replacement Rules</translation>
+    </message>
+    <message>
+        <source>Dicionário Pessoal</source>
+        <translation>Personal Dictionary</translation>
+    </message>
+    <message>
+        <source>Parágrafos</source>
+        <translation>Paragraphs</translation>
+    </message>
+    <message>
+        <source>Remover ponto final</source>
+        <translation>Remove final period</translation>
+    </message>
+    <message>
+        <source>Formatar datas</source>
+        <translation>Format dates</translation>
+    </message>
+    <message>
+        <source>Formatar horários</source>
+        <translation>Format times</translation>
+    </message>
+    <message>
+        <source>Formatar listas</source>
+        <translation>Format lists</translation>
+    </message>
+    <message>
+        <source>Tradução</source>
+        <translation>Translation</translation>
+    </message>
+    <message>
+        <source>Ativar tradução</source>
+        <translation>Enable translation</translation>
+    </message>
+    <message>
+        <source>Habilita a hotkey de tradução com o idioma selecionado</source>
+        <translation>Turns on the translation hotkey with the selected language</translation>
+    </message>
+    <message>
+        <source>Traduzir para</source>
+        <translation>Translate to</translation>
+    </message>
+</context>
+</TS>

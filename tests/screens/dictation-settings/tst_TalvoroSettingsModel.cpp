@@ -1,0 +1,264 @@
+#include "app/Localization.h"
+#include "app/LocalizedTexts.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "screens/dictation-settings/TalvoroSettingsModel.h"
+#include "support/DictationSettingsTestSupport.h"
+#include "support/TestSupport.h"
+#include "transcription/DictionaryEntry.h"
+#include "transcription/ReplacementRule.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <qcorotask.h>
+
+using namespace talvoro;
+using Flag = TalvoroSettingsModel::FormattingFlag;
+
+namespace {
+
+const QString kLanguageKey = QStringLiteral("transcriptionLanguage");
+const QString kTranslationKey = QStringLiteral("translationEnabled");
+const QString kTargetKey = QStringLiteral("translationTargetLanguage");
+const QString kDomainKey = QStringLiteral("transcriptionDomain");
+const QString kOptionsKey = QStringLiteral("formattingOptions");
+
+} // namespace
+
+class TestTalvoroSettingsModel : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TemporarySettings> m_settings;
+    talvoro::test::RecordingSyncHooks m_calls;
+
+    UserDefaultsProviding &settings() { return *m_settings->store; }
+    std::unique_ptr<TalvoroSettingsModel> makeModel(AppModelContainer *models = nullptr)
+    {
+        return std::make_unique<TalvoroSettingsModel>(settings(), models, m_calls.hooks());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        installTranslations();
+        m_settings = std::make_unique<TemporarySettings>();
+        m_calls.reset(m_settings->store.get());
+    }
+
+    void languagePickerFollowsTheStoredCode()
+    {
+        auto model = makeModel();
+        // Nothing stored: the locale's language (or "auto") is the default.
+        QCOMPARE(model->transcriptionLanguage(), defaultTranscriptionLanguage());
+        QVERIFY(model->selectedLanguage().has_value());
+
+        settings().setString(kLanguageKey, QStringLiteral("es"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Es);
+        settings().setString(kLanguageKey, QStringLiteral("auto"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Auto);
+
+        // Codes outside the five choices (or in another case) select nothing.
+        for (const QString &unknown : {QStringLiteral("de"), QStringLiteral("PT"), QString()}) {
+            settings().setString(kLanguageKey, unknown);
+            QVERIFY2(!model->selectedLanguage(), qPrintable(unknown));
+        }
+        QCOMPARE(m_calls.pushes, 0);
+
+        // Choosing an item stores its code and pushes once.
+        model->selectLanguage(SupportedLanguage::Fr);
+        QCOMPARE(settings().stringValue(kLanguageKey), QStringLiteral("fr"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Fr);
+        QCOMPARE(m_calls.pushes, 1);
+        // The item already shown is no change.
+        model->selectLanguage(SupportedLanguage::Fr);
+        QCOMPARE(m_calls.pushes, 1);
+    }
+
+    void translationSwitchAndTarget()
+    {
+        auto model = makeModel();
+        QVERIFY(!model->translationEnabled());
+        QVERIFY(!model->showsTranslationTargetRow());
+        QCOMPARE(model->selectedTranslationTarget(), TranslationTarget::En);
+
+        QSignalSpy enabledSpy(model.get(), &TalvoroSettingsModel::translationEnabledChanged);
+        model->setTranslationEnabled(true);
+        QVERIFY(settings().boolValue(kTranslationKey));
+        QVERIFY(model->showsTranslationTargetRow());
+        QCOMPARE(enabledSpy.count(), 1);
+        QCOMPARE(m_calls.pushes, 1);
+
+        model->selectTranslationTarget(TranslationTarget::Ja);
+        QCOMPARE(settings().stringValue(kTargetKey), QStringLiteral("ja"));
+        QCOMPARE(m_calls.pushes, 2);
+
+        // Off hides the row but keeps the stored target.
+        model->setTranslationEnabled(false);
+        QVERIFY(!model->showsTranslationTargetRow());
+        QCOMPARE(model->selectedTranslationTarget(), TranslationTarget::Ja);
+        QCOMPARE(m_calls.pushes, 3);
+        model->setTranslationEnabled(false);
+        QCOMPARE(m_calls.pushes, 3);
+
+        settings().setString(kTargetKey, QStringLiteral("xx"));
+        QVERIFY(!model->selectedTranslationTarget());
+    }
+
+    void formattingOptionsRoundTripThroughTheScreen()
+    {
+        // Nothing stored: tone natural and every switch on.
+        auto model = makeModel();
+        QCOMPARE(model->formattingOptions().tone, Tone::natural);
+        for (const auto &row : TalvoroSettingsModel::formattingSwitchRows())
+            QVERIFY(model->formattingFlag(row.flag));
+
+        model->selectTone(Tone::formal);
+        model->setFormattingFlag(Flag::removeFinalPeriod, false);
+        model->setFormattingFlag(Flag::formatLists, false);
+        QCOMPARE(m_calls.pushes, 3);
+
+        // Each change saved the whole record; a new screen on a reopened
+        // store reads the same values.
+        FormattingOptions expected;
+        expected.tone = Tone::formal;
+        expected.removeFinalPeriod = false;
+        expected.formatLists = false;
+        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()), expected);
+        m_settings->reopen();
+        auto reopened = makeModel();
+        QCOMPARE(reopened->formattingOptions(), expected);
+        QVERIFY(!reopened->formattingFlag(Flag::formatLists));
+        QVERIFY(reopened->formattingFlag(Flag::formatDates));
+
+        // Setting a switch to the value it has is no change.
+        reopened->setFormattingFlag(Flag::formatDates, true);
+        QCOMPARE(m_calls.pushes, 3);
+    }
+
+    void anEditKeepsOptionsWrittenMeanwhile()
+    {
+        auto model = makeModel();
+        QSignalSpy spy(model.get(), &TalvoroSettingsModel::formattingOptionsChanged);
+
+        // A pull from another device writes new options while the screen is open.
+        FormattingOptions pulled;
+        pulled.tone = Tone::colloquial;
+        pulled.formatTimes = false;
+        pulled.saveToUserDefaults(settings());
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(model->formattingOptions(), pulled);
+
+        // The user then flips another switch: the pulled values stay.
+        model->setFormattingFlag(Flag::addParagraphs, false);
+        const FormattingOptions stored = FormattingOptions::loadFromUserDefaults(settings());
+        QCOMPARE(stored.tone, Tone::colloquial);
+        QVERIFY(!stored.formatTimes);
+        QVERIFY(!stored.addParagraphs);
+        QVERIFY(stored.formatDates);
+        QCOMPARE(m_calls.pushes, 1);
+    }
+
+    void unreadableOptionsShowTheDefaultsAndAreReplacedOnEdit()
+    {
+        settings().setData(kOptionsKey, QByteArrayLiteral("{\"tone\":\"loud\"}"));
+        auto model = makeModel();
+        QCOMPARE(model->formattingOptions(), FormattingOptions{});
+        model->selectTone(Tone::colloquial);
+        FormattingOptions expected;
+        expected.tone = Tone::colloquial;
+        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()), expected);
+    }
+
+    void writesFromElsewhereRedrawButNeverPush()
+    {
+        auto model = makeModel();
+        QSignalSpy language(model.get(), &TalvoroSettingsModel::transcriptionLanguageChanged);
+        QSignalSpy target(model.get(), &TalvoroSettingsModel::translationTargetLanguageChanged);
+        settings().setString(kLanguageKey, QStringLiteral("en"));
+        settings().setString(kTargetKey, QStringLiteral("de"));
+        settings().setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("green"));
+        QCOMPARE(language.count(), 1);
+        QCOMPARE(target.count(), 1);
+        QCOMPARE(m_calls.pushes, 0);
+    }
+
+    void appearingRemovesTheDomainAndPullsIfStale()
+    {
+        settings().setString(kDomainKey, QStringLiteral("medical"));
+        settings().setString(kLanguageKey, QStringLiteral("pt"));
+        auto model = makeModel();
+        QCoro::waitFor(model->appear());
+        QVERIFY(!settings().contains(kDomainKey));
+        QCOMPARE(m_calls.pulls, QList<int>{30});
+        // Opening the screen changes nothing else and pushes nothing.
+        QCOMPARE(settings().stringValue(kLanguageKey), QStringLiteral("pt"));
+        QCOMPARE(m_calls.pushes, 0);
+
+        // Every appearance pulls again (the synchroniser decides staleness).
+        QCoro::waitFor(model->appear());
+        QCOMPARE(m_calls.pulls, (QList<int>{30, 30}));
+    }
+
+    void countsFollowTheStoreLive()
+    {
+        QTemporaryDir dir;
+        AppModelContainer container(dir.filePath(QStringLiteral("TalvoroApp.store")));
+        ModelContext &context = container.mainContext();
+
+        ReplacementRule enabled(QStringLiteral("vc"), QStringLiteral("você"));
+        ReplacementRule disabled(QStringLiteral("tb"), QStringLiteral("também"));
+        disabled.isEnabled = false;
+        context.insert(enabled);
+        context.insert(disabled);
+        context.insert(DictionaryEntry(QStringLiteral("Talvoro"), QStringLiteral("pt"), QStringLiteral("manual")));
+        context.insert(DictionaryEntry(QStringLiteral("Kubernetes"), QStringLiteral("en"), QStringLiteral("manual")));
+        context.insert(DictionaryEntry(QStringLiteral("café"), QStringLiteral("fr"), QStringLiteral("manual")));
+        QVERIFY(context.save());
+
+        auto model = makeModel(&container);
+        // Disabled rules are not counted; terms of every language are.
+        QCOMPARE(model->activeRuleCount(), 1);
+        QCOMPARE(model->ruleCountText(true), QStringLiteral("1 regra"));
+        QCOMPARE(model->termCount(), 3);
+        QCOMPARE(model->termCountText(true), QStringLiteral("3 termos"));
+        QCOMPARE(model->termCountText(false), QStringLiteral("3 terms"));
+
+        QSignalSpy counts(model.get(), &TalvoroSettingsModel::countsChanged);
+        // Enabling the other rule on the rules screen raises the count...
+        disabled.isEnabled = true;
+        QVERIFY(context.update(disabled));
+        QVERIFY(context.save());
+        QCOMPARE(model->activeRuleCount(), 2);
+        QCOMPARE(model->ruleCountText(false), QStringLiteral("2 rules"));
+        // ...and disabling one lowers it.
+        enabled.isEnabled = false;
+        QVERIFY(context.update(enabled));
+        QVERIFY(context.save());
+        QCOMPARE(model->activeRuleCount(), 1);
+        QVERIFY(counts.count() >= 2);
+
+        // A change from another context (a pull) shows too.
+        auto pullContext = container.makeContext();
+        pullContext->insert(DictionaryEntry(QStringLiteral("Postgres"), QStringLiteral("es"), QStringLiteral("sync")));
+        QVERIFY(pullContext->save());
+        QCOMPARE(model->termCount(), 4);
+        QCOMPARE(m_calls.pushes, 0);
+    }
+
+    void toneNamesAreTranslated()
+    {
+        QCOMPARE(TalvoroSettingsModel::toneDisplayName(Tone::colloquial), QStringLiteral("Coloquial"));
+        overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
+        installTranslations();
+        QCOMPARE(TalvoroSettingsModel::toneDisplayName(Tone::colloquial), QStringLiteral("Colloquial"));
+        QCOMPARE(TalvoroSettingsModel::toneDisplayName(Tone::formal), QStringLiteral("Formal"));
+        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        installTranslations();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTalvoroSettingsModel)
+#include "tst_TalvoroSettingsModel.moc"

@@ -1,0 +1,270 @@
+#include "account/AuthManager.h"
+#include "app/Localization.h"
+#include "app/ui/ToggleSwitch.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/SecretStore.h"
+#include "screens/dictation-settings/TalvoroSettingsModel.h"
+#include "screens/dictation-settings/ui/CountBadge.h"
+#include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+#include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/SettingsRowView.h"
+#include "support/DictationSettingsTestSupport.h"
+#include "support/TestSupport.h"
+#include "transcription/DictionaryEntry.h"
+#include "transcription/ReplacementRule.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace talvoro;
+using talvoro::dictationsettings::CountBadge;
+using talvoro::ui::ToggleSwitch;
+
+namespace {
+
+const QString kLanguageKey = QStringLiteral("transcriptionLanguage");
+const QString kTranslationKey = QStringLiteral("translationEnabled");
+const QString kTargetKey = QStringLiteral("translationTargetLanguage");
+const QString kDomainKey = QStringLiteral("transcriptionDomain");
+
+void choose(QComboBox *picker, const QString &code)
+{
+    const int index = picker->findData(code);
+    QVERIFY(index >= 0);
+    picker->setCurrentIndex(index);
+    Q_EMIT picker->activated(index);
+}
+
+} // namespace
+
+class TestTalvoroSettingsView : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TemporarySettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_storeDir;
+    std::unique_ptr<AppModelContainer> m_container;
+    AuthManager *m_auth = nullptr;
+    talvoro::test::RecordingSyncHooks m_calls;
+    QList<DetailRoute> m_routes;
+
+    UserDefaultsProviding &settings() { return *m_settings->store; }
+
+    std::unique_ptr<TalvoroSettingsView> makeView()
+    {
+        auto *model = new TalvoroSettingsModel(settings(), m_container.get(), m_calls.hooks());
+        auto view = std::make_unique<TalvoroSettingsView>(model, settings(), m_auth,
+                                                          [this](DetailRoute route) { m_routes.append(route); });
+        view->resize(800, 1000);
+        return view;
+    }
+    template<class T>
+    static T *find(QWidget *view, const QString &name)
+    {
+        auto *child = view->findChild<T *>(name);
+        if (!child)
+            qWarning("no child %s", qPrintable(name));
+        return child;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        installTranslations();
+        m_settings = std::make_unique<TemporarySettings>();
+        m_storeDir = std::make_unique<QTemporaryDir>();
+        m_container = std::make_unique<AppModelContainer>(m_storeDir->filePath(QStringLiteral("TalvoroApp.store")));
+        m_calls.reset(m_settings->store.get());
+        m_auth = nullptr;
+        m_routes.clear();
+    }
+    void cleanup()
+    {
+        m_container.reset();
+    }
+
+    void openingShowsTheStoredValuesAndPushesNothing()
+    {
+        settings().setString(kDomainKey, QStringLiteral("tech"));
+        settings().setString(kLanguageKey, QStringLiteral("de"));
+        auto view = makeView();
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+
+        auto *language = find<QComboBox>(view.get(), QStringLiteral("languagePicker"));
+        QVERIFY(language);
+        QCOMPARE(language->count(), 5);
+        QCOMPARE(language->itemText(0), QStringLiteral("Auto-detectar"));
+        QCOMPARE(language->itemData(4).toString(), QStringLiteral("fr"));
+        // An unknown stored code selects nothing.
+        QCOMPARE(language->currentIndex(), -1);
+
+        auto *tone = find<QComboBox>(view.get(), QStringLiteral("tonePicker"));
+        QCOMPARE(tone->currentText(), QStringLiteral("Natural"));
+        for (const auto &row : TalvoroSettingsModel::formattingSwitchRows())
+            QVERIFY(find<ToggleSwitch>(view.get(), QString::fromLatin1(row.objectName))->isChecked());
+        QVERIFY(!find<ToggleSwitch>(view.get(), QStringLiteral("translationSwitch"))->isChecked());
+        QVERIFY(find<QWidget>(view.get(), QStringLiteral("translationTargetRow"))->isHidden());
+
+        // The start task ran: the domain is gone, one pull, no push.
+        QVERIFY(!settings().contains(kDomainKey));
+        QCOMPARE(m_calls.pulls, QList<int>{30});
+        QCOMPARE(m_calls.pushes, 0);
+
+        // Nine rows on the transcription card: eight separators.
+        QCOMPARE(find<settings::SettingsCardView>(view.get(), QStringLiteral("transcriptionCard"))->separatorCount(), 8);
+    }
+
+    void everyControlWritesAtOnceAndPushesOnce()
+    {
+        auto view = makeView();
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+
+        choose(find<QComboBox>(view.get(), QStringLiteral("languagePicker")), QStringLiteral("es"));
+        QCOMPARE(settings().stringValue(kLanguageKey), QStringLiteral("es"));
+        QCOMPARE(m_calls.pushes, 1);
+
+        choose(find<QComboBox>(view.get(), QStringLiteral("tonePicker")), QStringLiteral("formal"));
+        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()).tone, Tone::formal);
+        QCOMPARE(m_calls.pushes, 2);
+
+        auto *dates = find<ToggleSwitch>(view.get(), QStringLiteral("formatDatesSwitch"));
+        QTest::mouseClick(dates, Qt::LeftButton);
+        QVERIFY(!dates->isChecked());
+        QVERIFY(!FormattingOptions::loadFromUserDefaults(settings()).formatDates);
+        QCOMPARE(m_calls.pushes, 3);
+        // Each push saw the values saved before it started.
+        QCOMPARE(m_calls.storedOptionsAtPush.last().formatDates, false);
+        QCOMPARE(m_calls.storedOptionsAtPush.last().tone, Tone::formal);
+
+        // Translation on shows the target row with the default target.
+        auto *translation = find<ToggleSwitch>(view.get(), QStringLiteral("translationSwitch"));
+        QTest::mouseClick(translation, Qt::LeftButton);
+        QVERIFY(settings().boolValue(kTranslationKey));
+        auto *targetRow = find<QWidget>(view.get(), QStringLiteral("translationTargetRow"));
+        QVERIFY(targetRow->isVisible());
+        auto *target = find<QComboBox>(view.get(), QStringLiteral("translationTargetPicker"));
+        QCOMPARE(target->currentText(), QStringLiteral("English"));
+        QCOMPARE(m_calls.pushes, 4);
+
+        choose(target, QStringLiteral("ko"));
+        QCOMPARE(settings().stringValue(kTargetKey), QStringLiteral("ko"));
+        QCOMPARE(m_calls.pushes, 5);
+
+        // Off hides the row and keeps the target.
+        QTest::mouseClick(translation, Qt::LeftButton);
+        QVERIFY(!targetRow->isVisible());
+        QCOMPARE(settings().stringValue(kTargetKey), QStringLiteral("ko"));
+        QCOMPARE(m_calls.pushes, 6);
+    }
+
+    void aPullWhileOpenRedrawsAndIsKeptByTheNextEdit()
+    {
+        auto view = makeView();
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+
+        FormattingOptions pulled;
+        pulled.tone = Tone::colloquial;
+        pulled.formatLists = false;
+        pulled.saveToUserDefaults(settings());
+        settings().setString(kLanguageKey, QStringLiteral("en"));
+        QCOMPARE(find<QComboBox>(view.get(), QStringLiteral("tonePicker"))->currentText(), QStringLiteral("Coloquial"));
+        QVERIFY(!find<ToggleSwitch>(view.get(), QStringLiteral("formatListsSwitch"))->isChecked());
+        QCOMPARE(find<QComboBox>(view.get(), QStringLiteral("languagePicker"))->currentText(), QStringLiteral("English"));
+        QCOMPARE(m_calls.pushes, 0);
+
+        QTest::mouseClick(find<ToggleSwitch>(view.get(), QStringLiteral("addParagraphsSwitch")), Qt::LeftButton);
+        const FormattingOptions stored = FormattingOptions::loadFromUserDefaults(settings());
+        QCOMPARE(stored.tone, Tone::colloquial);
+        QVERIFY(!stored.formatLists);
+        QVERIFY(!stored.addParagraphs);
+    }
+
+    void linksShowLiveCountsAndPushTheirRoutes()
+    {
+        ModelContext &context = m_container->mainContext();
+        ReplacementRule rule(QStringLiteral("vc"), QStringLiteral("você"));
+        ReplacementRule off(QStringLiteral("pq"), QStringLiteral("porque"));
+        off.isEnabled = false;
+        context.insert(rule);
+        context.insert(off);
+        context.insert(DictionaryEntry(QStringLiteral("Talvoro"), QStringLiteral("pt"), QStringLiteral("manual")));
+        context.insert(DictionaryEntry(QStringLiteral("Grafana"), QStringLiteral("en"), QStringLiteral("manual")));
+        QVERIFY(context.save());
+
+        auto view = makeView();
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        auto *rules = find<CountBadge>(view.get(), QStringLiteral("rulesLinkCount"));
+        auto *terms = find<CountBadge>(view.get(), QStringLiteral("dictionaryLinkCount"));
+        QCOMPARE(rules->text(), QStringLiteral("1 regra"));
+        QCOMPARE(terms->text(), QStringLiteral("2 termos"));
+
+        QVERIFY(context.remove(rule));
+        QVERIFY(context.save());
+        QCOMPARE(rules->text(), QStringLiteral("0 regras"));
+
+        QTest::mouseClick(find<QWidget>(view.get(), QStringLiteral("rulesLink")), Qt::LeftButton);
+        QTest::mouseClick(find<QWidget>(view.get(), QStringLiteral("dictionaryLink")), Qt::LeftButton);
+        QCOMPARE(m_routes, (QList<DetailRoute>{DetailRoute::replacementRules, DetailRoute::dictionary}));
+        QCOMPARE(m_calls.pushes, 0);
+    }
+
+    void toolbarShowsTheAvatarOnlyWhileSignedIn()
+    {
+        // Signed out: the toolbar item is empty.
+        InMemorySecretStore secrets;
+        AuthManager::Dependencies dependencies;
+        dependencies.secrets = &secrets;
+        dependencies.settings = &settings();
+        {
+            AuthManager signedOut(dependencies);
+            m_auth = &signedOut;
+            auto view = makeView();
+            view->show();
+            QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+            QVERIFY(!view->findChild<QWidget *>(QStringLiteral("accountLink")));
+        }
+
+        // Signed in (a stored user): the avatar links to the account screen.
+        settings().setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("u1"));
+        settings().setString(QString::fromLatin1(AuthManager::kUserNameKey), QStringLiteral("Maria Clara"));
+        AuthManager signedIn(dependencies);
+        m_auth = &signedIn;
+        auto view = makeView();
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        auto *link = view->findChild<QWidget *>(QStringLiteral("accountLink"));
+        QVERIFY(link);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(m_routes, QList<DetailRoute>{DetailRoute::account});
+
+        // Signing out empties it at once.
+        signedIn.signOut();
+        QVERIFY(!view->findChild<QWidget *>(QStringLiteral("accountLink")));
+        view.reset();
+        m_auth = nullptr;
+    }
+
+    void englishTexts()
+    {
+        overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
+        installTranslations();
+        auto view = makeView();
+        QCOMPARE(find<QComboBox>(view.get(), QStringLiteral("languagePicker"))->itemText(0), QStringLiteral("Auto-detect"));
+        QCOMPARE(find<QComboBox>(view.get(), QStringLiteral("tonePicker"))->itemText(0), QStringLiteral("Colloquial"));
+        QCOMPARE(find<CountBadge>(view.get(), QStringLiteral("dictionaryLinkCount"))->text(), QStringLiteral("0 terms"));
+        auto *rulesRow = find<settings::SettingsRowView>(view.get(), QStringLiteral("rulesLink"));
+        QVERIFY(rulesRow);
+        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        installTranslations();
+    }
+};
+
+QTEST_MAIN(TestTalvoroSettingsView)
+#include "tst_TalvoroSettingsView.moc"
