@@ -287,7 +287,7 @@ private Q_SLOTS:
         app.storeAccount(bob, bobAccount);
 
         // Ana's activation pull hangs on a slow server while Bob signs in.
-        app.backend.server.injectFailure(QStringLiteral("sync/pull"), {.times = 1, .status = 0, .delay = 1500ms});
+        app.backend.server.injectFailure(QStringLiteral("sync/pull"), {.times = 1, .status = 0, .delay = 3000ms});
         app.clock = app.clock.addSecs(600);
         app.lifecycle->handleApplicationStateChanged(Qt::ApplicationActive);
         QTRY_VERIFY(app.sync->isSyncing());
