@@ -3,12 +3,14 @@
 
 #include "account/AuthManager.h"
 #include "account/SyncManager.h"
+#include "app/AppLifecycle.h"
 #include "app/AppEnvironment.h"
 #include "app/Localization.h"
 #include "app/SingleInstance.h"
 #include "app/ui/AppShell.h"
 #include "app/ui/Appearance.h"
 #include "app/AppUpdater.h"
+#include "app/LogindSleepMonitor.h"
 #include "app/ui/ScreenRegistry.h"
 #include "dictation/HotkeyActions.h"
 #include "dictation/HotkeyManager.h"
@@ -44,11 +46,23 @@ int main(int argc, char *argv[])
     auth.setAvatarCacheClearer([] { AvatarImageCache::shared().clear(); });
     auth.restoreSession();
 
+    SyncManager &sync = SyncManager::shared();
+    AppModelContainer &models = AppModelContainer::shared();
+
+    // Made before the shell so that its reaction to a sign-in (clearing
+    // another account's data) runs before any screen's.
+    LogindSleepMonitor sleepMonitor;
+    AppLifecycle lifecycle({.auth = &auth,
+                            .sync = &sync,
+                            .models = &models,
+                            .settings = &sharedDefaults(),
+                            .wakeMonitor = &sleepMonitor});
+
     AppEnvironment environment;
     environment.settings = &sharedDefaults();
     environment.auth = &auth;
-    environment.sync = &SyncManager::shared();
-    environment.models = &AppModelContainer::shared();
+    environment.sync = &sync;
+    environment.models = &models;
     environment.urlOpener = &DesktopUrlOpener::shared();
     environment.hotkeys = &HotkeyManager::shared();
     environment.permissions = &PermissionManager::shared();

@@ -44,7 +44,7 @@ QUrl LinuxPermissionChecks::accessibilitySettingsUrl() const
 
 QUrl LinuxPermissionChecks::helpPageUrl()
 {
-    return QUrl(QStringLiteral("https://talvoro.app/help/linux#global-hotkeys"));
+    return QUrl(QStringLiteral("https://torvenak.com/talvoro/help/linux#global-hotkeys"));
 }
 
 SpeechRecognitionAuthorization LinuxPermissionChecks::speechRecognitionAuthorization()
