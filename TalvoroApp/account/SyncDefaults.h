@@ -65,8 +65,8 @@ void applyUserTotals(const SyncUserTotals &totals, UserDefaultsProviding &defaul
 
 struct ApplyOptions
 {
-    // False while a settings push of this device waits in the offline queue
-    // with a block newer than the pulled one: the local choice stands.
+    // False while a settings block of this device, in flight or in the
+    // offline queue, is at least as new as the pulled one: the local choice stands.
     bool applySettings = true;
 };
 

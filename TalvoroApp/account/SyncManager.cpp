@@ -21,6 +21,8 @@
 #include <QPointer>
 #include <QTimeZone>
 
+#include <algorithm>
+
 namespace {
 
 SyncManager *g_shared = nullptr;
@@ -104,6 +106,18 @@ bool SyncManager::isDeletionPending(OfflineSyncKind kind, const QString &clientI
 {
     return m_deletionsInFlight.contains(deletionKey(kind, clientId))
         || m_deps.queue->hasPendingDeletion(kind, clientId);
+}
+
+std::optional<double> SyncManager::newestUndeliveredSettings() const
+{
+    std::optional<double> newest;
+    for (double updatedAt : m_settingsPushesInFlight)
+        newest = std::max(newest.value_or(updatedAt), updatedAt);
+    if (const auto queued = m_deps.queue->pendingSettings()) {
+        const double updatedAt = queued->payload.value(QLatin1String("updatedAt")).toDouble();
+        newest = std::max(newest.value_or(updatedAt), updatedAt);
+    }
+    return newest;
 }
 
 // MARK: pull
@@ -204,10 +218,12 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
         co_return;
     }
 
-    // A settings push of this device still on its way is newer than what the
-    // account had when it answered.
+    // A settings block of this device still on its way stands when it is at
+    // least as new as the pulled one (the account will take it); an older one
+    // will be refused there, so the pulled block applies.
     SyncDefaults::ApplyOptions options;
-    options.applySettings = m_settingsPushesInFlight == 0 && !m_deps.queue->pendingSettings();
+    if (const auto undelivered = newestUndeliveredSettings(); undelivered && response.settings)
+        options.applySettings = response.settings->updatedAt > *undelivered;
     const QStringList problems = SyncDefaults::applyPull(response, *m_deps.defaults, options);
     if (!problems.isEmpty())
         qCWarning(lcSyncManager, "Pulled settings not applied: %s", qUtf8Printable(problems.join(QStringLiteral("; "))));
@@ -269,13 +285,14 @@ QCoro::Task<> SyncManager::pushSettings()
 {
     QPointer<SyncManager> self(this);
     const quint64 generation = m_deps.auth->sessionGeneration();
-    const QByteArray body = SyncDefaults::currentSettingsBlock(*m_deps.defaults, now()).toJson();
-    ++m_settingsPushesInFlight;
+    const SyncSettingsPayload block = SyncDefaults::currentSettingsBlock(*m_deps.defaults, now());
+    const QByteArray body = block.toJson();
+    m_settingsPushesInFlight.append(block.updatedAt);
     auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kSettingsPath), body);
     auto sent = co_await sending;
     if (!self)
         co_return;
-    --m_settingsPushesInFlight;
+    m_settingsPushesInFlight.removeOne(block.updatedAt);
     if (!sent) {
         qCWarning(lcSyncManager, "Push settings failed: %s", qUtf8Printable(sent.error().errorDescription()));
         queueFailedPush(OfflineSyncKind::settings, body, generation);

@@ -98,6 +98,8 @@ private:
     void queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation);
     bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;
     bool isStale(quint64 generation, quint64 epoch) const;
+    // The newest settings block of this device not yet delivered (in flight or queued).
+    std::optional<double> newestUndeliveredSettings() const;
     void setSyncing(bool syncing);
     QDateTime now() const;
 
@@ -105,7 +107,8 @@ private:
     bool m_isSyncing = false;
     bool m_pullRunning = false;
     quint64 m_pullEpoch = 0;
-    int m_settingsPushesInFlight = 0;
+    // `updatedAt` of each settings block on its way to the account.
+    QList<double> m_settingsPushesInFlight;
     std::optional<QDateTime> m_lastSyncDate;
     // Deletions sent but not yet answered: a pull meanwhile must not undo them.
     QSet<QString> m_deletionsInFlight; // "<kind>:<client id>"

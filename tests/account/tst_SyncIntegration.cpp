@@ -1,6 +1,7 @@
 // The real SyncManager and BackendAPIClient against the stand-in backend on loopback.
 #include "account/BackendAPIClient.h"
 #include "account/OfflineSyncQueue.h"
+#include "account/SyncDefaults.h"
 #include "account/SyncManager.h"
 #include "account/SyncMerge.h"
 #include "backend-local/BackendServer.h"
@@ -380,6 +381,41 @@ private Q_SLOTS:
 
         device->pull();
         QCOMPARE(device->all<ReplacementRule>().size(), size_t(1));
+    }
+
+    void pulledSettingsNewerThanAWaitingLocalBlockAreApplied()
+    {
+        auto device = newDevice();
+        device->pull(); // initial push out of the way
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+
+        // Chosen here while offline: the block waits in the queue...
+        device->settings->setString("keyboardAccentColor", "pink");
+        device->queue->enqueue(OfflineSyncKind::settings,
+                               SyncDefaults::currentSettingsBlock(*device->settings, now.addSecs(-60)).toJsonObject());
+        // ...and later on another device.
+        SyncAccount a = account();
+        QVERIFY(a.pushSettings({{"accentColor", "green"}, {"updatedAt", ms(now)}}, 1).value());
+        storeAccount(a);
+
+        // The newer choice wins here too, and the older block, replayed, is refused.
+        device->pull();
+        QCOMPARE(device->settings->stringValue("keyboardAccentColor"), QString("green"));
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCOMPARE(device->queue->count(), 0);
+        QCOMPARE(account().settings()->value("accentColor").toString(), QString("green"));
+
+        // A waiting block newer than the account's stands until it is delivered.
+        device->settings->setString("keyboardAccentColor", "orange");
+        device->queue->enqueue(OfflineSyncKind::settings,
+                               SyncDefaults::currentSettingsBlock(*device->settings, now.addSecs(60)).toJsonObject());
+        a = account();
+        QVERIFY(a.pushSettings({{"accentColor", "yellow"}, {"updatedAt", ms(now) + 1000}}, 2).value());
+        storeAccount(a);
+        device->pull();
+        QCOMPARE(device->settings->stringValue("keyboardAccentColor"), QString("orange"));
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCOMPARE(account().settings()->value("accentColor").toString(), QString("orange"));
     }
 
     void queuedDeletionIsNotUndoneByPull()
