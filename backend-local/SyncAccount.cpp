@@ -101,9 +101,16 @@ std::expected<bool, QString> SyncAccount::upsert(Table &table, const QJsonObject
     QJsonObject value = row;
     value.insert(QStringLiteral("clientId"), clientId);
     const auto existing = table.constFind(clientId);
-    if (existing != table.constEnd()
-        && existing->value.value(QLatin1String("updatedAt")).toDouble() > value.value(QLatin1String("updatedAt")).toDouble())
-        return false;
+    if (existing != table.constEnd()) {
+        const double storedAt = existing->value.value(QLatin1String("updatedAt")).toDouble();
+        const double incomingAt = value.value(QLatin1String("updatedAt")).toDouble();
+        // A deletion wins a tie: it is sent with the deleted row's own time,
+        // so a copy of the same age is the row as it was before the deletion.
+        const bool deletionTie = existing->value.value(QLatin1String("isDeleted")).toBool()
+            && !value.value(QLatin1String("isDeleted")).toBool() && incomingAt == storedAt;
+        if (storedAt > incomingAt || deletionTie)
+            return false;
+    }
     table.insert(clientId, Row{value, tick(nowMs)});
     return true;
 }
@@ -142,6 +149,11 @@ std::expected<bool, QString> SyncAccount::pushTranscription(const QJsonObject &r
         value.insert(QStringLiteral("updatedAt"), value.value(QLatin1String("createdAt")));
     if (!value.contains(QLatin1String("isDeleted")))
         value.insert(QStringLiteral("isDeleted"), false);
+    // Transcriptions never change after they are made: a deleted one stays
+    // deleted, whatever time the copy carries.
+    const auto existing = m_transcriptions.constFind(*valid);
+    if (existing != m_transcriptions.constEnd() && existing->value.value(QLatin1String("isDeleted")).toBool())
+        return false;
     return upsert(m_transcriptions, value, nowMs);
 }
 

@@ -83,6 +83,28 @@ private Q_SLOTS:
         QVERIFY(!account.transcription(kB));
     }
 
+    void aDeletionIsNotUndoneByACopyOfTheSameAge()
+    {
+        // The rules screen deletes without stamping `updatedAt`: the tombstone
+        // carries the time of the last edit, like every copy of that edit.
+        SyncAccount account;
+        QVERIFY(account.pushRule(rule(kA, "a", 100), 1).value());
+        QVERIFY(account.pushRule(rule(kA, "a", 100, true), 2).value());
+        QCOMPARE(account.pushRule(rule(kA, "a", 100), 3).value(), false);
+        QVERIFY(account.rule(kA)->value("isDeleted").toBool());
+        // A later edit is a later writer.
+        QVERIFY(account.pushRule(rule(kA, "b", 101), 4).value());
+        QVERIFY(!account.rule(kA)->value("isDeleted").toBool());
+
+        // Transcriptions never change: once deleted, no copy brings one back,
+        // whatever the clock of the device that made it said.
+        const QDateTime created = QDateTime::fromMSecsSinceEpoch(5'000'000, Qt::UTC);
+        QVERIFY(account.pushTranscription(transcription(kB, created, 3), 5).value());
+        QVERIFY(account.deleteTranscription({{"clientId", kB}, {"updatedAt", 4'000'000.0}}, 6).value());
+        QCOMPARE(account.pushTranscription(transcription(kB, created, 3), 7).value(), false);
+        QCOMPARE(account.liveTranscriptionCount(), 0);
+    }
+
     void statisticsFollowTheClientsCalendar()
     {
         // Wednesday 12 March 2025, 10:00 in São Paulo.
