@@ -104,8 +104,16 @@ bool SyncManager::isStale(quint64 generation, quint64 epoch) const
 
 bool SyncManager::isDeletionPending(OfflineSyncKind kind, const QString &clientId) const
 {
-    return m_deletionsInFlight.contains(deletionKey(kind, clientId))
+    const QString key = deletionKey(kind, clientId);
+    return m_deletionsInFlight.contains(key) || m_deletionsSettledDuringPull.contains(key)
         || m_deps.queue->hasPendingDeletion(kind, clientId);
+}
+
+void SyncManager::deletionSettled(const QString &key)
+{
+    m_deletionsInFlight.remove(key);
+    if (m_pullRunning)
+        m_deletionsSettledDuringPull.insert(key);
 }
 
 std::optional<double> SyncManager::newestUndeliveredSettings() const
@@ -142,6 +150,7 @@ QCoro::Task<> SyncManager::pull(ModelContext &context)
     if (!self)
         co_return;
     m_pullRunning = false;
+    m_deletionsSettledDuringPull.clear();
     setSyncing(false);
     Q_EMIT pullFinished();
 }
@@ -323,7 +332,7 @@ QCoro::Task<> SyncManager::pushRule(SyncRulePayload payload)
             queueFailedPush(OfflineSyncKind::rule, body, generation);
     }
     if (payload.isDeleted)
-        m_deletionsInFlight.remove(inFlight);
+        deletionSettled(inFlight);
 }
 
 QCoro::Task<> SyncManager::pushDictionaryEntryModel(DictionaryEntry entry, bool isDeleted)
@@ -351,7 +360,7 @@ QCoro::Task<> SyncManager::pushDictionaryEntry(SyncDictionaryEntryPayload payloa
             queueFailedPush(OfflineSyncKind::dictionaryEntry, body, generation);
     }
     if (payload.isDeleted)
-        m_deletionsInFlight.remove(inFlight);
+        deletionSettled(inFlight);
 }
 
 QCoro::Task<> SyncManager::deleteTranscription(QString clientId)
@@ -371,7 +380,7 @@ QCoro::Task<> SyncManager::deleteTranscription(QString clientId)
         if (sent.error().isRetryable())
             queueFailedPush(OfflineSyncKind::deleteTranscription, body, generation);
     }
-    m_deletionsInFlight.remove(inFlight);
+    deletionSettled(inFlight);
 }
 
 QCoro::Task<> SyncManager::drainOfflineQueue()

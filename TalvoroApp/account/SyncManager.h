@@ -97,6 +97,7 @@ private:
     // Queues a failed push unless the session changed since it started.
     void queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation);
     bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;
+    void deletionSettled(const QString &key);
     bool isStale(quint64 generation, quint64 epoch) const;
     // The newest settings block of this device not yet delivered (in flight or queued).
     std::optional<double> newestUndeliveredSettings() const;
@@ -112,6 +113,8 @@ private:
     std::optional<QDateTime> m_lastSyncDate;
     // Deletions sent but not yet answered: a pull meanwhile must not undo them.
     QSet<QString> m_deletionsInFlight; // "<kind>:<client id>"
+    // Deletions answered while a pull runs: its reply may predate them.
+    QSet<QString> m_deletionsSettledDuringPull;
 };
 
 // Replays the queued pushes that are due: a success removes the item, a

@@ -462,6 +462,30 @@ private Q_SLOTS:
         QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
     }
 
+    void deletionDeliveredDuringAPullIsNotUndoneByItsReply()
+    {
+        auto device = newDevice();
+        ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
+        device->context().insert(rule);
+        QVERIFY(device->context().save().has_value());
+        device->pull(); // the rule is on the account
+        const SyncAccount before = account();
+
+        // A pull whose reply the account makes before it hears of the deletion
+        // below, but which arrives after the deletion was answered. A full pull
+        // stands for one that finds the rule changed elsewhere meanwhile.
+        device->settings->remove("syncPullCursor");
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 1000ms});
+        auto pull = device->sync->pull(device->context());
+        const auto removed = device->context().remove<ReplacementRule>(rule.id);
+        QVERIFY(device->context().save().has_value());
+        QCoro::waitFor(device->sync->pushRuleModel(*removed, true));
+        QVERIFY2(device->sync->isSyncing(), "the pull must still be waiting for its reply");
+        storeAccount(before); // the state the reply is made from
+        QCoro::waitFor(std::move(pull));
+        QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
+    }
+
 private:
     static QByteArray SyncRequestsBody(const QString &clientId)
     {
