@@ -393,6 +393,8 @@ void SyncManager::resetAccountScopedState()
 {
     cancelPull();
     m_deps.queue->clear();
+    // Still on their way to the previous account: no reason to hold back the new one's settings.
+    m_settingsPushesInFlight.clear();
     m_deps.defaults->remove(key(SyncDefaults::Keys::pullCursor));
     m_deps.defaults->remove(key(SyncDefaults::Keys::initialPushAccount));
     if (m_lastSyncDate) {

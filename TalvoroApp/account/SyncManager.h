@@ -83,7 +83,8 @@ public:
     QCoro::Task<> drainOfflineQueue();
 
     // For the shell when the signed-in account changes: forgets the pull
-    // cursor, the initial-push mark, the last sync date and the queue.
+    // cursor, the initial-push mark, the last sync date, the queue and the
+    // settings pushes still on their way.
     void resetAccountScopedState();
 
 Q_SIGNALS:

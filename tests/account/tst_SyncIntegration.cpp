@@ -462,6 +462,26 @@ private Q_SLOTS:
         QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
     }
 
+    void aSettingsPushOfThePreviousAccountDoesNotHoldBackTheNewOnes()
+    {
+        auto device = newDevice();
+        device->pull();
+        SyncAccount a = account();
+        QVERIFY(a.pushSettings({{"accentColor", "green"}, {"updatedAt", ms(QDateTime::currentDateTimeUtc())}}, 1)
+                    .value());
+        storeAccount(a);
+
+        // A change pushed just before the account changes is still on its way
+        // (to the previous account) when the new account's first pull answers.
+        m_server->injectFailure("sync/settings", {.times = 1, .status = 0, .delay = 1500ms});
+        auto push = device->sync->pushSettings();
+        device->sync->resetAccountScopedState();
+        device->auth->generation += 1;
+        device->pull();
+        QCOMPARE(device->settings->stringValue("keyboardAccentColor"), QString("green"));
+        QCoro::waitFor(std::move(push));
+    }
+
     void deletionDeliveredDuringAPullIsNotUndoneByItsReply()
     {
         auto device = newDevice();
