@@ -87,6 +87,6 @@ private:
 
     QString m_filePath;
     QList<OfflineSyncItem> m_items;
-    bool m_writesBlocked = false;
-    bool m_draining = false; // an unreadable file we could not move aside
+    bool m_writesBlocked = false; // an unreadable file we could not move aside
+    bool m_draining = false;
 };
