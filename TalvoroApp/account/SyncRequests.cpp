@@ -36,7 +36,7 @@ QCoro::Task<std::expected<void, BackendAPIError>> postIgnoringReply(BackendAPICl
     request.method = "POST";
     request.path = path;
     request.jsonBody = body;
-    request.timeout = 30s;
+    request.timeout = 60s;
     request.accessToken = token;
     auto sending = client->send(request);
     auto reply = co_await sending;
