@@ -168,7 +168,7 @@ bool X11KeyboardMonitor::grab(const KeyCombination &combination)
                          + HotkeyManager::keyDisplayName(combination.keyCode, false);
     const int keycode = x11Keycode(combination.keyCode);
     if (keycode == 0) {
-        qCWarning(lcHotkeyManager) << "No key on this keyboard for hotkey" << name;
+        qCWarning(lcHotkeyManager).noquote() << "No key on this keyboard for hotkey" << name;
         return false;
     }
     const unsigned int modifiers = x11Modifiers(combination.modifiers);
@@ -184,7 +184,7 @@ bool X11KeyboardMonitor::grab(const KeyCombination &combination)
     XSetErrorHandler(previousHandler);
 
     if (g_lastGrabError != 0) {
-        qCWarning(lcHotkeyManager) << "Hotkey" << name << "is already taken by another application";
+        qCWarning(lcHotkeyManager).noquote() << "Hotkey" << name << "is already taken by another application";
         for (unsigned int lock : variants)
             XUngrabKey(m_display, keycode, modifiers | lock, m_root);
         XSync(m_display, False);
