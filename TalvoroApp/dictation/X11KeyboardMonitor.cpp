@@ -156,7 +156,10 @@ void X11KeyboardMonitor::applyGrabs()
         grab(combination);
     if (m_escapeMonitored)
         grab({MacKeyCode::escape, 0});
-    m_heldKeycode = 0;
+    // A key held now stays held: the server keeps the grab its press
+    // activated until the release, which reaches us whatever we re-grab, so
+    // its repeats must still be ignored (a toggle that switches Esc on
+    // re-grabs while the hotkey is down).
     // XSync may have moved events into Xlib's queue without the socket
     // becoming readable again.
     QMetaObject::invokeMethod(this, &X11KeyboardMonitor::readEvents, Qt::QueuedConnection);
