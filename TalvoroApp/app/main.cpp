@@ -15,6 +15,7 @@
 #include "dictation/HotkeyActions.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
+#include "dictation/ui/RecordingOverlayPanelController.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/Logging.h"
@@ -73,6 +74,9 @@ int main(int argc, char *argv[])
 
     // Only the instance that runs grabs the hotkeys.
     talvoro::installHotkeyActions(HotkeyManager::shared());
+    // Places the recording overlay and follows `overlayPosition`; hidden until
+    // a recording shows it.
+    RecordingOverlayPanelController overlay(sharedDefaults());
 
     AppShell shell(environment, ScreenRegistry::withAppScreens());
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell, &AppShell::handleActivation);
