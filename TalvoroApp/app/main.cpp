@@ -15,7 +15,9 @@
 #include "dictation/HotkeyActions.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
+#include "dictation/ui/RecordingOverlayPanelController.h"
 #include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
 #include "platform/Logging.h"
 #include "platform/SettingsStore.h"
 #include "platform/UrlOpener.h"
@@ -23,6 +25,8 @@
 
 #include <QApplication>
 #include <QTimer>
+
+#include <tuple>
 
 int main(int argc, char *argv[])
 {
@@ -70,6 +74,9 @@ int main(int argc, char *argv[])
 
     // Only the instance that runs grabs the hotkeys.
     talvoro::installHotkeyActions(HotkeyManager::shared());
+    // Places the recording overlay and follows `overlayPosition`; hidden until
+    // a recording shows it.
+    RecordingOverlayPanelController overlay(sharedDefaults());
 
     AppShell shell(environment, ScreenRegistry::withAppScreens());
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell, &AppShell::handleActivation);
@@ -86,6 +93,10 @@ int main(int argc, char *argv[])
     QTimer::singleShot(0, &shell, [&shell, launchUrls] { shell.handleActivation(launchUrls); });
 
     const int status = app.exec();
+    // Autosave waits for an event-loop turn that no longer comes: write what
+    // the screens' context still holds (a failure is logged by the context).
+    if (models.mainContext().hasChanges())
+        std::ignore = models.mainContext().save();
     sharedDefaults().synchronize();
     return status;
 }

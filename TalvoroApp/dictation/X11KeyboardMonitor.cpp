@@ -156,7 +156,10 @@ void X11KeyboardMonitor::applyGrabs()
         grab(combination);
     if (m_escapeMonitored)
         grab({MacKeyCode::escape, 0});
-    m_heldKeycode = 0;
+    // A key held now stays held: the server keeps the grab its press
+    // activated until the release, which reaches us whatever we re-grab, so
+    // its repeats must still be ignored (a toggle that switches Esc on
+    // re-grabs while the hotkey is down).
     // XSync may have moved events into Xlib's queue without the socket
     // becoming readable again.
     QMetaObject::invokeMethod(this, &X11KeyboardMonitor::readEvents, Qt::QueuedConnection);
@@ -168,7 +171,7 @@ bool X11KeyboardMonitor::grab(const KeyCombination &combination)
                          + HotkeyManager::keyDisplayName(combination.keyCode, false);
     const int keycode = x11Keycode(combination.keyCode);
     if (keycode == 0) {
-        qCWarning(lcHotkeyManager) << "No key on this keyboard for hotkey" << name;
+        qCWarning(lcHotkeyManager).noquote() << "No key on this keyboard for hotkey" << name;
         return false;
     }
     const unsigned int modifiers = x11Modifiers(combination.modifiers);
@@ -184,7 +187,7 @@ bool X11KeyboardMonitor::grab(const KeyCombination &combination)
     XSetErrorHandler(previousHandler);
 
     if (g_lastGrabError != 0) {
-        qCWarning(lcHotkeyManager) << "Hotkey" << name << "is already taken by another application";
+        qCWarning(lcHotkeyManager).noquote() << "Hotkey" << name << "is already taken by another application";
         for (unsigned int lock : variants)
             XUngrabKey(m_display, keycode, modifiers | lock, m_root);
         XSync(m_display, False);

@@ -37,17 +37,26 @@ QVariant canonical(const QVariant &value)
     }
 }
 
+// Only texts, numbers and booleans read as text: anything else QSettings can
+// decode from the file (data, lists, "@Rect(...)", "@Variant(...)") is
+// another type, which reads as absent.
 std::optional<QString> asText(const QVariant &value)
 {
-    if (!value.isValid() || value.typeId() == QMetaType::QByteArray
-        || value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList
-        || value.typeId() == QMetaType::QVariantMap)
-        return std::nullopt;
-    if (value.typeId() == QMetaType::Bool)
+    switch (value.typeId()) {
+    case QMetaType::QString:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return value.toString();
+    case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
-    if (value.typeId() == QMetaType::Double)
+    case QMetaType::Double:
+    case QMetaType::Float:
         return canonicalDouble(value.toDouble());
-    return value.toString();
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace

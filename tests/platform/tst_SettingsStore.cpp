@@ -60,6 +60,26 @@ private Q_SLOTS:
         QCOMPARE(store.int64Value(QStringLiteral("weeklyUsed")), 3);
     }
 
+    void foreignValueTypesInTheFileReadAsAbsent()
+    {
+        // QSettings decodes "@Rect(...)", "@Variant(...)" and friends into
+        // geometry, dates or lists; none of them is a text or a number.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("settings.ini"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nkeyboardAccentColor=@Rect(1 2 3 4)\nname=@Size(5 6)\n"
+                   "list=a, b\nweeklyUsed=@Point(7 8)\n");
+        file.close();
+        SettingsStore store(path);
+        QCOMPARE(store.stringValue(QStringLiteral("keyboardAccentColor"), QStringLiteral("default")),
+                 QStringLiteral("default"));
+        QCOMPARE(store.stringValue(QStringLiteral("name"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(store.stringValue(QStringLiteral("list"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(store.int64Value(QStringLiteral("weeklyUsed"), 4), 4);
+        QCOMPARE(store.boolValue(QStringLiteral("name"), true), true);
+    }
+
     void registeredDefaultsAreReadButNeverWritten()
     {
         TemporarySettings s;

@@ -63,7 +63,8 @@ inline constexpr QMargins detailCardMargins{20, 0, 20, 20};
 inline constexpr int statsDetailVerticalPadding = 16;
 
 // Usage block: column spacing 10, bar 8 high with radius 4 on a track of the
-// primary colour at 8 %, at least 72 high, padded 20 across and 12 down.
+// primary colour at 8 %, at least 72 high before the padding of 20 across
+// and 12 down.
 inline constexpr int usageBlockSpacing = 10;
 inline constexpr int usageBarHeight = 8;
 inline constexpr qreal usageBarCornerRadius = 4;

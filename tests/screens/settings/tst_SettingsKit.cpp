@@ -254,6 +254,24 @@ private Q_SLOTS:
         QCOMPARE(a->width(), b->width()); // the items share the row
         delete card;
     }
+
+    void usageBlockPadsOutsideItsMinimumHeight()
+    {
+        // The column is at least 72 high; the 12 above and below come on top.
+        TemporarySettings settings;
+        auto *block = weeklyUsageCard(QStringLiteral("clock.fill"), QStringLiteral("Limite por hora"), 0.5,
+                                      QColor(), QStringLiteral("1 de 2"), *settings.store);
+        block->resize(300, block->sizeHint().height());
+        block->show();
+        QVERIFY(QTest::qWaitForWindowExposed(block));
+        QVERIFY(block->height() >= 12 + 72 + 12);
+        QWidget *bar = block->findChild<QWidget *>(QStringLiteral("usageBar"));
+        QVERIFY(bar);
+        QCOMPARE(bar->mapTo(block, QPoint(0, 0)).x(), 20);
+        QCOMPARE(bar->width(), 300 - 40);
+        QCOMPARE(bar->height(), 8);
+        delete block;
+    }
 };
 
 QTEST_MAIN(TestSettingsKit)

@@ -77,7 +77,9 @@ UsageBlockView::UsageBlockView(const QString &symbol, const QString &title, doub
     layout->addWidget(m_bar);
     layout->addWidget(m_count);
     layout->addStretch(1);
-    column->setMinimumHeight(metrics::usageBlockMinimumHeight);
+    // The minimum is the column's own; the padding comes on top of it.
+    column->setMinimumHeight(metrics::usageBlockMinimumHeight + metrics::usageBlockMargins.top()
+                             + metrics::usageBlockMargins.bottom());
     addWidget(column);
 }
 
