@@ -1,5 +1,7 @@
 #include "account/SyncDefaults.h"
 
+#include "app/LocalizedTexts.h"
+
 #include "platform/OrderedJson.h"
 #include "platform/UserDefaultsProviding.h"
 
@@ -59,17 +61,10 @@ QByteArray encodeFormattingOptions(const QJsonObject &o)
 
 } // namespace
 
-QString defaultTranscriptionLanguage()
-{
-    const QString code = QLocale().name().section(QLatin1Char('_'), 0, 0);
-    static const QStringList offered{QStringLiteral("pt"), QStringLiteral("en"), QStringLiteral("es"), QStringLiteral("fr")};
-    return offered.contains(code) ? code : QStringLiteral("auto");
-}
-
 SyncSettingsPayload currentSettingsBlock(const UserDefaultsProviding &d, const QDateTime &now)
 {
     SyncSettingsPayload block;
-    block.transcriptionLanguage = d.stringValue(key(Keys::transcriptionLanguage), defaultTranscriptionLanguage());
+    block.transcriptionLanguage = d.stringValue(key(Keys::transcriptionLanguage), talvoro::defaultTranscriptionLanguage());
     const QString domain = d.stringValue(key(Keys::transcriptionDomain), QStringLiteral("general"));
     block.transcriptionDomain = domains().contains(domain) ? domain : QStringLiteral("general");
     // Unreadable stored options read as the defaults, as everywhere else.

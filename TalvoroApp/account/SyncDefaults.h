@@ -44,9 +44,6 @@ inline constexpr auto pullCursor = "syncPullCursor";
 inline constexpr auto initialPushAccount = "syncInitialPushAccount";
 } // namespace Keys
 
-// The locale's language when it is one of the spoken languages offered, else "auto".
-QString defaultTranscriptionLanguage();
-
 // The settings block as stored right now, every member present; `updatedAt`
 // is `now`.
 SyncSettingsPayload currentSettingsBlock(const UserDefaultsProviding &defaults,
