@@ -16,6 +16,7 @@
 #include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
 #include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
 #include "platform/Logging.h"
 #include "platform/SettingsStore.h"
 #include "platform/UrlOpener.h"
@@ -23,6 +24,8 @@
 
 #include <QApplication>
 #include <QTimer>
+
+#include <tuple>
 
 int main(int argc, char *argv[])
 {
@@ -86,6 +89,10 @@ int main(int argc, char *argv[])
     QTimer::singleShot(0, &shell, [&shell, launchUrls] { shell.handleActivation(launchUrls); });
 
     const int status = app.exec();
+    // Autosave waits for an event-loop turn that no longer comes: write what
+    // the screens' context still holds (a failure is logged by the context).
+    if (models.mainContext().hasChanges())
+        std::ignore = models.mainContext().save();
     sharedDefaults().synchronize();
     return status;
 }

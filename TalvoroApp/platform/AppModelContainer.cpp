@@ -199,6 +199,12 @@ bool AppModelContainer::migrate(QString *failure, int *failureCode)
         return false;
     }
     const QStringList &migrations = talvoro::store::schemaMigrations();
+    if (version < 0) {
+        // Never written by any build: the header is damaged.
+        *failureCode = SQLITE_CORRUPT;
+        *failure = QStringLiteral("schema version %1 is not valid").arg(version);
+        return false;
+    }
     if (version > migrations.size()) {
         // Written by a newer build: its tables are a superset of ours.
         qCWarning(lcModelStore) << "Store schema version" << version << "is newer than" << migrations.size();

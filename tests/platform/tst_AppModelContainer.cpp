@@ -107,6 +107,20 @@ private Q_SLOTS:
         QVERIFY(context->save().has_value());
         QCOMPARE(context->fetchById<TranscriptionRecord>(record.id)->text, QStringLiteral("kept"));
         QCOMPARE(fromNewer.database().queryText(QStringLiteral("PRAGMA user_version")), QStringLiteral("9"));
+
+        // A negative version (a damaged header) is never one we wrote: the
+        // file is kept aside, not migrated from a made-up version.
+        const QString damaged = storePath(QStringLiteral("negative.store"));
+        {
+            SqliteDatabase db;
+            QCOMPARE(db.open(damaged), 0);
+            QCOMPARE(db.exec(talvoro::store::schemaMigrations().first()), 0);
+            QCOMPARE(db.exec(QStringLiteral("PRAGMA user_version = -3")), 0);
+        }
+        AppModelContainer fromDamaged(damaged);
+        QVERIFY(fromDamaged.isPersistent());
+        QVERIFY(QFile::exists(fromDamaged.setAsideFilePath()));
+        QCOMPARE(fromDamaged.database().queryText(QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
     }
 
     void unsavedChangesLiveInTheContextUntilSaved()

@@ -14,7 +14,9 @@
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QWheelEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -160,6 +162,32 @@ private Q_SLOTS:
         QVERIFY(!targetRow->isVisible());
         QCOMPARE(settings().stringValue(kTargetKey), QStringLiteral("ko"));
         QCOMPARE(m_calls.pushes, 6);
+    }
+
+    void scrollingOverAPickerChangesNothing()
+    {
+        // Scrolling the page with the pointer over a picker scrolls the page;
+        // it must not step the picker to another language and push it.
+        settings().setString(kLanguageKey, QStringLiteral("pt"));
+        settings().setBool(kTranslationKey, true);
+        auto view = makeView();
+        view->resize(800, 300);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        for (const QString &name : {QStringLiteral("languagePicker"), QStringLiteral("tonePicker"),
+                                    QStringLiteral("translationTargetPicker")}) {
+            auto *picker = find<QComboBox>(view.get(), name);
+            const QPointF centre = QRectF(picker->rect()).center();
+            for (const int delta : {-120, 120, -120}) {
+                QWheelEvent wheel(centre, picker->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
+                                  Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(picker, &wheel);
+            }
+        }
+        QCOMPARE(settings().stringValue(kLanguageKey), QStringLiteral("pt"));
+        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()).tone, Tone::natural);
+        QVERIFY(!settings().contains(kTargetKey));
+        QCOMPARE(m_calls.pushes, 0);
     }
 
     void aPullWhileOpenRedrawsAndIsKeptByTheNextEdit()

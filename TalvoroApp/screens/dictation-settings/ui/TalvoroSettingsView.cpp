@@ -27,6 +27,7 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 using namespace talvoro;
 using namespace talvoro::settings;
@@ -39,9 +40,21 @@ constexpr int kPagePadding = 32;
 constexpr int kTranslationRowSpacing = 12;
 constexpr int kTitleStackSpacing = 2;
 
+// A menu picker changes only through its menu. A plain QComboBox steps its
+// item on a wheel turn, so scrolling the page across a picker would silently
+// change the setting and push it; the turn goes to the page instead.
+class MenuPicker final : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void wheelEvent(QWheelEvent *event) override { event->ignore(); }
+};
+
 QComboBox *makePicker(const QString &objectName, QWidget *parent)
 {
-    auto *picker = new QComboBox(parent);
+    auto *picker = new MenuPicker(parent);
     picker->setObjectName(objectName);
     picker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     picker->setFocusPolicy(Qt::StrongFocus);
