@@ -2,6 +2,7 @@
 #include "backend-local/BackendServer.h"
 
 #include <QDateTime>
+#include <QStringList>
 
 namespace backendlocal {
 
@@ -25,7 +26,9 @@ void registerFeedbackRoutes(BackendServer &server)
                                        QStringLiteral("%1 must be a string").arg(QLatin1String(key)));
         }
         const QString topic = body->value(QLatin1String("topic")).toString();
-        if (topic != QLatin1String("bug") && topic != QLatin1String("suggestion") && topic != QLatin1String("question"))
+        static const QStringList topics{QStringLiteral("bug"), QStringLiteral("suggestion"), QStringLiteral("question"),
+                                        QStringLiteral("praise")};
+        if (!topics.contains(topic))
             return Response::error(400, QStringLiteral("invalid_request"), QStringLiteral("Unknown topic"));
         const QJsonValue images = body->value(QLatin1String("imageStorageIds"));
         if (!images.isArray() || images.toArray().size() > 3)

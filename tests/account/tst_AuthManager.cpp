@@ -82,7 +82,19 @@ private Q_SLOTS:
         LocalBackend backend;
         LogCapture log;
         AuthHarness h(backend.baseURL());
+        QString code;
+        h.opener.onOpen = [&h, &code](const QUrl &url) {
+            QTimer::singleShot(0, h.auth.get(), [&h, &code, url] {
+                QCoro::connect(h.browser.follow(url), h.auth.get(), [&h, &code](const std::optional<QUrl> &callback) {
+                    if (!callback)
+                        return;
+                    code = QUrlQuery(*callback).queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
+                    h.auth->handleCallbackURL(*callback);
+                });
+            });
+        };
         QVERIFY(h.signIn());
+        QVERIFY(!code.isEmpty());
         const QString access = h.secrets.value(QLatin1String(AuthManager::kAccessTokenItem));
         const QString refresh = h.secrets.value(QLatin1String(AuthManager::kRefreshTokenItem));
         const QString challenge = QUrlQuery(h.opener.opened.first()).queryItemValue(QStringLiteral("code_challenge"));
@@ -93,9 +105,17 @@ private Q_SLOTS:
         const QString all = log.lines().join(QLatin1Char('\n'));
         QVERIFY(all.contains(QStringLiteral("Signed in")));
         QVERIFY(all.contains(QStringLiteral("Signed out")));
-        for (const QString &secret : {access, refresh, refreshed, challenge})
+        for (const QString &secret : {access, refresh, refreshed, challenge, code})
             QVERIFY2(!all.contains(secret), "a secret reached the log");
         QVERIFY(!all.contains(QStringLiteral("code=")));
+
+        // Nor the settings file.
+        h.settings.store->synchronize();
+        QFile file(h.settings.store->filePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString stored = QString::fromUtf8(file.readAll());
+        for (const QString &secret : {access, refresh, refreshed, challenge, code})
+            QVERIFY2(!stored.contains(secret), "a secret reached the settings");
     }
 
     void abandonedSignInEndsCancelled()

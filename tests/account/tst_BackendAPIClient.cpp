@@ -115,6 +115,24 @@ private Q_SLOTS:
         QCOMPARE(missing.error().kind(), Kind::parseError);
     }
 
+    void everyFeedbackTopicIsAccepted()
+    {
+        SignedInClient s;
+        for (const QString topic : {QStringLiteral("bug"), QStringLiteral("suggestion"), QStringLiteral("question"),
+                                    QStringLiteral("praise")}) {
+            const BackendAPIClient::FeedbackSubmission submission{
+                topic, QStringLiteral("Assunto"), QStringLiteral("Texto"), {}, QStringLiteral("1.0"),
+                QStringLiteral("pt_BR"), QStringLiteral("macos")};
+            const auto feedbackId = QCoro::waitFor(s.client.submitFeedback(submission));
+            QVERIFY2(feedbackId, qPrintable(topic));
+        }
+        const QJsonArray stored = s.backend.state().users.value(*s.harness.auth->userId()).feedback;
+        QCOMPARE(stored.size(), 4);
+        QCOMPARE(stored.last().toObject().value(QLatin1String("topic")).toString(), QStringLiteral("praise"));
+        QVERIFY(stored.last().toObject().value(QLatin1String("imageStorageIds")).isArray());
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback/upload-url")), 0);
+    }
+
     void a401RefreshesTheTokenAndRetriesExactlyOnce()
     {
         SignedInClient s;
