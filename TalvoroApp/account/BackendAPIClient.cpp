@@ -198,6 +198,15 @@ QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::sendF
     co_return *object;
 }
 
+QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::sendIgnoringReply(BackendRequest request)
+{
+    auto sending = send(std::move(request));
+    auto reply = co_await std::move(sending);
+    if (!reply)
+        co_return std::unexpected(reply.error());
+    co_return {};
+}
+
 QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::withAuthorizedRetry(Request request)
 {
     auto run = runAuthorized<void>(std::move(request));
@@ -257,20 +266,14 @@ QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::updat
 
 QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAvatar(QString accessToken)
 {
-    auto call = send(BackendRequest{"DELETE", QStringLiteral("user/avatar"), std::nullopt, kAccountCallTimeout, accessToken});
-    auto reply = co_await std::move(call);
-    if (!reply)
-        co_return std::unexpected(reply.error());
-    co_return {};
+    auto call = sendIgnoringReply(BackendRequest{"DELETE", QStringLiteral("user/avatar"), std::nullopt, kAccountCallTimeout, accessToken});
+    co_return co_await std::move(call);
 }
 
 QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAccount(QString accessToken)
 {
-    auto call = send(BackendRequest{"DELETE", QStringLiteral("user/account"), std::nullopt, kLongCallTimeout, accessToken});
-    auto reply = co_await std::move(call);
-    if (!reply)
-        co_return std::unexpected(reply.error());
-    co_return {};
+    auto call = sendIgnoringReply(BackendRequest{"DELETE", QStringLiteral("user/account"), std::nullopt, kLongCallTimeout, accessToken});
+    co_return co_await std::move(call);
 }
 
 QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::submitFeedback(FeedbackSubmission submission)

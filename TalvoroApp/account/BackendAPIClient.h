@@ -116,6 +116,8 @@ public:
     QCoro::Task<std::expected<BackendReply, BackendAPIError>> send(BackendRequest request);
     // send() and a JSON object from the reply body (parseError otherwise).
     QCoro::Task<std::expected<QJsonObject, BackendAPIError>> sendForJSONObject(BackendRequest request);
+    // send() for calls whose reply body carries nothing the caller needs.
+    QCoro::Task<std::expected<void, BackendAPIError>> sendIgnoringReply(BackendRequest request);
 
     // The status mapping of every call: 401 notAuthenticated, 413
     // fileTooLarge, 429 by the reply's "error" code (hourly cap, weekly cap,

@@ -12,37 +12,27 @@ namespace SyncRequests {
 
 namespace {
 
+BackendRequest syncPost(QString path, QByteArray body, QString token)
+{
+    return BackendRequest{"POST", std::move(path), std::move(body), 60s, std::move(token)};
+}
+
 // Free coroutines with by-value parameters: nothing they use lives in a
 // lambda's captures, which could go away while they are suspended.
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> postForObject(BackendAPIClient *client, QString path,
                                                                        QByteArray body, QString token)
 {
-    BackendRequest request;
-    request.method = "POST";
-    request.path = path;
-    request.jsonBody = body;
-    request.timeout = 60s;
-    request.accessToken = token;
     // Called first, awaited after: GCC 12 destroys the arguments of a
     // coroutine call made inside co_await twice.
-    auto sending = client->sendForJSONObject(request);
+    auto sending = client->sendForJSONObject(syncPost(path, body, token));
     co_return co_await sending;
 }
 
 QCoro::Task<std::expected<void, BackendAPIError>> postIgnoringReply(BackendAPIClient *client, QString path,
                                                                     QByteArray body, QString token)
 {
-    BackendRequest request;
-    request.method = "POST";
-    request.path = path;
-    request.jsonBody = body;
-    request.timeout = 60s;
-    request.accessToken = token;
-    auto sending = client->send(request);
-    auto reply = co_await sending;
-    if (!reply)
-        co_return std::unexpected(reply.error());
-    co_return {};
+    auto sending = client->sendIgnoringReply(syncPost(path, body, token));
+    co_return co_await sending;
 }
 
 } // namespace

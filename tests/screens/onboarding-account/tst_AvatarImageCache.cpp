@@ -1,6 +1,6 @@
 #include "screens/onboarding-account/AvatarImageCache.h"
+#include "support/AvatarTestSupport.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,17 +10,6 @@ namespace {
 
 const QString kURLA = QStringLiteral("https://cdn.example.com/avatars/a.png?v=1");
 const QString kURLB = QStringLiteral("https://cdn.example.com/avatars/b.png?v=2");
-
-QByteArray pngBytes(const QColor &color)
-{
-    QImage image(4, 4, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 QByteArray readAll(const QString &path)
 {
@@ -108,7 +97,7 @@ private Q_SLOTS:
     void savedPictureIsFoundUnderItsExactURL()
     {
         AvatarImageCache cache(m_folder);
-        const QByteArray red = pngBytes(Qt::red);
+        const QByteArray red = avatarPngBytes(Qt::red);
         cache.save(red, kURLA);
         QCOMPARE(capturedLines(), QStringList{"debug: Avatar cached successfully for URL: " + kURLA});
         QCOMPARE(readAll(imagePath()), red);
@@ -125,7 +114,7 @@ private Q_SLOTS:
 
     void restartIsServedFromDiskThenMemory()
     {
-        AvatarImageCache(m_folder).save(pngBytes(Qt::blue), kURLA);
+        AvatarImageCache(m_folder).save(avatarPngBytes(Qt::blue), kURLA);
 
         AvatarImageCache restarted(m_folder);
         QCOMPARE(restarted.inMemoryURLString(), std::nullopt);
@@ -139,7 +128,7 @@ private Q_SLOTS:
 
     void corruptPictureIsReportedOnEveryLookup()
     {
-        const QByteArray png = pngBytes(Qt::green);
+        const QByteArray png = avatarPngBytes(Qt::green);
         writeAll(imagePath(), png.left(png.size() / 2));
         writeAll(urlPath(), kURLA.toUtf8());
         AvatarImageCache cache(m_folder);
@@ -153,7 +142,7 @@ private Q_SLOTS:
     void nonImageBytesAreStoredButKeepTheMemoryCopy()
     {
         AvatarImageCache cache(m_folder);
-        cache.save(pngBytes(Qt::red), kURLA);
+        cache.save(avatarPngBytes(Qt::red), kURLA);
         const QByteArray html("<html>Not found</html>");
         cache.save(html, kURLB);
         QCOMPARE(readAll(imagePath()), html);
@@ -167,7 +156,7 @@ private Q_SLOTS:
 
     void urlFileMatchesCharacterForCharacter()
     {
-        writeAll(imagePath(), pngBytes(Qt::red));
+        writeAll(imagePath(), avatarPngBytes(Qt::red));
         writeAll(urlPath(), kURLA.toUtf8() + '\n');
         AvatarImageCache cache(m_folder);
         QCOMPARE(cache.cachedImage(kURLA), std::nullopt);
@@ -182,7 +171,7 @@ private Q_SLOTS:
         QCOMPARE(capturedLines(), QStringList{"debug: Avatar cache cleared"});
 
         AvatarImageCache cache(m_folder);
-        cache.save(pngBytes(Qt::red), kURLA);
+        cache.save(avatarPngBytes(Qt::red), kURLA);
         capturedLines().clear();
         cache.clear();
         QCOMPARE(capturedLines(), QStringList{"debug: Avatar cache cleared"});
@@ -221,7 +210,7 @@ private Q_SLOTS:
     {
         AvatarImageCache cache(std::nullopt);
         QCOMPARE(cache.cachedImage(kURLA), std::nullopt);
-        cache.save(pngBytes(Qt::red), kURLA);
+        cache.save(avatarPngBytes(Qt::red), kURLA);
         QCOMPARE(colorOf(cache.cachedImage(kURLA)), QColor(Qt::red));
         QCOMPARE(cache.cachedImage(kURLB), std::nullopt);
         cache.clear();
@@ -234,7 +223,7 @@ private Q_SLOTS:
     {
         writeAll(QDir(m_root.path()).filePath(QStringLiteral("plain-file")), "x");
         AvatarImageCache cache(QDir(m_root.path()).filePath(QStringLiteral("plain-file/AvatarCache")));
-        cache.save(pngBytes(Qt::red), kURLA);
+        cache.save(avatarPngBytes(Qt::red), kURLA);
         QCOMPARE(capturedLines().size(), 1);
         QVERIFY(capturedLines().at(0).startsWith("error: Failed to create avatar cache directory: "));
         QCOMPARE(colorOf(cache.cachedImage(kURLA)), QColor(Qt::red));
@@ -252,10 +241,10 @@ private Q_SLOTS:
         QFETCH(QString, failingFile);
         {
             FailingWriteCache cache(m_folder + failingFile);
-            cache.save(pngBytes(Qt::red), kURLA);
+            cache.save(avatarPngBytes(Qt::red), kURLA);
             cache.failingFileName = failingFile;
             capturedLines().clear();
-            cache.save(pngBytes(Qt::blue), kURLB);
+            cache.save(avatarPngBytes(Qt::blue), kURLB);
             QCOMPARE(capturedLines(),
                      QStringList{"error: Failed to save avatar cache: No space left on device"});
         }
@@ -268,7 +257,7 @@ private Q_SLOTS:
         QVERIFY(!forB || colorOf(forB) == QColor(Qt::blue));
 
         // The next successful save works as usual.
-        restarted.save(pngBytes(Qt::green), kURLB);
+        restarted.save(avatarPngBytes(Qt::green), kURLB);
         QCOMPARE(colorOf(AvatarImageCache(m_folder + failingFile).cachedImage(kURLB)),
                  QColor(Qt::green));
     }
