@@ -4,6 +4,7 @@
 #include "app/Localization.h"
 #include "app/Theme.h"
 #include "app/ui/AccentBinding.h"
+#include "app/ui/MenuPicker.h"
 #include "app/ui/StyledLabel.h"
 #include "app/ui/SymbolLabel.h"
 #include "app/ui/Symbols.h"
@@ -27,7 +28,6 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
 using namespace talvoro;
 using namespace talvoro::settings;
@@ -39,18 +39,6 @@ constexpr int kPageSpacing = 24;
 constexpr int kPagePadding = 32;
 constexpr int kTranslationRowSpacing = 12;
 constexpr int kTitleStackSpacing = 2;
-
-// A menu picker changes only through its menu. A plain QComboBox steps its
-// item on a wheel turn, so scrolling the page across a picker would silently
-// change the setting and push it; the turn goes to the page instead.
-class MenuPicker final : public QComboBox
-{
-public:
-    using QComboBox::QComboBox;
-
-protected:
-    void wheelEvent(QWheelEvent *event) override { event->ignore(); }
-};
 
 QComboBox *makePicker(const QString &objectName, QWidget *parent)
 {
