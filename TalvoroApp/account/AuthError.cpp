@@ -1,6 +1,6 @@
 #include "account/AuthError.h"
 
-#include "app/LocalizedTexts.h"
+#include "texts/LocalizedTexts.h"
 
 using talvoro::localized;
 

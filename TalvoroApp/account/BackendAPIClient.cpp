@@ -1,6 +1,6 @@
 #include "account/BackendAPIClient.h"
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 
 #include <QCoreApplication>
 #include <QCoroNetworkReply>

@@ -1,6 +1,6 @@
 #include "account/BackendAPIError.h"
 
-#include "app/LocalizedTexts.h"
+#include "texts/LocalizedTexts.h"
 
 #include <QDebug>
 

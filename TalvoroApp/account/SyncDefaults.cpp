@@ -1,6 +1,6 @@
 #include "account/SyncDefaults.h"
 
-#include "app/LocalizedTexts.h"
+#include "texts/LocalizedTexts.h"
 
 #include "platform/OrderedJson.h"
 #include "platform/UserDefaultsProviding.h"

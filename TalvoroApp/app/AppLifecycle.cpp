@@ -2,7 +2,7 @@
 
 #include "account/AuthManager.h"
 #include "account/SyncManager.h"
-#include "app/SleepWakeMonitor.h"
+#include "platform/SleepWakeMonitor.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/UserDefaultsProviding.h"
@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QPointer>
 
-Q_LOGGING_CATEGORY(lcAppLifecycle, "com.torvenak.talvoro-mac.AppLifecycle")
 
 AppLifecycle::AppLifecycle(Dependencies dependencies, QObject *parent)
     : QObject(parent)

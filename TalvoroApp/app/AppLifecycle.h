@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ShellLogging.h"
 #include "platform/ModelStoreTypes.h"
 
 #include <QCoroTask>
@@ -13,7 +14,6 @@
 #include <functional>
 #include <optional>
 
-Q_DECLARE_LOGGING_CATEGORY(lcAppLifecycle)
 
 class AppModelContainer;
 class AuthManager;

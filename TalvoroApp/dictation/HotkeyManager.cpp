@@ -1,6 +1,6 @@
 #include "dictation/HotkeyManager.h"
 
-#include "app/LocalizedTexts.h"
+#include "texts/LocalizedTexts.h"
 #include "dictation/DictationLogging.h"
 #include "dictation/KeyCodeMap.h"
 #include "platform/Logging.h"

@@ -1,6 +1,6 @@
 #include "platform/ModelValues.h"
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 
 #include <QCollator>
 #include <QLocale>

@@ -1,6 +1,6 @@
 #include "transcription/TranscriptionRecord.h"
 
-#include "app/LocalizedTexts.h"
+#include "texts/LocalizedTexts.h"
 
 #include <cmath>
 #include <limits>

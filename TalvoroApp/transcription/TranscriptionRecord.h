@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 #include "platform/ModelFields.h"
 #include "platform/ModelValues.h"
 

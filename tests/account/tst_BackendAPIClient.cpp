@@ -1,6 +1,6 @@
 #include "account/AppConfig.h"
 #include "account/BackendAPIClient.h"
-#include "app/Localization.h"
+#include "texts/Localization.h"
 #include "support/AccountTestSupport.h"
 
 #include <QJsonDocument>

@@ -7,7 +7,7 @@
 #include "account/SyncManager.h"
 #include "account/SyncPayloads.h"
 #include "app/AppLifecycle.h"
-#include "app/SleepWakeMonitor.h"
+#include "platform/SleepWakeMonitor.h"
 #include "backend-local/SyncAccount.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"

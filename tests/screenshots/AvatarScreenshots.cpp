@@ -1,6 +1,6 @@
 #include "AvatarScreenshots.h"
 
-#include "app/AccentColorOption.h"
+#include "look/AccentColorOption.h"
 #include "screens/onboarding-account/ui/AvatarView.h"
 
 #include <QHBoxLayout>

@@ -3,7 +3,7 @@
 #include "AvatarScreenshots.h"
 
 #include "account/AuthManager.h"
-#include "app/MainWindowModel.h"
+#include "navigation/MainWindowModel.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
 #include "platform/AppModelContainer.h"

@@ -4,9 +4,9 @@
 
 #include "ScreenshotCatalog.h"
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 #include "app/ShellAnimations.h"
-#include "app/ui/Appearance.h"
+#include "look/ui/Appearance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppEnvironment.h"
+#include "navigation/AppEnvironment.h"
 
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "app/ui/MainWindow.h"
 
-#include "app/ShellLogging.h"
+#include "platform/ShellLogging.h"
 #include "app/ShellAnimations.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/NavigationStackView.h"

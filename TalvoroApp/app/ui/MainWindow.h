@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppEnvironment.h"
-#include "app/MainWindowModel.h"
+#include "navigation/AppEnvironment.h"
+#include "navigation/MainWindowModel.h"
 #include "app/ui/ScreenRegistry.h"
 
 #include <QPointer>

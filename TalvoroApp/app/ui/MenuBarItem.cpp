@@ -1,7 +1,7 @@
 #include "app/ui/MenuBarItem.h"
 
-#include "app/Localization.h"
-#include "app/ShellLogging.h"
+#include "texts/Localization.h"
+#include "platform/ShellLogging.h"
 #include "app/ui/AppIcon.h"
 
 #include <QSystemTrayIcon>

@@ -1,11 +1,11 @@
 #include "app/ui/NavigationStackView.h"
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 #include "app/ShellAnimations.h"
-#include "app/Theme.h"
-#include "app/ui/Appearance.h"
+#include "look/Theme.h"
+#include "look/ui/Appearance.h"
 #include "app/ui/ScreenRegistry.h"
-#include "app/ui/Symbols.h"
+#include "look/ui/Symbols.h"
 
 #include <QEvent>
 #include <QToolButton>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MainWindowModel.h"
-#include "app/Navigation.h"
+#include "navigation/MainWindowModel.h"
+#include "navigation/Navigation.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppEnvironment.h"
-#include "app/Navigation.h"
+#include "navigation/Navigation.h"
+#include "navigation/ScreenContext.h"
 
 #include <QHash>
 #include <QString>
@@ -10,16 +10,7 @@
 #include <functional>
 #include <map>
 
-class MainWindowModel;
 class QWidget;
-
-// What a screen receives: the shared services and the window it lives in
-// (to push routes, dismiss itself, open a sheet or read the sheet size).
-struct ScreenContext
-{
-    const AppEnvironment &environment;
-    MainWindowModel &window;
-};
 
 using ScreenBuilder = std::function<QWidget *(const ScreenContext &)>;
 using HistoryDetailBuilder = std::function<QWidget *(const ScreenContext &, const QUuid &)>;

@@ -1,8 +1,8 @@
 #include "app/ui/SheetHost.h"
 
 #include "app/ShellAnimations.h"
-#include "app/Theme.h"
-#include "app/ui/Appearance.h"
+#include "look/Theme.h"
+#include "look/ui/Appearance.h"
 #include "app/ui/ScreenRegistry.h"
 
 #include <QGraphicsDropShadowEffect>

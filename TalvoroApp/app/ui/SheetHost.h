@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MainWindowModel.h"
+#include "navigation/MainWindowModel.h"
 
 #include <QPointer>
 #include <QWidget>

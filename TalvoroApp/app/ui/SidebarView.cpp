@@ -1,11 +1,11 @@
 #include "app/ui/SidebarView.h"
 
-#include "app/AccentColorOption.h"
-#include "app/MainWindowModel.h"
-#include "app/Theme.h"
-#include "app/ui/AccentBinding.h"
-#include "app/ui/Appearance.h"
-#include "app/ui/Symbols.h"
+#include "look/AccentColorOption.h"
+#include "navigation/MainWindowModel.h"
+#include "look/Theme.h"
+#include "look/ui/AccentBinding.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/Symbols.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Navigation.h"
+#include "navigation/Navigation.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "screens/dictation-settings/LanguageTables.h"
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 
 #include <QSet>
 

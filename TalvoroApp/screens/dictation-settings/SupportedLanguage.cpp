@@ -1,6 +1,6 @@
 #include "screens/dictation-settings/SupportedLanguage.h"
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 
 namespace talvoro {
 

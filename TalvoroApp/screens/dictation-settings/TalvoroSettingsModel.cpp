@@ -1,7 +1,7 @@
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 
-#include "app/Localization.h"
-#include "app/LocalizedTexts.h"
+#include "texts/Localization.h"
+#include "texts/LocalizedTexts.h"
 #include "platform/UserDefaultsProviding.h"
 #include "transcription/StoreQueries.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 
 #include <QColor>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "screens/settings/SettingsStyle.h"
 
-#include "app/Localization.h"
+#include "texts/Localization.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Theme.h"
+#include "look/Theme.h"
 
 #include <QFont>
 #include <QMargins>

@@ -1,4 +1,4 @@
-#include "app/Localization.h"
+#include "texts/Localization.h"
 #include "screens/dictation-settings/LanguageTables.h"
 #include "screens/dictation-settings/SupportedLanguage.h"
 #include "screens/dictation-settings/TranslationTarget.h"

@@ -1,5 +1,5 @@
-#include "app/Localization.h"
-#include "app/LocalizedTexts.h"
+#include "texts/Localization.h"
+#include "texts/LocalizedTexts.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"

@@ -1,6 +1,6 @@
 #include "account/AuthManager.h"
-#include "app/Localization.h"
-#include "app/ui/ToggleSwitch.h"
+#include "texts/Localization.h"
+#include "look/ui/ToggleSwitch.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SecretStore.h"

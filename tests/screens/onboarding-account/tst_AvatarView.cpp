@@ -6,7 +6,7 @@
 #include "support/TestSupport.h"
 
 #include "account/AuthManager.h"
-#include "app/AccentColorOption.h"
+#include "look/AccentColorOption.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "screens/dictation-settings/ui/AccountToolbarItem.h"
 
-#include "app/ui/AccentBinding.h"
+#include "look/ui/AccentBinding.h"
 #include "screens/onboarding-account/ui/AvatarView.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "screens/dictation-settings/ui/CountBadge.h"
 
-#include "app/Theme.h"
-#include "app/ui/AccentBinding.h"
+#include "look/Theme.h"
+#include "look/ui/AccentBinding.h"
 #include "screens/settings/ui/SettingsRowBase.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppEnvironment.h"
-#include "app/Navigation.h"
+#include "navigation/AppEnvironment.h"
+#include "navigation/Navigation.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,10 +1,10 @@
 #include "screens/onboarding-account/ui/AvatarView.h"
 
 #include "account/AuthManager.h"
-#include "app/Theme.h"
-#include "app/ui/AccentBinding.h"
-#include "app/ui/Spinner.h"
-#include "app/ui/Symbols.h"
+#include "look/Theme.h"
+#include "look/ui/AccentBinding.h"
+#include "look/ui/Spinner.h"
+#include "look/ui/Symbols.h"
 #include "screens/onboarding-account/AvatarImageCache.h"
 #include "screens/onboarding-account/AvatarInitials.h"
 

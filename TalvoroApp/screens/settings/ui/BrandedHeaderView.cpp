@@ -1,7 +1,7 @@
 #include "screens/settings/ui/BrandedHeaderView.h"
 
-#include "app/ui/AccentBinding.h"
-#include "app/ui/StyledLabel.h"
+#include "look/ui/AccentBinding.h"
+#include "look/ui/StyledLabel.h"
 #include "screens/settings/SettingsStyle.h"
 
 #include <QHBoxLayout>

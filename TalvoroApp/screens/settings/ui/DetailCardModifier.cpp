@@ -1,7 +1,7 @@
 #include "screens/settings/ui/DetailCardModifier.h"
 
-#include "app/Theme.h"
-#include "app/ui/Appearance.h"
+#include "look/Theme.h"
+#include "look/ui/Appearance.h"
 #include "screens/settings/SettingsStyle.h"
 
 #include <QAbstractScrollArea>

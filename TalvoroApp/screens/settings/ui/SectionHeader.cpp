@@ -1,7 +1,7 @@
 #include "screens/settings/ui/SectionHeader.h"
 
-#include "app/Localization.h"
-#include "app/ui/StyledLabel.h"
+#include "texts/Localization.h"
+#include "look/ui/StyledLabel.h"
 #include "screens/settings/SettingsStyle.h"
 
 namespace talvoro::settings {

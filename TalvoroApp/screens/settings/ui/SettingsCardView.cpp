@@ -1,11 +1,11 @@
 #include "screens/settings/ui/SettingsCardView.h"
 
-#include "app/Theme.h"
-#include "app/ui/Appearance.h"
+#include "look/Theme.h"
+#include "look/ui/Appearance.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/SectionHeader.h"
 #include "screens/settings/ui/SettingsSeparator.h"
-#include "app/ui/StyledLabel.h"
+#include "look/ui/StyledLabel.h"
 
 #include <QPainter>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
 #include "screens/settings/ui/SettingsDetailRowView.h"
 
-#include "app/ui/StyledLabel.h"
-#include "app/ui/SymbolLabel.h"
+#include "look/ui/StyledLabel.h"
+#include "look/ui/SymbolLabel.h"
 #include "screens/settings/SettingsStyle.h"
 
 #include <QHBoxLayout>

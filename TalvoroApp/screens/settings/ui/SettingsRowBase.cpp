@@ -1,9 +1,9 @@
 #include "screens/settings/ui/SettingsRowBase.h"
 
-#include "app/ui/Appearance.h"
-#include "app/ui/StyledLabel.h"
-#include "app/ui/SymbolLabel.h"
-#include "app/ui/Symbols.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/StyledLabel.h"
+#include "look/ui/SymbolLabel.h"
+#include "look/ui/Symbols.h"
 #include "screens/settings/SettingsStyle.h"
 
 #include <QHBoxLayout>

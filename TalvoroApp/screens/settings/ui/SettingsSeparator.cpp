@@ -1,6 +1,6 @@
 #include "screens/settings/ui/SettingsSeparator.h"
 
-#include "app/ui/Appearance.h"
+#include "look/ui/Appearance.h"
 #include "screens/settings/SettingsStyle.h"
 
 #include <QPainter>

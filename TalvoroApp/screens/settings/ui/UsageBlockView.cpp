@@ -1,10 +1,10 @@
 #include "screens/settings/ui/UsageBlockView.h"
 
-#include "app/Theme.h"
-#include "app/ui/Appearance.h"
-#include "app/ui/StyledLabel.h"
-#include "app/ui/SymbolLabel.h"
-#include "app/ui/Symbols.h"
+#include "look/Theme.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/StyledLabel.h"
+#include "look/ui/SymbolLabel.h"
+#include "look/ui/Symbols.h"
 #include "screens/settings/SettingsStyle.h"
 
 #include <QHBoxLayout>

@@ -1,0 +1,22 @@
+#include "app/ui/ScreenRegistry.h"
+
+#include "navigation/MainWindowModel.h"
+#include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+
+#include <QPointer>
+
+// The application's screens. Each line replaces the placeholder of one
+// place, for example:
+//     registry.setSidebarScreen(SidebarItem::history,
+//                               [](const ScreenContext &c) { return new HistoryView(c); });
+// Keep one blank line between entries so that parallel additions merge.
+void registerAppScreens(ScreenRegistry &registry)
+{
+    registry.setSidebarScreen(SidebarItem::talvoroSettings, [](const ScreenContext &c) -> QWidget * {
+        QPointer<MainWindowModel> window(&c.window);
+        return new TalvoroSettingsView(c.environment, [window](DetailRoute route) {
+            if (window)
+                window->push(route);
+        });
+    });
+}

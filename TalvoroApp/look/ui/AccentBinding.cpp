@@ -1,0 +1,51 @@
+#include "look/ui/AccentBinding.h"
+
+#include "look/AccentColorOption.h"
+#include "look/ui/Appearance.h"
+
+#include <QEvent>
+#include <QWidget>
+
+namespace talvoro::ui {
+
+AccentBinding::AccentBinding(QWidget *widget, Apply apply, UserDefaultsProviding &defaults)
+    : QObject(widget)
+    , m_widget(widget)
+    , m_apply(std::move(apply))
+    , m_defaults(defaults)
+{
+    connect(&defaults, &UserDefaultsProviding::changed, this, [this](const QString &key) {
+        if (key == QLatin1String(kAccentColorKey))
+            refresh();
+    });
+    widget->installEventFilter(this);
+}
+
+AccentBinding *AccentBinding::bind(QWidget *widget, Apply apply, UserDefaultsProviding &defaults)
+{
+    auto *binding = new AccentBinding(widget, std::move(apply), defaults);
+    binding->refresh();
+    return binding;
+}
+
+QColor AccentBinding::color() const
+{
+    return currentAccentColor(m_defaults, isDark(m_widget));
+}
+
+void AccentBinding::refresh()
+{
+    if (m_apply)
+        m_apply(color());
+}
+
+bool AccentBinding::eventFilter(QObject *watched, QEvent *event)
+{
+    // Only a change of appearance matters; palette changes that the
+    // callback itself causes keep the same darkness and settle at once.
+    if (watched == m_widget && event->type() == QEvent::PaletteChange)
+        refresh();
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace talvoro::ui

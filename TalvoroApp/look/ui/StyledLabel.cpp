@@ -1,0 +1,57 @@
+#include "look/ui/StyledLabel.h"
+
+#include "look/Theme.h"
+#include "look/ui/Appearance.h"
+
+#include <QEvent>
+
+namespace talvoro::ui {
+
+StyledLabel::StyledLabel(const QString &text, Style style, QWidget *parent)
+    : QLabel(text, parent)
+    , m_style(style)
+{
+    applyStyle();
+}
+
+void StyledLabel::setForegroundStyle(Style style)
+{
+    m_style = style;
+    applyStyle();
+}
+
+void StyledLabel::setTracking(qreal pixels)
+{
+    QFont f = font();
+    f.setLetterSpacing(QFont::AbsoluteSpacing, pixels);
+    setFont(f);
+}
+
+void StyledLabel::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && !m_applying)
+        applyStyle();
+}
+
+void StyledLabel::applyStyle()
+{
+    const bool dark = isDark(this);
+    QColor color;
+    switch (m_style) {
+    case Style::Primary: color = primaryColor(dark); break;
+    case Style::Secondary: color = secondaryColor(dark); break;
+    case Style::Tertiary: color = tertiaryColor(dark); break;
+    case Style::Quaternary: color = quaternaryColor(dark); break;
+    }
+    if (palette().color(QPalette::WindowText) == color)
+        return;
+    m_applying = true;
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, color);
+    p.setColor(QPalette::Text, color);
+    setPalette(p);
+    m_applying = false;
+}
+
+} // namespace talvoro::ui

@@ -1,0 +1,91 @@
+#include "look/Theme.h"
+
+#include <QTest>
+
+using namespace talvoro;
+
+class TestTheme : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void surfaceColourPerAppearance()
+    {
+        const QColor dark = settingsSurfaceColor(true);
+        QCOMPARE(qRound(dark.redF() * 1000), 110);
+        QCOMPARE(qRound(dark.greenF() * 1000), 110);
+        QCOMPARE(qRound(dark.blueF() * 1000), 118);
+        QCOMPARE(dark.alphaF(), 1.0);
+        const QColor light = settingsSurfaceColor(false);
+        QCOMPARE(qRound(light.redF() * 1000), 955);
+        QCOMPARE(light.red(), light.green());
+        QCOMPARE(light.green(), light.blue());
+        QCOMPARE(light.alphaF(), 1.0);
+    }
+
+    void fontsUsePixelSizes()
+    {
+        QCOMPARE(appRowFont().pixelSize(), 15);
+        QCOMPARE(appHelperFont().pixelSize(), 14);
+        QCOMPARE(appRowFont().weight(), QFont::Normal);
+        QCOMPARE(transcriptFont().styleHint(), QFont::Serif);
+        QVERIFY(appRowFont().families().contains(QStringLiteral("Inter")));
+        QVERIFY(appRowFont().families().contains(QStringLiteral("DejaVu Sans")));
+    }
+
+    void continuousCornersStayInsideTheRect()
+    {
+        const QRectF rect(10, 20, 300, 120);
+        const QPainterPath path = continuousRoundedRect(rect, 24);
+        QVERIFY(rect.adjusted(-0.01, -0.01, 0.01, 0.01).contains(path.boundingRect()));
+        QCOMPARE(path.boundingRect().width(), rect.width());
+        QVERIFY(path.contains(rect.center()));
+        QVERIFY(path.contains(QPointF(rect.center().x(), rect.top() + 0.5))); // straight edge reaches the side
+        for (const QPointF corner : {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()}) {
+            const QPointF inward = corner + (rect.center() - corner) / std::hypot(rect.center().x() - corner.x(), rect.center().y() - corner.y()) * 3;
+            QVERIFY(!path.contains(inward)); // the corner is cut away
+        }
+        // A radius too large for the rect is limited instead of folding over.
+        const QRectF small(0, 0, 20, 20);
+        QVERIFY(small.adjusted(-0.01, -0.01, 0.01, 0.01).contains(continuousRoundedRect(small, 50).boundingRect()));
+        QVERIFY(continuousRoundedRect(small, 50).contains(QPointF(10, 10)));
+        QCOMPARE(continuousRoundedRect(small, 0).boundingRect(), small);
+        QVERIFY(continuousRoundedRect(QRectF(), 10).isEmpty());
+    }
+
+    void springSettlesFromRestWithLittleOvershoot()
+    {
+        for (const auto &spring : {navigationAnimation(), screenTransitionAnimation()}) {
+            QCOMPARE(springProgress(spring, 0), 0.0);
+            const int settle = springSettlingMs(spring);
+            // Response 0.34-0.42 s with near-critical damping settles in about half a second.
+            QVERIFY2(settle > 300 && settle < 700, qPrintable(QString::number(settle)));
+            QVERIFY(std::abs(1 - springProgress(spring, settle / 1000.0)) <= 0.001);
+            double peak = 0;
+            for (int ms = 0; ms < 2000; ms += 5)
+                peak = std::max(peak, springProgress(spring, ms / 1000.0));
+            QVERIFY(peak < 1.01);
+        }
+        QVERIFY(springSettlingMs(navigationAnimation()) < springSettlingMs(screenTransitionAnimation()));
+    }
+
+    void easingCurveFollowsTheSpring()
+    {
+        // Both springs at once: each curve must keep following its own spring.
+        const auto navigation = approximateSpring(navigationAnimation());
+        const auto transition = approximateSpring(screenTransitionAnimation());
+        for (const auto &[spring, timed] : {std::pair{navigationAnimation(), navigation},
+                                            std::pair{screenTransitionAnimation(), transition}}) {
+            QCOMPARE(timed.durationMs, springSettlingMs(spring));
+            QCOMPARE(timed.curve.valueForProgress(0), 0.0);
+            QCOMPARE(timed.curve.valueForProgress(1), 1.0);
+            for (double p : {0.1, 0.25, 0.5, 0.75}) {
+                const double expected = springProgress(spring, p * timed.durationMs / 1000.0);
+                QVERIFY(std::abs(timed.curve.valueForProgress(p) - expected) < 0.01);
+            }
+        }
+        QVERIFY(navigation.curve.valueForProgress(0.2) != transition.curve.valueForProgress(0.2));
+    }
+};
+
+QTEST_MAIN(TestTheme)
+#include "tst_Theme.moc"

@@ -1,0 +1,110 @@
+#include "look/ui/Symbols.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QRawFont>
+#include <QTest>
+
+using namespace talvoro::ui;
+
+namespace {
+
+int countPixelsNear(const QImage &image, const QColor &color)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() > 200 && std::abs(pixel.red() - color.red()) < 8 && std::abs(pixel.green() - color.green()) < 8
+                && std::abs(pixel.blue() - color.blue()) < 8)
+                ++count;
+        }
+    return count;
+}
+
+int warningCount = 0;
+QtMessageHandler previousHandler = nullptr;
+void countingHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && QByteArray(context.category) == "com.torvenak.talvoro-mac.Symbols")
+        ++warningCount;
+    else
+        previousHandler(type, context, message);
+}
+
+} // namespace
+
+class TestSymbols : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void tableIsSortedAndUnique()
+    {
+        const auto table = symbolTable();
+        for (std::size_t i = 1; i < table.size(); ++i)
+            QVERIFY2(qstrcmp(table[i - 1].name, table[i].name) < 0, table[i].name);
+    }
+
+    void everyGlyphExistsInTheFont()
+    {
+        QVERIFY(ensureSymbolFont());
+        const QRawFont font = QRawFont::fromFont(symbolFont(24));
+        QVERIFY(font.isValid());
+        for (const SymbolGlyph &glyph : symbolTable())
+            QVERIFY2(font.supportsCharacter(QChar(glyph.codepoint)), glyph.name);
+    }
+
+    void namesTheScreensUseAreMapped()
+    {
+        const char *used[] = {
+            "arrow.counterclockwise", "arrow.down.circle", "arrow.left.arrow.right", "arrow.triangle.2.circlepath",
+            "arrow.turn.down.right", "arrow.up.right.square", "bubble.left.and.bubble.right", "calendar", "camera.fill",
+            "character.book.closed", "chart.bar", "chart.bar.fill", "checkmark", "checkmark.circle.fill",
+            "checkmark.seal.fill", "chevron.right", "circle", "clock", "clock.arrow.circlepath",
+            "clock.badge.exclamationmark", "clock.fill", "doc.on.doc", "doc.questionmark", "doc.text", "envelope",
+            "exclamationmark.triangle.fill", "flame.fill", "gear", "gearshape", "gearshape.2", "globe", "hand.raised",
+            "hand.raised.fill", "heart", "keyboard", "ladybug", "lightbulb", "list.bullet", "lock.shield",
+            "magnifyingglass", "mic", "mic.badge.plus", "mic.fill", "pencil", "person.badge.key", "person.circle.fill",
+            "person.fill", "photo.on.rectangle.angled", "plus", "questionmark.circle",
+            "rectangle.portrait.and.arrow.right", "shield.checkered", "slider.horizontal.3", "square.and.arrow.down",
+            "square.and.arrow.up", "text.alignleft", "text.book.closed", "text.quote", "textformat.abc.dottedunderline",
+            "trash", "waveform", "xmark.circle.fill"};
+        for (const char *name : used)
+            QVERIFY2(symbolCodepoint(QString::fromLatin1(name)).has_value(), name);
+        QVERIFY(!symbolCodepoint(u"chevron.right.fill").has_value());
+        QVERIFY(!symbolCodepoint(u"").has_value());
+    }
+
+    void drawsInTheRequestedColour()
+    {
+        const QColor orange(255, 149, 0);
+        const QImage image = symbolPixmap(QStringLiteral("checkmark"), orange, 24).toImage();
+        QCOMPARE(image.size(), QSize(24, 24));
+        QVERIFY(countPixelsNear(image, orange) > 10);
+        QCOMPARE(countPixelsNear(image, Qt::blue), 0);
+        const QImage doubled = symbolPixmap(QStringLiteral("checkmark"), orange, 24, 2.0).toImage();
+        QCOMPARE(doubled.size(), QSize(48, 48));
+        QVERIFY(!symbolIcon(QStringLiteral("trash"), orange, 16).isNull());
+    }
+
+    void unknownNameDrawsAPlaceholderAndLogsOnce()
+    {
+        previousHandler = qInstallMessageHandler(countingHandler);
+        warningCount = 0;
+        const QImage first = symbolPixmap(QStringLiteral("no.such.symbol"), Qt::black, 24).toImage();
+        symbolPixmap(QStringLiteral("no.such.symbol"), Qt::black, 24);
+        symbolPixmap(QStringLiteral("no.such.symbol"), Qt::black, 32);
+        qInstallMessageHandler(previousHandler);
+        QCOMPARE(warningCount, 1);
+        // Something faint is drawn: visible, but unlike any glyph in full colour.
+        bool anyInk = false;
+        for (int y = 0; y < first.height(); ++y)
+            for (int x = 0; x < first.width(); ++x)
+                anyInk |= first.pixelColor(x, y).alpha() > 0;
+        QVERIFY(anyInk);
+        QCOMPARE(countPixelsNear(first, Qt::black), 0);
+    }
+};
+
+QTEST_MAIN(TestSymbols)
+#include "tst_Symbols.moc"

@@ -1,0 +1,74 @@
+// The logind wake listener over a real bus: the test session bus stands in
+// for the system bus and a second connection plays logind.
+#include "platform/LogindSleepMonitor.h"
+#include "support/AccountTestSupport.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestLogindSleepMonitor : public QObject
+{
+    Q_OBJECT
+
+    static void sendPrepareForSleep(QDBusConnection &bus, bool sleeping)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(LogindSleepMonitor::kPath),
+                                                         QString::fromLatin1(LogindSleepMonitor::kInterface),
+                                                         QString::fromLatin1(LogindSleepMonitor::kSignal));
+        signal << sleeping;
+        QVERIFY(bus.send(signal));
+    }
+
+private Q_SLOTS:
+    void withoutABusItListensToNothingAndSaysSoOnce()
+    {
+        LogCapture log;
+        QDBusConnection none = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/talvoro-bus"),
+                                                             QStringLiteral("talvoro-no-bus"));
+        QVERIFY(!none.isConnected());
+        LogindSleepMonitor monitor(none);
+        QVERIFY(!monitor.isListening());
+        const auto lines = log.lines();
+        QCOMPARE(std::count_if(lines.begin(), lines.end(),
+                               [](const QString &line) { return line.contains(QLatin1String("No system bus")); }),
+                 1);
+    }
+
+    void resumeIsAWakeAndSuspendIsNot()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            QSKIP("no D-Bus session (run under scripts/with-test-services)");
+        QDBusConnection logind = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                               QStringLiteral("talvoro-fake-logind"));
+        if (!logind.registerService(QString::fromLatin1(LogindSleepMonitor::kService)))
+            QSKIP("cannot take the logind name on this bus");
+
+        LogindSleepMonitor monitor(bus);
+        QVERIFY(monitor.isListening());
+        QSignalSpy woke(&monitor, &SleepWakeMonitor::woke);
+
+        sendPrepareForSleep(logind, true);
+        sendPrepareForSleep(logind, false);
+        QTRY_COMPARE(woke.count(), 1);
+
+        // The same signal from anyone but logind is ignored.
+        QDBusConnection stranger = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                                 QStringLiteral("talvoro-stranger"));
+        sendPrepareForSleep(stranger, false);
+        sendPrepareForSleep(logind, false);
+        QTRY_COMPARE(woke.count(), 2);
+        QTest::qWait(100);
+        QCOMPARE(woke.count(), 2);
+
+        logind.unregisterService(QString::fromLatin1(LogindSleepMonitor::kService));
+        QDBusConnection::disconnectFromBus(QStringLiteral("talvoro-fake-logind"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("talvoro-stranger"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogindSleepMonitor)
+#include "tst_LogindSleepMonitor.moc"
