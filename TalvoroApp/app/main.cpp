@@ -4,24 +4,27 @@
 #include "account/AuthManager.h"
 #include "account/SyncManager.h"
 #include "app/AppLifecycle.h"
-#include "navigation/AppEnvironment.h"
-#include "texts/Localization.h"
-#include "platform/SingleInstance.h"
 #include "app/ui/AppShell.h"
-#include "look/ui/Appearance.h"
-#include "platform/AppUpdater.h"
-#include "platform/LogindSleepMonitor.h"
 #include "app/ui/ScreenRegistry.h"
 #include "dictation/HotkeyActions.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
+#include "dictation/SystemMicrophoneProvider.h"
 #include "dictation/ui/RecordingOverlayPanelController.h"
+#include "look/ui/Appearance.h"
+#include "navigation/AppEnvironment.h"
 #include "platform/AppModelContainer.h"
-#include "platform/ModelContext.h"
+#include "platform/AppUpdater.h"
 #include "platform/Logging.h"
+#include "platform/LogindSleepMonitor.h"
+#include "platform/ModelContext.h"
 #include "platform/SettingsStore.h"
+#include "platform/SingleInstance.h"
+#include "platform/SpellChecking.h"
 #include "platform/UrlOpener.h"
 #include "screens/onboarding-account/AvatarImageCache.h"
+#include "screens/onboarding-account/AvatarImageLoader.h"
+#include "texts/Localization.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -71,6 +74,10 @@ int main(int argc, char *argv[])
     environment.hotkeys = &HotkeyManager::shared();
     environment.permissions = &PermissionManager::shared();
     environment.updater = &AppUpdater::shared();
+    environment.spellChecker = &SpellChecking::shared();
+    environment.avatarLoader = &AvatarImageLoader::shared();
+    environment.avatarCache = &AvatarImageCache::shared();
+    environment.microphones = &SystemMicrophoneProvider::shared();
 
     // Only the instance that runs grabs the hotkeys.
     talvoro::installHotkeyActions(HotkeyManager::shared());

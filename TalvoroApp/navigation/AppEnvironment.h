@@ -12,6 +12,10 @@ class HotkeyManager;
 class PermissionManager;
 class AppUpdater;
 class UrlOpener;
+class SpellChecking;
+class AvatarImageLoader;
+class AvatarImageCache;
+class MicrophoneProviding;
 
 // What every screen receives instead of reaching for globals. The composition
 // root fills it with the shared services; tests fill it with fakes. A member
@@ -26,5 +30,9 @@ struct AppEnvironment
     PermissionManager *permissions = nullptr;
     AppUpdater *updater = nullptr;
     UrlOpener *urlOpener = nullptr;
+    SpellChecking *spellChecker = nullptr;
+    AvatarImageLoader *avatarLoader = nullptr;
+    AvatarImageCache *avatarCache = nullptr;
+    MicrophoneProviding *microphones = nullptr;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 };
