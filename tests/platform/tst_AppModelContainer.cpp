@@ -65,9 +65,13 @@ private Q_SLOTS:
         QCOMPARE(context->fetchById<TranscriptionRecord>(record.id), record);
         QCOMPARE(context->fetchById<DictionaryEntry>(entry.id), entry);
         QCOMPARE(context->fetchById<ReplacementRule>(rule.id), rule);
-        // Millisecond payloads come back exactly.
-        QCOMPARE(talvoro::millisecondsSince1970(context->fetchById<TranscriptionRecord>(record.id)->createdAt),
-                 1'700'000'000'123.0);
+        // Milliseconds come back exactly (as integers: doubles near 1.7e12 compare with ~2 ms tolerance).
+        QCOMPARE(context->fetchById<TranscriptionRecord>(record.id)->createdAt.toMSecsSinceEpoch(),
+                 qint64(1'700'000'000'123));
+        QCOMPARE(context->fetchById<DictionaryEntry>(entry.id)->lastUsedAt.toMSecsSinceEpoch(),
+                 qint64(1'700'000'000'001));
+        QCOMPARE(reopened.database().queryText(QStringLiteral("SELECT createdAt FROM transcriptions")),
+                 QStringLiteral("1700000000123"));
         QCOMPARE(reopened.database().queryText(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QCOMPARE(reopened.database().queryText(QStringLiteral("PRAGMA user_version")),
                  QString::number(AppModelContainer::kSchemaVersion));
@@ -209,6 +213,15 @@ private Q_SLOTS:
         // A no-op update records nothing.
         QVERIFY(screen->update(stored).has_value());
         QVERIFY(!screen->hasChanges());
+
+        // Two unsaved edits of different fields of one record are both written.
+        screen->setAutosaveEnabled(false);
+        QVERIFY(screen->modify<DictionaryEntry>(entry.id, [](DictionaryEntry &e) { e.term = QStringLiteral("Qt 7"); }));
+        QVERIFY(screen->modify<DictionaryEntry>(entry.id, [](DictionaryEntry &e) { e.useCount = 9; }));
+        QVERIFY(screen->save().has_value());
+        const auto twice = *container.makeContext()->fetchById<DictionaryEntry>(entry.id);
+        QCOMPARE(twice.term, QStringLiteral("Qt 7"));
+        QCOMPARE(twice.useCount, 9);
     }
 
     void everyCommitReachesEveryLiveQuery()
@@ -385,13 +398,17 @@ private Q_SLOTS:
     void garbageAndUnreadableFilesAreKeptAside()
     {
         const QString garbage = storePath(QStringLiteral("garbage.store"));
-        QFile file(garbage);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("this is not a database at all").repeated(300));
-        file.close();
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+            QFile file(garbage + suffix);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("this is not a database at all").repeated(300));
+        }
         AppModelContainer fromGarbage(garbage);
         QVERIFY(fromGarbage.isPersistent());
-        QVERIFY(QFile::exists(fromGarbage.setAsideFilePath()));
+        // The companions go with it: a fresh store must not replay a stale log.
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QVERIFY2(QFile::exists(fromGarbage.setAsideFilePath() + suffix), qPrintable(suffix));
+        QCOMPARE(*fromGarbage.countCommitted<TranscriptionRecord>(), 0);
 
         // A folder where the file should be cannot be opened as a database.
         const QString folder = storePath(QStringLiteral("folder.store"));
@@ -413,6 +430,27 @@ private Q_SLOTS:
         QVERIFY(fromUnreadable.isPersistent());
         QVERIFY(QFile::exists(fromUnreadable.setAsideFilePath()));
         QCOMPARE(*fromUnreadable.countCommitted<TranscriptionRecord>(), 0);
+    }
+
+    void aLockedFileIsLeftAlone()
+    {
+        // Another process holds the file past the busy timeout: healthy, so it stays.
+        const QString path = storePath(QStringLiteral("locked.store"));
+        {
+            AppModelContainer container(path);
+            container.makeContext()->upsertAll<TranscriptionRecord>({transcription(QStringLiteral("kept"), 1)});
+        }
+        SqliteDatabase other;
+        QCOMPARE(other.open(path), 0);
+        QCOMPARE(other.exec(QStringLiteral("PRAGMA journal_mode = DELETE; BEGIN EXCLUSIVE")), 0);
+        AppModelContainer locked(path);
+        QVERIFY(!locked.isPersistent());
+        QVERIFY(locked.setAsideFilePath().isEmpty());
+        QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("locked.store.broken*")}).isEmpty());
+        other.exec(QStringLiteral("ROLLBACK"));
+        other.close();
+        AppModelContainer reopened(path);
+        QCOMPARE(*reopened.countCommitted<TranscriptionRecord>(), 1);
     }
 
     void anUnusableFolderFallsBackToMemory()

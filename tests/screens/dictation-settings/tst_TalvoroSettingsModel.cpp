@@ -107,6 +107,21 @@ private Q_SLOTS:
         QVERIFY(!model->selectedTranslationTarget());
     }
 
+    void everyPushCarriesTheValueJustSet()
+    {
+        auto model = makeModel();
+        const auto pushed = [&](const char *key) { return m_calls.blocksAtPush.last().value(QLatin1String(key)); };
+        model->selectTranslationTarget(TranslationTarget::Ja);
+        QCOMPARE(pushed("translationTargetLanguage").toString(), QStringLiteral("ja"));
+        model->selectLanguage(SupportedLanguage::Fr);
+        QCOMPARE(pushed("transcriptionLanguage").toString(), QStringLiteral("fr"));
+        model->selectTone(Tone::formal);
+        QCOMPARE(pushed("formattingOptions")[QLatin1String("tone")].toString(), QStringLiteral("formal"));
+        model->setFormattingFlag(Flag::formatLists, false);
+        QCOMPARE(pushed("formattingOptions")[QLatin1String("formatLists")].toBool(true), false);
+        QCOMPARE(m_calls.blocksAtPush.size(), 4);
+    }
+
     void formattingOptionsRoundTripThroughTheScreen()
     {
         // Nothing stored: tone natural and every switch on.
