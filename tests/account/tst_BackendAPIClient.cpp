@@ -115,24 +115,6 @@ private Q_SLOTS:
         QCOMPARE(missing.error().kind(), Kind::parseError);
     }
 
-    void everyFeedbackTopicIsAccepted()
-    {
-        SignedInClient s;
-        for (const QString topic : {QStringLiteral("bug"), QStringLiteral("suggestion"), QStringLiteral("question"),
-                                    QStringLiteral("praise")}) {
-            const BackendAPIClient::FeedbackSubmission submission{
-                topic, QStringLiteral("Assunto"), QStringLiteral("Texto"), {}, QStringLiteral("1.0"),
-                QStringLiteral("pt_BR"), QStringLiteral("macos")};
-            const auto feedbackId = QCoro::waitFor(s.client.submitFeedback(submission));
-            QVERIFY2(feedbackId, qPrintable(topic));
-        }
-        const QJsonArray stored = s.backend.state().users.value(*s.harness.auth->userId()).feedback;
-        QCOMPARE(stored.size(), 4);
-        QCOMPARE(stored.last().toObject().value(QLatin1String("topic")).toString(), QStringLiteral("praise"));
-        QVERIFY(stored.last().toObject().value(QLatin1String("imageStorageIds")).isArray());
-        QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback/upload-url")), 0);
-    }
-
     void a401RefreshesTheTokenAndRetriesExactlyOnce()
     {
         SignedInClient s;
@@ -315,19 +297,6 @@ private Q_SLOTS:
         const auto after = s.avatarUploadURL();
         QVERIFY(!after);
         QCOMPARE(after.error().kind(), Kind::notAuthenticated);
-    }
-
-    void englishTextsFollowTheLanguage()
-    {
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
-        talvoro::installTranslations();
-        QCOMPARE(BackendAPIClient::connectionFailureText(),
-                 QStringLiteral("Unable to complete the request. Check your connection and try again."));
-        QCOMPARE(BackendAPIError::weeklyCapExceeded(3, 5).errorDescription(), QStringLiteral("Weekly limit reached (3/5)."));
-        QCOMPARE(BackendAPIError::notAuthenticated().errorDescription(), QStringLiteral("Not authenticated"));
-        QCOMPARE(AuthError::missingAuthorizationCode().errorDescription(), QStringLiteral("Authorization code not found"));
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        talvoro::installTranslations();
     }
 
     void baseURLTextIsNormalised()

@@ -108,14 +108,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!f.manager->speechRecognitionGranted());
     }
 
-    void accessibilitySettingsOpenThePlatformPage()
-    {
-        Fixture f;
-        f.make();
-        f.manager->openAccessibilitySettings();
-        QCOMPARE(f.opener.opened, (QList<QUrl>{QUrl(QStringLiteral("https://example.test/help"))}));
-    }
-
     void pollingPicksUpChangesUntilCancelled()
     {
         Fixture f;

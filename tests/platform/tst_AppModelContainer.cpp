@@ -484,14 +484,6 @@ private Q_SLOTS:
         QVERIFY(!context->hasChanges());
     }
 
-    void theSharedContainerLivesInTheDataFolder()
-    {
-        AppModelContainer &shared = AppModelContainer::shared();
-        QCOMPARE(QFileInfo(shared.filePath()).fileName(), QStringLiteral("TalvoroApp.store"));
-        QVERIFY(shared.filePath().contains(QStringLiteral("com.torvenak.talvoro-mac")));
-        QVERIFY(shared.isPersistent());
-        QCOMPARE(&shared.mainContext(), &AppModelContainer::shared().mainContext());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAppModelContainer)

@@ -81,22 +81,6 @@ private Q_SLOTS:
         QCOMPARE(FormattingOptions::loadFromUserDefaults(*s.store), defaults());
     }
 
-    void enumerationsUseTheirCaseNames()
-    {
-        QStringList tones;
-        for (Tone tone : talvoro::kAllTones)
-            tones << talvoro::rawValue(tone);
-        QCOMPARE(tones, (QStringList{QStringLiteral("colloquial"), QStringLiteral("natural"), QStringLiteral("formal")}));
-        QStringList domains;
-        for (TranscriptionDomain domain : talvoro::kAllTranscriptionDomains) {
-            domains << talvoro::rawValue(domain);
-            QCOMPARE(talvoro::transcriptionDomainFromRawValue(talvoro::rawValue(domain)), domain);
-        }
-        QCOMPARE(domains, (QStringList{QStringLiteral("general"), QStringLiteral("tech"), QStringLiteral("medical")}));
-        QVERIFY(!talvoro::transcriptionDomainFromRawValue(QStringLiteral("legal")));
-        QVERIFY(!talvoro::toneFromRawValue(QString()));
-    }
-
     void usageCountersReadZeroWhenAbsentAndTreatNonPositiveLimitsAsNone()
     {
         TemporarySettings s;

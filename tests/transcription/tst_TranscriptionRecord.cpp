@@ -66,25 +66,6 @@ private Q_SLOTS:
         QCOMPARE(r.relativeSummaryText(created, false), QStringLiteral("now · 7 words · 1:35"));
     }
 
-    void newModelsStartAsDocumented()
-    {
-        const QDateTime before = QDateTime::currentDateTimeUtc();
-        DictionaryEntry entry(QStringLiteral("Kubernetes"), QStringLiteral("pt"), QStringLiteral("manual"));
-        ReplacementRule rule(QStringLiteral("arroba"), QStringLiteral("@"));
-        const QDateTime after = QDateTime::currentDateTimeUtc();
-
-        QCOMPARE(entry.useCount, 0);
-        QVERIFY(entry.createdAt >= before && entry.createdAt <= after);
-        QCOMPARE(entry.lastUsedAt, entry.createdAt);
-        QCOMPARE(entry.updatedAt, entry.createdAt);
-        QVERIFY(rule.isEnabled);
-        QCOMPARE(rule.useCount, 0);
-        QCOMPARE(rule.updatedAt, rule.createdAt);
-        QVERIFY(!entry.id.isNull());
-        QVERIFY(entry.id != DictionaryEntry(QStringLiteral("k"), QStringLiteral("pt"), QString()).id);
-        QCOMPARE(entry.id.version(), QUuid::Random);
-    }
-
     void idsHaveOneCanonicalText()
     {
         const QUuid id = QUuid::fromString(QStringLiteral("{e621e1f8-c36c-495a-93fc-0c247a3e6e5f}"));

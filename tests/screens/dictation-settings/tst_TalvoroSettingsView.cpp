@@ -279,19 +279,6 @@ private Q_SLOTS:
         m_auth = nullptr;
     }
 
-    void englishTexts()
-    {
-        overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
-        installTranslations();
-        auto view = makeView();
-        QCOMPARE(find<QComboBox>(view.get(), QStringLiteral("languagePicker"))->itemText(0), QStringLiteral("Auto-detect"));
-        QCOMPARE(find<QComboBox>(view.get(), QStringLiteral("tonePicker"))->itemText(0), QStringLiteral("Colloquial"));
-        QCOMPARE(find<CountBadge>(view.get(), QStringLiteral("dictionaryLinkCount"))->text(), QStringLiteral("0 terms"));
-        auto *rulesRow = find<settings::SettingsRowView>(view.get(), QStringLiteral("rulesLink"));
-        QVERIFY(rulesRow);
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        installTranslations();
-    }
 };
 
 QTEST_MAIN(TestTalvoroSettingsView)

@@ -139,31 +139,6 @@ private Q_SLOTS:
         QCOMPARE(cache.inMemoryURLString(), std::nullopt);
     }
 
-    void nonImageBytesAreStoredButKeepTheMemoryCopy()
-    {
-        AvatarImageCache cache(m_folder);
-        cache.save(avatarPngBytes(Qt::red), kURLA);
-        const QByteArray html("<html>Not found</html>");
-        cache.save(html, kURLB);
-        QCOMPARE(readAll(imagePath()), html);
-        QCOMPARE(readAll(urlPath()), kURLB.toUtf8());
-        QCOMPARE(cache.inMemoryURLString(), kURLA);
-        QCOMPARE(colorOf(cache.cachedImage(kURLA)), QColor(Qt::red));
-        capturedLines().clear();
-        QCOMPARE(cache.cachedImage(kURLB), std::nullopt);
-        QCOMPARE(capturedLines(), QStringList{"error: Avatar cache image is invalid or corrupted"});
-    }
-
-    void urlFileMatchesCharacterForCharacter()
-    {
-        writeAll(imagePath(), avatarPngBytes(Qt::red));
-        writeAll(urlPath(), kURLA.toUtf8() + '\n');
-        AvatarImageCache cache(m_folder);
-        QCOMPARE(cache.cachedImage(kURLA), std::nullopt);
-        QCOMPARE(colorOf(cache.cachedImage(kURLA + QLatin1Char('\n'))), QColor(Qt::red));
-        QVERIFY(capturedLines().isEmpty());
-    }
-
     void clearEmptiesBothLayers()
     {
         AvatarImageCache empty(m_folder);
@@ -196,16 +171,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(urlPath()));
     }
 
-    void unreadableFilesAreLoggedAndMiss()
-    {
-        QVERIFY(QDir().mkpath(urlPath()));
-        AvatarImageCache cache(m_folder);
-        QCOMPARE(cache.cachedImage(kURLA), std::nullopt);
-        QCOMPARE(capturedLines().size(), 1);
-        QVERIFY2(capturedLines().at(0).startsWith("error: Failed to load avatar cache URL: "),
-                 qPrintable(capturedLines().at(0)));
-    }
-
     void withoutACacheFolderOnlyMemoryIsUsed()
     {
         AvatarImageCache cache(std::nullopt);
@@ -217,16 +182,6 @@ private Q_SLOTS:
         QCOMPARE(cache.inMemoryURLString(), std::nullopt);
         QCOMPARE(cache.cachedImage(kURLA), std::nullopt);
         QVERIFY(capturedLines().isEmpty());
-    }
-
-    void uncreatableFolderStillFillsMemory()
-    {
-        writeAll(QDir(m_root.path()).filePath(QStringLiteral("plain-file")), "x");
-        AvatarImageCache cache(QDir(m_root.path()).filePath(QStringLiteral("plain-file/AvatarCache")));
-        cache.save(avatarPngBytes(Qt::red), kURLA);
-        QCOMPARE(capturedLines().size(), 1);
-        QVERIFY(capturedLines().at(0).startsWith("error: Failed to create avatar cache directory: "));
-        QCOMPARE(colorOf(cache.cachedImage(kURLA)), QColor(Qt::red));
     }
 
     void failedSaveNeverServesAPictureUnderAnotherURL_data()
@@ -262,13 +217,6 @@ private Q_SLOTS:
                  QColor(Qt::green));
     }
 
-    void sharedCacheLivesUnderTheApplicationsCacheFolder()
-    {
-        const std::optional<QString> folder = AvatarImageCache::shared().cacheDirectory();
-        QVERIFY(folder);
-        QVERIFY2(folder->endsWith(QStringLiteral("/com.torvenak.talvoro-mac/AvatarCache")),
-                 qPrintable(*folder));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAvatarImageCache)

@@ -81,33 +81,6 @@ private Q_SLOTS:
         QCOMPARE(started.count(), 0);
     }
 
-    void sizesSetTheCircleAndSpinner_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<int>("dimension");
-        QTest::addColumn<int>("spinner");
-        QTest::newRow("small") << int(AvatarSize::Small) << 32 << 10;
-        QTest::newRow("medium") << int(AvatarSize::Medium) << 48 << 16;
-        QTest::newRow("large") << int(AvatarSize::Large) << 80 << 16;
-    }
-
-    void sizesSetTheCircleAndSpinner()
-    {
-        QFETCH(int, size);
-        QFETCH(int, dimension);
-        QFETCH(int, spinner);
-        AvatarView::Options still;
-        still.loader = nullptr;
-        AvatarView view(QStringLiteral("Ana"), QUrl(QStringLiteral("https://example.com/a.png")),
-                        AvatarSize::Value(size), AvatarView::defaultAccentColor(), still);
-        view.show();
-        QCOMPARE(view.size(), QSize(dimension, dimension));
-        QCOMPARE(view.property("content").toString(), QStringLiteral("loading"));
-        auto *spinnerWidget = view.findChild<QWidget *>(QStringLiteral("avatarSpinner"));
-        QVERIFY(spinnerWidget && spinnerWidget->isVisible());
-        QCOMPARE(spinnerWidget->width(), spinner);
-    }
-
     void cachedPictureIsShownFromTheFirstFrame()
     {
         const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("cached"), avatarPngBytes(Qt::red));
@@ -293,18 +266,6 @@ private Q_SLOTS:
         view.show(); // shown anew: loads again
         QCOMPARE(view.content(), AvatarContent::Loading);
         QTRY_COMPARE(view.content(), AvatarContent::Image);
-    }
-
-    void accentColourFollowsTheSetting()
-    {
-        TemporarySettings settings;
-        auto view = makeView(QString(), std::nullopt);
-        view->followAccentColor(*settings.store);
-        QCOMPARE(view->accentColor(), talvoro::AccentColorOption().color());
-        settings.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("orange"));
-        QCOMPARE(view->accentColor(), talvoro::AccentColorOption(talvoro::AccentColorOption::Orange).color());
-        settings.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("no-such-colour"));
-        QCOMPARE(view->accentColor(), talvoro::AccentColorOption().color());
     }
 
     void followsTheSignedInUser()
