@@ -152,17 +152,6 @@ private Q_SLOTS:
         QCOMPARE(backend.server.requestCount(QStringLiteral("user/account")), 0);
     }
 
-    void refusedRefreshReportsTheSessionEnd()
-    {
-        SignedInClient s;
-        s.backend.state().expireAccessTokens();
-        s.backend.state().refreshTokens.clear();
-        const auto result = s.avatarUploadURL();
-        QVERIFY(!result);
-        QCOMPARE(result.error().kind(), Kind::notAuthenticated);
-        QVERIFY(s.harness.auth->sessionExpired());
-    }
-
     void statusCodesMapToTheirErrors_data()
     {
         QTest::addColumn<int>("status");

@@ -46,30 +46,6 @@ private Q_SLOTS:
         QCOMPARE(languageDisplayName(QString()), QString());
     }
 
-    void displayNamesFollowTheInterfaceLanguage()
-    {
-        overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
-        installTranslations();
-        QCOMPARE(languageDisplayName(kEs), QStringLiteral("Spanish"));
-        QCOMPARE(displayName(SupportedLanguage::Auto), QStringLiteral("Auto-detect"));
-        QCOMPARE(displayName(TranslationTarget::Ja), QStringLiteral("Japanese"));
-        // Short labels and the upper-cased fallback are never translated.
-        QCOMPARE(languageShortLabel(kEs), QStringLiteral("ES"));
-        QCOMPARE(languageDisplayName(QStringLiteral("de")), QStringLiteral("DE"));
-    }
-
-    void localeIdentifiers()
-    {
-        const auto &locales = localeIdentifierByLanguageCode();
-        QCOMPARE(locales.size(), 4);
-        QCOMPARE(locales.value(kPt), QStringLiteral("pt-BR"));
-        QCOMPARE(locales.value(QStringLiteral("en")), QStringLiteral("en-US"));
-        QCOMPARE(locales.value(kEs), QStringLiteral("es-ES"));
-        QCOMPARE(locales.value(QStringLiteral("fr")), QStringLiteral("fr-FR"));
-        QVERIFY(!locales.contains(kAuto));
-        QVERIFY(!locales.contains(QStringLiteral("PT")));
-    }
-
     void enumerationsRoundTripTheirRawValues()
     {
         QStringList raws;
@@ -191,16 +167,6 @@ private Q_SLOTS:
         QVERIFY(!isCorrectlySpelled(QString(), QStringLiteral("xx"), checker));
     }
 
-    void defaultCheckerIsTheInstalledOne()
-    {
-        FakeSpellChecker fake({"fr"}, {{"fr", {"zzyzx"}}});
-        SpellChecking::installShared(&fake);
-        QVERIFY(isCorrectlySpelled(QStringLiteral("zzyzx"), QStringLiteral("fr")));
-        QCOMPARE(availableSpellCheckerLanguage(QStringLiteral("fr")), QStringLiteral("fr"));
-        SpellChecking::installShared(nullptr);
-        QCOMPARE(fake.checkedLanguages(), QStringList{"fr"});
-        QVERIFY(&SpellChecking::shared() != &fake);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLanguageTables)

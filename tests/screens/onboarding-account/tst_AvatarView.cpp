@@ -309,21 +309,6 @@ private Q_SLOTS:
         QCOMPARE(view->content(), AvatarContent::Symbol);
     }
 
-    void viewGoneMidDownloadAbortsIt()
-    {
-        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("gone"), avatarPngBytes(Qt::red));
-        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 200ms});
-        auto view = makeView(QStringLiteral("Ana"), url);
-        QSignalSpy handled(&m_backend->server, &backendlocal::BackendServer::requestHandled);
-        view->show();
-        QCOMPARE(m_loader->activeDownloadCount(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(url)), 1, 10'000);
-        view.reset();
-        QCOMPARE(m_loader->activeDownloadCount(), 0);
-        QVERIFY(handled.wait(10'000)); // the server got to answering
-        QCoreApplication::processEvents();
-        QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
-    }
 };
 
 QTEST_MAIN(TestAvatarView)
