@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <QNetworkReply>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
 
@@ -218,13 +219,14 @@ private Q_SLOTS:
             QStringLiteral("Não foi possível concluir a solicitação. Verifique sua conexão e tente novamente.");
 
         // A request that outlives its time-out.
-        s.backend.server.injectFailure(QStringLiteral("user/me"), {1, 0, 2000ms});
+        s.backend.server.injectFailure(QStringLiteral("user/me"), {1, 0, 600ms});
+        QSignalSpy handled(&s.backend.server, &backendlocal::BackendServer::requestHandled);
         const QString token = *QCoro::waitFor(s.harness.auth->getValidAccessToken());
         const auto slow = QCoro::waitFor(s.client.send({"GET", QStringLiteral("user/me"), std::nullopt, 200ms, token}));
         QVERIFY(!slow);
         QCOMPARE(slow.error().kind(), Kind::networkError);
         QCOMPARE(slow.error().message(), connection);
-        QTest::qWait(2100); // the server answers the abandoned request without harm
+        QVERIFY(handled.wait(5000)); // the server answers the abandoned request without harm
 
         // A port nobody listens on any more.
         QTcpServer closed;

@@ -132,8 +132,9 @@ private Q_SLOTS:
         task->cancel();
         f.manager->setPollingTask(nullptr);
         QVERIFY(!f.manager->pollingTask());
+        QSignalSpy changed(f.manager.get(), &PermissionManager::accessibilityGrantedChanged);
         f.state->accessibility = false;
-        QTest::qWait(1500);
+        QVERIFY(!changed.wait(PermissionManager::kPollIntervalMs + 300)); // a poll would have seen it by now
         QVERIFY(f.manager->accessibilityGranted());
     }
 
