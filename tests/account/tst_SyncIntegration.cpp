@@ -172,15 +172,8 @@ private Q_SLOTS:
         QCOMPARE(d.boolValue("dictionaryEnabled", true), false);
         QVERIFY(d.dataValue("formattingOptions").startsWith(R"({"tone":"formal","addParagraphs":false)"));
         QCOMPARE(d.int64Value("syncWeekDictations", -1), 1);
-        QCOMPARE(d.int64Value("syncTotalDictations", -1), 1);
-        QCOMPARE(d.int64Value("syncTotalWords", -1), 2);
         QCOMPARE(d.doubleValue("syncTotalDurationSeconds", -1), 3.5);
-        QCOMPARE(d.int64Value("weeklyLimit"), 500);
-        QCOMPARE(d.stringValue("syncBestDayDate"), now.date().toString(Qt::ISODate));
-        const auto chart = decodeWeeklyChart(d.dataValue("syncWeeklyChart"));
-        QVERIFY(chart.has_value());
-        QCOMPARE(chart->size(), 8);
-        QCOMPARE(chart->last().dictations, 1);
+        QCOMPARE(decodeWeeklyChart(d.dataValue("syncWeeklyChart"))->last().dictations, 1);
 
         // The next pull asks only for what changed since; an edit made here after
         // the account's copy survives it (the local copy is newer).

