@@ -398,25 +398,29 @@ private Q_SLOTS:
     void garbageAndUnreadableFilesAreKeptAside()
     {
         const QString garbage = storePath(QStringLiteral("garbage.store"));
-        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
-            QFile file(garbage + suffix);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray("this is not a database at all").repeated(300));
-        }
+        QFile file(garbage);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("this is not a database at all").repeated(300));
+        file.close();
         AppModelContainer fromGarbage(garbage);
         QVERIFY(fromGarbage.isPersistent());
-        // The companions go with it: a fresh store must not replay a stale log.
-        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
-            QVERIFY2(QFile::exists(fromGarbage.setAsideFilePath() + suffix), qPrintable(suffix));
-        QCOMPARE(*fromGarbage.countCommitted<TranscriptionRecord>(), 0);
+        QVERIFY(QFile::exists(fromGarbage.setAsideFilePath()));
 
         // A folder where the file should be cannot be opened as a database.
+        // Its companions go with it: a fresh store must not pick up their pages.
         const QString folder = storePath(QStringLiteral("folder.store"));
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/inside")));
+        for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+            QFile companion(folder + suffix);
+            QVERIFY(companion.open(QIODevice::WriteOnly));
+            companion.write(QByteArray("stale pages ").repeated(100));
+        }
         AppModelContainer fromFolder(folder);
         QVERIFY(fromFolder.isPersistent());
         QVERIFY(QFileInfo(fromFolder.setAsideFilePath()).isDir());
         QVERIFY(QFileInfo::exists(fromFolder.setAsideFilePath() + QStringLiteral("/inside")));
+        for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QVERIFY2(QFile::exists(fromFolder.setAsideFilePath() + suffix), qPrintable(suffix));
 
         const QString unreadable = storePath(QStringLiteral("unreadable.store"));
         {
