@@ -1,4 +1,5 @@
 #include "dictation/HotkeyManager.h"
+#include "dictation/KeyCodeMap.h"
 #include "dictation/X11KeyboardMonitor.h"
 #include "look/ui/Appearance.h"
 #include "screens/settings/ui/HotkeySettingView.h"

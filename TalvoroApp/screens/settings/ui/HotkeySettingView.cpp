@@ -42,6 +42,8 @@ void setForeground(QWidget *widget, const QColor &color)
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::Text, color);
+    // Children of a button draw in its button text colour.
+    palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
 }
 

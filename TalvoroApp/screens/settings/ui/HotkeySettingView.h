@@ -55,7 +55,7 @@ private:
     QWidget *m_buttons = nullptr;
     QWidget *m_capturingLine = nullptr;
 
-    ui::StyledLabel *m_message = nullptr;
+    QLabel *m_message = nullptr;
 };
 
 } // namespace talvoro::settings
