@@ -123,5 +123,9 @@
         <source>Testar</source>
         <translation>Test</translation>
     </message>
+    <message>
+        <source>.</source>
+        <translation>.</translation>
+    </message>
 </context>
 </TS>
