@@ -15,6 +15,9 @@ namespace {
 constexpr int kColumnPadding = 24;
 constexpr int kColumnSpacing = 24;
 constexpr int kTitlePixelSize = 28;
+// The scroll bar keeps clear of the frame's rounded corners (radius 30); the
+// column's padding makes up the difference, so the content sits where it would.
+constexpr QMargins kScrollInset{0, 12, 6, 12};
 } // namespace
 
 SettingsSheetView::SettingsSheetView(const QString &title, QWidget *parent)
@@ -29,7 +32,8 @@ SettingsSheetView::SettingsSheetView(const QString &title, QWidget *parent)
     column->setObjectName(QStringLiteral("sheetColumn"));
     column->setMaximumWidth(kMaximumColumnWidth);
     auto *columnLayout = new QVBoxLayout(column);
-    columnLayout->setContentsMargins(kColumnPadding, kColumnPadding, kColumnPadding, kColumnPadding);
+    columnLayout->setContentsMargins(kColumnPadding, kColumnPadding - kScrollInset.top(), kColumnPadding,
+                                     kColumnPadding - kScrollInset.bottom());
     columnLayout->setSpacing(kColumnSpacing);
     auto *titleLabel = new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, column);
     titleLabel->setObjectName(QStringLiteral("sheetTitle"));
@@ -52,7 +56,7 @@ SettingsSheetView::SettingsSheetView(const QString &title, QWidget *parent)
     page->setAutoFillBackground(false);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(kScrollInset);
     layout->addWidget(m_scrollArea);
 }
 
