@@ -1,6 +1,7 @@
 #include "ScreenshotCatalog.h"
 
 #include "AvatarScreenshots.h"
+#include "OnboardingScreenshots.h"
 
 #include "account/AuthManager.h"
 #include "navigation/MainWindowModel.h"
@@ -162,7 +163,7 @@ AuthManager &ScreenshotContext::signIn(const QString &userName)
 
 QList<ScreenshotEntry> screenshotEntries()
 {
-    return {
+    QList<ScreenshotEntry> entries{
         // The window shell.
         {QStringLiteral("shell"), QStringLiteral("onboarding"), window([](ScreenshotContext &) {})},
         {QStringLiteral("shell"), QStringLiteral("login"),
@@ -232,4 +233,6 @@ QList<ScreenshotEntry> screenshotEntries()
         {QStringLiteral("generalSettings"), QStringLiteral("microphone-unavailable"),
          generalSheet({}, QStringLiteral("alsa_input.usb-Old_Headset")), QSize(1100, 900)},
     };
+    entries += onboardingScreenshotEntries();
+    return entries;
 }
