@@ -73,8 +73,10 @@ QCoro::Task<ReplyCut> finishWithin(QNetworkReply *reply, std::chrono::millisecon
         if (length.isValid() && length.toLongLong() > maxBytes)
             stop(ReplyCut::tooLarge);
     });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [stop, maxBytes](qint64 received, qint64) {
-        if (received > maxBytes)
+    // readyRead, not downloadProgress: Qt emits the latter at most every
+    // 100 ms, time enough for tens of megabytes over a fast link.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, stop, maxBytes] {
+        if (reply->bytesAvailable() > maxBytes)
             stop(ReplyCut::tooLarge);
     });
     co_await reply;
