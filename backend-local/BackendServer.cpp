@@ -89,9 +89,12 @@ private:
                     refuse(socket, guard, 431, "Request Header Fields Too Large");
                 return;
             }
-            guard.limit = m_backend.bodyLimit(head.left(end));
+            const QByteArray headLines = head.left(end);
+            const QByteArray target = headLines.left(headLines.indexOf('\n')).split(' ').value(1);
+            guard.limit = m_backend.bodyLimit(QUrl::fromEncoded(target).path().mid(1),
+                                              headerValue(headLines, "authorization").value_or(QByteArray()));
             guard.bodyBytes = -(end + 4);
-            const auto declared = headerValue(head.left(end), "content-length");
+            const auto declared = headerValue(headLines, "content-length");
             if (declared && declared->toLongLong() > guard.limit) {
                 refuse(socket, guard, 413, "Payload Too Large");
                 return;
@@ -254,23 +257,16 @@ quint16 BackendServer::listen(quint16 port)
     return m_port;
 }
 
-qint64 BackendServer::bodyLimit(const QByteArray &head) const
+qint64 BackendServer::bodyLimit(const QString &path, const QByteArray &authorization) const
 {
-    const QList<QByteArray> lines = head.split('\n');
-    const QList<QByteArray> requestLine = lines.value(0).split(' ');
-    const QString path = QUrl::fromEncoded(requestLine.value(1)).path().mid(1);
     static const QString uploadPrefix = QStringLiteral("storage/upload/");
     if (path.startsWith(uploadPrefix) && m_state.uploadSlots.contains(path.mid(uploadPrefix.size())))
         return kMaxUploadBodyBytes;
-    for (const QByteArray &line : lines) {
-        if (!line.toLower().startsWith("authorization:"))
-            continue;
-        const QByteArray value = line.mid(line.indexOf(':') + 1).trimmed();
-        // A known token, even an expired one: its request is to get a 401
-        // (and be retried after a refresh), not a 413.
-        if (value.startsWith("Bearer ") && m_state.accessTokens.contains(QString::fromLatin1(value.mid(7).trimmed())))
-            return kMaxAuthenticatedBodyBytes;
-    }
+    // A known token, even an expired one: its request is to get a 401 (and
+    // be retried after a refresh), not a 413.
+    if (authorization.startsWith("Bearer ")
+        && m_state.accessTokens.contains(QString::fromLatin1(authorization.mid(7).trimmed())))
+        return kMaxAuthenticatedBodyBytes;
     return kMaxPublicBodyBytes;
 }
 

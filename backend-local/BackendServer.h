@@ -84,8 +84,9 @@ public:
     // Request counts are kept for this many distinct paths at most.
     static constexpr qsizetype kMaxCountedPaths = 256;
 
-    // The body limit of a request, from its head (request line and headers).
-    qint64 bodyLimit(const QByteArray &head) const;
+    // The body limit of a request to the path (no leading "/") with that
+    // Authorization header.
+    qint64 bodyLimit(const QString &path, const QByteArray &authorization) const;
 
     // Requests received per path (all methods), failures included.
     int requestCount(const QString &path) const { return m_requestCounts.value(path); }
