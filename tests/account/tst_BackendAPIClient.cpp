@@ -199,30 +199,34 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<qint64>("seconds");
         QTest::addColumn<QString>("text");
-
-        QTest::newRow("429 with Retry-After") << 429 << QByteArray() << int(Kind::rateLimited) << qint64(7)
-                                              << QStringLiteral("Limite de uso atingido. Tente novamente em 7 segundos.");
-        QTest::newRow("hourly cap") << 429 << QByteArray(R"({"error":"hourly_cap_exceeded","retryAfter":120,"used":30,"limit":30})")
-                                    << int(Kind::hourlyCapExceeded) << qint64(7) << QString();
-        QTest::newRow("weekly cap") << 403 << QByteArray(R"({"error":"weekly_cap_exceeded","used":200,"limit":200})")
-                                    << int(Kind::weeklyCapExceeded) << qint64(0)
-                                    << QStringLiteral("Limite semanal atingido (200/200).");
-        QTest::newRow("throttled") << 503 << QByteArray(R"({"error":"upload_preparation_throttled","retryAfter":12})")
-                                   << int(Kind::uploadPreparationThrottled) << qint64(12) << QString();
-        QTest::newRow("processing") << 409 << QByteArray(R"({"error":"processing_in_progress"})")
-                                    << int(Kind::processingInProgress) << qint64(0)
-                                    << QStringLiteral("O áudio ainda está sendo processado remotamente. Tente novamente em alguns segundos.");
-        QTest::newRow("413") << 413 << QByteArray() << int(Kind::fileTooLarge) << qint64(0)
-                             << QStringLiteral("Arquivo muito grande para envio");
-        QTest::newRow("500 with message") << 500 << QByteArray(R"({"error":"boom","message":"Falhou"})")
-                                          << int(Kind::serverError) << qint64(0)
-                                          << QStringLiteral("Erro do servidor (500): Falhou");
-        QTest::newRow("502 not JSON") << 502 << QByteArray("<html>Bad gateway</html>") << int(Kind::serverError)
-                                      << qint64(0)
-                                      << QStringLiteral("Erro do servidor (502): Algo deu errado do nosso lado. Tente novamente mais tarde.");
-        QTest::newRow("200 not JSON") << 200 << QByteArray("<html>portal</html>") << int(Kind::parseError)
-                                      << qint64(0) << QStringLiteral("Erro ao processar resposta");
-        QTest::newRow("200 JSON array") << 200 << QByteArray("[1,2]") << int(Kind::parseError) << qint64(0) << QString();
+        QTest::addColumn<bool>("retryable");
+        const auto row = [](const char *name, int status, const char *body, Kind kind, qint64 seconds, QString text,
+                            bool retryable) {
+            QTest::newRow(name) << status << QByteArray(body) << int(kind) << seconds << text << retryable;
+        };
+        row("429 with Retry-After", 429, "", Kind::rateLimited, 7,
+            QStringLiteral("Limite de uso atingido. Tente novamente em 7 segundos."), true);
+        row("hourly cap", 429, R"({"error":"hourly_cap_exceeded","retryAfter":120,"used":30,"limit":30})",
+            Kind::hourlyCapExceeded, 7, {}, true);
+        row("weekly cap", 403, R"({"error":"weekly_cap_exceeded","used":200,"limit":200})", Kind::weeklyCapExceeded,
+            0, QStringLiteral("Limite semanal atingido (200/200)."), false);
+        row("throttled", 503, R"({"error":"upload_preparation_throttled","retryAfter":12})",
+            Kind::uploadPreparationThrottled, 12, {}, true);
+        row("processing", 409, R"({"error":"processing_in_progress"})", Kind::processingInProgress, 0,
+            QStringLiteral("O áudio ainda está sendo processado remotamente. Tente novamente em alguns segundos."), true);
+        row("413", 413, "", Kind::fileTooLarge, 0, QStringLiteral("Arquivo muito grande para envio"), false);
+        row("500 with message", 500, R"({"error":"boom","message":"Falhou"})", Kind::serverError, 0,
+            QStringLiteral("Erro do servidor (500): Falhou"), true);
+        row("502 not JSON", 502, "<html>Bad gateway</html>", Kind::serverError, 0,
+            QStringLiteral("Erro do servidor (502): Algo deu errado do nosso lado. Tente novamente mais tarde."), true);
+        row("599", 599, "", Kind::serverError, 0, {}, true);
+        // Refused as they are: sending them again gets the same answer.
+        row("400", 400, "", Kind::serverError, 0, {}, false);
+        row("403", 403, "", Kind::serverError, 0, {}, false);
+        row("404", 404, "", Kind::serverError, 0, {}, false);
+        row("200 not JSON", 200, "<html>portal</html>", Kind::parseError, 0,
+            QStringLiteral("Erro ao processar resposta"), false);
+        row("200 JSON array", 200, "[1,2]", Kind::parseError, 0, {}, false);
     }
 
     void statusCodesMapToTheirErrors()
@@ -232,6 +236,7 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(qint64, seconds);
         QFETCH(QString, text);
+        QFETCH(bool, retryable);
         SignedInClient s;
         s.backend.server.injectFailure(QStringLiteral("user/avatar/upload-url"),
                                        {1, status, 0ms, body, body.startsWith('<') ? "text/html" : "application/json"});
@@ -242,6 +247,7 @@ private Q_SLOTS:
             QCOMPARE(result.error().retryAfterSeconds(), seconds);
         if (!text.isEmpty())
             QCOMPARE(result.error().errorDescription(), text);
+        QCOMPARE(result.error().isRetryable(), retryable);
         QCOMPARE(s.backend.server.requestCount(QStringLiteral("user/avatar/upload-url")), 1);
     }
 
@@ -379,19 +385,6 @@ private Q_SLOTS:
         const auto after = s.avatarUploadURL();
         QVERIFY(!after);
         QCOMPARE(after.error().kind(), Kind::notAuthenticated);
-    }
-
-    void englishTextsFollowTheLanguage()
-    {
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
-        talvoro::installTranslations();
-        QCOMPARE(BackendAPIClient::connectionFailureText(),
-                 QStringLiteral("Unable to complete the request. Check your connection and try again."));
-        QCOMPARE(BackendAPIError::weeklyCapExceeded(3, 5).errorDescription(), QStringLiteral("Weekly limit reached (3/5)."));
-        QCOMPARE(BackendAPIError::notAuthenticated().errorDescription(), QStringLiteral("Not authenticated"));
-        QCOMPARE(AuthError::missingAuthorizationCode().errorDescription(), QStringLiteral("Authorization code not found"));
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        talvoro::installTranslations();
     }
 
     void baseURLTextIsNormalised()
