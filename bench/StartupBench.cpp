@@ -192,7 +192,7 @@ int main(int argc, char **argv)
 
     // Interleaved, so that load on the machine falls on every figure alike.
     std::vector<double> bare;
-    std::vector<std::vector<double>> app(profiles.size());
+    std::vector<std::vector<double>> appTimes(profiles.size());
     for (int run = 0; run < repeats + 1; ++run) {
         const double b = timeToFirstPaint({QStringLiteral("--child-bare")}, bareHome);
         std::vector<double> a;
@@ -204,7 +204,7 @@ int main(int argc, char **argv)
             continue; // warms the file cache
         bare.push_back(b);
         for (size_t p = 0; p < homes.size(); ++p)
-            app[p].push_back(a[p]);
+            appTimes[p].push_back(a[p]);
     }
 
     std::printf("talvoro-startup-bench: start to first painted window, median of %d runs\n", repeats);
@@ -214,7 +214,7 @@ int main(int argc, char **argv)
     bool allMet = true;
     double emptyMs = 0;
     for (size_t p = 0; p < homes.size(); ++p) {
-        const double ms = median(app[p]);
+        const double ms = median(appTimes[p]);
         const bool empty = profiles[int(p)] == 0;
         if (empty)
             emptyMs = ms;
