@@ -433,8 +433,14 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadWrite));
         const qint64 pages = file.size() / 4096;
         QVERIFY(pages > 100);
-        // Garbage over a page in the middle, which opening does not read.
-        file.seek((pages / 2) * 4096);
+        // Garbage over a page of rows in the middle, which opening does not read.
+        qint64 page = pages / 2;
+        for (; page < pages; ++page) {
+            file.seek(page * 4096);
+            if (file.read(4096).contains("row "))
+                break;
+        }
+        file.seek(page * 4096);
         file.write(QByteArray(4096, char(0x5A)));
         file.close();
         QVERIFY(QFile::copy(path, path + QStringLiteral(".copy")));
