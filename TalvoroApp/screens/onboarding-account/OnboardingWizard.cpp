@@ -27,6 +27,16 @@ OnboardingWizard::OnboardingWizard(const AppEnvironment &environment, QObject *p
 
 OnboardingWizard::~OnboardingWizard() = default;
 
+PermissionManager *OnboardingWizard::permissions() const
+{
+    return m_permissions;
+}
+
+AuthManager *OnboardingWizard::auth() const
+{
+    return m_auth;
+}
+
 bool OnboardingWizard::canContinue() const
 {
     switch (m_currentStep) {

@@ -47,8 +47,8 @@ public:
     void shown();
     void hidden();
 
-    PermissionManager *permissions() const { return m_permissions; }
-    AuthManager *auth() const { return m_auth; }
+    PermissionManager *permissions() const;
+    AuthManager *auth() const;
 
 Q_SIGNALS:
     // Either direction: pages always enter from the trailing edge.

@@ -73,7 +73,9 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(!f.bannerShown());
         f.account.settings.store->setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("u1"));
+        f.view.reset();
         f.account.restart();
+        f.environment.settings = f.account.settings.store.get();
         f.environment.auth = f.account.auth.get();
         f.view = std::make_unique<LoginView>(f.environment);
         f.view->show();

@@ -52,7 +52,7 @@ struct Fixture
     void goTo(OnboardingStep step)
     {
         while (wizard().currentStep() != step)
-            button("onboarding.continue")->click();
+            wizard().advance();
     }
     bool setting(const QString &key) { return account.settings.store->boolValue(key); }
 };

@@ -19,7 +19,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace talvoro::onboarding {
@@ -154,6 +154,14 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
     refresh();
 }
 
+void LoginView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The primary action takes the keyboard, so Space or Return signs in.
+    if (!event->spontaneous() && m_signInButton->isEnabled())
+        m_signInButton->setFocus(Qt::OtherFocusReason);
+}
+
 void LoginView::refresh()
 {
     const bool busy = m_signIn->isSigningIn();
@@ -161,6 +169,11 @@ void LoginView::refresh()
     m_signInButton->setBusy(busy, localized("Entrando..."));
     m_signInButton->setEnabled(m_signIn->canStart());
     m_skip->setEnabled(!busy);
+}
+
+QMessageBox *LoginView::errorAlert() const
+{
+    return m_alert;
 }
 
 void LoginView::showError(const QString &text)

@@ -25,7 +25,10 @@ public:
     explicit LoginView(const AppEnvironment &environment, QWidget *parent = nullptr);
 
     // The alert "Erro ao entrar" while it is shown.
-    QMessageBox *errorAlert() const { return m_alert; }
+    QMessageBox *errorAlert() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void refresh();
