@@ -37,9 +37,11 @@ ActionButton::ActionButton(const QString &text, Style style, QWidget *parent)
     auto *row = new QHBoxLayout(m_content);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
+    row->addStretch();
     row->addWidget(m_spinner);
     row->addWidget(m_symbol);
     row->addWidget(m_label);
+    row->addStretch();
     m_content->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_symbol->hide();
     m_spinner->hide();
@@ -74,10 +76,9 @@ void ActionButton::bindAccent(UserDefaultsProviding &defaults)
         defaults);
 }
 
-void ActionButton::setMaximumLabelWidth(int width)
+void ActionButton::setLabelWidth(int width)
 {
-    m_content->setMaximumWidth(width);
-    m_label->setMaximumWidth(width);
+    m_content->setFixedWidth(width);
     updateGeometry();
 }
 
@@ -136,7 +137,9 @@ void ActionButton::updateColors()
     if (!isEnabled())
         foreground.setAlphaF(foreground.alphaF() * 0.5);
     QPalette palette = m_label->palette();
-    palette.setColor(QPalette::WindowText, foreground);
+    // Children of a button take ButtonText as their foreground role.
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, foreground);
     m_label->setPalette(palette);
     m_spinner->setPalette(palette);
     m_symbol->setColor(foreground);
@@ -152,7 +155,7 @@ void ActionButton::changeEvent(QEvent *event)
 
 void ActionButton::paintEvent(QPaintEvent *)
 {
-    if (m_style == Style::borderless && !hasFocus())
+    if (m_style == Style::borderless && !(hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)))
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -177,7 +180,7 @@ void ActionButton::paintEvent(QPaintEvent *)
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
     painter.drawRoundedRect(frame, kRadius, kRadius);
-    if (hasFocus()) {
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
         QColor ring = m_tint.isValid() ? m_tint : AccentColorOption().color(dark);
         ring.setAlphaF(0.5);
         painter.setPen(QPen(ring, 2));

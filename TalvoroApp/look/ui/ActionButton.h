@@ -29,8 +29,9 @@ public:
     void setSymbol(const QString &symbol);
     // Tints a prominent button with the user's accent colour, kept current.
     void bindAccent(UserDefaultsProviding &defaults);
-    // Caps the label's width (the button adds its own padding around it).
-    void setMaximumLabelWidth(int width);
+    // The label takes this width, content centred (a label framed to a
+    // maximum width fills it); the button adds its own padding around it.
+    void setLabelWidth(int width);
     // Extra vertical padding inside the button around the label.
     void setLabelVerticalPadding(int padding);
 

@@ -94,7 +94,7 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
     column->addSpacing(32);
 
     m_signInButton->setObjectName(QStringLiteral("login.signIn"));
-    m_signInButton->setMaximumLabelWidth(220);
+    m_signInButton->setLabelWidth(220);
     m_signInButton->setLabelVerticalPadding(8);
     m_signInButton->bindAccent(settings);
     column->addWidget(m_signInButton, 0, Qt::AlignHCenter);
@@ -110,8 +110,14 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
     note->setObjectName(QStringLiteral("login.note"));
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignHCenter);
-    note->setMaximumWidth(360);
-    column->addWidget(note, 0, Qt::AlignHCenter);
+    note->setFixedWidth(360);
+    // Centred by stretches: a box layout does not give an aligned item the
+    // height its wrapped lines need.
+    auto *noteRow = new QHBoxLayout;
+    noteRow->addStretch();
+    noteRow->addWidget(note);
+    noteRow->addStretch();
+    column->addLayout(noteRow);
     column->addSpacing(24);
 
     // The legal row: two links in the accent colour around a secondary "e".

@@ -73,7 +73,7 @@ ui::ActionButton *OnboardingStepPage::makeActionButton(const QString &text, cons
 {
     auto *button = new ui::ActionButton(text, ui::ActionButton::Style::prominent);
     button->setSymbol(symbol);
-    button->setMaximumLabelWidth(220);
+    button->setLabelWidth(220);
     button->setLabelVerticalPadding(6);
     return button;
 }
