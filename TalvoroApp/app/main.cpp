@@ -21,6 +21,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
 #include "platform/SpellChecking.h"
+#include "platform/TerminationSignals.h"
 #include "platform/UrlOpener.h"
 #include "screens/onboarding-account/AvatarImageCache.h"
 #include "screens/onboarding-account/AvatarImageLoader.h"
@@ -43,11 +44,23 @@ int main(int argc, char *argv[])
 
     const QStringList arguments = QApplication::arguments().mid(1);
     SingleInstance instance(SingleInstance::defaultServerName());
-    if (instance.start(arguments) == SingleInstance::Role::secondary)
+    switch (instance.start(arguments)) {
+    case SingleInstance::Role::primary:
+        break;
+    case SingleInstance::Role::secondary:
         return 0;
+    case SingleInstance::Role::unanswered:
+        return 1;
+    }
 
+    // Logout, shutdown and Ctrl+C leave through the loop, so the saves below run.
+    TerminationSignals terminationSignals;
     talvoro::installTranslations();
-    talvoro::ui::applyAppearance(AppShell::prefersDarkAppearance());
+    // The palette the platform theme gave at start is the fallback where no
+    // desktop portal tells light from dark.
+    DesktopColorScheme colorScheme;
+    talvoro::ui::AppearanceFollower appearance(colorScheme, talvoro::ui::forcedAppearance(),
+                                               talvoro::ui::isDark(QGuiApplication::palette()));
 
     AuthManager &auth = AuthManager::shared();
     auth.setAvatarCacheClearer([] { AvatarImageCache::shared().clear(); });
