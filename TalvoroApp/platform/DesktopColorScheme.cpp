@@ -2,6 +2,7 @@
 
 #include "platform/Logging.h"
 
+#include <QDBusError>
 #include <QDBusMessage>
 
 namespace {
@@ -28,10 +29,14 @@ DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, const QString &servi
 {
     if (!m_bus.isConnected())
         return;
+    // The slot's QDBusVariant must be known to QtDBus before it can be matched.
+    qRegisterMetaType<QDBusVariant>();
     // Subscribed before reading, so a change in between is not lost.
     m_listening = m_bus.connect(m_service, QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
                                 QStringLiteral("SettingChanged"), this,
-                                SLOT(settingChanged(QString, QString, QDBusVariant)));
+                                SLOT(settingChanged(QString,QString,QDBusVariant)));
+    if (!m_listening)
+        qCWarning(lcApp) << "Cannot follow the desktop's colour scheme:" << m_bus.lastError().message();
     QDBusMessage read = QDBusMessage::createMethodCall(m_service, QString::fromLatin1(kPath),
                                                        QString::fromLatin1(kInterface), QStringLiteral("Read"));
     read << QString::fromLatin1(kGroup) << QString::fromLatin1(kKey);
@@ -48,7 +53,7 @@ DesktopColorScheme::~DesktopColorScheme()
     if (m_listening)
         m_bus.disconnect(m_service, QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
                          QStringLiteral("SettingChanged"), this,
-                         SLOT(settingChanged(QString, QString, QDBusVariant)));
+                         SLOT(settingChanged(QString,QString,QDBusVariant)));
 }
 
 void DesktopColorScheme::settingChanged(const QString &group, const QString &key, const QDBusVariant &value)

@@ -4,6 +4,7 @@
 #include "platform/Logging.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QLockFile>
 #include <QTimer>
 

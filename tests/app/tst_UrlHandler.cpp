@@ -78,7 +78,7 @@ void UrlHandlerTest::xdgOpenHandsTheCallbackToTheRunningInstance()
     open.start(xdgOpen, {callback});
     QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 30000);
     QCOMPARE(spy.first().at(0).value<QList<QUrl>>(), QList<QUrl>{QUrl(callback)});
-    QVERIFY(open.waitForFinished(30000));
+    QVERIFY(open.state() == QProcess::NotRunning || open.waitForFinished(30000));
     QCOMPARE(open.exitCode(), 0);
 }
 

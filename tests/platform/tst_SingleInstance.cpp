@@ -69,7 +69,7 @@ void SingleInstanceTest::leftoversOfADeadInstanceNeverBlockStart()
                                          "1\ninit\n" + QSysInfo::machineHostName().toUtf8() + "\n"};
     for (const QByteArray &content : lockContents) {
         const QString name = m_dir.filePath(QStringLiteral("stale%1.socket").arg(content.size()));
-        for (const QString &path : {name, name + QStringLiteral(".lock")}) {
+        for (const QString &path : QStringList{name, name + QStringLiteral(".lock")}) {
             QFile leftover(path);
             QVERIFY(leftover.open(QIODevice::WriteOnly));
             leftover.write(path == name ? QByteArray() : content);

@@ -52,7 +52,8 @@ public:
         QDBusMessage signal = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("SettingChanged"));
         signal << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme")
                << QVariant::fromValue(QDBusVariant(scheme));
-        m_bus.send(signal);
+        // From the portal's own thread, as a real portal would send it.
+        QMetaObject::invokeMethod(this, [this, signal] { m_bus.send(signal); }, Qt::BlockingQueuedConnection);
     }
 
 public Q_SLOTS:
@@ -72,10 +73,12 @@ private:
 
 QWidget *card(UserDefaultsProviding &settings)
 {
+    auto *toggle = new talvoro::ui::ToggleSwitch;
+    toggle->setFocusPolicy(Qt::NoFocus); // a focus ring would differ between the two
     auto *content = new talvoro::settings::SettingsCardView;
     content->addHeader(QStringLiteral("Geral"));
     content->addRow(new talvoro::settings::SettingsRowView(QStringLiteral("globe"), QStringLiteral("Idioma"),
-                                                           new talvoro::ui::ToggleSwitch, settings));
+                                                           toggle, settings));
     auto *widget = new talvoro::settings::DetailCardModifier(content);
     widget->resize(420, 240);
     widget->show();
