@@ -161,6 +161,11 @@ SingleInstance::Role SingleInstance::start(const QStringList &arguments)
                 qCWarning(lcSingleInstance) << "Cannot listen for other launches:" << m_server.errorString();
             return Role::primary;
         }
+        if (errno != EWOULDBLOCK) {
+            qCWarning(lcSingleInstance) << "Cannot lock" << lockPath << "-" << qt_error_string(errno)
+                                        << "; later launches open another window instead of handing over";
+            return Role::primary;
+        }
         if (forward(frame, int(std::clamp<qint64>(deadline.remainingTime(), 100, 2000)))) {
             qCInfo(lcSingleInstance) << "Handed over to the running instance";
             return Role::secondary;
