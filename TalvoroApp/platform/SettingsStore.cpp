@@ -3,6 +3,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Logging.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QLockFile>
@@ -81,8 +82,10 @@ SettingsStore::~SettingsStore()
 {
     // Destroyed with unwritten changes, QSettings would wait on the lock;
     // at exit its memory goes with the process anyway.
-    if (!synchronize() && m_pendingWrite)
+    if (!synchronize() && m_pendingWrite) {
+        QCoreApplication::removePostedEvents(m_settings.get(), QEvent::UpdateRequest);
         (void)m_settings.release();
+    }
 }
 
 bool SettingsStore::eventFilter(QObject *watched, QEvent *event)
