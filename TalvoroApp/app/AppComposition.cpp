@@ -37,7 +37,10 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     : m_models(AppModelContainer::shared())
 {
     talvoro::installTranslations();
-    talvoro::ui::applyAppearance(AppShell::prefersDarkAppearance());
+    // The palette the platform theme gave at start is the fallback where no
+    // desktop portal tells light from dark.
+    m_appearance = std::make_unique<talvoro::ui::AppearanceFollower>(
+        m_colorScheme, talvoro::ui::forcedAppearance(), talvoro::ui::isDark(QGuiApplication::palette()));
 
     AuthManager &auth = AuthManager::shared();
     auth.setAvatarCacheClearer([] { AvatarImageCache::shared().clear(); });

@@ -3,7 +3,9 @@
 #include "app/AppLifecycle.h"
 #include "app/ui/AppShell.h"
 #include "dictation/ui/RecordingOverlayPanelController.h"
+#include "look/ui/Appearance.h"
 #include "navigation/AppEnvironment.h"
+#include "platform/DesktopColorScheme.h"
 #include "platform/LogindSleepMonitor.h"
 
 #include <QStringList>
@@ -32,6 +34,8 @@ public:
     void saveBeforeExit();
 
 private:
+    DesktopColorScheme m_colorScheme;
+    std::unique_ptr<talvoro::ui::AppearanceFollower> m_appearance;
     AppModelContainer &m_models;
     LogindSleepMonitor m_sleepMonitor;
     std::unique_ptr<AppLifecycle> m_lifecycle;
