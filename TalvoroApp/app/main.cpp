@@ -49,8 +49,10 @@ int main(int argc, char *argv[])
     talvoro::installTranslations();
     talvoro::ui::applyAppearance(AppShell::prefersDarkAppearance());
 
+    AvatarImageCache avatarCache(AvatarImageCache::applicationCacheDirectory());
+    AvatarImageLoader avatarLoader(avatarCache);
     AuthManager &auth = AuthManager::shared();
-    auth.setAvatarCacheClearer([] { AvatarImageCache::shared().clear(); });
+    auth.setAvatarCacheClearer([&avatarCache] { avatarCache.clear(); });
     auth.restoreSession();
 
     SyncManager &sync = SyncManager::shared();
@@ -75,8 +77,8 @@ int main(int argc, char *argv[])
     environment.permissions = &PermissionManager::shared();
     environment.updater = &AppUpdater::shared();
     environment.spellChecker = &SpellChecking::shared();
-    environment.avatarLoader = &AvatarImageLoader::shared();
-    environment.avatarCache = &AvatarImageCache::shared();
+    environment.avatarLoader = &avatarLoader;
+    environment.avatarCache = &avatarCache;
     environment.microphones = &SystemMicrophoneProvider::shared();
 
     // Only the instance that runs grabs the hotkeys.

@@ -190,17 +190,6 @@ private Q_SLOTS:
         QVERIFY(!isCorrectlySpelled(QString(), kEs, checker));
         QVERIFY(!isCorrectlySpelled(QString(), QStringLiteral("xx"), checker));
     }
-
-    void defaultCheckerIsTheInstalledOne()
-    {
-        FakeSpellChecker fake({"fr"}, {{"fr", {"zzyzx"}}});
-        SpellChecking::installShared(&fake);
-        QVERIFY(isCorrectlySpelled(QStringLiteral("zzyzx"), QStringLiteral("fr")));
-        QCOMPARE(availableSpellCheckerLanguage(QStringLiteral("fr")), QStringLiteral("fr"));
-        SpellChecking::installShared(nullptr);
-        QCOMPARE(fake.checkedLanguages(), QStringList{"fr"});
-        QVERIFY(&SpellChecking::shared() != &fake);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLanguageTables)

@@ -262,9 +262,9 @@ private Q_SLOTS:
                  QColor(Qt::green));
     }
 
-    void sharedCacheLivesUnderTheApplicationsCacheFolder()
+    void applicationCacheLivesUnderTheApplicationsCacheFolder()
     {
-        const std::optional<QString> folder = AvatarImageCache::shared().cacheDirectory();
+        const std::optional<QString> folder = AvatarImageCache::applicationCacheDirectory();
         QVERIFY(folder);
         QVERIFY2(folder->endsWith(QStringLiteral("/com.torvenak.talvoro-mac/AvatarCache")),
                  qPrintable(*folder));

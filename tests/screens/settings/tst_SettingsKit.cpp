@@ -102,14 +102,16 @@ private Q_SLOTS:
         auto separators = [](SettingsCardView &card) {
             return card.findChildren<SettingsSeparator *>().size();
         };
+        TemporarySettings settings;
+        auto &store = *settings.store;
         SettingsCardView single;
-        single.addRow(new SettingsRowView(QStringLiteral("gear"), QStringLiteral("Um")));
+        single.addRow(new SettingsRowView(QStringLiteral("gear"), QStringLiteral("Um"), nullptr, store));
         QCOMPARE(separators(single), 0);
 
         SettingsCardView withHeader;
         withHeader.addHeader(QStringLiteral("Geral"));
         for (int i = 0; i < 3; ++i)
-            withHeader.addRow(new SettingsRowView(QStringLiteral("gear"), QString::number(i)));
+            withHeader.addRow(new SettingsRowView(QStringLiteral("gear"), QString::number(i), nullptr, store));
         QCOMPARE(separators(withHeader), 2);
         // Order: header, row, line, row, line, row.
         auto *layout = withHeader.contentLayout();
@@ -121,10 +123,12 @@ private Q_SLOTS:
 
     void rowWithoutTrailingKeepsFullWidth()
     {
+        TemporarySettings settings;
+        auto &store = *settings.store;
         SettingsCardView card;
-        auto *bare = new SettingsRowView(QStringLiteral("hand.raised"), QStringLiteral("Privacidade"));
+        auto *bare = new SettingsRowView(QStringLiteral("hand.raised"), QStringLiteral("Privacidade"), nullptr, store);
         auto *toggle = new ui::ToggleSwitch;
-        auto *withToggle = new SettingsRowView(QStringLiteral("mic"), QStringLiteral("Som"), toggle);
+        auto *withToggle = new SettingsRowView(QStringLiteral("mic"), QStringLiteral("Som"), toggle, store);
         card.addRow(bare);
         card.addRow(withToggle);
         card.resize(420, card.sizeHint().height());
@@ -146,9 +150,10 @@ private Q_SLOTS:
 
     void clickAnywhereInAClickableRow()
     {
+        TemporarySettings settings;
         auto *toggle = new ui::ToggleSwitch;
         toggle->setAnimated(false);
-        SettingsRowView row(QStringLiteral("gear"), QStringLiteral("Sistema"), toggle);
+        SettingsRowView row(QStringLiteral("gear"), QStringLiteral("Sistema"), toggle, *settings.store);
         row.setClickable(true);
         row.resize(400, 50);
         row.show();
@@ -173,7 +178,9 @@ private Q_SLOTS:
     {
         const QString longText = QStringLiteral("Se você mistura idiomas ao falar, recomendamos utilizar "
                                                 "\"Auto-detectar\". Frases longas quebram em várias linhas.");
-        SettingsDetailRowView row(QStringLiteral("globe"), QStringLiteral("Idioma"), longText, new QLabel("PT"));
+        TemporarySettings settings;
+        SettingsDetailRowView row(QStringLiteral("globe"), QStringLiteral("Idioma"), longText, new QLabel("PT"),
+                                  *settings.store);
         QVERIFY(row.hasHeightForWidth());
         QVERIFY(row.heightForWidth(260) > row.heightForWidth(1400));
         row.resize(300, row.heightForWidth(300));

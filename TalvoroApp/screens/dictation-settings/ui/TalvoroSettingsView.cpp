@@ -61,8 +61,9 @@ void selectCode(QComboBox *picker, const QString &code)
 TalvoroSettingsView::TalvoroSettingsView(const AppEnvironment &environment, PushRoute pushRoute, QWidget *parent)
     : QWidget(parent)
     , m_model(nullptr)
-    , m_settings(environment.settings ? *environment.settings : sharedDefaults())
+    , m_settings(*environment.settings)
     , m_auth(environment.auth)
+    , m_avatarLoader(environment.avatarLoader)
     , m_pushRoute(std::move(pushRoute))
 {
     m_model = new TalvoroSettingsModel(m_settings, environment.models, settingsSyncHooks(environment.sync), this);
@@ -345,7 +346,7 @@ void TalvoroSettingsView::refreshAccount()
     if (!signedIn)
         return;
     auto *link = new dictationsettings::AccountToolbarItem(m_auth->userName(), m_auth->userAvatarURL(),
-                                                           m_settings, m_toolbarItem);
+                                                           m_avatarLoader, m_settings, m_toolbarItem);
     link->setObjectName(QStringLiteral("accountLink"));
     connect(link, &dictationsettings::AccountToolbarItem::clicked, this, [this] {
         if (m_pushRoute)
