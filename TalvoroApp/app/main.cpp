@@ -21,6 +21,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
 #include "platform/SpellChecking.h"
+#include "platform/StartTask.h"
 #include "platform/UrlOpener.h"
 #include "screens/onboarding-account/AvatarImageCache.h"
 #include "screens/onboarding-account/AvatarImageLoader.h"
@@ -53,7 +54,7 @@ int main(int argc, char *argv[])
     AvatarImageLoader avatarLoader(avatarCache);
     AuthManager &auth = AuthManager::shared();
     auth.setAvatarCacheClearer([&avatarCache] { avatarCache.clear(); });
-    auth.restoreSession();
+    talvoro::startTask(&auth, auth.restoreSession(), "Restoring the session");
 
     SyncManager &sync = SyncManager::shared();
     AppModelContainer &models = AppModelContainer::shared();

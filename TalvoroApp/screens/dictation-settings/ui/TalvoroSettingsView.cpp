@@ -10,6 +10,7 @@
 #include "look/ui/Symbols.h"
 #include "look/ui/ToggleSwitch.h"
 #include "platform/SettingsStore.h"
+#include "platform/StartTask.h"
 #include "screens/dictation-settings/SettingsSyncHooks.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/AccountToolbarItem.h"
@@ -362,5 +363,5 @@ void TalvoroSettingsView::showEvent(QShowEvent *event)
         return;
     // The start task: each time the screen is shown. Owned by the model's
     // hooks; nothing runs on the screen after its await.
-    m_model->appear();
+    talvoro::startTask(m_model, m_model->appear(), "The dictation settings' start task");
 }
