@@ -11,6 +11,8 @@
 #include <QStringList>
 
 class AppModelContainer;
+class AvatarImageCache;
+class AvatarImageLoader;
 class SingleInstance;
 
 // The composition root: the shared services, the environment every screen
@@ -38,6 +40,8 @@ private:
     std::unique_ptr<talvoro::ui::AppearanceFollower> m_appearance;
     AppModelContainer &m_models;
     LogindSleepMonitor m_sleepMonitor;
+    std::unique_ptr<AvatarImageCache> m_avatarCache;
+    std::unique_ptr<AvatarImageLoader> m_avatarLoader;
     std::unique_ptr<AppLifecycle> m_lifecycle;
     AppEnvironment m_environment;
     std::unique_ptr<RecordingOverlayPanelController> m_overlay;
