@@ -462,9 +462,3 @@ QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &aut
     }
     queue.setDraining(false);
 }
-
-QCoro::Task<> pushSettingsTask()
-{
-    auto push = SyncManager::shared().pushSettings();
-    co_await push;
-}

@@ -25,10 +25,10 @@ inline constexpr auto kSettingsPath = "sync/settings";
 QString pathFor(OfflineSyncKind kind);
 
 // POST sync/pull {"since": cursor, "timeZone": IANA id}; the decoded reply.
-QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPIClient &client, double since,
+[[nodiscard]] QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPIClient &client, double since,
                                                                     QString timeZone);
 // POST of one JSON body to a sync path; success is any 2xx reply.
-QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body);
+[[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body);
 
 // The body of a transcription deletion.
 QByteArray deleteTranscriptionBody(const QString &clientId, double deletedAtMs);

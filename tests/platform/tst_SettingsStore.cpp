@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QLockFile>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QTest>
 
 class TestSettingsStore : public QObject
@@ -128,6 +131,23 @@ private Q_SLOTS:
         s.store->setDouble(QStringLiteral("x"), std::numeric_limits<double>::infinity());
         s.store->setDouble(QStringLiteral("x"), std::numeric_limits<double>::quiet_NaN());
         QCOMPARE(s.store->doubleValue(QStringLiteral("x")), 2.5);
+    }
+
+    // QSettings would wait for ever on a lock it cannot take (a live holder,
+    // or a stale lock in a folder where it cannot be removed).
+    void aTakenLockNeverBlocksAndTheChangeIsWrittenOnceItIsFree()
+    {
+        TemporarySettings s;
+        QLockFile held(s.store->filePath() + QStringLiteral(".lock"));
+        QVERIFY(held.tryLock(0));
+        s.store->setString(QStringLiteral("k"), QStringLiteral("v"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot write the settings file .*lock")));
+        QVERIFY(!s.store->synchronize());
+        QCOMPARE(s.store->stringValue(QStringLiteral("k")), QStringLiteral("v"));
+        QCoreApplication::processEvents();
+
+        held.unlock();
+        QTRY_VERIFY(QSettings(s.store->filePath(), QSettings::IniFormat).contains(QStringLiteral("k")));
     }
 };
 

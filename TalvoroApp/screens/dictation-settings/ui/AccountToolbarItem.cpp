@@ -10,11 +10,12 @@
 namespace talvoro::dictationsettings {
 
 AccountToolbarItem::AccountToolbarItem(const std::optional<QString> &name, const std::optional<QUrl> &avatarURL,
-                                       UserDefaultsProviding &defaults, QWidget *parent)
+                                       AvatarImageLoader *avatarLoader, UserDefaultsProviding &defaults,
+                                       QWidget *parent)
     : QWidget(parent)
     // The view starts with the cached picture of the URL, if any.
     , m_avatar(new AvatarView(name.value_or(QString()), avatarURL, AvatarSize::Small,
-                              AvatarView::defaultAccentColor(), this))
+                              AvatarView::defaultAccentColor(), {.loader = avatarLoader}, this))
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);

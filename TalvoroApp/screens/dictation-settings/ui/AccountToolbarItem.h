@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class AvatarImageLoader;
 class AvatarView;
 class UserDefaultsProviding;
 
@@ -19,8 +20,10 @@ public:
     // Height of the strip the toolbar item sits in.
     static constexpr int kToolbarHeight = 48;
 
+    // Without a loader the avatar shows the initials and never loads.
     AccountToolbarItem(const std::optional<QString> &name, const std::optional<QUrl> &avatarURL,
-                       UserDefaultsProviding &defaults, QWidget *parent = nullptr);
+                       AvatarImageLoader *avatarLoader, UserDefaultsProviding &defaults,
+                       QWidget *parent = nullptr);
 
     AvatarView *avatar() const { return m_avatar; }
 
