@@ -1,6 +1,7 @@
 #include "screens/onboarding-account/SignInRunner.h"
 
 #include "account/AuthManager.h"
+#include "platform/StartTask.h"
 
 SignInRunner::SignInRunner(AuthManager *auth, QObject *parent)
     : QObject(parent)
@@ -15,9 +16,7 @@ void SignInRunner::start()
     m_signingIn = true;
     m_failureText.reset();
     Q_EMIT changed();
-    // Dropping the task detaches it: it runs to its end on its own.
-    auto running = run(m_auth);
-    static_cast<void>(running);
+    talvoro::startTask(this, run(m_auth), "sign-in from a screen");
 }
 
 QCoro::Task<> SignInRunner::run(QPointer<AuthManager> auth)
