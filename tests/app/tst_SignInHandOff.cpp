@@ -33,6 +33,12 @@ QString readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
 } // namespace
 
 class TestSignInHandOff : public QObject
@@ -55,28 +61,23 @@ private Q_SLOTS:
         QDir root(profile.path());
         for (const char *folder : {"home", "config/com.torvenak.talvoro-mac", "data", "cache", "run"})
             QVERIFY(root.mkpath(QString::fromLatin1(folder)));
-        QFile::setPermissions(root.filePath(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                                         | QFileDevice::ExeOwner);
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        QFile::setPermissions(root.filePath(QStringLiteral("run")), ownerOnly);
         // Past the wizard, so the sign-in view shows with "Entrar" focused.
-        QFile settings(root.filePath(QStringLiteral("config/com.torvenak.talvoro-mac/settings.ini")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[General]\nonboardingCompleted=true\n");
-        settings.close();
-        // The browser: notes the page it was asked to open.
+        const QString settings = root.filePath(QStringLiteral("config/com.torvenak.talvoro-mac/settings.ini"));
+        QVERIFY(writeFile(settings, "[General]\nonboardingCompleted=true\n"));
+        // The browser notes the page it was asked to open.
         const QString opened = root.filePath(QStringLiteral("opened.txt"));
         const QString browser = root.filePath(QStringLiteral("browser"));
-        QFile script(browser);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(opened).toUtf8());
-        script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY(writeFile(browser, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(opened).toUtf8()));
+        QFile::setPermissions(browser, ownerOnly);
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), root.filePath(QStringLiteral("home")));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("data")));
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), root.filePath(QStringLiteral("cache")));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("run")));
+        for (const char *folder : {"HOME=home", "XDG_CONFIG_HOME=config", "XDG_DATA_HOME=data", "XDG_CACHE_HOME=cache",
+                                   "XDG_RUNTIME_DIR=run"}) {
+            const QString pair = QString::fromLatin1(folder);
+            environment.insert(pair.section(QLatin1Char('='), 0, 0), root.filePath(pair.section(QLatin1Char('='), 1)));
+        }
         environment.insert(QStringLiteral("BROWSER"), browser);
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -129,8 +130,7 @@ private Q_SLOTS:
         run(QStringLiteral("xdg-open"), {callback->toString(QUrl::FullyEncoded)}, environment, &status);
         QCOMPARE(status, 0);
 
-        const QString settingsPath = settings.fileName();
-        QTRY_VERIFY_WITH_TIMEOUT(readFile(settingsPath).contains(QStringLiteral("auth-user-email=handoff@example.com")),
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(settings).contains(QStringLiteral("auth-user-email=handoff@example.com")),
                                  20000);
         QCOMPARE(application.state(), QProcess::Running);
     }

