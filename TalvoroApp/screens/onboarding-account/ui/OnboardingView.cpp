@@ -117,7 +117,7 @@ OnboardingView::OnboardingView(const AppEnvironment &environment, bool animatePa
     headerLayout->addLayout(dots, 0, 0, Qt::AlignCenter);
     auto *skip = new ui::ActionButton(localized("Pular"), ui::ActionButton::Style::borderless);
     skip->setObjectName(QStringLiteral("onboarding.skip"));
-    headerLayout->addWidget(skip, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
+    headerLayout->addWidget(skip, 0, 0, Qt::AlignTrailing | Qt::AlignVCenter);
     column->addWidget(header);
 
     m_pageArea->setObjectName(QStringLiteral("onboarding.pageArea"));
