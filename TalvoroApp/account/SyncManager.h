@@ -95,6 +95,10 @@ Q_SIGNALS:
 private:
     QCoro::Task<> runPull(QPointer<ModelContext> context);
     QCoro::Task<bool> runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch);
+    // False (logged) while signed out: such a push is neither sent nor queued.
+    bool canPush(const char *what) const;
+    // After a delivered push: drains the queue when something waits in it.
+    QCoro::Task<> pushSucceeded();
     // Queues a failed push unless the session changed since it started.
     void queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation);
     bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;
@@ -122,7 +126,8 @@ private:
 // permanent error discards it, a retryable error counts a retry and sets its
 // next retry time, an authentication failure keeps it unchanged. A second
 // call while one runs waits for it instead of sending twice.
-QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue);
+QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue,
+                                    std::function<QDateTime()> now = {});
 
 // What a screen runs, unawaited, after it changed a synchronised setting.
 QCoro::Task<> pushSettingsTask();

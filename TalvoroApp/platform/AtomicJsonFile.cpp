@@ -6,6 +6,11 @@
 #include <QJsonParseError>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
 std::expected<void, QString> AtomicJsonFile::writeBytes(const QString &path, const QByteArray &bytes)
 {
     const QFileInfo info(path);
@@ -14,13 +19,23 @@ std::expected<void, QString> AtomicJsonFile::writeBytes(const QString &path, con
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return std::unexpected(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
+    // QSaveFile::commit() renames even when its final flush failed (a full
+    // disk then leaves an empty file in place of the good one), and it ignores
+    // fsync errors; so the write, the flush and the sync are each checked here
+    // and any failure cancels, keeping the old file.
+    const auto fail = [&file](const QString &what) {
+        const QString error = what + QStringLiteral(": ") + file.errorString();
         file.cancelWriting();
         return std::unexpected(error);
-    }
+    };
+    if (file.write(bytes) != bytes.size())
+        return fail(QStringLiteral("write failed"));
+    if (!file.flush())
+        return fail(QStringLiteral("flush failed"));
+    if (::fsync(file.handle()) != 0)
+        return fail(QStringLiteral("sync failed (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
     if (!file.commit())
-        return std::unexpected(file.errorString());
+        return std::unexpected(QStringLiteral("commit failed: ") + file.errorString());
     return {};
 }
 

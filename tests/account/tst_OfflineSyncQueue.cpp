@@ -1,13 +1,22 @@
 #include "account/OfflineSyncQueue.h"
 #include "account/SyncBackoff.h"
+#include "platform/AtomicJsonFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUuid>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <functional>
 
 using namespace std::chrono_literals;
 
@@ -29,6 +38,26 @@ class TestOfflineSyncQueue : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // In a child started by killedWriterLosesNothingCommitted: adds one item a
+    // turn and says how many had been written when each turn began, until killed.
+    void initTestCase()
+    {
+        const QString path = qEnvironmentVariable("TALVORO_QUEUE_WRITER");
+        if (path.isEmpty())
+            return;
+        auto *queue = new OfflineSyncQueue(path);
+        std::function<void()> step = [queue, &step] {
+            std::printf("committed %d\n", queue->count());
+            std::fflush(stdout);
+            queue->enqueue(OfflineSyncKind::deleteTranscription,
+                           {{"clientId", QUuid::createUuid().toString(QUuid::WithoutBraces)}});
+            // Queued after this turn's write, so the next line reports it.
+            QMetaObject::invokeMethod(qApp, step, Qt::QueuedConnection);
+        };
+        step();
+        QCoreApplication::exec();
+    }
+
     void itemsSurviveARestartWithRetryState()
     {
         QTemporaryDir dir;
@@ -56,6 +85,7 @@ private Q_SLOTS:
         QVERIFY(!reopened.hasPendingDeletion(OfflineSyncKind::rule, kRuleId));
 
         QVERIFY(reopened.remove(items[0].id));
+        QCoreApplication::processEvents(); // written at the end of the turn
         OfflineSyncQueue again(path);
         QCOMPARE(again.count(), 1);
     }
@@ -99,6 +129,7 @@ private Q_SLOTS:
         const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("offline-queue.json.corrupt-*")});
         QCOMPARE(aside.size(), 1);
         queue.enqueue(OfflineSyncKind::settings, {{"updatedAt", 1.0}});
+        QVERIFY(queue.flush());
         QCOMPARE(OfflineSyncQueue(path).count(), 1);
     }
 
@@ -139,15 +170,84 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("offline-queue.json.corrupt-*")}).size(), 2);
     }
 
-    void changesAreSignalled()
+    // One write per event-loop turn, none without a change; what a drain
+    // delivers is written when the drain ends, but a new failure at once.
+    void writesAreCoalescedPerTurnAndDeferredDuringADrain()
     {
         QTemporaryDir dir;
-        OfflineSyncQueue queue(dir.filePath(QStringLiteral("q.json")));
+        const QString path = dir.filePath(QStringLiteral("q.json"));
+        OfflineSyncQueue queue(path);
         QSignalSpy spy(&queue, &OfflineSyncQueue::changed);
-        const auto item = queue.enqueue(OfflineSyncKind::settings, {});
-        queue.remove(item.id);
-        queue.remove(item.id);
-        QCOMPARE(spy.count(), 2);
+        QList<OfflineSyncItem> items;
+        for (int i = 0; i < 50; ++i)
+            items.append(queue.enqueue(OfflineSyncKind::deleteTranscription,
+                                       {{"clientId", QUuid::createUuid().toString(QUuid::WithoutBraces)}}));
+        QVERIFY(!QFile::exists(path));
+        QCoreApplication::processEvents();
+        QCOMPARE(queue.bytesWritten(), QFileInfo(path).size());
+        QCOMPARE(spy.count(), 50);
+
+        QVERIFY(!queue.remove(QStringLiteral("unknown")));
+        QVERIFY(queue.update(items[0]));
+        QCoreApplication::processEvents();
+        QCOMPARE(queue.bytesWritten(), QFileInfo(path).size()); // nothing changed, nothing written
+
+        queue.setDraining(true);
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(queue.remove(items[i].id));
+        QCoreApplication::processEvents();
+        QCOMPARE(OfflineSyncQueue(path).count(), 50);
+        queue.enqueue(OfflineSyncKind::settings, {{"updatedAt", 1.0}});
+        QCoreApplication::processEvents();
+        QCOMPARE(OfflineSyncQueue(path).count(), 11);
+        QVERIFY(queue.remove(items[40].id));
+        queue.setDraining(false);
+        QCoreApplication::processEvents();
+        QCOMPARE(OfflineSyncQueue(path).count(), 10);
+        QCOMPARE(queue.pendingItem(OfflineSyncKind::deleteTranscription, items[41].clientId())->id, items[41].id);
+        QVERIFY(!queue.pendingItem(OfflineSyncKind::deleteTranscription, items[0].clientId()));
+    }
+
+    // A writer killed at any moment leaves a file the next start reads, holding
+    // every item whose turn had ended.
+    void killedWriterLosesNothingCommitted()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("offline-queue.json"));
+        for (int run = 0; run < 8; ++run) {
+            QProcess writer;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("TALVORO_QUEUE_WRITER"), path);
+            writer.setProcessEnvironment(env);
+            writer.start(QCoreApplication::applicationFilePath(), {QStringLiteral("initTestCase")});
+            QVERIFY(writer.waitForStarted());
+            int committed = -1;
+            const auto readLines = [&] {
+                while (writer.canReadLine()) {
+                    const QByteArray line = writer.readLine().trimmed();
+                    if (line.startsWith("committed "))
+                        committed = line.mid(10).toInt();
+                }
+            };
+            QElapsedTimer timer;
+            timer.start();
+            while (committed < 0 && timer.elapsed() < 30'000 && writer.waitForReadyRead(1000))
+                readLines();
+            timer.restart();
+            while (timer.elapsed() < 20 + 23 * run && writer.state() == QProcess::Running) {
+                writer.waitForReadyRead(5);
+                readLines();
+            }
+            ::kill(pid_t(writer.processId()), SIGKILL);
+            writer.waitForFinished();
+            readLines();
+            QVERIFY2(committed >= 0, "the writer never started");
+            const auto loaded = AtomicJsonFile::load(path);
+            QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::loaded);
+            OfflineSyncQueue reopened(path);
+            QVERIFY2(reopened.count() >= committed,
+                     qPrintable(QStringLiteral("%1 items read, %2 committed").arg(reopened.count()).arg(committed)));
+        }
     }
 
     void backoffDoublesUpToAnHourAndHonoursTheServer()
