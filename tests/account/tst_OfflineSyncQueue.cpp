@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,26 +39,6 @@ class TestOfflineSyncQueue : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // In a child started by killedWriterLosesNothingCommitted: adds one item a
-    // turn and says how many had been written when each turn began, until killed.
-    void initTestCase()
-    {
-        const QString path = qEnvironmentVariable("TALVORO_QUEUE_WRITER");
-        if (path.isEmpty())
-            return;
-        auto *queue = new OfflineSyncQueue(path);
-        std::function<void()> step = [queue, &step] {
-            std::printf("committed %d\n", queue->count());
-            std::fflush(stdout);
-            queue->enqueue(OfflineSyncKind::deleteTranscription,
-                           {{"clientId", QUuid::createUuid().toString(QUuid::WithoutBraces)}});
-            // Queued after this turn's write, so the next line reports it.
-            QMetaObject::invokeMethod(qApp, step, Qt::QueuedConnection);
-        };
-        step();
-        QCoreApplication::exec();
-    }
-
     void itemsSurviveARestartWithRetryState()
     {
         QTemporaryDir dir;
@@ -219,7 +200,7 @@ private Q_SLOTS:
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("TALVORO_QUEUE_WRITER"), path);
             writer.setProcessEnvironment(env);
-            writer.start(QCoreApplication::applicationFilePath(), {QStringLiteral("initTestCase")});
+            writer.start(QCoreApplication::applicationFilePath());
             QVERIFY(writer.waitForStarted());
             int committed = -1;
             const auto readLines = [&] {
@@ -238,6 +219,7 @@ private Q_SLOTS:
                 writer.waitForReadyRead(5);
                 readLines();
             }
+            QVERIFY2(writer.state() == QProcess::Running && writer.processId() > 0, "the writer stopped by itself");
             ::kill(pid_t(writer.processId()), SIGKILL);
             writer.waitForFinished();
             readLines();
@@ -265,5 +247,32 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOfflineSyncQueue)
+// Started by killedWriterLosesNothingCommitted: adds one item a turn and says
+// how many had been written when each turn began, until it is killed.
+static int runQueueWriter(const QString &path)
+{
+    OfflineSyncQueue queue(path);
+    std::function<void()> step = [&queue, &step] {
+        std::printf("committed %d\n", queue.count());
+        std::fflush(stdout);
+        queue.enqueue(OfflineSyncKind::deleteTranscription,
+                      {{"clientId", QUuid::createUuid().toString(QUuid::WithoutBraces)}});
+        // Queued after this turn's write, so the next line reports it.
+        QMetaObject::invokeMethod(qApp, step, Qt::QueuedConnection);
+    };
+    step();
+    return QCoreApplication::exec();
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (const QString path = qEnvironmentVariable("TALVORO_QUEUE_WRITER"); !path.isEmpty()) {
+        QLoggingCategory::setFilterRules(QStringLiteral("*.info=false"));
+        return runQueueWriter(path);
+    }
+    TestOfflineSyncQueue test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_OfflineSyncQueue.moc"
