@@ -44,8 +44,9 @@ class FixedTokenAuth final : public AuthProviding
 {
 public:
     explicit FixedTokenAuth(QString token) : m_token(std::move(token)) {}
-    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override { co_return m_token; }
-    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { co_return m_token; }
+    // Copies: QCoro moves from an lvalue given to co_return.
+    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override { co_return QString(m_token); }
+    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { co_return QString(m_token); }
     bool isAuthenticated() const override { return true; }
     quint64 sessionGeneration() const override { return 1; }
 
@@ -167,7 +168,7 @@ struct Row
 bool runSyncBench(const QString &storePath, int rows, bool check)
 {
     QLoggingCategory::setFilterRules(QStringLiteral("com.torvenak.talvoro-mac.*.info=false\n"
-                                                    "com.torvenak.talvoro-mac.*.warning=false"));
+                                                    "com.torvenak.talvoro-mac.*.warning=true"));
     QTemporaryDir dir;
     QProcess backend;
     backend.start(QStringLiteral(TALVORO_BACKEND_LOCAL), {QStringLiteral("--port"), QStringLiteral("0")});

@@ -3,6 +3,7 @@
 #include "account/SyncLogging.h"
 #include "platform/AppPaths.h"
 #include "platform/AtomicJsonFile.h"
+#include "platform/OrderedJson.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -22,18 +23,6 @@ QDateTime dateFromJson(const QJsonValue &value)
     if (!value.isDouble())
         return {};
     return QDateTime::fromMSecsSinceEpoch(qint64(value.toDouble()), Qt::UTC);
-}
-
-QJsonObject itemToJson(const OfflineSyncItem &item)
-{
-    return {
-        {QStringLiteral("id"), item.id},
-        {QStringLiteral("kind"), offlineSyncKindName(item.kind)},
-        {QStringLiteral("payload"), item.payload},
-        {QStringLiteral("retryCount"), item.retryCount},
-        {QStringLiteral("nextRetryAt"), dateToJson(item.nextRetryAt)},
-        {QStringLiteral("enqueuedAt"), dateToJson(item.enqueuedAt)},
-    };
 }
 
 std::optional<OfflineSyncItem> itemFromJson(const QJsonValue &value, QString *error)
@@ -146,6 +135,7 @@ void OfflineSyncQueue::insert(const OfflineSyncItem &item)
 {
     const quint64 sequence = m_nextSequence++;
     m_items.insert(item.id, item);
+    m_payloadJson.insert(item.id, QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
     m_order.emplace(sequence, item.id);
     m_sequenceOfId.insert(item.id, sequence);
     m_idOfObject.insert(objectKey(item.kind, item.clientId()), item.id);
@@ -160,6 +150,7 @@ void OfflineSyncQueue::erase(const QString &itemId)
     if (m_idOfObject.value(object) == itemId)
         m_idOfObject.remove(object);
     m_order.erase(m_sequenceOfId.take(itemId));
+    m_payloadJson.remove(itemId);
     m_items.erase(found);
 }
 
@@ -208,6 +199,8 @@ bool OfflineSyncQueue::update(const OfflineSyncItem &item)
         return true;
     if (objectKey(stored->kind, stored->clientId()) != objectKey(item.kind, item.clientId()))
         return false; // an item never changes what it pushes
+    if (stored->payload != item.payload)
+        m_payloadJson.insert(item.id, QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
     *stored = item;
     markChanged(true);
     return true;
@@ -221,6 +214,7 @@ void OfflineSyncQueue::clear()
     m_order.clear();
     m_sequenceOfId.clear();
     m_idOfObject.clear();
+    m_payloadJson.clear();
     markChanged(false);
 }
 
@@ -249,6 +243,7 @@ void OfflineSyncQueue::reload()
     m_order.clear();
     m_sequenceOfId.clear();
     m_idOfObject.clear();
+    m_payloadJson.clear();
     m_writesBlocked = false;
     m_dirty = false;
     load();
@@ -358,12 +353,29 @@ bool OfflineSyncQueue::flush()
                   qUtf8Printable(m_filePath));
         return false;
     }
-    QJsonArray array;
-    for (const auto &item : items())
-        array.append(itemToJson(item));
-    const QJsonObject root{{QStringLiteral("version"), kFormatVersion}, {QStringLiteral("items"), array}};
-    const QByteArray bytes = QJsonDocument(root).toJson();
-    if (auto written = AtomicJsonFile::writeBytes(m_filePath, bytes); !written) {
+    // Written as it goes from each item's payload text, kept since it was
+    // queued: a turn's write costs about one copy of the file.
+    QByteArray bytes;
+    OrderedJson::Writer writer(bytes);
+    writer.beginObject();
+    writer.member(QLatin1String("version"), kFormatVersion);
+    writer.key(QLatin1String("items"));
+    writer.beginArray();
+    for (const auto &[sequence, id] : m_order) {
+        const OfflineSyncItem &item = *m_items.constFind(id);
+        writer.beginObject();
+        writer.member(QLatin1String("id"), item.id);
+        writer.member(QLatin1String("kind"), offlineSyncKindName(item.kind));
+        writer.key(QLatin1String("payload"));
+        writer.raw(m_payloadJson.value(id));
+        writer.member(QLatin1String("retryCount"), item.retryCount);
+        writer.member(QLatin1String("nextRetryAt"), dateToJson(item.nextRetryAt));
+        writer.member(QLatin1String("enqueuedAt"), dateToJson(item.enqueuedAt));
+        writer.endObject();
+    }
+    writer.endArray();
+    writer.endObject();
+    if (auto written = AtomicJsonFile::writeBytes(m_filePath, bytes, AtomicJsonFile::Durability::syncedInBackground); !written) {
         // Stays dirty: the next change or flush tries again.
         qCCritical(lcOfflineSyncQueue, "Cannot write offline queue %s: %s; the previous file is kept",
                    qUtf8Printable(m_filePath), qUtf8Printable(written.error()));

@@ -107,6 +107,7 @@ private:
     std::map<quint64, QString> m_order;
     QHash<QString, quint64> m_sequenceOfId;
     QHash<QString, QString> m_idOfObject;
+    QHash<QString, QByteArray> m_payloadJson; // by item id
     quint64 m_nextSequence = 0;
     bool m_writesBlocked = false; // an unreadable file we could not move aside
     bool m_draining = false;
