@@ -38,7 +38,7 @@ struct InitialPushBodies::Source
             if (const int rc = database.open(storePath); rc != SQLITE_OK)
                 return std::unexpected(QStringLiteral("cannot open the store (%1)").arg(rc));
             // Reads only, and keeps a small page cache of its own.
-            database.exec(QStringLiteral("PRAGMA query_only = 1; PRAGMA cache_size = -1024;"));
+            database.exec(QStringLiteral("PRAGMA query_only = 1; PRAGMA cache_size = -256; PRAGMA busy_timeout = 2000;"));
             int rc = SQLITE_OK;
             statement = database.cached(QStringLiteral("SELECT ") + talvoro::store::columnList<TranscriptionRecord>()
                                             + QStringLiteral(" FROM transcriptions"),

@@ -23,7 +23,7 @@ class QThread;
 class InitialPushBodies
 {
 public:
-    static constexpr qsizetype kBodyBytes = 2 * 1024 * 1024;
+    static constexpr qsizetype kBodyBytes = 4 * 1024 * 1024;
 
     struct Body
     {
