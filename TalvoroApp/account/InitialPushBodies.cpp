@@ -98,15 +98,18 @@ struct InitialPushBodies::Source
 InitialPushBodies::InitialPushBodies(const QString &storePath, QList<OrderedJson::Field> firstBodyMembers,
                                      qsizetype bodyBytes)
     : m_source(std::make_shared<Source>())
-    , m_thread(std::make_unique<QThread>())
+    , m_thread(new QThread)
 {
     m_source->storePath = storePath;
     m_source->firstBodyMembers = std::move(firstBodyMembers);
     m_source->bodyBytes = bodyBytes;
     m_thread->setObjectName(QStringLiteral("InitialPushReader"));
-    m_worker = std::make_unique<QObject>();
-    m_worker->moveToThread(m_thread.get());
-    m_thread->start(QThread::LowPriority);
+    m_worker = new QObject;
+    m_worker->moveToThread(m_thread);
+    // Both go once the thread has ended; the UI thread never waits for it.
+    QObject::connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    QObject::connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+    m_thread->start();
 }
 
 InitialPushBodies::InitialPushBodies(QList<SyncTranscriptionPayload> rows, QList<OrderedJson::Field> firstBodyMembers,
@@ -120,13 +123,10 @@ InitialPushBodies::InitialPushBodies(QList<SyncTranscriptionPayload> rows, QList
 
 InitialPushBodies::~InitialPushBodies()
 {
-    if (m_thread) {
-        // A body being made finishes first; the source (and its connection)
-        // goes with the last reference.
+    // A body being made finishes on its own; the source (and its connection)
+    // goes with the last reference.
+    if (m_thread)
         m_thread->quit();
-        m_thread->wait();
-        m_worker.reset();
-    }
 }
 
 QCoro::Task<InitialPushBodies::Next> InitialPushBodies::next()
@@ -137,7 +137,7 @@ QCoro::Task<InitialPushBodies::Next> InitialPushBodies::next()
     QFuture<Next> future = promise->future();
     promise->start();
     QMetaObject::invokeMethod(
-        m_worker.get(),
+        m_worker,
         [source = m_source, promise] {
             promise->addResult(source->makeBody());
             promise->finish();

@@ -49,6 +49,7 @@ public:
 
 private:
     std::shared_ptr<Source> m_source;
-    std::unique_ptr<QThread> m_thread;
-    std::unique_ptr<QObject> m_worker; // lives in m_thread
+    // Null for given rows; both delete themselves when the thread ends.
+    QThread *m_thread = nullptr;
+    QObject *m_worker = nullptr; // lives in m_thread
 };
