@@ -1,7 +1,9 @@
 #include "app/ui/ScreenRegistry.h"
 
 #include "navigation/MainWindowModel.h"
+#include "dictation/SoundEffectPlayer.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+#include "screens/settings/ui/GeneralSettingsSheetView.h"
 
 #include <QPointer>
 
@@ -18,5 +20,9 @@ void registerAppScreens(ScreenRegistry &registry)
             if (window)
                 window->push(route);
         });
+    });
+
+    registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::settings::GeneralSettingsSheetView(c.environment, SoundEffectPlayer::factory());
     });
 }
