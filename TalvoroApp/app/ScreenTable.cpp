@@ -2,6 +2,8 @@
 
 #include "navigation/MainWindowModel.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+#include "screens/home-history-stats/ui/HistoryDetailView.h"
+#include "screens/home-history-stats/ui/HistoryView.h"
 
 #include <QPointer>
 
@@ -18,5 +20,20 @@ void registerAppScreens(ScreenRegistry &registry)
             if (window)
                 window->push(route);
         });
+    });
+
+    registry.setSidebarScreen(SidebarItem::history, [](const ScreenContext &c) -> QWidget * {
+        QPointer<MainWindowModel> window(&c.window);
+        return new HistoryView(
+            c.environment,
+            [window](const NavigationDestination &destination) {
+                if (window)
+                    window->push(destination);
+            },
+            talvoro::history::historySyncHooks(c.environment.sync));
+    });
+
+    registry.setHistoryDetailScreen([](const ScreenContext &c, const QUuid &id) -> QWidget * {
+        return new HistoryRecordScreen(c.environment, id);
     });
 }

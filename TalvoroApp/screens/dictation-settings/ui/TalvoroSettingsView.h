@@ -12,6 +12,7 @@ class QComboBox;
 class QScrollArea;
 class TalvoroSettingsModel;
 class UserDefaultsProviding;
+class AvatarImageLoader;
 
 namespace talvoro::ui {
 class ToggleSwitch;
@@ -60,15 +61,14 @@ private:
     void refreshTarget();
     void refreshFormatting();
     void refreshCounts();
-    void refreshAccount();
 
     TalvoroSettingsModel *m_model;
     UserDefaultsProviding &m_settings;
     QPointer<AuthManager> m_auth;
+    AvatarImageLoader *m_avatarLoader = nullptr;
     PushRoute m_pushRoute;
 
     QScrollArea *m_scrollArea = nullptr;
-    QWidget *m_toolbarItem = nullptr;
     QComboBox *m_languagePicker = nullptr;
     QComboBox *m_tonePicker = nullptr;
     QComboBox *m_targetPicker = nullptr;

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "transcription/TranscriptionRecord.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QTimeZone>
+#include <QUuid>
+
+#include <string_view>
+#include <vector>
+
+namespace talvoro::history {
+
+// One line of the history list: a day's header or one record.
+struct HistoryListItem
+{
+    QUuid id;           // null for a header
+    QDate day;          // the day the line belongs to
+    qsizetype row = -1; // a record's row in the query's results when the list was made
+
+    bool isHeader() const { return id.isNull(); }
+};
+
+// What identifies a line across rebuilds: the record's id, or the header's day.
+struct HistoryListKey
+{
+    QUuid id;
+    QDate day;
+    bool operator==(const HistoryListKey &) const = default;
+};
+size_t qHash(const HistoryListKey &key, size_t seed = 0);
+inline HistoryListKey keyOf(const HistoryListItem &item)
+{
+    return {item.id, item.isHeader() ? item.day : QDate()};
+}
+
+// Search copies of the query's records (folded text and calendar day), kept
+// in the query's order so that one keystroke costs one byte scan per record
+// and grouping costs nothing more than noticing where the day changes.
+class HistoryListIndex
+{
+public:
+    explicit HistoryListIndex(const QTimeZone &zone = QTimeZone::systemTimeZone());
+
+    // Brings the copies in line with `records` (newest first), folding only
+    // the records that are new or whose text or date changed.
+    void sync(const std::vector<TranscriptionRecord> &records);
+    // Days are worked out in this zone; a new zone recomputes them.
+    void setZone(const QTimeZone &zone);
+    const QTimeZone &zone() const { return m_zone; }
+    qsizetype size() const { return qsizetype(m_entries.size()); }
+
+    // The list for a search text folded by foldForSearch (empty: every
+    // record), a header before the first record of each day.
+    std::vector<HistoryListItem> items(std::string_view foldedQuery) const;
+
+private:
+    struct Entry
+    {
+        QUuid id;
+        QString text; // shares the query's copy; tells a changed text apart cheaply
+        qint64 createdAt = 0;
+        QDate day;
+        QByteArray folded;
+    };
+    Entry makeEntry(const TranscriptionRecord &record) const;
+
+    QTimeZone m_zone;
+    std::vector<Entry> m_entries;
+};
+
+} // namespace talvoro::history
