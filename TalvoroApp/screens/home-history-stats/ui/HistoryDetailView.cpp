@@ -84,11 +84,15 @@ HistoryDetailView::HistoryDetailView(const TranscriptionRecord &record, UserDefa
     columnLayout->addWidget(buildTextCard());
     columnLayout->addStretch(1);
 
-    // The column centred in whatever width the page has.
+    // The column takes the width up to its maximum and is centred beyond it.
+    column->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto *canvas = new QWidget;
     auto *canvasLayout = new QHBoxLayout(canvas);
     canvasLayout->setContentsMargins(0, 0, 0, 0);
-    canvasLayout->addWidget(column, 0, Qt::AlignHCenter);
+    canvasLayout->setSpacing(0);
+    canvasLayout->addStretch(1);
+    canvasLayout->addWidget(column, 1000);
+    canvasLayout->addStretch(1);
 
     auto *scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("historyDetailScroll"));
