@@ -43,5 +43,9 @@
         <source>Operação cancelada</source>
         <translation>Operation cancelled</translation>
     </message>
+    <message>
+        <source>Erro desconhecido</source>
+        <translation>Unknown error</translation>
+    </message>
 </context>
 </TS>

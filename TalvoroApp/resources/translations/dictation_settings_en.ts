@@ -12,8 +12,8 @@
         <translation>Language</translation>
     </message>
     <message>
-        <source>Se você mistura idiomas ao falar, recomendamos utilizar "Auto-detectar".</source>
-        <translation>If you mix languages when you speak, we recommend "Auto-detect".</translation>
+        <source>Se você mistura idiomas ao falar, recomendamos utilizar &quot;Auto-detectar&quot;.</source>
+        <translation>If you mix languages when you speak, we recommend &quot;Auto-detect&quot;.</translation>
     </message>
     <message>
         <source>Tom</source>
@@ -74,6 +74,46 @@
     <message>
         <source>Traduzir para</source>
         <translation>Translate to</translation>
+    </message>
+    <message>
+        <source>Auto-detectar</source>
+        <translation>Auto-detect</translation>
+    </message>
+    <message>
+        <source>Português</source>
+        <translation>Portuguese</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Español</source>
+        <translation>Spanish</translation>
+    </message>
+    <message>
+        <source>Français</source>
+        <translation>French</translation>
+    </message>
+    <message>
+        <source>Deutsch</source>
+        <translation>German</translation>
+    </message>
+    <message>
+        <source>Italiano</source>
+        <translation>Italian</translation>
+    </message>
+    <message>
+        <source>日本語</source>
+        <translation>Japanese</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>Chinese</translation>
+    </message>
+    <message>
+        <source>한국어</source>
+        <translation>Korean</translation>
     </message>
 </context>
 </TS>

@@ -4,8 +4,8 @@
 <context>
     <name>Talvoro</name>
     <message>
-        <source>Erro desconhecido</source>
-        <translation>Unknown error</translation>
+        <source>.</source>
+        <translation>.</translation>
     </message>
 </context>
 </TS>

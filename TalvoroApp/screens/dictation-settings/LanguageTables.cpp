@@ -13,10 +13,10 @@ namespace {
 const QHash<QString, const char *> &displayNames()
 {
     static const QHash<QString, const char *> names{
-        {QStringLiteral("pt"), "Português"},
-        {QStringLiteral("en"), "English"},
-        {QStringLiteral("es"), "Español"},
-        {QStringLiteral("fr"), "Français"},
+        {QStringLiteral("pt"), QT_TRANSLATE_NOOP("Talvoro", "Português")},
+        {QStringLiteral("en"), QT_TRANSLATE_NOOP("Talvoro", "English")},
+        {QStringLiteral("es"), QT_TRANSLATE_NOOP("Talvoro", "Español")},
+        {QStringLiteral("fr"), QT_TRANSLATE_NOOP("Talvoro", "Français")},
     };
     return names;
 }

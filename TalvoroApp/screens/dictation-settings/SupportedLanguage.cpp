@@ -14,11 +14,11 @@ struct Row
 };
 
 constexpr std::array<Row, 5> kRows{{
-    {SupportedLanguage::Auto, "auto", "Auto-detectar"},
-    {SupportedLanguage::Pt, "pt", "Português"},
-    {SupportedLanguage::En, "en", "English"},
-    {SupportedLanguage::Es, "es", "Español"},
-    {SupportedLanguage::Fr, "fr", "Français"},
+    {SupportedLanguage::Auto, "auto", QT_TRANSLATE_NOOP("Talvoro", "Auto-detectar")},
+    {SupportedLanguage::Pt, "pt", QT_TRANSLATE_NOOP("Talvoro", "Português")},
+    {SupportedLanguage::En, "en", QT_TRANSLATE_NOOP("Talvoro", "English")},
+    {SupportedLanguage::Es, "es", QT_TRANSLATE_NOOP("Talvoro", "Español")},
+    {SupportedLanguage::Fr, "fr", QT_TRANSLATE_NOOP("Talvoro", "Français")},
 }};
 
 const Row &rowOf(SupportedLanguage language)

@@ -14,15 +14,15 @@ struct Row
 };
 
 constexpr std::array<Row, 9> kRows{{
-    {TranslationTarget::Pt, "pt", "Português"},
-    {TranslationTarget::En, "en", "English"},
-    {TranslationTarget::Es, "es", "Español"},
-    {TranslationTarget::Fr, "fr", "Français"},
-    {TranslationTarget::De, "de", "Deutsch"},
-    {TranslationTarget::It, "it", "Italiano"},
-    {TranslationTarget::Ja, "ja", "日本語"},
-    {TranslationTarget::Zh, "zh", "中文"},
-    {TranslationTarget::Ko, "ko", "한국어"},
+    {TranslationTarget::Pt, "pt", QT_TRANSLATE_NOOP("Talvoro", "Português")},
+    {TranslationTarget::En, "en", QT_TRANSLATE_NOOP("Talvoro", "English")},
+    {TranslationTarget::Es, "es", QT_TRANSLATE_NOOP("Talvoro", "Español")},
+    {TranslationTarget::Fr, "fr", QT_TRANSLATE_NOOP("Talvoro", "Français")},
+    {TranslationTarget::De, "de", QT_TRANSLATE_NOOP("Talvoro", "Deutsch")},
+    {TranslationTarget::It, "it", QT_TRANSLATE_NOOP("Talvoro", "Italiano")},
+    {TranslationTarget::Ja, "ja", QT_TRANSLATE_NOOP("Talvoro", "日本語")},
+    {TranslationTarget::Zh, "zh", QT_TRANSLATE_NOOP("Talvoro", "中文")},
+    {TranslationTarget::Ko, "ko", QT_TRANSLATE_NOOP("Talvoro", "한국어")},
 }};
 
 const Row &rowOf(TranslationTarget target)
