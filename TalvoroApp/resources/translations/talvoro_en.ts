@@ -5,7 +5,7 @@
     <name>Talvoro</name>
     <message>
         <source>.</source>
-        <translation>.</translation>
+        <translation type="vanished">.</translation>
     </message>
 </context>
 </TS>

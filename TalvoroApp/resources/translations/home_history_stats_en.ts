@@ -42,14 +42,6 @@ Press %@ to start.</translation>
         <translation>Voice Transcription</translation>
     </message>
     <message>
-        <source>Copiar</source>
-        <translation>Copy</translation>
-    </message>
-    <message>
-        <source>Copiado!</source>
-        <translation>Copied!</translation>
-    </message>
-    <message>
         <source>Compartilhar</source>
         <translation>Share</translation>
     </message>
@@ -66,12 +58,28 @@ Press %@ to start.</translation>
         <translation>Auto-detected</translation>
     </message>
     <message>
-        <source>Nenhum resultado para “%1”</source>
-        <translation>No results for “%1”</translation>
+        <source>Português</source>
+        <translation>Portuguese</translation>
     </message>
     <message>
-        <source>Verifique a ortografia ou tente uma nova busca.</source>
-        <translation>Check the spelling or try a new search.</translation>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Español</source>
+        <translation>Spanish</translation>
+    </message>
+    <message>
+        <source>Français</source>
+        <translation>French</translation>
+    </message>
+    <message>
+        <source>Transcrição</source>
+        <translation>Transcription</translation>
+    </message>
+    <message>
+        <source>Histórico</source>
+        <translation>History</translation>
     </message>
 </context>
 </TS>
