@@ -126,6 +126,8 @@ double redraw(const std::vector<TranscriptionRecord> &records, int repeats)
     HistoryRowDelegate delegate(model);
     delegate.setNow(QDateTime::currentDateTime());
     list.setUniformItemSizes(false);
+    list.setLayoutMode(QListView::Batched);
+    list.setBatchSize(200);
     list.setModel(&model);
     list.setItemDelegate(&delegate);
     list.resize(700, 900);

@@ -92,6 +92,8 @@ void drawLines(QPainter *painter, const QString &text, const QFont &font, const 
 HistoryRowDelegate::HistoryRowDelegate(const HistoryListModel &model, QObject *parent)
     : QStyledItemDelegate(parent)
     , m_model(model)
+    , m_rowHeight(rowHeight())
+    , m_headerHeights{headerHeight(false), headerHeight(true)}
 {
 }
 
@@ -109,7 +111,7 @@ int HistoryRowDelegate::rowHeight()
 QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const int row = index.row();
-    const int height = m_model.isHeader(row) ? headerHeight(HistoryListModel::isFirstSection(row)) : rowHeight();
+    const int height = m_model.isHeader(row) ? m_headerHeights[HistoryListModel::isFirstSection(row)] : m_rowHeight;
     return {option.rect.width(), height};
 }
 

@@ -34,6 +34,9 @@ private:
     void paintRecord(QPainter *painter, const QStyleOptionViewItem &option, int row) const;
 
     const HistoryListModel &m_model;
+    // Measured once: a list of any length asks for every line's height.
+    const int m_rowHeight;
+    const int m_headerHeights[2];
     QDateTime m_now;
     QColor m_accent;
 };
