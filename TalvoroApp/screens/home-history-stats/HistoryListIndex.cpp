@@ -27,24 +27,22 @@ HistoryListIndex::Entry HistoryListIndex::makeEntry(const TranscriptionRecord &r
             foldForSearch(record.text)};
 }
 
-void HistoryListIndex::sync(const std::vector<TranscriptionRecord> &records)
+void HistoryListIndex::alignTo(const std::vector<QUuid> &ids)
 {
-    // Matched by id; the entries' own values are refreshed below.
     std::vector<Entry> target;
-    target.reserve(records.size());
-    for (const TranscriptionRecord &record : records)
-        target.push_back({record.id, {}, 0, {}, {}});
-    // Kept entries keep their copies; new ones come in blank and are filled below.
+    target.reserve(ids.size());
+    for (const QUuid &id : ids)
+        target.push_back({id, {}, 0, {}, {}});
     applySequenceDiff(
         m_entries, target, [](const Entry &entry) { return entry.id; }, [](const DiffStep &) {},
         [](const DiffStep &) {});
-    for (size_t i = 0; i < records.size(); ++i) {
-        Entry &entry = m_entries[i];
-        const TranscriptionRecord &record = records[i];
-        const bool sameText = entry.text.constData() == record.text.constData() || entry.text == record.text;
-        if (entry.folded.isNull() || !sameText || entry.createdAt != record.createdAt.toMSecsSinceEpoch())
-            entry = makeEntry(record);
-    }
+}
+
+void HistoryListIndex::refresh(Entry &entry, const TranscriptionRecord &record) const
+{
+    const bool sameText = entry.text.constData() == record.text.constData() || entry.text == record.text;
+    if (entry.folded.isNull() || !sameText || entry.createdAt != record.createdAt.toMSecsSinceEpoch())
+        entry = makeEntry(record);
 }
 
 void HistoryListIndex::setZone(const QTimeZone &zone)

@@ -43,9 +43,21 @@ class HistoryListIndex
 public:
     explicit HistoryListIndex(const QTimeZone &zone = QTimeZone::systemTimeZone());
 
-    // Brings the copies in line with `records` (newest first), folding only
-    // the records that are new or whose text or date changed.
-    void sync(const std::vector<TranscriptionRecord> &records);
+    // Brings the copies in line with `records` (newest first; any range of
+    // records), folding only the records that are new or whose text or date
+    // changed.
+    template<class Records>
+    void sync(const Records &records)
+    {
+        std::vector<QUuid> ids;
+        ids.reserve(size_t(records.size()));
+        for (const TranscriptionRecord &record : records)
+            ids.push_back(record.id);
+        alignTo(ids);
+        size_t i = 0;
+        for (const TranscriptionRecord &record : records)
+            refresh(m_entries[i++], record);
+    }
     // Days are worked out in this zone; a new zone recomputes them.
     void setZone(const QTimeZone &zone);
     const QTimeZone &zone() const { return m_zone; }
@@ -65,6 +77,9 @@ private:
         QByteArray folded;
     };
     Entry makeEntry(const TranscriptionRecord &record) const;
+    // Keeps the entries of `ids`, in that order; new ones come in blank.
+    void alignTo(const std::vector<QUuid> &ids);
+    void refresh(Entry &entry, const TranscriptionRecord &record) const;
 
     QTimeZone m_zone;
     std::vector<Entry> m_entries;

@@ -60,8 +60,8 @@ const TranscriptionRecord *HistoryListModel::record(int row) const
     const auto &results = m_query->results();
     // The row noted at the last rebuild; while a change is being announced
     // it may be out of date, then the id decides.
-    if (line.row >= 0 && size_t(line.row) < results.size() && results[size_t(line.row)].id == line.id)
-        return &results[size_t(line.row)];
+    if (line.row >= 0 && line.row < m_query->count() && results[line.row].id == line.id)
+        return &results[line.row];
     const auto found = std::find_if(results.begin(), results.end(),
                                     [&](const TranscriptionRecord &record) { return record.id == line.id; });
     return found == results.end() ? nullptr : &*found;
