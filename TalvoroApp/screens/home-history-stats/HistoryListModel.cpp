@@ -7,6 +7,11 @@
 
 using namespace talvoro::history;
 
+namespace {
+// Texts folded per event-loop turn: a few milliseconds of work.
+constexpr qsizetype kFoldSlice = 2000;
+} // namespace
+
 HistoryListModel::HistoryListModel(TranscriptionsQuery &query, std::function<QDateTime()> clock, QObject *parent)
     : QAbstractListModel(parent)
     , m_query(&query)
@@ -16,6 +21,12 @@ HistoryListModel::HistoryListModel(TranscriptionsQuery &query, std::function<QDa
     m_index.sync(query.results());
     m_items = buildItems();
     connect(&query, &LiveQueryBase::changed, this, &HistoryListModel::storeChanged);
+    m_folding.setInterval(0);
+    connect(&m_folding, &QTimer::timeout, this, [this] {
+        if (!m_index.foldPending(kFoldSlice))
+            m_folding.stop();
+    });
+    m_folding.start();
 }
 
 int HistoryListModel::rowCount(const QModelIndex &parent) const
@@ -62,9 +73,11 @@ const TranscriptionRecord *HistoryListModel::record(int row) const
     // it may be out of date, then the id decides.
     if (line.row >= 0 && line.row < m_query->count() && results[line.row].id == line.id)
         return &results[line.row];
-    const auto found = std::find_if(results.begin(), results.end(),
-                                    [&](const TranscriptionRecord &record) { return record.id == line.id; });
-    return found == results.end() ? nullptr : &*found;
+    for (qsizetype i = 0; i < m_query->count(); ++i) {
+        if (results[i].id == line.id)
+            return &results[i];
+    }
+    return nullptr;
 }
 
 QString HistoryListModel::headerText(int row) const
@@ -111,7 +124,7 @@ void HistoryListModel::storeChanged()
     applyItems(buildItems());
 }
 
-std::vector<HistoryListItem> HistoryListModel::buildItems() const
+std::vector<HistoryListItem> HistoryListModel::buildItems()
 {
     return m_index.items({m_foldedSearch.constData(), size_t(m_foldedSearch.size())});
 }

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 
@@ -33,6 +34,9 @@ public:
     // Days, titles and "today" as of now, in the current system time zone.
     void refresh();
 
+    // Texts are still being prepared for searching, in the background.
+    bool isPreparingSearch() const { return m_folding.isActive(); }
+
     // No line at all: the store is empty or the search matches nothing.
     bool isEmpty() const { return m_items.empty(); }
 
@@ -52,7 +56,7 @@ Q_SIGNALS:
 
 private:
     void storeChanged();
-    std::vector<talvoro::history::HistoryListItem> buildItems() const;
+    std::vector<talvoro::history::HistoryListItem> buildItems();
     void applyItems(std::vector<talvoro::history::HistoryListItem> items);
 
     QPointer<TranscriptionsQuery> m_query;
@@ -62,4 +66,6 @@ private:
     QString m_searchText;
     QByteArray m_foldedSearch;
     QDate m_today;
+    // Folds the texts in slices after the list opened, ahead of a search.
+    QTimer m_folding;
 };

@@ -35,7 +35,35 @@ UChar32 codePointAt(std::string_view text, size_t offset)
 
 QByteArray foldForSearch(const QString &text)
 {
-    return text.toLower().normalized(QString::NormalizationForm_C).toUtf8();
+    // Fast path for the common case: below U+0300 every character is already
+    // composed and lower-cases to a single character (all but U+0130, "İ",
+    // which becomes two), so the simple mapping without normalisation gives
+    // the same bytes as the general path.
+    qsizetype size = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x300 || u == 0x130)
+            return text.toLower().normalized(QString::NormalizationForm_C).toUtf8();
+        size += u < 0x80 ? 1 : QChar::toLower(char32_t(u)) < 0x800 ? 2 : 3;
+    }
+    QByteArray folded(size, Qt::Uninitialized);
+    char *out = folded.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            *out++ = char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
+            continue;
+        }
+        const char32_t lower = QChar::toLower(char32_t(u));
+        if (lower < 0x800) {
+            *out++ = char(0xC0 | (lower >> 6));
+        } else {
+            *out++ = char(0xE0 | (lower >> 12));
+            *out++ = char(0x80 | ((lower >> 6) & 0x3F));
+        }
+        *out++ = char(0x80 | (lower & 0x3F));
+    }
+    return folded;
 }
 
 bool containsFolded(std::string_view folded, std::string_view foldedQuery)
