@@ -1,7 +1,9 @@
 #include "app/ui/ScreenRegistry.h"
 
 #include "navigation/MainWindowModel.h"
+#include "dictation/SoundEffectPlayer.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+#include "screens/settings/ui/GeneralSettingsSheetView.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
 #include "screens/home-history-stats/ui/HistoryView.h"
 
@@ -35,5 +37,9 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setHistoryDetailScreen([](const ScreenContext &c, const QUuid &id) -> QWidget * {
         return new HistoryRecordScreen(c.environment, id);
+    });
+
+    registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::settings::GeneralSettingsSheetView(c.environment, SoundEffectPlayer::factory());
     });
 }

@@ -9,6 +9,8 @@
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
+#include "dictation/KeyCodeMap.h"
+#include "screens/settings/ui/HotkeySettingView.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/FormattingOptions.h"
 #include "transcription/ReplacementRule.h"
@@ -133,6 +135,39 @@ std::function<QWidget *(ScreenshotContext &)> historySearch(const QString &searc
     };
 }
 
+// The general sheet over the settings hub, after `act` has worked the
+// dictation recorder.
+std::function<QWidget *(ScreenshotContext &)> generalSheet(std::function<void(HotkeyRecorder &)> act = {},
+                                                           const QString &storedMicrophone = {})
+{
+    return [act, storedMicrophone](ScreenshotContext &context) -> QWidget * {
+        QWidget *shown = window(
+            [storedMicrophone](ScreenshotContext &c) {
+                inMainInterface(c);
+                if (!storedMicrophone.isEmpty())
+                    c.defaults().setString(QStringLiteral("preferredMicrophoneID"), storedMicrophone);
+            },
+            [](MainWindowModel &m) {
+                m.selectSidebarItem(SidebarItem::settings);
+                m.setActiveSettingsModal(SettingsModal::general);
+            })(context);
+        if (act) {
+            auto *recorder = shown->findChild<talvoro::settings::HotkeySettingView *>(
+                QStringLiteral("hotkeySetting.dictation"));
+            act(*recorder->recorder());
+        }
+        return shown;
+    };
+}
+
+RecordedKeyPress keyPress(quint16 keyCode, quint64 modifiers)
+{
+    RecordedKeyPress press;
+    press.keyCode = keyCode;
+    press.modifiers = modifiers;
+    return press;
+}
+
 } // namespace
 
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
@@ -142,6 +177,10 @@ ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
     // environment.auth stays null until a screen needs the account layer; the
     // window reads the signed-in state from `auth`.
     environment.settings = settings.store.get();
+    environment.hotkeys = &hotkeys;
+    microphones.devices = {{QStringLiteral("alsa_input.usb-Blue_Yeti"), QStringLiteral("Blue Yeti"), true},
+                           {QStringLiteral("alsa_input.pci-analog"), QStringLiteral("Built-in Audio Analog Stereo"), false}};
+    environment.microphones = &microphones;
 }
 
 ScreenshotContext::~ScreenshotContext() = default;
@@ -234,6 +273,23 @@ QList<ScreenshotEntry> screenshotEntries()
          QSize(1100, 1000)},
         {QStringLiteral("dictationSettings"), QStringLiteral("translation-on"),
          window(dictationSettings(true), showDictationSettings), QSize(1100, 1000)},
+
+        // General settings sheet: the hotkey recorder capturing and with each
+        // message, and a stored microphone that is gone.
+        {QStringLiteral("generalSettings"), QStringLiteral("capturing"),
+         generalSheet([](HotkeyRecorder &r) { r.startCapture(); }), QSize(1100, 900)},
+        {QStringLiteral("generalSettings"), QStringLiteral("no-modifier"), generalSheet([](HotkeyRecorder &r) {
+             r.startCapture();
+             r.handleKeyPress(keyPress(0, 0));
+         }),
+         QSize(1100, 900)},
+        {QStringLiteral("generalSettings"), QStringLiteral("duplicate"), generalSheet([](HotkeyRecorder &r) {
+             r.startCapture();
+             r.handleKeyPress(keyPress(3, MacModifier::control | MacModifier::shift));
+         }),
+         QSize(1100, 900)},
+        {QStringLiteral("generalSettings"), QStringLiteral("microphone-unavailable"),
+         generalSheet({}, QStringLiteral("alsa_input.usb-Old_Headset")), QSize(1100, 900)},
 
         // History and its detail page.
         {QStringLiteral("history"), QStringLiteral("empty"),

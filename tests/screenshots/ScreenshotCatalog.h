@@ -1,6 +1,8 @@
 #pragma once
 
+#include "dictation/HotkeyManager.h"
 #include "navigation/AppEnvironment.h"
+#include "support/DictationFakes.h"
 #include "support/ShellTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -27,6 +29,9 @@ struct ScreenshotContext
 
     TemporarySettings settings;
     FakeAuthState auth;
+    // Hotkeys over the context's settings, grabbing nothing; two microphones.
+    HotkeyManager hotkeys{*settings.store, std::make_unique<NullKeyboardMonitor>()};
+    FixedMicrophones microphones;
     AppEnvironment environment;
     const bool portuguese;
     const bool dark;

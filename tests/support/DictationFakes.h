@@ -86,6 +86,19 @@ public:
     QList<QUrl> opened;
 };
 
+// A fixed device list that counts how often it was asked.
+class FixedMicrophones final : public MicrophoneProviding
+{
+public:
+    QList<MicrophoneDevice> availableMicrophones() const override
+    {
+        ++fetches;
+        return devices;
+    }
+    QList<MicrophoneDevice> devices;
+    mutable int fetches = 0;
+};
+
 // A sound that logs what was done to it.
 class FakeSoundPlayer final : public SoundPlaying
 {
@@ -99,6 +112,14 @@ public:
     };
 
     explicit FakeSoundPlayer(std::shared_ptr<Log> log) : m_log(std::move(log)) {}
+
+    // Every sound logs into `log` (a log of its own when none is given).
+    static SoundPlayerFactory factoryFor(std::shared_ptr<Log> log)
+    {
+        if (!log)
+            log = std::make_shared<Log>();
+        return [log](const QString &) { return std::make_unique<FakeSoundPlayer>(log); };
+    }
 
     bool isAvailable() const override { return m_log->available; }
     bool isPlaying() const override { return m_log->playing; }

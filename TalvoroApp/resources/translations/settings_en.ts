@@ -4,6 +4,126 @@
 <context>
     <name>Talvoro</name>
     <message>
+        <source>Geral</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>Abrir ao iniciar sessão</source>
+        <translation>Open at login</translation>
+    </message>
+    <message>
+        <source>Microfone de entrada</source>
+        <translation>Input microphone</translation>
+    </message>
+    <message>
+        <source>Padrão do sistema</source>
+        <translation>System default</translation>
+    </message>
+    <message>
+        <source>Padrão do sistema (%1)</source>
+        <translation>System default (%1)</translation>
+    </message>
+    <message>
+        <source>Microfone indisponível</source>
+        <translation>Microphone unavailable</translation>
+    </message>
+    <message>
+        <source>Tecla de atalho</source>
+        <translation>Shortcut key</translation>
+    </message>
+    <message>
+        <source>Tecla de tradução</source>
+        <translation>Translation key</translation>
+    </message>
+    <message>
+        <source>Tecla de colar última</source>
+        <translation>Paste last key</translation>
+    </message>
+    <message>
+        <source>Restaurar padrão (⌃⇧D)</source>
+        <translation>Restore default (⌃⇧D)</translation>
+    </message>
+    <message>
+        <source>Restaurar padrão (⌃⇧F)</source>
+        <translation>Restore default (⌃⇧F)</translation>
+    </message>
+    <message>
+        <source>Restaurar padrão (⌃⇧V)</source>
+        <translation>Restore default (⌃⇧V)</translation>
+    </message>
+    <message>
+        <source>Clique para gravar uma nova hotkey</source>
+        <translation>Click to record a new hotkey</translation>
+    </message>
+    <message>
+        <source>Pressione...</source>
+        <translation>Press...</translation>
+    </message>
+    <message>
+        <source>Atalho atual:</source>
+        <translation>Current shortcut:</translation>
+    </message>
+    <message>
+        <source>Gravar nova hotkey</source>
+        <translation>Record new hotkey</translation>
+    </message>
+    <message>
+        <source>Pressione a nova combinação...</source>
+        <translation>Press the new combination...</translation>
+    </message>
+    <message>
+        <source>A combinação precisa incluir pelo menos um modificador (⌥, ⌃, ⌘ ou ⇧).</source>
+        <translation>The combination must include at least one modifier (⌥, ⌃, ⌘ or ⇧).</translation>
+    </message>
+    <message>
+        <source>Este atalho já está em uso.</source>
+        <translation>This shortcut is already in use.</translation>
+    </message>
+    <message>
+        <source>Posição do overlay</source>
+        <translation>Overlay position</translation>
+    </message>
+    <message>
+        <source>Vertical</source>
+        <translation>Vertical</translation>
+    </message>
+    <message>
+        <source>Horizontal</source>
+        <translation>Horizontal</translation>
+    </message>
+    <message>
+        <source>Superior</source>
+        <translation>Top</translation>
+    </message>
+    <message>
+        <source>Centro</source>
+        <translation>Center</translation>
+    </message>
+    <message>
+        <source>Inferior</source>
+        <translation>Bottom</translation>
+    </message>
+    <message>
+        <source>Esquerda</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>Direita</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>Sons de feedback</source>
+        <translation>Feedback sounds</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
+        <source>Testar</source>
+        <translation>Test</translation>
+    </message>
+    <message>
         <source>Copiar</source>
         <translation>Copy</translation>
     </message>
