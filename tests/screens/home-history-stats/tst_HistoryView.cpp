@@ -117,10 +117,19 @@ private Q_SLOTS:
         QCOMPARE(text->text(), record.text);
         QVERIFY(screen.findChild<QLabel *>(QStringLiteral("detailMetaLine"))->text().endsWith(QStringLiteral("Português")));
 
-        record.text = QStringLiteral("segunda versão");
+        record.text = QStringLiteral("segunda versão & fim");
         QVERIFY(m_container->mainContext().update(record));
         QVERIFY(m_container->mainContext().save());
         QCOMPARE(text->text(), record.text);
+
+        // Sharing: e-mail with the text as the whole body, or a UTF-8 file.
+        QCOMPARE(screen.detailView()->mailURL().toString(QUrl::FullyEncoded),
+                 QStringLiteral("mailto:?body=segunda%20vers%C3%A3o%20%26%20fim"));
+        const QString path = m_dir->filePath(QStringLiteral("shared.txt"));
+        QVERIFY(screen.detailView()->saveAsTextFile(path));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(saved.readAll()), record.text);
 
         // A pending confirmation goes with the page when a pull deletes the record.
         QTest::mouseClick(screen.detailView()->copyButton(), Qt::LeftButton);
