@@ -95,6 +95,10 @@ Q_SIGNALS:
 private:
     [[nodiscard]] QCoro::Task<> runPull(QPointer<ModelContext> context);
     [[nodiscard]] QCoro::Task<bool> runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch);
+    // False (logged) while signed out: such a push is neither sent nor queued.
+    bool canPush(const char *what) const;
+    // After a delivered push: drains the queue when something waits in it.
+    [[nodiscard]] QCoro::Task<> pushSucceeded();
     // Queues a failed push unless the session changed since it started.
     void queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation);
     bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;
@@ -122,4 +126,6 @@ private:
 // permanent error discards it, a retryable error counts a retry and sets its
 // next retry time, an authentication failure keeps it unchanged. A second
 // call while one runs waits for it instead of sending twice.
-[[nodiscard]] QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue);
+[[nodiscard]] QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue,
+                                    std::function<QDateTime()> now = {});
+

@@ -198,10 +198,10 @@ void SettingsStore::store(const QString &key, const QVariant &value)
     const QVariant before = rawValue(key);
     const QVariant after = canonical(value);
     const bool wasStored = m_settings->contains(key);
+    if (wasStored && before.typeId() == after.typeId() && before == after)
+        return; // the same value again: nothing to write, nothing changed
     m_settings->setValue(key, after);
     scheduleSync();
-    if (wasStored && before.typeId() == after.typeId() && before == after)
-        return;
     if (!wasStored && before.isValid() && canonical(before) == after)
         return;
     Q_EMIT changed(key);

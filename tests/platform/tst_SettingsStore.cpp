@@ -7,6 +7,9 @@
 #include <QSettings>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 class TestSettingsStore : public QObject
 {
     Q_OBJECT
@@ -122,6 +125,26 @@ private Q_SLOTS:
         s.store->setData(QStringLiteral("formattingOptions"), "{}");
         s.store->setData(QStringLiteral("formattingOptions"), "{ }");
         QCOMPARE(spy.count(), 6);
+
+        // Setting what is already stored writes nothing. A hard link to the
+        // file tells: a write replaces the file, leaving the link alone on the old one.
+        s.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("green"));
+        QVERIFY(s.store->synchronize());
+        const QByteArray file = QFile::encodeName(s.store->filePath());
+        const QByteArray link = file + ".link";
+        const auto rewritten = [&] {
+            struct stat info {};
+            return ::stat(link.constData(), &info) == 0 && info.st_nlink == 1;
+        };
+        QCOMPARE(::link(file.constData(), link.constData()), 0);
+        s.store->setData(QStringLiteral("formattingOptions"), "{ }");
+        s.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("green"));
+        QCoreApplication::processEvents();
+        QVERIFY(!rewritten());
+        s.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("blue"));
+        QCoreApplication::processEvents();
+        QVERIFY(rewritten());
+        ::unlink(link.constData());
     }
 
     void nonFiniteDoublesAreRefused()

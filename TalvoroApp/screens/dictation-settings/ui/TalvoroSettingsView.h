@@ -13,6 +13,7 @@ class QComboBox;
 class QScrollArea;
 class TalvoroSettingsModel;
 class UserDefaultsProviding;
+class AvatarImageLoader;
 
 namespace talvoro::ui {
 class ToggleSwitch;
@@ -62,7 +63,6 @@ private:
     void refreshTarget();
     void refreshFormatting();
     void refreshCounts();
-    void refreshAccount();
 
     TalvoroSettingsModel *m_model;
     UserDefaultsProviding &m_settings;
@@ -71,7 +71,6 @@ private:
     PushRoute m_pushRoute;
 
     QScrollArea *m_scrollArea = nullptr;
-    QWidget *m_toolbarItem = nullptr;
     QComboBox *m_languagePicker = nullptr;
     QComboBox *m_tonePicker = nullptr;
     QComboBox *m_targetPicker = nullptr;
