@@ -139,17 +139,6 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("offline-queue.json.corrupt-*")}).size(), 2);
     }
 
-    void changesAreSignalled()
-    {
-        QTemporaryDir dir;
-        OfflineSyncQueue queue(dir.filePath(QStringLiteral("q.json")));
-        QSignalSpy spy(&queue, &OfflineSyncQueue::changed);
-        const auto item = queue.enqueue(OfflineSyncKind::settings, {});
-        queue.remove(item.id);
-        queue.remove(item.id);
-        QCOMPARE(spy.count(), 2);
-    }
-
     void backoffDoublesUpToAnHourAndHonoursTheServer()
     {
         QCOMPARE(SyncBackoff::delayForRetry(1), 30s);

@@ -8,6 +8,7 @@
 #include "backend-local/SyncAccount.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SqliteDatabase.h"
 #include "support/SyncTestSupport.h"
 #include "support/TestSupport.h"
 #include "transcription/DictionaryEntry.h"
@@ -21,6 +22,7 @@
 #include <cmath>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
+#include <sqlite3.h>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +33,7 @@ using backendlocal::SyncAccount;
 namespace {
 
 double ms(const QDateTime &date) { return SyncTime::msFromDate(date); }
+QString newId() { return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(); }
 
 // One device: its settings, store, queue and synchroniser, all on files of a
 // folder so a restart can drop the process state and read them back.
@@ -102,11 +105,11 @@ class TestSyncIntegration : public QObject
     QString m_token;
     int m_deviceCount = 0;
 
-    std::unique_ptr<Device> newDevice()
+    std::unique_ptr<Device> newDevice(std::optional<QUrl> baseURL = {})
     {
         const QString folder = m_dir.filePath(QStringLiteral("device-%1").arg(++m_deviceCount));
         QDir().mkpath(folder);
-        return std::make_unique<Device>(folder, m_server->baseURL(), m_token);
+        return std::make_unique<Device>(folder, baseURL.value_or(m_server->baseURL()), m_token);
     }
 
     SyncAccount account() { return SyncAccount(m_server->state().user(m_userId)->sync); }
@@ -127,11 +130,12 @@ private Q_SLOTS:
     void pullMergesRowsAndWritesSettingsAndStatistics()
     {
         const QDateTime now = QDateTime::currentDateTimeUtc();
-        const QString rid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-        const QString eid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-        const QString tid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const qint64 nowMs = now.toMSecsSinceEpoch();
+        const QString rid = newId();
+        const QString eid = newId();
+        const QString tid = newId();
         SyncAccount a = account();
-        QVERIFY(a.pushRule(SyncRulePayload{rid, "vc", "você", true, 3, ms(now) - 5000, ms(now) - 1000.5, false}
+        QVERIFY(a.pushRule(SyncRulePayload{rid, "vc", "você", true, 3, ms(now) - 5000, double(nowMs - 1000) - 0.4, false}
                                .toJsonObject(), 1).has_value());
         QVERIFY(a.pushDictionaryEntry(SyncDictionaryEntryPayload{eid, "Talvoro", "pt", "manual", 1, ms(now), ms(now),
                                                                  ms(now), false}.toJsonObject(), 2).has_value());
@@ -155,7 +159,9 @@ private Q_SLOTS:
         QCOMPARE(rules.size(), size_t(1));
         QCOMPARE(rules[0].idString(), rid);
         QCOMPARE(rules[0].replacementText, QString("você"));
-        QCOMPARE(ms(rules[0].updatedAt), std::round(ms(now) - 1000.5)); // millisecond precision
+        // Compared as integers: a double comparison this near 1.7e12 tolerates about 2 ms.
+        QCOMPARE(rules[0].updatedAt.toMSecsSinceEpoch(), nowMs - 1000);
+        QCOMPARE(rules[0].createdAt.toMSecsSinceEpoch(), nowMs - 5000);
         QCOMPARE(device->all<DictionaryEntry>().size(), size_t(1));
         const auto transcriptions = device->all<TranscriptionRecord>();
         QCOMPARE(transcriptions.size(), size_t(1));
@@ -166,15 +172,8 @@ private Q_SLOTS:
         QCOMPARE(d.boolValue("dictionaryEnabled", true), false);
         QVERIFY(d.dataValue("formattingOptions").startsWith(R"({"tone":"formal","addParagraphs":false)"));
         QCOMPARE(d.int64Value("syncWeekDictations", -1), 1);
-        QCOMPARE(d.int64Value("syncTotalDictations", -1), 1);
-        QCOMPARE(d.int64Value("syncTotalWords", -1), 2);
         QCOMPARE(d.doubleValue("syncTotalDurationSeconds", -1), 3.5);
-        QCOMPARE(d.int64Value("weeklyLimit"), 500);
-        QCOMPARE(d.stringValue("syncBestDayDate"), now.date().toString(Qt::ISODate));
-        const auto chart = decodeWeeklyChart(d.dataValue("syncWeeklyChart"));
-        QVERIFY(chart.has_value());
-        QCOMPARE(chart->size(), 8);
-        QCOMPARE(chart->last().dictations, 1);
+        QCOMPARE(decodeWeeklyChart(d.dataValue("syncWeeklyChart"))->last().dictations, 1);
 
         // The next pull asks only for what changed since; an edit made here after
         // the account's copy survives it (the local copy is newer).
@@ -196,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(device->settings->int64Value("syncTotalDictations", -1), 0);
     }
 
-    void initialPushSendsTheWholeHistoryOnce()
+    void initialPushSendsTheWholeHistoryUntilItSucceeds()
     {
         auto device = newDevice();
         TranscriptionRecord record(QStringLiteral("primeira"), 1, 1.0, QStringLiteral("pt"));
@@ -208,14 +207,19 @@ private Q_SLOTS:
         QVERIFY(device->context().save().has_value());
         device->settings->setString("keyboardAccentColor", "pink");
 
+        // A failed push is not taken as done: the next pull sends the history again.
+        m_server->injectFailure("sync/push", {.times = 1, .status = 500});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Initial push failed"));
         device->pull();
-        QCOMPARE(m_server->requestCount("sync/push"), 1);
+        QVERIFY(!account().transcription(record.idString()).has_value());
+        device->pull();
         QVERIFY(account().transcription(record.idString()).has_value());
         QVERIFY(account().rule(rule.idString()).has_value());
         QVERIFY(account().dictionaryEntry(entry.idString()).has_value());
         QCOMPARE(account().settings()->value("accentColor").toString(), QString("pink"));
+        const int pushes = m_server->requestCount("sync/push");
         device->pull();
-        QCOMPARE(m_server->requestCount("sync/push"), 1);
+        QCOMPARE(m_server->requestCount("sync/push"), pushes);
 
         // A second device does not overwrite the account's settings with its defaults.
         auto other = newDevice();
@@ -247,7 +251,7 @@ private Q_SLOTS:
         QCOMPARE(settings.value("accentColor").toString(), QString("purple"));
         QVERIFY(!settings.contains("translationEnabled"));
 
-        const QString tid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const QString tid = newId();
         SyncAccount a = account();
         a.pushTranscription(SyncTranscriptionPayload{tid, "x", 1, 1, 1, "pt", 1, false}.toJsonObject(), 1);
         storeAccount(a);
@@ -261,14 +265,20 @@ private Q_SLOTS:
         auto device = newDevice();
         ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
         DictionaryEntry entry(QStringLiteral("x"), QStringLiteral("pt"), QStringLiteral("manual"));
-        m_server->injectFailure("sync/rules", {.times = 1, .status = 503});
-        m_server->injectFailure("sync/dictionary-entries", {.times = 1, .status = 400});
-        m_server->injectFailure("sync/settings", {.times = 1, .status = 500});
+        const ReplacementRule refused(QStringLiteral("c"), QStringLiteral("d"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push rule failed: "));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push rule failed: "));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push dictionary entry failed: "));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push settings failed: "));
+        // Refused as malformed (400) would be refused again: not queued.
+        m_server->injectFailure("sync/rules", {.times = 1, .status = 400});
+        QCoro::waitFor(device->sync->pushRuleModel(refused, false));
+        m_server->injectFailure("sync/dictionary-entries", {.times = 1, .status = 400});
+        QCoro::waitFor(device->sync->pushDictionaryEntryModel(entry, false));
+        QCOMPARE(device->queue->count(), 0);
+        m_server->injectFailure("sync/rules", {.times = 1, .status = 503});
         QCoro::waitFor(device->sync->pushRuleModel(rule, false));
-        QCoro::waitFor(device->sync->pushDictionaryEntryModel(entry, false)); // 400: not retryable, not queued
+        m_server->injectFailure("sync/settings", {.times = 1, .status = 500});
         QCoro::waitFor(device->sync->pushSettings());
         QCOMPARE(device->queue->count(), 2);
 
@@ -303,7 +313,7 @@ private Q_SLOTS:
     void drainKeepsItemsOnAuthFailureAndDiscardsRefusedOnes()
     {
         auto device = newDevice();
-        const QString tid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const QString tid = newId();
         device->queue->enqueue(OfflineSyncKind::deleteTranscription,
                                QJsonDocument::fromJson(SyncRequestsBody(tid)).object());
         device->queue->enqueue(OfflineSyncKind::rule, QJsonObject{{"clientId", tid}, {"broken", true}});
@@ -357,7 +367,7 @@ private Q_SLOTS:
     {
         auto device = newDevice();
         device->pull();
-        const QString rid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const QString rid = newId();
         SyncAccount a = account();
         a.pushRule(SyncRulePayload{rid, "a", "b", true, 0, 1, 2, false}.toJsonObject(), 1);
         a.pushSettings({{"accentColor", "orange"}, {"updatedAt", 99.0}}, 2);
@@ -480,6 +490,66 @@ private Q_SLOTS:
         device->pull();
         QCOMPARE(device->settings->stringValue("keyboardAccentColor"), QString("green"));
         QCoro::waitFor(std::move(push));
+    }
+
+    void aDrainStopsAtASessionChangeOrAnUnreachableServer()
+    {
+        const ReplacementRule first(QStringLiteral("a"), QStringLiteral("b"));
+        const ReplacementRule second(QStringLiteral("c"), QStringLiteral("d"));
+        const auto fill = [&](Device &device) {
+            device.queue->enqueue(OfflineSyncKind::rule, SyncMerge::payloadFromRule(first, false).toJsonObject());
+            device.queue->enqueue(OfflineSyncKind::rule, SyncMerge::payloadFromRule(second, false).toJsonObject());
+        };
+
+        // Signed out (or another account) while the first item is on its way:
+        // nothing more of the previous account's items is sent.
+        auto device = newDevice();
+        fill(*device);
+        m_server->injectFailure("sync/rules", {.times = 1, .status = 0, .delay = 300ms});
+        auto drain = device->sync->drainOfflineQueue();
+        QTimer::singleShot(50ms, [&] { device->auth->generation += 1; });
+        QCoro::waitFor(std::move(drain));
+        QCOMPARE(m_server->requestCount("sync/rules"), 1);
+        QVERIFY(!account().rule(second.idString()).has_value());
+
+        // Out of reach: the first failure ends the drain, the rest stay due untouched.
+        auto offline = newDevice(QUrl(QStringLiteral("http://127.0.0.1:1/")));
+        fill(*offline);
+        QCoro::waitFor(offline->sync->drainOfflineQueue());
+        const auto items = offline->queue->items();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0].retryCount, 1);
+        QCOMPARE(items[1].retryCount, 0);
+        QVERIFY(!items[1].nextRetryAt.isValid());
+    }
+
+    void aPullWhoseSaveFailsLeavesTheCursor()
+    {
+        auto device = newDevice();
+        device->pull();
+        const qint64 cursor = device->settings->int64Value("syncPullCursor");
+        const ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
+        SyncAccount a = account();
+        QVERIFY(a.pushRule(SyncMerge::payloadFromRule(rule, false).toJsonObject(),
+                           QDateTime::currentMSecsSinceEpoch()).has_value());
+        storeAccount(a);
+
+        // Another connection holds the write lock: the merged rows cannot be saved.
+        SqliteDatabase other;
+        QCOMPARE(other.open(device->container->filePath()), 0);
+        QCOMPARE(other.exec(QStringLiteral("PRAGMA busy_timeout = 0; BEGIN IMMEDIATE")), 0);
+        sqlite3_busy_timeout(device->container->database().handle(), 10);
+        auto context = device->container->makeContext();
+        context->setAutosaveEnabled(false);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Pull failed"));
+        QCoro::waitFor(device->sync->pull(*context));
+        QCOMPARE(device->settings->int64Value("syncPullCursor"), cursor);
+        context->rollback();
+        other.exec(QStringLiteral("ROLLBACK"));
+
+        // The next pull asks from the same point and brings the rule.
+        device->pull();
+        QCOMPARE(device->all<ReplacementRule>().size(), size_t(1));
     }
 
     void deletionDeliveredDuringAPullIsNotUndoneByItsReply()

@@ -44,7 +44,8 @@ private Q_SLOTS:
         const ReplacementRule newer = localRule(QStringLiteral("local-new"), 9000);
         const ReplacementRule editedAfterDeletion = localRule(QStringLiteral("kept"), 9000);
         const ReplacementRule deletedRemotely = localRule(QStringLiteral("gone"), 5000);
-        for (const auto &rule : {older, newer, editedAfterDeletion, deletedRemotely})
+        const ReplacementRule sameTime = localRule(QStringLiteral("local-same"), 7000);
+        for (const auto &rule : {older, newer, editedAfterDeletion, deletedRemotely, sameTime})
             context.insert(rule);
         QVERIFY(context.save().has_value());
 
@@ -54,6 +55,7 @@ private Q_SLOTS:
                           remote(newer, QStringLiteral("remote-stale"), 8000),
                           remote(editedAfterDeletion, {}, 8000, true),
                           remote(deletedRemotely, {}, 6000, true),
+                          remote(sameTime, QStringLiteral("remote-same"), 7000),
                           SyncMerge::payloadFromRule(added, false)};
         const auto counts = SyncMerge::apply(context, response, {});
         QVERIFY(counts.has_value());
@@ -64,10 +66,11 @@ private Q_SLOTS:
 
         auto fetched = [&](const ReplacementRule &rule) { return container.makeContext()->fetchById<ReplacementRule>(rule.id); };
         QCOMPARE(fetched(older)->replacementText, QString("remote"));
-        QCOMPARE(fetched(older)->updatedAt, at(6000));
+        QCOMPARE(fetched(older)->updatedAt.toMSecsSinceEpoch(), 6000);
         QCOMPARE(fetched(newer)->replacementText, QString("local-new"));
         QCOMPARE(fetched(editedAfterDeletion)->replacementText, QString("kept"));
         QVERIFY(!fetched(deletedRemotely).has_value());
+        QCOMPARE(fetched(sameTime)->replacementText, QString("local-same")); // equal times change nothing
         QCOMPARE(fetched(added)->replacementText, QString("porque"));
     }
 

@@ -39,14 +39,12 @@ private Q_SLOTS:
     void cleanup();
     void windowFollowsTheGate();
     void backdropClickClosesSheet();
-    void sheetFollowsWindowResize();
     void navigationStackFollowsPath();
     void sidebarButtonsSelectAndReset();
     void animatedPushAndPopSettle();
     void resetOnboardingFromInsideTheSheet();
     void registeredScreensReplacePlaceholders();
     void shellWithoutTrayQuitsOnClose();
-    void captionsFollowTheLanguage();
 
 private:
     struct Fixture
@@ -127,19 +125,6 @@ void MainWindowTest::backdropClickClosesSheet()
     QCOMPARE(host->sheetContent()->objectName(), QStringLiteral("sheet.system"));
     QTest::keyClick(host->sheetContent(), Qt::Key_Escape);
     QVERIFY(!f.model->activeSettingsModal());
-}
-
-void MainWindowTest::sheetFollowsWindowResize()
-{
-    Fixture f;
-    f.model->setActiveSettingsModal(SettingsModal::system);
-    SheetHost *host = f.window->mainInterface()->sheetHost();
-    f.window->resize(760, 600);
-    QTRY_COMPARE(host->sheetFrame()->size(), QSize(620, 544));
-    f.window->resize(1400, 1000);
-    QTRY_COMPARE(host->sheetFrame()->size(), QSize(620, 700));
-    QCOMPARE(host->geometry(), f.window->rect());
-    QCOMPARE(host->sheetFrame()->geometry().center(), host->rect().center());
 }
 
 void MainWindowTest::navigationStackFollowsPath()
@@ -314,31 +299,6 @@ void MainWindowTest::shellWithoutTrayQuitsOnClose()
     shell.menuBarItem().quitAction()->trigger();
     QCOMPARE(quit.count(), 1);
     QCoreApplication::removePostedEvents(qApp); // the queued quit
-}
-
-void MainWindowTest::captionsFollowTheLanguage()
-{
-    const auto captions = [] {
-        Fixture f;
-        QStringList texts;
-        for (SidebarItem item : kAllSidebarItems)
-            texts << f.window->mainInterface()->sidebar()->button(item)->text();
-        MenuBarItem menu;
-        texts << menu.openAction()->text() << menu.quitAction()->text();
-        return texts;
-    };
-    talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-    talvoro::installTranslations();
-    QCOMPARE(captions(), (QStringList{QStringLiteral("Início"), QStringLiteral("Histórico"),
-                                      QStringLiteral("Ditado"), QStringLiteral("Ajustes"),
-                                      QStringLiteral("Abrir Talvoro"), QStringLiteral("Sair do Talvoro")}));
-    talvoro::overridePreferredLanguages(QStringList{QStringLiteral("en-GB")});
-    talvoro::installTranslations();
-    QCOMPARE(captions(), (QStringList{QStringLiteral("Home"), QStringLiteral("History"),
-                                      QStringLiteral("Dictation"), QStringLiteral("Settings"),
-                                      QStringLiteral("Open Talvoro"), QStringLiteral("Quit Talvoro")}));
-    talvoro::overridePreferredLanguages(std::nullopt);
-    talvoro::installTranslations();
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -31,14 +31,6 @@ class TestAudioFeedbackManager : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void registersItsDefaults()
-    {
-        Fixture f;
-        QCOMPARE(f.settings.store->boolValue(QLatin1String(kSoundFeedbackEnabledKey), false), true);
-        QCOMPARE(f.settings.store->doubleValue(QLatin1String(kSoundFeedbackVolumeKey), 0.0), 0.7);
-        QVERIFY(!f.settings.store->contains(QLatin1String(kSoundFeedbackVolumeKey))); // not written
-    }
-
     void previewPlaysTinkAtTheStoredVolumeEvenWhenCuesAreOff()
     {
         Fixture f;

@@ -7,20 +7,6 @@ class TestOverlayPosition : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void rawValuesAndGrid()
-    {
-        const QStringList names{"topLeft", "top", "topRight", "left", "center", "right",
-                                "bottomLeft", "bottom", "bottomRight"};
-        for (int i = 0; i < names.size(); ++i) {
-            QCOMPARE(overlayPositionRawValue(OverlayPosition(i)), names[i]);
-            QCOMPARE(overlayPositionFromRawValue(names[i]), std::optional(OverlayPosition(i)));
-            // Row by row, in the order of the cases.
-            QCOMPARE(overlayPositionGrid()[i / 3][i % 3], OverlayPosition(i));
-        }
-        QCOMPARE(overlayPositionFromRawValue(QStringLiteral("Bottom")), std::nullopt);
-        QCOMPARE(overlayPositionFromRawValue(QString()), std::nullopt);
-    }
-
     void storedPositionDefaultsToBottom()
     {
         TemporarySettings settings;

@@ -126,6 +126,8 @@ private Q_SLOTS:
         QTRY_COMPARE(dictation, 1);
         QVERIFY(hotkeys.isRecordingActive());
         // Held past the server's auto-repeat delay (660 ms on Xvfb): D repeats.
+        // The repeats reach only the grabbing client, so there is nothing to
+        // wait on but the server's clock.
         QTest::qWait(1500);
         sendKeys(QStringLiteral("ctrl+shift+d"), QStringLiteral("keyup"));
         // Presses are handled in order: once paste-last has fired, any

@@ -8,30 +8,6 @@ class TestTheme : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void surfaceColourPerAppearance()
-    {
-        const QColor dark = settingsSurfaceColor(true);
-        QCOMPARE(qRound(dark.redF() * 1000), 110);
-        QCOMPARE(qRound(dark.greenF() * 1000), 110);
-        QCOMPARE(qRound(dark.blueF() * 1000), 118);
-        QCOMPARE(dark.alphaF(), 1.0);
-        const QColor light = settingsSurfaceColor(false);
-        QCOMPARE(qRound(light.redF() * 1000), 955);
-        QCOMPARE(light.red(), light.green());
-        QCOMPARE(light.green(), light.blue());
-        QCOMPARE(light.alphaF(), 1.0);
-    }
-
-    void fontsUsePixelSizes()
-    {
-        QCOMPARE(appRowFont().pixelSize(), 15);
-        QCOMPARE(appHelperFont().pixelSize(), 14);
-        QCOMPARE(appRowFont().weight(), QFont::Normal);
-        QCOMPARE(transcriptFont().styleHint(), QFont::Serif);
-        QVERIFY(appRowFont().families().contains(QStringLiteral("Inter")));
-        QVERIFY(appRowFont().families().contains(QStringLiteral("DejaVu Sans")));
-    }
-
     void continuousCornersStayInsideTheRect()
     {
         const QRectF rect(10, 20, 300, 120);

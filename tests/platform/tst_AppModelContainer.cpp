@@ -65,9 +65,13 @@ private Q_SLOTS:
         QCOMPARE(context->fetchById<TranscriptionRecord>(record.id), record);
         QCOMPARE(context->fetchById<DictionaryEntry>(entry.id), entry);
         QCOMPARE(context->fetchById<ReplacementRule>(rule.id), rule);
-        // Millisecond payloads come back exactly.
-        QCOMPARE(talvoro::millisecondsSince1970(context->fetchById<TranscriptionRecord>(record.id)->createdAt),
-                 1'700'000'000'123.0);
+        // Milliseconds come back exactly (as integers: doubles near 1.7e12 compare with ~2 ms tolerance).
+        QCOMPARE(context->fetchById<TranscriptionRecord>(record.id)->createdAt.toMSecsSinceEpoch(),
+                 qint64(1'700'000'000'123));
+        QCOMPARE(context->fetchById<DictionaryEntry>(entry.id)->lastUsedAt.toMSecsSinceEpoch(),
+                 qint64(1'700'000'000'001));
+        QCOMPARE(reopened.database().queryText(QStringLiteral("SELECT createdAt FROM transcriptions")),
+                 QStringLiteral("1700000000123"));
         QCOMPARE(reopened.database().queryText(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QCOMPARE(reopened.database().queryText(QStringLiteral("PRAGMA user_version")),
                  QString::number(AppModelContainer::kSchemaVersion));
@@ -209,6 +213,15 @@ private Q_SLOTS:
         // A no-op update records nothing.
         QVERIFY(screen->update(stored).has_value());
         QVERIFY(!screen->hasChanges());
+
+        // Two unsaved edits of different fields of one record are both written.
+        screen->setAutosaveEnabled(false);
+        QVERIFY(screen->modify<DictionaryEntry>(entry.id, [](DictionaryEntry &e) { e.term = QStringLiteral("Qt 7"); }));
+        QVERIFY(screen->modify<DictionaryEntry>(entry.id, [](DictionaryEntry &e) { e.useCount = 9; }));
+        QVERIFY(screen->save().has_value());
+        const auto twice = *container.makeContext()->fetchById<DictionaryEntry>(entry.id);
+        QCOMPARE(twice.term, QStringLiteral("Qt 7"));
+        QCOMPARE(twice.useCount, 9);
     }
 
     void everyCommitReachesEveryLiveQuery()
@@ -394,12 +407,20 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(fromGarbage.setAsideFilePath()));
 
         // A folder where the file should be cannot be opened as a database.
+        // Its companions go with it: a fresh store must not pick up their pages.
         const QString folder = storePath(QStringLiteral("folder.store"));
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/inside")));
+        for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+            QFile companion(folder + suffix);
+            QVERIFY(companion.open(QIODevice::WriteOnly));
+            companion.write(QByteArray("stale pages ").repeated(100));
+        }
         AppModelContainer fromFolder(folder);
         QVERIFY(fromFolder.isPersistent());
         QVERIFY(QFileInfo(fromFolder.setAsideFilePath()).isDir());
         QVERIFY(QFileInfo::exists(fromFolder.setAsideFilePath() + QStringLiteral("/inside")));
+        for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QVERIFY2(QFile::exists(fromFolder.setAsideFilePath() + suffix), qPrintable(suffix));
 
         const QString unreadable = storePath(QStringLiteral("unreadable.store"));
         {
@@ -413,6 +434,27 @@ private Q_SLOTS:
         QVERIFY(fromUnreadable.isPersistent());
         QVERIFY(QFile::exists(fromUnreadable.setAsideFilePath()));
         QCOMPARE(*fromUnreadable.countCommitted<TranscriptionRecord>(), 0);
+    }
+
+    void aLockedFileIsLeftAlone()
+    {
+        // Another process holds the file past the busy timeout: healthy, so it stays.
+        const QString path = storePath(QStringLiteral("locked.store"));
+        {
+            AppModelContainer container(path);
+            container.makeContext()->upsertAll<TranscriptionRecord>({transcription(QStringLiteral("kept"), 1)});
+        }
+        SqliteDatabase other;
+        QCOMPARE(other.open(path), 0);
+        QCOMPARE(other.exec(QStringLiteral("PRAGMA journal_mode = DELETE; BEGIN EXCLUSIVE")), 0);
+        AppModelContainer locked(path);
+        QVERIFY(!locked.isPersistent());
+        QVERIFY(locked.setAsideFilePath().isEmpty());
+        QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("locked.store.broken*")}).isEmpty());
+        other.exec(QStringLiteral("ROLLBACK"));
+        other.close();
+        AppModelContainer reopened(path);
+        QCOMPARE(*reopened.countCommitted<TranscriptionRecord>(), 1);
     }
 
     void anUnusableFolderFallsBackToMemory()
@@ -446,14 +488,6 @@ private Q_SLOTS:
         QVERIFY(!context->hasChanges());
     }
 
-    void theSharedContainerLivesInTheDataFolder()
-    {
-        AppModelContainer &shared = AppModelContainer::shared();
-        QCOMPARE(QFileInfo(shared.filePath()).fileName(), QStringLiteral("TalvoroApp.store"));
-        QVERIFY(shared.filePath().contains(QStringLiteral("com.torvenak.talvoro-mac")));
-        QVERIFY(shared.isPersistent());
-        QCOMPARE(&shared.mainContext(), &AppModelContainer::shared().mainContext());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAppModelContainer)

@@ -54,27 +54,6 @@ private Q_SLOTS:
             QVERIFY2(font.supportsCharacter(QChar(glyph.codepoint)), glyph.name);
     }
 
-    void namesTheScreensUseAreMapped()
-    {
-        const char *used[] = {
-            "arrow.counterclockwise", "arrow.down.circle", "arrow.left.arrow.right", "arrow.triangle.2.circlepath",
-            "arrow.turn.down.right", "arrow.up.right.square", "bubble.left.and.bubble.right", "calendar", "camera.fill",
-            "character.book.closed", "chart.bar", "chart.bar.fill", "checkmark", "checkmark.circle.fill",
-            "checkmark.seal.fill", "chevron.right", "circle", "clock", "clock.arrow.circlepath",
-            "clock.badge.exclamationmark", "clock.fill", "doc.on.doc", "doc.questionmark", "doc.text", "envelope",
-            "exclamationmark.triangle.fill", "flame.fill", "gear", "gearshape", "gearshape.2", "globe", "hand.raised",
-            "hand.raised.fill", "heart", "keyboard", "ladybug", "lightbulb", "list.bullet", "lock.shield",
-            "magnifyingglass", "mic", "mic.badge.plus", "mic.fill", "pencil", "person.badge.key", "person.circle.fill",
-            "person.fill", "photo.on.rectangle.angled", "plus", "questionmark.circle",
-            "rectangle.portrait.and.arrow.right", "shield.checkered", "slider.horizontal.3", "square.and.arrow.down",
-            "square.and.arrow.up", "text.alignleft", "text.book.closed", "text.quote", "textformat.abc.dottedunderline",
-            "trash", "waveform", "xmark.circle.fill"};
-        for (const char *name : used)
-            QVERIFY2(symbolCodepoint(QString::fromLatin1(name)).has_value(), name);
-        QVERIFY(!symbolCodepoint(u"chevron.right.fill").has_value());
-        QVERIFY(!symbolCodepoint(u"").has_value());
-    }
-
     void drawsInTheRequestedColour()
     {
         const QColor orange(255, 149, 0);

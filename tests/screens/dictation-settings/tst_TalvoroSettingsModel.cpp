@@ -107,58 +107,19 @@ private Q_SLOTS:
         QVERIFY(!model->selectedTranslationTarget());
     }
 
-    void formattingOptionsRoundTripThroughTheScreen()
+    void everyPushCarriesTheValueJustSet()
     {
-        // Nothing stored: tone natural and every switch on.
         auto model = makeModel();
-        QCOMPARE(model->formattingOptions().tone, Tone::natural);
-        for (const auto &row : TalvoroSettingsModel::formattingSwitchRows())
-            QVERIFY(model->formattingFlag(row.flag));
-
+        const auto pushed = [&](const char *key) { return m_calls.blocksAtPush.last().value(QLatin1String(key)); };
+        model->selectTranslationTarget(TranslationTarget::Ja);
+        QCOMPARE(pushed("translationTargetLanguage").toString(), QStringLiteral("ja"));
+        model->selectLanguage(SupportedLanguage::Fr);
+        QCOMPARE(pushed("transcriptionLanguage").toString(), QStringLiteral("fr"));
         model->selectTone(Tone::formal);
-        model->setFormattingFlag(Flag::removeFinalPeriod, false);
+        QCOMPARE(pushed("formattingOptions")[QLatin1String("tone")].toString(), QStringLiteral("formal"));
         model->setFormattingFlag(Flag::formatLists, false);
-        QCOMPARE(m_calls.pushes, 3);
-
-        // Each change saved the whole record; a new screen on a reopened
-        // store reads the same values.
-        FormattingOptions expected;
-        expected.tone = Tone::formal;
-        expected.removeFinalPeriod = false;
-        expected.formatLists = false;
-        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()), expected);
-        m_settings->reopen();
-        auto reopened = makeModel();
-        QCOMPARE(reopened->formattingOptions(), expected);
-        QVERIFY(!reopened->formattingFlag(Flag::formatLists));
-        QVERIFY(reopened->formattingFlag(Flag::formatDates));
-
-        // Setting a switch to the value it has is no change.
-        reopened->setFormattingFlag(Flag::formatDates, true);
-        QCOMPARE(m_calls.pushes, 3);
-    }
-
-    void anEditKeepsOptionsWrittenMeanwhile()
-    {
-        auto model = makeModel();
-        QSignalSpy spy(model.get(), &TalvoroSettingsModel::formattingOptionsChanged);
-
-        // A pull from another device writes new options while the screen is open.
-        FormattingOptions pulled;
-        pulled.tone = Tone::colloquial;
-        pulled.formatTimes = false;
-        pulled.saveToUserDefaults(settings());
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(model->formattingOptions(), pulled);
-
-        // The user then flips another switch: the pulled values stay.
-        model->setFormattingFlag(Flag::addParagraphs, false);
-        const FormattingOptions stored = FormattingOptions::loadFromUserDefaults(settings());
-        QCOMPARE(stored.tone, Tone::colloquial);
-        QVERIFY(!stored.formatTimes);
-        QVERIFY(!stored.addParagraphs);
-        QVERIFY(stored.formatDates);
-        QCOMPARE(m_calls.pushes, 1);
+        QCOMPARE(pushed("formattingOptions")[QLatin1String("formatLists")].toBool(true), false);
+        QCOMPARE(m_calls.blocksAtPush.size(), 4);
     }
 
     void unreadableOptionsShowTheDefaultsAndAreReplacedOnEdit()
@@ -248,16 +209,6 @@ private Q_SLOTS:
         QCOMPARE(m_calls.pushes, 0);
     }
 
-    void toneNamesAreTranslated()
-    {
-        QCOMPARE(TalvoroSettingsModel::toneDisplayName(Tone::colloquial), QStringLiteral("Coloquial"));
-        overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
-        installTranslations();
-        QCOMPARE(TalvoroSettingsModel::toneDisplayName(Tone::colloquial), QStringLiteral("Colloquial"));
-        QCOMPARE(TalvoroSettingsModel::toneDisplayName(Tone::formal), QStringLiteral("Formal"));
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        installTranslations();
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTalvoroSettingsModel)

@@ -150,29 +150,6 @@ private Q_SLOTS:
         QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
     }
 
-    void viewsOfOneURLShareOneDownload()
-    {
-        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("shared"), avatarPngBytes(Qt::red));
-        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 200ms});
-        QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
-        auto first = m_loader->load(url);
-        auto second = m_loader->load(url);
-        auto third = m_loader->load(url);
-        third.reset(); // one view went away; the others still wait
-        QCOMPARE(started.count(), 1);
-        QCOMPARE(m_loader->activeDownloadCount(), 1);
-
-        QCOMPARE(waitForResult(*first)->pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(waitForResult(*second)->pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 1);
-
-        // Once finished, a new request downloads again (the view asks the
-        // cache first; the loader itself never answers from it).
-        auto later = m_loader->load(url);
-        QVERIFY(waitForResult(*later).has_value());
-        QCOMPARE(started.count(), 2);
-    }
-
     void abortedDownloadNeverAnswers()
     {
         const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("slow"), avatarPngBytes(Qt::red));
@@ -193,27 +170,6 @@ private Q_SLOTS:
         // After the abort, the same URL is downloaded afresh.
         auto again = m_loader->load(url);
         QVERIFY(waitForResult(*again).has_value());
-    }
-
-    void replyForAURLNoLongerShownChangesNothing()
-    {
-        const QUrl oldURL = serveAvatarFile(*m_backend, QStringLiteral("old"), avatarPngBytes(Qt::red));
-        const QUrl newURL = serveAvatarFile(*m_backend, QStringLiteral("new"), avatarPngBytes(Qt::blue));
-        m_backend->server.injectFailure(avatarFilePath(oldURL), {.times = 1, .status = 0, .delay = 300ms});
-
-        // The view switches from the old URL to the new one mid-download.
-        auto oldRequest = m_loader->load(oldURL);
-        QSignalSpy oldFinished(oldRequest.get(), &AvatarImageRequest::finished);
-        QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(oldURL)), 1, 10'000);
-        oldRequest.reset();
-        auto newRequest = m_loader->load(newURL);
-        QCOMPARE(waitForResult(*newRequest)->pixelColor(0, 0), QColor(Qt::blue));
-
-        waitUntilServed(oldURL, 1);
-        QCOMPARE(oldFinished.count(), 0);
-        QCOMPARE(m_cache->inMemoryURLString(), AvatarImageLoader::keyFor(newURL));
-        QCOMPARE(m_cache->cachedImage(AvatarImageLoader::keyFor(oldURL)), std::nullopt);
-        QCOMPARE(colorOf(m_cache->cachedImage(AvatarImageLoader::keyFor(newURL))), QColor(Qt::blue));
     }
 
     void clearDuringDownloadKeepsThePictureOutOfTheCache()

@@ -91,14 +91,6 @@ private Q_SLOTS:
         QCOMPARE(avatarColorIndex(name), 0);
     }
 
-    void paletteGradientEndsOnThePaletteColour()
-    {
-        const auto &palette = avatarInitialsPalette();
-        QCOMPARE(palette[0], QColor(0, 122, 255)); // blue first: the empty name's colour
-        const AvatarGradientColors gradient = avatarInitialsGradient(QStringLiteral("ab"));
-        QCOMPARE(gradient.bottom, palette[std::size_t(avatarColorIndex(QStringLiteral("ab")))]);
-        QVERIFY(gradient.top.lightness() > gradient.bottom.lightness());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAvatarInitials)
