@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -34,6 +35,99 @@ protected:
 
 private:
     BackendServer &m_backend;
+};
+
+// Refuses a request whose body is over its limit before QtHttpServer, which
+// buffers a whole body before handing the request over, reads it: the head
+// is peeked from the socket and its Content-Length checked, and the bytes of
+// a body without one are counted as they arrive. Connected to each socket
+// before the HTTP server is, so it sees every chunk first.
+class BodyLimitingTcpServer final : public QTcpServer
+{
+public:
+    explicit BodyLimitingTcpServer(BackendServer &backend, QObject *parent) : QTcpServer(parent), m_backend(backend) {}
+
+    // The socket's request reached the backend: the next bytes start another.
+    void requestReceived(QTcpSocket *socket) { m_guards.remove(socket); }
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { inspect(socket); });
+        connect(socket, &QObject::destroyed, this, [this, socket] { m_guards.remove(socket); });
+        addPendingConnection(socket);
+    }
+
+private:
+    static constexpr qint64 kMaxHeadBytes = 16 * 1024;
+
+    struct Guard
+    {
+        qint64 limit = -1; // not known before the head is complete
+        qint64 bodyBytes = 0;
+        bool refused = false;
+    };
+
+    void inspect(QTcpSocket *socket)
+    {
+        Guard &guard = m_guards[socket];
+        if (guard.refused) {
+            socket->readAll(); // nothing more of this connection is read
+            return;
+        }
+        const qint64 available = socket->bytesAvailable();
+        if (guard.limit < 0) {
+            const QByteArray head = socket->peek(kMaxHeadBytes + 4);
+            const qsizetype end = head.indexOf("\r\n\r\n");
+            if (end < 0) {
+                if (head.size() > kMaxHeadBytes)
+                    refuse(socket, guard, 431, "Request Header Fields Too Large");
+                return;
+            }
+            const QByteArray headLines = head.left(end);
+            const QByteArray target = headLines.left(headLines.indexOf('\n')).split(' ').value(1);
+            guard.limit = m_backend.bodyLimit(QUrl::fromEncoded(target).path().mid(1),
+                                              headerValue(headLines, "authorization").value_or(QByteArray()));
+            guard.bodyBytes = -(end + 4);
+            const auto declared = headerValue(headLines, "content-length");
+            if (declared && declared->toLongLong() > guard.limit) {
+                refuse(socket, guard, 413, "Payload Too Large");
+                return;
+            }
+        }
+        guard.bodyBytes += available;
+        if (guard.bodyBytes > guard.limit)
+            refuse(socket, guard, 413, "Payload Too Large");
+    }
+
+    static std::optional<QByteArray> headerValue(const QByteArray &head, const QByteArray &name)
+    {
+        for (const QByteArray &line : head.split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().toLower() == name)
+                return line.mid(colon + 1).trimmed();
+        }
+        return std::nullopt;
+    }
+
+    static void refuse(QTcpSocket *socket, Guard &guard, int status, const QByteArray &reason)
+    {
+        guard.refused = true;
+        socket->readAll();
+        const QByteArray body = R"({"error":"request_too_large","message":")" + reason + "\"}";
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason
+                      + "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size())
+                      + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+
+    BackendServer &m_backend;
+    QHash<QTcpSocket *, Guard> m_guards;
 };
 
 namespace {
@@ -106,14 +200,18 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
     request->body = httpRequest.body();
     for (const auto &[name, value] : httpRequest.headers())
         request->headers.insert(name.toLower(), value);
-    m_requestCounts[request->path] += 1;
+    m_tcp->requestReceived(socket);
+    if (m_requestCounts.size() < kMaxCountedPaths || m_requestCounts.contains(request->path))
+        m_requestCounts[request->path] += 1;
 
     std::optional<Response> injected;
     std::chrono::milliseconds delay{0};
+    bool loseReply = false;
     const auto failure = m_failures.find(request->path);
     if (failure != m_failures.end() && failure->times > 0) {
         failure->times -= 1;
         delay = failure->delay;
+        loseReply = failure->status == Failure::kLostReply;
         if (failure->status > 0) {
             injected = failure->body.isEmpty()
                 ? Response::error(failure->status, QStringLiteral("injected_failure"), QStringLiteral("Injected failure"))
@@ -125,15 +223,20 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
             m_failures.erase(failure);
     }
 
-    if (delay.count() <= 0) {
+    if (delay.count() <= 0 && !loseReply) {
         const Response response = injected ? *injected : dispatch(*request);
         QHttpServerResponder responder = LoopbackHttpServer::makeResponder(httpRequest, socket);
         writeResponse(responder, response);
         Q_EMIT requestHandled(request->path, response.status);
         return;
     }
-    QTimer::singleShot(delay, this, [this, request, injected, target = QPointer<QTcpSocket>(socket)] {
+    QTimer::singleShot(delay, this, [this, request, injected, loseReply, target = QPointer<QTcpSocket>(socket)] {
         const Response response = injected ? *injected : dispatch(*request);
+        if (loseReply) {
+            if (target)
+                target->abort();
+            return;
+        }
         writeDelayedResponse(target.data(), response);
         Q_EMIT requestHandled(request->path, response.status);
     });
@@ -143,8 +246,28 @@ BackendServer::~BackendServer() = default;
 
 quint16 BackendServer::listen(quint16 port)
 {
-    m_port = m_http->listen(QHostAddress::LocalHost, port);
+    auto *tcp = new BodyLimitingTcpServer(*this, this);
+    if (!tcp->listen(QHostAddress::LocalHost, port)) {
+        delete tcp;
+        return 0;
+    }
+    m_tcp = tcp;
+    m_http->bind(tcp);
+    m_port = tcp->serverPort();
     return m_port;
+}
+
+qint64 BackendServer::bodyLimit(const QString &path, const QByteArray &authorization) const
+{
+    static const QString uploadPrefix = QStringLiteral("storage/upload/");
+    if (path.startsWith(uploadPrefix) && m_state.uploadSlots.contains(path.mid(uploadPrefix.size())))
+        return kMaxUploadBodyBytes;
+    // A known token, even an expired one: its request is to get a 401 (and
+    // be retried after a refresh), not a 413.
+    if (authorization.startsWith("Bearer ")
+        && m_state.accessTokens.contains(QString::fromLatin1(authorization.mid(7).trimmed())))
+        return kMaxAuthenticatedBodyBytes;
+    return kMaxPublicBodyBytes;
 }
 
 QUrl BackendServer::baseURL() const

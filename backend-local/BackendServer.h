@@ -20,6 +20,7 @@ class QTcpSocket;
 namespace backendlocal {
 
 class BackendServer;
+class BodyLimitingTcpServer;
 class LoopbackHttpServer;
 
 // Route registration of each area, one file each (AuthRoutes.cpp, ...).
@@ -41,9 +42,12 @@ public:
     enum class Access { Public, Authenticated };
 
     // A failure to inject: the next `times` requests of a path answer
-    // `status` (0: answer normally) after `delay`.
+    // `status` (0: answer normally) after `delay`. kLostReply: the request
+    // is handled, then the connection closes without a reply.
     struct Failure
     {
+        static constexpr int kLostReply = -1;
+
         int times = 1;
         int status = 500;
         std::chrono::milliseconds delay{0};
@@ -70,6 +74,20 @@ public:
 
     void injectFailure(const QString &path, Failure failure);
     void clearFailures();
+    // Largest request bodies taken: a valid upload URL takes an image, a
+    // valid bearer token the whole history of a first push, anything else
+    // (unauthenticated) a small JSON object. Larger ones get 413 before
+    // they are read.
+    static constexpr qint64 kMaxUploadBodyBytes = 10 * 1024 * 1024;
+    static constexpr qint64 kMaxAuthenticatedBodyBytes = 64 * 1024 * 1024;
+    static constexpr qint64 kMaxPublicBodyBytes = 64 * 1024;
+    // Request counts are kept for this many distinct paths at most.
+    static constexpr qsizetype kMaxCountedPaths = 256;
+
+    // The body limit of a request to the path (no leading "/") with that
+    // Authorization header.
+    qint64 bodyLimit(const QString &path, const QByteArray &authorization) const;
+
     // Requests received per path (all methods), failures included.
     int requestCount(const QString &path) const { return m_requestCounts.value(path); }
     void resetRequestCounts() { m_requestCounts.clear(); }
@@ -100,6 +118,7 @@ private:
     void registerTestControlRoutes();
 
     std::unique_ptr<LoopbackHttpServer> m_http;
+    BodyLimitingTcpServer *m_tcp = nullptr;
     BackendState m_state;
     QString m_stateFile;
     quint16 m_port = 0;

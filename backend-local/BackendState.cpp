@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QUuid>
 
+#include <sys/stat.h>
+
 namespace backendlocal {
 
 BackendState::BackendState()
@@ -69,6 +71,34 @@ std::optional<QString> BackendState::userForAccessToken(const QString &token) co
     return it->userId;
 }
 
+std::optional<QJsonObject> BackendState::rotateRefreshToken(const QString &token, const QUrl &baseURL)
+{
+    const qint64 now = nowMs();
+    spentRefreshTokens.removeIf([&](const auto &entry) { return entry.value().spentAtMs + kRefreshGraceMs < now; });
+    QString userId = refreshTokens.take(token);
+    SpentRefreshToken *replayed = nullptr;
+    if (userId.isEmpty()) {
+        const auto spent = spentRefreshTokens.find(token);
+        if (spent == spentRefreshTokens.end())
+            return std::nullopt;
+        replayed = &*spent;
+        refreshTokens.remove(replayed->successor);
+        userId = replayed->userId;
+    } else {
+        // The client got this token, so the one it replaced is dead for good.
+        spentRefreshTokens.removeIf([&](const auto &entry) { return entry.value().successor == token; });
+    }
+    if (!user(userId))
+        return std::nullopt;
+    QJsonObject reply = issueTokens(userId, baseURL);
+    const QString successor = reply.value(QLatin1String("refreshToken")).toString();
+    if (replayed)
+        replayed->successor = successor;
+    else
+        spentRefreshTokens.insert(token, {userId, successor, now});
+    return reply;
+}
+
 void BackendState::expireAccessTokens()
 {
     for (auto &grant : accessTokens)
@@ -80,6 +110,7 @@ void BackendState::deleteUser(const QString &userId)
     users.remove(userId);
     accessTokens.removeIf([&](const auto &entry) { return entry.value().userId == userId; });
     refreshTokens.removeIf([&](const auto &entry) { return entry.value() == userId; });
+    spentRefreshTokens.removeIf([&](const auto &entry) { return entry.value().userId == userId; });
     authorizationCodes.removeIf([&](const auto &entry) { return entry.value().userId == userId; });
     files.removeIf([&](const auto &entry) { return entry.value().ownerUserId == userId; });
     uploadSlots.removeIf([&](const auto &entry) { return entry.value().userId == userId; });
@@ -161,10 +192,16 @@ void BackendState::loadJSON(const QJsonObject &object)
 
 bool BackendState::saveToFile(const QString &path) const
 {
+    const QByteArray bytes = QJsonDocument(toJSON()).toJson(QJsonDocument::Compact);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(QJsonDocument(toJSON()).toJson(QJsonDocument::Compact));
+    // Tokens inside: the owner's alone. A short write or failed flush (a
+    // full disk) must not replace the last good file with a cut one.
+    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 || file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 

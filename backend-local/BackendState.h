@@ -29,6 +29,14 @@ struct AccessGrant
     qint64 expiresAtMs = 0;
 };
 
+// A refresh token rotated away, remembered for the grace window.
+struct SpentRefreshToken
+{
+    QString userId;
+    QString successor;
+    qint64 spentAtMs = 0;
+};
+
 struct AuthorizationCode
 {
     QString userId;
@@ -60,11 +68,15 @@ public:
     QHash<QString, User> users; // by id
     QHash<QString, AccessGrant> accessTokens;
     QHash<QString, QString> refreshTokens; // token -> user id
+    QHash<QString, SpentRefreshToken> spentRefreshTokens; // in memory only
     QHash<QString, AuthorizationCode> authorizationCodes;
     QHash<QString, StoredFile> files; // by storage id
     QHash<QString, UploadSlot> uploadSlots;
 
     qint64 accessTokenLifetimeSeconds = 3600;
+    // How long a rotated refresh token is still taken once: longer than the
+    // client's deadline for a refresh, so a retry after a lost reply lands.
+    static constexpr qint64 kRefreshGraceMs = 2 * 60 * 1000;
     std::function<qint64()> nowMs;
 
     static QString newToken();
@@ -78,6 +90,12 @@ public:
     QJsonObject issueTokens(const QString &userId, const QUrl &baseURL);
     // The user of a valid access token; nullopt for unknown or expired ones.
     std::optional<QString> userForAccessToken(const QString &token) const;
+    // Rotates a refresh token: the presented one is spent and a new pair
+    // issued. Until its successor is used, and within the grace window, a
+    // spent token is taken again: the client lost the reply, so the
+    // successor it never got is revoked and a new pair issued. nullopt for
+    // an unknown or stale token.
+    std::optional<QJsonObject> rotateRefreshToken(const QString &token, const QUrl &baseURL);
     void expireAccessTokens();
     // Removes the user with everything that belongs to them.
     void deleteUser(const QString &userId);

@@ -5,10 +5,6 @@
 
 namespace backendlocal {
 
-namespace {
-constexpr qsizetype kMaxUploadBytes = 10 * 1024 * 1024;
-}
-
 void registerStorageRoutes(BackendServer &server)
 {
     using Access = BackendServer::Access;
@@ -20,7 +16,7 @@ void registerStorageRoutes(BackendServer &server)
         const QString slotId = request.path.mid(uploadPrefix.size());
         if (!state.uploadSlots.contains(slotId))
             return Response::error(404, QStringLiteral("unknown_upload_url"), QStringLiteral("Upload URL is invalid or used"));
-        if (request.body.size() > kMaxUploadBytes)
+        if (request.body.size() > BackendServer::kMaxUploadBodyBytes)
             return Response::error(413, QStringLiteral("file_too_large"), QStringLiteral("File exceeds 10 MiB"));
         const QByteArray type = request.header("content-type").split(';').first().trimmed();
         if (type != "image/jpeg" && type != "image/png")

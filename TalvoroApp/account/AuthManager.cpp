@@ -9,6 +9,7 @@
 #include "platform/UrlOpener.h"
 
 #include <QCoroSignal>
+#include <QCoroTimer>
 #include <QCryptographicHash>
 #include <QJsonObject>
 #include <QRandomGenerator>
@@ -591,10 +592,27 @@ QCoro::Task<std::optional<QString>> AuthManager::performRefresh(quint64 generati
     qCInfo(lcAuthManager) << "Refreshing the access token";
     const auto client = makeClient();
     auto refreshCall = client->refreshSession(m_refreshToken);
-    const auto reply = co_await std::move(refreshCall);
+    auto reply = co_await std::move(refreshCall);
     if (generation != m_sessionGeneration) {
         qCInfo(lcAuthManager) << "Session changed during token refresh; dropping its result";
         co_return std::nullopt;
+    }
+    const auto transient = [](const BackendAPIError &error) {
+        return error.kind() == BackendAPIError::Kind::networkError
+            || (error.kind() == BackendAPIError::Kind::serverError && error.statusCode() >= 500);
+    };
+    if (!reply && transient(reply.error())) {
+        qCInfo(lcAuthManager, "Token refresh failed (%s); trying once more",
+               qUtf8Printable(reply.error().errorDescription()));
+        co_await QCoro::sleepFor(kRefreshRetryPause);
+        if (generation != m_sessionGeneration)
+            co_return std::nullopt;
+        auto retry = client->refreshSession(m_refreshToken);
+        reply = co_await std::move(retry);
+        if (generation != m_sessionGeneration) {
+            qCInfo(lcAuthManager) << "Session changed during token refresh; dropping its result";
+            co_return std::nullopt;
+        }
     }
     if (!reply) {
         const BackendAPIError &error = reply.error();

@@ -55,6 +55,10 @@ public:
 
     // An access token this close to its expiry is refreshed before use.
     static constexpr std::chrono::seconds kRefreshMargin{60};
+    // A refresh that got no answer (or a 5xx) is tried once more after this
+    // pause with the same refresh token: the backend may have rotated it and
+    // lost the reply, and accepts the previous token once for a short while.
+    static constexpr std::chrono::seconds kRefreshRetryPause{1};
     // A browser sign-in nobody finishes ends as cancelled after this long.
     static constexpr std::chrono::minutes kDefaultSignInTimeout{5};
 

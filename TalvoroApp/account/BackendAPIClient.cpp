@@ -10,6 +10,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QTimer>
 
 using namespace std::chrono_literals;
 
@@ -17,6 +18,8 @@ namespace {
 
 constexpr auto kAccountCallTimeout = 15s;
 constexpr auto kLongCallTimeout = 30s;
+// Ten MiB over a slow uplink.
+constexpr auto kImageUploadDeadline = 5min;
 constexpr qint64 kDefaultRetryAfterSeconds = 60;
 
 std::optional<QJsonObject> jsonObjectFromBody(const QByteArray &body)
@@ -43,6 +46,78 @@ qint64 retryAfterSeconds(const QByteArray &header, const QJsonObject &object)
     if (fromBody.isDouble() && fromBody.toDouble() >= 0)
         return static_cast<qint64>(fromBody.toDouble());
     return kDefaultRetryAfterSeconds;
+}
+
+// Why a reply was cut short by the client itself.
+enum class ReplyCut { none, deadlinePassed, tooLarge };
+
+// Waits for the reply, aborting it when the deadline passes or its body
+// grows past the limit. The read buffer is bounded too, so Qt stops reading
+// from the socket instead of filling memory before the check runs.
+QCoro::Task<ReplyCut> finishWithin(QNetworkReply *reply, std::chrono::milliseconds deadline, qint64 maxBytes)
+{
+    auto cut = std::make_shared<ReplyCut>(ReplyCut::none);
+    const auto stop = [reply, cut](ReplyCut why) {
+        if (*cut == ReplyCut::none && !reply->isFinished()) {
+            *cut = why;
+            reply->abort();
+        }
+    };
+    reply->setReadBufferSize(maxBytes + 1);
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, reply, [stop] { stop(ReplyCut::deadlinePassed); });
+    timer->start(deadline);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, stop, maxBytes] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > maxBytes)
+            stop(ReplyCut::tooLarge);
+    });
+    // readyRead, not downloadProgress: Qt emits the latter at most every
+    // 100 ms, time enough for tens of megabytes over a fast link.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, stop, maxBytes] {
+        if (reply->bytesAvailable() > maxBytes)
+            stop(ReplyCut::tooLarge);
+    });
+    co_await reply;
+    co_return *cut;
+}
+
+// A reply that brought no usable HTTP status, or a redirect the policy
+// refused (which keeps its 3xx status): the network error with its reason in
+// the log. nullopt for a reply with a status to map.
+std::optional<BackendAPIError> transportFailure(QNetworkReply *reply, ReplyCut cut, const QString &what)
+{
+    const auto fail = [&](const char *reason) {
+        qCWarning(lcBackendAPIClient).nospace() << what << " failed: " << reason;
+        return BackendAPIError::networkError(BackendAPIClient::connectionFailureText());
+    };
+    if (cut == ReplyCut::deadlinePassed)
+        return fail("no complete reply before the deadline");
+    if (cut == ReplyCut::tooLarge)
+        return fail("the reply exceeds its size limit");
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int code = status.toInt();
+    if (reply->error() == QNetworkReply::InsecureRedirectError || reply->error() == QNetworkReply::TooManyRedirectsError
+        || (code >= 300 && code <= 399))
+        return fail("redirected to another origin, not followed");
+    if (!status.isValid()) {
+        if (reply->error() != QNetworkReply::NoError) {
+            qCWarning(lcBackendAPIClient).nospace() << what << " failed: " << reply->error();
+            return BackendAPIError::networkError(BackendAPIClient::connectionFailureText());
+        }
+        return BackendAPIError::networkError(BackendAPIClient::invalidResponseText());
+    }
+    return std::nullopt;
+}
+
+// Credentials and bodies stay with the origin they were meant for.
+QNetworkRequest backendNetworkRequest(const QUrl &url, std::chrono::milliseconds transferTimeout)
+{
+    QNetworkRequest networkRequest(url);
+    networkRequest.setTransferTimeout(static_cast<int>(transferTimeout.count()));
+    networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    return networkRequest;
 }
 
 } // namespace
@@ -153,8 +228,7 @@ QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send
     if (!url.isValid() || url.host().isEmpty())
         co_return std::unexpected(BackendAPIError::networkError(invalidServerAddressText()));
 
-    QNetworkRequest networkRequest(url);
-    networkRequest.setTransferTimeout(static_cast<int>(request.timeout.count()));
+    QNetworkRequest networkRequest = backendNetworkRequest(url, request.timeout);
     if (!request.accessToken.isEmpty())
         networkRequest.setRawHeader("Authorization", "Bearer " + request.accessToken.toUtf8());
     if (request.jsonBody)
@@ -162,20 +236,14 @@ QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send
 
     QNetworkReply *reply = m_session->sendCustomRequest(networkRequest, request.method,
                                                         request.jsonBody.value_or(QByteArray{}));
-    co_await reply;
+    const auto deadline = request.deadline.count() > 0 ? request.deadline : 2 * request.timeout;
+    auto finishing = finishWithin(reply, deadline, request.maxReplyBytes);
+    const ReplyCut cut = co_await std::move(finishing);
     reply->deleteLater();
+    if (auto failure = transportFailure(reply, cut, QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path))
+        co_return std::unexpected(*failure);
 
-    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!statusAttribute.isValid()) {
-        if (reply->error() != QNetworkReply::NoError) {
-            qCWarning(lcBackendAPIClient).nospace() << request.method.constData() << " " << request.path
-                                                    << " failed: " << reply->error();
-            co_return std::unexpected(BackendAPIError::networkError(connectionFailureText()));
-        }
-        co_return std::unexpected(BackendAPIError::networkError(invalidResponseText()));
-    }
-
-    const int status = statusAttribute.toInt();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QByteArray body = reply->readAll();
     if (status < 200 || status > 299) {
         const BackendAPIError error = errorForStatus(status, body, reply->rawHeader("Retry-After"));
@@ -234,19 +302,15 @@ QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::uploadIma
         || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
         co_return std::unexpected(BackendAPIError::networkError(invalidServerAddressText()));
 
-    QNetworkRequest networkRequest(url);
-    networkRequest.setTransferTimeout(static_cast<int>(std::chrono::milliseconds(kLongCallTimeout).count()));
+    QNetworkRequest networkRequest = backendNetworkRequest(url, kLongCallTimeout);
     networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("image/jpeg"));
     QNetworkReply *reply = m_session->post(networkRequest, jpegData);
-    co_await reply;
+    auto finishing = finishWithin(reply, kImageUploadDeadline, BackendRequest::kDefaultMaxReplyBytes);
+    const ReplyCut cut = co_await std::move(finishing);
     reply->deleteLater();
-
-    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!statusAttribute.isValid() && reply->error() != QNetworkReply::NoError) {
-        qCWarning(lcBackendAPIClient) << "Image upload failed:" << reply->error();
-        co_return std::unexpected(BackendAPIError::networkError(connectionFailureText()));
-    }
-    const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 500;
+    if (auto failure = transportFailure(reply, cut, QStringLiteral("Image upload")))
+        co_return std::unexpected(*failure);
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 200) {
         qCWarning(lcBackendAPIClient) << "Image upload returned" << status;
         co_return std::unexpected(BackendAPIError::serverError(status, serverFailureText()));

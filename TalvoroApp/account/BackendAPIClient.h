@@ -27,9 +27,17 @@ struct BackendRequest
     QString path;
     // Sent with "Content-Type: application/json" when present.
     std::optional<QByteArray> jsonBody;
+    // Transfer time-out: no bytes for that long.
     std::chrono::milliseconds timeout{60'000};
     // Empty: no "Authorization" header.
     QString accessToken;
+    // Overall deadline of the whole round trip; zero: twice the transfer
+    // time-out, so a server that drips bytes cannot hold the call for ever.
+    std::chrono::milliseconds deadline{0};
+    // Largest reply body read; a bigger one fails the call.
+    qint64 maxReplyBytes = BackendRequest::kDefaultMaxReplyBytes;
+
+    static constexpr qint64 kDefaultMaxReplyBytes = 1024 * 1024;
 };
 
 // The reply of a request that reached the server and got a 2xx status.
@@ -111,8 +119,9 @@ public:
     static std::optional<QString> jsonStringValue(const QJsonObject &object, const QString &key);
 
     // The generic round trip the endpoints (and the synchroniser's paths)
-    // are built on. A transport failure or time-out gives networkError with
-    // the connection text; a non-2xx status goes through errorForStatus.
+    // are built on. A transport failure, time-out, passed deadline, oversize
+    // reply or redirect to another origin gives networkError with the
+    // connection text; a non-2xx status goes through errorForStatus.
     QCoro::Task<std::expected<BackendReply, BackendAPIError>> send(BackendRequest request);
     // send() and a JSON object from the reply body (parseError otherwise).
     QCoro::Task<std::expected<QJsonObject, BackendAPIError>> sendForJSONObject(BackendRequest request);

@@ -14,7 +14,11 @@ namespace {
 
 BackendRequest syncPost(QString path, QByteArray body, QString token)
 {
-    return BackendRequest{"POST", std::move(path), std::move(body), 60s, std::move(token)};
+    BackendRequest request{"POST", std::move(path), std::move(body), 60s, std::move(token)};
+    // A first pull brings the account's whole history; every other reply is small.
+    if (request.path == QLatin1String(kPullPath))
+        request.maxReplyBytes = 64 * 1024 * 1024;
+    return request;
 }
 
 // Free coroutines with by-value parameters: nothing they use lives in a

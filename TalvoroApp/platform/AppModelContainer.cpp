@@ -7,9 +7,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcModelStore, "com.torvenak.talvoro-mac.ModelStore")
 
@@ -22,6 +26,7 @@ std::unique_ptr<AppModelContainer> &sharedInstance()
 }
 
 const QString kInMemory = QStringLiteral(":memory:");
+constexpr int kBusyTimeoutMs = 5000;
 
 } // namespace
 
@@ -29,8 +34,31 @@ namespace talvoro::store {
 
 StoreError databaseError(const SqliteDatabase &db, int code, const char *what)
 {
+    db.reportFailure(code);
     const QString detail = db.isOpen() ? db.errorMessage() : QString::fromUtf8(sqlite3_errstr(code));
     return {StoreError::Kind::Database, code, QLatin1String(what) + QStringLiteral(": ") + detail};
+}
+
+QString describeUnusableFile(const QString &path, int code, const QString &failure)
+{
+    const int primary = talvoro::primaryResultCode(code);
+    if (primary != SQLITE_READONLY && primary != SQLITE_PERM && primary != SQLITE_CANTOPEN)
+        return failure;
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return failure;
+    const uid_t me = ::geteuid();
+    QString why = failure;
+    if (status.st_uid != me) {
+        const QString owner = QFileInfo(path).owner();
+        why += QStringLiteral("; owned by %1uid %2, not by this user (uid %3)")
+                   .arg(owner.isEmpty() ? QString() : owner + QLatin1Char(' '))
+                   .arg(status.st_uid)
+                   .arg(me);
+    } else if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0) {
+        why += QStringLiteral("; this user may not read and write it");
+    }
+    return why + QStringLiteral("; mode %1").arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
 }
 
 } // namespace talvoro::store
@@ -54,24 +82,41 @@ AppModelContainer::AppModelContainer(const QString &filePath, QObject *parent)
     : QObject(parent)
     , m_filePath(filePath)
 {
+    // A marker left behind means the last session ended without closing the
+    // store (a crash, a kill, a power cut): only then is every page read.
+    const bool uncleanShutdown = QFileInfo::exists(markerPath());
+    if (uncleanShutdown)
+        qCInfo(lcModelStore).noquote() << "Store" << filePath << "was not closed last time; checking the whole file";
+    openStore(uncleanShutdown ? Check::Full : Check::Probe);
+    if (m_persistent) {
+        QFile marker(markerPath());
+        m_ownsMarker = marker.open(QIODevice::WriteOnly);
+    }
+}
+
+void AppModelContainer::openStore(Check check)
+{
+    const QString &filePath = m_filePath;
+    m_persistent = false;
     QString failure;
     int code = SQLITE_OK;
-    if (openAt(filePath, &failure, &code)) {
+    if (openAt(filePath, check, &failure, &code)) {
         m_persistent = true;
         return;
     }
     m_db.close();
     if (QFileInfo::exists(filePath) && talvoro::isDamagedFileCode(code)) {
+        const QString why = talvoro::store::describeUnusableFile(filePath, code, failure);
         const QString aside = moveAside(filePath);
         if (aside.isEmpty()) {
             qCCritical(lcModelStore).noquote()
-                << "Store file" << filePath << "is unreadable (" << failure << ") and could not be moved aside";
+                << "Store file" << filePath << "is unusable (" << why << ") and could not be moved aside";
         } else {
             m_setAsidePath = aside;
-            qCCritical(lcModelStore).noquote() << "Store file" << filePath << "is unreadable (" << failure
+            qCCritical(lcModelStore).noquote() << "Store file" << filePath << "is unusable (" << why
                                                << "); kept it as" << aside << "and started a fresh store";
             QString freshFailure;
-            if (openAt(filePath, &freshFailure, &code)) {
+            if (openAt(filePath, Check::Probe, &freshFailure, &code)) {
                 m_persistent = true;
                 return;
             }
@@ -82,7 +127,7 @@ AppModelContainer::AppModelContainer(const QString &filePath, QObject *parent)
     qCCritical(lcModelStore).noquote() << "Store file" << filePath << "cannot be used (" << failure
                                        << "); keeping this session's data in memory only";
     QString memoryFailure;
-    if (!openAt(kInMemory, &memoryFailure, &code)) {
+    if (!openAt(kInMemory, Check::Probe, &memoryFailure, &code)) {
         qCCritical(lcModelStore).noquote() << "In-memory store failed:" << memoryFailure;
         m_db.close();
     }
@@ -92,6 +137,9 @@ AppModelContainer::~AppModelContainer()
 {
     // The main context saves what it still holds while the database is open.
     m_mainContext.reset();
+    m_db.close();
+    if (m_ownsMarker)
+        QFile::remove(markerPath());
 }
 
 AppModelContainer &AppModelContainer::shared()
@@ -152,7 +200,7 @@ std::expected<void, StoreError> AppModelContainer::write(const WriteBody &body)
     return {};
 }
 
-bool AppModelContainer::openAt(const QString &path, QString *failure, int *failureCode)
+bool AppModelContainer::openAt(const QString &path, Check check, QString *failure, int *failureCode)
 {
     const auto fail = [&](int code, const QString &what) {
         *failureCode = code;
@@ -165,67 +213,125 @@ bool AppModelContainer::openAt(const QString &path, QString *failure, int *failu
     int rc = m_db.open(path);
     if (rc != SQLITE_OK)
         return fail(rc, QStringLiteral("open"));
-    sqlite3_busy_timeout(m_db.handle(), 5000);
+    sqlite3_busy_timeout(m_db.handle(), kBusyTimeoutMs);
+    m_db.setFailureObserver([this](int code) { noteFailure(code); });
 
     // The first statement that reads the file: garbage fails here (NOTADB).
-    const QString mode = m_db.queryText(QStringLiteral("PRAGMA journal_mode = WAL"), &rc);
+    // Switching a fresh file to WAL needs a lock that SQLite does not wait
+    // for (another process may be doing the same): retry within the timeout.
+    QString mode;
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        mode = m_db.queryText(QStringLiteral("PRAGMA journal_mode = WAL"), &rc);
+        const int primary = talvoro::primaryResultCode(rc);
+        if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || waited.elapsed() > kBusyTimeoutMs)
+            break;
+        QThread::msleep(5);
+    } while (true);
     if (rc != SQLITE_OK)
         return fail(rc, QStringLiteral("journal mode"));
     if (path != kInMemory && mode.compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0)
         qCWarning(lcModelStore).noquote() << "Store journal mode is" << mode << "instead of wal";
     m_db.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
 
-    // Damage inside pages only shows when they are read: check them once.
-    const QString check = m_db.queryText(QStringLiteral("PRAGMA quick_check(1)"), &rc);
-    if (rc != SQLITE_OK)
-        return fail(rc, QStringLiteral("integrity check"));
-    if (check != QStringLiteral("ok")) {
-        *failureCode = SQLITE_CORRUPT;
-        *failure = QStringLiteral("integrity check: ") + check;
-        return false;
-    }
     if (m_db.isReadOnly())
         return fail(SQLITE_READONLY, QStringLiteral("read-only file"));
-    return migrate(failure, failureCode);
+    if (check == Check::Full) {
+        // Damage inside pages only shows when they are read.
+        const QString result = m_db.queryText(QStringLiteral("PRAGMA quick_check(1)"), &rc);
+        if (rc != SQLITE_OK)
+            return fail(rc, QStringLiteral("integrity check"));
+        if (result != QStringLiteral("ok")) {
+            *failureCode = SQLITE_CORRUPT;
+            *failure = QStringLiteral("integrity check: ") + result;
+            return false;
+        }
+    }
+    return migrate(failure, failureCode) && probe(failure, failureCode);
+}
+
+// Reads the first and the last row of every table: a damaged root or edge
+// page shows here at the cost of a few pages. Damage deeper in the file shows
+// when it is read (noteFailure) or at the full check after a crash.
+bool AppModelContainer::probe(QString *failure, int *failureCode)
+{
+    for (const char *table : {"transcriptions", "replacementRules", "dictionaryEntries"}) {
+        for (const char *order : {"ASC", "DESC"}) {
+            int rc = SQLITE_OK;
+            m_db.queryText(QStringLiteral("SELECT * FROM %1 ORDER BY rowid %2 LIMIT 1")
+                               .arg(QLatin1String(table), QLatin1String(order)),
+                           &rc);
+            if (rc != SQLITE_OK) {
+                *failureCode = m_db.extendedErrorCode();
+                *failure = QStringLiteral("reading %1: %2").arg(QLatin1String(table), m_db.errorMessage());
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 bool AppModelContainer::migrate(QString *failure, int *failureCode)
 {
-    int rc = SQLITE_OK;
-    const int version = m_db.queryText(QStringLiteral("PRAGMA user_version"), &rc).toInt();
-    if (rc != SQLITE_OK) {
-        *failureCode = rc;
-        *failure = QStringLiteral("schema version: ") + m_db.errorMessage();
-        return false;
-    }
     const QStringList &migrations = talvoro::store::schemaMigrations();
-    if (version < 0) {
-        // Never written by any build: the header is damaged.
-        *failureCode = SQLITE_CORRUPT;
-        *failure = QStringLiteral("schema version %1 is not valid").arg(version);
+    const auto readVersion = [&](int *version) {
+        int rc = SQLITE_OK;
+        *version = m_db.queryText(QStringLiteral("PRAGMA user_version"), &rc).toInt();
+        if (rc != SQLITE_OK) {
+            *failureCode = m_db.extendedErrorCode();
+            *failure = QStringLiteral("schema version: ") + m_db.errorMessage();
+            return false;
+        }
+        if (*version < 0) {
+            // Never written by any build: the header is damaged.
+            *failureCode = SQLITE_CORRUPT;
+            *failure = QStringLiteral("schema version %1 is not valid").arg(*version);
+            return false;
+        }
+        return true;
+    };
+    int version = 0;
+    if (!readVersion(&version))
         return false;
-    }
     if (version > migrations.size()) {
         // Written by a newer build: its tables are a superset of ours.
         qCWarning(lcModelStore) << "Store schema version" << version << "is newer than" << migrations.size();
         return true;
     }
+    if (version == migrations.size())
+        return true;
+
+    // Another process may be migrating the same file: the version that counts
+    // is the one read under the write lock.
+    int rc = m_db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (rc != SQLITE_OK) {
+        *failureCode = m_db.extendedErrorCode();
+        *failure = QStringLiteral("migration: ") + m_db.errorMessage();
+        return false;
+    }
+    const auto rollback = [&](const QString &what) {
+        *failureCode = m_db.extendedErrorCode();
+        *failure = what + m_db.errorMessage();
+        m_db.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    };
+    if (!readVersion(&version)) {
+        m_db.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    const int from = version;
     for (int target = version + 1; target <= migrations.size(); ++target) {
-        rc = m_db.exec(QStringLiteral("BEGIN IMMEDIATE"));
-        if (rc == SQLITE_OK)
-            rc = m_db.exec(migrations.at(target - 1));
+        rc = m_db.exec(migrations.at(target - 1));
         if (rc == SQLITE_OK)
             rc = m_db.exec(QStringLiteral("PRAGMA user_version = %1").arg(target));
-        if (rc == SQLITE_OK)
-            rc = m_db.exec(QStringLiteral("COMMIT"));
-        if (rc != SQLITE_OK) {
-            *failureCode = m_db.extendedErrorCode();
-            *failure = QStringLiteral("migration to version %1: %2").arg(target).arg(m_db.errorMessage());
-            m_db.exec(QStringLiteral("ROLLBACK"));
-            return false;
-        }
-        qCInfo(lcModelStore) << "Store schema migrated to version" << target;
+        if (rc != SQLITE_OK)
+            return rollback(QStringLiteral("migration to version %1: ").arg(target));
     }
+    if (m_db.exec(QStringLiteral("COMMIT")) != SQLITE_OK)
+        return rollback(QStringLiteral("migration commit: "));
+    if (from < migrations.size())
+        qCInfo(lcModelStore) << "Store schema migrated from version" << from << "to" << migrations.size();
     return true;
 }
 
@@ -244,6 +350,44 @@ QString AppModelContainer::moveAside(const QString &path)
             QFile::rename(path + suffix, aside + suffix);
     }
     return aside;
+}
+
+void AppModelContainer::noteFailure(int code)
+{
+    const int primary = talvoro::primaryResultCode(code);
+    if (!m_persistent || m_recoveryScheduled || (primary != SQLITE_CORRUPT && primary != SQLITE_NOTADB))
+        return;
+    // Not from inside the failing statement or a live query's fetch.
+    m_recoveryScheduled = true;
+    QMetaObject::invokeMethod(this, &AppModelContainer::recoverFromDamage, Qt::QueuedConnection);
+}
+
+void AppModelContainer::recoverFromDamage()
+{
+    m_recoveryScheduled = false;
+    if (m_inTransaction) {
+        noteFailure(SQLITE_CORRUPT);
+        return;
+    }
+    qCCritical(lcModelStore).noquote() << "Store file" << m_filePath << "turned out damaged while in use";
+    m_db.close();
+    m_setAsidePath.clear();
+    // Moved aside without a new check: SQLite already said it is damaged.
+    QString failure;
+    int code = SQLITE_CORRUPT;
+    const QString aside = moveAside(m_filePath);
+    if (!aside.isEmpty()) {
+        m_setAsidePath = aside;
+        qCCritical(lcModelStore).noquote() << "Kept the damaged store as" << aside << "and started a fresh store";
+    }
+    if (aside.isEmpty() || !openAt(m_filePath, Check::Probe, &failure, &code)) {
+        m_persistent = false;
+        m_db.close();
+        qCCritical(lcModelStore).noquote() << "Store file" << m_filePath << "cannot be used (" << failure
+                                           << "); keeping this session's data in memory only";
+        openAt(kInMemory, Check::Probe, &failure, &code);
+    }
+    Q_EMIT storeReplaced();
 }
 
 StoreError AppModelContainer::unavailable() const

@@ -16,15 +16,30 @@ Q_DECLARE_LOGGING_CATEGORY(lcModelStore)
 
 class ModelContext;
 
+namespace talvoro::store {
+// Why a store file that SQLite refused cannot be used, for the log: the
+// failure, and for a file this user cannot write, its owner and mode (so a
+// user who once ran the app as root can find the history).
+QString describeUnusableFile(const QString &path, int code, const QString &failure);
+} // namespace talvoro::store
+
 // The persistent model container: one SQLite database (WAL journal) holding
 // the transcriptions, replacement rules and dictionary entries.
 //
-// - Open: the schema is brought to the current version, each migration in its
-//   own transaction. A file that is not a readable database is moved aside
+// - Open: the schema is brought to the current version inside one write
+//   transaction that reads the version first, so two processes opening a
+//   fresh file do not both migrate. The open reads only the header and the
+//   first and last rows of each table; the whole file is checked only when
+//   the previous session did not close the store (its "<name>.open" marker
+//   is still there). A file that is not a readable database is moved aside
 //   ("<name>.broken-<time>", with its -wal/-shm companions) and a fresh store
 //   starts in its place; when even that fails (or the file is locked by
 //   another process) the container runs on an in-memory database for the
-//   session. Each case is logged; nothing is deleted.
+//   session. Each case is logged with the file and the reason; nothing is
+//   deleted.
+// - Corruption that shows later (SQLITE_CORRUPT or NOTADB from any statement)
+//   is handled the same way on the next event-loop turn: the file is moved
+//   aside, a fresh store opens and storeReplaced tells the live queries.
 // - Contexts (makeContext, mainContext) hold unsaved changes and write them in
 //   one transaction on save. Every commit, from any context, emits didCommit
 //   with what changed, which is how live queries stay current.
@@ -37,6 +52,8 @@ public:
     // The current schema version (PRAGMA user_version).
     static constexpr int kSchemaVersion = 1;
     static constexpr const char *kStoreFileName = "TalvoroApp.store";
+    // Beside the store while a session has it open.
+    static constexpr const char *kOpenMarkerSuffix = ".open";
 
     explicit AppModelContainer(const QString &filePath, QObject *parent = nullptr);
     ~AppModelContainer() override;
@@ -73,12 +90,13 @@ public:
             return std::unexpected(unavailable());
         return talvoro::store::fetchRow<T>(m_db, id);
     }
+    // Committed rows, or those meeting an SQL condition over the columns.
     template<class T>
-    std::expected<qsizetype, StoreError> countCommitted()
+    std::expected<qsizetype, StoreError> countCommitted(const QString &sqlCondition = {})
     {
         if (!m_db.isOpen())
             return std::unexpected(unavailable());
-        return talvoro::store::countRows<T>(m_db);
+        return talvoro::store::countRows<T>(m_db, sqlCondition);
     }
 
     // Runs `body` in one write transaction; commits when it succeeds, rolls
@@ -93,17 +111,28 @@ public:
 Q_SIGNALS:
     // After every commit that changed rows, from whichever context.
     void didCommit(const StoreChangeSet &changes);
+    // The database was replaced (a damaged file moved aside mid-session):
+    // every row may differ.
+    void storeReplaced();
 
 private:
-    bool openAt(const QString &path, QString *failure, int *failureCode);
+    enum class Check { Probe, Full };
+    void openStore(Check check);
+    bool openAt(const QString &path, Check check, QString *failure, int *failureCode);
     bool migrate(QString *failure, int *failureCode);
+    bool probe(QString *failure, int *failureCode);
     QString moveAside(const QString &path);
+    void noteFailure(int code);
+    void recoverFromDamage();
     StoreError unavailable() const;
+    QString markerPath() const { return m_filePath + QLatin1String(kOpenMarkerSuffix); }
 
     QString m_filePath;
     QString m_setAsidePath;
     bool m_persistent = false;
     bool m_inTransaction = false;
+    bool m_recoveryScheduled = false;
+    bool m_ownsMarker = false;
     SqliteDatabase m_db;
     std::unique_ptr<ModelContext> m_mainContext;
 };

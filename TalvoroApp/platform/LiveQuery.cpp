@@ -6,4 +6,5 @@ LiveQueryBase::LiveQueryBase(AppModelContainer &container, QObject *parent)
 {
     connect(&container, &AppModelContainer::didCommit, this,
             [this](const StoreChangeSet &changes) { apply(changes); });
+    connect(&container, &AppModelContainer::storeReplaced, this, [this] { reloadAll(); });
 }

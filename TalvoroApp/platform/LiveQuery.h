@@ -1,41 +1,75 @@
 #pragma once
 
 #include "platform/AppModelContainer.h"
+#include "platform/LiveResults.h"
 #include "platform/ModelStoreEngine.h"
 #include "platform/ModelStoreTypes.h"
 
 #include <QObject>
 #include <QPointer>
 
-#include <algorithm>
 #include <optional>
 #include <vector>
 
 // The signal half of LiveQuery<T> (a template cannot declare signals).
+// Row signals come in pairs around each mutation of results(), with indices
+// into it: "about to" before, the plain one after, the way
+// QAbstractItemModel announces changes (LiveListModel forwards them).
 class LiveQueryBase : public QObject
 {
     Q_OBJECT
 public:
     explicit LiveQueryBase(AppModelContainer &container, QObject *parent = nullptr);
 
+    virtual qsizetype count() const = 0;
+    // The id of the record at a row of the results.
+    virtual QUuid idAt(qsizetype row) const = 0;
+
 Q_SIGNALS:
-    // The results changed: after a commit from any context of the container,
-    // or a new descriptor.
+    // Once after every modification of the results: a commit from any
+    // context of the container, a reload or a new descriptor.
     void changed();
+
+    void rowsAboutToBeInserted(qsizetype first, qsizetype last);
+    void rowsInserted(qsizetype first, qsizetype last);
+    void rowsAboutToBeRemoved(qsizetype first, qsizetype last);
+    void rowsRemoved(qsizetype first, qsizetype last);
+    // One row; `to` as QAbstractItemModel::beginMoveRows' destination (the
+    // row it goes before, counted before the move).
+    void rowsAboutToBeMoved(qsizetype from, qsizetype to);
+    void rowsMoved(qsizetype from, qsizetype to);
+    // New values in place.
+    void rowsChanged(qsizetype first, qsizetype last);
+    // Every row may differ: a reload or a new descriptor.
+    void aboutToReset();
+    void reset();
 
 protected:
     virtual void apply(const StoreChangeSet &changes) = 0;
+    virtual void reloadAll() = 0;
     QPointer<AppModelContainer> m_container;
 };
 
 // The committed records that match a descriptor, kept current: every commit
-// to the container is laid into the results (a handful of changed rows is
-// merged in place; a bulk change or a clear refetches). Unsaved changes of a
-// context are not shown until saved (autosave does so on the next turn).
+// to the container is laid into the results row by row (O(log n) a row, and
+// row signals for each), so views update in place. Only a clear of the table,
+// a batch of at least a tenth of the rows (and over kMinResetBatch), or a
+// limited query that falls short of its limit reload the whole results, as a
+// reset. Unsaved changes of a context are not shown until saved (autosave
+// does so on the next turn).
 template<class T>
 class LiveQuery final : public LiveQueryBase
 {
+    struct IdOf
+    {
+        QUuid operator()(const T &model) const { return ModelTraits<T>::id(model); }
+    };
+
 public:
+    using Results = LiveResults<T, IdOf>;
+    // Batches smaller than this are always merged, whatever the row count.
+    static constexpr qsizetype kMinResetBatch = 256;
+
     LiveQuery(AppModelContainer &container, FetchDescriptor<T> descriptor, QObject *parent = nullptr)
         : LiveQueryBase(container, parent)
         , m_descriptor(std::move(descriptor))
@@ -43,9 +77,12 @@ public:
         reload();
     }
 
-    const std::vector<T> &results() const { return m_results; }
-    qsizetype count() const { return qsizetype(m_results.size()); }
-    bool isEmpty() const { return m_results.empty(); }
+    const Results &results() const { return m_results; }
+    qsizetype count() const override { return m_results.size(); }
+    bool isEmpty() const { return m_results.isEmpty(); }
+    QUuid idAt(qsizetype row) const override { return ModelTraits<T>::id(m_results[row]); }
+    // The row of the record with this id; -1 when it is not among the results.
+    qsizetype indexOf(const QUuid &id) const { return m_results.indexOf(id); }
     // The record with this id among the results; nullopt when it is not (any
     // more) among them.
     std::optional<T> find(const QUuid &id) const
@@ -53,7 +90,7 @@ public:
         const qsizetype index = indexOf(id);
         if (index < 0)
             return std::nullopt;
-        return m_results[size_t(index)];
+        return m_results[index];
     }
     // The failure of the last refetch, if it failed (the results then stay).
     const std::optional<StoreError> &lastError() const { return m_lastError; }
@@ -62,11 +99,10 @@ public:
     void setDescriptor(FetchDescriptor<T> descriptor)
     {
         m_descriptor = std::move(descriptor);
-        reload();
-        Q_EMIT changed();
+        reloadAll();
     }
 
-    // Refetches every result.
+    // Refetches every result (without signals; reloadAll announces a reset).
     void reload()
     {
         if (!m_container) {
@@ -79,60 +115,99 @@ public:
             return;
         }
         m_lastError.reset();
-        m_results = std::move(*rows);
+        m_results.assign(std::move(*rows));
     }
 
 protected:
+    void reloadAll() override
+    {
+        Q_EMIT aboutToReset();
+        reload();
+        Q_EMIT reset();
+        Q_EMIT changed();
+    }
+
     void apply(const StoreChangeSet &changeSet) override
     {
         const ModelChanges<T> *changes = changeSet.find<T>();
         if (!changes)
             return;
-        const size_t changeCount = changes->upserted.size() + changes->deleted.size();
-        if (changes->cleared || m_descriptor.fetchLimit || changeCount > kMergeLimit) {
-            reload();
-            Q_EMIT changed();
+        const qsizetype batch = qsizetype(changes->upserted.size() + changes->deleted.size());
+        if (changes->cleared || (batch >= kMinResetBatch && batch * 10 >= count())) {
+            reloadAll();
             return;
         }
+        const bool wasFull = m_descriptor.fetchLimit && count() >= *m_descriptor.fetchLimit;
         bool modified = false;
         for (const QUuid &id : changes->deleted)
-            modified |= eraseId(id);
-        for (const T &model : changes->upserted) {
-            modified |= eraseId(ModelTraits<T>::id(model));
-            if (!m_descriptor.matches(model))
-                continue;
-            const auto position = std::lower_bound(
-                m_results.begin(), m_results.end(), model,
-                [this](const T &a, const T &b) { return compareModels(m_descriptor.sortBy, a, b) < 0; });
-            m_results.insert(position, model);
-            modified = true;
+            modified |= removeRow(indexOf(id));
+        for (const T &model : changes->upserted)
+            modified |= place(model);
+        if (m_descriptor.fetchLimit) {
+            const qsizetype limit = std::max<qsizetype>(0, *m_descriptor.fetchLimit);
+            if (count() < limit && wasFull) {
+                // Rows past the limit may now belong in: only the store knows.
+                reloadAll();
+                return;
+            }
+            if (count() > limit) {
+                Q_EMIT rowsAboutToBeRemoved(limit, count() - 1);
+                const qsizetype last = count() - 1;
+                while (count() > limit)
+                    m_results.erase(count() - 1);
+                Q_EMIT rowsRemoved(limit, last);
+            }
         }
         if (modified)
             Q_EMIT changed();
     }
 
 private:
-    // Beyond this many changed rows one refetch is cheaper than merging each.
-    static constexpr size_t kMergeLimit = 32;
-
-    qsizetype indexOf(const QUuid &id) const
+    qsizetype lowerBound(const T &model) const
     {
-        for (size_t i = 0; i < m_results.size(); ++i) {
-            if (ModelTraits<T>::id(m_results[i]) == id)
-                return qsizetype(i);
-        }
-        return -1;
+        return m_results.lowerBound(
+            model, [this](const T &a, const T &b) { return compareModels(m_descriptor.sortBy, a, b) < 0; });
     }
-    bool eraseId(const QUuid &id)
+
+    bool removeRow(qsizetype row)
     {
-        const qsizetype index = indexOf(id);
-        if (index < 0)
+        if (row < 0)
             return false;
-        m_results.erase(m_results.begin() + index);
+        Q_EMIT rowsAboutToBeRemoved(row, row);
+        m_results.erase(row);
+        Q_EMIT rowsRemoved(row, row);
+        return true;
+    }
+
+    // Lays one committed row into the results.
+    bool place(const T &model)
+    {
+        const qsizetype row = indexOf(ModelTraits<T>::id(model));
+        if (!m_descriptor.matches(model))
+            return removeRow(row);
+        // Counted with the old value still in place (it sorts where it was).
+        const qsizetype to = lowerBound(model);
+        if (row < 0) {
+            Q_EMIT rowsAboutToBeInserted(to, to);
+            m_results.insert(to, model);
+            Q_EMIT rowsInserted(to, to);
+            return true;
+        }
+        if (to == row || to == row + 1) {
+            m_results.replace(row, model);
+            Q_EMIT rowsChanged(row, row);
+            return true;
+        }
+        Q_EMIT rowsAboutToBeMoved(row, to);
+        m_results.erase(row);
+        const qsizetype landed = to > row ? to - 1 : to;
+        m_results.insert(landed, model);
+        Q_EMIT rowsMoved(row, to);
+        Q_EMIT rowsChanged(landed, landed);
         return true;
     }
 
     FetchDescriptor<T> m_descriptor;
-    std::vector<T> m_results;
+    Results m_results;
     std::optional<StoreError> m_lastError;
 };

@@ -69,18 +69,20 @@ public:
                 continue;
             done.insert(id);
             switch (change->kind) {
-            case Kind::Upsert:
-                if (auto written = talvoro::store::upsertRow<T>(db, change->value); !written)
-                    return std::unexpected(written.error());
-                changes.upserted.push_back(change->value);
+            case Kind::Upsert: {
+                auto inserted = talvoro::store::upsertRow<T>(db, change->value);
+                if (!inserted)
+                    return std::unexpected(inserted.error());
+                changes.addUpserted(change->value, *inserted);
                 break;
+            }
             case Kind::Update: {
                 // A row deleted meanwhile stays deleted: the update is dropped.
                 auto row = talvoro::store::updateRow<T>(db, change->value, change->fieldMask);
                 if (!row)
                     return std::unexpected(row.error());
                 if (*row)
-                    changes.upserted.push_back(std::move(**row));
+                    changes.addUpserted(std::move(**row), false);
                 break;
             }
             case Kind::Remove: {

@@ -198,9 +198,10 @@ std::expected<void, StoreError> ModelContext::upsertAll(const std::vector<T> &mo
         ModelChanges<T> &changes = changeSet.changes<T>();
         changes.upserted.reserve(models.size());
         for (const T &model : models) {
-            if (auto written = talvoro::store::upsertRow<T>(db, model); !written)
-                return written;
-            changes.upserted.push_back(model);
+            auto inserted = talvoro::store::upsertRow<T>(db, model);
+            if (!inserted)
+                return std::unexpected(inserted.error());
+            changes.addUpserted(model, *inserted);
         }
         return {};
     });

@@ -52,6 +52,8 @@ std::expected<std::vector<T>, StoreError> fetchRows(SqliteDatabase &db, const Fe
     const bool inSql = sortsInSql(descriptor);
     QString sql = QStringLiteral("SELECT ") + columnList<T>() + QStringLiteral(" FROM ")
         + QLatin1String(Traits::table);
+    if (filter && !descriptor.sqlCondition.isEmpty())
+        sql += QStringLiteral(" WHERE ") + descriptor.sqlCondition;
     if (inSql) {
         sql += QStringLiteral(" ORDER BY ");
         for (const SortDescriptor<T> &sort : descriptor.sortBy) {
@@ -107,34 +109,50 @@ std::expected<std::optional<T>, StoreError> fetchRow(SqliteDatabase &db, const Q
 }
 
 // Inserts the record, or replaces every field of the row with its id.
+// True when the row is new (live counts follow commits by this).
 template<class T>
-std::expected<void, StoreError> upsertRow(SqliteDatabase &db, const T &model)
+std::expected<bool, StoreError> upsertRow(SqliteDatabase &db, const T &model)
 {
     using Traits = ModelTraits<T>;
-    static const QString sql = []() -> QString {
-        QStringList placeholders, assignments;
-        for (int f = 0; f < Traits::fieldCount; ++f) {
+    static const QString insertSql = []() -> QString {
+        QStringList placeholders;
+        for (int f = 0; f < Traits::fieldCount; ++f)
             placeholders << QStringLiteral("?%1").arg(f + 1);
-            if (f > 0) {
-                const QString column = QLatin1String(Traits::column(static_cast<typename Traits::Field>(f)));
-                assignments << column + QStringLiteral(" = excluded.") + column;
-            }
-        }
         return QStringLiteral("INSERT INTO ") + QLatin1String(Traits::table) + QStringLiteral(" (")
             + columnList<T>() + QStringLiteral(") VALUES (") + placeholders.join(QStringLiteral(", "))
-            + QStringLiteral(") ON CONFLICT(id) DO UPDATE SET ") + assignments.join(QStringLiteral(", "));
+            + QStringLiteral(") ON CONFLICT(id) DO NOTHING");
     }();
-    int rc = SQLITE_OK;
-    SqliteStatement *statement = db.cached(sql, &rc);
-    if (!statement)
-        return std::unexpected(databaseError(db, rc, "prepare upsert"));
-    for (int f = 0; f < Traits::fieldCount; ++f)
-        Traits::bind(*statement, f + 1, model, static_cast<typename Traits::Field>(f));
-    rc = statement->step();
-    statement->reset();
-    if (rc != SQLITE_DONE)
-        return std::unexpected(databaseError(db, rc, "upsert"));
-    return {};
+    static const QString replaceSql = []() -> QString {
+        QStringList assignments;
+        for (int f = 1; f < Traits::fieldCount; ++f) {
+            assignments << QLatin1String(Traits::column(static_cast<typename Traits::Field>(f)))
+                    + QStringLiteral(" = ?%1").arg(f + 1);
+        }
+        return QStringLiteral("UPDATE ") + QLatin1String(Traits::table) + QStringLiteral(" SET ")
+            + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE id = ?1");
+    }();
+    const auto run = [&](const QString &sql) -> std::expected<int, StoreError> {
+        int rc = SQLITE_OK;
+        SqliteStatement *statement = db.cached(sql, &rc);
+        if (!statement)
+            return std::unexpected(databaseError(db, rc, "prepare upsert"));
+        for (int f = 0; f < Traits::fieldCount; ++f)
+            Traits::bind(*statement, f + 1, model, static_cast<typename Traits::Field>(f));
+        rc = statement->step();
+        statement->reset();
+        if (rc != SQLITE_DONE)
+            return std::unexpected(databaseError(db, rc, "upsert"));
+        return db.changes();
+    };
+    auto inserted = run(insertSql);
+    if (!inserted)
+        return std::unexpected(inserted.error());
+    if (*inserted > 0)
+        return true;
+    auto replaced = run(replaceSql);
+    if (!replaced)
+        return std::unexpected(replaced.error());
+    return false;
 }
 
 // Writes the fields in `fieldMask` (bit n = field n) of an existing row and
@@ -202,12 +220,15 @@ std::expected<void, StoreError> deleteAllRows(SqliteDatabase &db)
     return {};
 }
 
+// Rows of the table, or those meeting an SQL condition.
 template<class T>
-std::expected<qsizetype, StoreError> countRows(SqliteDatabase &db)
+std::expected<qsizetype, StoreError> countRows(SqliteDatabase &db, const QString &condition = {})
 {
     int rc = SQLITE_OK;
-    const QString text =
-        db.queryText(QStringLiteral("SELECT count(*) FROM ") + QLatin1String(ModelTraits<T>::table), &rc);
+    QString sql = QStringLiteral("SELECT count(*) FROM ") + QLatin1String(ModelTraits<T>::table);
+    if (!condition.isEmpty())
+        sql += QStringLiteral(" WHERE ") + condition;
+    const QString text = db.queryText(sql, &rc);
     if (rc != SQLITE_OK)
         return std::unexpected(databaseError(db, rc, "count"));
     return text.toLongLong();

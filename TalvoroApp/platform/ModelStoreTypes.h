@@ -49,12 +49,16 @@ struct SortDescriptor
 // What to fetch: an optional filter (evaluated in memory on the record
 // values; it must not touch the store), sort keys (equal keys are ordered by
 // id, so every fetch of the same rows has the same order) and a limit.
+// `sqlCondition`, when set, is the same filter as an SQL expression over the
+// table's columns: fetches narrow in SQL with it and a LiveCountQuery counts
+// with it instead of reading rows.
 template<class T>
 struct FetchDescriptor
 {
     std::function<bool(const T &)> predicate;
     std::vector<SortDescriptor<T>> sortBy;
     std::optional<qsizetype> fetchLimit;
+    QString sqlCondition;
 
     bool matches(const T &model) const { return !predicate || predicate(model); }
 };
@@ -86,8 +90,14 @@ class ModelChanges final : public ModelChangesBase
 public:
     bool cleared = false;
     std::vector<T> upserted;      // full values as committed
+    std::vector<bool> wasInserted; // parallel to upserted: the row did not exist before
     std::vector<QUuid> deleted;   // ids of rows that existed and were deleted
 
+    void addUpserted(T model, bool inserted)
+    {
+        upserted.push_back(std::move(model));
+        wasInserted.push_back(inserted);
+    }
     bool isEmpty() const override { return !cleared && upserted.empty() && deleted.empty(); }
 };
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -80,6 +81,15 @@ public:
     // before it is handed out. Null when the SQL does not compile.
     SqliteStatement *cached(const QString &sql, int *resultCode = nullptr);
 
+    // Told of every failure a store operation reports (through
+    // talvoro::store::databaseError), so corruption found late is handled.
+    void setFailureObserver(std::function<void(int code)> observer) { m_failureObserver = std::move(observer); }
+    void reportFailure(int code) const
+    {
+        if (m_failureObserver)
+            m_failureObserver(code);
+    }
+
     QString errorMessage() const;
     int extendedErrorCode() const;
     int changes() const;
@@ -89,6 +99,7 @@ public:
 private:
     sqlite3 *m_db = nullptr;
     QHash<QString, std::shared_ptr<SqliteStatement>> m_statements;
+    std::function<void(int)> m_failureObserver;
 };
 
 namespace talvoro {

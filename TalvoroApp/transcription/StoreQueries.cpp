@@ -21,7 +21,8 @@ FetchDescriptor<ReplacementRule> enabledRules()
 {
     return {[](const ReplacementRule &rule) { return rule.isEnabled; },
             {{ReplacementRule::Field::createdAt, SortOrder::Reverse}},
-            std::nullopt};
+            std::nullopt,
+            QStringLiteral("isEnabled != 0")};
 }
 
 } // namespace StoreQueries

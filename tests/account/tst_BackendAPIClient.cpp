@@ -5,9 +5,12 @@
 
 #include <QJsonDocument>
 #include <QNetworkReply>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 using namespace std::chrono_literals;
 using Kind = BackendAPIError::Kind;
@@ -42,6 +45,33 @@ struct SignedInClient
             [this](QString token) { return client.requestAvatarUploadURL(token); },
             [](const QJsonObject &object) { return std::optional<QJsonObject>(object); }));
     }
+};
+
+// A server that misbehaves on purpose: once a request's head has arrived it
+// hands the socket to `answer`. Counts the connections and bytes it got.
+class ScriptedServer : public QTcpServer
+{
+public:
+    std::function<void(QTcpSocket *)> answer;
+    int connections = 0;
+    QByteArray received;
+
+    explicit ScriptedServer(const QHostAddress &address = QHostAddress::LocalHost)
+    {
+        listen(address, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                ++connections;
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    const bool headSeen = received.contains("\r\n\r\n");
+                    received += socket->readAll();
+                    if (!headSeen && received.contains("\r\n\r\n") && answer)
+                        answer(socket);
+                });
+            }
+        });
+    }
+    QUrl url() const { return QUrl(QStringLiteral("http://%1:%2/").arg(serverAddress().toString()).arg(serverPort())); }
 };
 
 } // namespace
@@ -139,6 +169,15 @@ private Q_SLOTS:
         QCOMPARE(s.backend.server.requestCount(QStringLiteral("auth/refresh")), 1);
         QVERIFY(log.contains(QStringLiteral("Retry after token refresh failed: Não autenticado")));
         QVERIFY(s.harness.auth->isAuthenticated());
+
+        // A refused refresh reports the session's end.
+        s.backend.state().expireAccessTokens();
+        s.backend.state().refreshTokens.clear();
+        s.backend.state().spentRefreshTokens.clear();
+        const auto ended = s.avatarUploadURL();
+        QVERIFY(!ended);
+        QCOMPARE(ended.error().kind(), Kind::notAuthenticated);
+        QVERIFY(s.harness.auth->sessionExpired());
     }
 
     void callsWithoutASessionAreNotSent()
@@ -212,21 +251,24 @@ private Q_SLOTS:
         QCOMPARE(s.backend.server.requestCount(QStringLiteral("user/avatar/upload-url")), 1);
     }
 
-    void deadServerAndTimeoutAreNetworkErrors()
+    void deadSlowAndHostileServersAreNetworkErrors()
     {
         SignedInClient s;
         const QString connection =
             QStringLiteral("Não foi possível concluir a solicitação. Verifique sua conexão e tente novamente.");
-
-        // A request that outlives its time-out.
-        s.backend.server.injectFailure(QStringLiteral("user/me"), {1, 0, 600ms});
-        QSignalSpy handled(&s.backend.server, &backendlocal::BackendServer::requestHandled);
         const QString token = *QCoro::waitFor(s.harness.auth->getValidAccessToken());
-        const auto slow = QCoro::waitFor(s.client.send({"GET", QStringLiteral("user/me"), std::nullopt, 200ms, token}));
-        QVERIFY(!slow);
-        QCOMPARE(slow.error().kind(), Kind::networkError);
-        QCOMPARE(slow.error().message(), connection);
-        QVERIFY(handled.wait(5000)); // the server answers the abandoned request without harm
+        const auto expectNetworkError = [&](const std::expected<BackendReply, BackendAPIError> &result) {
+            QVERIFY(!result);
+            QCOMPARE(result.error().kind(), Kind::networkError);
+            QCOMPARE(result.error().message(), connection);
+        };
+
+        // A request that outlives its time-out; the server then answers the
+        // abandoned request without harm.
+        s.backend.server.injectFailure(QStringLiteral("user/me"), {1, 0, 1000ms});
+        QSignalSpy handled(&s.backend.server, &backendlocal::BackendServer::requestHandled);
+        expectNetworkError(QCoro::waitFor(s.client.send({"GET", QStringLiteral("user/me"), std::nullopt, 200ms, token})));
+        QVERIFY(handled.wait(3000));
 
         // A port nobody listens on any more.
         QTcpServer closed;
@@ -241,6 +283,61 @@ private Q_SLOTS:
         const auto upload = QCoro::waitFor(dead.uploadImage(deadURL.toString() + QStringLiteral("storage/upload/x"), jpegBytes()));
         QVERIFY(!upload);
         QCOMPARE(upload.error().kind(), Kind::networkError);
+
+        // A redirect to another origin takes neither the token nor the body there.
+        ScriptedServer elsewhere(QHostAddress(QStringLiteral("127.0.0.2")));
+        if (!elsewhere.isListening())
+            QSKIP("127.0.0.2 is not available on this machine");
+        ScriptedServer redirecting;
+        redirecting.answer = [&](QTcpSocket *socket) {
+            socket->write("HTTP/1.1 307 Temporary Redirect\r\nLocation: " + elsewhere.url().toEncoded()
+                          + "sync/push\r\nContent-Length: 0\r\n\r\n");
+        };
+        BackendAPIClient redirected(std::make_shared<DefaultAuthProvider>(), &s.harness.network, redirecting.url());
+        expectNetworkError(QCoro::waitFor(
+            redirected.send({"POST", QStringLiteral("sync/push"), QByteArray("{\"secret\":1}"), 5s, token})));
+        QTest::qWait(100);
+        QCOMPARE(elsewhere.connections, 0);
+        QVERIFY(elsewhere.received.isEmpty());
+
+        // A server that drips one byte at a time meets the overall deadline,
+        // though each byte comes within the transfer time-out.
+        ScriptedServer dripping;
+        QTimer drip;
+        dripping.answer = [&](QTcpSocket *socket) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+            connect(&drip, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+            drip.start(50ms);
+        };
+        BackendAPIClient slow(std::make_shared<DefaultAuthProvider>(), &s.harness.network, dripping.url());
+        QElapsedTimer clock;
+        clock.start();
+        BackendRequest pull{"POST", QStringLiteral("sync/pull"), QByteArray("{}"), 400ms, token};
+        pull.deadline = 1s;
+        expectNetworkError(QCoro::waitFor(slow.send(pull)));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+
+        // Oversize replies, announced or not, are cut off at the limit: the
+        // client stops reading long before a 300 MB reply is through.
+        for (const bool announced : {true, false}) {
+            ScriptedServer flooding;
+            qint64 sent = 0;
+            flooding.answer = [&](QTcpSocket *socket) {
+                socket->write(announced ? "HTTP/1.1 200 OK\r\nContent-Length: 314572800\r\n\r\n"
+                                        : "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+                const auto more = [socket, &sent] {
+                    while (socket->bytesToWrite() < 1024 * 1024 && sent < 300 * 1024 * 1024) {
+                        socket->write(QByteArray(256 * 1024, '['));
+                        sent += 256 * 1024;
+                    }
+                };
+                connect(socket, &QTcpSocket::bytesWritten, socket, more);
+                more();
+            };
+            BackendAPIClient flooded(std::make_shared<DefaultAuthProvider>(), &s.harness.network, flooding.url());
+            expectNetworkError(QCoro::waitFor(flooded.send({"GET", QStringLiteral("user/me"), std::nullopt, 5s, token})));
+            QVERIFY2(sent < 16 * 1024 * 1024, qPrintable(QString::number(sent)));
+        }
     }
 
     void uploadImageChecksBeforeAndAfterSending()

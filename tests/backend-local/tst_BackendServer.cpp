@@ -7,8 +7,15 @@
 #include <QNetworkReply>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTest>
 #include <QUrlQuery>
+
+#include <sys/mount.h>
 
 using namespace backendlocal;
 using namespace std::chrono_literals;
@@ -45,19 +52,47 @@ QString challengeOf(const QString &verifier)
                                    .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
 }
 
-// Approves a sign-in for the e-mail and returns the code the callback carries.
-QString authorize(QNetworkAccessManager &network, BackendServer &server, const QString &verifier, const QString &email)
+// Approves a sign-in through the page's form (as a browser posts it) and
+// returns the code of the callback the answer page hands to the app.
+QString authorize(QNetworkAccessManager &network, BackendServer &server, const QString &verifier, const QString &email,
+                  const QByteArray &name = "Ana+Lima")
 {
-    QUrl url = server.baseURL().resolved(QUrl(QStringLiteral("auth/approve")));
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("redirect_uri"), QStringLiteral("stovelantern-mac%3A%2F%2Fauth%2Fcallback"));
-    query.addQueryItem(QStringLiteral("code_challenge"), challengeOf(verifier));
-    query.addQueryItem(QStringLiteral("state"), QStringLiteral("s1"));
-    query.addQueryItem(QStringLiteral("email"), email);
-    url.setQuery(query);
-    const Reply reply = request(network, "GET", url);
-    const QUrl callback = QUrl::fromEncoded(reply.location);
+    const QByteArray form = "redirect_uri=stovelantern-mac%3A%2F%2Fauth%2Fcallback&code_challenge="
+        + challengeOf(verifier).toLatin1() + "&state=s1&email=" + QUrl::toPercentEncoding(email) + "&name=" + name;
+    QNetworkRequest post(server.baseURL().resolved(QUrl(QStringLiteral("auth/approve"))));
+    post.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    QNetworkReply *reply = network.post(post, form);
+    QTest::qWaitFor([&] { return reply->isFinished(); }, 10000);
+    reply->deleteLater();
+    const QString page = QString::fromUtf8(reply->readAll());
+    if (!page.contains(QStringLiteral("Já pode fechar esta janela")))
+        return {};
+    static const QRegularExpression link(QStringLiteral("id=\"callback\" href=\"([^\"]+)\""));
+    const QUrl callback = QUrl::fromEncoded(link.match(page).captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&")).toUtf8());
     return QUrlQuery(callback).queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
+}
+
+// Sends raw bytes and returns what the server answered before it closed
+// the connection (or 3 s passed). `feed` is called while the socket can take
+// more, until it returns false.
+QByteArray rawExchange(quint16 port, const QByteArray &head, const std::function<bool(QTcpSocket &)> &feed = {})
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(3000))
+        return {};
+    socket.write(head);
+    QByteArray answer;
+    QElapsedTimer clock;
+    clock.start();
+    bool feeding = bool(feed);
+    while (clock.elapsed() < 3000 && socket.state() == QAbstractSocket::ConnectedState) {
+        if (feeding && socket.bytesToWrite() < 256 * 1024)
+            feeding = feed(socket);
+        QTest::qWait(10); // the server runs on this thread
+        answer += socket.readAll();
+    }
+    return answer + socket.readAll();
 }
 
 QByteArray json(const QJsonObject &object)
@@ -115,11 +150,30 @@ private Q_SLOTS:
         const Reply rotated = request(network, "POST", refresh, body);
         QCOMPARE(rotated.status, 200);
         QVERIFY(rotated.json().value(QLatin1String("refreshToken")) != first.value(QLatin1String("refreshToken")));
+        // A client that lost that reply (twice) retries with the spent token:
+        // taken within the grace window, and each reply it never got is void.
+        const auto refreshWith = [&](const Reply &reply) {
+            return request(network, "POST", refresh,
+                           json({{QStringLiteral("refreshToken"), reply.json().value(QLatin1String("refreshToken"))}}));
+        };
+        QCOMPARE(request(network, "POST", refresh, body).status, 200);
+        const Reply replayed = request(network, "POST", refresh, body);
+        QCOMPARE(replayed.status, 200);
+        QCOMPARE(refreshWith(rotated).status, 401);
+        // Once the successor is used, the spent token is dead.
+        const Reply current = refreshWith(replayed);
+        QCOMPARE(current.status, 200);
         QCOMPARE(request(network, "POST", refresh, body).status, 401);
+        // After the grace window a spent token is refused.
+        QCOMPARE(refreshWith(current).status, 200);
+        const qint64 later = server.state().nowMs() + BackendState::kRefreshGraceMs + 1;
+        server.state().nowMs = [later] { return later; };
+        QCOMPARE(refreshWith(current).status, 401);
+        server.state().nowMs = [] { return QDateTime::currentMSecsSinceEpoch(); };
 
-        // Bearer checks: the new token works, a made-up one does not.
+        // Bearer checks: a new token works, a made-up one does not.
         const QUrl me = server.baseURL().resolved(QUrl(QStringLiteral("user/me")));
-        QCOMPARE(request(network, "GET", me, {}, rotated.json().value(QLatin1String("accessToken")).toString().toLatin1()).status, 200);
+        QCOMPARE(request(network, "GET", me, {}, replayed.json().value(QLatin1String("accessToken")).toString().toLatin1()).status, 200);
         QCOMPARE(request(network, "GET", me, {}, "made-up").status, 401);
         QCOMPARE(request(network, "GET", me).status, 401);
     }
@@ -146,6 +200,50 @@ private Q_SLOTS:
         slow->deleteLater();
     }
 
+    void hostileRequestsAreRefusedAndBounded()
+    {
+        BackendServer server;
+        server.listen(0);
+        QNetworkAccessManager network;
+
+        // Codes go to the app's callback only.
+        const QUrl authorize = server.baseURL().resolved(QUrl(QStringLiteral(
+            "auth/authorize?client_id=talvoro-desktop&response_type=code&redirect_uri=http%3A%2F%2Fevil.example%2F"
+            "&code_challenge=abc&code_challenge_method=S256&state=s")));
+        QCOMPARE(request(network, "GET", authorize).status, 400);
+        QCOMPARE(request(network, "GET", server.baseURL().resolved(QUrl(QStringLiteral(
+                     "auth/approve?redirect_uri=http%3A%2F%2Fevil.example%2F&code_challenge=abc&state=s")))).status, 400);
+        QVERIFY(server.state().authorizationCodes.isEmpty());
+
+        // An unauthenticated body over its limit is refused from its head alone...
+        const QByteArray huge = rawExchange(server.port(), "POST /auth/refresh HTTP/1.1\r\nHost: x\r\n"
+                                                           "Content-Type: application/json\r\nContent-Length: 314572800\r\n\r\n");
+        QVERIFY2(huge.startsWith("HTTP/1.1 413"), huge.isEmpty() ? "nothing" : huge.constData());
+        // ...and one without a length once it has sent too much.
+        qint64 streamed = 0;
+        const QByteArray chunked = rawExchange(
+            server.port(), "POST /auth/session HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n",
+            [&streamed](QTcpSocket &socket) {
+                socket.write("10000\r\n" + QByteArray(0x10000, ' ') + "\r\n");
+                streamed += 0x10000;
+                return streamed < 300 * 1024 * 1024;
+            });
+        QVERIFY2(chunked.startsWith("HTTP/1.1 413"), chunked.constData());
+        QVERIFY2(streamed < 16 * 1024 * 1024, qPrintable(QString::number(streamed)));
+        // The server is still there for well-formed requests.
+        QCOMPARE(request(network, "POST", server.baseURL().resolved(QUrl(QStringLiteral("auth/refresh"))), "{}").status, 401);
+
+        // A bounded number of paths is counted, however many are asked for.
+        int answered = 0;
+        for (int i = 0; i < BackendServer::kMaxCountedPaths + 20; ++i) {
+            QNetworkReply *probe = network.get(QNetworkRequest(server.baseURL().resolved(QUrl(QStringLiteral("probe/%1").arg(i)))));
+            connect(probe, &QNetworkReply::finished, probe, [&answered, probe] { ++answered; probe->deleteLater(); });
+        }
+        QVERIFY(QTest::qWaitFor([&] { return answered == BackendServer::kMaxCountedPaths + 20; }, 10000));
+        QCOMPARE(server.requestCount(QStringLiteral("probe/0")), 1);
+        QCOMPARE(server.requestCount(QStringLiteral("probe/%1").arg(BackendServer::kMaxCountedPaths + 19)), 0);
+    }
+
     void stateSurvivesARestartThroughItsFile()
     {
         QTemporaryDir dir;
@@ -164,12 +262,38 @@ private Q_SLOTS:
             access = ok.json().value(QLatin1String("accessToken")).toString();
             QVERIFY(!access.isEmpty());
         }
+        // It holds tokens: the owner's alone.
+        QCOMPARE(QFile::permissions(file), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         BackendServer server(file);
         server.listen(0);
         QNetworkAccessManager network;
         const Reply me = request(network, "GET", server.baseURL().resolved(QUrl(QStringLiteral("user/me"))), {}, access.toLatin1());
         QCOMPARE(me.status, 200);
         QCOMPARE(me.json().value(QLatin1String("email")).toString(), QStringLiteral("b@example.com"));
+    }
+
+    void aFullDiskKeepsTheLastGoodStateFile()
+    {
+        QTemporaryDir dir;
+        const QByteArray mountPoint = QFile::encodeName(dir.path());
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("Cannot mount a small tmpfs here (needs root); the full-disk case is not exercised");
+        const auto unmount = qScopeGuard([&] { ::umount(mountPoint.constData()); });
+        const QString file = dir.filePath(QStringLiteral("state.json"));
+
+        BackendState state;
+        state.userForEmail(QStringLiteral("c@example.com"), QStringLiteral("C"));
+        QVERIFY(state.saveToFile(file));
+        const QByteArray good = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+
+        state.files.insert(QStringLiteral("big"), {QByteArray(256 * 1024, 'x'), "image/png", QString()});
+        QVERIFY(!state.saveToFile(file));
+        QFile kept(file);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), good);
+        BackendState reloaded;
+        QVERIFY(reloaded.loadFromFile(file));
+        QCOMPARE(reloaded.users.size(), 1);
     }
 
     void executablePrintsItsURL()

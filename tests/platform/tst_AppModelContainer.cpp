@@ -9,7 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QRegularExpression>
+
 #include <cmath>
+#include <unistd.h>
 
 namespace {
 
@@ -23,7 +26,8 @@ TranscriptionRecord transcription(const QString &text, qint64 createdMs)
     return TranscriptionRecord(text, text.split(QLatin1Char(' ')).size(), 3.5, QStringLiteral("pt"), at(createdMs));
 }
 
-QStringList texts(const std::vector<TranscriptionRecord> &records)
+template<class Rows>
+QStringList texts(const Rows &records)
 {
     QStringList result;
     for (const auto &record : records)
@@ -434,6 +438,87 @@ private Q_SLOTS:
         QVERIFY(fromUnreadable.isPersistent());
         QVERIFY(QFile::exists(fromUnreadable.setAsideFilePath()));
         QCOMPARE(*fromUnreadable.countCommitted<TranscriptionRecord>(), 0);
+    }
+
+    void damageFoundLaterOrAfterACrashIsKeptAside()
+    {
+        const QString path = storePath(QStringLiteral("deep.store"));
+        {
+            AppModelContainer container(path);
+            std::vector<TranscriptionRecord> rows;
+            for (int i = 0; i < 3000; ++i)
+                rows.push_back(transcription(QStringLiteral("row %1 ").arg(i).repeated(30), i));
+            QVERIFY(container.makeContext()->upsertAll(rows));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 pages = file.size() / 4096;
+        QVERIFY(pages > 100);
+        // Garbage over a page of rows in the middle, which opening does not read.
+        qint64 page = pages / 2;
+        for (; page < pages; ++page) {
+            file.seek(page * 4096);
+            if (file.read(4096).contains("row "))
+                break;
+        }
+        file.seek(page * 4096);
+        file.write(QByteArray(4096, char(0x5A)));
+        file.close();
+        QVERIFY(QFile::copy(path, path + QStringLiteral(".copy")));
+
+        {
+            AppModelContainer container(path);
+            QVERIFY(container.setAsideFilePath().isEmpty());
+            QSignalSpy replaced(&container, &AppModelContainer::storeReplaced);
+            TranscriptionsQuery history(container, StoreQueries::transcriptionsNewestFirst());
+            QVERIFY(history.lastError());
+            QTRY_COMPARE(replaced.count(), 1);
+            QVERIFY(container.isPersistent());
+            QVERIFY(QFile::exists(container.setAsideFilePath()));
+            QCOMPARE(*container.countCommitted<TranscriptionRecord>(), 0);
+            QVERIFY(!history.lastError());
+        }
+
+        // After a session that did not close the store, every page is read
+        // before use.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::rename(path + QStringLiteral(".copy"), path));
+        QFile(path + QLatin1String(AppModelContainer::kOpenMarkerSuffix)).open(QIODevice::WriteOnly);
+        AppModelContainer afterCrash(path);
+        QVERIFY(afterCrash.isPersistent());
+        QVERIFY(QFile::exists(afterCrash.setAsideFilePath()));
+
+        // A truncated file is damaged; a zero-length one is an empty store.
+        const QString truncated = storePath(QStringLiteral("truncated.store"));
+        QVERIFY(QFile::copy(afterCrash.setAsideFilePath(), truncated));
+        QVERIFY(QFile::resize(truncated, 5 * 4096 + 100));
+        AppModelContainer fromTruncated(truncated);
+        QVERIFY(fromTruncated.isPersistent());
+        QVERIFY(QFile::exists(fromTruncated.setAsideFilePath()));
+        const QString empty = storePath(QStringLiteral("empty.store"));
+        QFile(empty).open(QIODevice::WriteOnly);
+        AppModelContainer fromEmpty(empty);
+        QVERIFY(fromEmpty.isPersistent());
+        QVERIFY(fromEmpty.setAsideFilePath().isEmpty());
+    }
+
+    void aFileThisUserCannotWriteIsLoggedWithOwnerAndMode()
+    {
+        const QString path = storePath(QStringLiteral("foreign.store"));
+        { AppModelContainer container(path); }
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        QVERIFY(::chown(QFile::encodeName(path).constData(), 54321, 54321) == 0 || ::geteuid() != 0);
+        const QString why = talvoro::store::describeUnusableFile(path, 8 /* SQLITE_READONLY */,
+                                                                 QStringLiteral("read-only file"));
+        QVERIFY2(why.contains(QStringLiteral("mode 0444")), qPrintable(why));
+        if (::geteuid() == 0) {
+            QVERIFY2(why.contains(QStringLiteral("uid 54321, not by this user (uid 0)")), qPrintable(why));
+            return; // root writes any file: the store opens it as it is
+        }
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QRegularExpression::escape(path)
+                                                                + QStringLiteral(".*read-only.*mode 0444.*kept it as")));
+        AppModelContainer container(path);
+        QVERIFY(QFile::exists(container.setAsideFilePath()));
     }
 
     void aLockedFileIsLeftAlone()

@@ -7,7 +7,29 @@
 #include <QTest>
 #include <QTimer>
 
-QCoro::Task<std::optional<QUrl>> SimulatedBrowser::follow(QUrl authorizationURL, bool approve, QString email)
+namespace {
+
+QString htmlUnescaped(QString text)
+{
+    text.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
+    text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+    text.replace(QStringLiteral("&#39;"), QStringLiteral("'"));
+    return text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+}
+
+// As a browser encodes a form: UTF-8, percent-escapes, "+" for a space.
+QByteArray formEncoded(const QList<QPair<QString, QString>> &fields)
+{
+    QByteArrayList pairs;
+    for (const auto &[name, value] : fields)
+        pairs.append(QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(value, " ").replace(' ', '+'));
+    return pairs.join('&');
+}
+
+} // namespace
+
+QCoro::Task<std::optional<QUrl>> SimulatedBrowser::follow(QUrl authorizationURL, bool approve, QString email, QString name)
 {
     QNetworkReply *page = m_network->get(QNetworkRequest(authorizationURL));
     co_await page;
@@ -15,29 +37,48 @@ QCoro::Task<std::optional<QUrl>> SimulatedBrowser::follow(QUrl authorizationURL,
     if (page->error() != QNetworkReply::NoError)
         co_return std::nullopt;
     const QString html = QString::fromUtf8(page->readAll());
-    const QRegularExpression link(approve ? QStringLiteral("id=\"approve\" href=\"([^\"]+)\"")
-                                          : QStringLiteral("id=\"deny\" href=\"([^\"]+)\""));
-    const auto match = link.match(html);
-    if (!match.hasMatch())
-        co_return std::nullopt;
-    QString href = match.captured(1);
-    href.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    QUrl target = authorizationURL.resolved(QUrl(href));
-    if (!email.isEmpty()) {
-        QUrlQuery query(target);
-        query.addQueryItem(QStringLiteral("email"), email);
-        query.addQueryItem(QStringLiteral("name"), email.section(QLatin1Char('@'), 0, 0));
-        target.setQuery(query);
+
+    QNetworkReply *answer = nullptr;
+    if (approve) {
+        // Submits the page's form with what the user typed.
+        QList<QPair<QString, QString>> fields;
+        static const QRegularExpression input(QStringLiteral("<input[^>]*name=\"([^\"]+)\" value=\"([^\"]*)\""));
+        for (const auto &match : input.globalMatch(html)) {
+            const QString field = match.captured(1);
+            QString value = htmlUnescaped(match.captured(2));
+            if (field == QLatin1String("email") && !email.isEmpty())
+                value = email;
+            if (field == QLatin1String("name") && (!name.isEmpty() || !email.isEmpty()))
+                value = name.isEmpty() ? email.section(QLatin1Char('@'), 0, 0) : name;
+            fields.append({field, value});
+        }
+        QNetworkRequest request(authorizationURL.resolved(QUrl(QStringLiteral("/auth/approve"))));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        answer = m_network->post(request, formEncoded(fields));
+    } else {
+        static const QRegularExpression deny(QStringLiteral("id=\"deny\" href=\"([^\"]+)\""));
+        const auto match = deny.match(html);
+        if (!match.hasMatch())
+            co_return std::nullopt;
+        QNetworkRequest request(authorizationURL.resolved(QUrl(htmlUnescaped(match.captured(1)))));
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        answer = m_network->get(request);
     }
-    QNetworkRequest request(target);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    QNetworkReply *redirect = m_network->get(request);
-    co_await redirect;
-    redirect->deleteLater();
-    const QByteArray location = redirect->rawHeader("Location");
-    if (location.isEmpty())
-        co_return std::nullopt;
-    co_return QUrl::fromEncoded(location);
+    co_await answer;
+    answer->deleteLater();
+    const QByteArray location = answer->rawHeader("Location");
+    if (!location.isEmpty())
+        co_return QUrl::fromEncoded(location);
+    co_return callbackOfPage(answer->readAll());
+}
+
+std::optional<QUrl> SimulatedBrowser::callbackOfPage(const QByteArray &page)
+{
+    static const QRegularExpression link(QStringLiteral("id=\"callback\" href=\"([^\"]+)\""));
+    const auto match = link.match(QString::fromUtf8(page));
+    if (!match.hasMatch())
+        return std::nullopt;
+    return QUrl::fromEncoded(htmlUnescaped(match.captured(1)).toUtf8());
 }
 
 AuthHarness::AuthHarness(const QUrl &baseURL)
@@ -46,7 +87,7 @@ AuthHarness::AuthHarness(const QUrl &baseURL)
     opener.onOpen = [this](const QUrl &url) {
         // Asynchronous, like a real browser: the sign-in is waiting by then.
         QTimer::singleShot(0, auth.get(), [this, url] {
-            QCoro::connect(browser.follow(url, browserApproves, browserEmail), auth.get(),
+            QCoro::connect(browser.follow(url, browserApproves, browserEmail, browserName), auth.get(),
                            [this](const std::optional<QUrl> &callback) {
                                if (callback)
                                    auth->handleCallbackURL(*callback);

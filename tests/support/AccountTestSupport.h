@@ -42,14 +42,19 @@ public:
 };
 
 // A browser that follows the stand-in's authorisation page the way a user
-// would: loads it, presses approve (or cancel) and returns the callback URL
-// the page redirects to.
+// would: loads it, submits its form (or presses cancel) and returns the
+// callback URL the answer hands to the app.
 class SimulatedBrowser
 {
 public:
     explicit SimulatedBrowser(QNetworkAccessManager *network) : m_network(network) {}
 
-    QCoro::Task<std::optional<QUrl>> follow(QUrl authorizationURL, bool approve = true, QString email = {});
+    // Empty e-mail and name: the form's own values; a name left empty with
+    // an e-mail given is the e-mail's local part.
+    QCoro::Task<std::optional<QUrl>> follow(QUrl authorizationURL, bool approve = true, QString email = {},
+                                            QString name = {});
+    // The callback link of the page shown after approval.
+    static std::optional<QUrl> callbackOfPage(const QByteArray &page);
 
 private:
     QNetworkAccessManager *m_network;
@@ -69,6 +74,7 @@ struct AuthHarness
     // to the manager, as the desktop and the single-instance hand-off do.
     bool browserApproves = true;
     QString browserEmail;
+    QString browserName;
 
     explicit AuthHarness(const QUrl &baseURL);
     ~AuthHarness();

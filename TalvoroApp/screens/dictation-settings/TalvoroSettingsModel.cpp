@@ -2,6 +2,7 @@
 
 #include "texts/Localization.h"
 #include "texts/LocalizedTexts.h"
+#include "platform/LiveCountQuery.h"
 #include "platform/UserDefaultsProviding.h"
 #include "transcription/StoreQueries.h"
 
@@ -27,11 +28,11 @@ bool &flagOf(FormattingOptions &options, TalvoroSettingsModel::FormattingFlag fl
 
 } // namespace
 
-// The two live queries of the link rows; absent without a store.
+// The two live counts of the link rows; absent without a store.
 struct TalvoroSettingsModel::Queries
 {
-    std::unique_ptr<ReplacementRulesQuery> activeRules;
-    std::unique_ptr<DictionaryEntriesQuery> dictionaryEntries;
+    std::unique_ptr<LiveCountQuery<ReplacementRule>> activeRules;
+    std::unique_ptr<LiveCountQuery<DictionaryEntry>> dictionaryEntries;
 };
 
 const std::array<TalvoroSettingsModel::FormattingSwitchRow, 5> &TalvoroSettingsModel::formattingSwitchRows()
@@ -61,12 +62,13 @@ TalvoroSettingsModel::TalvoroSettingsModel(UserDefaultsProviding &settings, AppM
     connect(&m_settings, &UserDefaultsProviding::changed, this, &TalvoroSettingsModel::settingChanged);
     if (models) {
         // Rules: only the enabled ones count. Terms: every language, no filter.
-        m_queries->activeRules = std::make_unique<ReplacementRulesQuery>(*models, StoreQueries::enabledRules());
+        m_queries->activeRules =
+            std::make_unique<LiveCountQuery<ReplacementRule>>(*models, StoreQueries::enabledRules());
         m_queries->dictionaryEntries =
-            std::make_unique<DictionaryEntriesQuery>(*models, FetchDescriptor<DictionaryEntry>{});
-        connect(m_queries->activeRules.get(), &LiveQueryBase::changed, this,
+            std::make_unique<LiveCountQuery<DictionaryEntry>>(*models, FetchDescriptor<DictionaryEntry>{});
+        connect(m_queries->activeRules.get(), &LiveCountQueryBase::changed, this,
                 &TalvoroSettingsModel::countsChanged);
-        connect(m_queries->dictionaryEntries.get(), &LiveQueryBase::changed, this,
+        connect(m_queries->dictionaryEntries.get(), &LiveCountQueryBase::changed, this,
                 &TalvoroSettingsModel::countsChanged);
     }
 }

@@ -17,7 +17,6 @@
 
 class AppModelContainer;
 class UserDefaultsProviding;
-class LiveQueryBase;
 
 // The rules of the dictation settings screen, without any widget: which item
 // each picker shows for the stored keys, what every control writes, when a

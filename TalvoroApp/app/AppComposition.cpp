@@ -1,0 +1,100 @@
+#include "app/AppComposition.h"
+
+#include "account/AuthManager.h"
+#include "account/SyncManager.h"
+#include "app/ui/ScreenRegistry.h"
+#include "dictation/HotkeyActions.h"
+#include "dictation/HotkeyManager.h"
+#include "dictation/PermissionManager.h"
+#include "dictation/SystemMicrophoneProvider.h"
+#include "look/ui/Appearance.h"
+#include "platform/AppModelContainer.h"
+#include "platform/AppUpdater.h"
+#include "platform/ModelContext.h"
+#include "platform/SettingsStore.h"
+#include "platform/SingleInstance.h"
+#include "platform/SpellChecking.h"
+#include "platform/UrlOpener.h"
+#include "screens/onboarding-account/AvatarImageCache.h"
+#include "screens/onboarding-account/AvatarImageLoader.h"
+#include "texts/Localization.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <tuple>
+
+void AppComposition::configureApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Talvoro"));
+    QApplication::setOrganizationDomain(QStringLiteral("torvenak.com"));
+    QApplication::setDesktopFileName(QStringLiteral("com.torvenak.talvoro-mac"));
+    // The menu bar item keeps the application alive; AppShell::start decides.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+AppComposition::AppComposition(SingleInstance &instance, const QStringList &arguments)
+    : m_models(AppModelContainer::shared())
+{
+    talvoro::installTranslations();
+    talvoro::ui::applyAppearance(AppShell::prefersDarkAppearance());
+
+    AuthManager &auth = AuthManager::shared();
+    auth.setAvatarCacheClearer([] { AvatarImageCache::shared().clear(); });
+    auth.restoreSession();
+
+    SyncManager &sync = SyncManager::shared();
+
+    // Made before the shell so that its reaction to a sign-in (clearing
+    // another account's data) runs before any screen's.
+    m_lifecycle = std::make_unique<AppLifecycle>(AppLifecycle::Dependencies{.auth = &auth,
+                                                                            .sync = &sync,
+                                                                            .models = &m_models,
+                                                                            .settings = &sharedDefaults(),
+                                                                            .wakeMonitor = &m_sleepMonitor});
+
+    m_environment.settings = &sharedDefaults();
+    m_environment.auth = &auth;
+    m_environment.sync = &sync;
+    m_environment.models = &m_models;
+    m_environment.urlOpener = &DesktopUrlOpener::shared();
+    m_environment.hotkeys = &HotkeyManager::shared();
+    m_environment.permissions = &PermissionManager::shared();
+    m_environment.updater = &AppUpdater::shared();
+    m_environment.spellChecker = &SpellChecking::shared();
+    m_environment.avatarLoader = &AvatarImageLoader::shared();
+    m_environment.avatarCache = &AvatarImageCache::shared();
+    m_environment.microphones = &SystemMicrophoneProvider::shared();
+
+    // Only the instance that runs grabs the hotkeys.
+    talvoro::installHotkeyActions(HotkeyManager::shared());
+    // Places the recording overlay and follows `overlayPosition`; hidden until
+    // a recording shows it.
+    m_overlay = std::make_unique<RecordingOverlayPanelController>(sharedDefaults());
+
+    m_shell = std::make_unique<AppShell>(m_environment, ScreenRegistry::withAppScreens());
+    AppShell *shell = m_shell.get();
+    QObject::connect(&instance, &SingleInstance::activationRequested, shell, &AppShell::handleActivation);
+    QObject::connect(shell, &AppShell::urlsOpened, &auth, [&auth](const QList<QUrl> &urls) {
+        for (const QUrl &url : urls)
+            auth.handleCallbackURL(url);
+    });
+    shell->start();
+
+    // Linux has no always-visible menu bar to find the application in, so the
+    // window opens at start; URLs this launch was given go the same way as
+    // those handed over by later launches.
+    const QList<QUrl> launchUrls = SingleInstance::urlsInArguments(arguments);
+    QTimer::singleShot(0, shell, [shell, launchUrls] { shell->handleActivation(launchUrls); });
+}
+
+AppComposition::~AppComposition() = default;
+
+void AppComposition::saveBeforeExit()
+{
+    // Autosave waits for an event-loop turn that no longer comes: write what
+    // the screens' context still holds (a failure is logged by the context).
+    if (m_models.mainContext().hasChanges())
+        std::ignore = m_models.mainContext().save();
+    sharedDefaults().synchronize();
+}
