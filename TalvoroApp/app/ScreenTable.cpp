@@ -4,6 +4,8 @@
 #include "dictation/SoundEffectPlayer.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
 #include "screens/settings/ui/GeneralSettingsSheetView.h"
+#include "screens/home-history-stats/ui/HistoryDetailView.h"
+#include "screens/home-history-stats/ui/HistoryView.h"
 
 #include <QPointer>
 
@@ -20,6 +22,21 @@ void registerAppScreens(ScreenRegistry &registry)
             if (window)
                 window->push(route);
         });
+    });
+
+    registry.setSidebarScreen(SidebarItem::history, [](const ScreenContext &c) -> QWidget * {
+        QPointer<MainWindowModel> window(&c.window);
+        return new HistoryView(
+            c.environment,
+            [window](const NavigationDestination &destination) {
+                if (window)
+                    window->push(destination);
+            },
+            talvoro::history::historySyncHooks(c.environment.sync));
+    });
+
+    registry.setHistoryDetailScreen([](const ScreenContext &c, const QUuid &id) -> QWidget * {
+        return new HistoryRecordScreen(c.environment, id);
     });
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {

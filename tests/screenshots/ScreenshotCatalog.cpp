@@ -14,6 +14,9 @@
 #include "transcription/DictionaryEntry.h"
 #include "transcription/FormattingOptions.h"
 #include "transcription/ReplacementRule.h"
+#include "transcription/TranscriptionRecord.h"
+
+#include <QLineEdit>
 
 namespace {
 
@@ -74,6 +77,62 @@ std::function<void(ScreenshotContext &)> dictationSettings(bool translation)
 void showDictationSettings(MainWindowModel &model)
 {
     model.selectSidebarItem(SidebarItem::talvoroSettings);
+}
+
+// The history over a week of dictations, several on some days; the first
+// record has a fixed id so the detail page can be opened on it.
+const QUuid kHistoryRecordId(QStringLiteral("{6f1c2a3e-8d4b-4f5a-9c7e-1a2b3c4d5e6f}"));
+
+void historyWeek(ScreenshotContext &context)
+{
+    inMainInterface(context);
+    ModelContext &store = context.models().mainContext();
+    const QDateTime now = QDateTime::currentDateTime();
+    const struct
+    {
+        int minutesAgo;
+        const char *text;
+        const char *language;
+    } samples[] = {
+        {2, "Lembrar de enviar o relatório trimestral para a equipe financeira antes da reunião de sexta-feira, "
+            "com os números revisados de vendas e o resumo das despesas do projeto.",
+         "pt"},
+        {95, "Please schedule the design review for next Tuesday afternoon.", "en"},
+        {60 * 26, "Comprar pão, leite e café no caminho de casa.", "pt"},
+        {60 * 30, "Agendar consulta com o dentista para a próxima semana.", "auto"},
+        {60 * 50, "Revisar o contrato de aluguel e mandar as correções para o advogado.", "pt"},
+        {60 * 75, "Notas de la reunión: presupuesto aprobado, falta definir el calendario.", "es"},
+        {60 * 100, "Ideias para o fim de semana: trilha na serra, visitar a feira de artesanato.", ""},
+        {60 * 125, "Rappeler Julien pour confirmer la livraison.", "fr"},
+        {60 * 150, "Ditado de teste com um texto bem curto.", "pt"},
+    };
+    bool first = true;
+    for (const auto &sample : samples) {
+        const QString text = QString::fromUtf8(sample.text);
+        TranscriptionRecord record(text, text.split(QLatin1Char(' ')).size(), 4.0 + sample.minutesAgo % 50,
+                                   QString::fromLatin1(sample.language), now.addSecs(-60LL * sample.minutesAgo));
+        if (first)
+            record.id = kHistoryRecordId;
+        first = false;
+        store.insert(record);
+    }
+    (void)store.save();
+}
+
+void showHistory(MainWindowModel &model)
+{
+    model.selectSidebarItem(SidebarItem::history);
+}
+
+// The history with `search` typed into its field.
+std::function<QWidget *(ScreenshotContext &)> historySearch(const QString &search)
+{
+    return [search](ScreenshotContext &context) -> QWidget * {
+        QWidget *shown = window(historyWeek, showHistory)(context);
+        if (auto *field = shown->findChild<QLineEdit *>(QStringLiteral("searchField")))
+            field->setText(search);
+        return shown;
+    };
 }
 
 // The general sheet over the settings hub, after `act` has worked the
@@ -231,5 +290,23 @@ QList<ScreenshotEntry> screenshotEntries()
          QSize(1100, 900)},
         {QStringLiteral("generalSettings"), QStringLiteral("microphone-unavailable"),
          generalSheet({}, QStringLiteral("alsa_input.usb-Old_Headset")), QSize(1100, 900)},
+
+        // History and its detail page.
+        {QStringLiteral("history"), QStringLiteral("empty"),
+         window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             c.models();
+         }, showHistory)},
+        {QStringLiteral("history"), QStringLiteral("week"), window(historyWeek, showHistory), QSize(1100, 900)},
+        {QStringLiteral("history"), QStringLiteral("search"), historySearch(QStringLiteral("REUNI"))},
+        {QStringLiteral("history"), QStringLiteral("search-no-result"), historySearch(QStringLiteral("xyz"))},
+        {QStringLiteral("history"), QStringLiteral("detail"), window(historyWeek, [](MainWindowModel &m) {
+             showHistory(m);
+             m.push(HistoryDetailRoute{kHistoryRecordId});
+         })},
+        {QStringLiteral("history"), QStringLiteral("not-found"), window(historyWeek, [](MainWindowModel &m) {
+             showHistory(m);
+             m.push(HistoryDetailRoute{QUuid::createUuid()});
+         })},
     };
 }

@@ -29,6 +29,11 @@ void ScreenshotsTest::everyListedPictureIsWritten()
             const QString name = QStringLiteral("dictationSettings-%1-%2.png").arg(QLatin1String(state), QLatin1String(variant));
             QVERIFY2(names.contains(name), qPrintable(name));
         }
+    // History: empty, a week, searches, the detail page and a record gone.
+    for (const char *state : {"empty", "week", "search-no-result", "detail", "not-found"}) {
+        const QString name = QStringLiteral("history-%1-pt-light.png").arg(QLatin1String(state));
+        QVERIFY2(names.contains(name), qPrintable(name));
+    }
 
     QTemporaryDir out;
     QProcess render;

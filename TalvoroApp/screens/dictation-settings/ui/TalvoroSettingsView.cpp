@@ -10,9 +10,9 @@
 #include "look/ui/Symbols.h"
 #include "look/ui/ToggleSwitch.h"
 #include "platform/SettingsStore.h"
+#include "platform/StartTask.h"
 #include "screens/dictation-settings/SettingsSyncHooks.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
-#include "screens/dictation-settings/ui/AccountToolbarItem.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/BrandedHeaderView.h"
@@ -21,6 +21,8 @@
 #include "screens/settings/ui/SettingsDetailRowView.h"
 #include "screens/settings/ui/SettingsRowView.h"
 #include "screens/settings/ui/SettingsSeparator.h"
+#include "screens/settings/ui/AccountToolbarItem.h"
+#include "screens/settings/ui/ToolbarStrip.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -61,8 +63,9 @@ void selectCode(QComboBox *picker, const QString &code)
 TalvoroSettingsView::TalvoroSettingsView(const AppEnvironment &environment, PushRoute pushRoute, QWidget *parent)
     : QWidget(parent)
     , m_model(nullptr)
-    , m_settings(environment.settings ? *environment.settings : sharedDefaults())
+    , m_settings(*environment.settings)
     , m_auth(environment.auth)
+    , m_avatarLoader(environment.avatarLoader)
     , m_pushRoute(std::move(pushRoute))
 {
     m_model = new TalvoroSettingsModel(m_settings, environment.models, settingsSyncHooks(environment.sync), this);
@@ -123,34 +126,23 @@ void TalvoroSettingsView::build()
     connect(m_model, &TalvoroSettingsModel::formattingOptionsChanged, this,
             &TalvoroSettingsView::refreshFormatting);
     connect(m_model, &TalvoroSettingsModel::countsChanged, this, &TalvoroSettingsView::refreshCounts);
-    if (m_auth) {
-        connect(m_auth, &AuthManager::isAuthenticatedChanged, this, &TalvoroSettingsView::refreshAccount);
-        connect(m_auth, &AuthManager::userNameChanged, this, &TalvoroSettingsView::refreshAccount);
-        connect(m_auth, &AuthManager::userAvatarURLChanged, this, &TalvoroSettingsView::refreshAccount);
-    }
 
     refreshLanguage();
     refreshTranslation();
     refreshTarget();
     refreshFormatting();
     refreshCounts();
-    refreshAccount();
 }
 
 QWidget *TalvoroSettingsView::buildToolbar()
 {
-    // The window toolbar's one item, at its trailing end, on no background.
-    auto *toolbar = new QWidget(this);
-    toolbar->setObjectName(QStringLiteral("talvoroSettingsToolbar"));
-    auto *layout = new QHBoxLayout(toolbar);
-    layout->setContentsMargins(20, 8, 20, 8);
-    layout->addStretch(1);
-    m_toolbarItem = new QWidget(toolbar);
-    m_toolbarItem->setObjectName(QStringLiteral("toolbarItem"));
-    auto *itemLayout = new QHBoxLayout(m_toolbarItem);
-    itemLayout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_toolbarItem);
-    toolbar->setFixedHeight(dictationsettings::AccountToolbarItem::kToolbarHeight);
+    auto *toolbar = new ToolbarStrip(QString(), ToolbarStrip::Placement::root, this);
+    auto *account = new AccountToolbarItem(m_auth, m_settings, m_avatarLoader);
+    connect(account, &AccountToolbarItem::accountRequested, this, [this] {
+        if (m_pushRoute)
+            m_pushRoute(DetailRoute::account);
+    });
+    toolbar->setTrailingItem(account);
     return toolbar;
 }
 
@@ -333,27 +325,6 @@ void TalvoroSettingsView::refreshCounts()
     m_termCount->updateGeometry();
 }
 
-void TalvoroSettingsView::refreshAccount()
-{
-    // Signed in: the avatar linking to the account screen; signed out: empty.
-    const bool signedIn = m_auth && m_auth->isAuthenticated();
-    auto *layout = m_toolbarItem->layout();
-    while (QLayoutItem *item = layout->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
-    if (!signedIn)
-        return;
-    auto *link = new dictationsettings::AccountToolbarItem(m_auth->userName(), m_auth->userAvatarURL(),
-                                                           m_settings, m_toolbarItem);
-    link->setObjectName(QStringLiteral("accountLink"));
-    connect(link, &dictationsettings::AccountToolbarItem::clicked, this, [this] {
-        if (m_pushRoute)
-            m_pushRoute(DetailRoute::account);
-    });
-    layout->addWidget(link);
-}
-
 void TalvoroSettingsView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -361,5 +332,5 @@ void TalvoroSettingsView::showEvent(QShowEvent *event)
         return;
     // The start task: each time the screen is shown. Owned by the model's
     // hooks; nothing runs on the screen after its await.
-    m_model->appear();
+    talvoro::startTask(m_model, m_model->appear(), "The dictation settings' start task");
 }

@@ -8,10 +8,12 @@
 
 #include <functional>
 
+class AvatarImageLoader;
 class QComboBox;
 class QScrollArea;
 class TalvoroSettingsModel;
 class UserDefaultsProviding;
+class AvatarImageLoader;
 
 namespace talvoro::ui {
 class ToggleSwitch;
@@ -36,7 +38,8 @@ public:
     using PushRoute = std::function<void(DetailRoute)>;
 
     // The screen over the environment's services: settings store, store,
-    // synchroniser (pushes and the pull on appearance) and sign-in state.
+    // synchroniser (pushes and the pull on appearance), sign-in state and
+    // avatar loader. The settings store is required.
     TalvoroSettingsView(const AppEnvironment &environment, PushRoute pushRoute, QWidget *parent = nullptr);
     // The screen over a model of the caller's (tests give it fake hooks).
     TalvoroSettingsView(TalvoroSettingsModel *model, UserDefaultsProviding &settings, AuthManager *auth,
@@ -60,15 +63,14 @@ private:
     void refreshTarget();
     void refreshFormatting();
     void refreshCounts();
-    void refreshAccount();
 
     TalvoroSettingsModel *m_model;
     UserDefaultsProviding &m_settings;
     QPointer<AuthManager> m_auth;
+    AvatarImageLoader *m_avatarLoader = nullptr;
     PushRoute m_pushRoute;
 
     QScrollArea *m_scrollArea = nullptr;
-    QWidget *m_toolbarItem = nullptr;
     QComboBox *m_languagePicker = nullptr;
     QComboBox *m_tonePicker = nullptr;
     QComboBox *m_targetPicker = nullptr;

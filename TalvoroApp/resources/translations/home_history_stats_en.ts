@@ -1,0 +1,85 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="pt_BR">
+<context>
+    <name>Talvoro</name>
+    <message>
+        <source>Hoje</source>
+        <translation>Today</translation>
+    </message>
+    <message>
+        <source>Ontem</source>
+        <translation>Yesterday</translation>
+    </message>
+    <message>
+        <source>Buscar transcrições</source>
+        <translation>Search transcriptions</translation>
+    </message>
+    <message>
+        <source>·</source>
+        <translation>·</translation>
+    </message>
+    <message>
+        <source>Copiar Texto</source>
+        <translation>Copy Text</translation>
+    </message>
+    <message>
+        <source>Apagar</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Nenhuma transcrição ainda.
+Pressione %@ para começar.</source>
+        <translation>No transcriptions yet.
+Press %@ to start.</translation>
+    </message>
+    <message>
+        <source>Registro não encontrado</source>
+        <translation>Record not found</translation>
+    </message>
+    <message>
+        <source>Transcrição de Voz</source>
+        <translation>Voice Transcription</translation>
+    </message>
+    <message>
+        <source>Compartilhar</source>
+        <translation>Share</translation>
+    </message>
+    <message>
+        <source>Enviar por E-mail</source>
+        <translation>Send by Email</translation>
+    </message>
+    <message>
+        <source>Salvar como Arquivo de Texto…</source>
+        <translation>Save as Text File…</translation>
+    </message>
+    <message>
+        <source>Auto-detectado</source>
+        <translation>Auto-detected</translation>
+    </message>
+    <message>
+        <source>Português</source>
+        <translation>Portuguese</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Español</source>
+        <translation>Spanish</translation>
+    </message>
+    <message>
+        <source>Français</source>
+        <translation>French</translation>
+    </message>
+    <message>
+        <source>Transcrição</source>
+        <translation>Transcription</translation>
+    </message>
+    <message>
+        <source>Histórico</source>
+        <translation>History</translation>
+    </message>
+</context>
+</TS>

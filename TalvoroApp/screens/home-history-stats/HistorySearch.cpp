@@ -1,0 +1,121 @@
+#include "screens/home-history-stats/HistorySearch.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cstring>
+
+namespace talvoro::history {
+
+namespace {
+
+// A code point that belongs to the character before it (combining marks,
+// spacing marks, the zero-width joiner).
+bool extendsPreviousCharacter(UChar32 c)
+{
+    switch (u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK)) {
+    case U_GCB_EXTEND:
+    case U_GCB_SPACING_MARK:
+    case U_GCB_ZWJ:
+        return true;
+    default:
+        return false;
+    }
+}
+
+UChar32 codePointAt(std::string_view text, size_t offset)
+{
+    int32_t i = int32_t(offset);
+    UChar32 c;
+    U8_NEXT(reinterpret_cast<const uint8_t *>(text.data()), i, int32_t(text.size()), c);
+    return c;
+}
+
+} // namespace
+
+QByteArray foldForSearch(const QString &text)
+{
+    // Fast path for the common case: below U+0300 every character is already
+    // composed and lower-cases to a single character (all but U+0130, "İ",
+    // which becomes two), so the simple mapping without normalisation gives
+    // the same bytes as the general path.
+    qsizetype size = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x300 || u == 0x130)
+            return text.toLower().normalized(QString::NormalizationForm_C).toUtf8();
+        size += u < 0x80 ? 1 : QChar::toLower(char32_t(u)) < 0x800 ? 2 : 3;
+    }
+    QByteArray folded(size, Qt::Uninitialized);
+    char *out = folded.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            *out++ = char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
+            continue;
+        }
+        const char32_t lower = QChar::toLower(char32_t(u));
+        if (lower < 0x800) {
+            *out++ = char(0xC0 | (lower >> 6));
+        } else {
+            *out++ = char(0xE0 | (lower >> 12));
+            *out++ = char(0x80 | ((lower >> 6) & 0x3F));
+        }
+        *out++ = char(0x80 | (lower & 0x3F));
+    }
+    return folded;
+}
+
+bool containsFolded(std::string_view folded, std::string_view foldedQuery)
+{
+    if (foldedQuery.empty())
+        return true;
+    // A query that starts with a mark would attach to the character before
+    // the match, so it can only match at the very start.
+    const bool startsWithMark = static_cast<unsigned char>(foldedQuery.front()) >= 0x80
+        && extendsPreviousCharacter(codePointAt(foldedQuery, 0));
+    const char *begin = folded.data();
+    const char *end = begin + folded.size();
+    const char *from = begin;
+    while (size_t(end - from) >= foldedQuery.size()) {
+        const void *hit = memmem(from, size_t(end - from), foldedQuery.data(), foldedQuery.size());
+        if (!hit)
+            return false;
+        if (startsWithMark && hit != begin)
+            return false;
+        const char *matchEnd = static_cast<const char *>(hit) + foldedQuery.size();
+        // Marks are never ASCII, so an ASCII byte after the match ends it cleanly.
+        if (matchEnd == end || static_cast<unsigned char>(*matchEnd) < 0x80
+            || !extendsPreviousCharacter(codePointAt(folded, size_t(matchEnd - begin))))
+            return true;
+        from = static_cast<const char *>(hit) + 1;
+    }
+    return false;
+}
+
+bool matchesSearch(const QString &text, const QString &searchText)
+{
+    if (searchText.isEmpty())
+        return true;
+    const QByteArray folded = foldForSearch(text);
+    const QByteArray query = foldForSearch(searchText);
+    return containsFolded({folded.constData(), size_t(folded.size())}, {query.constData(), size_t(query.size())});
+}
+
+std::vector<TranscriptionRecord> filterRecords(const std::vector<TranscriptionRecord> &records,
+                                               const QString &searchText)
+{
+    if (searchText.isEmpty())
+        return records;
+    const QByteArray query = foldForSearch(searchText);
+    const std::string_view needle(query.constData(), size_t(query.size()));
+    std::vector<TranscriptionRecord> matches;
+    for (const TranscriptionRecord &record : records) {
+        const QByteArray folded = foldForSearch(record.text);
+        if (containsFolded({folded.constData(), size_t(folded.size())}, needle))
+            matches.push_back(record);
+    }
+    return matches;
+}
+
+} // namespace talvoro::history

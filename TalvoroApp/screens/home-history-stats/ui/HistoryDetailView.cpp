@@ -1,0 +1,242 @@
+#include "screens/home-history-stats/ui/HistoryDetailView.h"
+
+#include "look/Theme.h"
+#include "look/ui/StyledLabel.h"
+#include "platform/SettingsStore.h"
+#include "platform/UrlOpener.h"
+#include "screens/home-history-stats/HistoryTexts.h"
+#include "screens/settings/ui/CapsuleButton.h"
+#include "screens/settings/ui/CardContainer.h"
+#include "screens/settings/ui/ContentUnavailableView.h"
+#include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/SettingsSeparator.h"
+#include "screens/settings/ui/ToolbarStrip.h"
+#include "texts/Localization.h"
+#include "texts/LocalizedTexts.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QSaveFile>
+#include <QScrollArea>
+#include <QStackedLayout>
+#include <QUrlQuery>
+#include <QVBoxLayout>
+
+using namespace talvoro;
+using namespace talvoro::history;
+using namespace talvoro::settings;
+
+namespace {
+
+constexpr int kColumnMaxWidth = 600;
+constexpr int kColumnSpacing = 24;
+constexpr QMargins kColumnMargins{24, 20, 24, 20};
+constexpr int kCardPadding = 20;
+constexpr int kHeaderCardSpacing = 16;
+constexpr int kTextCardSpacing = 12;
+constexpr int kActionSpacing = 12;
+constexpr int kDateTitleSize = 20;
+constexpr int kTextSize = 18;
+
+QWidget *paddedColumn(int spacing, QVBoxLayout *&layout)
+{
+    auto *content = new QWidget;
+    layout = new QVBoxLayout(content);
+    layout->setContentsMargins(kCardPadding, kCardPadding, kCardPadding, kCardPadding);
+    layout->setSpacing(spacing);
+    return content;
+}
+
+ui::StyledLabel *plainLabel(ui::StyledLabel::Style style, const QFont &font, QWidget *parent)
+{
+    auto *label = new ui::StyledLabel(QString(), style, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    return label;
+}
+
+QString metaText(const TranscriptionRecord &record)
+{
+    const QLocale locale;
+    const QString dot = QStringLiteral("\u00b7");
+    return QStringList{detailTimeText(record.createdAt, locale), dot,
+                       localizedWordCount(record.wordCount, isPortuguese()), dot, languageLabel(record.language)}
+        .join(QLatin1Char(' '));
+}
+
+} // namespace
+
+HistoryDetailView::HistoryDetailView(const TranscriptionRecord &record, UserDefaultsProviding &defaults,
+                                     UrlOpener *urlOpener, QWidget *parent)
+    : QWidget(parent)
+    , m_record(record)
+    , m_urlOpener(urlOpener)
+{
+    setObjectName(QStringLiteral("historyDetailView"));
+    auto *column = new QWidget;
+    column->setObjectName(QStringLiteral("historyDetailColumn"));
+    column->setMaximumWidth(kColumnMaxWidth);
+    auto *columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(kColumnMargins);
+    columnLayout->setSpacing(kColumnSpacing);
+    columnLayout->addWidget(buildHeaderCard(defaults));
+    columnLayout->addWidget(buildTextCard());
+    columnLayout->addStretch(1);
+
+    // The column takes the width up to its maximum and is centred beyond it.
+    column->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    auto *canvas = new QWidget;
+    auto *canvasLayout = new QHBoxLayout(canvas);
+    canvasLayout->setContentsMargins(0, 0, 0, 0);
+    canvasLayout->setSpacing(0);
+    canvasLayout->addStretch(1);
+    canvasLayout->addWidget(column, 1000);
+    canvasLayout->addStretch(1);
+
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("historyDetailScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scroll->setWidget(canvas);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(new ToolbarStrip(localized("Transcrição"), ToolbarStrip::Placement::pushed, this));
+    layout->addWidget(scroll, 1);
+    setRecord(record);
+}
+
+QWidget *HistoryDetailView::buildHeaderCard(UserDefaultsProviding &defaults)
+{
+    QVBoxLayout *layout = nullptr;
+    QWidget *content = paddedColumn(kHeaderCardSpacing, layout);
+    m_dateTitle = plainLabel(ui::StyledLabel::Style::Primary, serifFont(kDateTitleSize, QFont::DemiBold), content);
+    m_dateTitle->setObjectName(QStringLiteral("detailDateTitle"));
+    m_metaLine = plainLabel(ui::StyledLabel::Style::Secondary, appHelperFont(), content);
+    m_metaLine->setObjectName(QStringLiteral("detailMetaLine"));
+    m_metaLine->setWordWrap(true);
+    layout->addWidget(m_dateTitle);
+    layout->addWidget(m_metaLine);
+    layout->addWidget(new SettingsSeparator(content));
+
+    auto *actions = new QHBoxLayout;
+    actions->setSpacing(kActionSpacing);
+    m_copy = new CopyButton([this] { return m_record.text; }, defaults, content);
+    m_share = new CapsuleButton(QStringLiteral("square.and.arrow.up"), localized("Compartilhar"), defaults, content);
+    m_share->setObjectName(QStringLiteral("shareButton"));
+    connect(m_share, &QAbstractButton::clicked, this, &HistoryDetailView::showShareMenu);
+    actions->addWidget(m_copy, 0, Qt::AlignVCenter);
+    actions->addWidget(m_share, 0, Qt::AlignVCenter);
+    actions->addStretch(1);
+    layout->addLayout(actions);
+    auto *card = cardContainer(content);
+    card->setObjectName(QStringLiteral("detailHeaderCard"));
+    return card;
+}
+
+QWidget *HistoryDetailView::buildTextCard()
+{
+    QVBoxLayout *layout = nullptr;
+    QWidget *content = paddedColumn(kTextCardSpacing, layout);
+    QFont captionFont = appHelperFont();
+    captionFont.setWeight(QFont::DemiBold);
+    captionFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
+    auto *caption = plainLabel(ui::StyledLabel::Style::Tertiary, captionFont, content);
+    caption->setObjectName(QStringLiteral("detailTextCaption"));
+    caption->setText(localized("Transcrição"));
+    m_text = plainLabel(ui::StyledLabel::Style::Primary, serifFont(kTextSize), content);
+    m_text->setObjectName(QStringLiteral("detailText"));
+    m_text->setWordWrap(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text->setCursor(Qt::IBeamCursor);
+    layout->addWidget(caption);
+    layout->addWidget(m_text);
+    auto *card = cardContainer(content);
+    card->setObjectName(QStringLiteral("detailTextCard"));
+    return card;
+}
+
+void HistoryDetailView::setRecord(const TranscriptionRecord &record)
+{
+    m_record = record;
+    m_dateTitle->setText(detailDateTitle(record.createdAt, QLocale()));
+    m_metaLine->setText(metaText(record));
+    m_text->setText(record.text);
+}
+
+QUrl HistoryDetailView::mailURL() const
+{
+    // No subject: the body alone, percent-encoded as a mailto query wants.
+    QUrl url(QStringLiteral("mailto:"));
+    url.setQuery(QStringLiteral("body=") + QString::fromLatin1(QUrl::toPercentEncoding(m_record.text)),
+                 QUrl::StrictMode);
+    return url;
+}
+
+bool HistoryDetailView::saveAsTextFile(const QString &path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = m_record.text.toUtf8();
+    return file.write(bytes) == bytes.size() && file.commit();
+}
+
+void HistoryDetailView::showShareMenu()
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("shareMenu"));
+    menu.addAction(localized("Enviar por E-mail"), this, [this] {
+        if (m_urlOpener)
+            m_urlOpener->open(mailURL());
+    });
+    menu.addAction(localized("Salvar como Arquivo de Texto…"), this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, localized("Transcrição de Voz"),
+                                                          suggestedTextFileName(), QStringLiteral("*.txt"));
+        if (!path.isEmpty())
+            (void)saveAsTextFile(path);
+    });
+    menu.exec(m_share->mapToGlobal(QPoint(0, m_share->height())));
+}
+
+HistoryRecordScreen::HistoryRecordScreen(const AppEnvironment &environment, const QUuid &id, QWidget *parent)
+    : QWidget(parent)
+    , m_environment(environment)
+    , m_stack(new QStackedLayout(this))
+{
+    setObjectName(QStringLiteral("historyRecordScreen"));
+    if (environment.models) {
+        m_record = new LiveRecord<TranscriptionRecord>(*environment.models, id, this);
+        connect(m_record, &LiveRecordBase::changed, this, &HistoryRecordScreen::refresh);
+    }
+    refresh();
+}
+
+void HistoryRecordScreen::refresh()
+{
+    const std::optional<TranscriptionRecord> &value = m_record ? m_record->value() : std::nullopt;
+    if (value && m_detail) {
+        m_detail->setRecord(*value);
+        return;
+    }
+    if (value) {
+        UserDefaultsProviding &defaults = m_environment.settings ? *m_environment.settings : sharedDefaults();
+        m_detail = new HistoryDetailView(*value, defaults, m_environment.urlOpener, this);
+        m_stack->addWidget(m_detail);
+        m_stack->setCurrentWidget(m_detail);
+        return;
+    }
+    // Gone: the page goes with its pending copy confirmation.
+    delete m_detail;
+    m_detail = nullptr;
+    if (!m_notFound) {
+        m_notFound = new ContentUnavailableView(QStringLiteral("doc.questionmark"), localized("Registro não encontrado"),
+                                                QString(), this);
+        m_stack->addWidget(m_notFound);
+    }
+    m_stack->setCurrentWidget(m_notFound);
+}

@@ -1,0 +1,73 @@
+#include "texts/DateTexts.h"
+
+#include <unicode/dtptngen.h>
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+namespace talvoro {
+
+namespace {
+
+QString fromIcu(const icu::UnicodeString &text)
+{
+    return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
+}
+
+icu::UnicodeString toIcu(const QString &text)
+{
+    return icu::UnicodeString(reinterpret_cast<const char16_t *>(text.utf16()), int32_t(text.size()));
+}
+
+// Building a pattern generator costs about a millisecond, so formatters are
+// kept per locale, skeleton and zone (a handful in practice; GUI thread).
+icu::SimpleDateFormat *formatter(const QLocale &locale, const char *skeleton, const QByteArray &zoneId)
+{
+    using Key = std::tuple<QString, QByteArray, QByteArray>;
+    static std::map<Key, std::unique_ptr<icu::SimpleDateFormat>> cache;
+    const Key key{locale.name(), QByteArray(skeleton), zoneId};
+    if (auto it = cache.find(key); it != cache.end())
+        return it->second.get();
+
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Locale icuLocale(locale.name().toLatin1().constData());
+    std::unique_ptr<icu::DateTimePatternGenerator> generator(
+        icu::DateTimePatternGenerator::createInstance(icuLocale, status));
+    if (U_FAILURE(status))
+        return nullptr;
+    const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString::fromUTF8(skeleton), status);
+    if (U_FAILURE(status))
+        return nullptr;
+    auto format = std::make_unique<icu::SimpleDateFormat>(pattern, icuLocale, status);
+    if (U_FAILURE(status))
+        return nullptr;
+    format->adoptTimeZone(icu::TimeZone::createTimeZone(toIcu(QString::fromLatin1(zoneId))));
+    return cache.emplace(key, std::move(format)).first->second.get();
+}
+
+} // namespace
+
+QString localizedDate(const QDateTime &date, const char *skeleton, const QLocale &locale, const QTimeZone &zone)
+{
+    if (!date.isValid())
+        return {};
+    icu::SimpleDateFormat *format = formatter(locale, skeleton, zone.isValid() ? zone.id() : QByteArray("UTC"));
+    if (!format)
+        return QLocale(locale).toString(date.toTimeZone(zone).date(), QLocale::LongFormat);
+    icu::UnicodeString text;
+    format->format(UDate(date.toMSecsSinceEpoch()), text);
+    return fromIcu(text);
+}
+
+QString localizedDate(QDate day, const char *skeleton, const QLocale &locale)
+{
+    // Noon UTC of the day, read in UTC: the same calendar day everywhere.
+    const QTimeZone utc = QTimeZone::utc();
+    return localizedDate(QDateTime(day, QTime(12, 0), utc), skeleton, locale, utc);
+}
+
+} // namespace talvoro
