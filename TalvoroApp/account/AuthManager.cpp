@@ -6,6 +6,7 @@
 #include "platform/KeychainSecretStore.h"
 #include "platform/Logging.h"
 #include "platform/SettingsStore.h"
+#include "platform/StartTask.h"
 #include "platform/UrlOpener.h"
 
 #include <QCoroSignal>
@@ -329,12 +330,7 @@ QCoro::Task<std::expected<void, SecretStoreError>> AuthManager::storeTokens(Toke
 void AuthManager::removeStoredSecrets()
 {
     for (const char *key : {kAccessTokenItem, kRefreshTokenItem, kExpiresAtItem, kSentinelItem}) {
-        QCoro::connect(m_deps.secrets->remove(QString::fromLatin1(key)), this,
-                       [item = QString::fromLatin1(key)](const std::expected<void, SecretStoreError> &result) {
-                           if (!result)
-                               qCWarning(lcAuthManager, "Could not delete keychain item %s: %s",
-                                         qUtf8Printable(item), qUtf8Printable(result.error().detail));
-                       });
+        talvoro::startTask(this, m_deps.secrets->remove(QString::fromLatin1(key)), "Deleting a keychain item");
     }
 }
 

@@ -83,12 +83,12 @@ public:
     // Reads the tokens from the keychain and reconciles them with the
     // settings (a user without tokens ends as an expired session; tokens
     // without a user are removed). Called once at start; token reads await it.
-    QCoro::Task<void> restoreSession();
+    [[nodiscard]] QCoro::Task<void> restoreSession();
 
     // The browser sign-in with PKCE (S256) and a `state` value. Ends when
     // handleCallbackURL gets the matching callback, on cancelSignIn, or after
     // the sign-in time-out (both cancelled). A new signIn cancels a running one.
-    QCoro::Task<std::expected<void, SignInError>> signIn();
+    [[nodiscard]] QCoro::Task<std::expected<void, SignInError>> signIn();
     // Entry of the callback URL router; true when the URL was a sign-in
     // callback of the running sign-in.
     bool handleCallbackURL(const QUrl &url);
@@ -103,8 +103,8 @@ public:
 
     // nullopt: no access token stored, or the needed refresh failed
     // (hasStoredAccessToken tells which). One refresh runs at a time.
-    QCoro::Task<std::optional<QString>> getValidAccessToken();
-    QCoro::Task<std::optional<QString>> forceRefresh();
+    [[nodiscard]] QCoro::Task<std::optional<QString>> getValidAccessToken();
+    [[nodiscard]] QCoro::Task<std::optional<QString>> forceRefresh();
     bool hasStoredAccessToken() const { return !m_accessToken.isEmpty(); }
 
     // The authorisation page URL for a challenge and state (tests read it).
@@ -127,10 +127,10 @@ private:
         QDateTime expiresAt;
     };
 
-    QCoro::Task<void> ensureTokensLoaded();
-    QCoro::Task<std::optional<QString>> refreshShared();
-    QCoro::Task<std::optional<QString>> performRefresh(quint64 generation);
-    QCoro::Task<std::expected<void, SecretStoreError>> storeTokens(Tokens tokens);
+    [[nodiscard]] QCoro::Task<void> ensureTokensLoaded();
+    [[nodiscard]] QCoro::Task<std::optional<QString>> refreshShared();
+    [[nodiscard]] QCoro::Task<std::optional<QString>> performRefresh(quint64 generation);
+    [[nodiscard]] QCoro::Task<std::expected<void, SecretStoreError>> storeTokens(Tokens tokens);
     std::optional<Tokens> tokensFromReply(const QJsonObject &reply, const QString &previousRefresh) const;
     void applyUser(const QJsonObject &user);
     void endSession(bool expired);

@@ -16,10 +16,10 @@ public:
     // A valid access token, refreshed first when it is about to expire.
     // notAuthenticated when no access token is stored, tokenRefreshFailed
     // when a needed refresh did not give one.
-    virtual QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() = 0;
+    [[nodiscard]] virtual QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() = 0;
     // A new access token after the backend refused the current one; the
     // same errors. Concurrent callers share one refresh.
-    virtual QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() = 0;
+    [[nodiscard]] virtual QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() = 0;
 
     virtual bool isAuthenticated() const = 0;
     // Changes whenever the signed-in session changes (sign-in, sign-out,
@@ -31,8 +31,8 @@ public:
 class DefaultAuthProvider final : public AuthProviding
 {
 public:
-    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override;
-    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override;
+    [[nodiscard]] QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override;
+    [[nodiscard]] QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override;
     bool isAuthenticated() const override;
     quint64 sessionGeneration() const override;
 };

@@ -136,11 +136,10 @@ QJsonObject BackendAPIClient::FeedbackSubmission::toJSONObject() const
 }
 
 BackendAPIClient::BackendAPIClient(std::shared_ptr<AuthProviding> authProvider, QNetworkAccessManager *session,
-                                   QUrl baseURL, std::shared_ptr<AudioUploadTransport> audioTransport)
+                                   QUrl baseURL)
     : m_auth(std::move(authProvider)),
       m_session(session ? session : sharedSession()),
-      m_baseURL(std::move(baseURL)),
-      m_audioTransport(std::move(audioTransport))
+      m_baseURL(std::move(baseURL))
 {
 }
 

@@ -18,7 +18,6 @@
 #include <type_traits>
 
 class QNetworkAccessManager;
-class AudioUploadTransport;
 
 // One request to the backend: the path is appended to the base URL.
 struct BackendRequest
@@ -77,8 +76,7 @@ public:
 
     static constexpr qint64 kMaxImageUploadBytes = 10 * 1024 * 1024;
 
-    BackendAPIClient(std::shared_ptr<AuthProviding> authProvider, QNetworkAccessManager *session, QUrl baseURL,
-                     std::shared_ptr<AudioUploadTransport> audioTransport = nullptr);
+    BackendAPIClient(std::shared_ptr<AuthProviding> authProvider, QNetworkAccessManager *session, QUrl baseURL);
 
     // The one HTTP session of the backend clients, made on first use:
     // 60 s transfer time-out by default.
@@ -88,31 +86,30 @@ public:
     QUrl urlForPath(const QString &path) const;
     AuthProviding *authProvider() const { return m_auth.get(); }
     QNetworkAccessManager *session() const { return m_session; }
-    std::shared_ptr<AudioUploadTransport> audioTransport() const { return m_audioTransport; }
 
     // Gets a valid token, runs the request, and after a 401 forces one token
     // refresh and runs it exactly once more. A reader result of nothing
     // gives parseError.
     template<typename Reader>
-    auto withAuthorizedRetryForJSONObject(JSONObjectRequest request, Reader reader)
+    [[nodiscard]] auto withAuthorizedRetryForJSONObject(JSONObjectRequest request, Reader reader)
         -> QCoro::Task<std::expected<typename std::invoke_result_t<Reader, const QJsonObject &>::value_type,
                                      BackendAPIError>>;
-    QCoro::Task<std::expected<void, BackendAPIError>> withAuthorizedRetry(Request request);
+    [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> withAuthorizedRetry(Request request);
 
     // Account and feedback.
-    QCoro::Task<std::expected<QJsonObject, BackendAPIError>> requestAvatarUploadURL(QString accessToken);
-    QCoro::Task<std::expected<QJsonObject, BackendAPIError>> requestFeedbackUploadURL(QString accessToken);
-    QCoro::Task<std::expected<QString, BackendAPIError>> uploadImage(QString uploadURL, QByteArray jpegData);
-    QCoro::Task<std::expected<QJsonObject, BackendAPIError>> updateAvatar(QString accessToken, QByteArray body);
-    QCoro::Task<std::expected<void, BackendAPIError>> deleteAvatar(QString accessToken);
-    QCoro::Task<std::expected<void, BackendAPIError>> deleteAccount(QString accessToken);
-    QCoro::Task<std::expected<QString, BackendAPIError>> submitFeedback(FeedbackSubmission submission);
+    [[nodiscard]] QCoro::Task<std::expected<QJsonObject, BackendAPIError>> requestAvatarUploadURL(QString accessToken);
+    [[nodiscard]] QCoro::Task<std::expected<QJsonObject, BackendAPIError>> requestFeedbackUploadURL(QString accessToken);
+    [[nodiscard]] QCoro::Task<std::expected<QString, BackendAPIError>> uploadImage(QString uploadURL, QByteArray jpegData);
+    [[nodiscard]] QCoro::Task<std::expected<QJsonObject, BackendAPIError>> updateAvatar(QString accessToken, QByteArray body);
+    [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> deleteAvatar(QString accessToken);
+    [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> deleteAccount(QString accessToken);
+    [[nodiscard]] QCoro::Task<std::expected<QString, BackendAPIError>> submitFeedback(FeedbackSubmission submission);
 
     // Sign-in, without an access token: exchange of the authorisation code
     // and rotation of the refresh token. Reply objects as in the docs.
-    QCoro::Task<std::expected<QJsonObject, BackendAPIError>> requestSession(QString code, QString codeVerifier,
+    [[nodiscard]] QCoro::Task<std::expected<QJsonObject, BackendAPIError>> requestSession(QString code, QString codeVerifier,
                                                                             QString redirectURI);
-    QCoro::Task<std::expected<QJsonObject, BackendAPIError>> refreshSession(QString refreshToken);
+    [[nodiscard]] QCoro::Task<std::expected<QJsonObject, BackendAPIError>> refreshSession(QString refreshToken);
 
     static std::optional<QString> parseUploadURL(const QJsonObject &object);
     static std::optional<QString> parseAvatarURL(const QJsonObject &object);
@@ -122,11 +119,11 @@ public:
     // are built on. A transport failure, time-out, passed deadline, oversize
     // reply or redirect to another origin gives networkError with the
     // connection text; a non-2xx status goes through errorForStatus.
-    QCoro::Task<std::expected<BackendReply, BackendAPIError>> send(BackendRequest request);
+    [[nodiscard]] QCoro::Task<std::expected<BackendReply, BackendAPIError>> send(BackendRequest request);
     // send() and a JSON object from the reply body (parseError otherwise).
-    QCoro::Task<std::expected<QJsonObject, BackendAPIError>> sendForJSONObject(BackendRequest request);
+    [[nodiscard]] QCoro::Task<std::expected<QJsonObject, BackendAPIError>> sendForJSONObject(BackendRequest request);
     // send() for calls whose reply body carries nothing the caller needs.
-    QCoro::Task<std::expected<void, BackendAPIError>> sendIgnoringReply(BackendRequest request);
+    [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> sendIgnoringReply(BackendRequest request);
 
     // The status mapping of every call: 401 notAuthenticated, 413
     // fileTooLarge, 429 by the reply's "error" code (hourly cap, weekly cap,
@@ -143,16 +140,15 @@ public:
 
 private:
     template<typename Result, typename Operation>
-    QCoro::Task<std::expected<Result, BackendAPIError>> runAuthorized(Operation operation);
+    [[nodiscard]] QCoro::Task<std::expected<Result, BackendAPIError>> runAuthorized(Operation operation);
 
     std::shared_ptr<AuthProviding> m_auth;
     QNetworkAccessManager *m_session;
     QUrl m_baseURL;
-    std::shared_ptr<AudioUploadTransport> m_audioTransport;
 };
 
 template<typename Result, typename Operation>
-QCoro::Task<std::expected<Result, BackendAPIError>> BackendAPIClient::runAuthorized(Operation operation)
+[[nodiscard]] QCoro::Task<std::expected<Result, BackendAPIError>> BackendAPIClient::runAuthorized(Operation operation)
 {
     if (!m_auth)
         co_return std::unexpected(BackendAPIError::notAuthenticated());

@@ -3,6 +3,7 @@
 #include "account/SyncLogging.h"
 #include "platform/AppPaths.h"
 #include "platform/AtomicJsonFile.h"
+#include "platform/OrderedJson.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -22,18 +23,6 @@ QDateTime dateFromJson(const QJsonValue &value)
     if (!value.isDouble())
         return {};
     return QDateTime::fromMSecsSinceEpoch(qint64(value.toDouble()), Qt::UTC);
-}
-
-QJsonObject itemToJson(const OfflineSyncItem &item)
-{
-    return {
-        {QStringLiteral("id"), item.id},
-        {QStringLiteral("kind"), offlineSyncKindName(item.kind)},
-        {QStringLiteral("payload"), item.payload},
-        {QStringLiteral("retryCount"), item.retryCount},
-        {QStringLiteral("nextRetryAt"), dateToJson(item.nextRetryAt)},
-        {QStringLiteral("enqueuedAt"), dateToJson(item.enqueuedAt)},
-    };
 }
 
 std::optional<OfflineSyncItem> itemFromJson(const QJsonValue &value, QString *error)
@@ -105,30 +94,64 @@ OfflineSyncQueue::OfflineSyncQueue(const QString &filePath, QObject *parent)
     load();
 }
 
+OfflineSyncQueue::~OfflineSyncQueue()
+{
+    flush();
+}
+
 QString OfflineSyncQueue::defaultFilePath()
 {
     return QDir(AppPaths::dataDir()).filePath(QStringLiteral("offline-queue.json"));
 }
 
+QString OfflineSyncQueue::objectKey(OfflineSyncKind kind, const QString &clientId)
+{
+    if (kind == OfflineSyncKind::settings)
+        return offlineSyncKindName(kind);
+    return offlineSyncKindName(kind) + QLatin1Char(':') + clientId.toUpper();
+}
+
+QList<OfflineSyncItem> OfflineSyncQueue::items() const
+{
+    QList<OfflineSyncItem> ordered;
+    ordered.reserve(m_items.size());
+    for (const auto &[sequence, id] : m_order)
+        ordered.append(m_items.value(id));
+    return ordered;
+}
+
 QList<OfflineSyncItem> OfflineSyncQueue::dueItems(const QDateTime &now) const
 {
     QList<OfflineSyncItem> due;
-    for (const auto &item : m_items) {
+    for (const auto &[sequence, id] : m_order) {
+        const OfflineSyncItem &item = *m_items.constFind(id);
         if (item.isDue(now))
             due.append(item);
     }
     return due;
 }
 
-qsizetype OfflineSyncQueue::indexOf(OfflineSyncKind kind, const QString &clientId) const
+void OfflineSyncQueue::insert(const OfflineSyncItem &item)
 {
-    for (qsizetype i = 0; i < m_items.size(); ++i) {
-        if (m_items[i].kind != kind)
-            continue;
-        if (kind == OfflineSyncKind::settings || m_items[i].clientId() == clientId.toUpper())
-            return i;
-    }
-    return -1;
+    const quint64 sequence = m_nextSequence++;
+    m_items.insert(item.id, item);
+    m_payloadJson.insert(item.id, QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
+    m_order.emplace(sequence, item.id);
+    m_sequenceOfId.insert(item.id, sequence);
+    m_idOfObject.insert(objectKey(item.kind, item.clientId()), item.id);
+}
+
+void OfflineSyncQueue::erase(const QString &itemId)
+{
+    const auto found = m_items.constFind(itemId);
+    if (found == m_items.cend())
+        return;
+    const QString object = objectKey(found->kind, found->clientId());
+    if (m_idOfObject.value(object) == itemId)
+        m_idOfObject.remove(object);
+    m_order.erase(m_sequenceOfId.take(itemId));
+    m_payloadJson.remove(itemId);
+    m_items.erase(found);
 }
 
 OfflineSyncItem OfflineSyncQueue::enqueue(OfflineSyncKind kind, const QJsonObject &payload, const QDateTime &now)
@@ -139,9 +162,8 @@ OfflineSyncItem OfflineSyncQueue::enqueue(OfflineSyncKind kind, const QJsonObjec
     item.payload = payload;
     item.enqueuedAt = now;
 
-    const qsizetype existing = indexOf(kind, item.clientId());
-    if (existing >= 0) {
-        const OfflineSyncItem &old = m_items[existing];
+    if (const auto existing = pendingItem(kind, item.clientId())) {
+        const OfflineSyncItem &old = *existing;
         const double oldUpdated = old.payload.value(QLatin1String("updatedAt")).toDouble();
         const double newUpdated = payload.value(QLatin1String("updatedAt")).toDouble();
         const bool newerOrDeletion = item.isDeletion() || (!old.isDeletion() && newUpdated >= oldUpdated);
@@ -150,39 +172,38 @@ OfflineSyncItem OfflineSyncQueue::enqueue(OfflineSyncKind kind, const QJsonObjec
                    qUtf8Printable(offlineSyncKindName(kind)));
             return old;
         }
-        m_items.removeAt(existing);
+        erase(old.id);
     }
-    m_items.append(item);
+    insert(item);
     qCInfo(lcOfflineSyncQueue, "Queued %s push (%lld waiting)", qUtf8Printable(offlineSyncKindName(kind)),
            qlonglong(m_items.size()));
-    persist();
-    Q_EMIT changed();
+    markChanged(false);
     return item;
 }
 
 bool OfflineSyncQueue::remove(const QString &itemId)
 {
-    const auto removed = m_items.removeIf([&](const OfflineSyncItem &item) { return item.id == itemId; });
-    if (!removed)
+    if (!m_items.contains(itemId))
         return false;
-    persist();
-    Q_EMIT changed();
+    erase(itemId);
+    markChanged(true);
     return true;
 }
 
 bool OfflineSyncQueue::update(const OfflineSyncItem &item)
 {
-    for (auto &stored : m_items) {
-        if (stored.id == item.id) {
-            if (stored == item)
-                return true;
-            stored = item;
-            persist();
-            Q_EMIT changed();
-            return true;
-        }
-    }
-    return false;
+    const auto stored = m_items.find(item.id);
+    if (stored == m_items.end())
+        return false;
+    if (*stored == item)
+        return true;
+    if (objectKey(stored->kind, stored->clientId()) != objectKey(item.kind, item.clientId()))
+        return false; // an item never changes what it pushes
+    if (stored->payload != item.payload)
+        m_payloadJson.insert(item.id, QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
+    *stored = item;
+    markChanged(true);
+    return true;
 }
 
 void OfflineSyncQueue::clear()
@@ -190,16 +211,19 @@ void OfflineSyncQueue::clear()
     if (m_items.isEmpty() && !QFile::exists(m_filePath))
         return;
     m_items.clear();
-    persist();
-    Q_EMIT changed();
+    m_order.clear();
+    m_sequenceOfId.clear();
+    m_idOfObject.clear();
+    m_payloadJson.clear();
+    markChanged(false);
 }
 
 std::optional<OfflineSyncItem> OfflineSyncQueue::pendingItem(OfflineSyncKind kind, const QString &clientId) const
 {
-    const qsizetype i = indexOf(kind, clientId);
-    if (i < 0)
+    const auto id = m_idOfObject.constFind(objectKey(kind, clientId));
+    if (id == m_idOfObject.cend())
         return std::nullopt;
-    return m_items[i];
+    return m_items.value(*id);
 }
 
 bool OfflineSyncQueue::hasPendingDeletion(OfflineSyncKind kind, const QString &clientId) const
@@ -216,7 +240,12 @@ std::optional<OfflineSyncItem> OfflineSyncQueue::pendingSettings() const
 void OfflineSyncQueue::reload()
 {
     m_items.clear();
+    m_order.clear();
+    m_sequenceOfId.clear();
+    m_idOfObject.clear();
+    m_payloadJson.clear();
     m_writesBlocked = false;
+    m_dirty = false;
     load();
     Q_EMIT changed();
 }
@@ -226,8 +255,27 @@ void OfflineSyncQueue::setDraining(bool draining)
     if (m_draining == draining)
         return;
     m_draining = draining;
-    if (!draining)
+    if (!draining) {
+        if (m_dirty)
+            scheduleWrite();
         Q_EMIT drainFinished();
+    }
+}
+
+void OfflineSyncQueue::markChanged(bool deferrable)
+{
+    m_dirty = true;
+    if (!(deferrable && m_draining))
+        scheduleWrite();
+    Q_EMIT changed();
+}
+
+void OfflineSyncQueue::scheduleWrite()
+{
+    if (m_writeScheduled)
+        return;
+    m_writeScheduled = true;
+    QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
 }
 
 void OfflineSyncQueue::load()
@@ -273,8 +321,11 @@ void OfflineSyncQueue::load()
     QStringList problems;
     for (const QJsonValue &value : items.toArray()) {
         QString error;
-        if (auto item = itemFromJson(value, &error))
-            m_items.append(*item);
+        if (auto item = itemFromJson(value, &error)) {
+            if (m_items.contains(item->id))
+                item->id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+            insert(*item);
+        }
         else
             problems.append(error);
     }
@@ -284,24 +335,53 @@ void OfflineSyncQueue::load()
         qCCritical(lcOfflineSyncQueue, "Offline queue held %lld unreadable item(s) (%s); original kept as %s",
                    qlonglong(problems.size()), qUtf8Printable(problems.join(QStringLiteral("; "))),
                    qUtf8Printable(moved ? *moved : moved.error()));
-        if (moved)
-            persist();
-        else
+        if (moved) {
+            m_dirty = true;
+            flush();
+        } else
             m_writesBlocked = true;
     }
 }
 
-void OfflineSyncQueue::persist()
+bool OfflineSyncQueue::flush()
 {
+    m_writeScheduled = false;
+    if (!m_dirty)
+        return true;
     if (m_writesBlocked) {
         qCWarning(lcOfflineSyncQueue, "Not writing offline queue over an unreadable file %s",
                   qUtf8Printable(m_filePath));
-        return;
+        return false;
     }
-    QJsonArray array;
-    for (const auto &item : m_items)
-        array.append(itemToJson(item));
-    const QJsonObject root{{QStringLiteral("version"), kFormatVersion}, {QStringLiteral("items"), array}};
-    if (auto written = AtomicJsonFile::write(m_filePath, QJsonDocument(root)); !written)
-        qCWarning(lcOfflineSyncQueue, "Cannot write offline queue: %s", qUtf8Printable(written.error()));
+    // Written as it goes from each item's payload text, kept since it was
+    // queued: a turn's write costs about one copy of the file.
+    QByteArray bytes;
+    OrderedJson::Writer writer(bytes);
+    writer.beginObject();
+    writer.member(QLatin1String("version"), kFormatVersion);
+    writer.key(QLatin1String("items"));
+    writer.beginArray();
+    for (const auto &[sequence, id] : m_order) {
+        const OfflineSyncItem &item = *m_items.constFind(id);
+        writer.beginObject();
+        writer.member(QLatin1String("id"), item.id);
+        writer.member(QLatin1String("kind"), offlineSyncKindName(item.kind));
+        writer.key(QLatin1String("payload"));
+        writer.raw(m_payloadJson.value(id));
+        writer.member(QLatin1String("retryCount"), item.retryCount);
+        writer.member(QLatin1String("nextRetryAt"), dateToJson(item.nextRetryAt));
+        writer.member(QLatin1String("enqueuedAt"), dateToJson(item.enqueuedAt));
+        writer.endObject();
+    }
+    writer.endArray();
+    writer.endObject();
+    if (auto written = AtomicJsonFile::writeBytes(m_filePath, bytes, AtomicJsonFile::Durability::syncedInBackground); !written) {
+        // Stays dirty: the next change or flush tries again.
+        qCCritical(lcOfflineSyncQueue, "Cannot write offline queue %s: %s; the previous file is kept",
+                   qUtf8Printable(m_filePath), qUtf8Printable(written.error()));
+        return false;
+    }
+    m_bytesWritten += bytes.size();
+    m_dirty = false;
+    return true;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
 #include <QString>
 
+#include <map>
 #include <optional>
 
 // What a queued push does when replayed.
@@ -35,9 +37,12 @@ struct OfflineSyncItem
 };
 
 // The persistent queue of pushes that failed with a retryable error. It lives
-// in `offline-queue.json` in the data folder, rewritten atomically as a whole
-// after every change, so it survives restarts and crashes. A file that cannot
-// be read back is moved aside and logged, never silently replaced.
+// in `offline-queue.json` in the data folder, rewritten atomically as a whole.
+// Changes are written once at the end of the event-loop turn that made them
+// (a crash loses at most that turn); deliveries and retry counts recorded
+// while a drain runs are written when it ends, since losing them only means
+// sending again. A file that cannot be read back is moved aside and logged,
+// never silently replaced.
 //
 // Pushes of the same thing coalesce: one settings block (the newest), one
 // push per rule or dictionary term (the newest by `updatedAt`; a deletion
@@ -48,11 +53,13 @@ class OfflineSyncQueue : public QObject
     Q_PROPERTY(int count READ count NOTIFY changed)
 public:
     explicit OfflineSyncQueue(const QString &filePath = defaultFilePath(), QObject *parent = nullptr);
+    ~OfflineSyncQueue() override; // writes what is still pending
 
     static QString defaultFilePath();
     QString filePath() const { return m_filePath; }
 
-    QList<OfflineSyncItem> items() const { return m_items; }
+    // Oldest first.
+    QList<OfflineSyncItem> items() const;
     int count() const { return int(m_items.size()); }
     QList<OfflineSyncItem> dueItems(const QDateTime &now) const;
 
@@ -71,6 +78,10 @@ public:
 
     // Drops the in-memory state and reads the file again.
     void reload();
+    // Writes pending changes now instead of at the end of the turn; false
+    // when the write failed (the file then keeps its previous content).
+    bool flush();
+    qint64 bytesWritten() const { return m_bytesWritten; }
 
     // Set while a drain replays this queue, so a second drain waits for it.
     bool isDraining() const { return m_draining; }
@@ -82,11 +93,25 @@ Q_SIGNALS:
 
 private:
     void load();
-    void persist();
-    qsizetype indexOf(OfflineSyncKind kind, const QString &clientId) const;
+    void insert(const OfflineSyncItem &item);
+    void erase(const QString &itemId);
+    // `deferrable`: the change may wait for the end of a running drain.
+    void markChanged(bool deferrable);
+    // One write at the end of the current event-loop turn.
+    void scheduleWrite();
+    static QString objectKey(OfflineSyncKind kind, const QString &clientId);
 
     QString m_filePath;
-    QList<OfflineSyncItem> m_items;
+    // Items by id, their order of arrival, and the item of each object.
+    QHash<QString, OfflineSyncItem> m_items;
+    std::map<quint64, QString> m_order;
+    QHash<QString, quint64> m_sequenceOfId;
+    QHash<QString, QString> m_idOfObject;
+    QHash<QString, QByteArray> m_payloadJson; // by item id
+    quint64 m_nextSequence = 0;
     bool m_writesBlocked = false; // an unreadable file we could not move aside
     bool m_draining = false;
+    bool m_dirty = false;
+    bool m_writeScheduled = false;
+    qint64 m_bytesWritten = 0;
 };

@@ -4,6 +4,7 @@
 #include "account/AuthManager.h"
 #include "account/AuthProviding.h"
 #include "account/BackendAPIClient.h"
+#include "account/InitialPushBodies.h"
 #include "account/SyncBackoff.h"
 #include "account/SyncDefaults.h"
 #include "account/SyncLogging.h"
@@ -242,47 +243,109 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
     Q_EMIT lastSyncDateChanged();
     qCInfo(lcSyncManager, "Pull merged: %d inserted, %d updated, %d deleted, %d kept local", merged->inserted,
            merged->updated, merged->deleted, merged->keptLocal);
+
+    // The backend answered: pushes that failed while it could not are due now.
+    auto drain = drainOfflineQueue();
+    co_await drain;
 }
 
 QCoro::Task<bool> SyncManager::runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch)
 {
     if (!context)
         co_return false;
-    SyncPushRequest request;
-    auto transcriptions = context->fetch<TranscriptionRecord>();
+    QPointer<SyncManager> self(this);
     auto rules = context->fetch<ReplacementRule>();
     auto entries = context->fetch<DictionaryEntry>();
-    if (!transcriptions || !rules || !entries) {
+    if (!rules || !entries) {
         qCWarning(lcSyncManager) << "Initial push failed: cannot read the local store";
         co_return false;
     }
-    for (const auto &record : *transcriptions)
-        request.transcriptions.append(SyncMerge::payloadFromTranscription(record));
+    // Rules, terms and the settings block go with the first request; the
+    // account keeps its own settings when it has some (see docs/sync.md).
+    SyncPushRequest small;
     for (const auto &rule : *rules)
-        request.rules.append(SyncMerge::payloadFromRule(rule, false));
+        small.rules.append(SyncMerge::payloadFromRule(rule, false));
     for (const auto &entry : *entries)
-        request.dictionaryEntries.append(SyncMerge::payloadFromEntry(entry, false));
-    // The account keeps its own settings when it has some (see docs/sync.md).
-    request.settings = SyncDefaults::currentSettingsBlock(*m_deps.defaults, now());
+        small.dictionaryEntries.append(SyncMerge::payloadFromEntry(entry, false));
+    const QList<OrderedJson::Field> firstMembers = small.membersWithoutTranscriptions(
+        SyncDefaults::currentSettingsBlock(*m_deps.defaults, now()));
 
-    qCInfo(lcSyncManager, "Initial push of %lld transcriptions, %lld rules and %lld dictionary entries",
-           qlonglong(request.transcriptions.size()), qlonglong(request.rules.size()),
-           qlonglong(request.dictionaryEntries.size()));
-    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kPushPath),
-                                      request.toJson());
-    auto sent = co_await sending;
-    if (!sent) {
-        qCWarning(lcSyncManager, "Initial push failed: %s", qUtf8Printable(sent.error().errorDescription()));
-        co_return false;
+    std::unique_ptr<InitialPushBodies> bodies;
+    if (m_deps.container && m_deps.container->isPersistent()) {
+        bodies = std::make_unique<InitialPushBodies>(m_deps.container->filePath(), firstMembers);
+    } else {
+        auto transcriptions = context->fetch<TranscriptionRecord>();
+        if (!transcriptions) {
+            qCWarning(lcSyncManager) << "Initial push failed: cannot read the local store";
+            co_return false;
+        }
+        QList<SyncTranscriptionPayload> rows;
+        rows.reserve(qsizetype(transcriptions->size()));
+        for (const auto &record : *transcriptions)
+            rows.append(SyncMerge::payloadFromTranscription(record));
+        bodies = std::make_unique<InitialPushBodies>(std::move(rows), firstMembers);
     }
+
+    qCInfo(lcSyncManager, "Initial push of the local history: %lld rules and %lld dictionary entries, "
+                          "transcriptions in requests of up to %lld bytes",
+           qlonglong(small.rules.size()), qlonglong(small.dictionaryEntries.size()),
+           qlonglong(InitialPushBodies::kBodyBytes));
+    qsizetype sentTranscriptions = 0;
+    for (;;) {
+        auto making = bodies->next();
+        auto body = co_await making;
+        if (!self)
+            co_return false;
+        if (!body) {
+            qCWarning(lcSyncManager, "Initial push failed: %s", qUtf8Printable(body.error()));
+            co_return false;
+        }
+        if (!*body)
+            break;
+        if (isStale(generation, epoch))
+            co_return false;
+        auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kPushPath),
+                                          (*body)->json);
+        const qsizetype count = (*body)->transcriptions;
+        body->reset(); // the request holds the bytes now
+        auto sent = co_await sending;
+        if (!self)
+            co_return false;
+        if (!sent) {
+            qCWarning(lcSyncManager, "Initial push failed: %s", qUtf8Printable(sent.error().errorDescription()));
+            co_return false;
+        }
+        sentTranscriptions += count;
+    }
+    qCInfo(lcSyncManager, "Initial push sent %lld transcriptions", qlonglong(sentTranscriptions));
     co_return !isStale(generation, epoch);
 }
 
 // MARK: pushes
 
+bool SyncManager::canPush(const char *what) const
+{
+    if (m_deps.auth->isAuthenticated())
+        return true;
+    // Nothing to queue either: a signed-out push could never be delivered
+    // under the account that signs in next, and asking for a token here would
+    // read the keychain on every settings change.
+    qCInfo(lcSyncManager, "Not authenticated, skipping %s push", what);
+    return false;
+}
+
+QCoro::Task<> SyncManager::pushSucceeded()
+{
+    // The backend answers again: deliver what waited for it.
+    if (m_deps.queue->count() == 0 || m_deps.queue->isDraining())
+        co_return;
+    auto drain = drainOfflineQueue();
+    co_await drain;
+}
+
 void SyncManager::queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation)
 {
-    if (m_deps.auth->sessionGeneration() != generation) {
+    if (m_deps.auth->sessionGeneration() != generation || !m_deps.auth->isAuthenticated()) {
         qCInfo(lcSyncManager, "Session changed; not queueing the failed %s push",
                qUtf8Printable(offlineSyncKindName(kind)));
         return;
@@ -292,6 +355,8 @@ void SyncManager::queueFailedPush(OfflineSyncKind kind, const QByteArray &payloa
 
 QCoro::Task<> SyncManager::pushSettings()
 {
+    if (!canPush("settings"))
+        co_return;
     QPointer<SyncManager> self(this);
     const quint64 generation = m_deps.auth->sessionGeneration();
     const SyncSettingsPayload block = SyncDefaults::currentSettingsBlock(*m_deps.defaults, now());
@@ -305,7 +370,10 @@ QCoro::Task<> SyncManager::pushSettings()
     if (!sent) {
         qCWarning(lcSyncManager, "Push settings failed: %s", qUtf8Printable(sent.error().errorDescription()));
         queueFailedPush(OfflineSyncKind::settings, body, generation);
+        co_return;
     }
+    auto drain = pushSucceeded();
+    co_await drain;
 }
 
 QCoro::Task<> SyncManager::pushRuleModel(ReplacementRule rule, bool isDeleted)
@@ -316,6 +384,8 @@ QCoro::Task<> SyncManager::pushRuleModel(ReplacementRule rule, bool isDeleted)
 
 QCoro::Task<> SyncManager::pushRule(SyncRulePayload payload)
 {
+    if (!canPush("rule"))
+        co_return;
     QPointer<SyncManager> self(this);
     const quint64 generation = m_deps.auth->sessionGeneration();
     const QByteArray body = payload.toJson();
@@ -328,11 +398,15 @@ QCoro::Task<> SyncManager::pushRule(SyncRulePayload payload)
         co_return;
     if (!sent) {
         qCWarning(lcSyncManager, "Push rule failed: %s", qUtf8Printable(sent.error().errorDescription()));
-        if (sent.error().isRetryable())
+        if (SyncRequests::isWorthRetrying(sent.error()))
             queueFailedPush(OfflineSyncKind::rule, body, generation);
     }
     if (payload.isDeleted)
         deletionSettled(inFlight);
+    if (sent) {
+        auto drain = pushSucceeded();
+        co_await drain;
+    }
 }
 
 QCoro::Task<> SyncManager::pushDictionaryEntryModel(DictionaryEntry entry, bool isDeleted)
@@ -343,6 +417,8 @@ QCoro::Task<> SyncManager::pushDictionaryEntryModel(DictionaryEntry entry, bool 
 
 QCoro::Task<> SyncManager::pushDictionaryEntry(SyncDictionaryEntryPayload payload)
 {
+    if (!canPush("dictionary entry"))
+        co_return;
     QPointer<SyncManager> self(this);
     const quint64 generation = m_deps.auth->sessionGeneration();
     const QByteArray body = payload.toJson();
@@ -356,15 +432,21 @@ QCoro::Task<> SyncManager::pushDictionaryEntry(SyncDictionaryEntryPayload payloa
         co_return;
     if (!sent) {
         qCWarning(lcSyncManager, "Push dictionary entry failed: %s", qUtf8Printable(sent.error().errorDescription()));
-        if (sent.error().isRetryable())
+        if (SyncRequests::isWorthRetrying(sent.error()))
             queueFailedPush(OfflineSyncKind::dictionaryEntry, body, generation);
     }
     if (payload.isDeleted)
         deletionSettled(inFlight);
+    if (sent) {
+        auto drain = pushSucceeded();
+        co_await drain;
+    }
 }
 
 QCoro::Task<> SyncManager::deleteTranscription(QString clientId)
 {
+    if (!canPush("transcription deletion"))
+        co_return;
     QPointer<SyncManager> self(this);
     const quint64 generation = m_deps.auth->sessionGeneration();
     const QByteArray body = SyncRequests::deleteTranscriptionBody(clientId, SyncTime::msFromDate(now()));
@@ -377,15 +459,19 @@ QCoro::Task<> SyncManager::deleteTranscription(QString clientId)
         co_return;
     if (!sent) {
         qCWarning(lcSyncManager, "Delete transcription failed: %s", qUtf8Printable(sent.error().errorDescription()));
-        if (sent.error().isRetryable())
+        if (SyncRequests::isWorthRetrying(sent.error()))
             queueFailedPush(OfflineSyncKind::deleteTranscription, body, generation);
     }
     deletionSettled(inFlight);
+    if (sent) {
+        auto drain = pushSucceeded();
+        co_await drain;
+    }
 }
 
 QCoro::Task<> SyncManager::drainOfflineQueue()
 {
-    auto drain = drainOfflineSyncQueue(*m_deps.client, *m_deps.auth, *m_deps.queue);
+    auto drain = drainOfflineSyncQueue(*m_deps.client, *m_deps.auth, *m_deps.queue, m_deps.now);
     co_await drain;
 }
 
@@ -405,8 +491,11 @@ void SyncManager::resetAccountScopedState()
 
 // MARK: offline queue
 
-QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue)
+QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue,
+                                    std::function<QDateTime()> now)
 {
+    if (!now)
+        now = [] { return QDateTime::currentDateTimeUtc(); };
     QPointer<OfflineSyncQueue> guard(&queue);
     if (queue.isDraining()) {
         co_await qCoro(&queue, &OfflineSyncQueue::drainFinished);
@@ -416,7 +505,7 @@ QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &aut
         co_return;
     queue.setDraining(true);
     const quint64 generation = auth.sessionGeneration();
-    const QList<OfflineSyncItem> due = queue.dueItems(QDateTime::currentDateTimeUtc());
+    const QList<OfflineSyncItem> due = queue.dueItems(now());
     if (!due.isEmpty())
         qCInfo(lcOfflineSyncQueue, "Replaying %lld queued push(es)", qlonglong(due.size()));
 
@@ -442,18 +531,18 @@ QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &aut
                    qUtf8Printable(error.errorDescription()));
             break; // every other item would meet the same answer
         }
-        if (error.isRetryable()) {
+        if (SyncRequests::isWorthRetrying(error)) {
             item.retryCount += 1;
             std::optional<std::chrono::seconds> serverDelay;
             if (error.retryAfterSeconds() > 0)
                 serverDelay = std::chrono::seconds(error.retryAfterSeconds());
-            item.nextRetryAt = SyncBackoff::nextRetryTime(QDateTime::currentDateTimeUtc(), item.retryCount, serverDelay);
+            item.nextRetryAt = SyncBackoff::nextRetryTime(now(), item.retryCount, serverDelay);
             queue.update(item);
             qCWarning(lcOfflineSyncQueue, "Queued %s push failed (retry %d at %s): %s", qUtf8Printable(kind),
                       item.retryCount, qUtf8Printable(item.nextRetryAt.toString(Qt::ISODate)),
                       qUtf8Printable(error.errorDescription()));
-            if (error.kind() == BackendAPIError::Kind::networkError)
-                break; // the server is out of reach: the rest stay due for the next drain
+            if (error.kind() == BackendAPIError::Kind::networkError || !error.isRetryable())
+                break; // the server is out of reach (or something else answers for it): the rest stay due
             continue;
         }
         queue.remove(item.id);
@@ -461,10 +550,4 @@ QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &aut
                   qUtf8Printable(error.errorDescription()));
     }
     queue.setDraining(false);
-}
-
-QCoro::Task<> pushSettingsTask()
-{
-    auto push = SyncManager::shared().pushSettings();
-    co_await push;
 }

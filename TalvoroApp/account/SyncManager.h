@@ -66,21 +66,21 @@ public:
     OfflineSyncQueue &offlineQueue() const { return *m_deps.queue; }
 
     // Pulls the account into `context`; joins a pull already running.
-    QCoro::Task<> pull(ModelContext &context);
+    [[nodiscard]] QCoro::Task<> pull(ModelContext &context);
     // Pulls with a fresh context unless the last pull is at most `seconds` old.
-    QCoro::Task<> pullIfStale(double seconds);
+    [[nodiscard]] QCoro::Task<> pullIfStale(double seconds);
     // Drops the result of a running pull (the account changed).
     void cancelPull();
 
-    QCoro::Task<> pushSettings();
-    QCoro::Task<> pushRuleModel(ReplacementRule rule, bool isDeleted);
-    QCoro::Task<> pushRule(SyncRulePayload payload);
-    QCoro::Task<> pushDictionaryEntryModel(DictionaryEntry entry, bool isDeleted);
-    QCoro::Task<> pushDictionaryEntry(SyncDictionaryEntryPayload payload);
-    QCoro::Task<> deleteTranscription(QString clientId);
+    [[nodiscard]] QCoro::Task<> pushSettings();
+    [[nodiscard]] QCoro::Task<> pushRuleModel(ReplacementRule rule, bool isDeleted);
+    [[nodiscard]] QCoro::Task<> pushRule(SyncRulePayload payload);
+    [[nodiscard]] QCoro::Task<> pushDictionaryEntryModel(DictionaryEntry entry, bool isDeleted);
+    [[nodiscard]] QCoro::Task<> pushDictionaryEntry(SyncDictionaryEntryPayload payload);
+    [[nodiscard]] QCoro::Task<> deleteTranscription(QString clientId);
 
     // Replays due queued pushes (`drainOfflineSyncQueue` with this manager's parts).
-    QCoro::Task<> drainOfflineQueue();
+    [[nodiscard]] QCoro::Task<> drainOfflineQueue();
 
     // For the shell when the signed-in account changes: forgets the pull
     // cursor, the initial-push mark, the last sync date, the queue and the
@@ -93,8 +93,12 @@ Q_SIGNALS:
     void pullFinished();
 
 private:
-    QCoro::Task<> runPull(QPointer<ModelContext> context);
-    QCoro::Task<bool> runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch);
+    [[nodiscard]] QCoro::Task<> runPull(QPointer<ModelContext> context);
+    [[nodiscard]] QCoro::Task<bool> runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch);
+    // False (logged) while signed out: such a push is neither sent nor queued.
+    bool canPush(const char *what) const;
+    // After a delivered push: drains the queue when something waits in it.
+    [[nodiscard]] QCoro::Task<> pushSucceeded();
     // Queues a failed push unless the session changed since it started.
     void queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation);
     bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;
@@ -122,7 +126,6 @@ private:
 // permanent error discards it, a retryable error counts a retry and sets its
 // next retry time, an authentication failure keeps it unchanged. A second
 // call while one runs waits for it instead of sending twice.
-QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue);
+[[nodiscard]] QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue,
+                                    std::function<QDateTime()> now = {});
 
-// What a screen runs, unawaited, after it changed a synchronised setting.
-QCoro::Task<> pushSettingsTask();

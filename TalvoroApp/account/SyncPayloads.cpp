@@ -113,16 +113,24 @@ bool isDateText(const QString &text)
 
 QByteArray SyncRulePayload::toJson() const
 {
-    return OrderedJson::object({
-        Field{QStringLiteral("clientId"), raw(clientId)},
-        Field{QStringLiteral("originalText"), raw(originalText)},
-        Field{QStringLiteral("replacementText"), raw(replacementText)},
-        Field{QStringLiteral("isEnabled"), raw(isEnabled)},
-        Field{QStringLiteral("useCount"), raw(qint64(useCount))},
-        Field{QStringLiteral("createdAt"), raw(createdAt)},
-        Field{QStringLiteral("updatedAt"), raw(updatedAt)},
-        Field{QStringLiteral("isDeleted"), raw(isDeleted)},
-    });
+    QByteArray out;
+    OrderedJson::Writer writer(out);
+    writeJson(writer);
+    return out;
+}
+
+void SyncRulePayload::writeJson(OrderedJson::Writer &w) const
+{
+    w.beginObject();
+    w.member(QLatin1String("clientId"), clientId);
+    w.member(QLatin1String("originalText"), originalText);
+    w.member(QLatin1String("replacementText"), replacementText);
+    w.member(QLatin1String("isEnabled"), isEnabled);
+    w.member(QLatin1String("useCount"), qint64(useCount));
+    w.member(QLatin1String("createdAt"), createdAt);
+    w.member(QLatin1String("updatedAt"), updatedAt);
+    w.member(QLatin1String("isDeleted"), isDeleted);
+    w.endObject();
 }
 
 QJsonObject SyncRulePayload::toJsonObject() const
@@ -148,17 +156,25 @@ std::expected<SyncRulePayload, QString> SyncRulePayload::fromJson(const QJsonObj
 
 QByteArray SyncDictionaryEntryPayload::toJson() const
 {
-    return OrderedJson::object({
-        Field{QStringLiteral("clientId"), raw(clientId)},
-        Field{QStringLiteral("term"), raw(term)},
-        Field{QStringLiteral("language"), raw(language)},
-        Field{QStringLiteral("source"), raw(source)},
-        Field{QStringLiteral("useCount"), raw(qint64(useCount))},
-        Field{QStringLiteral("lastUsedAt"), raw(lastUsedAt)},
-        Field{QStringLiteral("createdAt"), raw(createdAt)},
-        Field{QStringLiteral("updatedAt"), raw(updatedAt)},
-        Field{QStringLiteral("isDeleted"), raw(isDeleted)},
-    });
+    QByteArray out;
+    OrderedJson::Writer writer(out);
+    writeJson(writer);
+    return out;
+}
+
+void SyncDictionaryEntryPayload::writeJson(OrderedJson::Writer &w) const
+{
+    w.beginObject();
+    w.member(QLatin1String("clientId"), clientId);
+    w.member(QLatin1String("term"), term);
+    w.member(QLatin1String("language"), language);
+    w.member(QLatin1String("source"), source);
+    w.member(QLatin1String("useCount"), qint64(useCount));
+    w.member(QLatin1String("lastUsedAt"), lastUsedAt);
+    w.member(QLatin1String("createdAt"), createdAt);
+    w.member(QLatin1String("updatedAt"), updatedAt);
+    w.member(QLatin1String("isDeleted"), isDeleted);
+    w.endObject();
 }
 
 QJsonObject SyncDictionaryEntryPayload::toJsonObject() const
@@ -185,16 +201,24 @@ std::expected<SyncDictionaryEntryPayload, QString> SyncDictionaryEntryPayload::f
 
 QByteArray SyncTranscriptionPayload::toJson() const
 {
-    return OrderedJson::object({
-        Field{QStringLiteral("clientId"), raw(clientId)},
-        Field{QStringLiteral("text"), raw(text)},
-        Field{QStringLiteral("createdAt"), raw(createdAt)},
-        Field{QStringLiteral("wordCount"), raw(qint64(wordCount))},
-        Field{QStringLiteral("durationSeconds"), raw(durationSeconds)},
-        Field{QStringLiteral("language"), raw(language)},
-        Field{QStringLiteral("updatedAt"), raw(updatedAt)},
-        Field{QStringLiteral("isDeleted"), raw(isDeleted)},
-    });
+    QByteArray out;
+    OrderedJson::Writer writer(out);
+    writeJson(writer);
+    return out;
+}
+
+void SyncTranscriptionPayload::writeJson(OrderedJson::Writer &w) const
+{
+    w.beginObject();
+    w.member(QLatin1String("clientId"), clientId);
+    w.member(QLatin1String("text"), text);
+    w.member(QLatin1String("createdAt"), createdAt);
+    w.member(QLatin1String("wordCount"), qint64(wordCount));
+    w.member(QLatin1String("durationSeconds"), durationSeconds);
+    w.member(QLatin1String("language"), language);
+    w.member(QLatin1String("updatedAt"), updatedAt);
+    w.member(QLatin1String("isDeleted"), isDeleted);
+    w.endObject();
 }
 
 QJsonObject SyncTranscriptionPayload::toJsonObject() const
@@ -227,31 +251,40 @@ std::expected<SyncTranscriptionPayload, QString> SyncTranscriptionPayload::fromJ
 
 QByteArray SyncSettingsPayload::toJson() const
 {
-    QList<Field> fields;
+    QByteArray out;
+    OrderedJson::Writer writer(out);
+    writeJson(writer);
+    return out;
+}
+
+void SyncSettingsPayload::writeJson(OrderedJson::Writer &w) const
+{
+    w.beginObject();
     if (transcriptionLanguage)
-        fields.append({QStringLiteral("transcriptionLanguage"), raw(*transcriptionLanguage)});
+        w.member(QLatin1String("transcriptionLanguage"), *transcriptionLanguage);
     if (transcriptionDomain)
-        fields.append({QStringLiteral("transcriptionDomain"), raw(*transcriptionDomain)});
+        w.member(QLatin1String("transcriptionDomain"), *transcriptionDomain);
     if (formattingOptions) {
         // The formatting options keep their own field order.
-        QList<Field> options;
+        w.key(QLatin1String("formattingOptions"));
+        w.beginObject();
         for (const char *key : {"tone", "addParagraphs", "removeFinalPeriod", "formatDates", "formatTimes", "formatLists"}) {
             const QJsonValue v = formattingOptions->value(QLatin1String(key));
             if (!v.isUndefined())
-                options.append({QLatin1String(key), raw(v)});
+                w.member(QLatin1String(key), v);
         }
-        fields.append({QStringLiteral("formattingOptions"), OrderedJson::object(options)});
+        w.endObject();
     }
     if (dictionaryEnabled)
-        fields.append({QStringLiteral("dictionaryEnabled"), raw(*dictionaryEnabled)});
+        w.member(QLatin1String("dictionaryEnabled"), *dictionaryEnabled);
     if (replacementRulesEnabled)
-        fields.append({QStringLiteral("replacementRulesEnabled"), raw(*replacementRulesEnabled)});
+        w.member(QLatin1String("replacementRulesEnabled"), *replacementRulesEnabled);
     if (accentColor)
-        fields.append({QStringLiteral("accentColor"), raw(*accentColor)});
+        w.member(QLatin1String("accentColor"), *accentColor);
     if (translationTargetLanguage)
-        fields.append({QStringLiteral("translationTargetLanguage"), raw(*translationTargetLanguage)});
-    fields.append({QStringLiteral("updatedAt"), raw(updatedAt)});
-    return OrderedJson::object(fields);
+        w.member(QLatin1String("translationTargetLanguage"), *translationTargetLanguage);
+    w.member(QLatin1String("updatedAt"), updatedAt);
+    w.endObject();
 }
 
 QJsonObject SyncSettingsPayload::toJsonObject() const
@@ -458,16 +491,6 @@ QJsonArray encodeRows(const QList<Payload> &rows)
     return array;
 }
 
-template<typename Payload>
-QByteArray encodeRowsOrdered(const QList<Payload> &rows)
-{
-    QList<QByteArray> elements;
-    elements.reserve(rows.size());
-    for (const auto &row : rows)
-        elements.append(row.toJson());
-    return OrderedJson::array(elements);
-}
-
 } // namespace
 
 QJsonObject SyncPullResponse::toJsonObject() const
@@ -524,16 +547,50 @@ std::expected<SyncPullResponse, QString> SyncPullResponse::fromJson(const QJsonO
     return r;
 }
 
+namespace {
+
+template<typename Rows>
+QByteArray encodeArray(const Rows &rows)
+{
+    QByteArray out;
+    OrderedJson::Writer w(out);
+    w.beginArray();
+    for (const auto &row : rows)
+        row.writeJson(w);
+    w.endArray();
+    return out;
+}
+
+} // namespace
+
 QByteArray SyncPushRequest::toJson() const
 {
-    QList<Field> fields{
-        {QStringLiteral("transcriptions"), encodeRowsOrdered(transcriptions)},
-        {QStringLiteral("rules"), encodeRowsOrdered(rules)},
-        {QStringLiteral("dictionaryEntries"), encodeRowsOrdered(dictionaryEntries)},
+    QByteArray out;
+    OrderedJson::Writer w(out);
+    w.beginObject();
+    w.key(QLatin1String("transcriptions"));
+    w.beginArray();
+    for (const auto &row : transcriptions)
+        row.writeJson(w);
+    w.endArray();
+    for (const auto &[key, json] : membersWithoutTranscriptions(settings)) {
+        w.key(key);
+        w.raw(json);
+    }
+    w.endObject();
+    return out;
+}
+
+QList<OrderedJson::Field> SyncPushRequest::membersWithoutTranscriptions(
+    const std::optional<SyncSettingsPayload> &block) const
+{
+    QList<OrderedJson::Field> members{
+        {QStringLiteral("rules"), encodeArray(rules)},
+        {QStringLiteral("dictionaryEntries"), encodeArray(dictionaryEntries)},
     };
-    if (settings)
-        fields.append({QStringLiteral("settings"), settings->toJson()});
-    return OrderedJson::object(fields);
+    if (block)
+        members.append({QStringLiteral("settings"), block->toJson()});
+    return members;
 }
 
 std::expected<SyncPushRequest, QString> SyncPushRequest::fromJson(const QJsonObject &o)

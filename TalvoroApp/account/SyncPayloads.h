@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QUuid>
 
+#include "platform/OrderedJson.h"
+
 #include <expected>
 #include <optional>
 
@@ -35,6 +37,7 @@ struct SyncRulePayload
     bool isDeleted = false;
 
     QByteArray toJson() const;
+    void writeJson(OrderedJson::Writer &writer) const;
     QJsonObject toJsonObject() const;
     static std::expected<SyncRulePayload, QString> fromJson(const QJsonObject &object);
     bool operator==(const SyncRulePayload &) const = default;
@@ -53,6 +56,7 @@ struct SyncDictionaryEntryPayload
     bool isDeleted = false;
 
     QByteArray toJson() const;
+    void writeJson(OrderedJson::Writer &writer) const;
     QJsonObject toJsonObject() const;
     static std::expected<SyncDictionaryEntryPayload, QString> fromJson(const QJsonObject &object);
     bool operator==(const SyncDictionaryEntryPayload &) const = default;
@@ -72,6 +76,7 @@ struct SyncTranscriptionPayload
     bool isDeleted = false;
 
     QByteArray toJson() const;
+    void writeJson(OrderedJson::Writer &writer) const;
     QJsonObject toJsonObject() const;
     static std::expected<SyncTranscriptionPayload, QString> fromJson(const QJsonObject &object);
     bool operator==(const SyncTranscriptionPayload &) const = default;
@@ -92,6 +97,7 @@ struct SyncSettingsPayload
     double updatedAt = 0; // when the block was read from the settings store
 
     QByteArray toJson() const;
+    void writeJson(OrderedJson::Writer &writer) const;
     QJsonObject toJsonObject() const;
     // Members of the wrong type are dropped and named in `problems`.
     static SyncSettingsPayload fromJson(const QJsonObject &object, QStringList *problems = nullptr);
@@ -169,7 +175,8 @@ struct SyncPullResponse
     static std::expected<SyncPullResponse, QString> fromJson(const QJsonObject &object);
 };
 
-// The body of `sync/push`: the whole local history at once.
+// The body of `sync/push`. The initial push sends the whole local history
+// in several of these (see SyncManager).
 struct SyncPushRequest
 {
     QList<SyncTranscriptionPayload> transcriptions;
@@ -178,5 +185,8 @@ struct SyncPushRequest
     std::optional<SyncSettingsPayload> settings;
 
     QByteArray toJson() const;
+    // The members after "transcriptions", as JSON texts in order; `settings`
+    // replaces the request's own block.
+    QList<OrderedJson::Field> membersWithoutTranscriptions(const std::optional<SyncSettingsPayload> &settings) const;
     static std::expected<SyncPushRequest, QString> fromJson(const QJsonObject &object);
 };

@@ -32,13 +32,6 @@ QCoro::Task<std::expected<QJsonObject, BackendAPIError>> postForObject(BackendAP
     co_return co_await sending;
 }
 
-QCoro::Task<std::expected<void, BackendAPIError>> postIgnoringReply(BackendAPIClient *client, QString path,
-                                                                    QByteArray body, QString token)
-{
-    auto sending = client->sendIgnoringReply(syncPost(path, body, token));
-    co_return co_await sending;
-}
-
 } // namespace
 
 QString pathFor(OfflineSyncKind kind)
@@ -73,12 +66,43 @@ QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPICli
     co_return co_await pulling;
 }
 
+bool isDocumentedReply(const QString &path, const QJsonObject &reply)
+{
+    if (path == QLatin1String(kPushPath)) {
+        return reply.value(QLatin1String("transcriptions")).isDouble()
+            && reply.value(QLatin1String("rules")).isDouble()
+            && reply.value(QLatin1String("dictionaryEntries")).isDouble();
+    }
+    return reply.value(QLatin1String("applied")).isBool();
+}
+
 QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body)
 {
     BackendAPIClient *c = &client;
-    auto posting = client.withAuthorizedRetry(
-        [c, path, body](QString token) { return postIgnoringReply(c, path, body, token); });
-    co_return co_await posting;
+    auto posting = client.withAuthorizedRetryForJSONObject(
+        [c, path, body](QString token) { return postForObject(c, path, body, token); },
+        [path](const QJsonObject &reply) -> std::optional<bool> {
+            if (isDocumentedReply(path, reply))
+                return true;
+            qCWarning(lcSyncManager, "Reply to %s is not the documented one; not counted as delivered",
+                      qUtf8Printable(path));
+            return std::nullopt;
+        });
+    auto posted = co_await posting;
+    if (!posted)
+        co_return std::unexpected(posted.error());
+    co_return {};
+}
+
+bool isWorthRetrying(const BackendAPIError &error)
+{
+    if (error.isRetryable())
+        return true;
+    // A 2xx that is not the documented reply, or a redirect: something between
+    // us and the backend (a captive portal, a proxy) answered instead.
+    return error.kind() == BackendAPIError::Kind::parseError
+        || (error.kind() == BackendAPIError::Kind::serverError && error.statusCode() >= 300
+            && error.statusCode() < 400);
 }
 
 QByteArray deleteTranscriptionBody(const QString &clientId, double deletedAtMs)

@@ -25,10 +25,17 @@ inline constexpr auto kSettingsPath = "sync/settings";
 QString pathFor(OfflineSyncKind kind);
 
 // POST sync/pull {"since": cursor, "timeZone": IANA id}; the decoded reply.
-QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPIClient &client, double since,
+[[nodiscard]] QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPIClient &client, double since,
                                                                     QString timeZone);
-// POST of one JSON body to a sync path; success is any 2xx reply.
-QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body);
+// POST of one JSON body to a sync path. Success is only the path's documented
+// reply (`{"applied": bool}`, or the three counts of sync/push); any other
+// reply, even a 2xx, is parseError.
+[[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body);
+bool isDocumentedReply(const QString &path, const QJsonObject &reply);
+
+// Whether a failed push should be kept for a later try: the retryable errors,
+// plus a reply that was not the backend's (parseError, a redirect).
+bool isWorthRetrying(const BackendAPIError &error);
 
 // The body of a transcription deletion.
 QByteArray deleteTranscriptionBody(const QString &clientId, double deletedAtMs);

@@ -14,6 +14,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
 #include "platform/SpellChecking.h"
+#include "platform/StartTask.h"
 #include "platform/UrlOpener.h"
 #include "screens/onboarding-account/AvatarImageCache.h"
 #include "screens/onboarding-account/AvatarImageLoader.h"
@@ -37,11 +38,16 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     : m_models(AppModelContainer::shared())
 {
     talvoro::installTranslations();
-    talvoro::ui::applyAppearance(AppShell::prefersDarkAppearance());
+    // The palette the platform theme gave at start is the fallback where no
+    // desktop portal tells light from dark.
+    m_appearance = std::make_unique<talvoro::ui::AppearanceFollower>(
+        m_colorScheme, talvoro::ui::forcedAppearance(), talvoro::ui::isDark(QGuiApplication::palette()));
 
     AuthManager &auth = AuthManager::shared();
-    auth.setAvatarCacheClearer([] { AvatarImageCache::shared().clear(); });
-    auth.restoreSession();
+    m_avatarCache = std::make_unique<AvatarImageCache>(AvatarImageCache::applicationCacheDirectory());
+    m_avatarLoader = std::make_unique<AvatarImageLoader>(*m_avatarCache);
+    auth.setAvatarCacheClearer([cache = m_avatarCache.get()] { cache->clear(); });
+    talvoro::startTask(&auth, auth.restoreSession(), "Restoring the session");
 
     SyncManager &sync = SyncManager::shared();
 
@@ -62,8 +68,8 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     m_environment.permissions = &PermissionManager::shared();
     m_environment.updater = &AppUpdater::shared();
     m_environment.spellChecker = &SpellChecking::shared();
-    m_environment.avatarLoader = &AvatarImageLoader::shared();
-    m_environment.avatarCache = &AvatarImageCache::shared();
+    m_environment.avatarLoader = m_avatarLoader.get();
+    m_environment.avatarCache = m_avatarCache.get();
     m_environment.microphones = &SystemMicrophoneProvider::shared();
 
     // Only the instance that runs grabs the hotkeys.
@@ -88,7 +94,11 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     QTimer::singleShot(0, shell, [shell, launchUrls] { shell->handleActivation(launchUrls); });
 }
 
-AppComposition::~AppComposition() = default;
+AppComposition::~AppComposition()
+{
+    // The account outlives the composition; the cache it would clear does not.
+    AuthManager::shared().setAvatarCacheClearer({});
+}
 
 void AppComposition::saveBeforeExit()
 {

@@ -3,12 +3,16 @@
 #include "app/AppLifecycle.h"
 #include "app/ui/AppShell.h"
 #include "dictation/ui/RecordingOverlayPanelController.h"
+#include "look/ui/Appearance.h"
 #include "navigation/AppEnvironment.h"
+#include "platform/DesktopColorScheme.h"
 #include "platform/LogindSleepMonitor.h"
 
 #include <QStringList>
 
 class AppModelContainer;
+class AvatarImageCache;
+class AvatarImageLoader;
 class SingleInstance;
 
 // The composition root: the shared services, the environment every screen
@@ -32,8 +36,12 @@ public:
     void saveBeforeExit();
 
 private:
+    DesktopColorScheme m_colorScheme;
+    std::unique_ptr<talvoro::ui::AppearanceFollower> m_appearance;
     AppModelContainer &m_models;
     LogindSleepMonitor m_sleepMonitor;
+    std::unique_ptr<AvatarImageCache> m_avatarCache;
+    std::unique_ptr<AvatarImageLoader> m_avatarLoader;
     std::unique_ptr<AppLifecycle> m_lifecycle;
     AppEnvironment m_environment;
     std::unique_ptr<RecordingOverlayPanelController> m_overlay;

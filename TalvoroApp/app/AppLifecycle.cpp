@@ -3,6 +3,7 @@
 #include "account/AuthManager.h"
 #include "account/SyncManager.h"
 #include "platform/SleepWakeMonitor.h"
+#include "platform/StartTask.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/UserDefaultsProviding.h"
@@ -59,8 +60,7 @@ void AppLifecycle::handleApplicationStateChanged(Qt::ApplicationState state)
 {
     if (state != Qt::ApplicationActive)
         return;
-    auto task = applicationBecameActive();
-    Q_UNUSED(task)
+    talvoro::startTask(this, applicationBecameActive(), "The sync on activation");
 }
 
 QCoro::Task<> AppLifecycle::applicationBecameActive()
@@ -101,8 +101,7 @@ QCoro::Task<> AppLifecycle::automaticPull(bool afterAccountChange)
 
 void AppLifecycle::handleWake()
 {
-    auto task = machineWoke();
-    Q_UNUSED(task)
+    talvoro::startTask(this, machineWoke(), "The sync after waking");
 }
 
 QCoro::Task<> AppLifecycle::machineWoke()

@@ -62,8 +62,8 @@ public:
     std::optional<QDateTime> lastAutomaticSyncDate() const { return m_lastAutomaticSync; }
 
     // The reactions, awaitable for tests; the slots below start them.
-    QCoro::Task<> applicationBecameActive();
-    QCoro::Task<> machineWoke();
+    [[nodiscard]] QCoro::Task<> applicationBecameActive();
+    [[nodiscard]] QCoro::Task<> machineWoke();
 
 public Q_SLOTS:
     void handleApplicationStateChanged(Qt::ApplicationState state);
@@ -85,7 +85,7 @@ private:
     // Synchronous, so nothing can sync between the check and the clearing.
     Ownership reconcileOwnership();
     std::expected<void, StoreError> clearLocalStore();
-    QCoro::Task<> automaticPull(bool afterAccountChange);
+    [[nodiscard]] QCoro::Task<> automaticPull(bool afterAccountChange);
     QDateTime now() const;
     QString ownerKey() const;
 

@@ -4,6 +4,7 @@
 #include "app/AppComposition.h"
 #include "platform/Logging.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
 
@@ -15,9 +16,17 @@ int main(int argc, char *argv[])
 
     const QStringList arguments = QApplication::arguments().mid(1);
     SingleInstance instance(SingleInstance::defaultServerName());
-    if (instance.start(arguments) == SingleInstance::Role::secondary)
+    switch (instance.start(arguments)) {
+    case SingleInstance::Role::primary:
+        break;
+    case SingleInstance::Role::secondary:
         return 0;
+    case SingleInstance::Role::unanswered:
+        return 1;
+    }
 
+    // Logout, shutdown and Ctrl+C leave through the loop, so the saves below run.
+    TerminationSignals terminationSignals;
     AppComposition composition(instance, arguments);
     const int status = app.exec();
     composition.saveBeforeExit();

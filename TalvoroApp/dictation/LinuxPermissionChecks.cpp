@@ -21,8 +21,17 @@ void LinuxPermissionChecks::requestMicrophoneAccess(std::function<void(bool gran
     answer(microphoneAuthorization() == MicrophoneAuthorization::authorized);
 }
 
+bool LinuxPermissionChecks::isWaylandSession()
+{
+    return qgetenv("XDG_SESSION_TYPE") == "wayland" || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
 bool LinuxPermissionChecks::isAccessibilityTrusted()
 {
+    // XWayland offers an X display with XTEST, yet its key grabs fire only
+    // while one of our X11 windows has the focus: not a global hotkey.
+    if (isWaylandSession())
+        return false;
     const QByteArray name = m_displayName.isEmpty() ? qgetenv("DISPLAY") : m_displayName;
     if (name.isEmpty())
         return false;

@@ -10,7 +10,8 @@
 //   output) is present; with none there is nothing to ask for;
 // - accessibility: granted when an X11 display with the XTEST extension is
 //   reachable, which both the global key grab and the synthetic paste
-//   keystroke need; a pure Wayland session has neither;
+//   keystroke need; a Wayland session never grants it, since XWayland's
+//   grabs reach us only while an X11 window of ours has the focus;
 // - speech recognition: always granted, Linux gates no recogniser.
 class LinuxPermissionChecks final : public PermissionChecking
 {
@@ -28,6 +29,8 @@ public:
 
     // The page that explains what an X11 session gives and how to get one.
     static QUrl helpPageUrl();
+    // XDG_SESSION_TYPE=wayland or WAYLAND_DISPLAY set.
+    static bool isWaylandSession();
 
 private:
     QByteArray m_displayName;

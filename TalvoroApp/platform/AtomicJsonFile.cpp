@@ -4,24 +4,58 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonParseError>
-#include <QSaveFile>
+#include <QTemporaryFile>
+#include <QThreadPool>
 
-std::expected<void, QString> AtomicJsonFile::writeBytes(const QString &path, const QByteArray &bytes)
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Writes into a temporary file beside `path` and renames it over `path`;
+// `sync` runs fsync before the rename.
+std::expected<void, QString> replaceFile(const QString &path, const QByteArray &bytes, bool sync)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open())
+        return std::unexpected(QStringLiteral("cannot create a temporary file: ") + file.errorString());
+    // Each step is checked: a full disk can fail the write, the flush of
+    // what was buffered, or the sync; the old file then stays as it was.
+    if (file.write(bytes) != bytes.size())
+        return std::unexpected(QStringLiteral("write failed: ") + file.errorString());
+    if (!file.flush())
+        return std::unexpected(QStringLiteral("flush failed: ") + file.errorString());
+    if (sync && ::fsync(file.handle()) != 0)
+        return std::unexpected(QStringLiteral("sync failed: ") + QString::fromLocal8Bit(std::strerror(errno)));
+    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return std::unexpected(QStringLiteral("rename failed: ") + QString::fromLocal8Bit(std::strerror(errno)));
+    file.setAutoRemove(false);
+    return {};
+}
+
+} // namespace
+
+std::expected<void, QString> AtomicJsonFile::writeBytes(const QString &path, const QByteArray &bytes,
+                                                        Durability durability)
 {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
         return std::unexpected(QStringLiteral("cannot create folder %1").arg(info.absolutePath()));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return std::unexpected(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return std::unexpected(error);
+    const bool syncNow = durability == Durability::synced;
+    auto replaced = replaceFile(info.absoluteFilePath(), bytes, syncNow);
+    if (replaced && !syncNow) {
+        QThreadPool::globalInstance()->start([path = info.absoluteFilePath()] {
+            const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                ::fsync(fd);
+                ::close(fd);
+            }
+        });
     }
-    if (!file.commit())
-        return std::unexpected(file.errorString());
-    return {};
+    return replaced;
 }
 
 std::expected<void, QString> AtomicJsonFile::write(const QString &path, const QJsonDocument &document,

@@ -29,8 +29,20 @@ public:
         QString movedAsidePath; // set when a corrupt file was moved aside
     };
 
-    // Writes `bytes` as the whole file, creating the parent folder.
-    static std::expected<void, QString> writeBytes(const QString &path, const QByteArray &bytes);
+    enum class Durability {
+        // fsync before the rename: the new file survives a power cut once this returns.
+        synced,
+        // The bytes reach the kernel before the rename, so the new file
+        // survives the process being killed at once; the fsync follows on a
+        // worker thread, so a power cut may still lose the last writes. For
+        // files written often from the UI thread, where an fsync would stall it.
+        syncedInBackground,
+    };
+
+    // Writes `bytes` as the whole file, creating the parent folder. Every
+    // write and the flush are checked; on any failure the old file stays.
+    static std::expected<void, QString> writeBytes(const QString &path, const QByteArray &bytes,
+                                                   Durability durability = Durability::synced);
     static std::expected<void, QString> write(const QString &path, const QJsonDocument &document,
                                               QJsonDocument::JsonFormat format = QJsonDocument::Indented);
 

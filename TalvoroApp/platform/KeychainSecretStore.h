@@ -13,9 +13,9 @@ public:
 
     static KeychainSecretStore &shared();
 
-    QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) override;
-    QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) override;
-    QCoro::Task<std::expected<void, SecretStoreError>> remove(QString key) override;
+    [[nodiscard]] QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) override;
+    [[nodiscard]] QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) override;
+    [[nodiscard]] QCoro::Task<std::expected<void, SecretStoreError>> remove(QString key) override;
 
 private:
     QString m_service;

@@ -23,19 +23,19 @@ public:
     virtual ~SecretStore() = default;
 
     // nullopt when the item does not exist.
-    virtual QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) = 0;
-    virtual QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) = 0;
+    [[nodiscard]] virtual QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) = 0;
+    [[nodiscard]] virtual QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) = 0;
     // Removing a missing item succeeds.
-    virtual QCoro::Task<std::expected<void, SecretStoreError>> remove(QString key) = 0;
+    [[nodiscard]] virtual QCoro::Task<std::expected<void, SecretStoreError>> remove(QString key) = 0;
 };
 
 // Secrets in memory only: the tests' keychain.
 class InMemorySecretStore final : public SecretStore
 {
 public:
-    QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) override;
-    QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) override;
-    QCoro::Task<std::expected<void, SecretStoreError>> remove(QString key) override;
+    [[nodiscard]] QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) override;
+    [[nodiscard]] QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) override;
+    [[nodiscard]] QCoro::Task<std::expected<void, SecretStoreError>> remove(QString key) override;
 
     // Synchronous views for tests.
     bool contains(const QString &key) const { return m_items.contains(key); }

@@ -3,7 +3,10 @@
 #include "platform/AppPaths.h"
 #include "platform/Logging.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
+#include <QLockFile>
 #include <QTimer>
 
 #include <cmath>
@@ -67,11 +70,29 @@ SettingsStore::SettingsStore(const QString &filePath, QObject *parent)
 {
     if (m_settings->status() != QSettings::NoError)
         qCWarning(lcSettingsStore) << "Settings file unreadable, starting empty:" << filePath;
+    // QSettings writes on its own at the next loop turn, waiting on its lock
+    // file with no limit; we write instead, after checking the lock.
+    m_settings->installEventFilter(this);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(2000);
+    connect(&m_retry, &QTimer::timeout, this, &SettingsStore::synchronize);
 }
 
 SettingsStore::~SettingsStore()
 {
-    m_settings->sync();
+    // Destroyed with unwritten changes, QSettings would wait on the lock;
+    // at exit its memory goes with the process anyway.
+    if (!synchronize() && m_pendingWrite) {
+        QCoreApplication::removePostedEvents(m_settings.get(), QEvent::UpdateRequest);
+        (void)m_settings.release();
+    }
+}
+
+bool SettingsStore::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_settings.get() && event->type() == QEvent::UpdateRequest)
+        return true;
+    return UserDefaultsProviding::eventFilter(watched, event);
 }
 
 SettingsStore &SettingsStore::shared()
@@ -177,10 +198,10 @@ void SettingsStore::store(const QString &key, const QVariant &value)
     const QVariant before = rawValue(key);
     const QVariant after = canonical(value);
     const bool wasStored = m_settings->contains(key);
+    if (wasStored && before.typeId() == after.typeId() && before == after)
+        return; // the same value again: nothing to write, nothing changed
     m_settings->setValue(key, after);
     scheduleSync();
-    if (wasStored && before.typeId() == after.typeId() && before == after)
-        return;
     if (!wasStored && before.isValid() && canonical(before) == after)
         return;
     Q_EMIT changed(key);
@@ -221,17 +242,50 @@ void SettingsStore::registerDefaults(const QVariantMap &defaults)
 
 bool SettingsStore::synchronize()
 {
-    m_settings->sync();
     m_syncScheduled = false;
-    const bool ok = m_settings->status() == QSettings::NoError;
-    if (!ok)
-        qCWarning(lcSettingsStore) << "Cannot write settings file" << m_settings->fileName();
-    return ok;
+    if (QString reason; m_pendingWrite && !lockIsFree(&reason)) {
+        reportUnwritable(reason);
+        m_retry.start();
+        return false;
+    }
+    m_settings->sync();
+    m_pendingWrite = false;
+    if (m_settings->status() != QSettings::NoError) {
+        reportUnwritable(QStringLiteral("the file or its folder is not writable"));
+        return false;
+    }
+    m_reportedUnwritable = false;
+    return true;
+}
+
+// QSettings takes settings.ini.lock with no time limit, and a stale one it
+// cannot remove (a read-only folder) would hold it for ever: look first,
+// without waiting. A free lock is released at once for QSettings to take.
+bool SettingsStore::lockIsFree(QString *reason) const
+{
+    QLockFile probe(m_settings->fileName() + QStringLiteral(".lock"));
+    if (probe.tryLock(0))
+        return true;
+    *reason = probe.error() == QLockFile::LockFailedError
+        ? QStringLiteral("its lock file is held by another process, or left behind where it cannot be removed")
+        : QStringLiteral("its folder is not writable");
+    return false;
+}
+
+void SettingsStore::reportUnwritable(const QString &reason)
+{
+    if (m_reportedUnwritable)
+        return;
+    m_reportedUnwritable = true;
+    qCWarning(lcSettingsStore).noquote()
+        << QStringLiteral("Cannot write the settings file %1: %2; changes are kept until Talvoro quits")
+               .arg(m_settings->fileName(), reason);
 }
 
 // Writes are coalesced into one file write per event-loop turn.
 void SettingsStore::scheduleSync()
 {
+    m_pendingWrite = true;
     if (m_syncScheduled)
         return;
     m_syncScheduled = true;

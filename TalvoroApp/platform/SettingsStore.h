@@ -3,6 +3,7 @@
 #include "platform/UserDefaultsProviding.h"
 
 #include <QSettings>
+#include <QTimer>
 
 #include <memory>
 
@@ -40,16 +41,27 @@ public:
     void remove(const QString &key) override;
 
     void registerDefaults(const QVariantMap &defaults) override;
+    // Writes pending changes, never waiting on the file's lock: while another
+    // process holds settings.ini.lock, or a stale one cannot be removed, the
+    // changes stay in memory, the failure is logged and a write is retried.
     bool synchronize() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QVariant rawValue(const QString &key) const;
     void store(const QString &key, const QVariant &value);
     void scheduleSync();
+    bool lockIsFree(QString *reason) const;
+    void reportUnwritable(const QString &reason);
 
     std::unique_ptr<QSettings> m_settings;
     QVariantMap m_registered;
     bool m_syncScheduled = false;
+    bool m_pendingWrite = false;
+    bool m_reportedUnwritable = false;
+    QTimer m_retry;
 };
 
 // `sharedDefaults` of the application.

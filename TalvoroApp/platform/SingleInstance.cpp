@@ -1,15 +1,21 @@
 #include "platform/SingleInstance.h"
 
-#include "platform/ShellLogging.h"
+#include "platform/AppPaths.h"
 #include "platform/Logging.h"
+#include "platform/ShellLogging.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -19,13 +25,6 @@ namespace {
 constexpr quint32 kMaxFrameBytes = 256 * 1024;
 constexpr char kAcknowledgement = '\x06';
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_4;
-
-QString lockPathFor(const QString &serverName)
-{
-    if (QDir::isAbsolutePath(serverName))
-        return serverName + QStringLiteral(".lock");
-    return QDir(QDir::tempPath()).filePath(serverName + QStringLiteral(".lock"));
-}
 
 QByteArray encode(const QStringList &arguments)
 {
@@ -40,12 +39,57 @@ QByteArray encode(const QStringList &arguments)
     return frame + payload;
 }
 
+// A folder only we can reach: made 0700, or an existing real folder of ours
+// closed to everyone else. A folder another user made is never used.
+QString ensurePrivateDir(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    struct stat info {};
+    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        return {};
+    if ((info.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        return {};
+    return path;
+}
+
+bool isOursAndPrivate(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+// The user id of the process at the other end of a local socket.
+std::optional<uid_t> peerUid(qintptr descriptor)
+{
+    struct ucred credentials {};
+    socklen_t length = sizeof credentials;
+    if (descriptor < 0
+        || ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+bool ownedByAnotherUser(const QString &path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid != ::getuid();
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QString serverName, QObject *parent)
     : QObject(parent)
     , m_serverName(std::move(serverName))
 {
+    if (!m_serverName.isEmpty() && !QDir::isAbsolutePath(m_serverName)) {
+        const QString folder = privateRuntimeDir();
+        m_serverName = folder.isEmpty() ? QString() : QDir(folder).filePath(m_serverName);
+    }
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
 }
@@ -53,15 +97,31 @@ SingleInstance::SingleInstance(QString serverName, QObject *parent)
 SingleInstance::~SingleInstance()
 {
     m_server.close();
+    // The file stays: removing it could split two later launches between
+    // the old and a new file. Closing releases the lock.
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString SingleInstance::privateRuntimeDir()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isOursAndPrivate(runtime))
+        return runtime;
+    const QString name = QString::fromLatin1(talvoro::kBundleIdentifier);
+    QString folder = ensurePrivateDir(
+        QDir(QDir::tempPath()).filePath(name + QLatin1Char('-') + QString::number(::getuid())));
+    if (folder.isEmpty())
+        folder = ensurePrivateDir(QDir(AppPaths::cacheDir()).filePath(QStringLiteral("run")));
+    return folder;
 }
 
 QString SingleInstance::defaultServerName()
 {
-    const QString name = QString::fromLatin1(talvoro::kBundleIdentifier);
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QDir(runtime).filePath(name + QStringLiteral(".socket"));
-    return name + QLatin1Char('-') + QString::number(::getuid());
+    const QString folder = privateRuntimeDir();
+    if (folder.isEmpty())
+        return {};
+    return QDir(folder).filePath(QString::fromLatin1(talvoro::kBundleIdentifier) + QStringLiteral(".socket"));
 }
 
 bool SingleInstance::isListening() const
@@ -71,34 +131,86 @@ bool SingleInstance::isListening() const
 
 SingleInstance::Role SingleInstance::start(const QStringList &arguments)
 {
-    m_lock = std::make_unique<QLockFile>(lockPathFor(m_serverName));
-    m_lock->setStaleLockTime(0); // stale only when its process is gone
-    if (m_lock->tryLock(0)) {
-        if (!listen())
-            qCWarning(lcSingleInstance) << "Cannot listen for other launches:" << m_server.errorString();
+    if (m_serverName.isEmpty()) {
+        qCWarning(lcSingleInstance) << "No private folder for the launch socket; later launches open "
+                                       "another window instead of handing over";
         return Role::primary;
     }
-    // The holder may still be starting up: give it a moment to listen.
-    const QDeadlineTimer deadline(3000);
-    while (!deadline.hasExpired()) {
-        if (forward(arguments, 2000)) {
+    const QString lockPath = m_serverName + QStringLiteral(".lock");
+    m_lockFd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    struct stat info {};
+    if (m_lockFd < 0 || ::fstat(m_lockFd, &info) != 0 || info.st_uid != ::getuid()) {
+        qCWarning(lcSingleInstance).noquote() << "Cannot use the launch lock" << lockPath
+                                              << "(missing, or owned by another user); later launches "
+                                                 "open another window instead of handing over";
+        if (m_lockFd >= 0)
+            ::close(m_lockFd);
+        m_lockFd = -1;
+        return Role::primary;
+    }
+
+    const QByteArray frame = encode(argumentsToForward(arguments));
+    const QDeadlineTimer deadline(m_handoverTimeoutMs);
+    forever {
+        // Asked again on every round: the holder may quit while we wait.
+        if (::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0) {
+            const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+            if (::ftruncate(m_lockFd, 0) != 0 || ::pwrite(m_lockFd, pid.constData(), pid.size(), 0) < 0)
+                qCDebug(lcSingleInstance) << "Could not note our process id in the lock file";
+            if (!listen())
+                qCWarning(lcSingleInstance) << "Cannot listen for other launches:" << m_server.errorString();
+            return Role::primary;
+        }
+        if (errno != EWOULDBLOCK) {
+            qCWarning(lcSingleInstance) << "Cannot lock" << lockPath << "-" << qt_error_string(errno)
+                                        << "; later launches open another window instead of handing over";
+            return Role::primary;
+        }
+        if (forward(frame, int(std::clamp<qint64>(deadline.remainingTime(), 100, 2000)))) {
             qCInfo(lcSingleInstance) << "Handed over to the running instance";
             return Role::secondary;
         }
+        if (deadline.hasExpired())
+            break;
         QThread::msleep(100);
     }
-    qCWarning(lcSingleInstance) << "The running instance does not answer; starting anyway";
-    m_lock.reset();
-    return Role::primary;
+    qCCritical(lcSingleInstance) << "Talvoro is already running but does not answer; not starting a second copy";
+    return Role::unanswered;
 }
 
-bool SingleInstance::forward(const QStringList &arguments, int timeoutMs)
+QStringList SingleInstance::argumentsToForward(const QStringList &arguments)
 {
+    // QDataStream: a 4-byte count, then per text a 4-byte length and UTF-16.
+    qint64 budget = qint64(kMaxFrameBytes) - 4;
+    QStringList kept;
+    for (const QString &argument : arguments) {
+        const qint64 cost = 4 + 2 * qint64(argument.size());
+        if (cost > budget) {
+            qCWarning(lcSingleInstance) << "Left out a launch argument of" << argument.size()
+                                        << "characters: too long to hand over";
+            continue;
+        }
+        budget -= cost;
+        kept.append(argument);
+    }
+    return kept;
+}
+
+bool SingleInstance::forward(const QByteArray &frame, int timeoutMs)
+{
+    if (ownedByAnotherUser(m_serverName))
+        return false;
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    socket.write(encode(arguments));
+    // The callback URL carries a sign-in code: only a process of ours gets it.
+    if (peerUid(socket.socketDescriptor()) != ::getuid()) {
+        qCWarning(lcSingleInstance) << "The launch socket belongs to another user; not handing over";
+        socket.abort();
+        return false;
+    }
+    socket.write(frame);
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
     while (socket.bytesAvailable() < 1) {
@@ -120,6 +232,11 @@ void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = m_server.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (peerUid(socket->socketDescriptor()) != ::getuid()) {
+            qCWarning(lcSingleInstance) << "Refused a launch of another user";
+            socket->abort();
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (socket->property("talvoroDone").toBool())
                 return;

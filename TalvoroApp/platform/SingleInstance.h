@@ -2,55 +2,64 @@
 
 #include <QList>
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QStringList>
 #include <QUrl>
 
-#include <memory>
-
-// One running Talvoro per user. The first instance takes a lock file and
-// listens on a local socket; a later launch connects, hands over its
-// command-line arguments (a sign-in callback URL among them) and exits.
+// One running Talvoro per user. The first instance holds an advisory lock
+// (flock) on a file next to its socket and listens there; a later launch
+// connects, hands over its command-line arguments (a sign-in callback URL
+// among them) and exits. The kernel drops the lock with its holder, so a lock
+// left by a crash never blocks a start, whatever the file holds.
 class SingleInstance : public QObject
 {
     Q_OBJECT
 public:
     enum class Role {
-        primary,   // this process runs the application
-        secondary, // a running instance received the arguments; exit
+        primary,    // this process runs the application
+        secondary,  // a running instance received the arguments; exit
+        unanswered, // an instance holds the lock but took nothing; exit without starting
     };
 
-    // serverName: a plain name (socket in the temporary folder) or an
-    // absolute socket path; the lock file sits next to it.
+    // serverName: an absolute socket path (the lock file sits next to it) or
+    // a plain name, placed in privateRuntimeDir().
     explicit SingleInstance(QString serverName, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // $XDG_RUNTIME_DIR/com.torvenak.talvoro-mac.socket, or a name carrying
-    // the user id when there is no runtime folder.
+    // <privateRuntimeDir>/com.torvenak.talvoro-mac.socket.
     static QString defaultServerName();
+    // $XDG_RUNTIME_DIR when it is ours and closed to others; otherwise a
+    // folder of our own in the temporary folder (made 0700, refused when
+    // another user owns it), then one in the cache folder. Empty when none
+    // can be trusted.
+    static QString privateRuntimeDir();
 
     // Decides the role. A secondary forwards `arguments` and waits for the
-    // running instance to acknowledge them. When no running instance answers
-    // while another holds the lock, the handover failed and this process
-    // carries on as a primary without a server, rather than never starting.
+    // running instance to acknowledge them; a running instance that never
+    // acknowledges makes this launch `unanswered`, never a second primary.
     Role start(const QStringList &arguments);
     bool isListening() const;
     QString serverName() const { return m_serverName; }
+    // How long a later launch keeps trying to reach the running instance.
+    void setHandoverTimeout(int milliseconds) { m_handoverTimeoutMs = milliseconds; }
 
     // The arguments that are URLs with a scheme (stovelantern-mac://...).
     static QList<QUrl> urlsInArguments(const QStringList &arguments);
+    // The arguments that fit one handover message, in order; an argument
+    // that would overflow it is left out (and logged).
+    static QStringList argumentsToForward(const QStringList &arguments);
 
 Q_SIGNALS:
     // Another launch asked to be shown; urls are its URL arguments.
     void activationRequested(const QList<QUrl> &urls);
 
 private:
-    bool forward(const QStringList &arguments, int timeoutMs);
+    bool forward(const QByteArray &frame, int timeoutMs);
     bool listen();
     void acceptConnections();
 
     QString m_serverName;
-    std::unique_ptr<QLockFile> m_lock;
+    int m_lockFd = -1;
+    int m_handoverTimeoutMs = 3000;
     QLocalServer m_server;
 };

@@ -1,9 +1,11 @@
 // The real SyncManager and BackendAPIClient against the stand-in backend on loopback.
 #include "account/BackendAPIClient.h"
+#include "account/InitialPushBodies.h"
 #include "account/OfflineSyncQueue.h"
 #include "account/SyncDefaults.h"
 #include "account/SyncManager.h"
 #include "account/SyncMerge.h"
+#include "account/SyncRequests.h"
 #include "backend-local/BackendServer.h"
 #include "backend-local/SyncAccount.h"
 #include "platform/AppModelContainer.h"
@@ -229,6 +231,47 @@ private Q_SLOTS:
         QCOMPARE(other->all<TranscriptionRecord>().size(), size_t(1));
     }
 
+    // The history goes in requests of bounded size, each one the stand-in
+    // takes, read from the store file; every row arrives once, unchanged.
+    void initialPushIsSplitIntoRequestsTheBackendAccepts()
+    {
+        auto device = newDevice();
+        std::vector<TranscriptionRecord> records;
+        for (int i = 0; i < 60; ++i) {
+            records.emplace_back(QStringLiteral("ditado número %1 \"aspas\"\n").arg(i), i, 1.5 * i, QStringLiteral("pt"));
+            device->context().insert(records.back());
+        }
+        QVERIFY(device->context().save().has_value());
+
+        SyncPushRequest small;
+        small.rules = {SyncMerge::payloadFromRule(ReplacementRule(QStringLiteral("a"), QStringLiteral("b")), false)};
+        InitialPushBodies bodies(device->container->filePath(), small.membersWithoutTranscriptions(std::nullopt), 1500);
+        QHash<QString, SyncTranscriptionPayload> received;
+        int requests = 0;
+        for (;;) {
+            auto next = QCoro::waitFor(bodies.next());
+            QVERIFY(next.has_value());
+            if (!*next)
+                break;
+            QVERIFY((*next)->json.size() < 3000);
+            const auto request = SyncPushRequest::fromJson(QJsonDocument::fromJson((*next)->json).object());
+            QVERIFY(request.has_value());
+            QCOMPARE(request->rules.size(), requests == 0 ? 1 : 0);
+            for (const auto &row : request->transcriptions) {
+                QVERIFY(!received.contains(row.clientId));
+                received.insert(row.clientId, row);
+            }
+            QVERIFY(QCoro::waitFor(SyncRequests::post(device->sync->backendClient(), "sync/push", (*next)->json)));
+            ++requests;
+        }
+        QVERIFY(requests > 5);
+        QCOMPARE(received.size(), qsizetype(records.size()));
+        for (const auto &record : records) {
+            QCOMPARE(received.value(record.idString()), SyncMerge::payloadFromTranscription(record));
+            QVERIFY(account().transcription(record.idString()).has_value());
+        }
+    }
+
     void pushesOfEachKindReachTheAccount()
     {
         auto device = newDevice();
@@ -310,6 +353,74 @@ private Q_SLOTS:
         QVERIFY(account().rule(rule.idString()).has_value());
     }
 
+    // Only the reply an endpoint documents counts as delivered: a portal's page,
+    // a redirect or a JSON object of another shape keeps the push for a retry.
+    void onlyTheDocumentedReplyCountsAsDelivered()
+    {
+        auto device = newDevice();
+        const QList<BackendServer::Failure> impostors{
+            {.times = 1, .status = 200, .body = "<html><body>Sign in to the Wi-Fi</body></html>",
+             .contentType = "text/html"},
+            {.times = 1, .status = 302, .body = "", .contentType = "text/html"},
+            {.times = 1, .status = 200, .body = "{}"},
+        };
+        for (const auto &impostor : impostors) {
+            m_server->injectFailure("sync/settings", impostor);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push settings failed: "));
+            QCoro::waitFor(device->sync->pushSettings());
+            QCOMPARE(device->queue->count(), 1);
+
+            OfflineSyncItem due = device->queue->items()[0];
+            due.nextRetryAt = {};
+            device->queue->update(due);
+            m_server->injectFailure("sync/settings", impostor);
+            QCoro::waitFor(device->sync->drainOfflineQueue());
+            QCOMPARE(device->queue->count(), 1);
+            QCOMPARE(device->queue->items()[0].retryCount, due.retryCount + 1);
+            QVERIFY(!account().settings().has_value());
+            device->queue->clear();
+        }
+    }
+
+    // A change made while the backend is down reaches the account once it
+    // answers again: after the next delivered push, or the next pull.
+    void aChangeMadeWhileTheBackendIsDownIsDeliveredWhenItIsBack()
+    {
+        const QString stateFile = m_dir.filePath(QStringLiteral("backend-state.json"));
+        m_server = std::make_unique<BackendServer>(stateFile);
+        const quint16 port = m_server->listen(0);
+        QVERIFY(port != 0);
+        m_userId = m_server->state().userForEmail(QStringLiteral("ana@example.com"), QStringLiteral("Ana")).id;
+        m_token = m_server->state().issueTokens(m_userId, m_server->baseURL()).value("accessToken").toString();
+        auto device = newDevice();
+        device->pull();
+        const auto restartBackend = [&] {
+            m_server = std::make_unique<BackendServer>(stateFile);
+            QCOMPARE(m_server->listen(port), port);
+        };
+
+        m_server.reset();
+        device->settings->setString("keyboardAccentColor", "green");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push settings failed: "));
+        QCoro::waitFor(device->sync->pushSettings());
+        QCOMPARE(device->queue->count(), 1);
+        restartBackend();
+        ReplacementRule rule(QStringLiteral("pq"), QStringLiteral("porque"));
+        QCoro::waitFor(device->sync->pushRuleModel(rule, false));
+        QCOMPARE(device->queue->count(), 0);
+        QCOMPARE(account().settings()->value("accentColor").toString(), QString("green"));
+
+        m_server.reset();
+        device->settings->setString("keyboardAccentColor", "purple");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push settings failed: "));
+        QCoro::waitFor(device->sync->pushSettings());
+        device->restart();
+        restartBackend();
+        device->pull(); // the activation after a restart
+        QCOMPARE(device->queue->count(), 0);
+        QCOMPARE(account().settings()->value("accentColor").toString(), QString("purple"));
+    }
+
     void drainKeepsItemsOnAuthFailureAndDiscardsRefusedOnes()
     {
         auto device = newDevice();
@@ -353,7 +464,9 @@ private Q_SLOTS:
         QCOMPARE(m_server->requestCount("sync/pull"), 1);
     }
 
-    void signedOutPullSkips()
+    // Signed out nothing is sent, and no push is queued: it could never be
+    // delivered under the account that signs in next.
+    void signedOutPullsAndPushesSkip()
     {
         auto device = newDevice();
         device->auth->authenticated = false;
@@ -361,6 +474,13 @@ private Q_SLOTS:
         device->pull();
         QCOMPARE(m_server->requestCount("sync/pull"), 0);
         QVERIFY(!device->sync->lastSyncDate());
+
+        device->settings->setString("keyboardAccentColor", "green");
+        QCoro::waitFor(device->sync->pushSettings());
+        QCoro::waitFor(device->sync->pushRuleModel(ReplacementRule(QStringLiteral("a"), QStringLiteral("b")), false));
+        QCoro::waitFor(device->sync->deleteTranscription(QUuid::createUuid().toString(QUuid::WithoutBraces)));
+        QCOMPARE(device->queue->count(), 0);
+        QCOMPARE(m_server->requestCount("sync/settings") + m_server->requestCount("sync/rules"), 0);
     }
 
     void sessionChangeDropsAStalePullResult()

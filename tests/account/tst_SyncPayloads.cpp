@@ -7,6 +7,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 QJsonObject parse(const QByteArray &json) { return QJsonDocument::fromJson(json).object(); }
@@ -42,6 +45,45 @@ private Q_SLOTS:
                  QByteArray(R"({"clientId":"6F9619FF-8B86-D011-B42D-00C04FC964FF","term":"Talvoro","language":"pt",)"
                             R"("source":"manual","useCount":2,"lastUsedAt":3,"createdAt":1,"updatedAt":2,"isDeleted":true})"));
         QCOMPARE(SyncDictionaryEntryPayload::fromJson(parse(entry.toJson())).value(), entry);
+    }
+
+    // The streaming writer must write every value byte for byte as
+    // QJsonDocument does, or a payload would change on the wire.
+    void writerMatchesQJsonDocument()
+    {
+        QString tricky = QString::fromUtf8("a\"\\/\b\f\n\r\t\x01\x1f\x7f é 日本 😀 \u2028");
+        tricky += QChar(0xD800); // a lone surrogate
+        tricky += QStringLiteral("x");
+        tricky += QChar(0xDC00);
+        QJsonArray expected;
+        QByteArray written;
+        OrderedJson::Writer writer(written);
+        writer.beginArray();
+        const auto add = [&](const QJsonValue &v) {
+            expected.append(v);
+            writer.value(v);
+        };
+        add(tricky);
+        add(QString());
+        for (double d : {0.0, -0.0, 0.5, 1.0 / 3, 1e-7, 2.5e-5, 1741600000123.0, 1741600000456.5, 1e15, 1e16,
+                         9007199254740992.0, 9007199254740994.0, -9007199254740994.0, 18014398509481984.0, 1e21,
+                         1e300, 5e-324, -12345.678, std::nan(""), HUGE_VAL})
+            add(d);
+        for (qint64 n : {qint64(0), qint64(-5), qint64(9007199254740993LL), std::numeric_limits<qint64>::max()})
+            add(n);
+        add(true);
+        add(QJsonValue::Null);
+        add(QJsonObject{{"b", 1}, {"a", QJsonArray{1, "x"}}});
+        writer.endArray();
+        QCOMPARE(written, QJsonDocument(expected).toJson(QJsonDocument::Compact));
+
+        SyncTranscriptionPayload row{kId, tricky, 1741600000123.0, 3, 2.25, "pt", 1741600000123.0, false};
+        SyncPushRequest request;
+        request.transcriptions = {row, row};
+        request.settings = SyncSettingsPayload{};
+        const QJsonObject body = parse(request.toJson());
+        QCOMPARE(body.value("transcriptions").toArray().at(1).toObject(), parse(row.toJson()));
+        QCOMPARE(SyncPushRequest::fromJson(body)->transcriptions, request.transcriptions);
     }
 
     void decodingRejectsMissingOrMistypedFields()

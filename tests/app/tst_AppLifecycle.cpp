@@ -215,18 +215,22 @@ private Q_SLOTS:
         QVERIFY(waitUntilIdle(*app.sync));
         app.addLocalData(QStringLiteral("ana"));
         const QString anaRule = app.all<ReplacementRule>().front().idString();
-        const QString anaQueued = newClientId();
-        app.queue->enqueue(OfflineSyncKind::rule, rulePayload(anaQueued, QStringLiteral("ana-queued")).toJsonObject());
+        const QString anaDelivered = newClientId();
+        app.queue->enqueue(OfflineSyncKind::rule, rulePayload(anaDelivered, QStringLiteral("ana")).toJsonObject());
 
-        // Back into the same account: everything stays.
+        // Back into the same account: everything stays, and the sign-in's
+        // pull delivers what waited in the queue.
         app.harness.auth->signOut();
         QVERIFY(app.harness.signIn());
         QVERIFY(waitUntilIdle(*app.sync));
         QCOMPARE(app.all<TranscriptionRecord>().size(), size_t(1));
         QCOMPARE(app.all<ReplacementRule>().size(), size_t(1));
         QCOMPARE(app.all<DictionaryEntry>().size(), size_t(1));
-        QCOMPARE(app.queue->count(), 1);
+        QCOMPARE(app.queue->count(), 0);
+        QVERIFY(app.account(ana).rule(anaDelivered).has_value());
         QCOMPARE(cleared.count(), 0);
+        const QString anaQueued = newClientId();
+        app.queue->enqueue(OfflineSyncKind::rule, rulePayload(anaQueued, QStringLiteral("ana-queued")).toJsonObject());
 
         // Bob's account already holds a rule of its own.
         const QString bob = app.backend.state().userForEmail(kBobEmail, QStringLiteral("bob")).id;

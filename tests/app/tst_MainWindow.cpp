@@ -152,6 +152,20 @@ void MainWindowTest::navigationStackFollowsPath()
     QCOMPARE(detail->topScreen()->objectName(), QStringLiteral("route.statsDetail"));
     QVERIFY(detail->topScreen()->isVisible());
 
+    // Alt+Left and the mouse's back button go back from anywhere in the
+    // window; Esc only closes sheets, and nothing goes back beneath a sheet.
+    f.model->push(DetailRoute::account);
+    QTest::keyClick(detail->topScreen(), Qt::Key_Escape);
+    QCOMPARE(detail->depth(), 2);
+    f.model->setActiveSettingsModal(SettingsModal::general);
+    QTest::keyClick(f.window->mainInterface()->sheetHost()->sheetContent(), Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(detail->depth(), 2);
+    f.model->closeSettingsModal();
+    QTest::keyClick(detail->topScreen(), Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(f.model->path(), NavigationPath{DetailRoute::statsDetail});
+    QTest::mouseClick(f.window->mainInterface()->sidebar(), Qt::BackButton);
+    QVERIFY(f.model->path().isEmpty());
+
     f.model->openPermissions();
     QCOMPARE(detail->topScreen()->objectName(), QStringLiteral("route.permissions"));
 }

@@ -159,8 +159,20 @@ private Q_SLOTS:
         const QByteArray display = qgetenv("TALVORO_TEST_X11_DISPLAY");
         if (display.isEmpty())
             QSKIP("No test X server ($TALVORO_TEST_X11_DISPLAY unset)");
-        // Xvfb carries the XTEST extension.
+        // Xvfb carries the XTEST extension; under Wayland, XWayland does too
+        // but its grabs are not global.
+        const QByteArray sessionType = qgetenv("XDG_SESSION_TYPE");
+        const QByteArray waylandDisplay = qgetenv("WAYLAND_DISPLAY");
+        qputenv("XDG_SESSION_TYPE", "x11");
+        qunsetenv("WAYLAND_DISPLAY");
         QVERIFY(LinuxPermissionChecks(display).isAccessibilityTrusted());
+        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        QVERIFY(!LinuxPermissionChecks(display).isAccessibilityTrusted());
+        qunsetenv("WAYLAND_DISPLAY");
+        qputenv("XDG_SESSION_TYPE", "wayland");
+        QVERIFY(!LinuxPermissionChecks(display).isAccessibilityTrusted());
+        qputenv("XDG_SESSION_TYPE", sessionType);
+        qputenv("WAYLAND_DISPLAY", waylandDisplay);
     }
 };
 

@@ -2,9 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
 
 class TestAtomicJsonFile : public QObject
 {
@@ -51,6 +55,37 @@ private Q_SLOTS:
         }
         // Three corrupt files in the same second each keep their own name.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+    }
+
+    // On a full disk the write fails, says so, and the previous file stays whole.
+    void fullDiskKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString mountPoint = dir.filePath(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(mountPoint));
+        const QByteArray target = QFile::encodeName(mountPoint);
+        if (::mount("tmpfs", target.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("Cannot mount a 64 KiB tmpfs here (needs root and mount rights); full-disk case not run");
+        const auto unmount = qScopeGuard([&] { ::umount2(target.constData(), MNT_DETACH); });
+
+        const QString path = mountPoint + QStringLiteral("/queue.json");
+        const QJsonObject good{{"items", QJsonArray{1, 2, 3}}};
+        QVERIFY(AtomicJsonFile::write(path, QJsonDocument(good)).has_value());
+        for (int size : {100, 20'000, 40'000}) { // buffered in QFileDevice, then beyond its buffer
+            QFile filler(mountPoint + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
+            }
+            filler.close();
+            const auto written = AtomicJsonFile::write(path, QJsonDocument(QJsonObject{{"items", QString(size, 'x')}}));
+            QVERIFY2(!written.has_value(), "a write onto a full disk reported success");
+            QVERIFY(!written.error().isEmpty());
+            const auto loaded = AtomicJsonFile::load(path);
+            QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::loaded);
+            QCOMPARE(loaded.document.object(), good);
+            QCOMPARE(QDir(mountPoint).entryList(QDir::Files).size(), 2); // no temporary left behind
+            QFile::remove(filler.fileName());
+        }
     }
 };
 

@@ -9,6 +9,13 @@
 
 using namespace talvoro;
 
+namespace {
+const SpellChecking &checker()
+{
+    return EnchantSpellChecker::shared();
+}
+} // namespace
+
 // Runs against the hunspell dictionaries that scripts/setup installs
 // (pt_BR, en_US, the Spanish regions and French).
 class TestEnchantSpellChecker : public QObject
@@ -26,32 +33,32 @@ private Q_SLOTS:
 
     void installedDictionariesResolveEveryLanguage()
     {
-        QCOMPARE(availableSpellCheckerLanguage(QStringLiteral("pt")), QStringLiteral("pt_BR"));
-        QCOMPARE(availableSpellCheckerLanguage(QStringLiteral("en")), QStringLiteral("en_US"));
-        QCOMPARE(availableSpellCheckerLanguage(QStringLiteral("fr")), QStringLiteral("fr"));
+        QCOMPARE(availableSpellCheckerLanguage(QStringLiteral("pt"), checker()), QStringLiteral("pt_BR"));
+        QCOMPARE(availableSpellCheckerLanguage(QStringLiteral("en"), checker()), QStringLiteral("en_US"));
+        QCOMPARE(availableSpellCheckerLanguage(QStringLiteral("fr"), checker()), QStringLiteral("fr"));
         // Debian has no bare "es" dictionary, only regional ones.
-        const QString spanish = availableSpellCheckerLanguage(QStringLiteral("es")).value_or(QString());
+        const QString spanish = availableSpellCheckerLanguage(QStringLiteral("es"), checker()).value_or(QString());
         QVERIFY2(spanish == QLatin1String("es") || spanish == QLatin1String("es_ES"),
                  qPrintable(spanish));
     }
 
     void realWordsInTheirLanguages()
     {
-        QVERIFY(isCorrectlySpelled(QStringLiteral("coração"), QStringLiteral("pt")));
-        QVERIFY(isCorrectlySpelled(QStringLiteral("house"), QStringLiteral("en")));
-        QVERIFY(isCorrectlySpelled(QStringLiteral("mañana"), QStringLiteral("es")));
-        QVERIFY(isCorrectlySpelled(QStringLiteral("château"), QStringLiteral("fr")));
-        QVERIFY(!isCorrectlySpelled(QStringLiteral("château"), QStringLiteral("en")));
-        QVERIFY(!isCorrectlySpelled(QStringLiteral("kubernetz"), QStringLiteral("pt")));
-        QVERIFY(!isCorrectlySpelled(QStringLiteral("casa"), QStringLiteral("de")));
+        QVERIFY(isCorrectlySpelled(QStringLiteral("coração"), QStringLiteral("pt"), checker()));
+        QVERIFY(isCorrectlySpelled(QStringLiteral("house"), QStringLiteral("en"), checker()));
+        QVERIFY(isCorrectlySpelled(QStringLiteral("mañana"), QStringLiteral("es"), checker()));
+        QVERIFY(isCorrectlySpelled(QStringLiteral("château"), QStringLiteral("fr"), checker()));
+        QVERIFY(!isCorrectlySpelled(QStringLiteral("château"), QStringLiteral("en"), checker()));
+        QVERIFY(!isCorrectlySpelled(QStringLiteral("kubernetz"), QStringLiteral("pt"), checker()));
+        QVERIFY(!isCorrectlySpelled(QStringLiteral("casa"), QStringLiteral("de"), checker()));
     }
 
     void autoAcceptsAnyOfTheFourLanguages()
     {
-        QVERIFY(isCorrectlySpelled(QStringLiteral("château"), QStringLiteral("auto")));
-        QVERIFY(isCorrectlySpelled(QStringLiteral("coração"), QStringLiteral("auto")));
-        QVERIFY(!isCorrectlySpelled(QStringLiteral("xqzvwk"), QStringLiteral("auto")));
-        QVERIFY(isCorrectlySpelled(QString(), QStringLiteral("auto")));
+        QVERIFY(isCorrectlySpelled(QStringLiteral("château"), QStringLiteral("auto"), checker()));
+        QVERIFY(isCorrectlySpelled(QStringLiteral("coração"), QStringLiteral("auto"), checker()));
+        QVERIFY(!isCorrectlySpelled(QStringLiteral("xqzvwk"), QStringLiteral("auto"), checker()));
+        QVERIFY(isCorrectlySpelled(QString(), QStringLiteral("auto"), checker()));
     }
 
     void textsAreCutIntoWords()
@@ -90,7 +97,7 @@ private Q_SLOTS:
         const QStringList codes{"pt", "auto", "es", "en", "fr", "en"};
         std::vector<bool> expected;
         for (qsizetype i = 0; i < words.size(); ++i)
-            expected.push_back(isCorrectlySpelled(words[i], codes[i]));
+            expected.push_back(isCorrectlySpelled(words[i], codes[i], checker()));
 
         std::atomic<int> mismatches = 0;
         std::vector<std::thread> threads;
@@ -98,7 +105,7 @@ private Q_SLOTS:
             threads.emplace_back([&, t] {
                 for (int round = 0; round < 150; ++round) {
                     const qsizetype i = (t + round) % words.size();
-                    if (isCorrectlySpelled(words[i], codes[i]) != expected[std::size_t(i)])
+                    if (isCorrectlySpelled(words[i], codes[i], checker()) != expected[std::size_t(i)])
                         ++mismatches;
                 }
             });

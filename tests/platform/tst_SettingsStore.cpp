@@ -2,7 +2,13 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QLockFile>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestSettingsStore : public QObject
 {
@@ -119,6 +125,26 @@ private Q_SLOTS:
         s.store->setData(QStringLiteral("formattingOptions"), "{}");
         s.store->setData(QStringLiteral("formattingOptions"), "{ }");
         QCOMPARE(spy.count(), 6);
+
+        // Setting what is already stored writes nothing. A hard link to the
+        // file tells: a write replaces the file, leaving the link alone on the old one.
+        s.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("green"));
+        QVERIFY(s.store->synchronize());
+        const QByteArray file = QFile::encodeName(s.store->filePath());
+        const QByteArray link = file + ".link";
+        const auto rewritten = [&] {
+            struct stat info {};
+            return ::stat(link.constData(), &info) == 0 && info.st_nlink == 1;
+        };
+        QCOMPARE(::link(file.constData(), link.constData()), 0);
+        s.store->setData(QStringLiteral("formattingOptions"), "{ }");
+        s.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("green"));
+        QCoreApplication::processEvents();
+        QVERIFY(!rewritten());
+        s.store->setString(QStringLiteral("keyboardAccentColor"), QStringLiteral("blue"));
+        QCoreApplication::processEvents();
+        QVERIFY(rewritten());
+        ::unlink(link.constData());
     }
 
     void nonFiniteDoublesAreRefused()
@@ -128,6 +154,23 @@ private Q_SLOTS:
         s.store->setDouble(QStringLiteral("x"), std::numeric_limits<double>::infinity());
         s.store->setDouble(QStringLiteral("x"), std::numeric_limits<double>::quiet_NaN());
         QCOMPARE(s.store->doubleValue(QStringLiteral("x")), 2.5);
+    }
+
+    // QSettings would wait for ever on a lock it cannot take (a live holder,
+    // or a stale lock in a folder where it cannot be removed).
+    void aTakenLockNeverBlocksAndTheChangeIsWrittenOnceItIsFree()
+    {
+        TemporarySettings s;
+        QLockFile held(s.store->filePath() + QStringLiteral(".lock"));
+        QVERIFY(held.tryLock(0));
+        s.store->setString(QStringLiteral("k"), QStringLiteral("v"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot write the settings file .*lock")));
+        QVERIFY(!s.store->synchronize());
+        QCOMPARE(s.store->stringValue(QStringLiteral("k")), QStringLiteral("v"));
+        QCoreApplication::processEvents();
+
+        held.unlock();
+        QTRY_VERIFY(QSettings(s.store->filePath(), QSettings::IniFormat).contains(QStringLiteral("k")));
     }
 };
 

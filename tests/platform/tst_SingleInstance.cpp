@@ -2,6 +2,8 @@
 
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -9,13 +11,19 @@
 
 #include <thread>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 class SingleInstanceTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void secondLaunchHandsOverItsUrls();
-    void staleSocketDoesNotBlockStart();
+    void leftoversOfADeadInstanceNeverBlockStart();
+    void anInstanceThatDoesNotAnswerIsNeverJoinedByASecondPrimary();
+    void overlongArgumentsAreLeftOutBeforeHandingOver();
     void oversizeMessageIsRefused();
+    void withoutARuntimeFolderAPrivateOneIsUsed();
     void urlsInArguments();
 
 private:
@@ -53,17 +61,51 @@ void SingleInstanceTest::secondLaunchHandsOverItsUrls()
     QVERIFY(spy.last().at(0).value<QList<QUrl>>().isEmpty());
 }
 
-void SingleInstanceTest::staleSocketDoesNotBlockStart()
+void SingleInstanceTest::leftoversOfADeadInstanceNeverBlockStart()
 {
-    // A crashed instance leaves its socket file behind but no lock holder.
-    const QString name = m_dir.filePath(QStringLiteral("stale.socket"));
-    QFile leftover(name);
-    QVERIFY(leftover.open(QIODevice::WriteOnly));
-    leftover.close();
+    // A crash leaves the socket file and a lock file of any content behind:
+    // empty, garbled, naming another host or a live process of someone else.
+    const QList<QByteArray> lockContents{"", "\x01\xff garbage", "1\nTalvoro\nanother-host\n",
+                                         "1\ninit\n" + QSysInfo::machineHostName().toUtf8() + "\n"};
+    for (const QByteArray &content : lockContents) {
+        const QString name = m_dir.filePath(QStringLiteral("stale%1.socket").arg(content.size()));
+        for (const QString &path : QStringList{name, name + QStringLiteral(".lock")}) {
+            QFile leftover(path);
+            QVERIFY(leftover.open(QIODevice::WriteOnly));
+            leftover.write(path == name ? QByteArray() : content);
+        }
+        SingleInstance instance(name);
+        QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+        QVERIFY(instance.isListening());
+    }
+}
 
-    SingleInstance instance(name);
-    QCOMPARE(instance.start({}), SingleInstance::Role::primary);
-    QVERIFY(instance.isListening());
+void SingleInstanceTest::anInstanceThatDoesNotAnswerIsNeverJoinedByASecondPrimary()
+{
+    // The primary's thread never returns to its event loop: it is frozen.
+    SingleInstance frozen(m_dir.filePath(QStringLiteral("frozen.socket")));
+    QCOMPARE(frozen.start({}), SingleInstance::Role::primary);
+    SingleInstance launch(frozen.serverName());
+    launch.setHandoverTimeout(500);
+    QCOMPARE(launch.start({}), SingleInstance::Role::unanswered);
+    QVERIFY(!launch.isListening());
+}
+
+void SingleInstanceTest::overlongArgumentsAreLeftOutBeforeHandingOver()
+{
+    SingleInstance primary(m_dir.filePath(QStringLiteral("long.socket")));
+    QCOMPARE(primary.start({}), SingleInstance::Role::primary);
+    QSignalSpy spy(&primary, &SingleInstance::activationRequested);
+
+    // Under the frame limit in characters, over it once encoded as UTF-16.
+    const QString overlong = QStringLiteral("stovelantern-mac://auth/callback?code=") + QString(200 * 1024, QLatin1Char('x'));
+    const QString callback = QStringLiteral("stovelantern-mac://auth/callback?code=abc");
+    SingleInstance::Role role = SingleInstance::Role::primary;
+    std::thread launch([&] { role = SingleInstance(primary.serverName()).start({overlong, callback}); });
+    QTRY_COMPARE(spy.count(), 1);
+    launch.join();
+    QCOMPARE(role, SingleInstance::Role::secondary);
+    QCOMPARE(spy.first().at(0).value<QList<QUrl>>(), QList<QUrl>{QUrl(callback)});
 }
 
 void SingleInstanceTest::oversizeMessageIsRefused()
@@ -91,6 +133,25 @@ void SingleInstanceTest::urlsInArguments()
          QStringLiteral("stovelantern-mac://auth/callback?code=1"), QStringLiteral("https://example.com/a")});
     QCOMPARE(urls, (QList<QUrl>{QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=1")),
                                 QUrl(QStringLiteral("https://example.com/a"))}));
+}
+
+void SingleInstanceTest::withoutARuntimeFolderAPrivateOneIsUsed()
+{
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    // Not ours to trust: open to everyone.
+    QTemporaryDir open;
+    QFile::setPermissions(open.path(), QFileDevice::Permissions(0x7777));
+    for (const QByteArray &runtime : {QByteArray(), open.path().toUtf8()}) {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        const QString folder = QFileInfo(SingleInstance::defaultServerName()).absolutePath();
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(folder != open.path());
+        struct stat info {};
+        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &info), 0);
+        QCOMPARE(info.st_uid, ::getuid());
+        QCOMPARE(info.st_mode & 0777, 0700u);
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)

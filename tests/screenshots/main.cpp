@@ -4,6 +4,8 @@
 
 #include "ScreenshotCatalog.h"
 
+#include "screens/dictation-settings/SupportedLanguage.h"
+#include "screens/dictation-settings/TranslationTarget.h"
 #include "texts/Localization.h"
 #include "app/ShellAnimations.h"
 #include "look/ui/Appearance.h"
@@ -11,6 +13,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QGlyphRun>
+#include <QTextLayout>
 #include <QTextStream>
 #include <QWidget>
 
@@ -41,6 +45,32 @@ void applyVariant(const Variant &variant)
         QStringList{variant.portuguese ? QStringLiteral("pt-BR") : QStringLiteral("en")});
     talvoro::installTranslations();
     talvoro::ui::applyAppearance(variant.dark);
+}
+
+// Qt draws an empty box where no installed font has a glyph: every language
+// name the pickers show (日本語, 中文, 한국어 need a CJK font) must resolve.
+int languageNamesWithoutGlyphs()
+{
+    QStringList names;
+    for (SupportedLanguage language : talvoro::kAllSupportedLanguages)
+        names << talvoro::displayName(language);
+    for (TranslationTarget target : talvoro::kAllTranslationTargets)
+        names << talvoro::displayName(target);
+    int missing = 0;
+    for (const QString &name : std::as_const(names)) {
+        QTextLayout layout(name, QApplication::font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        bool drawn = true;
+        for (const QGlyphRun &run : layout.glyphRuns())
+            drawn = drawn && !run.glyphIndexes().contains(0);
+        if (!drawn) {
+            std::fprintf(stderr, "talvoro-screenshots: no installed font draws \"%s\"\n", qPrintable(name));
+            ++missing;
+        }
+    }
+    return missing;
 }
 
 void settle()
@@ -94,6 +124,10 @@ int main(int argc, char *argv[])
 
     talvoro::setShellAnimationsEnabled(false);
     int failures = 0;
+    for (bool portuguese : {true, false}) {
+        applyVariant({portuguese, false});
+        failures += languageNamesWithoutGlyphs();
+    }
     for (const ScreenshotEntry &entry : entries) {
         for (const Variant &variant : kVariants) {
             const QString name = fileName(entry, variant);

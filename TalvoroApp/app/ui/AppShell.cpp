@@ -4,7 +4,6 @@
 #include "platform/AppUpdater.h"
 #include "navigation/MainWindowModel.h"
 #include "platform/ShellLogging.h"
-#include "look/ui/Appearance.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MenuBarItem.h"
 #include "platform/UserDefaultsProviding.h"
@@ -34,16 +33,6 @@ AppShell::AppShell(const AppEnvironment &environment, ScreenRegistry registry, Q
 }
 
 AppShell::~AppShell() = default;
-
-bool AppShell::prefersDarkAppearance()
-{
-    const QString choice = qEnvironmentVariable("TALVORO_APPEARANCE").toLower();
-    if (choice == QLatin1String("dark"))
-        return true;
-    if (choice == QLatin1String("light"))
-        return false;
-    return talvoro::ui::isDark(QGuiApplication::palette());
-}
 
 void AppShell::start()
 {

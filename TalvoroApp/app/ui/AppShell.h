@@ -30,10 +30,6 @@ public:
     MainWindowModel &model() const { return *m_model; }
     MenuBarItem &menuBarItem() const { return *m_menuBarItem; }
 
-    // TALVORO_APPEARANCE=dark|light decides; otherwise the desktop's palette
-    // as the platform theme hands it to Qt at start.
-    static bool prefersDarkAppearance();
-
 public Q_SLOTS:
     void showMainWindow();
     // Another launch (or our own command line) asked to be shown, with

@@ -38,7 +38,7 @@ bool MenuBarItem::isSystemTrayAvailable()
 bool MenuBarItem::show()
 {
     if (!isSystemTrayAvailable()) {
-        qCInfo(lcMenuBar) << "No system tray on this desktop; the window stays the way in";
+        qCInfo(lcMenuBar) << "No system tray on this desktop: closing the window quits Talvoro";
         return false;
     }
     if (!m_tray) {

@@ -7,7 +7,10 @@
 #include "app/ui/ScreenRegistry.h"
 #include "look/ui/Symbols.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QToolButton>
 #include <QVariantAnimation>
 
@@ -43,7 +46,9 @@ NavigationStackView::NavigationStackView(const ScreenRegistry &registry,
     m_backButton->setAutoRaise(true);
     m_backButton->setFixedSize(32, 32);
     m_backButton->hide();
-    connect(m_backButton, &QToolButton::clicked, this, [this] { m_context.window.pop(); });
+    connect(m_backButton, &QToolButton::clicked, this, &NavigationStackView::goBack);
+    // Key and mouse events go to whichever widget is under focus or pointer.
+    qApp->installEventFilter(this);
 
     connect(&m_context.window, &MainWindowModel::selectedSidebarItemChanged, this,
             &NavigationStackView::rebuildRoot);
@@ -55,6 +60,30 @@ NavigationStackView::NavigationStackView(const ScreenRegistry &registry,
 QWidget *NavigationStackView::topScreen() const
 {
     return m_pages.isEmpty() ? m_root : m_pages.constLast().widget;
+}
+
+void NavigationStackView::goBack()
+{
+    if (!m_pages.isEmpty() && !m_context.window.activeSettingsModal())
+        m_context.window.pop();
+}
+
+bool NavigationStackView::eventFilter(QObject *watched, QEvent *event)
+{
+    bool back = false;
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        back = (key->key() == Qt::Key_Left && key->modifiers() == Qt::AltModifier) || key->key() == Qt::Key_Back;
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        back = static_cast<QMouseEvent *>(event)->button() == Qt::BackButton;
+    }
+    if (!back || m_pages.isEmpty() || m_context.window.activeSettingsModal())
+        return false;
+    auto *target = qobject_cast<QWidget *>(watched);
+    if (!target || target->window() != window())
+        return false;
+    goBack();
+    return true;
 }
 
 void NavigationStackView::rebuildRoot()

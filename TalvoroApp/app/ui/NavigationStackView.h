@@ -26,8 +26,13 @@ public:
     QWidget *rootScreen() const { return m_root; }
     QWidget *topScreen() const;
     int depth() const { return int(m_pages.size()); }
+    // The back button's action: pops one screen, unless nothing is pushed or
+    // a sheet is open. Alt+Left and the mouse's back button anywhere in the
+    // window do the same.
+    void goBack();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
 

@@ -21,7 +21,7 @@ class AccentBinding : public QObject
 public:
     using Apply = std::function<void(const QColor &)>;
 
-    static AccentBinding *bind(QWidget *widget, Apply apply, UserDefaultsProviding &defaults = sharedDefaults());
+    static AccentBinding *bind(QWidget *widget, Apply apply, UserDefaultsProviding &defaults);
 
     QColor color() const;
     void refresh();

@@ -69,4 +69,46 @@ bool isDark(const QWidget *widget)
     return widget ? isDark(widget->palette()) : isDark(QApplication::palette());
 }
 
+std::optional<bool> forcedAppearance()
+{
+    const QString choice = qEnvironmentVariable("TALVORO_APPEARANCE").toLower();
+    if (choice == QLatin1String("dark"))
+        return true;
+    if (choice == QLatin1String("light"))
+        return false;
+    return std::nullopt;
+}
+
+AppearanceFollower::AppearanceFollower(const DesktopColorScheme &scheme, std::optional<bool> forced,
+                                       bool fallbackDark, QObject *parent)
+    : QObject(parent)
+    , m_forced(forced)
+    , m_fallbackDark(fallbackDark)
+    , m_dark(choose(scheme.scheme()))
+{
+    applyAppearance(m_dark);
+    if (!m_forced)
+        connect(&scheme, &DesktopColorScheme::schemeChanged, this, &AppearanceFollower::follow);
+}
+
+bool AppearanceFollower::choose(DesktopColorScheme::Scheme scheme) const
+{
+    if (m_forced)
+        return *m_forced;
+    switch (scheme) {
+    case DesktopColorScheme::Scheme::dark: return true;
+    case DesktopColorScheme::Scheme::light: return false;
+    default: return m_fallbackDark;
+    }
+}
+
+void AppearanceFollower::follow(DesktopColorScheme::Scheme scheme)
+{
+    const bool dark = choose(scheme);
+    if (dark == m_dark)
+        return;
+    m_dark = dark;
+    applyAppearance(dark);
+}
+
 } // namespace talvoro::ui

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "platform/DesktopColorScheme.h"
+
+#include <QObject>
 #include <QPalette>
+
+#include <optional>
 
 class QWidget;
 
@@ -19,5 +24,28 @@ void applyAppearance(bool dark);
 // True when the palette's window colour is dark.
 bool isDark(const QPalette &palette);
 bool isDark(const QWidget *widget);
+
+// TALVORO_APPEARANCE=dark or light; nothing for any other value.
+std::optional<bool> forcedAppearance();
+
+// Applies the appearance at once and again whenever the desktop switches:
+// a forced one if given; else the desktop portal's dark or light; else (no
+// portal, or no preference) `fallbackDark`, the palette's choice at start.
+class AppearanceFollower : public QObject
+{
+    Q_OBJECT
+public:
+    AppearanceFollower(const DesktopColorScheme &scheme, std::optional<bool> forced, bool fallbackDark,
+                       QObject *parent = nullptr);
+    bool isDark() const { return m_dark; }
+
+private:
+    bool choose(DesktopColorScheme::Scheme scheme) const;
+    void follow(DesktopColorScheme::Scheme scheme);
+
+    std::optional<bool> m_forced;
+    bool m_fallbackDark;
+    bool m_dark;
+};
 
 } // namespace talvoro::ui

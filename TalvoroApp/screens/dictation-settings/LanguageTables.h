@@ -31,12 +31,12 @@ const std::vector<std::pair<QString, QStringList>> &spellCheckerLanguageCandidat
 
 // The first candidate of `code` that the checker has installed.
 std::optional<QString> availableSpellCheckerLanguage(
-    const QString &code, const SpellChecking &checker = SpellChecking::shared());
+    const QString &code, const SpellChecking &checker);
 
 // Whether `word` has no misspelling in the language of `code`; with "auto",
 // whether any of the four languages (each in its preferred installed
 // variant) accepts it. A code without an installed dictionary gives false.
 bool isCorrectlySpelled(const QString &word, const QString &code,
-                        const SpellChecking &checker = SpellChecking::shared());
+                        const SpellChecking &checker);
 
 } // namespace talvoro

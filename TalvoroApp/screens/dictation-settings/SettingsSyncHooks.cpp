@@ -1,6 +1,7 @@
 #include "screens/dictation-settings/SettingsSyncHooks.h"
 
 #include "account/SyncManager.h"
+#include "platform/StartTask.h"
 
 #include <QPointer>
 
@@ -14,11 +15,11 @@ TalvoroSettingsModel::Hooks settingsSyncHooks(SyncManager *sync)
         return {};
     QPointer<SyncManager> synchroniser(sync);
     TalvoroSettingsModel::Hooks hooks;
-    // `pushSettingsTask` on the environment's synchroniser: started, never
+    // `pushSettings` on the environment's synchroniser: started, never
     // awaited; the task belongs to the synchroniser, not to the screen.
     hooks.startSettingsPush = [synchroniser] {
         if (synchroniser)
-            synchroniser->pushSettings();
+            talvoro::startTask(synchroniser, synchroniser->pushSettings(), "The settings push");
     };
     hooks.pullIfStale = [synchroniser](int seconds) -> QCoro::Task<void> {
         if (!synchroniser)

@@ -5,6 +5,6 @@
 class SyncManager;
 
 // The dictation settings screen's hooks bound to the synchroniser: a change
-// starts `pushSettingsTask`, the start task awaits `pullIfStale`. A null
+// starts `pushSettings`, the start task awaits `pullIfStale`. A null
 // synchroniser gives hooks that do nothing.
 TalvoroSettingsModel::Hooks settingsSyncHooks(SyncManager *sync);

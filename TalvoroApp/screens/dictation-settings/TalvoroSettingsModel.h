@@ -43,7 +43,7 @@ public:
     // The services the screen talks to, as hooks so tests can count calls.
     struct Hooks
     {
-        // Starts `pushSettingsTask`; the caller neither awaits nor cancels it.
+        // Starts the settings push; the caller neither awaits nor cancels it.
         std::function<void()> startSettingsPush;
         // Returns SyncManager.pullIfStale(seconds). The returned task must not
         // depend on the hook object staying alive (call a member coroutine of
@@ -97,7 +97,7 @@ public:
     // The start task, run each time the screen is shown: drop a stored
     // `transcriptionDomain` (the screen offers no domain choice), then await
     // pullIfStale(30). It never pushes.
-    QCoro::Task<void> appear();
+    [[nodiscard]] QCoro::Task<void> appear();
 
     static QString toneDisplayName(Tone tone);
 

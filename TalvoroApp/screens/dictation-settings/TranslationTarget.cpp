@@ -1,19 +1,12 @@
 #include "screens/dictation-settings/TranslationTarget.h"
 
-#include "texts/Localization.h"
+#include "screens/dictation-settings/CodeTable.h"
 
 namespace talvoro {
 
 namespace {
 
-struct Row
-{
-    TranslationTarget target;
-    const char *raw;
-    const char *name;
-};
-
-constexpr std::array<Row, 9> kRows{{
+constexpr CodeTable<TranslationTarget, 9> kTable{{{
     {TranslationTarget::Pt, "pt", QT_TRANSLATE_NOOP("Talvoro", "Português")},
     {TranslationTarget::En, "en", QT_TRANSLATE_NOOP("Talvoro", "English")},
     {TranslationTarget::Es, "es", QT_TRANSLATE_NOOP("Talvoro", "Español")},
@@ -23,32 +16,24 @@ constexpr std::array<Row, 9> kRows{{
     {TranslationTarget::Ja, "ja", QT_TRANSLATE_NOOP("Talvoro", "日本語")},
     {TranslationTarget::Zh, "zh", QT_TRANSLATE_NOOP("Talvoro", "中文")},
     {TranslationTarget::Ko, "ko", QT_TRANSLATE_NOOP("Talvoro", "한국어")},
-}};
-
-const Row &rowOf(TranslationTarget target)
-{
-    return kRows[static_cast<std::size_t>(target)];
-}
+}}};
+static_assert(kTable.listsCasesInOrder());
 
 } // namespace
 
 QString rawValue(TranslationTarget target)
 {
-    return QString::fromLatin1(rowOf(target).raw);
+    return kTable.rawValue(target);
 }
 
 std::optional<TranslationTarget> translationTargetFromRawValue(const QString &raw)
 {
-    for (const Row &row : kRows) {
-        if (raw == QLatin1String(row.raw))
-            return row.target;
-    }
-    return std::nullopt;
+    return kTable.fromRawValue(raw);
 }
 
 QString displayName(TranslationTarget target)
 {
-    return localized(rowOf(target).name);
+    return kTable.displayName(target);
 }
 
 } // namespace talvoro

@@ -49,10 +49,9 @@ AvatarImageCache::AvatarImageCache(std::optional<QString> cacheDirectory)
 
 AvatarImageCache::~AvatarImageCache() = default;
 
-AvatarImageCache &AvatarImageCache::shared()
+std::optional<QString> AvatarImageCache::applicationCacheDirectory()
 {
-    static AvatarImageCache instance(defaultCacheDirectory());
-    return instance;
+    return defaultCacheDirectory();
 }
 
 QString AvatarImageCache::filePath(const char *fileName) const

@@ -37,8 +37,9 @@ public:
     AvatarImageCache(const AvatarImageCache &) = delete;
     AvatarImageCache &operator=(const AvatarImageCache &) = delete;
 
-    // The process-wide cache under AppPaths::cacheDir().
-    static AvatarImageCache &shared();
+    // The application's AvatarCache folder under AppPaths::cacheDir();
+    // nullopt without a usable cache folder.
+    static std::optional<QString> applicationCacheDirectory();
 
     // The picture stored for exactly this URL string, from memory or else
     // from disk (which then fills the memory copy).

@@ -66,12 +66,6 @@ AvatarImageLoader::~AvatarImageLoader()
     }
 }
 
-AvatarImageLoader &AvatarImageLoader::shared()
-{
-    static AvatarImageLoader *instance = new AvatarImageLoader(AvatarImageCache::shared());
-    return *instance;
-}
-
 std::unique_ptr<AvatarImageRequest> AvatarImageLoader::load(const QUrl &url)
 {
     const QString key = keyFor(url);

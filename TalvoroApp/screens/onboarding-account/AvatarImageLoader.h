@@ -73,9 +73,6 @@ public:
                                QObject *parent = nullptr);
     ~AvatarImageLoader() override;
 
-    // Over AvatarImageCache::shared() and a session of its own.
-    static AvatarImageLoader &shared();
-
     AvatarImageCache &cache() const { return m_cache; }
 
     // The string a URL's picture is cached and shared under.

@@ -140,7 +140,6 @@ private Q_SLOTS:
         QVERIFY(!isCorrectlySpelled(QString(), kEs, checker));
         QVERIFY(!isCorrectlySpelled(QString(), QStringLiteral("xx"), checker));
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestLanguageTables)

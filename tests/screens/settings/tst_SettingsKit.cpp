@@ -79,9 +79,10 @@ private Q_SLOTS:
 
     void clickAnywhereInAClickableRow()
     {
+        TemporarySettings settings;
         auto *toggle = new ui::ToggleSwitch;
         toggle->setAnimated(false);
-        SettingsRowView row(QStringLiteral("gear"), QStringLiteral("Sistema"), toggle);
+        SettingsRowView row(QStringLiteral("gear"), QStringLiteral("Sistema"), toggle, *settings.store);
         row.setClickable(true);
         row.resize(400, 50);
         row.show();

@@ -10,6 +10,7 @@
 #include "look/ui/Symbols.h"
 #include "look/ui/ToggleSwitch.h"
 #include "platform/SettingsStore.h"
+#include "platform/StartTask.h"
 #include "screens/dictation-settings/SettingsSyncHooks.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
@@ -62,7 +63,7 @@ void selectCode(QComboBox *picker, const QString &code)
 TalvoroSettingsView::TalvoroSettingsView(const AppEnvironment &environment, PushRoute pushRoute, QWidget *parent)
     : QWidget(parent)
     , m_model(nullptr)
-    , m_settings(environment.settings ? *environment.settings : sharedDefaults())
+    , m_settings(*environment.settings)
     , m_auth(environment.auth)
     , m_avatarLoader(environment.avatarLoader)
     , m_pushRoute(std::move(pushRoute))
@@ -331,5 +332,5 @@ void TalvoroSettingsView::showEvent(QShowEvent *event)
         return;
     // The start task: each time the screen is shown. Owned by the model's
     // hooks; nothing runs on the screen after its await.
-    m_model->appear();
+    talvoro::startTask(m_model, m_model->appear(), "The dictation settings' start task");
 }

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class AvatarImageLoader;
 class QComboBox;
 class QScrollArea;
 class TalvoroSettingsModel;
@@ -37,7 +38,8 @@ public:
     using PushRoute = std::function<void(DetailRoute)>;
 
     // The screen over the environment's services: settings store, store,
-    // synchroniser (pushes and the pull on appearance) and sign-in state.
+    // synchroniser (pushes and the pull on appearance), sign-in state and
+    // avatar loader. The settings store is required.
     TalvoroSettingsView(const AppEnvironment &environment, PushRoute pushRoute, QWidget *parent = nullptr);
     // The screen over a model of the caller's (tests give it fake hooks).
     TalvoroSettingsView(TalvoroSettingsModel *model, UserDefaultsProviding &settings, AuthManager *auth,

@@ -44,7 +44,7 @@ public:
         bool startingLoadFailed = false;
         // Where pictures come from; null: a still view that never loads
         // (previews and screenshots), showing exactly its starting state.
-        AvatarImageLoader *loader = &AvatarImageLoader::shared();
+        AvatarImageLoader *loader = nullptr;
     };
 
     // The accent colour callers pass when they have none: the system blue.

@@ -15,7 +15,7 @@ class BrandedHeaderView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit BrandedHeaderView(const QString &title, UserDefaultsProviding &defaults = sharedDefaults(),
+    explicit BrandedHeaderView(const QString &title, UserDefaultsProviding &defaults,
                                QWidget *parent = nullptr);
 
     QString title() const;

@@ -27,7 +27,7 @@ SettingsCardView *statsQuickCard(QWidget *content, QWidget *parent = nullptr);
 // `cardContainer.weeklyUsageCard`: one usage block on the card. An invalid
 // bar colour means the accent colour.
 UsageBlockView *weeklyUsageCard(const QString &symbol, const QString &title, double fraction, const QColor &barColor,
-                                const QString &countText, UserDefaultsProviding &defaults = sharedDefaults(),
+                                const QString &countText, UserDefaultsProviding &defaults,
                                 QWidget *parent = nullptr);
 
 } // namespace talvoro::settings

@@ -12,7 +12,7 @@ class SettingsDetailRowView : public SettingsRowBase
     Q_OBJECT
 public:
     SettingsDetailRowView(const QString &icon, const QString &title, const QString &description,
-                          QWidget *trailing = nullptr, UserDefaultsProviding &defaults = sharedDefaults(),
+                          QWidget *trailing, UserDefaultsProviding &defaults,
                           QWidget *parent = nullptr);
 
     ui::StyledLabel *descriptionLabel() const { return m_description; }

@@ -11,8 +11,8 @@ class SettingsRowView : public SettingsRowBase
 {
     Q_OBJECT
 public:
-    SettingsRowView(const QString &icon, const QString &title, QWidget *trailing = nullptr,
-                    UserDefaultsProviding &defaults = sharedDefaults(), QWidget *parent = nullptr);
+    SettingsRowView(const QString &icon, const QString &title, QWidget *trailing,
+                    UserDefaultsProviding &defaults, QWidget *parent = nullptr);
 };
 
 } // namespace talvoro::settings

@@ -23,7 +23,7 @@ class UsageBlockView : public SettingsCardView
     Q_OBJECT
 public:
     UsageBlockView(const QString &symbol, const QString &title, double fraction, const QColor &barColor,
-                   const QString &countText, UserDefaultsProviding &defaults = sharedDefaults(),
+                   const QString &countText, UserDefaultsProviding &defaults,
                    QWidget *parent = nullptr);
 
     void setSymbol(const QString &symbol);

@@ -1,0 +1,296 @@
+// Synchronisation rows of talvoro-bench, against talvoro-backend-local run as
+// a separate process (its memory and work are not the client's):
+//   offline queue: 1,000 enqueues, then a drain of 1,000 replies: bytes written
+//     against the final file sizes, and the longest UI-thread stall;
+//   first sync: the initial push of the whole store: the longest UI-thread
+//     stall, and the peak memory added against the bytes sent at once;
+//   encoder: a push body of every row against one QJsonDocument of them.
+#include "bench/SyncBench.h"
+
+#include "account/AuthProviding.h"
+#include "account/BackendAPIClient.h"
+#include "account/InitialPushBodies.h"
+#include "account/OfflineSyncQueue.h"
+#include "account/SyncManager.h"
+#include "account/SyncMerge.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/SettingsStore.h"
+#include "transcription/TranscriptionRecord.h"
+
+#include <QCoroNetworkReply>
+#include <QCoroTask>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrlQuery>
+#include <QUuid>
+
+#include <cstdio>
+
+namespace {
+
+class FixedTokenAuth final : public AuthProviding
+{
+public:
+    explicit FixedTokenAuth(QString token) : m_token(std::move(token)) {}
+    // Copies: QCoro moves from an lvalue given to co_return.
+    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override { co_return QString(m_token); }
+    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { co_return QString(m_token); }
+    bool isAuthenticated() const override { return true; }
+    quint64 sessionGeneration() const override { return 1; }
+
+private:
+    QString m_token;
+};
+
+// The longest time the event loop went without turning.
+class StallMonitor
+{
+public:
+    StallMonitor()
+    {
+        m_timer.setInterval(0);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_longestMs = std::max(m_longestMs, m_sinceTurn.nsecsElapsed() / 1e6);
+            m_sinceTurn.restart();
+        });
+        m_sinceTurn.start();
+        m_timer.start();
+    }
+    double longestMs() const { return m_longestMs; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTurn;
+    double m_longestMs = 0;
+};
+
+qint64 statusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Resets the peak resident size; false where the kernel does not allow it.
+bool resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+template<typename T>
+T wait(QCoro::Task<T> task)
+{
+    return QCoro::waitFor(std::move(task));
+}
+
+QCoro::Task<QByteArray> send(QNetworkAccessManager &network, QNetworkRequest request, QByteArray body = {})
+{
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    QNetworkReply *reply = body.isNull() ? network.get(request) : network.post(request, body);
+    co_await reply;
+    reply->deleteLater();
+    if (!body.isNull() || reply->rawHeader("Location").isEmpty())
+        co_return reply->readAll();
+    co_return reply->rawHeader("Location");
+}
+
+// Signs a new account in through the stand-in's browser pages; its access token.
+QString signIn(const QUrl &base)
+{
+    QNetworkAccessManager network;
+    const QByteArray verifier = QUuid::createUuid().toByteArray(QUuid::Id128) + "bench-verifier-0123456789";
+    const QByteArray challenge = QCryptographicHash::hash(verifier, QCryptographicHash::Sha256)
+                                     .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+    const QString callback = QStringLiteral("stovelantern-mac://auth/callback");
+    QUrl authorize = base.resolved(QUrl(QStringLiteral("auth/authorize")));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("client_id"), QStringLiteral("talvoro-desktop"));
+    query.addQueryItem(QStringLiteral("response_type"), QStringLiteral("code"));
+    query.addQueryItem(QStringLiteral("redirect_uri"), callback);
+    query.addQueryItem(QStringLiteral("code_challenge"), QString::fromLatin1(challenge));
+    query.addQueryItem(QStringLiteral("code_challenge_method"), QStringLiteral("S256"));
+    query.addQueryItem(QStringLiteral("state"), QStringLiteral("bench"));
+    authorize.setQuery(query);
+    const QString page = QString::fromUtf8(wait(send(network, QNetworkRequest(authorize))));
+    const auto link = QRegularExpression(QStringLiteral("id=\"approve\" href=\"([^\"]+)\"")).match(page);
+    if (!link.hasMatch())
+        return {};
+    const QUrl approve = authorize.resolved(QUrl(link.captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&"))));
+    const QUrl returned = QUrl::fromEncoded(wait(send(network, QNetworkRequest(approve))));
+    const QString code = QUrlQuery(returned).queryItemValue(QStringLiteral("code"));
+    QNetworkRequest session(base.resolved(QUrl(QStringLiteral("auth/session"))));
+    session.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
+    const QJsonObject body{{"code", code}, {"codeVerifier", QString::fromLatin1(verifier)}, {"redirectUri", callback}};
+    const QByteArray reply = wait(send(network, session, QJsonDocument(body).toJson(QJsonDocument::Compact)));
+    return QJsonDocument::fromJson(reply).object().value(QStringLiteral("accessToken")).toString();
+}
+
+void failNextPull(const QUrl &base, const QString &token)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(base.resolved(QUrl(QStringLiteral("_test/fail"))));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
+    request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
+    wait(send(network, request, R"({"path":"sync/pull","times":1,"status":503})"));
+}
+
+struct Row
+{
+    QString name;
+    double value = 0;
+    double baseline = 0;
+    QString unit;
+    QString baselineName;
+    double ratioTarget = 0; // 0: none
+    double absoluteTarget = 0; // on `value`; 0: none
+};
+
+} // namespace
+
+bool runSyncBench(const QString &storePath, int rows, bool check)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("com.torvenak.talvoro-mac.*.info=false\n"
+                                                    "com.torvenak.talvoro-mac.*.warning=true"));
+    QTemporaryDir dir;
+    QProcess backend;
+    backend.start(QStringLiteral(TALVORO_BACKEND_LOCAL), {QStringLiteral("--port"), QStringLiteral("0")});
+    if (!backend.waitForStarted() || !backend.waitForReadyRead(10'000)) {
+        std::fprintf(stderr, "talvoro-bench: cannot start %s\n", TALVORO_BACKEND_LOCAL);
+        return false;
+    }
+    const QUrl base(QString::fromUtf8(backend.readLine().trimmed()));
+    const QString token = signIn(base);
+    if (token.isEmpty()) {
+        std::fprintf(stderr, "talvoro-bench: cannot sign in to the stand-in backend\n");
+        return false;
+    }
+    auto auth = std::make_shared<FixedTokenAuth>(token);
+    QNetworkAccessManager network;
+    auto client = std::make_shared<BackendAPIClient>(auth, &network, base);
+    std::vector<Row> figures;
+
+    // Offline queue.
+    {
+        const int items = std::min(rows, 1000);
+        OfflineSyncQueue queue(dir.filePath(QStringLiteral("offline-queue.json")));
+        for (int i = 0; i < items; ++i) {
+            SyncRulePayload rule{syncClientId(QUuid::createUuid()), QStringLiteral("abreviação %1").arg(i),
+                                 QStringLiteral("substituição por extenso número %1").arg(i), true, i,
+                                 1.7e12 + i, 1.7e12 + i, false};
+            queue.enqueue(OfflineSyncKind::rule, rule.toJsonObject());
+        }
+        StallMonitor stalls;
+        QCoreApplication::processEvents(); // the turn's write
+        const qint64 queuedSize = QFileInfo(queue.filePath()).size();
+        wait(drainOfflineSyncQueue(*client, *auth, queue));
+        QCoreApplication::processEvents();
+        const qint64 finalSize = QFileInfo(queue.filePath()).size();
+        if (queue.count() != 0)
+            std::fprintf(stderr, "talvoro-bench: %d queued items were not delivered\n", queue.count());
+        figures.push_back({QStringLiteral("queue: bytes written, %1 + drain").arg(items), double(queue.bytesWritten()),
+                           double(queuedSize + finalSize), QStringLiteral("bytes"), QStringLiteral("final file sizes"),
+                           3.0, 0});
+        figures.push_back({QStringLiteral("queue: longest UI stall"), stalls.longestMs(), 16.0, QStringLiteral("ms"),
+                           QStringLiteral("16 ms"), 1.0, 0});
+    }
+
+    // First sync: the initial push of the whole store.
+    {
+        SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+        AppModelContainer container(storePath);
+        SyncManager::Dependencies deps;
+        deps.auth = auth;
+        deps.client = client;
+        deps.queue = std::make_shared<OfflineSyncQueue>(dir.filePath(QStringLiteral("sync-queue.json")));
+        deps.defaults = &settings;
+        deps.container = &container;
+        deps.accountId = [] { return QStringLiteral("bench"); };
+        SyncManager sync(deps);
+        failNextPull(base, token); // only the push is measured here
+        std::unique_ptr<ModelContext> context = container.makeContext();
+        const bool peakReset = resetPeakMemory();
+        const qint64 residentBefore = statusKiB("VmRSS:");
+        QElapsedTimer timer;
+        timer.start();
+        StallMonitor stalls;
+        wait(sync.pull(*context));
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        const qint64 addedKiB = statusKiB("VmHWM:") - residentBefore;
+        if (settings.stringValue(QStringLiteral("syncInitialPushAccount")).isEmpty())
+            std::fprintf(stderr, "talvoro-bench: the initial push failed\n");
+        figures.push_back({QStringLiteral("first sync: longest UI stall (%1 s)").arg(seconds, 0, 'f', 1),
+                           stalls.longestMs(), 50.0, QStringLiteral("ms"), QStringLiteral("50 ms"), 1.0, 0});
+        if (peakReset) {
+            figures.push_back({QStringLiteral("first sync: peak memory added"), addedKiB * 1024.0,
+                               double(InitialPushBodies::kBodyBytes), QStringLiteral("bytes"),
+                               QStringLiteral("bytes sent at once"), 2.0, 0});
+        }
+    }
+
+    // Encoder.
+    {
+        AppModelContainer container(storePath);
+        auto records = container.makeContext()->fetch<TranscriptionRecord>();
+        SyncPushRequest request;
+        for (const auto &record : records.value())
+            request.transcriptions.append(SyncMerge::payloadFromTranscription(record));
+        std::vector<double> ours, document;
+        qsizetype sizes = 0;
+        for (int run = 0; run < 3; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            sizes += request.toJson().size();
+            ours.push_back(timer.nsecsElapsed() / 1e6);
+            timer.restart();
+            QJsonArray array;
+            for (const auto &row : request.transcriptions) {
+                array.append(QJsonObject{{"clientId", row.clientId}, {"text", row.text}, {"createdAt", row.createdAt},
+                                         {"wordCount", row.wordCount}, {"durationSeconds", row.durationSeconds},
+                                         {"language", row.language}, {"updatedAt", row.updatedAt},
+                                         {"isDeleted", row.isDeleted}});
+            }
+            const QJsonObject root{{"transcriptions", array}, {"rules", QJsonArray()},
+                                   {"dictionaryEntries", QJsonArray()}};
+            sizes += QJsonDocument(root).toJson(QJsonDocument::Compact).size();
+            document.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        std::sort(ours.begin(), ours.end());
+        std::sort(document.begin(), document.end());
+        figures.push_back({QStringLiteral("sync encoder, %1 rows").arg(request.transcriptions.size()), ours[1],
+                           document[1], QStringLiteral("ms"), QStringLiteral("one QJsonDocument"), 1.2, 0});
+        Q_UNUSED(sizes)
+    }
+
+    backend.terminate();
+    backend.waitForFinished(5000);
+
+    std::printf("\n%-40s %14s %14s  %-18s %8s  %s\n", "sync figure", "measured", "baseline", "baseline", "ratio",
+                "target");
+    bool allMet = true;
+    for (const Row &f : figures) {
+        const double ratio = f.baseline > 0 ? f.value / f.baseline : 0;
+        const bool met = ratio <= f.ratioTarget;
+        allMet = allMet && met;
+        std::printf("%-40s %14.1f %14.1f  %-18s %8.3f  <= %g %s (%s)\n", qPrintable(f.name), f.value, f.baseline,
+                    qPrintable(f.baselineName), ratio, f.ratioTarget, met ? "met" : "MISSED", qPrintable(f.unit));
+    }
+    return !check || allMet;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// The synchronisation rows of talvoro-bench: the offline queue, the first
+// sync of a large history and the sync JSON encoder, each printed against a
+// baseline measured in the same run. `storePath` holds `rows` transcriptions.
+// Returns false when --check is set and a target is missed.
+bool runSyncBench(const QString &storePath, int rows, bool check);

@@ -1,0 +1,149 @@
+#include "look/ui/Appearance.h"
+#include "look/ui/ToggleSwitch.h"
+#include "screens/settings/ui/DetailCardModifier.h"
+#include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/SettingsRowView.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kInterface = QStringLiteral("org.freedesktop.portal.Settings");
+
+// The portal's Settings interface, on a connection and a thread of its own
+// so that the reader's blocking call can be answered.
+class FakePortal : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+public:
+    explicit FakePortal(uint scheme)
+        : m_scheme(scheme)
+        , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-portal")))
+    {
+        moveToThread(&m_thread);
+        m_thread.start();
+        m_bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots);
+        m_bus.registerService(kService);
+    }
+    ~FakePortal() override
+    {
+        m_bus.unregisterService(kService);
+        m_bus.unregisterObject(kPath);
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    void change(uint scheme)
+    {
+        m_scheme = scheme;
+        QDBusMessage signal = QDBusMessage::createSignal(kPath, kInterface, QStringLiteral("SettingChanged"));
+        signal << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme")
+               << QVariant::fromValue(QDBusVariant(scheme));
+        // From the portal's own thread, as a real portal would send it.
+        QMetaObject::invokeMethod(this, [this, signal] { m_bus.send(signal); }, Qt::BlockingQueuedConnection);
+    }
+
+public Q_SLOTS:
+    QDBusVariant Read(const QString &group, const QString &key)
+    {
+        // The portal wraps the value in one more variant.
+        if (group == QLatin1String("org.freedesktop.appearance") && key == QLatin1String("color-scheme"))
+            return QDBusVariant(QVariant::fromValue(QDBusVariant(m_scheme.load())));
+        return {};
+    }
+
+private:
+    std::atomic<uint> m_scheme;
+    QDBusConnection m_bus;
+    QThread m_thread;
+};
+
+QWidget *card(UserDefaultsProviding &settings)
+{
+    auto *toggle = new talvoro::ui::ToggleSwitch;
+    toggle->setFocusPolicy(Qt::NoFocus); // a focus ring would differ between the two
+    auto *content = new talvoro::settings::SettingsCardView;
+    content->addHeader(QStringLiteral("Geral"));
+    content->addRow(new talvoro::settings::SettingsRowView(QStringLiteral("globe"), QStringLiteral("Idioma"),
+                                                           toggle, settings));
+    auto *widget = new talvoro::settings::DetailCardModifier(content);
+    widget->resize(420, 240);
+    widget->show();
+    return widget;
+}
+
+QImage picture(QWidget *widget)
+{
+    QCoreApplication::processEvents();
+    return widget->grab().toImage();
+}
+
+} // namespace
+
+class AppearanceTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void theAppearanceFollowsThePortalAtOnce();
+    void withoutAPortalOrWhenForcedTheStartChoiceStays();
+};
+
+void AppearanceTest::theAppearanceFollowsThePortalAtOnce()
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        QSKIP("No D-Bus session (scripts/with-test-services starts one)");
+    FakePortal portal(2);
+    DesktopColorScheme scheme;
+    QCOMPARE(scheme.scheme(), DesktopColorScheme::Scheme::light);
+    talvoro::ui::AppearanceFollower follower(scheme, std::nullopt, true);
+    QVERIFY(!talvoro::ui::isDark(nullptr));
+
+    TemporarySettings settings;
+    std::unique_ptr<QWidget> shown(card(*settings.store));
+    picture(shown.get());
+    portal.change(1);
+    QTRY_VERIFY(talvoro::ui::isDark(nullptr));
+    // Everything drawn, the card's fill included, matches a card made dark.
+    std::unique_ptr<QWidget> fresh(card(*settings.store));
+    QCOMPARE(picture(shown.get()), picture(fresh.get()));
+
+    // No preference falls back to the start choice (dark here).
+    portal.change(2);
+    QTRY_VERIFY(!talvoro::ui::isDark(shown.get()));
+    portal.change(0);
+    QTRY_VERIFY(talvoro::ui::isDark(shown.get()));
+}
+
+void AppearanceTest::withoutAPortalOrWhenForcedTheStartChoiceStays()
+{
+    DesktopColorScheme none(QDBusConnection::sessionBus(), QStringLiteral("org.example.NoPortalHere"));
+    QCOMPARE(none.scheme(), DesktopColorScheme::Scheme::unknown);
+    talvoro::ui::AppearanceFollower fallback(none, std::nullopt, true);
+    QVERIFY(talvoro::ui::isDark(nullptr));
+
+    if (!QDBusConnection::sessionBus().isConnected())
+        return;
+    FakePortal portal(1);
+    DesktopColorScheme scheme;
+    talvoro::ui::AppearanceFollower forced(scheme, false, true);
+    QVERIFY(!talvoro::ui::isDark(nullptr));
+    portal.change(1);
+    QTest::qWait(200);
+    QVERIFY(!talvoro::ui::isDark(nullptr));
+}
+
+QTEST_MAIN(AppearanceTest)
+#include "tst_Appearance.moc"
