@@ -1,8 +1,11 @@
 #include "app/ui/ScreenRegistry.h"
 
 #include "navigation/MainWindowModel.h"
+#include "app/ShellAnimations.h"
 #include "dictation/SoundEffectPlayer.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+#include "screens/onboarding-account/ui/LoginView.h"
+#include "screens/onboarding-account/ui/OnboardingView.h"
 #include "screens/settings/ui/GeneralSettingsSheetView.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
 #include "screens/home-history-stats/ui/HistoryView.h"
@@ -41,5 +44,13 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {
         return new talvoro::settings::GeneralSettingsSheetView(c.environment, SoundEffectPlayer::factory());
+    });
+
+    registry.setGateScreen(GatePage::onboarding, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::onboarding::OnboardingView(c.environment, talvoro::shellAnimationsEnabled());
+    });
+
+    registry.setGateScreen(GatePage::login, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::onboarding::LoginView(c.environment);
     });
 }
