@@ -9,6 +9,7 @@
 #include "screens/settings/ui/GeneralSettingsSheetView.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
 #include "screens/home-history-stats/ui/HistoryView.h"
+#include "screens/home-history-stats/ui/StatsDetailView.h"
 
 #include <QPointer>
 
@@ -40,6 +41,10 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setHistoryDetailScreen([](const ScreenContext &c, const QUuid &id) -> QWidget * {
         return new HistoryRecordScreen(c.environment, id);
+    });
+
+    registry.setRouteScreen(DetailRoute::statsDetail, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::stats::StatsDetailView(c.environment);
     });
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {

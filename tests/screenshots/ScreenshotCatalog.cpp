@@ -4,6 +4,7 @@
 #include "OnboardingScreenshots.h"
 
 #include "account/AuthManager.h"
+#include "account/SyncDefaults.h"
 #include "navigation/MainWindowModel.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
@@ -169,6 +170,36 @@ RecordedKeyPress keyPress(quint16 keyCode, quint64 modifiers)
     return press;
 }
 
+// The statistics screen over stored figures: `weeks` weeks of chart ending
+// on 1 December 2025 and `bestDay` as the stored best day.
+std::function<QWidget *(ScreenshotContext &)> statistics(qint64 dictations, int weeks, const QString &bestDay)
+{
+    return window(
+        [=](ScreenshotContext &context) {
+            inMainInterface(context);
+            namespace Keys = SyncDefaults::Keys;
+            SettingsStore &store = context.defaults();
+            auto set = [&](const char *key, qint64 value) { store.setInt64(QString::fromLatin1(key), value); };
+            set(Keys::totalDictations, dictations);
+            set(Keys::totalWords, dictations * 23);
+            set(Keys::thisMonthDictations, 41);
+            set(Keys::last7DaysDictations, 12);
+            set(Keys::currentStreak, 1);
+            set(Keys::longestStreak, 9);
+            set(Keys::bestDayDictations, 17);
+            store.setString(QString::fromLatin1(Keys::bestDayDate), bestDay);
+            QList<SyncPullStatsWeekEntry> chart;
+            const QDate last(2025, 12, 1);
+            for (int week = weeks - 1; week >= 0; --week) {
+                const QDate start = last.addDays(-7 * week);
+                chart.append({QStringLiteral("%1-%2-%3").arg(start.year()).arg(start.month()).arg(start.day()),
+                              5 + (week * 7) % 19, 0});
+            }
+            store.setData(QString::fromLatin1(Keys::weeklyChart), encodeWeeklyChart(chart));
+        },
+        [](MainWindowModel &model) { model.push(DetailRoute::statsDetail); });
+}
+
 } // namespace
 
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
@@ -309,6 +340,14 @@ QList<ScreenshotEntry> screenshotEntries()
              showHistory(m);
              m.push(HistoryDetailRoute{QUuid::createUuid()});
          })},
+        // Statistics.
+        {QStringLiteral("statistics"), QStringLiteral("no-data"), statistics(0, 0, QString())},
+        {QStringLiteral("statistics"), QStringLiteral("full"), statistics(1234, 8, QStringLiteral("2025-11-18")),
+         QSize(1100, 900)},
+        {QStringLiteral("statistics"), QStringLiteral("three-weeks"), statistics(57, 3, QStringLiteral("2025-11-18")),
+         QSize(1100, 900)},
+        {QStringLiteral("statistics"), QStringLiteral("best-day-text"), statistics(57, 0, QStringLiteral("ontem")),
+         QSize(1100, 900)},
     };
     entries += onboardingScreenshotEntries();
     return entries;

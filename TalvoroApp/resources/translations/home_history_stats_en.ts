@@ -81,5 +81,61 @@ Press %@ to start.</translation>
         <source>Histórico</source>
         <translation>History</translation>
     </message>
+    <message>
+        <source>Estatísticas</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>Sem dados</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>Suas estatísticas aparecerão aqui após usar o teclado de voz.</source>
+        <translation>Your statistics will appear here after you use voice typing.</translation>
+    </message>
+    <message>
+        <source>ditados</source>
+        <translation>dictations</translation>
+    </message>
+    <message>
+        <source>palavras</source>
+        <translation>words</translation>
+    </message>
+    <message>
+        <source>pal/dit</source>
+        <translation>words/dict.</translation>
+    </message>
+    <message>
+        <source>Últimas 8 semanas</source>
+        <translation>Last 8 weeks</translation>
+    </message>
+    <message>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+    <message>
+        <source>Detalhes</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Este mês</source>
+        <translation>This month</translation>
+    </message>
+    <message>
+        <source>Últimos 7 dias</source>
+        <translation>Last 7 days</translation>
+    </message>
+    <message>
+        <source>Melhor dia</source>
+        <translation>Best day</translation>
+    </message>
+    <message>
+        <source>Sequência atual</source>
+        <translation>Current streak</translation>
+    </message>
+    <message>
+        <source>Maior sequência</source>
+        <translation>Longest streak</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,115 @@
+#include "account/SyncPayloads.h"
+#include "screens/home-history-stats/StatsRules.h"
+#include "texts/Localization.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+#include <ctime>
+
+using namespace talvoro;
+using namespace talvoro::stats;
+
+// Runs west of UTC: a week start or best day read as 00:00 UTC and shown in
+// local time would land on the previous day here.
+class TestStatsRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QTimeZone::systemTimeZone().offsetFromUtc(QDateTime::currentDateTimeUtc()) < 0);
+    }
+
+    void dateTexts()
+    {
+        QCOMPARE(parseDateText(QStringLiteral("2025-3-7")), QDate(2025, 3, 7));
+        QCOMPARE(parseDateText(QStringLiteral("2025--03-07")), QDate(2025, 3, 7));
+        QCOMPARE(parseDateText(QStringLiteral("-2025-03-07-")), QDate(2025, 3, 7));
+        for (const char *invalid : {"2025/03/07", "20250307", " 2025-3-7", "2025- 3-7", "2025-3-7 ", "2025-3",
+                                    "2025-3-7-1", "2025-x-7", "2025-0x3-7", ""})
+            QVERIFY2(!parseDateText(QString::fromLatin1(invalid)), invalid);
+        // Rolled over as a lenient calendar does.
+        QCOMPARE(parseDateText(QStringLiteral("2025-13-01")), QDate(2026, 1, 1));
+        QCOMPARE(parseDateText(QStringLiteral("2025-02-30")), QDate(2025, 3, 2));
+        QCOMPARE(parseDateText(QStringLiteral("2025-0-10")), QDate(2024, 12, 10));
+        QCOMPARE(parseDateText(QStringLiteral("2025-3-0")), QDate(2025, 2, 28));
+    }
+
+    void chartPointsFromStoredBytes()
+    {
+        QVERIFY(weeklyChartPoints({}).isEmpty());
+        QVERIFY(weeklyChartPoints("not json").isEmpty());
+        QVERIFY(weeklyChartPoints(R"({"weekStart":"2025-3-3","dictations":1,"words":2})").isEmpty());
+        // One entry without `words` spoils the whole chart.
+        QVERIFY(weeklyChartPoints(R"([{"weekStart":"2025-3-3","dictations":1,"words":2},)"
+                                  R"({"weekStart":"2025-3-10","dictations":1}])")
+                    .isEmpty());
+
+        const QByteArray stored = encodeWeeklyChart({{QStringLiteral("2025-03-10"), 4, 40},
+                                                     {QStringLiteral("2025/03/17"), 9, 90},
+                                                     {QStringLiteral("2025-3-3"), 2, 20}});
+        const QList<WeeklyChartPoint> points = weeklyChartPoints(stored);
+        QCOMPARE(points.size(), 2); // the invalid week is left out, the order kept
+        QCOMPARE(points[0].id, QStringLiteral("2025-03-10"));
+        QCOMPARE(points[0].weekStart, QDate(2025, 3, 10));
+        QCOMPARE(points[0].dictations, 4);
+        QCOMPARE(points[1].weekStart, QDate(2025, 3, 3));
+    }
+
+    void axisMarksEverySecondWeek()
+    {
+        QList<WeeklyChartPoint> points;
+        for (int week = 7; week >= 0; --week) // stored newest first
+            points.append({QString(), QDate(2025, 1, 6).addDays(7 * week), week});
+        QCOMPARE(
+            chartAxisMarks(points),
+            (QList<QDate>{QDate(2025, 1, 6), QDate(2025, 1, 20), QDate(2025, 2, 3), QDate(2025, 2, 17)}));
+        QCOMPARE(chartAxisLabel(QDate(2025, 3, 10), false), QStringLiteral("Mar 10"));
+        QVERIFY(chartAxisMarks({}).isEmpty());
+    }
+
+    void summaryFigures()
+    {
+        QCOMPARE(wordsPerDictationText(3, 10, true), QStringLiteral("3,3"));
+        QCOMPARE(wordsPerDictationText(3, 10, false), QStringLiteral("3.3"));
+        QCOMPARE(wordsPerDictationText(-4, 10, true), QStringLiteral("0,0"));
+        QCOMPARE(totalDictationsText(1234), QStringLiteral("1234"));
+        QVERIFY(showsEmptyState(0));
+        QVERIFY(!showsEmptyState(-1));
+        QVERIFY(!showsEmptyState(1));
+    }
+
+    void detailRowsAndBestDay()
+    {
+        installTranslations();
+        StatsFigures figures;
+        figures.currentStreak = 1;
+        QCOMPARE(detailRows(figures, true).size(), 4);
+        QCOMPARE(detailRows(figures, true)[2].value, QStringLiteral("1 dia"));
+
+        figures.bestDayDate = QStringLiteral("2025-03-10");
+        figures.bestDayDictations = 1500;
+        const QList<DetailRow> rows = detailRows(figures, true);
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows[2].caption, QStringLiteral("Melhor dia"));
+        QCOMPARE(rows[2].value, QStringLiteral("10 de março (1.500)"));
+        QCOMPARE(detailRows(figures, false)[2].value, QStringLiteral("March 10 (1,500)"));
+
+        figures.bestDayDate = QStringLiteral(" 2025-03-10");
+        QCOMPARE(detailRows(figures, true)[2].value, QStringLiteral(" 2025-03-10 (1.500)"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("TZ", "America/Los_Angeles");
+    tzset();
+    QCoreApplication app(argc, argv);
+    overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+    TestStatsRules test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_StatsRules.moc"
