@@ -351,11 +351,11 @@ QList<ScreenshotEntry> screenshotEntries()
              c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 41);
              c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 1);
              return new talvoro::home::StatsQuickCard(c.defaults());
-         }, QSize(600, 120)},
+         }, QSize(600, 320)},
         {QStringLiteral("home-usage-card"), QStringLiteral("over-limit"),
          [](ScreenshotContext &c) -> QWidget * {
              UsageCounters{75, 70, 12, 0}.save(c.defaults());
              return new talvoro::home::WeeklyUsageCard(&c.signIn(QStringLiteral("Ana Souza")), c.defaults());
-         }, QSize(600, 140)},
+         }, QSize(600, 320)},
     };
 }
