@@ -10,6 +10,7 @@
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
 #include "screens/home-history-stats/ui/HistoryView.h"
 #include "screens/home-history-stats/ui/StatsDetailView.h"
+#include "screens/home-history-stats/ui/HomeView.h"
 
 #include <QPointer>
 
@@ -20,6 +21,17 @@
 // Keep one blank line between entries so that parallel additions merge.
 void registerAppScreens(ScreenRegistry &registry)
 {
+    registry.setSidebarScreen(SidebarItem::home, [](const ScreenContext &c) -> QWidget * {
+        QPointer<MainWindowModel> window(&c.window);
+        return new talvoro::home::HomeView(
+            c.environment,
+            [window](const NavigationDestination &destination) {
+                if (window)
+                    window->push(destination);
+            },
+            talvoro::home::homeSyncHooks(c.environment.sync, c.environment.models));
+    });
+
     registry.setSidebarScreen(SidebarItem::talvoroSettings, [](const ScreenContext &c) -> QWidget * {
         QPointer<MainWindowModel> window(&c.window);
         return new TalvoroSettingsView(c.environment, [window](DetailRoute route) {

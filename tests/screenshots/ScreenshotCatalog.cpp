@@ -12,7 +12,11 @@
 #include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
 #include "dictation/KeyCodeMap.h"
+#include "account/SyncDefaults.h"
+#include "screens/home-history-stats/ui/StatsQuickCard.h"
+#include "screens/home-history-stats/ui/WeeklyUsageCard.h"
 #include "screens/settings/ui/HotkeySettingView.h"
+#include "transcription/UsageCounters.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/FormattingOptions.h"
 #include "transcription/ReplacementRule.h"
@@ -198,6 +202,20 @@ std::function<QWidget *(ScreenshotContext &)> statistics(qint64 dictations, int 
             store.setData(QString::fromLatin1(Keys::weeklyChart), encodeWeeklyChart(chart));
         },
         [](MainWindowModel &model) { model.push(DetailRoute::statsDetail); });
+void showHome(MainWindowModel &model)
+{
+    model.selectSidebarItem(SidebarItem::home);
+}
+
+// The figures a pull stores: the week's statistics with a streak, and the
+// usage counters (the week at 74 %, the hour at 95 %).
+void homeFigures(ScreenshotContext &context)
+{
+    SettingsStore &defaults = context.defaults();
+    defaults.setInt64(QLatin1String(SyncDefaults::Keys::weekDictations), 52);
+    defaults.setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 12345);
+    defaults.setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 4);
+    UsageCounters{52, 70, 57, 60}.save(defaults);
 }
 
 } // namespace
@@ -348,6 +366,35 @@ QList<ScreenshotEntry> screenshotEntries()
          QSize(1100, 900)},
         {QStringLiteral("statistics"), QStringLiteral("best-day-text"), statistics(57, 0, QStringLiteral("ontem")),
          QSize(1100, 900)},
+        // Home and its cards.
+        {QStringLiteral("home"), QStringLiteral("empty"),
+         window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             c.models();
+         }, showHome)},
+        {QStringLiteral("home"), QStringLiteral("signed-out"),
+         window([](ScreenshotContext &c) {
+             historyWeek(c);
+             homeFigures(c);
+         }, showHome), QSize(1100, 900)},
+        {QStringLiteral("home"), QStringLiteral("account"),
+         window([](ScreenshotContext &c) {
+             historyWeek(c);
+             homeFigures(c);
+             c.signIn(QStringLiteral("Ana Souza"));
+         }, showHome), QSize(1100, 900)},
+        {QStringLiteral("home-quick-card"), QStringLiteral("one-day"),
+         [](ScreenshotContext &c) -> QWidget * {
+             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::weekDictations), 3);
+             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 41);
+             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 1);
+             return new talvoro::home::StatsQuickCard(c.defaults());
+         }, QSize(600, 320)},
+        {QStringLiteral("home-usage-card"), QStringLiteral("over-limit"),
+         [](ScreenshotContext &c) -> QWidget * {
+             UsageCounters{75, 70, 12, 0}.save(c.defaults());
+             return new talvoro::home::WeeklyUsageCard(&c.signIn(QStringLiteral("Ana Souza")), c.defaults());
+         }, QSize(600, 320)},
     };
     entries += onboardingScreenshotEntries();
     return entries;

@@ -137,5 +137,33 @@ Press %@ to start.</translation>
         <source>Maior sequência</source>
         <translation>Longest streak</translation>
     </message>
+    <message>
+        <source>início</source>
+        <translation>home</translation>
+    </message>
+    <message>
+        <source>Esta semana</source>
+        <translation>This week</translation>
+    </message>
+    <message>
+        <source>Uso Semanal</source>
+        <translation>Weekly usage</translation>
+    </message>
+    <message>
+        <source>dia</source>
+        <translation>day</translation>
+    </message>
+    <message>
+        <source>dias</source>
+        <translation>days</translation>
+    </message>
+    <message>
+        <source>Transcrições Recentes</source>
+        <translation>Recent Transcriptions</translation>
+    </message>
+    <message>
+        <source>Sua primeira transcrição aparecerá aqui</source>
+        <translation>Your first transcription will appear here</translation>
+    </message>
 </context>
 </TS>

@@ -5,11 +5,11 @@
 #include "screens/home-history-stats/HistoryGrouping.h"
 #include "screens/home-history-stats/HistoryListModel.h"
 #include "screens/home-history-stats/HistoryTexts.h"
+#include "screens/home-history-stats/ui/TranscriptLines.h"
 #include "screens/settings/SettingsStyle.h"
 #include "texts/LocalizedTexts.h"
 
 #include <QPainter>
-#include <QTextLayout>
 
 namespace talvoro::history {
 
@@ -45,46 +45,6 @@ QFont chipFont()
 int metaLineHeight()
 {
     return qMax(QFontMetrics(appHelperFont()).height(), QFontMetrics(chipFont()).height() + 2 * kChipVerticalPadding);
-}
-
-// Lays `text` out in at most `lines` lines of `width`, the last one elided.
-void drawLines(QPainter *painter, const QString &text, const QFont &font, const QPointF &origin, qreal width,
-               int lines)
-{
-    const QFontMetricsF metrics(font);
-    QString flat = text;
-    flat.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout layout(flat, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    qreal y = 0;
-    for (int i = 0; i < lines; ++i) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(width);
-        const bool last = i == lines - 1;
-        const bool more = line.textStart() + line.textLength() < flat.size();
-        if (last && more) {
-            const QString rest = flat.mid(line.textStart()).replace(QChar::LineSeparator, QLatin1Char(' '));
-            painter->setFont(font);
-            painter->drawText(QPointF(origin.x(), origin.y() + y + metrics.ascent()),
-                              metrics.elidedText(rest, Qt::ElideRight, width));
-            break;
-        }
-        line.setPosition(QPointF(0, y));
-        y += metrics.lineSpacing();
-    }
-    layout.endLayout();
-    // Draw the laid-out lines (all but an elided last one).
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine line = layout.lineAt(i);
-        if (i == lines - 1 && line.textStart() + line.textLength() < flat.size())
-            break;
-        line.draw(painter, origin);
-    }
 }
 
 } // namespace
@@ -154,7 +114,7 @@ void HistoryRowDelegate::paintRecord(QPainter *painter, const QStyleOptionViewIt
     const QRectF content = card.adjusted(kCardPadding, kCardPadding + kContentVerticalInset, -kCardPadding,
                                          -kCardPadding - kContentVerticalInset);
     painter->setPen(primaryColor(dark));
-    drawLines(painter, record->text, rowTextFont(), content.topLeft(), content.width(), kTextLines);
+    drawTranscriptLines(painter, record->text, rowTextFont(), content.topLeft(), content.width(), kTextLines);
 
     // Meta line: age · words · duration, then the chip at the trailing edge.
     const bool portuguese = isPortuguese();

@@ -1,0 +1,159 @@
+#include "screens/home-history-stats/HomeDashboard.h"
+
+#include "account/AuthManager.h"
+#include "account/SyncDefaults.h"
+#include "account/SyncManager.h"
+#include "look/AccentColorOption.h"
+#include "platform/AppModelContainer.h"
+#include "platform/StartTask.h"
+#include "platform/UserDefaultsProviding.h"
+#include "screens/settings/SettingsStyle.h"
+#include "texts/DateTexts.h"
+#include "texts/LocalizedTexts.h"
+
+#include <algorithm>
+
+namespace talvoro::home {
+
+namespace {
+
+constexpr double kCriticalShare = 0.9;
+constexpr double kHighShare = 0.7;
+
+UsageBlockFigures usageFigures(qint64 used, qint64 limit, bool portuguese)
+{
+    return {used, limit, usageFraction(used, limit), localizedCountOfTotal(used, limit, portuguese)};
+}
+
+QCoro::Task<> nothing()
+{
+    co_return;
+}
+
+} // namespace
+
+QString weekRangeText(QDate today, bool portuguese)
+{
+    // Monday-based week; today is the last day shown, so Sunday is the
+    // week's end and a Monday shows its own date twice.
+    const QDate start = today.addDays(1 - today.dayOfWeek());
+    const QLocale locale = textLocale(portuguese);
+    return localizedDate(start, "dMMM", locale) + QStringLiteral(" – ") + localizedDate(today, "dMMM", locale);
+}
+
+QString weekRangeText(const QDateTime &now, bool portuguese)
+{
+    return weekRangeText(now.toLocalTime().date(), portuguese);
+}
+
+double usageFraction(qint64 used, qint64 limit)
+{
+    if (limit <= 0)
+        return 0;
+    return std::clamp(double(used) / double(limit), 0.0, 1.0);
+}
+
+QColor usageBarColor(double fraction, bool dark)
+{
+    if (fraction >= kCriticalShare)
+        return AccentColorOption(AccentColorOption::Orange).color(dark);
+    if (fraction >= kHighShare)
+        return AccentColorOption(AccentColorOption::Yellow).color(dark);
+    return {};
+}
+
+UsageBlockFigures weeklyUsageFigures(const UsageCounters &counters, bool portuguese)
+{
+    return usageFigures(counters.weeklyUsed, counters.effectiveWeeklyLimit().value_or(kDefaultWeeklyLimit),
+                        portuguese);
+}
+
+UsageBlockFigures hourlyUsageFigures(const UsageCounters &counters, bool portuguese)
+{
+    return usageFigures(counters.hourlyUsed, counters.effectiveHourlyLimit().value_or(kDefaultHourlyLimit),
+                        portuguese);
+}
+
+QString hourlyUsageTitle(bool portuguese)
+{
+    return portuguese ? QStringLiteral("Limite por hora") : QStringLiteral("Hourly limit");
+}
+
+QList<QuickStatColumn> quickStatColumns(qint64 weekDictations, qint64 weekWords, qint64 streak, bool portuguese)
+{
+    using settings::sectionHeaderText;
+    QList<QuickStatColumn> columns{
+        {QString::number(weekDictations), sectionHeaderText(localized("ditados"), portuguese), false},
+        {QString::number(weekWords), sectionHeaderText(localized("palavras"), portuguese), false},
+    };
+    if (streak >= 1)
+        columns.append({QString::number(streak),
+                        sectionHeaderText(streak == 1 ? localized("dia") : localized("dias"), portuguese), true});
+    return columns;
+}
+
+QList<QuickStatColumn> quickStatColumns(const UserDefaultsProviding &defaults, bool portuguese)
+{
+    using namespace SyncDefaults::Keys;
+    return quickStatColumns(defaults.int64Value(QLatin1String(weekDictations)),
+                            defaults.int64Value(QLatin1String(weekWords)),
+                            defaults.int64Value(QLatin1String(currentStreak)), portuguese);
+}
+
+bool isQuickStatsKey(const QString &key)
+{
+    using namespace SyncDefaults::Keys;
+    return key == QLatin1String(weekDictations) || key == QLatin1String(weekWords)
+        || key == QLatin1String(currentStreak);
+}
+
+bool isUsageKey(const QString &key)
+{
+    return key == QLatin1String(UsageCounters::kWeeklyUsedKey) || key == QLatin1String(UsageCounters::kWeeklyLimitKey)
+        || key == QLatin1String(UsageCounters::kHourlyUsedKey) || key == QLatin1String(UsageCounters::kHourlyLimitKey);
+}
+
+HomeSyncHooks homeSyncHooks(SyncManager *sync, AppModelContainer *models)
+{
+    if (!sync || !models)
+        return {[] { return nothing(); }, [] { return nothing(); }};
+    QPointer<SyncManager> manager(sync);
+    return {[manager] { return manager ? manager->drainOfflineQueue() : nothing(); },
+            [manager, models] { return manager ? manager->pull(models->mainContext()) : nothing(); }};
+}
+
+HomeRefresh::HomeRefresh(AuthManager *auth, HomeSyncHooks hooks, QObject *owner)
+    : QObject(owner)
+    , m_auth(auth)
+    , m_hooks(std::move(hooks))
+{
+    if (auth)
+        connect(auth, &AuthManager::isAuthenticatedChanged, this, &HomeRefresh::start);
+}
+
+bool HomeRefresh::isSignedIn() const
+{
+    return m_auth && m_auth->isAuthenticated();
+}
+
+void HomeRefresh::start()
+{
+    // Keyed by the sign-in state: a newer start supersedes the running one.
+    ++m_generation;
+    if (!isSignedIn())
+        return;
+    startTask(this, run(QPointer<HomeRefresh>(this), m_generation, m_hooks), "home refresh");
+}
+
+QCoro::Task<> HomeRefresh::run(QPointer<HomeRefresh> self, quint64 generation, HomeSyncHooks hooks)
+{
+    auto drain = hooks.drainOfflineQueue();
+    co_await std::move(drain);
+    // The screen went away or a newer refresh took over: no pull from here.
+    if (!self || self->m_generation != generation || !self->isSignedIn())
+        co_return;
+    auto pull = hooks.pull();
+    co_await std::move(pull);
+}
+
+} // namespace talvoro::home

@@ -1,0 +1,141 @@
+#include "screens/home-history-stats/ui/HomeView.h"
+
+#include "look/ui/StyledLabel.h"
+#include "platform/AppModelContainer.h"
+#include "platform/UserDefaultsProviding.h"
+#include "screens/home-history-stats/ui/RecentTranscriptionsCard.h"
+#include "screens/home-history-stats/ui/StatsQuickCard.h"
+#include "screens/home-history-stats/ui/WeeklyUsageCard.h"
+#include "screens/settings/SettingsStyle.h"
+#include "screens/settings/ui/AccountToolbarItem.h"
+#include "screens/settings/ui/BrandedHeaderView.h"
+#include "screens/settings/ui/DetailCardModifier.h"
+#include "screens/settings/ui/ToolbarStrip.h"
+#include "texts/Localization.h"
+
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace talvoro::home {
+
+using namespace talvoro::settings;
+
+namespace {
+
+constexpr QMargins kPageMargins{32, 32, 32, 24};
+constexpr int kPageSpacing = 24;
+constexpr int kWeekSectionSpacing = 8;
+constexpr int kWeekHeaderSpacing = 6;
+
+ui::StyledLabel *weekHeaderLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::Tertiary, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(sectionHeaderFont());
+    label->setTracking(metrics::sectionHeaderTracking);
+    return label;
+}
+
+} // namespace
+
+HomeView::HomeView(const AppEnvironment &environment, Navigate navigate, HomeSyncHooks hooks, QWidget *parent)
+    : QWidget(parent)
+    , m_clock(environment.now)
+    , m_navigate(std::move(navigate))
+    , m_refresh(new HomeRefresh(environment.auth, std::move(hooks), this))
+{
+    setObjectName(QStringLiteral("homeView"));
+    Q_ASSERT(environment.settings);
+    UserDefaultsProviding &defaults = *environment.settings;
+
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("homePage"));
+    auto *column = new QVBoxLayout(page);
+    column->setContentsMargins(kPageMargins);
+    column->setSpacing(kPageSpacing);
+
+    auto *header = new BrandedHeaderView(localized("início"), defaults, page);
+    header->setObjectName(QStringLiteral("brandedHeader"));
+    column->addWidget(header);
+    column->addWidget(buildWeekSection(defaults));
+    column->addWidget(new WeeklyUsageCard(environment.auth, defaults, page));
+    if (environment.models) {
+        m_query = new TranscriptionsQuery(*environment.models, StoreQueries::transcriptionsNewestFirst(), this);
+        column->addWidget(new RecentTranscriptionsCard(*m_query, defaults, environment.now, page));
+    }
+    column->addStretch(1);
+
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("homeScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scroll->setWidget(page);
+
+    auto *toolbar = new ToolbarStrip(QString(), ToolbarStrip::Placement::root, this);
+    auto *account = new AccountToolbarItem(environment.auth, defaults, environment.avatarLoader);
+    connect(account, &AccountToolbarItem::accountRequested, this, [this] { this->navigate(DetailRoute::account); });
+    toolbar->setTrailingItem(account);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolbar);
+    layout->addWidget(new DetailCardModifier(scroll, this), 1);
+    refreshWeekRange();
+}
+
+HomeView::~HomeView() = default;
+
+QWidget *HomeView::buildWeekSection(UserDefaultsProviding &defaults)
+{
+    const bool portuguese = isPortuguese();
+    auto *section = new QWidget;
+    section->setObjectName(QStringLiteral("weekSection"));
+    auto *column = new QVBoxLayout(section);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(kWeekSectionSpacing);
+
+    auto *row = new QHBoxLayout;
+    row->setSpacing(kWeekHeaderSpacing);
+    auto *title = weekHeaderLabel(sectionHeaderText(localized("Esta semana"), portuguese), section);
+    title->setObjectName(QStringLiteral("weekTitle"));
+    row->addWidget(title);
+    row->addWidget(weekHeaderLabel(QStringLiteral("·"), section));
+    m_weekRange = weekHeaderLabel(QString(), section);
+    m_weekRange->setObjectName(QStringLiteral("weekRange"));
+    row->addWidget(m_weekRange);
+    row->addStretch(1);
+    column->addLayout(row);
+
+    auto *card = new StatsQuickCard(defaults, section);
+    connect(card, &StatsQuickCard::activated, this, [this] { navigate(DetailRoute::statsDetail); });
+    column->addWidget(card);
+    return section;
+}
+
+void HomeView::refreshWeekRange()
+{
+    const bool portuguese = isPortuguese();
+    m_weekRange->setText(sectionHeaderText(weekRangeText(m_clock(), portuguese), portuguese));
+}
+
+void HomeView::navigate(const NavigationDestination &destination) const
+{
+    if (m_navigate)
+        m_navigate(destination);
+}
+
+void HomeView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    refreshWeekRange();
+    m_refresh->start();
+}
+
+} // namespace talvoro::home
