@@ -39,6 +39,13 @@ std::function<QWidget *(ScreenshotContext &)> window(
     };
 }
 
+void grantAllPermissions(ScreenshotContext &context)
+{
+    context.permissionState->accessibility = true;
+    context.permissionState->speech = SpeechRecognitionAuthorization::authorized;
+    context.permissions.refresh();
+}
+
 void inMainInterface(ScreenshotContext &context)
 {
     context.defaults().setBool(kCompleted, true);
@@ -171,7 +178,8 @@ RecordedKeyPress keyPress(quint16 keyCode, quint64 modifiers)
 } // namespace
 
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
-    : portuguese(portuguese)
+    : permissions(std::make_unique<FakePermissionChecks>(permissionState), opener)
+    , portuguese(portuguese)
     , dark(dark)
 {
     // environment.auth stays null until a screen needs the account layer; the
@@ -181,6 +189,9 @@ ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
     microphones.devices = {{QStringLiteral("alsa_input.usb-Blue_Yeti"), QStringLiteral("Blue Yeti"), true},
                            {QStringLiteral("alsa_input.pci-analog"), QStringLiteral("Built-in Audio Analog Stereo"), false}};
     environment.microphones = &microphones;
+    permissionState->microphone = MicrophoneAuthorization::authorized;
+    permissions.refresh();
+    environment.permissions = &permissions;
 }
 
 ScreenshotContext::~ScreenshotContext() = default;
@@ -308,5 +319,29 @@ QList<ScreenshotEntry> screenshotEntries()
              showHistory(m);
              m.push(HistoryDetailRoute{QUuid::createUuid()});
          })},
+
+        // Permissions and the system sheet with every permission granted
+        // (the defaults show two missing); the hub signed in.
+        {QStringLiteral("permissions"), QStringLiteral("all-granted"),
+         window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             grantAllPermissions(c);
+         }, [](MainWindowModel &m) {
+             m.selectSidebarItem(SidebarItem::settings);
+             m.push(DetailRoute::permissions);
+         })},
+        {QStringLiteral("sheet-system"), QStringLiteral("all-granted"),
+         window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             grantAllPermissions(c);
+         }, [](MainWindowModel &m) {
+             m.selectSidebarItem(SidebarItem::settings);
+             m.setActiveSettingsModal(SettingsModal::system);
+         })},
+        {QStringLiteral("settings"), QStringLiteral("signed-in"),
+         window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             c.signIn(QStringLiteral("Ana Souza"));
+         }, [](MainWindowModel &m) { m.selectSidebarItem(SidebarItem::settings); }), QSize(1100, 900)},
     };
 }
