@@ -18,6 +18,7 @@
 #include "texts/DateTexts.h"
 #include "texts/Localization.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -299,6 +300,14 @@ void SystemSettingsSheetView::refreshBadge()
     badge->setText(permissionBadgeText(missing, isPortuguese()));
     badge->setColor(AccentColorOption(missing > 0 ? AccentColorOption::Orange : AccentColorOption::Green)
                         .color(ui::isDark(this)));
+}
+
+void SystemSettingsSheetView::changeEvent(QEvent *event)
+{
+    SettingsSheetView::changeEvent(event);
+    // Green and orange have a light and a dark variant.
+    if (event->type() == QEvent::PaletteChange && m_badge)
+        refreshBadge();
 }
 
 } // namespace talvoro::settings

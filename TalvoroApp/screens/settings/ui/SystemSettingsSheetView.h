@@ -62,6 +62,9 @@ public:
 
     QList<AccentSwatch *> swatches() const { return m_swatches; }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     QWidget *buildSwatchRow();
     SettingsRowView *buildSyncRow();
