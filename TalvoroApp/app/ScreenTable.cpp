@@ -7,6 +7,9 @@
 #include "screens/onboarding-account/ui/LoginView.h"
 #include "screens/onboarding-account/ui/OnboardingView.h"
 #include "screens/settings/ui/GeneralSettingsSheetView.h"
+#include "screens/settings/ui/PermissionsView.h"
+#include "screens/settings/ui/SettingsView.h"
+#include "screens/settings/ui/SystemSettingsSheetView.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
 #include "screens/home-history-stats/ui/HistoryView.h"
 #include "screens/home-history-stats/ui/StatsDetailView.h"
@@ -69,5 +72,37 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setGateScreen(GatePage::login, [](const ScreenContext &c) -> QWidget * {
         return new talvoro::onboarding::LoginView(c.environment);
+    });
+
+    registry.setSheet(SettingsModal::system, [](const ScreenContext &c) -> QWidget * {
+        QPointer<MainWindowModel> window(&c.window);
+        return new talvoro::settings::SystemSettingsSheetView(
+            c.environment,
+            [window] {
+                if (window)
+                    window->openPermissions();
+            },
+            [window] {
+                if (window)
+                    window->resetOnboarding();
+            });
+    });
+
+    registry.setRouteScreen(DetailRoute::permissions, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::settings::PermissionsView(c.environment);
+    });
+
+    registry.setSidebarScreen(SidebarItem::settings, [](const ScreenContext &c) -> QWidget * {
+        QPointer<MainWindowModel> window(&c.window);
+        talvoro::settings::SettingsView::Actions actions;
+        actions.push = [window](DetailRoute route) {
+            if (window)
+                window->push(route);
+        };
+        actions.openSheet = [window](SettingsModal modal) {
+            if (window)
+                window->setActiveSettingsModal(modal, MainWindowModel::Animation::navigation);
+        };
+        return new talvoro::settings::SettingsView(c.environment, std::move(actions));
     });
 }

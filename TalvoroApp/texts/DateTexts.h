@@ -18,4 +18,12 @@ QString localizedDate(const QDateTime &date, const char *skeleton, const QLocale
 // A calendar day on its own (no time zone involved).
 QString localizedDate(QDate day, const char *skeleton, const QLocale &locale);
 
+// How far `date` lies from `reference` in the largest whole unit that fits
+// (seconds up to years), worded by ICU for `locale`: "há 5 minutos",
+// "5 minutes ago", "in 2 days"; under a second, "agora"/"now".
+QString relativeDateText(const QDateTime &date, const QDateTime &reference, const QLocale &locale);
+// Milliseconds until relativeDateText of `date` can read differently:
+// every second in the first minute, then at each whole minute of the age.
+int relativeDateRefreshMs(const QDateTime &date, const QDateTime &reference);
+
 } // namespace talvoro

@@ -45,6 +45,13 @@ std::function<QWidget *(ScreenshotContext &)> window(
     };
 }
 
+void grantAllPermissions(ScreenshotContext &context)
+{
+    context.permissionState->accessibility = true;
+    context.permissionState->speech = SpeechRecognitionAuthorization::authorized;
+    context.permissions.refresh();
+}
+
 void inMainInterface(ScreenshotContext &context)
 {
     context.defaults().setBool(kCompleted, true);
@@ -221,7 +228,8 @@ void homeFigures(ScreenshotContext &context)
 } // namespace
 
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
-    : portuguese(portuguese)
+    : permissions(std::make_unique<FakePermissionChecks>(permissionState), opener)
+    , portuguese(portuguese)
     , dark(dark)
 {
     // environment.auth stays null until a screen needs the account layer; the
@@ -231,6 +239,9 @@ ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
     microphones.devices = {{QStringLiteral("alsa_input.usb-Blue_Yeti"), QStringLiteral("Blue Yeti"), true},
                            {QStringLiteral("alsa_input.pci-analog"), QStringLiteral("Built-in Audio Analog Stereo"), false}};
     environment.microphones = &microphones;
+    permissionState->microphone = MicrophoneAuthorization::authorized;
+    permissions.refresh();
+    environment.permissions = &permissions;
 }
 
 ScreenshotContext::~ScreenshotContext() = default;
@@ -395,6 +406,30 @@ QList<ScreenshotEntry> screenshotEntries()
              UsageCounters{75, 70, 12, 0}.save(c.defaults());
              return new talvoro::home::WeeklyUsageCard(&c.signIn(QStringLiteral("Ana Souza")), c.defaults());
          }, QSize(600, 320)},
+
+        // Permissions and the system sheet with every permission granted
+        // (the defaults show two missing); the hub signed in.
+        {QStringLiteral("permissions"), QStringLiteral("all-granted"),
+         window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             grantAllPermissions(c);
+         }, [](MainWindowModel &m) {
+             m.selectSidebarItem(SidebarItem::settings);
+             m.push(DetailRoute::permissions);
+         })},
+        {QStringLiteral("sheet-system"), QStringLiteral("all-granted"),
+         window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             grantAllPermissions(c);
+         }, [](MainWindowModel &m) {
+             m.selectSidebarItem(SidebarItem::settings);
+             m.setActiveSettingsModal(SettingsModal::system);
+         })},
+        {QStringLiteral("settings"), QStringLiteral("signed-in"),
+         window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             c.signIn(QStringLiteral("Ana Souza"));
+         }, [](MainWindowModel &m) { m.selectSidebarItem(SidebarItem::settings); }), QSize(1100, 900)},
     };
     entries += onboardingScreenshotEntries();
     return entries;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dictation/HotkeyManager.h"
+#include "dictation/PermissionManager.h"
 #include "navigation/AppEnvironment.h"
 #include "support/DictationFakes.h"
 #include "support/ShellTestSupport.h"
@@ -32,6 +33,11 @@ struct ScreenshotContext
     // Hotkeys over the context's settings, grabbing nothing; two microphones.
     HotkeyManager hotkeys{*settings.store, std::make_unique<NullKeyboardMonitor>()};
     FixedMicrophones microphones;
+    // Microphone granted, accessibility and speech recognition not: set the
+    // state and call permissions.refresh() for another picture.
+    std::shared_ptr<FakePermissionChecks::State> permissionState = std::make_shared<FakePermissionChecks::State>();
+    RecordingUrlOpener opener;
+    PermissionManager permissions;
     AppEnvironment environment;
     const bool portuguese;
     const bool dark;

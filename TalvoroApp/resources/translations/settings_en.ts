@@ -143,5 +143,93 @@
         <source>.</source>
         <translation>.</translation>
     </message>
+    <message>
+        <source>Sistema</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>Aparência</source>
+        <translation>Appearance</translation>
+    </message>
+    <message>
+        <source>Sincronizar Agora</source>
+        <translation>Sync Now</translation>
+    </message>
+    <message>
+        <source>Permissões</source>
+        <translation>Permissions</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Termos de Uso</source>
+        <translation>Terms of Use</translation>
+    </message>
+    <message>
+        <source>Política de Privacidade</source>
+        <translation>Privacy Policy</translation>
+    </message>
+    <message>
+        <source>Refazer onboarding</source>
+        <translation>Redo onboarding</translation>
+    </message>
+    <message>
+        <source>Microfone</source>
+        <translation>Microphone</translation>
+    </message>
+    <message>
+        <source>Necessário para gravação de áudio</source>
+        <translation>Required to record audio</translation>
+    </message>
+    <message>
+        <source>Acessibilidade</source>
+        <translation>Accessibility</translation>
+    </message>
+    <message>
+        <source>Necessário para colar texto no app ativo</source>
+        <translation>Required to paste text into the active app</translation>
+    </message>
+    <message>
+        <source>Reconhecimento de Fala</source>
+        <translation>Speech Recognition</translation>
+    </message>
+    <message>
+        <source>Necessário para transcrição local quando offline</source>
+        <translation>Required for local transcription when offline</translation>
+    </message>
+    <message>
+        <source>Ativar</source>
+        <translation>Enable</translation>
+    </message>
+    <message>
+        <source>Todas as permissões concedidas</source>
+        <translation>All permissions granted</translation>
+    </message>
+    <message>
+        <source>Conta</source>
+        <translation>Account</translation>
+    </message>
+    <message>
+        <source>Estatísticas Detalhadas</source>
+        <translation>Detailed Statistics</translation>
+    </message>
+    <message>
+        <source>Enviar Feedback</source>
+        <translation>Send Feedback</translation>
+    </message>
+    <message>
+        <source>Procurar atualizações automaticamente</source>
+        <translation>Automatically check for updates</translation>
+    </message>
+    <message>
+        <source>Baixar atualizações automaticamente</source>
+        <translation>Automatically download updates</translation>
+    </message>
+    <message>
+        <source>Versão %@</source>
+        <translation>Version %@</translation>
+    </message>
 </context>
 </TS>

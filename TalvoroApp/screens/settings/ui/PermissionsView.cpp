@@ -1,0 +1,230 @@
+#include "screens/settings/ui/PermissionsView.h"
+
+#include "dictation/PermissionManager.h"
+#include "look/AccentColorOption.h"
+#include "look/Theme.h"
+#include "look/ui/AccentBinding.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/StyledLabel.h"
+#include "look/ui/SymbolLabel.h"
+#include "navigation/AppEnvironment.h"
+#include "screens/settings/SettingsStyle.h"
+#include "screens/settings/SystemSettings.h"
+#include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/ToolbarStrip.h"
+#include "texts/Localization.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace talvoro::settings {
+
+namespace {
+
+constexpr int kColumnMaximumWidth = 500;
+constexpr int kColumnSpacing = 24;
+constexpr int kRowSpacing = 12;
+constexpr int kBannerSpacing = 10;
+constexpr qreal kBannerRadius = 16;
+
+// The banner's rounded fill (its colour at 10 %) and inner border (at 20 %).
+class BannerFrame : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    void setColor(const QColor &color)
+    {
+        m_color = color;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor fill = m_color;
+        fill.setAlphaF(0.1f);
+        QColor border = m_color;
+        border.setAlphaF(0.2f);
+        painter.setPen(QPen(border, 1));
+        painter.setBrush(fill);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kBannerRadius, kBannerRadius);
+    }
+
+private:
+    QColor m_color;
+};
+
+QColor statusColor(AccentColorOption::Value option, const QWidget *widget)
+{
+    return AccentColorOption(option).color(ui::isDark(widget));
+}
+
+} // namespace
+
+PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *parent)
+    : QWidget(parent)
+    , m_manager(*environment.permissions)
+    , m_settings(*environment.settings)
+{
+    auto *column = new QWidget;
+    column->setObjectName(QStringLiteral("permissionsColumn"));
+    column->setMaximumWidth(kColumnMaximumWidth);
+    auto *columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(24, 0, 24, 16);
+    columnLayout->setSpacing(kColumnSpacing);
+    columnLayout->addWidget(buildBanner());
+
+    auto *card = new SettingsCardView(column);
+    card->addHeader(localized("Permissões"));
+    for (const auto &permission : permissionRows()) {
+        auto *row = new QWidget;
+        row->setObjectName(QStringLiteral("permission.%1").arg(int(permission.kind)));
+        auto *layout = new QHBoxLayout(row);
+        layout->setContentsMargins(metrics::rowMargins);
+        layout->setSpacing(kRowSpacing);
+        auto *icon = new ui::SymbolLabel(QString::fromLatin1(permission.symbol), int(textStylePixelSize(TextStyle::Body)),
+                                         row);
+        icon->setFixedWidth(metrics::rowIconColumnWidth);
+        layout->addWidget(icon);
+        auto *texts = new QVBoxLayout;
+        texts->setSpacing(metrics::detailRowTextSpacing);
+        auto *title = new ui::StyledLabel(localized(permission.title), ui::StyledLabel::Style::Primary, row);
+        title->setFont(appRowFont());
+        auto *description =
+            new ui::StyledLabel(localized(permission.description), ui::StyledLabel::Style::Secondary, row);
+        description->setFont(appHelperFont());
+        description->setWordWrap(true);
+        texts->addWidget(title);
+        texts->addWidget(description);
+        layout->addLayout(texts, 1);
+        auto *check = new ui::SymbolLabel(QStringLiteral("checkmark.circle.fill"),
+                                          int(textStylePixelSize(TextStyle::Body)), row);
+        check->setObjectName(QStringLiteral("granted"));
+        layout->addWidget(check);
+        auto *enable = new QPushButton(localized("Ativar"), row);
+        enable->setObjectName(QStringLiteral("enable"));
+        enable->setAccessibleName(localized("Ativar") + QLatin1Char(' ') + title->text());
+        layout->addWidget(enable);
+        const auto kind = permission.kind;
+        connect(enable, &QPushButton::clicked, this, [this, kind] { requestPermission(m_manager, kind); });
+        ui::AccentBinding::bind(
+            enable,
+            [enable](const QColor &accent) {
+                QPalette palette = enable->palette();
+                palette.setColor(QPalette::ButtonText, accent);
+                enable->setPalette(palette);
+            },
+            m_settings);
+        card->addRow(row);
+        m_rows.append({icon, check, enable});
+    }
+    columnLayout->addWidget(card);
+    columnLayout->addStretch(1);
+
+    auto *page = new QWidget;
+    auto *pageLayout = new QHBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addStretch(0);
+    pageLayout->addWidget(column, 1);
+    pageLayout->addStretch(0);
+
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("permissionsScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(page);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(new ToolbarStrip(localized("Permissões"), ToolbarStrip::Placement::pushed, this));
+    layout->addWidget(scroll, 1);
+
+    connect(&m_manager, &PermissionManager::permissionsChanged, this, &PermissionsView::refresh);
+    connect(&m_settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
+        if (key == QLatin1String(kAccentColorKey))
+            refresh();
+    });
+    refresh();
+}
+
+QWidget *PermissionsView::buildBanner()
+{
+    auto *banner = new BannerFrame;
+    banner->setObjectName(QStringLiteral("permissionsBanner"));
+    m_banner = banner;
+    auto *layout = new QHBoxLayout(banner);
+    layout->setContentsMargins(20, 14, 20, 14);
+    layout->setSpacing(kBannerSpacing);
+    m_bannerIcon = new ui::SymbolLabel({}, int(textStylePixelSize(TextStyle::Title3)), banner);
+    layout->addWidget(m_bannerIcon);
+    // A plain label: the banner colour is its own, not a foreground style.
+    m_bannerText = new QLabel(banner);
+    m_bannerText->setObjectName(QStringLiteral("bannerText"));
+    QFont font = appRowFont();
+    font.setWeight(QFont::Medium);
+    m_bannerText->setFont(font);
+    layout->addWidget(m_bannerText);
+    layout->addStretch(1);
+    return banner;
+}
+
+void PermissionsView::refresh()
+{
+    const int missing = m_manager.missingPermissionCount();
+    const QColor green = statusColor(AccentColorOption::Green, this);
+    const QColor banner = missing == 0 ? green : statusColor(AccentColorOption::Orange, this);
+    static_cast<BannerFrame *>(m_banner)->setColor(banner);
+    m_bannerIcon->setSymbol(missing == 0 ? QStringLiteral("checkmark.seal.fill")
+                                         : QStringLiteral("exclamationmark.triangle.fill"));
+    m_bannerIcon->setColor(banner);
+    m_bannerText->setText(permissionBannerText(missing, isPortuguese()));
+    QPalette palette = m_bannerText->palette();
+    palette.setColor(QPalette::WindowText, banner);
+    m_bannerText->setPalette(palette);
+
+    const QColor accent = currentAccentColor(m_settings, ui::isDark(this));
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        const bool granted = isGranted(m_manager, permissionRows()[i].kind);
+        m_rows[i].icon->setColor(granted ? green : accent);
+        m_rows[i].check->setColor(green);
+        m_rows[i].check->setVisible(granted);
+        m_rows[i].enable->setVisible(!granted);
+    }
+}
+
+void PermissionsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        m_manager.startPolling();
+}
+
+void PermissionsView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    // Stops the shared poll whoever started it.
+    if (auto task = m_manager.pollingTask()) {
+        task->cancel();
+        m_manager.setPollingTask(nullptr);
+    }
+}
+
+void PermissionsView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        refresh();
+}
+
+} // namespace talvoro::settings
