@@ -2,6 +2,7 @@
 
 #include "navigation/MainWindowModel.h"
 #include "dictation/SoundEffectPlayer.h"
+#include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
 #include "screens/settings/ui/GeneralSettingsSheetView.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
@@ -37,6 +38,13 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setHistoryDetailScreen([](const ScreenContext &c, const QUuid &id) -> QWidget * {
         return new HistoryRecordScreen(c.environment, id);
+    });
+
+    registry.setRouteScreen(DetailRoute::replacementRules, [](const ScreenContext &c) -> QWidget * {
+        // The rules live in the store: without one there is nothing to edit.
+        if (!c.environment.settings || !c.environment.models)
+            return new QWidget;
+        return new ReplacementRulesView(c.environment, talvoro::rules::ruleSyncHooks(c.environment.sync));
     });
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {
