@@ -111,11 +111,35 @@ public:
         const ReplacementRule *rule = ruleAt(index);
         if (!rule)
             return;
-        painter->save();
         const bool dark = talvoro::ui::isDark(option.palette);
         if (option.state & QStyle::State_Selected)
             painter->fillRect(option.rect, option.palette.color(QPalette::Highlight).lighter(dark ? 80 : 160));
-        painter->setOpacity(rule->isEnabled ? 1.0 : 0.5);
+        if (rule->isEnabled) {
+            paintRow(painter, option, *rule, dark);
+            return;
+        }
+        // A disabled rule: the whole row at half opacity, drawn as one layer
+        // so overlapping parts (the switch's knob) do not add up.
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QImage layer(option.rect.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        layer.setDevicePixelRatio(ratio);
+        layer.fill(Qt::transparent);
+        QPainter layerPainter(&layer);
+        layerPainter.translate(-option.rect.topLeft());
+        paintRow(&layerPainter, option, *rule, dark);
+        layerPainter.end();
+        painter->save();
+        painter->setOpacity(0.5);
+        painter->drawImage(option.rect.topLeft(), layer);
+        painter->restore();
+    }
+
+private:
+    void paintRow(QPainter *painter, const QStyleOptionViewItem &option, const ReplacementRule &ruleValue,
+                  bool dark) const
+    {
+        const ReplacementRule *rule = &ruleValue;
+        painter->save();
         const QFontMetrics row(appRowFont());
         const QFontMetrics helper(appHelperFont());
         const QRect sw = switchRect(option.rect);
@@ -166,7 +190,6 @@ public:
         painter->restore();
     }
 
-private:
     ReplacementRulesModel &m_rules;
     QSortFilterProxyModel &m_filter;
 };
