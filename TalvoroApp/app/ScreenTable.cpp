@@ -3,6 +3,7 @@
 #include "navigation/MainWindowModel.h"
 #include "app/ShellAnimations.h"
 #include "dictation/SoundEffectPlayer.h"
+#include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
 #include "screens/onboarding-account/ui/LoginView.h"
 #include "screens/onboarding-account/ui/OnboardingView.h"
@@ -60,6 +61,13 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setRouteScreen(DetailRoute::statsDetail, [](const ScreenContext &c) -> QWidget * {
         return new talvoro::stats::StatsDetailView(c.environment);
+    });
+
+    registry.setRouteScreen(DetailRoute::replacementRules, [](const ScreenContext &c) -> QWidget * {
+        // The rules live in the store: without one there is nothing to edit.
+        if (!c.environment.settings || !c.environment.models)
+            return new QWidget;
+        return new ReplacementRulesView(c.environment, talvoro::rules::ruleSyncHooks(c.environment.sync));
     });
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {

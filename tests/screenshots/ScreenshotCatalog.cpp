@@ -15,11 +15,13 @@
 #include "account/SyncDefaults.h"
 #include "screens/home-history-stats/ui/StatsQuickCard.h"
 #include "screens/home-history-stats/ui/WeeklyUsageCard.h"
+#include "screens/dictation-settings/ui/RuleFormSheet.h"
 #include "screens/settings/ui/HotkeySettingView.h"
 #include "transcription/UsageCounters.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/FormattingOptions.h"
 #include "transcription/ReplacementRule.h"
+#include "transcription/StoreQueries.h"
 #include "transcription/TranscriptionRecord.h"
 
 #include <QLineEdit>
@@ -223,6 +225,65 @@ void homeFigures(ScreenshotContext &context)
     defaults.setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 12345);
     defaults.setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 4);
     UsageCounters{52, 70, 57, 60}.save(defaults);
+// A few rules, newest first: one used three times, one disabled, one with a
+// two-line replacement.
+void someRules(ScreenshotContext &context)
+{
+    inMainInterface(context);
+    ModelContext &store = context.models().mainContext();
+    const QDateTime start = QDateTime::fromSecsSinceEpoch(1'760'000'000);
+    const struct
+    {
+        const char *original;
+        const char *replacement;
+        bool enabled;
+        qint64 used;
+    } rules[] = {
+        {"vc", "você", true, 3},
+        {"kubernetes", "Kubernetes", false, 0},
+        {"assinatura", "Atenciosamente,\nMaria Clara Souza", true, 12},
+    };
+    int second = 0;
+    for (const auto &r : rules) {
+        ReplacementRule rule(QString::fromUtf8(r.original), QString::fromUtf8(r.replacement));
+        rule.isEnabled = r.enabled;
+        rule.useCount = r.used;
+        rule.createdAt = rule.updatedAt = start.addSecs(second++);
+        store.insert(rule);
+    }
+    (void)store.save();
+}
+
+void showRules(MainWindowModel &model)
+{
+    model.selectSidebarItem(SidebarItem::talvoroSettings);
+    model.push(DetailRoute::replacementRules);
+}
+
+// The rules screen with `search` typed into its field.
+std::function<QWidget *(ScreenshotContext &)> rulesSearch(const QString &search)
+{
+    return [search](ScreenshotContext &context) -> QWidget * {
+        QWidget *shown = window(someRules, showRules)(context);
+        if (auto *view = shown->findChild<QWidget *>(QStringLiteral("replacementRulesView"))) {
+            if (auto *field = view->findChild<QLineEdit *>(QStringLiteral("searchField")))
+                field->setText(search);
+        }
+        return shown;
+    };
+}
+
+// The rule form alone, new or editing the first rule.
+std::function<QWidget *(ScreenshotContext &)> ruleSheet(bool edit)
+{
+    return [edit](ScreenshotContext &context) -> QWidget * {
+        someRules(context);
+        ModelContext &store = context.models().mainContext();
+        talvoro::rules::SheetMode mode;
+        if (edit)
+            mode = talvoro::rules::SheetMode::edit(store.fetch(StoreQueries::rulesNewestFirst()).value().front());
+        return new RuleFormSheet(mode, store, {}, [] { return QDateTime::currentDateTime(); }, {});
+    };
 }
 
 } // namespace
@@ -430,6 +491,12 @@ QList<ScreenshotEntry> screenshotEntries()
              inMainInterface(c);
              c.signIn(QStringLiteral("Ana Souza"));
          }, [](MainWindowModel &m) { m.selectSidebarItem(SidebarItem::settings); }), QSize(1100, 900)},
+        // The replacement rules screen and its form.
+        {QStringLiteral("replacementRules"), QStringLiteral("empty"), window(inMainInterface, showRules)},
+        {QStringLiteral("replacementRules"), QStringLiteral("rules"), window(someRules, showRules)},
+        {QStringLiteral("replacementRules"), QStringLiteral("search-no-results"), rulesSearch(QStringLiteral("xyz"))},
+        {QStringLiteral("replacementRules"), QStringLiteral("sheet-new"), ruleSheet(false), QSize(640, 400)},
+        {QStringLiteral("replacementRules"), QStringLiteral("sheet-edit"), ruleSheet(true), QSize(640, 480)},
     };
     entries += onboardingScreenshotEntries();
     return entries;

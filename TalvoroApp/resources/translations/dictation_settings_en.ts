@@ -115,5 +115,93 @@
         <source>한국어</source>
         <translation>Korean</translation>
     </message>
+    <message>
+        <source>Buscar regras</source>
+        <translation>Search rules</translation>
+    </message>
+    <message>
+        <source>Ativar substituições</source>
+        <translation>Enable replacements</translation>
+    </message>
+    <message>
+        <source>Nenhuma regra criada</source>
+        <translation>No rules yet</translation>
+    </message>
+    <message>
+        <source>Regras de substituição corrigem automaticamente palavras frequentes.</source>
+        <translation>Replacement rules automatically correct frequent words.</translation>
+    </message>
+    <message>
+        <source>Usada %lld×</source>
+        <translation>Used %lld×</translation>
+    </message>
+    <message>
+        <source>Editar</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>Desativar Regra</source>
+        <translation>Disable Rule</translation>
+    </message>
+    <message>
+        <source>Ativar Regra</source>
+        <translation>Enable Rule</translation>
+    </message>
+    <message>
+        <source>Apagar</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Excluir Regra</source>
+        <translation>Delete Rule</translation>
+    </message>
+    <message>
+        <source>Excluir %lld Regras</source>
+        <translation>Delete %lld Rules</translation>
+    </message>
+    <message>
+        <source>Tem certeza que deseja excluir esta regra?</source>
+        <translation>Are you sure you want to delete this rule?</translation>
+    </message>
+    <message>
+        <source>Tem certeza que deseja excluir as %lld regras selecionadas?</source>
+        <translation>Are you sure you want to delete the %lld selected rules?</translation>
+    </message>
+    <message>
+        <source>Cancelar</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Excluir</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Nova Regra</source>
+        <translation>New Rule</translation>
+    </message>
+    <message>
+        <source>Editar Regra</source>
+        <translation>Edit Rule</translation>
+    </message>
+    <message>
+        <source>Adicionar</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>Salvar</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Quando transcrever</source>
+        <translation>When transcribing</translation>
+    </message>
+    <message>
+        <source>Texto original</source>
+        <translation>Original text</translation>
+    </message>
+    <message>
+        <source>Substituir por</source>
+        <translation>Replace with</translation>
+    </message>
 </context>
 </TS>
