@@ -2,6 +2,7 @@
 
 #include "navigation/MainWindowModel.h"
 #include "dictation/SoundEffectPlayer.h"
+#include "screens/dictation-settings/ui/DictionaryView.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
 #include "screens/settings/ui/GeneralSettingsSheetView.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
@@ -37,6 +38,11 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setHistoryDetailScreen([](const ScreenContext &c, const QUuid &id) -> QWidget * {
         return new HistoryRecordScreen(c.environment, id);
+    });
+
+    registry.setRouteScreen(DetailRoute::dictionary, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::dictionary::DictionaryView(c.environment,
+                                                       talvoro::dictionary::dictionarySyncHooks(c.environment.sync));
     });
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {
