@@ -8,6 +8,7 @@
 #include "texts/Localization.h"
 
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QTest>
 
 using namespace talvoro;
@@ -15,7 +16,7 @@ using namespace talvoro::dictionary;
 
 namespace {
 
-const QDateTime kNow = QDateTime::fromSecsSinceEpoch(1'800'000'000, QTimeZone::UTC);
+const QDateTime kNow = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);
 
 // A store, settings and hooks that record what would go to the account.
 struct Fixture
