@@ -4,6 +4,7 @@
 #include "app/ShellAnimations.h"
 #include "dictation/SoundEffectPlayer.h"
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
+#include "screens/dictation-settings/ui/DictionaryView.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
 #include "screens/onboarding-account/ui/LoginView.h"
 #include "screens/onboarding-account/ui/OnboardingView.h"
@@ -68,6 +69,11 @@ void registerAppScreens(ScreenRegistry &registry)
         if (!c.environment.settings || !c.environment.models)
             return new QWidget;
         return new ReplacementRulesView(c.environment, talvoro::rules::ruleSyncHooks(c.environment.sync));
+    });
+
+    registry.setRouteScreen(DetailRoute::dictionary, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::dictionary::DictionaryView(c.environment,
+                                                       talvoro::dictionary::dictionarySyncHooks(c.environment.sync));
     });
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {

@@ -203,5 +203,77 @@
         <source>Substituir por</source>
         <translation>Replace with</translation>
     </message>
+    <message>
+        <source>Novo Termo</source>
+        <translation>New Term</translation>
+    </message>
+    <message>
+        <source>Editar Termo</source>
+        <translation>Edit Term</translation>
+    </message>
+    <message>
+        <source>Termo</source>
+        <translation>Term</translation>
+    </message>
+    <message>
+        <source>Ex: OpenAI, Kubernetes, etc.</source>
+        <translation>E.g. OpenAI, Kubernetes, etc.</translation>
+    </message>
+    <message>
+        <source>Excluir Termo</source>
+        <translation>Delete Term</translation>
+    </message>
+    <message>
+        <source>Limite atingido</source>
+        <translation>Limit reached</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Você atingiu o limite de %lld termos para este idioma.</source>
+        <translation>You have reached the limit of %lld terms for this language.</translation>
+    </message>
+    <message>
+        <source> </source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>Remova termos existentes para adicionar novos.</source>
+        <translation>Remove existing terms to add new ones.</translation>
+    </message>
+    <message>
+        <source>Excluir %lld Termos</source>
+        <translation>Delete %lld Terms</translation>
+    </message>
+    <message>
+        <source>Tem certeza que deseja excluir este termo?</source>
+        <translation>Are you sure you want to delete this term?</translation>
+    </message>
+    <message>
+        <source>Tem certeza que deseja excluir os %lld termos selecionados?</source>
+        <translation>Are you sure you want to delete the %lld selected terms?</translation>
+    </message>
+    <message>
+        <source>Usado %lld×</source>
+        <translation>Used %lld×</translation>
+    </message>
+    <message>
+        <source>Ativar dicionário</source>
+        <translation>Enable dictionary</translation>
+    </message>
+    <message>
+        <source>Nenhum termo adicionado</source>
+        <translation>No terms added</translation>
+    </message>
+    <message>
+        <source>Termos do dicionário ajudam a melhorar a precisão da transcrição.</source>
+        <translation>Dictionary terms help improve transcription accuracy.</translation>
+    </message>
+    <message>
+        <source>Buscar termo</source>
+        <translation>Search term</translation>
+    </message>
 </context>
 </TS>

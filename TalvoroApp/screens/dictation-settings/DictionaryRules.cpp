@@ -1,0 +1,118 @@
+#include "screens/dictation-settings/DictionaryRules.h"
+
+#include "account/SyncManager.h"
+#include "account/SyncPayloads.h"
+#include "platform/StartTask.h"
+#include "texts/DateTexts.h"
+#include "texts/Localization.h"
+
+#include <QPointer>
+
+namespace talvoro::dictionary {
+
+namespace {
+QCoro::Task<void> noPull()
+{
+    co_return;
+}
+} // namespace
+
+QStringList formLanguages()
+{
+    return {QStringLiteral("pt"), QStringLiteral("en"), QStringLiteral("es"), QStringLiteral("fr")};
+}
+
+DictionarySyncHooks dictionarySyncHooks(SyncManager *sync)
+{
+    if (!sync)
+        return {};
+    // The pushes belong to the synchroniser: they outlive the screen and the
+    // sheet that started them.
+    QPointer<SyncManager> synchroniser(sync);
+    DictionarySyncHooks hooks;
+    hooks.pushEntryModel = [synchroniser](const DictionaryEntry &entry) {
+        if (synchroniser)
+            startTask(synchroniser, synchroniser->pushDictionaryEntryModel(entry, false), "The term push");
+    };
+    hooks.pushEntry = [synchroniser](const SyncDictionaryEntryPayload &payload) {
+        if (synchroniser)
+            startTask(synchroniser, synchroniser->pushDictionaryEntry(payload), "The term deletion push");
+    };
+    hooks.startSettingsPush = [synchroniser] {
+        if (synchroniser)
+            startTask(synchroniser, synchroniser->pushSettings(), "The settings push");
+    };
+    hooks.pullIfStale = [synchroniser](int seconds) -> QCoro::Task<void> {
+        if (!synchroniser)
+            return noPull();
+        return synchroniser->pullIfStale(seconds);
+    };
+    return hooks;
+}
+
+QString currentLanguage(const QString &selectedLanguage, const QStringList &available, const QString &activeLanguage)
+{
+    if (!selectedLanguage.isEmpty() && available.contains(selectedLanguage))
+        return selectedLanguage;
+    return available.isEmpty() ? activeLanguage : available.first();
+}
+
+QString initialLanguage(const QStringList &available, const QString &activeLanguage)
+{
+    if (available.contains(activeLanguage))
+        return activeLanguage;
+    return available.isEmpty() ? activeLanguage : available.first();
+}
+
+bool termMatchesSearch(const QString &term, const QString &searchText)
+{
+    if (searchText.isEmpty())
+        return true;
+    // Case folding keeps the combining marks, so "cafe" does not find "café".
+    return term.normalized(QString::NormalizationForm_C)
+        .contains(searchText.normalized(QString::NormalizationForm_C), Qt::CaseInsensitive);
+}
+
+QStringList termLanguageOptions(const QStringList &available)
+{
+    QStringList options = available + formLanguages();
+    std::sort(options.begin(), options.end());
+    options.erase(std::unique(options.begin(), options.end()), options.end());
+    return options;
+}
+
+QString localizedCount(const char *portugueseKey, qint64 count)
+{
+    return localized(portugueseKey).replace(QStringLiteral("%lld"), QString::number(count));
+}
+
+QString limitAlertMessage()
+{
+    return localizedCount(QT_TRANSLATE_NOOP("Talvoro", "Você atingiu o limite de %lld termos para este idioma."), kMaxTermsPerLanguage)
+        + localized(" ") + localized("Remova termos existentes para adicionar novos.");
+}
+
+ConfirmationTexts deleteConfirmationTexts(qsizetype count)
+{
+    if (count == 1)
+        return {localized("Excluir Termo"), localized("Tem certeza que deseja excluir este termo?")};
+    return {localizedCount(QT_TRANSLATE_NOOP("Talvoro", "Excluir %lld Termos"), count),
+            localizedCount(QT_TRANSLATE_NOOP("Talvoro", "Tem certeza que deseja excluir os %lld termos selecionados?"), count)};
+}
+
+QString entryDateText(const QDateTime &createdAt, bool portuguese)
+{
+    return localizedDate(createdAt, "yMMMd", textLocale(portuguese));
+}
+
+QString useCountText(qint64 useCount)
+{
+    return useCount >= 1 ? localizedCount(QT_TRANSLATE_NOOP("Talvoro", "Usado %lld×"), useCount) : QString();
+}
+
+QString DictionarySheetMode::identity() const
+{
+    return isEdit() ? entry.idString() : QStringLiteral("create");
+}
+
+} // namespace talvoro::dictionary

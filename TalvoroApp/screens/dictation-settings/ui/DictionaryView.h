@@ -1,0 +1,63 @@
+#pragma once
+
+#include "navigation/AppEnvironment.h"
+#include "screens/dictation-settings/DictionaryEditor.h"
+
+#include <QWidget>
+
+class QLineEdit;
+class QStackedWidget;
+class QToolButton;
+class QSortFilterProxyModel;
+
+namespace talvoro::ui {
+class ToggleSwitch;
+}
+namespace talvoro::settings {
+class EditorListView;
+class FormSheetPresenter;
+class SegmentedPicker;
+}
+
+namespace talvoro::dictionary {
+
+// The personal dictionary (detail route `dictionary`): the enable switch,
+// the language picker, the search and the terms of one language, with the
+// term sheet for adding and editing and a confirmation before deleting.
+class DictionaryView : public QWidget
+{
+    Q_OBJECT
+public:
+    DictionaryView(const AppEnvironment &environment, DictionarySyncHooks hooks, QWidget *parent = nullptr);
+
+    DictionaryEditor *editor() const { return m_editor; }
+    settings::FormSheetPresenter *sheets() const { return m_sheets; }
+
+    void addTerm();
+    void editEntry(const DictionaryEntry &entry);
+    void deleteSelection();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void refresh();
+    void openDeleteConfirmation();
+    void showLimitAlert();
+
+    const AppEnvironment &m_environment;
+    DictionarySyncHooks m_hooks;
+    DictionaryEditor *m_editor = nullptr;
+    settings::FormSheetPresenter *m_sheets = nullptr;
+    ui::ToggleSwitch *m_switch = nullptr;
+    settings::SegmentedPicker *m_picker = nullptr;
+    QLineEdit *m_search = nullptr;
+    QStackedWidget *m_content = nullptr;
+    settings::EditorListView *m_list = nullptr;
+    QSortFilterProxyModel *m_filter = nullptr;
+    QWidget *m_noResults = nullptr;
+    QToolButton *m_edit = nullptr;
+    QToolButton *m_trash = nullptr;
+};
+
+} // namespace talvoro::dictionary

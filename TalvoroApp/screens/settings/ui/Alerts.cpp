@@ -1,0 +1,43 @@
+#include "screens/settings/ui/Alerts.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+
+namespace talvoro::settings {
+
+QMessageBox *openAlert(QWidget *parent, const QString &title, const QString &message,
+                       const std::vector<AlertButton> &buttons, std::function<void()> onClosed)
+{
+    auto *box = new QMessageBox(parent);
+    box->setObjectName(QStringLiteral("alert"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->setIcon(QMessageBox::NoIcon);
+    box->setText(title);
+    box->setInformativeText(message);
+    box->setWindowTitle(title);
+    QPushButton *cancel = nullptr;
+    for (const AlertButton &spec : buttons) {
+        QPushButton *button = box->addButton(spec.text, spec.role);
+        if (!spec.objectName.isEmpty())
+            button->setObjectName(spec.objectName);
+        if (spec.role == QMessageBox::RejectRole)
+            cancel = button;
+        // Esc and closing the window click the escape button, so every way
+        // out passes here.
+        QObject::connect(button, &QAbstractButton::clicked, box, [action = spec.action, onClosed] {
+            if (action)
+                action();
+            if (onClosed)
+                onClosed();
+        });
+    }
+    if (cancel) {
+        box->setDefaultButton(cancel);
+        box->setEscapeButton(cancel);
+    }
+    box->open();
+    return box;
+}
+
+} // namespace talvoro::settings

@@ -1,0 +1,110 @@
+#include "screens/settings/ui/EditorListView.h"
+
+#include "platform/LiveListModel.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace talvoro::settings {
+
+EditorListView::EditorListView(QWidget *parent)
+    : QListView(parent)
+{
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setUniformItemSizes(true);
+}
+
+QList<int> EditorListView::selectedRowNumbers() const
+{
+    QList<int> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QModelIndex &index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QList<QUuid> EditorListView::selectedIds() const
+{
+    QList<QUuid> ids;
+    for (int row : selectedRowNumbers())
+        ids.push_back(model()->index(row, 0).data(LiveListModel::IdRole).toUuid());
+    return ids;
+}
+
+void EditorListView::selectIds(const QSet<QUuid> &ids)
+{
+    if (!model() || !selectionModel())
+        return;
+    QItemSelection selection;
+    for (int row = 0; row < model()->rowCount(); ++row) {
+        const QModelIndex index = model()->index(row, 0);
+        if (ids.contains(index.data(LiveListModel::IdRole).toUuid()))
+            selection.select(index, index);
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void EditorListView::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (m_onReturn && m_onReturn()) {
+            event->accept();
+            return;
+        }
+        event->ignore();
+        return;
+    }
+    if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
+        if (event->modifiers() & Qt::ShiftModifier) {
+            if (m_onRowDelete)
+                m_onRowDelete(selectedRowNumbers());
+        } else if (m_onDelete) {
+            m_onDelete();
+        }
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void EditorListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QModelIndex index;
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        index = currentIndex();
+        if (index.isValid())
+            at = viewport()->mapToGlobal(visualRect(index).center());
+    } else {
+        index = indexAt(event->pos());
+    }
+    if (!index.isValid() || !m_menuBuilder)
+        return;
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("editorRowMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_menuBuilder(*menu, index);
+    if (menu->isEmpty()) {
+        delete menu;
+        return;
+    }
+    menu->popup(at);
+}
+
+void EditorListView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QListView::selectionChanged(selected, deselected);
+    Q_EMIT selectedIdsChanged();
+}
+
+} // namespace talvoro::settings

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QListView>
+#include <QUuid>
+
+#include <functional>
+
+class QMenu;
+
+namespace talvoro::settings {
+
+// The list of an editor screen, bound to a model whose rows carry their
+// record's id under LiveListModel::IdRole: multiple selection, a context menu
+// per row, and the screen's handlers for the keys:
+//  - Return/Enter: the return handler says whether it took the key; when it
+//    did not, the key passes on to the parent;
+//  - Delete/Backspace: the delete handler (the screen confirms);
+//  - Shift+Delete: the row handler with the selected rows, at once.
+// Nothing happens for a key without a handler.
+class EditorListView : public QListView
+{
+    Q_OBJECT
+public:
+    using ReturnHandler = std::function<bool()>;
+    using DeleteHandler = std::function<void()>;
+    using RowDeleteHandler = std::function<void(const QList<int> &rows)>;
+    // Fills the menu for the row at `index`; an empty menu is not shown.
+    using MenuBuilder = std::function<void(QMenu &menu, const QModelIndex &index)>;
+
+    explicit EditorListView(QWidget *parent = nullptr);
+
+    void setReturnHandler(ReturnHandler handler) { m_onReturn = std::move(handler); }
+    void setDeleteHandler(DeleteHandler handler) { m_onDelete = std::move(handler); }
+    void setRowDeleteHandler(RowDeleteHandler handler) { m_onRowDelete = std::move(handler); }
+    void setMenuBuilder(MenuBuilder builder) { m_menuBuilder = std::move(builder); }
+
+    // The ids of the selected rows, in row order.
+    QList<QUuid> selectedIds() const;
+    // The selected rows, ascending.
+    QList<int> selectedRowNumbers() const;
+    // Selects the rows with these ids, as far as they are shown.
+    void selectIds(const QSet<QUuid> &ids);
+
+Q_SIGNALS:
+    void selectedIdsChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+
+private:
+    ReturnHandler m_onReturn;
+    DeleteHandler m_onDelete;
+    RowDeleteHandler m_onRowDelete;
+    MenuBuilder m_menuBuilder;
+};
+
+} // namespace talvoro::settings
