@@ -1,11 +1,13 @@
 #include "app/ui/ScreenRegistry.h"
 
+#include "account/SyncManager.h"
 #include "navigation/MainWindowModel.h"
 #include "dictation/SoundEffectPlayer.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
 #include "screens/settings/ui/GeneralSettingsSheetView.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
 #include "screens/home-history-stats/ui/HistoryView.h"
+#include "screens/onboarding-account/ui/FeedbackView.h"
 
 #include <QPointer>
 
@@ -41,5 +43,15 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {
         return new talvoro::settings::GeneralSettingsSheetView(c.environment, SoundEffectPlayer::factory());
+    });
+
+    registry.setRouteScreen(DetailRoute::feedback, [](const ScreenContext &c) -> QWidget * {
+        Q_ASSERT(c.environment.sync && c.environment.settings);
+        QPointer<MainWindowModel> window(&c.window);
+        return new talvoro::feedback::FeedbackView(c.environment.sync->backendClient(), *c.environment.settings,
+                                                   [window] {
+                                                       if (window)
+                                                           window->pop();
+                                                   });
     });
 }
