@@ -85,7 +85,7 @@ KeystrokeFigures keystrokes(const std::vector<TranscriptionRecord> &records, int
     HistoryListIndex index;
     QElapsedTimer indexing;
     indexing.start();
-    index.sync(records);
+    index.assign(records);
     const double indexingMs = double(indexing.nsecsElapsed()) / 1e6;
     QElapsedTimer folding;
     folding.start();

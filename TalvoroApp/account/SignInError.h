@@ -3,6 +3,9 @@
 #include "account/AuthError.h"
 #include "platform/SecretStore.h"
 
+#include <QString>
+
+#include <optional>
 #include <variant>
 
 // How the browser session of a sign-in ended without a callback. Code 1 is
@@ -20,3 +23,8 @@ struct BrowserSessionError
 // text), the browser session's own end (cancelled: nothing shown), or a
 // keychain failure while storing the tokens (the generic sign-in text).
 using SignInError = std::variant<AuthError, BrowserSessionError, SecretStoreError>;
+
+// The text a screen shows for a failed sign-in: the AuthError's own
+// description, nothing for a cancelled browser session (also the sign-in
+// time-out), and the generic "Couldn't sign in" for anything else.
+std::optional<QString> signInFailureText(const SignInError &error);

@@ -1,9 +1,14 @@
 #include "app/ui/ScreenRegistry.h"
 
+#include "app/ui/PlaceholderScreen.h"
+
 #include "account/SyncManager.h"
 #include "navigation/MainWindowModel.h"
+#include "app/ShellAnimations.h"
 #include "dictation/SoundEffectPlayer.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+#include "screens/onboarding-account/ui/LoginView.h"
+#include "screens/onboarding-account/ui/OnboardingView.h"
 #include "screens/settings/ui/GeneralSettingsSheetView.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
 #include "screens/home-history-stats/ui/HistoryView.h"
@@ -46,12 +51,22 @@ void registerAppScreens(ScreenRegistry &registry)
     });
 
     registry.setRouteScreen(DetailRoute::feedback, [](const ScreenContext &c) -> QWidget * {
-        Q_ASSERT(c.environment.sync && c.environment.settings);
+        // Sending needs the account's client; a test environment may have none.
+        if (!c.environment.sync || !c.environment.settings)
+            return new PlaceholderScreen(QStringLiteral("feedback"));
         QPointer<MainWindowModel> window(&c.window);
         return new talvoro::feedback::FeedbackView(c.environment.sync->backendClient(), *c.environment.settings,
                                                    [window] {
                                                        if (window)
                                                            window->pop();
                                                    });
+    });
+
+    registry.setGateScreen(GatePage::onboarding, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::onboarding::OnboardingView(c.environment, talvoro::shellAnimationsEnabled());
+    });
+
+    registry.setGateScreen(GatePage::login, [](const ScreenContext &c) -> QWidget * {
+        return new talvoro::onboarding::LoginView(c.environment);
     });
 }

@@ -1,6 +1,7 @@
 #include "ScreenshotCatalog.h"
 
 #include "AvatarScreenshots.h"
+#include "OnboardingScreenshots.h"
 
 #include "account/AuthManager.h"
 #include "navigation/MainWindowModel.h"
@@ -221,7 +222,7 @@ AuthManager &ScreenshotContext::signIn(const QString &userName)
 
 QList<ScreenshotEntry> screenshotEntries()
 {
-    return {
+    QList<ScreenshotEntry> entries{
         // The window shell.
         {QStringLiteral("shell"), QStringLiteral("onboarding"), window([](ScreenshotContext &) {})},
         {QStringLiteral("shell"), QStringLiteral("login"),
@@ -309,4 +310,6 @@ QList<ScreenshotEntry> screenshotEntries()
              m.push(HistoryDetailRoute{QUuid::createUuid()});
          })},
     };
+    entries += onboardingScreenshotEntries();
+    return entries;
 }

@@ -4,6 +4,7 @@
 #include "backend-local/BackendServer.h"
 #include "platform/SecretStore.h"
 #include "platform/UrlOpener.h"
+#include "support/RecordingUrlOpener.h"
 #include "support/TestSupport.h"
 
 #include <QCoroTask>
@@ -22,23 +23,6 @@ struct LocalBackend
     LocalBackend() { server.listen(0); }
     QUrl baseURL() const { return server.baseURL(); }
     backendlocal::BackendState &state() { return server.state(); }
-};
-
-// Records the URLs the application opens; optionally reacts to each.
-class RecordingUrlOpener final : public UrlOpener
-{
-public:
-    bool open(const QUrl &url) override
-    {
-        opened.append(url);
-        if (onOpen)
-            onOpen(url);
-        return succeeds;
-    }
-
-    QList<QUrl> opened;
-    bool succeeds = true;
-    std::function<void(const QUrl &)> onOpen;
 };
 
 // A browser that follows the stand-in's authorisation page the way a user

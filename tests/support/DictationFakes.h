@@ -5,6 +5,7 @@
 #include "dictation/PermissionChecking.h"
 #include "dictation/SoundPlaying.h"
 #include "platform/UrlOpener.h"
+#include "support/RecordingUrlOpener.h"
 
 #include <QList>
 #include <QUrl>
@@ -73,17 +74,6 @@ public:
 
 private:
     std::shared_ptr<State> m_state;
-};
-
-class RecordingUrlOpener final : public UrlOpener
-{
-public:
-    bool open(const QUrl &url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    QList<QUrl> opened;
 };
 
 // A fixed device list that counts how often it was asked.

@@ -83,5 +83,117 @@
         <source>Erro</source>
         <translation>Error</translation>
     </message>
+    <message>
+        <source>Permissão concedida</source>
+        <translation>Permission granted</translation>
+    </message>
+    <message>
+        <source>Aguardando permissão...</source>
+        <translation>Waiting for permission...</translation>
+    </message>
+    <message>
+        <source>Bem-vindo ao Talvoro</source>
+        <translation>Welcome to Talvoro</translation>
+    </message>
+    <message>
+        <source>Transcreva sua voz em qualquer app do Mac</source>
+        <translation>Transcribe your voice in any app on your computer</translation>
+    </message>
+    <message>
+        <source>Precisamos acessar seu microfone</source>
+        <translation>We need access to your microphone</translation>
+    </message>
+    <message>
+        <source>Para transcrever sua voz, o Talvoro precisa de permissão para usar o microfone.</source>
+        <translation>To transcribe your voice, Talvoro needs permission to use the microphone.</translation>
+    </message>
+    <message>
+        <source>Permitir Microfone</source>
+        <translation>Allow Microphone</translation>
+    </message>
+    <message>
+        <source>Permissão de Acessibilidade</source>
+        <translation>Accessibility Permission</translation>
+    </message>
+    <message>
+        <source>Abrir Configurações</source>
+        <translation>Open Settings</translation>
+    </message>
+    <message>
+        <source>Seu atalho global</source>
+        <translation>Your global shortcut</translation>
+    </message>
+    <message>
+        <source>Pressione este atalho em qualquer app para iniciar/parar a ditação.</source>
+        <translation>Press this shortcut in any app to start/stop dictation.</translation>
+    </message>
+    <message>
+        <source>Entre na sua conta</source>
+        <translation>Sign in to your account</translation>
+    </message>
+    <message>
+        <source>Sincronize seu histórico entre dispositivos.</source>
+        <translation>Sync your history across devices.</translation>
+    </message>
+    <message>
+        <source>Entrar</source>
+        <translation>Sign In</translation>
+    </message>
+    <message>
+        <source>Entrando...</source>
+        <translation>Signing in...</translation>
+    </message>
+    <message>
+        <source>Voltar</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>Continuar</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>Concluir</source>
+        <translation>Finish</translation>
+    </message>
+    <message>
+        <source>Pular</source>
+        <translation>Skip</translation>
+    </message>
+    <message>
+        <source>Para inserir o texto transcrito e capturar o atalho global, o Talvoro precisa de permissão de Acessibilidade.</source>
+        <translation>To insert the transcribed text and capture the global shortcut, Talvoro needs Accessibility permission.</translation>
+    </message>
+    <message>
+        <source>Sua sessão foi encerrada automaticamente. Faça login para continuar.</source>
+        <translation>Your session was ended automatically. Sign in to continue.</translation>
+    </message>
+    <message>
+        <source>Transcreva sua voz em qualquer app</source>
+        <translation>Transcribe your voice in any app</translation>
+    </message>
+    <message>
+        <source>Sem conta, suas transcrições usarão o reconhecimento básico da Apple. Funcionalidades como formatação avançada, ajuste de tom e sincronização não estarão disponíveis.</source>
+        <translation>Without an account, your transcriptions will use basic speech recognition. Features such as advanced formatting, tone adjustment and sync will not be available.</translation>
+    </message>
+    <message>
+        <source>Termos de Uso</source>
+        <translation>Terms of Use</translation>
+    </message>
+    <message>
+        <source>e</source>
+        <translation>and</translation>
+    </message>
+    <message>
+        <source>Política de Privacidade</source>
+        <translation>Privacy Policy</translation>
+    </message>
+    <message>
+        <source>Erro ao entrar</source>
+        <translation>Sign-in error</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
 </context>
 </TS>

@@ -3,6 +3,7 @@
 #include "account/SyncManager.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/StartTask.h"
 
 #include <QLoggingCategory>
 #include <QPointer>
@@ -25,7 +26,8 @@ HistorySyncHooks historySyncHooks(SyncManager *sync)
     QPointer<SyncManager> synchroniser(sync);
     return {[synchroniser](const QString &clientId) {
                 if (synchroniser)
-                    (void)synchroniser->deleteTranscription(clientId);
+                    talvoro::startTask(synchroniser, synchroniser->deleteTranscription(clientId),
+                                       "The transcription's deletion on the account");
             },
             [synchroniser](int seconds) -> QCoro::Task<void> {
                 if (!synchroniser)

@@ -2,14 +2,12 @@
 
 #include "screens/home-history-stats/HistoryGrouping.h"
 #include "screens/home-history-stats/HistorySearch.h"
-#include "screens/home-history-stats/SequenceDiff.h"
 
 #include <QHash>
 
-namespace talvoro::history {
+#include <algorithm>
 
-using talvoro::applySequenceDiff;
-using talvoro::DiffStep;
+namespace talvoro::history {
 
 size_t qHash(const HistoryListKey &key, size_t seed)
 {
@@ -21,36 +19,45 @@ HistoryListIndex::HistoryListIndex(const QTimeZone &zone)
 {
 }
 
-HistoryListIndex::Entry HistoryListIndex::makeEntry(const TranscriptionRecord &record) const
+HistoryListIndex::Entry HistoryListIndex::entryFor(const TranscriptionRecord &record, bool deferFolding)
 {
     const qint64 createdAt = record.createdAt.toMSecsSinceEpoch();
-    return {record.id, record.text, createdAt, dayAt(createdAt), {}, false};
-}
-
-void HistoryListIndex::alignTo(const std::vector<QUuid> &ids)
-{
-    std::vector<Entry> target;
-    target.reserve(ids.size());
-    for (const QUuid &id : ids)
-        target.push_back({id, {}, 0, {}, {}, false});
-    applySequenceDiff(
-        m_entries, target, [](const Entry &entry) { return entry.id; }, [](const DiffStep &) {},
-        [](const DiffStep &) {});
-}
-
-void HistoryListIndex::refresh(Entry &entry, const TranscriptionRecord &record, bool deferFolding)
-{
-    const bool blank = entry.createdAt == 0 && entry.text.isNull() && !entry.folded_;
-    const bool sameText = entry.text.constData() == record.text.constData() || entry.text == record.text;
-    if (!blank && sameText && entry.createdAt == record.createdAt.toMSecsSinceEpoch())
-        return;
-    entry = makeEntry(record);
+    Entry entry{record.id, record.text, createdAt, dayAt(createdAt), {}, false};
     if (deferFolding) {
         ++m_waiting;
     } else {
         entry.folded = foldForSearch(entry.text);
         entry.folded_ = true;
     }
+    return entry;
+}
+
+void HistoryListIndex::removeRows(qsizetype first, qsizetype last)
+{
+    m_entries.erase(m_entries.begin() + first, m_entries.begin() + last + 1);
+}
+
+void HistoryListIndex::moveRow(qsizetype from, qsizetype to)
+{
+    const auto source = m_entries.begin() + from;
+    if (to > from)
+        std::rotate(source, source + 1, m_entries.begin() + to);
+    else
+        std::rotate(m_entries.begin() + to, source, source + 1);
+}
+
+void HistoryListIndex::clear()
+{
+    m_entries.clear();
+    m_waiting = 0;
+}
+
+void HistoryListIndex::refresh(Entry &entry, const TranscriptionRecord &record)
+{
+    const bool sameText = entry.text.constData() == record.text.constData() || entry.text == record.text;
+    if (sameText && entry.createdAt == record.createdAt.toMSecsSinceEpoch())
+        return;
+    entry = entryFor(record, false);
 }
 
 bool HistoryListIndex::foldPending(qsizetype count)

@@ -43,23 +43,39 @@ class HistoryListIndex
 public:
     explicit HistoryListIndex(const QTimeZone &zone = QTimeZone::systemTimeZone());
 
-    // Brings the copies in line with `records` (newest first; any range of
-    // records), copying only the records that are new or whose text or date
-    // changed. The first sync leaves the folding of the texts for later
-    // (foldPending, or the first search), so a long list opens at once.
+    // Copies every record (newest first; any range of records). The texts
+    // are folded later (foldPending, or the first search), so a long list
+    // opens at once.
     template<class Records>
-    void sync(const Records &records)
+    void assign(const Records &records)
     {
-        std::vector<QUuid> ids;
-        ids.reserve(size_t(records.size()));
+        clear();
+        m_entries.reserve(size_t(records.size()));
         for (const TranscriptionRecord &record : records)
-            ids.push_back(record.id);
-        const bool deferFolding = m_entries.empty();
-        alignTo(ids);
-        size_t i = 0;
-        for (const TranscriptionRecord &record : records)
-            refresh(m_entries[i++], record, deferFolding);
+            m_entries.push_back(entryFor(record, true));
     }
+    // Row by row, as the query announces its changes (rows of `records`
+    // after the change; `to` of a move counted before it, as
+    // QAbstractItemModel::beginMoveRows has it).
+    template<class Records>
+    void insertRows(const Records &records, qsizetype first, qsizetype last)
+    {
+        std::vector<Entry> added;
+        added.reserve(size_t(last - first + 1));
+        for (qsizetype row = first; row <= last; ++row)
+            added.push_back(entryFor(records[row], false));
+        m_entries.insert(m_entries.begin() + first, added.begin(), added.end());
+    }
+    template<class Records>
+    void changeRows(const Records &records, qsizetype first, qsizetype last)
+    {
+        for (qsizetype row = first; row <= last; ++row)
+            refresh(m_entries[size_t(row)], records[row]);
+    }
+    void removeRows(qsizetype first, qsizetype last);
+    void moveRow(qsizetype from, qsizetype to);
+    void clear();
+
     // Folds up to `count` texts still waiting; false once none waits.
     bool foldPending(qsizetype count);
     // Days are worked out in this zone; a new zone recomputes them.
@@ -81,10 +97,9 @@ private:
         QByteArray folded;
         bool folded_ = false;
     };
-    Entry makeEntry(const TranscriptionRecord &record) const;
-    // Keeps the entries of `ids`, in that order; new ones come in blank.
-    void alignTo(const std::vector<QUuid> &ids);
-    void refresh(Entry &entry, const TranscriptionRecord &record, bool deferFolding);
+    Entry entryFor(const TranscriptionRecord &record, bool deferFolding);
+    // Copies the record again when its text or date changed.
+    void refresh(Entry &entry, const TranscriptionRecord &record);
 
     // The calendar day of a moment. Converting to a time zone is slow and
     // neighbouring records mostly share a day, so the last day's span is kept.

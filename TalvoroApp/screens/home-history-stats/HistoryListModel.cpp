@@ -18,8 +18,28 @@ HistoryListModel::HistoryListModel(TranscriptionsQuery &query, std::function<QDa
     , m_clock(std::move(clock))
 {
     m_today = dayOf(m_clock(), m_index.zone());
-    m_index.sync(query.results());
+    m_index.assign(query.results());
     m_items = buildItems();
+    // The copies follow the query row by row; the lines are worked out once
+    // the whole commit is in.
+    connect(&query, &LiveQueryBase::rowsInserted, this, [this](qsizetype first, qsizetype last) {
+        m_index.insertRows(m_query->results(), first, last);
+    });
+    connect(&query, &LiveQueryBase::rowsRemoved, this,
+            [this](qsizetype first, qsizetype last) { m_index.removeRows(first, last); });
+    connect(&query, &LiveQueryBase::rowsMoved, this, [this](qsizetype from, qsizetype to) {
+        m_index.moveRow(from, to);
+        // A moved record may have a new date.
+        const qsizetype row = to > from ? to - 1 : to;
+        m_index.changeRows(m_query->results(), row, row);
+    });
+    connect(&query, &LiveQueryBase::rowsChanged, this, [this](qsizetype first, qsizetype last) {
+        m_index.changeRows(m_query->results(), first, last);
+    });
+    connect(&query, &LiveQueryBase::reset, this, [this] {
+        m_index.assign(m_query->results());
+        m_folding.start();
+    });
     connect(&query, &LiveQueryBase::changed, this, &HistoryListModel::storeChanged);
     m_folding.setInterval(0);
     connect(&m_folding, &QTimer::timeout, this, [this] {
@@ -73,11 +93,8 @@ const TranscriptionRecord *HistoryListModel::record(int row) const
     // it may be out of date, then the id decides.
     if (line.row >= 0 && line.row < m_query->count() && results[line.row].id == line.id)
         return &results[line.row];
-    for (qsizetype i = 0; i < m_query->count(); ++i) {
-        if (results[i].id == line.id)
-            return &results[i];
-    }
-    return nullptr;
+    const qsizetype current = m_query->indexOf(line.id);
+    return current < 0 ? nullptr : &results[current];
 }
 
 QString HistoryListModel::headerText(int row) const
@@ -120,7 +137,6 @@ void HistoryListModel::storeChanged()
 {
     if (!m_query)
         return;
-    m_index.sync(m_query->results());
     applyItems(buildItems());
 }
 

@@ -51,7 +51,6 @@ public:
     ~HotkeyRecorder() override;
 
     Kind kind() const { return m_kind; }
-    HotkeyManager &hotkeys() const { return m_hotkeys; }
 
     bool isCapturing() const { return m_capturing; }
     // Empty when no message shows.

@@ -154,7 +154,23 @@ private Q_SLOTS:
         QCOMPARE(lines(model), (QStringList{"#2026-12-05", "noon", "morning"}));
         QCOMPARE(removed.size(), 1);
         QCOMPARE(removed[0].mid(1), (QVariantList{3, 4}));
+
+        // A record edited in place and moved to another day is searched and
+        // grouped by its new values.
+        TranscriptionRecord edited = morning;
+        edited.text = QStringLiteral("manhã");
+        edited.createdAt = now.addDays(-1);
+        QVERIFY(context.update(edited));
+        QVERIFY(context.save());
+        QCOMPARE(lines(model), (QStringList{"#2026-12-05", "noon", "#2026-12-04", "manhã"}));
         QCOMPARE(resets.size(), 0);
+        model.setSearchText(QStringLiteral("MANHÃ"));
+        QCOMPARE(lines(model), (QStringList{"#2026-12-04", "manhã"}));
+        model.setSearchText(QString());
+        QVERIFY(context.remove<TranscriptionRecord>(edited.id));
+        QVERIFY(context.save());
+        context.insert(morning);
+        QVERIFY(context.save());
 
         // A search narrows; a search without result leaves no line at all.
         QSignalSpy emptied(&model, &HistoryListModel::emptyChanged);

@@ -10,6 +10,7 @@
 #include "look/ui/Symbols.h"
 #include "platform/PlainTextClipboard.h"
 #include "platform/SettingsStore.h"
+#include "platform/StartTask.h"
 #include "screens/home-history-stats/HistoryListModel.h"
 #include "screens/home-history-stats/HistoryTexts.h"
 #include "screens/home-history-stats/ui/HistoryRowDelegate.h"
@@ -292,8 +293,9 @@ void HistoryView::showEvent(QShowEvent *event)
         return;
     if (m_model)
         m_model->refresh();
-    // The start task: a pull when the last one is older than 30 s. It
-    // belongs to the synchroniser; nothing runs here after it.
+    // The start task: a pull when the last one is older than 30 s, on behalf
+    // of the list's rules; nothing runs on the screen after it.
     if (m_hooks.pullIfStale)
-        (void)m_hooks.pullIfStale(kPullMinimumInterval);
+        startTask(m_model ? static_cast<QObject *>(m_model) : this, m_hooks.pullIfStale(kPullMinimumInterval),
+                  "The history's start task");
 }

@@ -30,8 +30,6 @@ public:
     GeneralSettingsSheetView(const AppEnvironment &environment, SoundPlayerFactory soundPlayers,
                              QWidget *parent = nullptr);
 
-    QList<MicrophoneDevice> availableMicrophones() const { return m_microphones; }
-
 protected:
     void showEvent(QShowEvent *event) override;
 

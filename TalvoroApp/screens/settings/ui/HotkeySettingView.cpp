@@ -190,7 +190,6 @@ private:
 HotkeySettingView::HotkeySettingView(HotkeySettingViewStyle style, HotkeyManager::HotkeyKind kind,
                                      HotkeyManager &hotkeys, UserDefaultsProviding &settings, QWidget *parent)
     : QWidget(parent)
-    , m_style(style)
     , m_recorder(new HotkeyRecorder(hotkeys, kind, this))
 {
     setObjectName(QStringLiteral("hotkeySetting.") + HotkeyManager::kindName(kind));

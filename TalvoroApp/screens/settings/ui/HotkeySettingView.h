@@ -31,7 +31,6 @@ public:
                       UserDefaultsProviding &settings, QWidget *parent = nullptr);
     ~HotkeySettingView() override;
 
-    HotkeySettingViewStyle style() const { return m_style; }
     HotkeyRecorder *recorder() const { return m_recorder; }
 
 protected:
@@ -44,7 +43,6 @@ private:
     void setFilterInstalled(bool installed);
     void refresh();
 
-    const HotkeySettingViewStyle m_style;
     HotkeyRecorder *m_recorder;
     bool m_filterInstalled = false;
 

@@ -33,8 +33,6 @@ public:
                         SoundPlayerFactory soundPlayers, QWidget *parent = nullptr);
     ~OverlaySettingsView() override;
 
-    AudioFeedbackManager &audioFeedback() const { return *m_audioFeedback; }
-
 private:
     QWidget *buildPositionSection();
     QWidget *buildSoundSection();

@@ -1,0 +1,192 @@
+#include "look/ui/ActionButton.h"
+
+#include "look/AccentColorOption.h"
+#include "look/Theme.h"
+#include "look/ui/AccentBinding.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/Spinner.h"
+#include "look/ui/SymbolLabel.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+
+namespace talvoro::ui {
+
+namespace {
+constexpr int kHeight = 30; // large control size
+constexpr int kHorizontalPadding = 14;
+constexpr int kRadius = 7;
+constexpr qreal kFontSize = 14;
+} // namespace
+
+ActionButton::ActionButton(const QString &text, Style style, QWidget *parent)
+    : QAbstractButton(parent)
+    , m_style(style)
+    , m_symbol(new SymbolLabel(QString(), qRound(1.25 * kFontSize)))
+    , m_spinner(new Spinner(14))
+    , m_label(new QLabel(text))
+    , m_content(new QWidget(this))
+{
+    setText(text);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    m_label->setFont(systemFont(kFontSize, style == Style::prominent ? QFont::Medium : QFont::Normal));
+    m_label->setTextFormat(Qt::PlainText);
+    auto *row = new QHBoxLayout(m_content);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    row->addStretch();
+    row->addWidget(m_spinner);
+    row->addWidget(m_symbol);
+    row->addWidget(m_label);
+    row->addStretch();
+    m_content->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_symbol->hide();
+    m_spinner->hide();
+    auto *outer = new QHBoxLayout(this);
+    outer->setContentsMargins(style == Style::borderless ? 4 : kHorizontalPadding, 0,
+                              style == Style::borderless ? 4 : kHorizontalPadding, 0);
+    outer->addWidget(m_content, 0, Qt::AlignCenter);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    updateColors();
+}
+
+void ActionButton::setCaption(const QString &text)
+{
+    setText(text);
+    updateContent();
+}
+
+void ActionButton::setSymbol(const QString &symbol)
+{
+    m_symbol->setSymbol(symbol);
+    updateContent();
+}
+
+void ActionButton::bindAccent(UserDefaultsProviding &defaults)
+{
+    AccentBinding::bind(
+        this,
+        [this](const QColor &color) {
+            m_tint = color;
+            updateColors();
+        },
+        defaults);
+}
+
+void ActionButton::setLabelWidth(int width)
+{
+    m_content->setFixedWidth(width);
+    updateGeometry();
+}
+
+void ActionButton::setLabelVerticalPadding(int padding)
+{
+    m_content->setContentsMargins(0, padding, 0, padding);
+    updateGeometry();
+}
+
+void ActionButton::setBusy(bool busy, const QString &busyText)
+{
+    m_busy = busy;
+    m_busyText = busyText;
+    updateContent();
+}
+
+QString ActionButton::shownText() const
+{
+    return m_label->text();
+}
+
+void ActionButton::updateContent()
+{
+    m_label->setText(m_busy ? m_busyText : text());
+    m_spinner->setVisible(m_busy);
+    m_symbol->setVisible(!m_busy && !m_symbol->symbol().isEmpty());
+    updateGeometry();
+}
+
+QSize ActionButton::sizeHint() const
+{
+    const QSize content = layout()->sizeHint();
+    return {content.width(), std::max(kHeight, content.height())};
+}
+
+QSize ActionButton::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+void ActionButton::updateColors()
+{
+    const bool dark = isDark(this);
+    QColor foreground;
+    switch (m_style) {
+    case Style::prominent:
+        foreground = Qt::white;
+        break;
+    case Style::bordered:
+        foreground = primaryColor(dark);
+        break;
+    case Style::borderless:
+        foreground = secondaryColor(dark);
+        break;
+    }
+    if (!isEnabled())
+        foreground.setAlphaF(foreground.alphaF() * 0.5);
+    QPalette palette = m_label->palette();
+    // Children of a button take ButtonText as their foreground role.
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, foreground);
+    m_label->setPalette(palette);
+    m_spinner->setPalette(palette);
+    m_symbol->setColor(foreground);
+    update();
+}
+
+void ActionButton::changeEvent(QEvent *event)
+{
+    QAbstractButton::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
+        updateColors();
+}
+
+void ActionButton::paintEvent(QPaintEvent *)
+{
+    if (m_style == Style::borderless && !(hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)))
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool dark = isDark(this);
+    const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QColor fill;
+    switch (m_style) {
+    case Style::prominent:
+        fill = m_tint.isValid() ? m_tint : AccentColorOption().color(dark);
+        if (isDown())
+            fill = fill.darker(115);
+        if (!isEnabled())
+            fill.setAlphaF(0.45);
+        break;
+    case Style::bordered:
+        fill = primaryColor(dark, isDown() ? 0.16 : 0.08);
+        break;
+    case Style::borderless:
+        fill = Qt::transparent;
+        break;
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(frame, kRadius, kRadius);
+    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+        QColor ring = m_tint.isValid() ? m_tint : AccentColorOption().color(dark);
+        ring.setAlphaF(0.5);
+        painter.setPen(QPen(ring, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(frame.adjusted(1, 1, -1, -1), kRadius, kRadius);
+    }
+}
+
+} // namespace talvoro::ui

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+struct AppEnvironment;
+class QMessageBox;
+class SignInRunner;
+
+namespace talvoro::ui {
+class ActionButton;
+}
+
+namespace talvoro::onboarding {
+
+// The sign-in screen between the wizard and the main interface: the banner
+// of an ended session, "Entrar" (the browser sign-in), "Pular" (go on
+// without an account), the note on what is lost, the legal links and the
+// failure alert. It never navigates: the gate follows the sign-in state and
+// `allowUnauthenticatedAccess`.
+class LoginView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit LoginView(const AppEnvironment &environment, QWidget *parent = nullptr);
+
+    // The alert "Erro ao entrar" while it is shown.
+    QMessageBox *errorAlert() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void refresh();
+    void showError(const QString &text);
+    void openLink(const QString &link);
+
+    const AppEnvironment &m_environment;
+    SignInRunner *m_signIn;
+    QWidget *m_banner;
+    ui::ActionButton *m_signInButton;
+    ui::ActionButton *m_skip;
+    QPointer<QMessageBox> m_alert;
+};
+
+} // namespace talvoro::onboarding
