@@ -207,7 +207,16 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
     std::optional<Response> injected;
     std::chrono::milliseconds delay{0};
     bool loseReply = false;
-    const auto failure = m_failures.find(request->path);
+    auto failure = m_failures.find(request->path);
+    if (failure == m_failures.end()) {
+        for (auto script = m_prefixScripts.begin(); script != m_prefixScripts.end(); ++script) {
+            if (!request->path.startsWith(script.key()) || script->isEmpty())
+                continue;
+            failure = m_failures.insert(request->path, script->takeFirst());
+            failure->times = 1;
+            break;
+        }
+    }
     if (failure != m_failures.end() && failure->times > 0) {
         failure->times -= 1;
         delay = failure->delay;
@@ -290,9 +299,15 @@ void BackendServer::injectFailure(const QString &path, Failure failure)
     m_failures.insert(path, std::move(failure));
 }
 
+void BackendServer::scriptRequestsUnder(const QString &prefix, QList<Failure> script)
+{
+    m_prefixScripts.insert(prefix, std::move(script));
+}
+
 void BackendServer::clearFailures()
 {
     m_failures.clear();
+    m_prefixScripts.clear();
 }
 
 std::optional<QString> BackendServer::authenticatedUser(const Request &request) const

@@ -73,6 +73,10 @@ public:
     void addPrefixRoute(const QByteArray &method, const QString &prefix, Access access, Handler handler);
 
     void injectFailure(const QString &path, Failure failure);
+    // A script for every path under `prefix` (an upload slot's random id, for
+    // example): the n-th such request takes the n-th entry (status 0 answers
+    // normally, after the entry's delay); past the end, requests run as usual.
+    void scriptRequestsUnder(const QString &prefix, QList<Failure> script);
     void clearFailures();
     // Largest request bodies taken: a valid upload URL takes an image, a
     // valid bearer token the whole history of a first push, anything else
@@ -124,6 +128,7 @@ private:
     quint16 m_port = 0;
     std::vector<Route> m_routes;
     QHash<QString, Failure> m_failures;
+    QHash<QString, QList<Failure>> m_prefixScripts;
     QHash<QString, int> m_requestCounts;
 };
 

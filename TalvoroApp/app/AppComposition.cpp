@@ -28,6 +28,7 @@
 void AppComposition::configureApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Talvoro"));
+    QApplication::setApplicationVersion(QStringLiteral(TALVORO_VERSION));
     QApplication::setOrganizationDomain(QStringLiteral("torvenak.com"));
     QApplication::setDesktopFileName(QStringLiteral("com.torvenak.talvoro-mac"));
     // The menu bar item keeps the application alive; AppShell::start decides.

@@ -1,5 +1,8 @@
 #include "app/ui/ScreenRegistry.h"
 
+#include "app/ui/PlaceholderScreen.h"
+
+#include "account/SyncManager.h"
 #include "navigation/MainWindowModel.h"
 #include "app/ShellAnimations.h"
 #include "dictation/SoundEffectPlayer.h"
@@ -16,6 +19,7 @@
 #include "screens/home-history-stats/ui/HistoryView.h"
 #include "screens/home-history-stats/ui/StatsDetailView.h"
 #include "screens/home-history-stats/ui/HomeView.h"
+#include "screens/onboarding-account/ui/FeedbackView.h"
 
 #include <QPointer>
 
@@ -78,6 +82,18 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {
         return new talvoro::settings::GeneralSettingsSheetView(c.environment, SoundEffectPlayer::factory());
+    });
+
+    registry.setRouteScreen(DetailRoute::feedback, [](const ScreenContext &c) -> QWidget * {
+        // Sending needs the account's client; a test environment may have none.
+        if (!c.environment.sync || !c.environment.settings)
+            return new PlaceholderScreen(QStringLiteral("feedback"));
+        QPointer<MainWindowModel> window(&c.window);
+        return new talvoro::feedback::FeedbackView(c.environment.sync->backendClient(), *c.environment.settings,
+                                                   [window] {
+                                                       if (window)
+                                                           window->pop();
+                                                   });
     });
 
     registry.setGateScreen(GatePage::onboarding, [](const ScreenContext &c) -> QWidget * {

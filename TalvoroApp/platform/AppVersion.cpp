@@ -35,6 +35,14 @@ QString appVersionString(const std::optional<QString> &shortVersion, const std::
 QString appVersionString()
 {
     return appVersionString(appShortVersion(), appBuildNumber());
+#include <QCoreApplication>
+
+namespace talvoro {
+
+QString shortAppVersion()
+{
+    const QString version = QCoreApplication::applicationVersion();
+    return version.isEmpty() ? QStringLiteral("1.0") : version;
 }
 
 } // namespace talvoro

@@ -1,0 +1,485 @@
+#include "screens/onboarding-account/ui/FeedbackView.h"
+
+#include "look/Theme.h"
+#include "look/ui/AccentBinding.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/Spinner.h"
+#include "look/ui/StyledLabel.h"
+#include "look/ui/SymbolLabel.h"
+#include "look/ui/Symbols.h"
+#include "platform/StartTask.h"
+#include "screens/settings/SettingsStyle.h"
+#include "screens/settings/ui/CardContainer.h"
+#include "screens/settings/ui/SectionHeader.h"
+#include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/ToolbarStrip.h"
+#include "texts/Graphemes.h"
+#include "texts/Localization.h"
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+using namespace talvoro::settings;
+
+namespace talvoro::feedback {
+
+namespace {
+
+constexpr int kColumnSpacing = 24;
+constexpr int kThumbnailSize = 80;
+constexpr int kThumbnailRadius = 12;
+
+QVBoxLayout *cardColumn(QWidget *content, int spacing, QMargins margins = {0, 16, 0, 0})
+{
+    auto *layout = new QVBoxLayout(content);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QWidget *inset(QWidget *widget, int horizontal, int top = 0, int bottom = 0)
+{
+    auto *box = new QWidget;
+    auto *layout = new QHBoxLayout(box);
+    layout->setContentsMargins(horizontal, top, horizontal, bottom);
+    layout->addWidget(widget);
+    return box;
+}
+
+ui::StyledLabel *helperLabel(const QString &text)
+{
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::Secondary);
+    label->setFont(settingsHelperFont());
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+// A button drawn by its child widgets (a symbol and a label).
+class PlainButton : public QAbstractButton
+{
+public:
+    using QAbstractButton::QAbstractButton;
+    QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override {}
+};
+
+} // namespace
+
+// A topic: symbol and name on a capsule, the accent colour when selected.
+class TopicChip : public QAbstractButton
+{
+public:
+    TopicChip(FeedbackTopic topic, UserDefaultsProviding &defaults, QWidget *parent)
+        : QAbstractButton(parent)
+        , m_topic(topic)
+    {
+        setObjectName(QStringLiteral("topicChip.") + rawValue(topic));
+        setCheckable(true);
+        setCursor(Qt::PointingHandCursor);
+        setFont(settingsRowFont());
+        setText(displayName(topic));
+        ui::AccentBinding::bind(this, [this](const QColor &color) { m_accent = color; update(); }, defaults);
+    }
+
+    FeedbackTopic topic() const { return m_topic; }
+
+    QSize sizeHint() const override
+    {
+        const QFontMetrics metrics(font());
+        return {14 + metrics.height() + 6 + metrics.horizontalAdvance(text()) + 14, metrics.height() + 16};
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF bounds = rect();
+        const bool dark = ui::isDark(palette());
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(isChecked() ? m_accent : palette().color(QPalette::Button));
+        painter.drawRoundedRect(bounds, bounds.height() / 2, bounds.height() / 2);
+        const QColor foreground = isChecked() ? QColor(Qt::white) : secondaryColor(dark);
+        const QFontMetrics metrics(font());
+        QRectF symbolRect(14, (height() - metrics.height()) / 2.0, metrics.height(), metrics.height());
+        ui::paintSymbol(painter, symbolRect, symbolName(m_topic), foreground, ui::symbolPixelSize(font().pixelSize()));
+        painter.setPen(foreground);
+        painter.setFont(font());
+        painter.drawText(QRectF(symbolRect.right() + 6, 0, width() - symbolRect.right() - 6, height()),
+                         Qt::AlignVCenter | Qt::AlignLeft, text());
+    }
+
+private:
+    FeedbackTopic m_topic;
+    QColor m_accent;
+};
+
+// "Enviar Feedback" on an accent capsule, pale while it cannot send.
+class SendButton : public QAbstractButton
+{
+public:
+    SendButton(UserDefaultsProviding &defaults, QWidget *parent)
+        : QAbstractButton(parent)
+        , m_spinner(new ui::Spinner(16, this))
+    {
+        setObjectName(QStringLiteral("sendFeedbackButton"));
+        setCursor(Qt::PointingHandCursor);
+        QFont font = settingsRowFont();
+        font.setWeight(QFont::DemiBold);
+        setFont(font);
+        setText(localized("Enviar Feedback"));
+        m_spinner->setObjectName(QStringLiteral("sendFeedbackSpinner"));
+        m_spinner->hide();
+        ui::AccentBinding::bind(this, [this](const QColor &color) { m_accent = color; update(); }, defaults);
+    }
+
+    void setSending(bool sending)
+    {
+        m_spinner->setVisible(sending);
+        update();
+    }
+
+    QSize sizeHint() const override { return {200, QFontMetrics(font()).height() + 28}; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor fill = m_accent;
+        if (!isEnabled())
+            fill.setAlphaF(0.4);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(fill);
+        painter.drawRoundedRect(rect(), height() / 2.0, height() / 2.0);
+        const QFontMetrics metrics(font());
+        const int textWidth = metrics.horizontalAdvance(text());
+        const int spinnerWidth = m_spinner->isVisible() ? m_spinner->width() + 8 : 0;
+        const int left = (width() - textWidth - spinnerWidth) / 2;
+        m_spinner->move(left, (height() - m_spinner->height()) / 2);
+        painter.setPen(Qt::white);
+        painter.setFont(font());
+        painter.drawText(QRect(left + spinnerWidth, 0, textWidth + 1, height()), Qt::AlignVCenter, text());
+    }
+
+private:
+    ui::Spinner *m_spinner;
+    QColor m_accent;
+};
+
+// One screenshot, 80 × 80 with rounded corners, and its remove mark.
+class Thumbnail : public QWidget
+{
+public:
+    Thumbnail(const QImage &image, std::function<void()> remove, QWidget *parent)
+        : QWidget(parent)
+        , m_image(image)
+    {
+        setFixedSize(kThumbnailSize + 4, kThumbnailSize + 4);
+        auto *removeButton = new QAbstractButtonShim(std::move(remove), this);
+        removeButton->setObjectName(QStringLiteral("removeScreenshot"));
+        removeButton->setGeometry(width() - 22, 0, 22, 22);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QRectF frame(0, 4, kThumbnailSize, kThumbnailSize);
+        QPainterPath clip;
+        clip.addRoundedRect(frame, kThumbnailRadius, kThumbnailRadius);
+        painter.setClipPath(clip);
+        // Fill the square, cropping the longer side.
+        const QSizeF scaled = QSizeF(m_image.size()).scaled(frame.size(), Qt::KeepAspectRatioByExpanding);
+        const QRectF target(frame.center() - QPointF(scaled.width() / 2, scaled.height() / 2), scaled);
+        painter.drawImage(target, m_image);
+    }
+
+private:
+    // A white mark on a dark disc.
+    class QAbstractButtonShim : public QAbstractButton
+    {
+    public:
+        QAbstractButtonShim(std::function<void()> action, QWidget *parent)
+            : QAbstractButton(parent)
+        {
+            setCursor(Qt::PointingHandCursor);
+            setAccessibleName(localized("Remover"));
+            connect(this, &QAbstractButton::clicked, this, std::move(action));
+        }
+
+    protected:
+        void paintEvent(QPaintEvent *) override
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            const QRectF disc = QRectF(rect()).adjusted(2, 2, -2, -2);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0, 0, 0, 153));
+            painter.drawEllipse(disc);
+            painter.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+            const QRectF mark = disc.adjusted(6, 6, -6, -6);
+            painter.drawLine(mark.topLeft(), mark.bottomRight());
+            painter.drawLine(mark.topRight(), mark.bottomLeft());
+        }
+    };
+
+    QImage m_image;
+};
+
+FeedbackView::FeedbackView(BackendAPIClient &api, UserDefaultsProviding &defaults, std::function<void()> dismiss,
+                           QWidget *parent)
+    : QWidget(parent)
+    , m_model(new FeedbackViewModel(api, this))
+    , m_defaults(defaults)
+    , m_dismiss(std::move(dismiss))
+{
+    setObjectName(QStringLiteral("feedbackView"));
+    auto *column = new QWidget;
+    auto *columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(24, 8, 24, 16);
+    columnLayout->setSpacing(kColumnSpacing);
+    columnLayout->addWidget(buildTopicSection());
+    columnLayout->addWidget(buildSubjectCard());
+    columnLayout->addWidget(buildDescriptionCard());
+    columnLayout->addWidget(buildScreenshotsCard());
+    auto *footer = helperLabel(localized("Sua mensagem vai direto para o desenvolvedor."));
+    footer->setAlignment(Qt::AlignHCenter);
+    footer->setWordWrap(true);
+    columnLayout->addWidget(footer);
+    m_send = new SendButton(defaults, column);
+    connect(m_send, &QAbstractButton::clicked, this,
+            [this] { talvoro::startTask(m_model, m_model->submit(), "feedback submission"); });
+    columnLayout->addWidget(m_send);
+    columnLayout->addStretch(1);
+
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("feedbackScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(column);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(new ToolbarStrip(localized("Enviar Feedback"), ToolbarStrip::Placement::pushed, this));
+    layout->addWidget(scroll, 1);
+
+    connect(m_model, &FeedbackViewModel::changed, this, &FeedbackView::refresh);
+    refresh();
+}
+
+QWidget *FeedbackView::buildTopicSection()
+{
+    auto *section = new QWidget;
+    auto *layout = new QVBoxLayout(section);
+    layout->setContentsMargins(0, 8, 0, 0);
+    layout->setSpacing(8);
+    layout->addWidget(sectionHeader(localized("Tópico"), section));
+    auto *row = new QHBoxLayout;
+    row->setSpacing(8);
+    for (FeedbackTopic topic : kFeedbackTopics) {
+        auto *chip = new TopicChip(topic, m_defaults, section);
+        // A topic can be changed, never cleared.
+        connect(chip, &QAbstractButton::clicked, this, [this, topic] {
+            m_model->setSelectedTopic(topic);
+            refresh();
+        });
+        m_chips.append(chip);
+        row->addWidget(chip);
+    }
+    row->addStretch(1);
+    layout->addLayout(row);
+    return section;
+}
+
+QWidget *FeedbackView::buildSubjectCard()
+{
+    auto *content = new QWidget;
+    auto *layout = cardColumn(content, 4);
+    layout->addWidget(inset(sectionHeader(localized("Assunto"), content), 20));
+    m_subject = new QLineEdit(content);
+    m_subject->setObjectName(QStringLiteral("feedbackSubject"));
+    m_subject->setPlaceholderText(localized("Descreva brevemente..."));
+    m_subject->setFont(settingsRowFont());
+    m_subject->setFrame(false);
+    m_subject->setAttribute(Qt::WA_MacShowFocusRect, false);
+    connect(m_subject, &QLineEdit::textChanged, this, [this](const QString &text) {
+        // Typing or pasting past the limit cuts the text instead of refusing it.
+        const QString cut = leftGraphemes(text, kSubjectLimit);
+        if (cut != text)
+            m_subject->setText(cut);
+        else
+            m_model->setSubject(text);
+    });
+    layout->addWidget(inset(m_subject, 20, 10, 10));
+    m_subjectCounter = helperLabel(QString());
+    m_subjectCounter->setObjectName(QStringLiteral("feedbackSubjectCounter"));
+    m_subjectCounter->setAlignment(Qt::AlignRight);
+    layout->addWidget(inset(m_subjectCounter, 20, 0, 12));
+    return cardContainer(content);
+}
+
+QWidget *FeedbackView::buildDescriptionCard()
+{
+    auto *content = new QWidget;
+    auto *layout = cardColumn(content, 4);
+    layout->addWidget(inset(sectionHeader(localized("Descrição"), content), 20));
+    m_description = new QPlainTextEdit(content);
+    m_description->setObjectName(QStringLiteral("feedbackDescription"));
+    m_description->setFont(settingsRowFont());
+    m_description->setMinimumHeight(120);
+    m_description->setFrameShape(QFrame::NoFrame);
+    m_description->viewport()->setAutoFillBackground(false);
+    m_description->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
+    connect(m_description, &QPlainTextEdit::textChanged, this, [this] {
+        const QString text = m_description->toPlainText();
+        const QString cut = leftGraphemes(text, kDescriptionLimit);
+        if (cut != text) {
+            m_description->setPlainText(cut);
+            m_description->moveCursor(QTextCursor::End);
+        } else {
+            m_model->setDescriptionText(text);
+        }
+    });
+    layout->addWidget(inset(m_description, 16, 4, 4));
+    m_descriptionCounter = helperLabel(QString());
+    m_descriptionCounter->setObjectName(QStringLiteral("feedbackDescriptionCounter"));
+    m_descriptionCounter->setAlignment(Qt::AlignRight);
+    layout->addWidget(inset(m_descriptionCounter, 20, 0, 12));
+    return cardContainer(content);
+}
+
+QWidget *FeedbackView::buildScreenshotsCard()
+{
+    auto *content = new QWidget;
+    auto *layout = cardColumn(content, 12, {0, 16, 0, 14});
+    layout->addWidget(inset(sectionHeader(localized("Capturas de tela"), content), 20));
+
+    m_thumbnailRow = new QWidget(content);
+    m_thumbnailRow->setObjectName(QStringLiteral("screenshotThumbnails"));
+    m_thumbnailLayout = new QHBoxLayout(m_thumbnailRow);
+    m_thumbnailLayout->setContentsMargins(20, 0, 20, 0);
+    m_thumbnailLayout->setSpacing(8);
+    layout->addWidget(m_thumbnailRow);
+
+    // Always enabled: a new pick replaces the screenshots.
+    auto *addButton = new PlainButton(content);
+    addButton->setObjectName(QStringLiteral("addScreenshots"));
+    auto *addLayout = new QHBoxLayout(addButton);
+    addLayout->setContentsMargins(20, 0, 20, 0);
+    addLayout->setSpacing(8);
+    auto *symbol = new ui::SymbolLabel(QStringLiteral("photo.on.rectangle.angled"), 16, addButton);
+    symbol->bindAccent(m_defaults);
+    auto *title = new ui::StyledLabel(localized("Adicionar imagens"), ui::StyledLabel::Style::Primary, addButton);
+    title->setFont(settingsRowFont());
+    ui::AccentBinding::bind(
+        title,
+        [title](const QColor &color) {
+            QPalette palette = title->palette();
+            palette.setColor(QPalette::WindowText, color);
+            title->setPalette(palette);
+        },
+        m_defaults);
+    addLayout->addWidget(symbol);
+    addLayout->addWidget(title);
+    addLayout->addStretch(1);
+    addButton->setCursor(Qt::PointingHandCursor);
+    addButton->setAccessibleName(localized("Adicionar imagens"));
+    connect(addButton, &QAbstractButton::clicked, this, &FeedbackView::openFilePicker);
+    layout->addWidget(addButton);
+    layout->addWidget(inset(helperLabel(localized("Opcional. Até 3 imagens.")), 20));
+    return cardContainer(content);
+}
+
+void FeedbackView::openFilePicker()
+{
+    // Opened without a nested event loop; the result arrives as a signal.
+    auto *dialog = new QFileDialog(this, localized("Capturas de tela"));
+    dialog->setObjectName(QStringLiteral("screenshotPicker"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setMimeTypeFilters({QStringLiteral("image/png"), QStringLiteral("image/jpeg"), QStringLiteral("image/gif"),
+                                QStringLiteral("image/bmp"), QStringLiteral("image/webp"),
+                                QStringLiteral("image/tiff")});
+    dialog->setNameFilters(QStringList{localized("Imagens") + QStringLiteral(" (*.png *.jpg *.jpeg *.gif *.bmp *.webp *.tif *.tiff)")});
+    connect(dialog, &QFileDialog::urlsSelected, this, &FeedbackView::handleImageImport);
+    dialog->open();
+}
+
+void FeedbackView::handleImageImport(const QList<QUrl> &files)
+{
+    m_model->loadImages(files);
+}
+
+void FeedbackView::refresh()
+{
+    const std::optional<FeedbackTopic> selected = m_model->selectedTopic();
+    for (TopicChip *chip : std::as_const(m_chips))
+        chip->setChecked(selected == chip->topic());
+    if (m_subject->text() != m_model->subject())
+        m_subject->setText(m_model->subject());
+    m_subjectCounter->setText(localized("%1/100").arg(graphemeCount(m_model->subject())));
+    m_descriptionCounter->setText(localized("%1/1000").arg(graphemeCount(m_model->descriptionText())));
+    m_send->setEnabled(m_model->canSubmit() && !m_model->isSubmitting());
+    m_send->setSending(m_model->isSubmitting());
+    refreshThumbnails();
+    showAlerts();
+}
+
+void FeedbackView::refreshThumbnails()
+{
+    while (QLayoutItem *item = m_thumbnailLayout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const QList<QImage> &images = m_model->loadedImages();
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        auto *thumbnail = new Thumbnail(images[i], [this, i] { m_model->removeImage(i); }, m_thumbnailRow);
+        thumbnail->setObjectName(QStringLiteral("screenshot.%1").arg(i));
+        m_thumbnailLayout->addWidget(thumbnail);
+    }
+    m_thumbnailLayout->addStretch(1);
+    m_thumbnailRow->setVisible(!images.isEmpty());
+}
+
+void FeedbackView::showAlerts()
+{
+    if (m_alert)
+        return;
+    if (m_model->showSuccess()) {
+        m_alert = new QMessageBox(QMessageBox::Information, localized("Feedback Enviado"),
+                                  localized("Obrigado pelo seu feedback!"), QMessageBox::Ok, this);
+        m_alert->setObjectName(QStringLiteral("feedbackSuccessAlert"));
+        m_alert->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_alert, &QMessageBox::finished, this, [this] {
+            m_model->dismissSuccess();
+            if (m_dismiss)
+                m_dismiss();
+        });
+        m_alert->open();
+    } else if (m_model->showError()) {
+        m_alert = new QMessageBox(QMessageBox::Warning, localized("Erro"), m_model->errorMessage(), QMessageBox::Ok,
+                                  this);
+        m_alert->setObjectName(QStringLiteral("feedbackErrorAlert"));
+        m_alert->setTextFormat(Qt::PlainText);
+        m_alert->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_alert, &QMessageBox::finished, m_model, &FeedbackViewModel::dismissError);
+        m_alert->open();
+    }
+}
+
+} // namespace talvoro::feedback

@@ -1,0 +1,234 @@
+#include "screens/onboarding-account/FeedbackViewModel.h"
+#include "screens/onboarding-account/ui/FeedbackView.h"
+#include "platform/ImagePreparation.h"
+#include "texts/Localization.h"
+#include "support/AccountTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using namespace talvoro;
+using namespace talvoro::feedback;
+using Failure = backendlocal::BackendServer::Failure;
+
+namespace {
+
+struct SignedInFeedback
+{
+    LocalBackend backend;
+    AuthHarness harness{backend.baseURL()};
+    BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), &harness.network, backend.baseURL()};
+    FeedbackViewModel model{client};
+
+    explicit SignedInFeedback(bool signIn = true)
+    {
+        if (signIn && !harness.signIn())
+            qFatal("sign-in failed");
+        backend.server.resetRequestCounts();
+        model.setSelectedTopic(FeedbackTopic::bug);
+        model.setSubject(QStringLiteral("  Título "));
+        model.setDescriptionText(QStringLiteral("Algo quebrou"));
+    }
+
+    void submit()
+    {
+        QCoro::waitFor(model.submit());
+    }
+    QJsonArray stored() { return backend.state().users.value(harness.auth->userId().value_or(QString())).feedback; }
+};
+
+QString writeImage(const QTemporaryDir &dir, const QString &name, QSize size, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage image(size, format);
+    image.fill(format == QImage::Format_ARGB32 ? QColor(0, 0, 0, 0) : QColor(Qt::darkCyan));
+    const QString path = dir.filePath(name);
+    image.save(path, "PNG");
+    return path;
+}
+
+QSize jpegSize(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader(&buffer, "jpeg");
+    return reader.size();
+}
+
+} // namespace
+
+class FeedbackViewModelTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")}); }
+
+    void canSubmitCountsWholeCharactersOnUntrimmedText()
+    {
+        LocalBackend backend;
+        BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), BackendAPIClient::sharedSession(), backend.baseURL()};
+        FeedbackViewModel model(client);
+        model.setSubject(QStringLiteral("Assunto"));
+        model.setDescriptionText(QStringLiteral("Descrição"));
+        QVERIFY(!model.canSubmit()); // no topic
+        model.setSelectedTopic(FeedbackTopic::praise);
+        QVERIFY(model.canSubmit());
+
+        model.setSubject(QStringLiteral(" \n\t "));
+        QVERIFY(!model.canSubmit());
+        // An emoji and a letter with a combining mark count once each.
+        const QString flag = QStringLiteral("\U0001F1E7\U0001F1F7");
+        const QString combined = QStringLiteral("e\u0301");
+        model.setSubject(QString(flag).repeated(50) + QString(combined).repeated(50));
+        QVERIFY(model.canSubmit());
+        model.setSubject(model.subject() + QStringLiteral("x"));
+        QVERIFY(!model.canSubmit());
+        model.setSubject(QStringLiteral("ok"));
+        model.setDescriptionText(QString(combined).repeated(1000));
+        QVERIFY(model.canSubmit());
+        model.setDescriptionText(QString(combined).repeated(1001));
+        QVERIFY(!model.canSubmit());
+
+        // The form cuts whole characters at the limits.
+        FeedbackView view(client, *TemporarySettings().store, {});
+        auto *subject = view.findChild<QLineEdit *>(QStringLiteral("feedbackSubject"));
+        subject->setText(QStringLiteral("a").repeated(99) + flag + flag);
+        QCOMPARE(view.viewModel()->subject(), QStringLiteral("a").repeated(99) + flag);
+        auto *description = view.findChild<QPlainTextEdit *>(QStringLiteral("feedbackDescription"));
+        description->setPlainText(QStringLiteral("b").repeated(999) + combined + combined);
+        QCOMPARE(view.viewModel()->descriptionText(), QStringLiteral("b").repeated(999) + combined);
+    }
+
+    void screenshotsArePreparedReplacedAndRemoved()
+    {
+        QTemporaryDir dir;
+        LocalBackend backend;
+        BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), BackendAPIClient::sharedSession(), backend.baseURL()};
+        FeedbackViewModel model(client);
+        const QUrl small = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("small.png"), {1024, 600}));
+        const QUrl wide = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("wide.png"), {3000, 1500}));
+        const QUrl thin = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("thin.png"), {5000, 1}));
+        const QUrl clear = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("clear.png"), {10, 10}, QImage::Format_ARGB32));
+        QFile text(dir.filePath(QStringLiteral("notes.png")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a picture");
+        text.close();
+        const QUrl notAnImage = QUrl::fromLocalFile(text.fileName());
+
+        model.loadImages({small, notAnImage, wide, thin, clear});
+        // The first three files; the one that is no picture is left out.
+        QCOMPARE(model.loadedImageData().size(), 2);
+        QCOMPARE(model.loadedImages().size(), 2);
+        QCOMPARE(jpegSize(model.loadedImageData()[0]), QSize(1024, 600));
+        QCOMPARE(jpegSize(model.loadedImageData()[1]), QSize(1024, 512));
+
+        model.loadImages({thin, clear, small});
+        QCOMPARE(jpegSize(model.loadedImageData()[0]), QSize(1024, 1));
+        QCOMPARE(jpegSize(model.loadedImageData()[1]), QSize(10, 10));
+
+        // A cancelled picker keeps them; a pick that all fails clears them.
+        model.loadImages({});
+        QCOMPARE(model.loadedImageData().size(), 3);
+        model.removeImage(-1);
+        model.removeImage(3);
+        QCOMPARE(model.loadedImageData().size(), 3);
+        const QByteArray third = model.loadedImageData()[2];
+        model.removeImage(1);
+        QCOMPARE(model.loadedImageData().size(), 2);
+        QCOMPARE(model.loadedImageData()[1], third);
+        QCOMPARE(model.loadedImages().size(), 2);
+        model.loadImages({notAnImage});
+        QVERIFY(model.loadedImageData().isEmpty());
+
+        // Files over the limit are refused before they are read.
+        ImagePreparationOptions options;
+        options.maxFileBytes = 8;
+        QCOMPARE(prepareImageFile(wide.toLocalFile(), options).error(), ImagePreparationFailure::tooLarge);
+    }
+
+    void submissionSendsTheRecordWithIdsInScreenshotOrder()
+    {
+        SignedInFeedback s;
+        s.submit();
+        QVERIFY(s.model.showSuccess());
+        QVERIFY(!s.model.isSubmitting());
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback/upload-url")), 0);
+        QJsonObject record = s.stored().last().toObject();
+        QCOMPARE(record.value(QLatin1String("imageStorageIds")).toArray().size(), 0);
+        QCOMPARE(record.value(QLatin1String("subject")).toString(), QStringLiteral("  Título "));
+        QCOMPARE(record.value(QLatin1String("platform")).toString(), QStringLiteral("macos"));
+        QCOMPARE(record.value(QLatin1String("locale")).toString(), QLocale().name());
+        // Nothing is cleared after a success.
+        QCOMPARE(s.model.subject(), QStringLiteral("  Título "));
+
+        // The second upload answers last; ids still follow the screenshots.
+        QTemporaryDir dir;
+        s.model.loadImages({QUrl::fromLocalFile(writeImage(dir, QStringLiteral("1.png"), {10, 10})),
+                            QUrl::fromLocalFile(writeImage(dir, QStringLiteral("2.png"), {20, 10})),
+                            QUrl::fromLocalFile(writeImage(dir, QStringLiteral("3.png"), {30, 10}))});
+        s.backend.server.scriptRequestsUnder(QStringLiteral("storage/upload/"), {{1, 0, 0ms}, {1, 0, 300ms}, {1, 0, 0ms}});
+        s.submit();
+        QVERIFY(s.model.showSuccess());
+        const QJsonArray ids = s.stored().last().toObject().value(QLatin1String("imageStorageIds")).toArray();
+        QCOMPARE(ids.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(jpegSize(s.backend.state().files.value(ids[i].toString()).data).width(), (i + 1) * 10);
+    }
+
+    void theFirstFailedUploadByIndexStopsTheSubmission()
+    {
+        SignedInFeedback s;
+        QTemporaryDir dir;
+        s.model.loadImages({QUrl::fromLocalFile(writeImage(dir, QStringLiteral("1.png"), {10, 10})),
+                            QUrl::fromLocalFile(writeImage(dir, QStringLiteral("2.png"), {10, 10})),
+                            QUrl::fromLocalFile(writeImage(dir, QStringLiteral("3.png"), {10, 10}))});
+        s.backend.server.scriptRequestsUnder(QStringLiteral("storage/upload/"),
+                                             {{1, 0, 0ms}, {1, 500, 300ms}, {1, 503, 0ms}});
+        LogCapture log;
+        const qsizetype before = s.stored().size();
+        s.submit();
+        QVERIFY(s.model.showError());
+        QVERIFY(!s.model.isSubmitting());
+        QVERIFY(!s.model.errorMessage().isEmpty());
+        QCOMPARE(s.stored().size(), before);
+        QVERIFY(log.contains(QStringLiteral("Feedback image 1 uploaded")));
+        QVERIFY(log.contains(QStringLiteral("Feedback image 2 upload failed")));
+        QVERIFY(!log.contains(QStringLiteral("Feedback image 3")));
+
+        // A second press while one runs sends nothing more.
+        s.model.dismissError();
+        s.backend.server.clearFailures();
+        s.backend.server.resetRequestCounts();
+        auto first = s.model.submit();
+        auto second = s.model.submit();
+        QCoro::waitFor(std::move(second));
+        QCoro::waitFor(std::move(first));
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback")), 1);
+    }
+
+    void withoutATokenTheFirstStepFails()
+    {
+        SignedInFeedback s(false);
+        s.submit(); // no screenshots: the request itself fails
+        QVERIFY(s.model.showError());
+        QCOMPARE(s.model.errorMessage(), BackendAPIError::notAuthenticated().errorDescription());
+
+        QTemporaryDir dir;
+        s.model.dismissError();
+        s.model.loadImages({QUrl::fromLocalFile(writeImage(dir, QStringLiteral("1.png"), {10, 10}))});
+        LogCapture log;
+        s.submit();
+        QVERIFY(s.model.showError());
+        QVERIFY(log.contains(QStringLiteral("Feedback image 1 upload failed")));
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback")), 0);
+    }
+};
+
+QTEST_MAIN(FeedbackViewModelTest)
+#include "tst_FeedbackViewModel.moc"
