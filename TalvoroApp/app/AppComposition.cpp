@@ -9,6 +9,7 @@
 #include "dictation/SystemMicrophoneProvider.h"
 #include "look/ui/Appearance.h"
 #include "platform/AppModelContainer.h"
+#include "platform/AppVersion.h"
 #include "platform/AppUpdater.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsStore.h"
@@ -28,7 +29,7 @@
 void AppComposition::configureApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Talvoro"));
-    QApplication::setApplicationVersion(QStringLiteral(TALVORO_VERSION));
+    QApplication::setApplicationVersion(talvoro::appShortVersion().value_or(QString()));
     QApplication::setOrganizationDomain(QStringLiteral("torvenak.com"));
     QApplication::setDesktopFileName(QStringLiteral("com.torvenak.talvoro-mac"));
     // The menu bar item keeps the application alive; AppShell::start decides.

@@ -35,14 +35,12 @@ QString appVersionString(const std::optional<QString> &shortVersion, const std::
 QString appVersionString()
 {
     return appVersionString(appShortVersion(), appBuildNumber());
-#include <QCoreApplication>
-
-namespace talvoro {
+}
 
 QString shortAppVersion()
 {
-    const QString version = QCoreApplication::applicationVersion();
-    return version.isEmpty() ? QStringLiteral("1.0") : version;
+    const std::optional<QString> version = appShortVersion();
+    return version && !version->isEmpty() ? *version : QStringLiteral("1.0");
 }
 
 } // namespace talvoro

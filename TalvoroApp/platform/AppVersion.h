@@ -16,10 +16,8 @@ std::optional<QString> appBuildNumber();
 // "short (build)", each missing part an em dash: "0.1.0 (—)", "— (—)".
 QString appVersionString(const std::optional<QString> &shortVersion, const std::optional<QString> &buildNumber);
 QString appVersionString();
-namespace talvoro {
 
-// The application's short version ("0.1.0"), as the build set it; "1.0"
-// when none is set.
+// The short version the feedback record sends: "1.0" when the build carries none.
 QString shortAppVersion();
 
 } // namespace talvoro

@@ -211,6 +211,8 @@ std::function<QWidget *(ScreenshotContext &)> statistics(qint64 dictations, int 
             store.setData(QString::fromLatin1(Keys::weeklyChart), encodeWeeklyChart(chart));
         },
         [](MainWindowModel &model) { model.push(DetailRoute::statsDetail); });
+}
+
 void showHome(MainWindowModel &model)
 {
     model.selectSidebarItem(SidebarItem::home);
@@ -225,6 +227,8 @@ void homeFigures(ScreenshotContext &context)
     defaults.setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 12345);
     defaults.setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 4);
     UsageCounters{52, 70, 57, 60}.save(defaults);
+}
+
 // A few rules, newest first: one used three times, one disabled, one with a
 // two-line replacement.
 void someRules(ScreenshotContext &context)
