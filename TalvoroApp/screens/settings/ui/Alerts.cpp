@@ -17,15 +17,15 @@ QMessageBox *openAlert(QWidget *parent, const QString &title, const QString &mes
     box->setInformativeText(message);
     box->setWindowTitle(title);
     QPushButton *cancel = nullptr;
-    for (const AlertButton &spec : buttons) {
-        QPushButton *button = box->addButton(spec.text, spec.role);
-        if (!spec.objectName.isEmpty())
-            button->setObjectName(spec.objectName);
-        if (spec.role == QMessageBox::RejectRole)
+    for (const AlertButton &entry : buttons) {
+        QPushButton *button = box->addButton(entry.text, entry.role);
+        if (!entry.objectName.isEmpty())
+            button->setObjectName(entry.objectName);
+        if (entry.role == QMessageBox::RejectRole)
             cancel = button;
         // Esc and closing the window click the escape button, so every way
         // out passes here.
-        QObject::connect(button, &QAbstractButton::clicked, box, [action = spec.action, onClosed] {
+        QObject::connect(button, &QAbstractButton::clicked, box, [action = entry.action, onClosed] {
             if (action)
                 action();
             if (onClosed)
