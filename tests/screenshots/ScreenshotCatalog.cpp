@@ -1,5 +1,10 @@
 #include "ScreenshotCatalog.h"
 
+#include "account/AuthProviding.h"
+#include "screens/onboarding-account/ui/FeedbackView.h"
+
+#include <QDir>
+
 #include "AvatarScreenshots.h"
 #include "OnboardingScreenshots.h"
 
@@ -290,6 +295,29 @@ std::function<QWidget *(ScreenshotContext &)> ruleSheet(bool edit)
     };
 }
 
+// The feedback form on a client that never answers (no picture sends),
+// filled by `fill`.
+std::function<QWidget *(ScreenshotContext &)> feedbackForm(std::function<void(talvoro::feedback::FeedbackViewModel &)> fill)
+{
+    return [fill](ScreenshotContext &context) -> QWidget * {
+        auto client = std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(),
+                                                         BackendAPIClient::sharedSession(),
+                                                         QUrl(QStringLiteral("http://127.0.0.1:9/")));
+        auto *view = new talvoro::feedback::FeedbackView(*client, context.defaults(), {});
+        QObject::connect(view, &QObject::destroyed, [client] {});
+        if (fill)
+            fill(*view->viewModel());
+        return view;
+    };
+}
+
+void fillFeedback(talvoro::feedback::FeedbackViewModel &model)
+{
+    model.setSelectedTopic(talvoro::feedback::FeedbackTopic::suggestion);
+    model.setSubject(QStringLiteral("Atalho para pausar o ditado"));
+    model.setDescriptionText(QStringLiteral("Seria ótimo poder pausar e retomar um ditado longo sem perder o texto."));
+}
+
 } // namespace
 
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
@@ -501,6 +529,24 @@ QList<ScreenshotEntry> screenshotEntries()
         {QStringLiteral("replacementRules"), QStringLiteral("search-no-results"), rulesSearch(QStringLiteral("xyz"))},
         {QStringLiteral("replacementRules"), QStringLiteral("sheet-new"), ruleSheet(false), QSize(640, 400)},
         {QStringLiteral("replacementRules"), QStringLiteral("sheet-edit"), ruleSheet(true), QSize(640, 480)},
+        // Feedback.
+        {QStringLiteral("feedback"), QStringLiteral("empty"), feedbackForm({}), QSize(1100, 900)},
+        {QStringLiteral("feedback"), QStringLiteral("filled"), feedbackForm(fillFeedback), QSize(1100, 900)},
+        {QStringLiteral("feedback"), QStringLiteral("screenshots"),
+         feedbackForm([](talvoro::feedback::FeedbackViewModel &model) {
+             fillFeedback(model);
+             const QDir folder(QDir::tempPath());
+             QList<QUrl> files;
+             for (const QColor &color : {QColor(Qt::darkCyan), QColor(Qt::darkMagenta), QColor(Qt::darkYellow)}) {
+                 QImage image(1600, 1000, QImage::Format_RGB32);
+                 image.fill(color);
+                 const QString path = folder.filePath(QStringLiteral("talvoro-feedback-%1.png").arg(files.size()));
+                 image.save(path, "PNG");
+                 files.append(QUrl::fromLocalFile(path));
+             }
+             model.loadImages(files);
+         }),
+         QSize(1100, 900)},
     };
     entries += onboardingScreenshotEntries();
     return entries;

@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
@@ -316,7 +317,7 @@ QWidget *FeedbackView::buildSubjectCard()
     m_subject->setPlaceholderText(localized("Descreva brevemente..."));
     m_subject->setFont(settingsRowFont());
     m_subject->setFrame(false);
-    m_subject->setAttribute(Qt::WA_MacShowFocusRect, false);
+    m_subject->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
     connect(m_subject, &QLineEdit::textChanged, this, [this](const QString &text) {
         // Typing or pasting past the limit cuts the text instead of refusing it.
         const QString cut = leftGraphemes(text, kSubjectLimit);
@@ -384,7 +385,8 @@ QWidget *FeedbackView::buildScreenshotsCard()
     addLayout->setSpacing(8);
     auto *symbol = new ui::SymbolLabel(QStringLiteral("photo.on.rectangle.angled"), 16, addButton);
     symbol->bindAccent(m_defaults);
-    auto *title = new ui::StyledLabel(localized("Adicionar imagens"), ui::StyledLabel::Style::Primary, addButton);
+    // A plain label: its colour is the accent, not one of the text styles.
+    auto *title = new QLabel(localized("Adicionar imagens"), addButton);
     title->setFont(settingsRowFont());
     ui::AccentBinding::bind(
         title,
@@ -432,6 +434,8 @@ void FeedbackView::refresh()
         chip->setChecked(selected == chip->topic());
     if (m_subject->text() != m_model->subject())
         m_subject->setText(m_model->subject());
+    if (m_description->toPlainText() != m_model->descriptionText())
+        m_description->setPlainText(m_model->descriptionText());
     m_subjectCounter->setText(localized("%1/100").arg(graphemeCount(m_model->subject())));
     m_descriptionCounter->setText(localized("%1/1000").arg(graphemeCount(m_model->descriptionText())));
     m_send->setEnabled(m_model->canSubmit() && !m_model->isSubmitting());
