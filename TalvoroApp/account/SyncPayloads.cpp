@@ -35,6 +35,16 @@ QUuid syncUuidFromClientId(const QString &clientId)
 
 namespace {
 
+// One payload as the bytes its writeJson gives.
+template<class Payload>
+QByteArray writtenJson(const Payload &payload)
+{
+    QByteArray out;
+    OrderedJson::Writer writer(out);
+    payload.writeJson(writer);
+    return out;
+}
+
 using OrderedJson::Field;
 
 QByteArray raw(const QJsonValue &v) { return OrderedJson::value(v); }
@@ -113,10 +123,7 @@ bool isDateText(const QString &text)
 
 QByteArray SyncRulePayload::toJson() const
 {
-    QByteArray out;
-    OrderedJson::Writer writer(out);
-    writeJson(writer);
-    return out;
+    return writtenJson(*this);
 }
 
 void SyncRulePayload::writeJson(OrderedJson::Writer &w) const
@@ -135,7 +142,7 @@ void SyncRulePayload::writeJson(OrderedJson::Writer &w) const
 
 QJsonObject SyncRulePayload::toJsonObject() const
 {
-    return QJsonDocument::fromJson(toJson()).object();
+    return QJsonDocument::fromJson(writtenJson(*this)).object();
 }
 
 std::expected<SyncRulePayload, QString> SyncRulePayload::fromJson(const QJsonObject &o)
@@ -156,10 +163,7 @@ std::expected<SyncRulePayload, QString> SyncRulePayload::fromJson(const QJsonObj
 
 QByteArray SyncDictionaryEntryPayload::toJson() const
 {
-    QByteArray out;
-    OrderedJson::Writer writer(out);
-    writeJson(writer);
-    return out;
+    return writtenJson(*this);
 }
 
 void SyncDictionaryEntryPayload::writeJson(OrderedJson::Writer &w) const
@@ -179,7 +183,7 @@ void SyncDictionaryEntryPayload::writeJson(OrderedJson::Writer &w) const
 
 QJsonObject SyncDictionaryEntryPayload::toJsonObject() const
 {
-    return QJsonDocument::fromJson(toJson()).object();
+    return QJsonDocument::fromJson(writtenJson(*this)).object();
 }
 
 std::expected<SyncDictionaryEntryPayload, QString> SyncDictionaryEntryPayload::fromJson(const QJsonObject &o)
@@ -201,10 +205,7 @@ std::expected<SyncDictionaryEntryPayload, QString> SyncDictionaryEntryPayload::f
 
 QByteArray SyncTranscriptionPayload::toJson() const
 {
-    QByteArray out;
-    OrderedJson::Writer writer(out);
-    writeJson(writer);
-    return out;
+    return writtenJson(*this);
 }
 
 void SyncTranscriptionPayload::writeJson(OrderedJson::Writer &w) const
@@ -223,7 +224,7 @@ void SyncTranscriptionPayload::writeJson(OrderedJson::Writer &w) const
 
 QJsonObject SyncTranscriptionPayload::toJsonObject() const
 {
-    return QJsonDocument::fromJson(toJson()).object();
+    return QJsonDocument::fromJson(writtenJson(*this)).object();
 }
 
 std::expected<SyncTranscriptionPayload, QString> SyncTranscriptionPayload::fromJson(const QJsonObject &o)
@@ -251,10 +252,7 @@ std::expected<SyncTranscriptionPayload, QString> SyncTranscriptionPayload::fromJ
 
 QByteArray SyncSettingsPayload::toJson() const
 {
-    QByteArray out;
-    OrderedJson::Writer writer(out);
-    writeJson(writer);
-    return out;
+    return writtenJson(*this);
 }
 
 void SyncSettingsPayload::writeJson(OrderedJson::Writer &w) const
@@ -289,7 +287,7 @@ void SyncSettingsPayload::writeJson(OrderedJson::Writer &w) const
 
 QJsonObject SyncSettingsPayload::toJsonObject() const
 {
-    return QJsonDocument::fromJson(toJson()).object();
+    return QJsonDocument::fromJson(writtenJson(*this)).object();
 }
 
 SyncSettingsPayload SyncSettingsPayload::fromJson(const QJsonObject &o, QStringList *problems)
