@@ -72,12 +72,22 @@ void registerAppScreens(ScreenRegistry &registry)
         // The rules live in the store: without one there is nothing to edit.
         if (!c.environment.settings || !c.environment.models)
             return new QWidget;
-        return new ReplacementRulesView(c.environment, talvoro::rules::ruleSyncHooks(c.environment.sync));
+        QPointer<MainWindowModel> window(&c.window);
+        return new ReplacementRulesView(c.environment, talvoro::rules::ruleSyncHooks(c.environment.sync), [window] {
+            if (window)
+                window->push(DetailRoute::account);
+        });
     });
 
     registry.setRouteScreen(DetailRoute::dictionary, [](const ScreenContext &c) -> QWidget * {
-        return new talvoro::dictionary::DictionaryView(c.environment,
-                                                       talvoro::dictionary::dictionarySyncHooks(c.environment.sync));
+        if (!c.environment.settings || !c.environment.models)
+            return new QWidget;
+        QPointer<MainWindowModel> window(&c.window);
+        return new talvoro::dictionary::DictionaryView(
+            c.environment, talvoro::dictionary::dictionarySyncHooks(c.environment.sync), [window] {
+                if (window)
+                    window->push(DetailRoute::account);
+            });
     });
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {

@@ -20,7 +20,8 @@
 #include "account/SyncDefaults.h"
 #include "screens/home-history-stats/ui/StatsQuickCard.h"
 #include "screens/home-history-stats/ui/WeeklyUsageCard.h"
-#include "screens/dictation-settings/ui/RuleFormSheet.h"
+#include "screens/dictation-settings/ui/DictionaryView.h"
+#include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/settings/ui/HotkeySettingView.h"
 #include "transcription/UsageCounters.h"
 #include "transcription/DictionaryEntry.h"
@@ -30,6 +31,10 @@
 #include "transcription/TranscriptionRecord.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+
+using talvoro::dictionary::DictionaryView;
 
 namespace {
 
@@ -269,30 +274,91 @@ void showRules(MainWindowModel &model)
     model.push(DetailRoute::replacementRules);
 }
 
-// The rules screen with `search` typed into its field.
-std::function<QWidget *(ScreenshotContext &)> rulesSearch(const QString &search)
+// The window after `prepare` and `navigate`, with `act` run on the screen of
+// type Screen that it shows.
+template<class Screen>
+std::function<QWidget *(ScreenshotContext &)> onScreen(std::function<void(ScreenshotContext &)> prepare,
+                                                       std::function<void(MainWindowModel &)> navigate,
+                                                       std::function<void(Screen &)> act)
 {
-    return [search](ScreenshotContext &context) -> QWidget * {
-        QWidget *shown = window(someRules, showRules)(context);
-        if (auto *view = shown->findChild<QWidget *>(QStringLiteral("replacementRulesView"))) {
-            if (auto *field = view->findChild<QLineEdit *>(QStringLiteral("searchField")))
-                field->setText(search);
-        }
+    return [prepare, navigate, act](ScreenshotContext &context) -> QWidget * {
+        QWidget *shown = window(prepare, navigate)(context);
+        if (auto *screen = shown->findChild<Screen *>())
+            act(*screen);
         return shown;
     };
 }
 
-// The rule form alone, new or editing the first rule.
-std::function<QWidget *(ScreenshotContext &)> ruleSheet(bool edit)
+template<class Screen>
+std::function<void(Screen &)> typeSearch(const QString &search)
 {
-    return [edit](ScreenshotContext &context) -> QWidget * {
-        someRules(context);
-        ModelContext &store = context.models().mainContext();
-        talvoro::rules::SheetMode mode;
-        if (edit)
-            mode = talvoro::rules::SheetMode::edit(store.fetch(StoreQueries::rulesNewestFirst()).value().front());
-        return new RuleFormSheet(mode, store, {}, [] { return QDateTime::currentDateTime(); }, {});
+    return [search](Screen &screen) {
+        if (auto *field = screen.template findChild<QLineEdit *>(QStringLiteral("searchField")))
+            field->setText(search);
     };
+}
+
+// An alert is a window of its own, which a grab of the main window leaves
+// out: the open alert is drawn inside the window, centred, instead.
+void embedAlert(QWidget &screen)
+{
+    auto *box = screen.findChild<QMessageBox *>();
+    QWidget *window = screen.window();
+    if (!box)
+        return;
+    box->setParent(window, Qt::Widget);
+    box->setAutoFillBackground(true);
+    box->setStyleSheet(QStringLiteral("QMessageBox { border: 1px solid palette(mid); border-radius: 10px; }"));
+    box->show();
+    box->adjustSize();
+    // Placed once the tool has given the window its size.
+    QTimer::singleShot(0, box, [box, window] {
+        box->move((window->width() - box->width()) / 2, (window->height() - box->height()) / 3);
+        box->raise();
+    });
+}
+
+// Personal dictionary terms from a fixed day, some used; with `english`,
+// two English terms as well, so the picker and the badges show.
+std::function<void(ScreenshotContext &)> someTerms(bool english)
+{
+    return [english](ScreenshotContext &context) {
+        inMainInterface(context);
+        ModelContext &store = context.models().mainContext();
+        const QDateTime day = QDateTime::fromSecsSinceEpoch(1'760'000'000);
+        const struct
+        {
+            const char *term;
+            const char *language;
+            qint64 used;
+        } terms[] = {{"Talvoro", "pt", 14}, {"Kubernetes", "pt", 0}, {"Grafana", "pt", 1},
+                     {"Torvenak", "pt", 3}, {"OpenAI", "en", 2},     {"Postgres", "en", 0}};
+        for (const auto &t : terms) {
+            if (!english && QLatin1String(t.language) == QLatin1String("en"))
+                continue;
+            DictionaryEntry entry(QString::fromUtf8(t.term), QString::fromLatin1(t.language), QStringLiteral("manual"));
+            entry.useCount = t.used;
+            entry.createdAt = entry.updatedAt = day;
+            store.insert(entry);
+        }
+        (void)store.save();
+    };
+}
+
+void fullDictionary(ScreenshotContext &context)
+{
+    inMainInterface(context);
+    ModelContext &store = context.models().mainContext();
+    for (int i = 1; i <= int(talvoro::dictionary::kMaxTermsPerLanguage); ++i)
+        store.insert(DictionaryEntry(QStringLiteral("termo %1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("pt"),
+                                     QStringLiteral("manual")));
+    (void)store.save();
+}
+
+void showDictionary(MainWindowModel &model)
+{
+    model.selectSidebarItem(SidebarItem::talvoroSettings);
+    model.push(DetailRoute::dictionary);
 }
 
 // The feedback form on a client that never answers (no picture sends),
@@ -526,9 +592,37 @@ QList<ScreenshotEntry> screenshotEntries()
         // The replacement rules screen and its form.
         {QStringLiteral("replacementRules"), QStringLiteral("empty"), window(inMainInterface, showRules)},
         {QStringLiteral("replacementRules"), QStringLiteral("rules"), window(someRules, showRules)},
-        {QStringLiteral("replacementRules"), QStringLiteral("search-no-results"), rulesSearch(QStringLiteral("xyz"))},
-        {QStringLiteral("replacementRules"), QStringLiteral("sheet-new"), ruleSheet(false), QSize(640, 400)},
-        {QStringLiteral("replacementRules"), QStringLiteral("sheet-edit"), ruleSheet(true), QSize(640, 480)},
+        {QStringLiteral("replacementRules"), QStringLiteral("search-no-results"),
+         onScreen<ReplacementRulesView>(someRules, showRules, typeSearch<ReplacementRulesView>(QStringLiteral("xyz")))},
+        {QStringLiteral("replacementRules"), QStringLiteral("sheet-new"),
+         onScreen<ReplacementRulesView>(someRules, showRules,
+                                        [](ReplacementRulesView &view) { view.rulesModel()->openCreate(); })},
+        {QStringLiteral("replacementRules"), QStringLiteral("sheet-edit"),
+         onScreen<ReplacementRulesView>(someRules, showRules, [](ReplacementRulesView &view) {
+             view.rulesModel()->openEditor(view.rulesModel()->rules().front());
+         })},
+        // The personal dictionary, its alerts and its form.
+        {QStringLiteral("dictionary"), QStringLiteral("empty"), window([](ScreenshotContext &c) {
+             inMainInterface(c);
+             c.models();
+         }, showDictionary)},
+        {QStringLiteral("dictionary"), QStringLiteral("search-no-results"),
+         onScreen<DictionaryView>(someTerms(false), showDictionary, typeSearch<DictionaryView>(QStringLiteral("xyz")))},
+        {QStringLiteral("dictionary"), QStringLiteral("languages"), window([](ScreenshotContext &c) {
+             someTerms(true)(c);
+             c.signIn(QStringLiteral("Ana Souza"));
+         }, showDictionary)},
+        {QStringLiteral("dictionary"), QStringLiteral("limit-alert"),
+         onScreen<DictionaryView>(fullDictionary, showDictionary, [](DictionaryView &view) {
+             view.addTerm();
+             embedAlert(view);
+         })},
+        {QStringLiteral("dictionary"), QStringLiteral("sheet-new"),
+         onScreen<DictionaryView>(someTerms(true), showDictionary, [](DictionaryView &view) { view.addTerm(); })},
+        {QStringLiteral("dictionary"), QStringLiteral("sheet-edit"),
+         onScreen<DictionaryView>(someTerms(true), showDictionary, [](DictionaryView &view) {
+             view.editEntry(view.editor()->query().results().front());
+         })},
         // Feedback.
         {QStringLiteral("feedback"), QStringLiteral("empty"), feedbackForm({}), QSize(1100, 900)},
         {QStringLiteral("feedback"), QStringLiteral("filled"), feedbackForm(fillFeedback), QSize(1100, 900)},

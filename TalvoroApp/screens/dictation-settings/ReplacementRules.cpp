@@ -7,6 +7,7 @@
 #include "platform/ModelContext.h"
 #include "platform/StartTask.h"
 #include "platform/UserDefaultsProviding.h"
+#include "screens/dictation-settings/FormText.h"
 #include "screens/home-history-stats/HistorySearch.h"
 #include "texts/Localization.h"
 
@@ -16,11 +17,6 @@ namespace talvoro::rules {
 
 namespace {
 
-bool isTrimmedSpace(QChar c)
-{
-    return c == u'\t' || c.category() == QChar::Separator_Space;
-}
-
 QCoro::Task<void> noPull() { co_return; }
 
 QString withCount(const char *portugueseText, qsizetype count)
@@ -29,17 +25,6 @@ QString withCount(const char *portugueseText, qsizetype count)
 }
 
 } // namespace
-
-QString trimmedSpaces(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && isTrimmedSpace(text[start]))
-        ++start;
-    while (end > start && isTrimmedSpace(text[end - 1]))
-        --end;
-    return text.mid(start, end - start);
-}
 
 RuleSyncHooks ruleSyncHooks(SyncManager *sync)
 {
@@ -88,15 +73,15 @@ RuleForm::RuleForm(SheetMode mode, ModelContext &context, RuleSyncHooks hooks, s
 
 bool RuleForm::canSave() const
 {
-    return !trimmedSpaces(originalText).isEmpty();
+    return !trimmedSpacesAndTabs(originalText).isEmpty();
 }
 
 bool RuleForm::save()
 {
-    const QString original = trimmedSpaces(originalText);
+    const QString original = trimmedSpacesAndTabs(originalText);
     if (original.isEmpty())
         return false;
-    const QString replacement = trimmedSpaces(replacementText);
+    const QString replacement = trimmedSpacesAndTabs(replacementText);
     ReplacementRule saved;
     if (m_mode.rule) {
         const QDateTime now = m_now();

@@ -22,10 +22,6 @@ class UserDefaultsProviding;
 
 namespace talvoro::rules {
 
-// Removes the Unicode space separators and tabs at both ends; line breaks
-// stay (QString::trimmed() would drop them from a multi-line replacement).
-QString trimmedSpaces(const QString &text);
-
 // What the rules screens ask of the synchroniser, as hooks so tests can
 // count calls. Every push is started, never awaited.
 struct RuleSyncHooks

@@ -90,13 +90,6 @@ private Q_SLOTS:
         m_container.reset();
     }
 
-    void trimmingKeepsLineBreaks()
-    {
-        QCOMPARE(trimmedSpaces(QStringLiteral(" \t\u00A0\u2003ok\u3000 ")), QStringLiteral("ok"));
-        QCOMPARE(trimmedSpaces(QStringLiteral("\n a b \t\n ")), QStringLiteral("\n a b \t\n"));
-        QCOMPARE(trimmedSpaces(QStringLiteral(" \t ")), QString());
-    }
-
     void formSavesInCreateAndEditMode()
     {
         ModelContext &context = m_container->mainContext();

@@ -10,12 +10,13 @@
 #include "platform/ModelContext.h"
 #include "screens/dictation-settings/LanguageTables.h"
 #include "screens/dictation-settings/ui/TermFormSheet.h"
+#include "screens/settings/ui/AccountToolbarItem.h"
 #include "screens/settings/ui/Alerts.h"
 #include "screens/settings/ui/ContentUnavailableView.h"
 #include "screens/settings/ui/EditorListView.h"
+#include "screens/settings/ui/EditorToolbar.h"
 #include "screens/settings/ui/FormSheetPresenter.h"
 #include "screens/settings/ui/SegmentedPicker.h"
-#include "screens/settings/ui/ToolbarStrip.h"
 #include "texts/Localization.h"
 
 #include <QHBoxLayout>
@@ -132,19 +133,10 @@ private:
     QSortFilterProxyModel &m_filter;
 };
 
-QToolButton *toolbarButton(const char *symbol, const char *objectName, QWidget *parent)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setAutoRaise(true);
-    button->setIcon(ui::symbolIcon(QString::fromLatin1(symbol), primaryColor(ui::isDark(parent)), 18));
-    button->setIconSize(QSize(18, 18));
-    return button;
-}
-
 } // namespace
 
-DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySyncHooks hooks, QWidget *parent)
+DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySyncHooks hooks,
+                               std::function<void()> openAccount, QWidget *parent)
     : QWidget(parent)
     , m_environment(environment)
     , m_hooks(hooks)
@@ -152,29 +144,23 @@ DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySync
     setObjectName(QStringLiteral("dictionaryView"));
     m_sheets = new settings::FormSheetPresenter(this);
 
-    auto *toolbar = new settings::ToolbarStrip(localized("Dicionário Pessoal"), settings::ToolbarStrip::Placement::pushed, this);
-    auto *actions = new QWidget(toolbar);
-    auto *actionRow = new QHBoxLayout(actions);
-    actionRow->setContentsMargins(0, 0, 0, 0);
-    QToolButton *plus = toolbarButton("plus", "addButton", actions);
-    m_edit = toolbarButton("pencil", "editButton", actions);
-    m_trash = toolbarButton("trash", "trashButton", actions);
-    for (QToolButton *button : {plus, m_edit, m_trash})
-        actionRow->addWidget(button);
-    toolbar->setTrailingItem(actions);
+    Q_ASSERT(environment.settings && environment.models);
+    m_toolbar = new settings::EditorToolbar(localized("Dicionário Pessoal"), environment.auth, *environment.settings,
+                                            environment.avatarLoader, this);
+    connect(m_toolbar->accountItem(), &settings::AccountToolbarItem::accountRequested, this,
+            [openAccount = std::move(openAccount)] {
+                if (openAccount)
+                    openAccount();
+            });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(toolbar);
+    layout->addWidget(m_toolbar);
     auto *body = new QVBoxLayout;
     body->setContentsMargins(kSidePadding, 0, kSidePadding, kSidePadding);
     body->setSpacing(12);
     layout->addLayout(body, 1);
 
-    if (!environment.settings || !environment.models) {
-        body->addStretch(1);
-        return;
-    }
     m_editor = new DictionaryEditor(*environment.settings, environment.models->mainContext(), hooks,
                                     environment.now, this);
 
@@ -263,15 +249,15 @@ DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySync
         remove->setObjectName(QStringLiteral("deleteAction"));
     });
 
-    connect(plus, &QToolButton::clicked, this, &DictionaryView::addTerm);
+    connect(m_toolbar->addButton(), &QToolButton::clicked, this, &DictionaryView::addTerm);
     auto *newShortcut = new QShortcut(QKeySequence::New, this);
     newShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(newShortcut, &QShortcut::activated, this, &DictionaryView::addTerm);
-    connect(m_edit, &QToolButton::clicked, this, [this] {
+    connect(m_toolbar->editButton(), &QToolButton::clicked, this, [this] {
         if (auto entry = m_editor->editableEntry())
             editEntry(*entry);
     });
-    connect(m_trash, &QToolButton::clicked, this, &DictionaryView::deleteSelection);
+    connect(m_toolbar->trashButton(), &QToolButton::clicked, this, &DictionaryView::deleteSelection);
 
     connect(&m_editor->query(), &LiveQueryBase::changed, this, [this, filter] {
         filter->refilter();
@@ -288,8 +274,6 @@ DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySync
 
 void DictionaryView::refresh()
 {
-    if (!m_editor)
-        return;
     const QStringList languages = m_editor->availableLanguages();
     if (m_picker->tags() != languages) {
         settings::SegmentedPicker::Options options;
@@ -317,16 +301,14 @@ void DictionaryView::refresh()
         m_content->setCurrentWidget(m_noResults);
         break;
     }
-    m_edit->setVisible(m_editor->editableEntry().has_value());
-    m_trash->setVisible(!m_editor->selection().isEmpty());
+    m_toolbar->editButton()->setVisible(m_editor->editableEntry().has_value());
+    m_toolbar->trashButton()->setVisible(!m_editor->selection().isEmpty());
 }
 
 void DictionaryView::addTerm()
 {
-    if (!m_editor)
-        return;
     if (!m_editor->canAddTerm()) {
-        showLimitAlert();
+        openLimitAlert(this);
         return;
     }
     editEntry({});
@@ -357,8 +339,6 @@ void DictionaryView::editEntry(const DictionaryEntry &entry)
 
 void DictionaryView::deleteSelection()
 {
-    if (!m_editor)
-        return;
     m_editor->requestSelectionDeletion();
     openDeleteConfirmation();
 }
@@ -383,16 +363,10 @@ void DictionaryView::openDeleteConfirmation()
                      QStringLiteral("deleteButton")}});
 }
 
-void DictionaryView::showLimitAlert()
-{
-    settings::openAlert(this, localized("Limite atingido"), limitAlertMessage(),
-                        {AlertButton{localized("OK"), QMessageBox::RejectRole, {}, QStringLiteral("okButton")}});
-}
-
 void DictionaryView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (event->spontaneous() || !m_editor)
+    if (event->spontaneous())
         return;
     m_editor->appeared();
     refresh();

@@ -5,9 +5,10 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLineEdit;
 class QStackedWidget;
-class QToolButton;
 class QSortFilterProxyModel;
 
 namespace talvoro::ui {
@@ -15,6 +16,7 @@ class ToggleSwitch;
 }
 namespace talvoro::settings {
 class EditorListView;
+class EditorToolbar;
 class FormSheetPresenter;
 class SegmentedPicker;
 }
@@ -28,7 +30,9 @@ class DictionaryView : public QWidget
 {
     Q_OBJECT
 public:
-    DictionaryView(const AppEnvironment &environment, DictionarySyncHooks hooks, QWidget *parent = nullptr);
+    // `openAccount` pushes the account screen (the toolbar's avatar).
+    DictionaryView(const AppEnvironment &environment, DictionarySyncHooks hooks, std::function<void()> openAccount = {},
+                   QWidget *parent = nullptr);
 
     DictionaryEditor *editor() const { return m_editor; }
     settings::FormSheetPresenter *sheets() const { return m_sheets; }
@@ -43,7 +47,6 @@ protected:
 private:
     void refresh();
     void openDeleteConfirmation();
-    void showLimitAlert();
 
     const AppEnvironment &m_environment;
     DictionarySyncHooks m_hooks;
@@ -56,8 +59,7 @@ private:
     settings::EditorListView *m_list = nullptr;
     QSortFilterProxyModel *m_filter = nullptr;
     QWidget *m_noResults = nullptr;
-    QToolButton *m_edit = nullptr;
-    QToolButton *m_trash = nullptr;
+    settings::EditorToolbar *m_toolbar = nullptr;
 };
 
 } // namespace talvoro::dictionary

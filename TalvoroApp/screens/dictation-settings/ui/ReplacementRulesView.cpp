@@ -7,22 +7,21 @@
 #include "platform/LiveListModel.h"
 #include "platform/ModelContext.h"
 #include "screens/dictation-settings/ui/RuleFormSheet.h"
+#include "screens/settings/ui/AccountToolbarItem.h"
+#include "screens/settings/ui/Alerts.h"
 #include "screens/settings/ui/ContentUnavailableView.h"
 #include "screens/settings/ui/DetailCardModifier.h"
-#include "screens/settings/ui/ToolbarStrip.h"
+#include "screens/settings/ui/EditorListView.h"
+#include "screens/settings/ui/EditorToolbar.h"
+#include "screens/settings/ui/FormSheetPresenter.h"
 #include "texts/Localization.h"
 
-#include <QContextMenuEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSortFilterProxyModel>
@@ -32,9 +31,12 @@
 #include <QVBoxLayout>
 
 using talvoro::rules::ReplacementRulesModel;
+using talvoro::settings::AlertButton;
 using talvoro::settings::ContentUnavailableView;
 using talvoro::settings::DetailCardModifier;
-using talvoro::settings::ToolbarStrip;
+using talvoro::settings::EditorListView;
+using talvoro::settings::EditorToolbar;
+using talvoro::settings::FormSheetPresenter;
 
 using namespace talvoro;
 
@@ -194,46 +196,32 @@ private:
     QSortFilterProxyModel &m_filter;
 };
 
-QToolButton *toolbarButton(const QString &symbol, const char *objectName, QWidget *parent)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setAutoRaise(true);
-    button->setIcon(talvoro::ui::symbolIcon(symbol, secondaryColor(talvoro::ui::isDark(parent)), 16));
-    button->setIconSize(QSize(16, 16));
-    button->setToolTip(QString());
-    return button;
-}
-
 } // namespace
 
 ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, talvoro::rules::RuleSyncHooks hooks,
-                                           QWidget *parent)
+                                           std::function<void()> openAccount, QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("replacementRulesView"));
     Q_ASSERT(environment.settings && environment.models);
     m_model = new ReplacementRulesModel(*environment.settings, *environment.models, std::move(hooks), environment.now,
                                         this);
+    m_sheets = new FormSheetPresenter(this);
 
-    auto *toolbar = new ToolbarStrip(localized("Regras de Substituição"), ToolbarStrip::Placement::pushed, this);
-    auto *buttons = new QWidget;
-    auto *buttonRow = new QHBoxLayout(buttons);
-    buttonRow->setContentsMargins(0, 0, 0, 0);
-    m_add = toolbarButton(QStringLiteral("plus"), "addRuleButton", buttons);
-    m_edit = toolbarButton(QStringLiteral("pencil"), "editRuleButton", buttons);
-    m_trash = toolbarButton(QStringLiteral("trash"), "deleteRulesButton", buttons);
-    buttonRow->addWidget(m_add);
-    buttonRow->addWidget(m_edit);
-    buttonRow->addWidget(m_trash);
-    toolbar->setTrailingItem(buttons);
-    connect(m_add, &QToolButton::clicked, m_model, &ReplacementRulesModel::openCreate);
-    connect(m_edit, &QToolButton::clicked, this, [this] {
+    m_toolbar = new EditorToolbar(localized("Regras de Substituição"), environment.auth, *environment.settings,
+                                  environment.avatarLoader, this);
+    connect(m_toolbar->accountItem(), &talvoro::settings::AccountToolbarItem::accountRequested, this,
+            [openAccount = std::move(openAccount)] {
+                if (openAccount)
+                    openAccount();
+            });
+    connect(m_toolbar->addButton(), &QToolButton::clicked, m_model, &ReplacementRulesModel::openCreate);
+    connect(m_toolbar->editButton(), &QToolButton::clicked, this, [this] {
         if (const auto rule = m_model->selectedRule())
             m_model->openEditor(*rule);
     });
-    connect(m_trash, &QToolButton::clicked, m_model, &ReplacementRulesModel::requestDeleteSelection);
-    auto *newShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
+    connect(m_toolbar->trashButton(), &QToolButton::clicked, m_model, &ReplacementRulesModel::requestDeleteSelection);
+    auto *newShortcut = new QShortcut(QKeySequence::New, this);
     newShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(newShortcut, &QShortcut::activated, m_model, &ReplacementRulesModel::openCreate);
 
@@ -263,17 +251,35 @@ ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, ta
     auto *filter = new RuleSearchFilter(*m_model, this);
     m_filter = filter;
     m_filter->setSourceModel(m_listModel);
-    m_list = new QListView(m_content);
+    m_list = new EditorListView(m_content);
     m_list->setObjectName(QStringLiteral("rulesList"));
     m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setUniformItemSizes(false);
     m_list->setModel(m_filter);
     m_list->setItemDelegate(new RuleRowDelegate(*m_model, *m_filter, m_list));
-    m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
+    m_list->setReturnHandler([this] { return m_model->openSelectedRule(); });
+    m_list->setDeleteHandler([this] { m_model->deleteCommand(); });
+    m_list->setRowDeleteHandler([this](const QList<int> &rows) { m_model->deleteRows(rows); });
+    m_list->setMenuBuilder([this](QMenu &menu, const QModelIndex &index) {
+        const QUuid id = index.data(LiveListModel::IdRole).toUuid();
+        const auto rule = m_model->query().find(id);
+        if (!rule)
+            return;
+        // Act on the rule by id: the list may change while the menu is open.
+        menu.addAction(localized("Editar"), this, [this, id] {
+            if (const auto current = m_model->query().find(id))
+                m_model->openEditor(*current);
+        });
+        menu.addSeparator();
+        menu.addAction(rule->isEnabled ? localized("Desativar Regra") : localized("Ativar Regra"), this,
+                       [this, id] { m_model->toggleRule(id); });
+        menu.addSeparator();
+        menu.addAction(localized("Apagar"), this, [this, id] {
+            if (const auto current = m_model->query().find(id))
+                m_model->requestDelete(*current);
+        });
+    });
     m_content->addWidget(m_list);
     auto *noRules = new ContentUnavailableView(
         QStringLiteral("arrow.triangle.2.circlepath"), localized("Nenhuma regra criada"),
@@ -288,7 +294,7 @@ ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, ta
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(toolbar);
+    layout->addWidget(m_toolbar);
     layout->addWidget(new DetailCardModifier(page, this), 1);
 
     m_masterSwitch->setChecked(m_model->rulesEnabled());
@@ -300,6 +306,9 @@ ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, ta
     connect(m_search, &QLineEdit::textChanged, m_model, &ReplacementRulesModel::setSearchText);
     connect(m_model, &ReplacementRulesModel::searchTextChanged, this, [this, filter] {
         filter->refilter();
+        // Selected rules that the search shows again are selected again.
+        const QSignalBlocker blocker(m_list);
+        m_list->selectIds(m_model->selection());
         refreshContent();
     });
     connect(&m_model->query(), &LiveQueryBase::changed, this, [this, filter] {
@@ -307,8 +316,7 @@ ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, ta
         refreshContent();
         refreshToolbar();
     });
-    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &ReplacementRulesView::syncSelectionFromView);
+    connect(m_list, &EditorListView::selectedIdsChanged, this, &ReplacementRulesView::syncSelectionFromView);
     connect(m_model, &ReplacementRulesModel::selectionChanged, this, [this] {
         // Drop view rows whose ids left the model's selection (a deletion).
         const QModelIndexList rows = m_list->selectionModel()->selectedIndexes();
@@ -319,22 +327,13 @@ ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, ta
         refreshToolbar();
     });
     connect(m_model, &ReplacementRulesModel::sheetModeChanged, this, &ReplacementRulesView::presentSheet);
+    connect(m_sheets, &FormSheetPresenter::dismissed, m_model, &ReplacementRulesModel::closeSheet);
     connect(m_model, &ReplacementRulesModel::deleteAlertChanged, this, &ReplacementRulesView::presentDeleteAlert);
     refreshContent();
     refreshToolbar();
 }
 
 ReplacementRulesView::~ReplacementRulesView() = default;
-
-RuleFormSheet *ReplacementRulesView::sheet() const
-{
-    return m_sheet;
-}
-
-QMessageBox *ReplacementRulesView::deleteAlert() const
-{
-    return m_alert;
-}
 
 int ReplacementRulesView::displayedRow(const QUuid &id) const
 {
@@ -368,8 +367,8 @@ void ReplacementRulesView::refreshContent()
 
 void ReplacementRulesView::refreshToolbar()
 {
-    m_edit->setVisible(m_model->showsEditButton());
-    m_trash->setVisible(m_model->showsTrashButton());
+    m_toolbar->editButton()->setVisible(m_model->showsEditButton());
+    m_toolbar->trashButton()->setVisible(m_model->showsTrashButton());
 }
 
 void ReplacementRulesView::syncSelectionFromView()
@@ -389,94 +388,58 @@ void ReplacementRulesView::syncSelectionFromView()
 void ReplacementRulesView::presentSheet()
 {
     const auto &mode = m_model->sheetMode();
-    if (m_sheet && (!mode || m_sheet->mode().id() != mode->id())) {
-        QPointer<RuleFormSheet> old = m_sheet;
-        m_sheet = nullptr;
-        old->disconnect(this);
-        old->close();
-        old->deleteLater();
-    }
-    if (!mode || m_sheet)
+    if (!mode) {
+        m_sheets->dismiss();
         return;
-    auto *model = m_model;
-    m_sheet = new RuleFormSheet(*mode, model->context(), model->hooks(), model->clock(),
-                                [model](const ReplacementRule &rule) { model->deleteFromForm(rule); }, this);
-    m_sheet->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_sheet, &QDialog::finished, this, [this, sheet = m_sheet.data()] {
-        if (m_sheet == sheet) {
-            m_sheet = nullptr;
-            m_model->closeSheet();
-        }
-    });
-    m_sheet->open();
+    }
+    // The open sheet stays when its identity is asked for again.
+    if (m_sheets->isPresented() && m_sheets->identity() == mode->id())
+        return;
+    QPointer<ReplacementRulesModel> model(m_model);
+    QPointer<FormSheetPresenter> sheets(m_sheets);
+    auto *form = new RuleFormSheet(
+        *mode, m_model->context(), m_model->hooks(), m_model->clock(),
+        [model](const ReplacementRule &rule) {
+            if (model)
+                model->deleteFromForm(rule);
+        },
+        [sheets] {
+            if (sheets)
+                sheets->dismiss();
+        });
+    m_sheets->present(form, mode->id(), RuleFormSheet::sizeFor(*mode));
 }
 
 void ReplacementRulesView::presentDeleteAlert()
 {
-    if (!m_model->showsDeleteAlert()) {
-        if (m_alert)
-            m_alert->close();
+    // Either button closes the alert after running its action.
+    if (!m_model->showsDeleteAlert())
         return;
-    }
-    if (m_alert) {
+    if (m_alert && m_alert->isVisible()) {
         m_alert->setText(m_model->deleteAlertTitle());
         m_alert->setInformativeText(m_model->deleteAlertMessage());
         return;
     }
-    m_alert = new QMessageBox(QMessageBox::Warning, m_model->deleteAlertTitle(), m_model->deleteAlertTitle(),
-                              QMessageBox::NoButton, this);
-    m_alert->setObjectName(QStringLiteral("deleteRulesAlert"));
-    m_alert->setInformativeText(m_model->deleteAlertMessage());
-    m_alert->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton *cancel = m_alert->addButton(localized("Cancelar"), QMessageBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancelDeleteButton"));
-    QPushButton *confirm = m_alert->addButton(localized("Excluir"), QMessageBox::DestructiveRole);
-    confirm->setObjectName(QStringLiteral("confirmDeleteButton"));
-    m_alert->setDefaultButton(cancel);
-    m_alert->setEscapeButton(cancel);
-    connect(m_alert, &QMessageBox::finished, this, [this, confirm, alert = m_alert.data()] {
-        if (!m_model->showsDeleteAlert())
-            return;
-        if (alert->clickedButton() == confirm)
-            m_model->deletePendingRules();
-        else
-            m_model->cancelDelete();
-    });
-    m_alert->open();
-}
-
-void ReplacementRulesView::showContextMenu(const QUuid &id, const QPoint &globalPosition)
-{
-    const auto rule = m_model->query().find(id);
-    if (!rule)
-        return;
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("ruleRowMenu"));
-    // Act on the rule by id: the list may change while the menu is open.
-    menu.addAction(localized("Editar"), this, [this, id] {
-        if (const auto current = m_model->query().find(id))
-            m_model->openEditor(*current);
-    });
-    menu.addSeparator();
-    menu.addAction(rule->isEnabled ? localized("Desativar Regra") : localized("Ativar Regra"), this,
-                   [this, id] { m_model->toggleRule(id); });
-    menu.addSeparator();
-    menu.addAction(localized("Apagar"), this, [this, id] {
-        if (const auto current = m_model->query().find(id))
-            m_model->requestDelete(*current);
-    });
-    menu.exec(globalPosition);
+    QPointer<ReplacementRulesModel> model(m_model);
+    m_alert = talvoro::settings::openAlert(
+        this, m_model->deleteAlertTitle(), m_model->deleteAlertMessage(),
+        {AlertButton{localized("Cancelar"), QMessageBox::RejectRole,
+                     [model] {
+                         if (model)
+                             model->cancelDelete();
+                     },
+                     QStringLiteral("cancelButton")},
+         AlertButton{localized("Excluir"), QMessageBox::DestructiveRole,
+                     [model] {
+                         if (model)
+                             model->deletePendingRules();
+                     },
+                     QStringLiteral("deleteButton")}});
 }
 
 bool ReplacementRulesView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_list->viewport() && event->type() == QEvent::ContextMenu) {
-        auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-        const QModelIndex at = m_list->indexAt(menuEvent->pos());
-        if (at.isValid())
-            showContextMenu(at.data(LiveListModel::IdRole).toUuid(), menuEvent->globalPos());
-        return true;
-    }
+    // A click on a row's switch toggles the rule and leaves the selection.
     if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         const QModelIndex at = m_list->indexAt(mouse->position().toPoint());
@@ -485,15 +448,6 @@ bool ReplacementRulesView::eventFilter(QObject *watched, QEvent *event)
             const QUuid id = at.data(LiveListModel::IdRole).toUuid();
             if (const auto rule = m_model->query().find(id))
                 m_model->setRuleEnabled(id, !rule->isEnabled);
-            return true;
-        }
-    }
-    if (watched == m_list && event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            return m_model->openSelectedRule();
-        if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) {
-            m_model->deleteCommand();
             return true;
         }
     }

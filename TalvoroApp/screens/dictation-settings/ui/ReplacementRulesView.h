@@ -6,17 +6,19 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class LiveListModel;
 class QLineEdit;
-class QListView;
 class QMessageBox;
 class QSortFilterProxyModel;
 class QStackedWidget;
-class QToolButton;
-class RuleFormSheet;
 
 namespace talvoro::settings {
 class ContentUnavailableView;
+class EditorListView;
+class EditorToolbar;
+class FormSheetPresenter;
 }
 namespace talvoro::ui {
 class ToggleSwitch;
@@ -29,14 +31,14 @@ class ReplacementRulesView : public QWidget
 {
     Q_OBJECT
 public:
+    // `openAccount` pushes the account screen (the toolbar's avatar).
     ReplacementRulesView(const AppEnvironment &environment, talvoro::rules::RuleSyncHooks hooks,
-                         QWidget *parent = nullptr);
+                         std::function<void()> openAccount = {}, QWidget *parent = nullptr);
     ~ReplacementRulesView() override;
 
     talvoro::rules::ReplacementRulesModel *rulesModel() const { return m_model; }
-    QListView *listView() const { return m_list; }
-    RuleFormSheet *sheet() const;
-    QMessageBox *deleteAlert() const;
+    talvoro::settings::EditorListView *listView() const { return m_list; }
+    talvoro::settings::FormSheetPresenter *sheets() const { return m_sheets; }
     // The row of the list as displayed of a rule; -1 when hidden.
     int displayedRow(const QUuid &id) const;
 
@@ -50,19 +52,16 @@ private:
     void syncSelectionFromView();
     void presentSheet();
     void presentDeleteAlert();
-    void showContextMenu(const QUuid &id, const QPoint &globalPosition);
 
     talvoro::rules::ReplacementRulesModel *m_model = nullptr;
     LiveListModel *m_listModel = nullptr;
     QSortFilterProxyModel *m_filter = nullptr;
-    QListView *m_list = nullptr;
+    talvoro::settings::EditorListView *m_list = nullptr;
+    talvoro::settings::EditorToolbar *m_toolbar = nullptr;
+    talvoro::settings::FormSheetPresenter *m_sheets = nullptr;
     QLineEdit *m_search = nullptr;
     QStackedWidget *m_content = nullptr;
     talvoro::settings::ContentUnavailableView *m_noResults = nullptr;
     talvoro::ui::ToggleSwitch *m_masterSwitch = nullptr;
-    QToolButton *m_add = nullptr;
-    QToolButton *m_edit = nullptr;
-    QToolButton *m_trash = nullptr;
-    QPointer<RuleFormSheet> m_sheet;
     QPointer<QMessageBox> m_alert;
 };

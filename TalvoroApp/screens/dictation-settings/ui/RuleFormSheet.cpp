@@ -1,12 +1,9 @@
 #include "screens/dictation-settings/ui/RuleFormSheet.h"
 
 #include "look/Theme.h"
+#include "screens/dictation-settings/ui/FormSheetParts.h"
 #include "texts/Localization.h"
 
-#include <QFrame>
-#include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,82 +11,41 @@
 
 using namespace talvoro;
 
-namespace {
-
-QFrame *divider(QWidget *parent)
+QSize RuleFormSheet::sizeFor(const rules::SheetMode &mode)
 {
-    auto *line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setStyleSheet(QStringLiteral("color: palette(mid);"));
-    return line;
+    return {kWidth, mode.isEdit() ? 480 : 400};
 }
 
-QLabel *sectionLabel(const QString &text, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setFont(appRowFont());
-    label->setForegroundRole(QPalette::PlaceholderText);
-    return label;
-}
-
-} // namespace
-
-RuleFormSheet::RuleFormSheet(talvoro::rules::SheetMode mode, ModelContext &context, talvoro::rules::RuleSyncHooks hooks,
+RuleFormSheet::RuleFormSheet(rules::SheetMode mode, ModelContext &context, rules::RuleSyncHooks hooks,
                              std::function<QDateTime()> now, std::function<void(const ReplacementRule &)> onDelete,
-                             QWidget *parent)
-    : QDialog(parent)
+                             std::function<void()> dismiss, QWidget *parent)
+    : QWidget(parent)
     , m_form(std::move(mode), context, std::move(hooks), std::move(now))
     , m_onDelete(std::move(onDelete))
+    , m_dismiss(std::move(dismiss))
 {
     setObjectName(QStringLiteral("ruleFormSheet"));
-    setWindowModality(Qt::WindowModal);
     const bool editing = m_form.mode().isEdit();
-    setFixedSize(640, editing ? 480 : 400);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-
-    auto *header = new QHBoxLayout;
-    header->setContentsMargins(20, 16, 20, 12);
-    auto *cancelButton = new QPushButton(localized("Cancelar"), this);
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    cancelButton->setFlat(true);
-    cancelButton->setAutoDefault(false);
-    connect(cancelButton, &QPushButton::clicked, this, &RuleFormSheet::cancel);
-    auto *title = new QLabel(editing ? localized("Editar Regra") : localized("Nova Regra"), this);
-    title->setObjectName(QStringLiteral("sheetTitle"));
-    QFont headline = title->font();
-    headline.setBold(true);
-    title->setFont(headline);
-    m_save = new QPushButton(editing ? localized("Salvar") : localized("Adicionar"), this);
-    m_save->setObjectName(QStringLiteral("saveButton"));
-    m_save->setAutoDefault(false);
+    const forms::SheetHeader header = forms::sheetHeader(editing ? localized("Editar Regra") : localized("Nova Regra"),
+                                                         editing ? localized("Salvar") : localized("Adicionar"), this);
+    m_save = header.save;
+    connect(header.cancel, &QPushButton::clicked, this, &RuleFormSheet::cancel);
     connect(m_save, &QPushButton::clicked, this, &RuleFormSheet::save);
-    header->addWidget(cancelButton);
-    header->addStretch(1);
-    header->addWidget(title);
-    header->addStretch(1);
-    header->addWidget(m_save);
-    column->addLayout(header);
-    column->addWidget(divider(this));
+    column->addWidget(header.widget);
+    column->addWidget(forms::sheetDivider(this));
 
     auto *fields = new QVBoxLayout;
     fields->setContentsMargins(20, 16, 20, 20);
     fields->setSpacing(16);
-    auto *originalSection = new QVBoxLayout;
-    originalSection->setSpacing(6);
-    originalSection->addWidget(sectionLabel(localized("Quando transcrever"), this));
     m_original = new QLineEdit(m_form.originalText, this);
     m_original->setObjectName(QStringLiteral("originalField"));
     m_original->setPlaceholderText(localized("Texto original"));
-    originalSection->addWidget(m_original);
-    fields->addLayout(originalSection);
+    fields->addWidget(forms::sheetSection(localized("Quando transcrever"), m_original, this));
 
-    auto *replacementSection = new QVBoxLayout;
-    replacementSection->setSpacing(6);
-    replacementSection->addWidget(sectionLabel(localized("Substituir por"), this));
     m_replacement = new QPlainTextEdit(m_form.replacementText, this);
     m_replacement->setObjectName(QStringLiteral("replacementField"));
     m_replacement->setFont(appRowFont());
@@ -97,19 +53,14 @@ RuleFormSheet::RuleFormSheet(talvoro::rules::SheetMode mode, ModelContext &conte
     m_replacement->document()->setDocumentMargin(4);
     m_replacement->setStyleSheet(QStringLiteral(
         "QPlainTextEdit { background: palette(base); border: 0.5px solid palette(mid); border-radius: 6px; }"));
-    replacementSection->addWidget(m_replacement, 1);
-    fields->addLayout(replacementSection, 1);
+    fields->addWidget(forms::sheetSection(localized("Substituir por"), m_replacement, this), 1);
 
     if (editing) {
-        fields->addSpacing(4);
-        fields->addWidget(divider(this));
-        auto *deleteButton = new QPushButton(localized("Excluir Regra"), this);
-        deleteButton->setObjectName(QStringLiteral("deleteButton"));
-        deleteButton->setFlat(true);
-        deleteButton->setAutoDefault(false);
-        deleteButton->setStyleSheet(QStringLiteral("QPushButton { color: #FF3B30; }"));
-        connect(deleteButton, &QPushButton::clicked, this, &RuleFormSheet::deleteRule);
-        fields->addWidget(deleteButton);
+        fields->addSpacing(4 - fields->spacing());
+        fields->addWidget(forms::sheetDivider(this));
+        QPushButton *remove = forms::sheetDeleteButton(localized("Excluir Regra"), this);
+        connect(remove, &QPushButton::clicked, this, &RuleFormSheet::deleteRule);
+        fields->addWidget(remove);
     }
     column->addLayout(fields, 1);
 
@@ -121,20 +72,18 @@ RuleFormSheet::RuleFormSheet(talvoro::rules::SheetMode mode, ModelContext &conte
     connect(m_original, &QLineEdit::textChanged, this, refresh);
     connect(m_replacement, &QPlainTextEdit::textChanged, this, refresh);
     refresh();
-    // No field takes the focus on opening.
-    setFocusPolicy(Qt::StrongFocus);
-    setFocus();
 }
 
 void RuleFormSheet::cancel()
 {
-    reject();
+    if (m_dismiss)
+        m_dismiss();
 }
 
 void RuleFormSheet::save()
 {
     if (m_form.save())
-        accept();
+        cancel();
 }
 
 void RuleFormSheet::deleteRule()
@@ -143,17 +92,7 @@ void RuleFormSheet::deleteRule()
         return;
     const ReplacementRule rule = *m_form.mode().rule;
     auto onDelete = m_onDelete;
-    reject();
+    cancel();
     if (onDelete)
         onDelete(rule);
-}
-
-void RuleFormSheet::keyPressEvent(QKeyEvent *event)
-{
-    // No default button: Return in a single-line field commits nothing.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

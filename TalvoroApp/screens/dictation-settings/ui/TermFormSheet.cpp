@@ -2,61 +2,23 @@
 
 #include "look/Theme.h"
 #include "look/ui/MenuPicker.h"
-#include "look/ui/StyledLabel.h"
 #include "platform/ModelContext.h"
 #include "screens/dictation-settings/LanguageTables.h"
+#include "screens/dictation-settings/ui/FormSheetParts.h"
 #include "screens/settings/ui/Alerts.h"
-#include "screens/settings/ui/SettingsSeparator.h"
 #include "texts/Localization.h"
 
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace talvoro::dictionary {
 
-using settings::AlertButton;
-
-namespace {
-
-QWidget *divider(QWidget *parent)
+void openLimitAlert(QWidget *parent)
 {
-    auto *line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setFixedHeight(1);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::WindowText, separatorColor(false));
-    line->setPalette(palette);
-    return line;
+    settings::openAlert(parent, localized("Limite atingido"), limitAlertMessage(),
+                        {settings::AlertButton{localized("OK"), QMessageBox::RejectRole, {}, QStringLiteral("okButton")}});
 }
-
-// No button of a sheet reacts to Return: the fields have no submit action.
-QPushButton *sheetButton(const QString &text, const char *objectName, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
-}
-
-QWidget *section(const QString &label, QWidget *input, QWidget *parent)
-{
-    auto *box = new QWidget(parent);
-    auto *layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-    auto *caption = new ui::StyledLabel(label, ui::StyledLabel::Style::Secondary, box);
-    caption->setFont(appRowFont());
-    layout->addWidget(caption);
-    layout->addWidget(input);
-    return box;
-}
-
-} // namespace
 
 TermFormSheet::TermFormSheet(Inputs inputs, ModelContext &context, DictionarySyncHooks hooks,
                              std::function<QDateTime()> now, std::function<void()> dismiss, QWidget *parent)
@@ -74,30 +36,18 @@ TermFormSheet::TermFormSheet(Inputs inputs, ModelContext &context, DictionarySyn
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildHeader());
-    layout->addWidget(divider(this));
+    layout->addWidget(forms::sheetDivider(this));
     layout->addWidget(buildFields());
 }
 
 QWidget *TermFormSheet::buildHeader()
 {
-    auto *header = new QWidget(this);
-    auto *row = new QHBoxLayout(header);
-    row->setContentsMargins(20, 16, 20, 12);
-    QPushButton *cancel = sheetButton(localized("Cancelar"), "cancelButton", header);
-    cancel->setFlat(true);
-    connect(cancel, &QPushButton::clicked, this, &TermFormSheet::cancel);
-    row->addWidget(cancel);
-    row->addStretch(1);
-    auto *title = new ui::StyledLabel(m_form.title(), ui::StyledLabel::Style::Primary, header);
-    title->setObjectName(QStringLiteral("sheetTitle"));
-    title->setFont(textStyleFont(TextStyle::Headline, QFont::DemiBold));
-    row->addWidget(title);
-    row->addStretch(1);
-    m_save = sheetButton(m_form.saveButtonText(), "saveButton", header);
+    const forms::SheetHeader header = forms::sheetHeader(m_form.title(), m_form.saveButtonText(), this);
+    m_save = header.save;
     m_save->setEnabled(m_form.canSave());
+    connect(header.cancel, &QPushButton::clicked, this, &TermFormSheet::cancel);
     connect(m_save, &QPushButton::clicked, this, &TermFormSheet::save);
-    row->addWidget(m_save);
-    return header;
+    return header.widget;
 }
 
 QWidget *TermFormSheet::buildFields()
@@ -115,7 +65,7 @@ QWidget *TermFormSheet::buildFields()
         m_form.term = text;
         m_save->setEnabled(m_form.canSave());
     });
-    column->addWidget(section(localized("Termo"), m_term, fields));
+    column->addWidget(forms::sheetSection(localized("Termo"), m_term, fields));
 
     m_language = new MenuPicker(fields);
     m_language->setObjectName(QStringLiteral("languagePicker"));
@@ -126,16 +76,12 @@ QWidget *TermFormSheet::buildFields()
     m_language->setCurrentIndex(m_language->findData(m_form.effectiveLanguage()));
     connect(m_language, &QComboBox::activated, this,
             [this](int index) { m_form.selectedLanguage = m_language->itemData(index).toString(); });
-    column->addWidget(section(localized("Idioma"), m_language, fields));
+    column->addWidget(forms::sheetSection(localized("Idioma"), m_language, fields));
 
     if (m_form.mode().isEdit()) {
         column->addSpacing(4 - column->spacing());
-        column->addWidget(divider(fields));
-        QPushButton *remove = sheetButton(localized("Excluir Termo"), "deleteButton", fields);
-        remove->setFlat(true);
-        QPalette palette = remove->palette();
-        palette.setColor(QPalette::ButtonText, QColor(0xff, 0x3b, 0x30));
-        remove->setPalette(palette);
+        column->addWidget(forms::sheetDivider(fields));
+        QPushButton *remove = forms::sheetDeleteButton(localized("Excluir Termo"), fields);
         connect(remove, &QPushButton::clicked, this, &TermFormSheet::deleteEntry);
         column->addWidget(remove);
     }
@@ -158,8 +104,7 @@ void TermFormSheet::save()
     case TermForm::SaveResult::nothing:
         return;
     case TermForm::SaveResult::limitReached:
-        settings::openAlert(this, localized("Limite atingido"), limitAlertMessage(),
-                            {AlertButton{localized("OK"), QMessageBox::RejectRole, {}, QStringLiteral("okButton")}});
+        openLimitAlert(this);
         return;
     case TermForm::SaveResult::saved:
     case TermForm::SaveResult::gone:

@@ -56,4 +56,7 @@ private:
     QPushButton *m_save = nullptr;
 };
 
+// "Limite atingido" over `parent`, with "OK" only.
+void openLimitAlert(QWidget *parent);
+
 } // namespace talvoro::dictionary

@@ -1,0 +1,81 @@
+#include "screens/dictation-settings/ui/FormSheetParts.h"
+
+#include "look/Theme.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/StyledLabel.h"
+#include "texts/Localization.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace talvoro::forms {
+
+namespace {
+QPushButton *sheetButton(const QString &text, const char *objectName, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+} // namespace
+
+SheetHeader sheetHeader(const QString &title, const QString &saveText, QWidget *parent)
+{
+    auto *header = new QWidget(parent);
+    auto *row = new QHBoxLayout(header);
+    row->setContentsMargins(20, 16, 20, 12);
+    QPushButton *cancel = sheetButton(localized("Cancelar"), "cancelButton", header);
+    cancel->setFlat(true);
+    row->addWidget(cancel);
+    row->addStretch(1);
+    auto *caption = new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, header);
+    caption->setObjectName(QStringLiteral("sheetTitle"));
+    caption->setFont(textStyleFont(TextStyle::Headline, QFont::DemiBold));
+    row->addWidget(caption);
+    row->addStretch(1);
+    QPushButton *save = sheetButton(saveText, "saveButton", header);
+    row->addWidget(save);
+    return {header, cancel, save};
+}
+
+QWidget *sheetDivider(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText, separatorColor(ui::isDark(parent)));
+    line->setPalette(palette);
+    return line;
+}
+
+QWidget *sheetSection(const QString &caption, QWidget *input, QWidget *parent)
+{
+    auto *box = new QWidget(parent);
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    auto *label = new ui::StyledLabel(caption, ui::StyledLabel::Style::Secondary, box);
+    label->setFont(appRowFont());
+    layout->addWidget(label);
+    layout->addWidget(input, 1);
+    return box;
+}
+
+QPushButton *sheetDeleteButton(const QString &text, QWidget *parent)
+{
+    QPushButton *button = sheetButton(text, "deleteButton", parent);
+    button->setFlat(true);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::ButtonText, QColor(0xff, 0x3b, 0x30));
+    button->setPalette(palette);
+    return button;
+}
+
+} // namespace talvoro::forms

@@ -1,0 +1,212 @@
+// The wiring of the dictionary and replacement rules screens: keys, sheets,
+// alerts and the rules' row painting.
+#include "platform/AppModelContainer.h"
+#include "platform/LiveListModel.h"
+#include "platform/ModelContext.h"
+#include "platform/ModelValues.h"
+#include "screens/dictation-settings/ui/DictionaryView.h"
+#include "screens/dictation-settings/ui/ReplacementRulesView.h"
+#include "screens/settings/ui/EditorListView.h"
+#include "screens/settings/ui/FormSheetPresenter.h"
+#include "support/TestSupport.h"
+#include "texts/Localization.h"
+
+#include <QAbstractItemDelegate>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace talvoro;
+using talvoro::settings::EditorListView;
+using talvoro::settings::FormSheetPresenter;
+
+namespace {
+
+enum class Editor { dictionary, rules };
+
+QMessageBox *visibleAlert(QWidget *view)
+{
+    for (QMessageBox *box : view->findChildren<QMessageBox *>())
+        if (box->isVisible())
+            return box;
+    return nullptr;
+}
+
+// Return sent to the list; whether some widget took it.
+bool returnTaken(EditorListView *list)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(list, &press);
+    return press.isAccepted();
+}
+
+} // namespace
+
+class TestEditorViews : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TemporarySettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppModelContainer> m_container;
+    AppEnvironment m_env;
+    int m_pushes = 0;
+
+    ModelContext &store() { return m_container->mainContext(); }
+
+    void addRule(const QString &original, bool enabled, int second)
+    {
+        ReplacementRule rule(original, QStringLiteral("r"));
+        rule.isEnabled = enabled;
+        rule.createdAt = rule.updatedAt = QDateTime::fromSecsSinceEpoch(1'700'000'000 + second);
+        store().insert(rule);
+    }
+    void addItems(Editor editor, int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            if (editor == Editor::dictionary)
+                store().insert(DictionaryEntry(QStringLiteral("t%1").arg(i, 3, 10, QLatin1Char('0')),
+                                               QStringLiteral("pt"), QStringLiteral("manual")));
+            else
+                addRule(QStringLiteral("r%1").arg(i), true, i);
+        }
+        QVERIFY(store().save());
+    }
+    void removeItem(Editor editor, const QUuid &id)
+    {
+        if (editor == Editor::dictionary)
+            QVERIFY(store().remove<DictionaryEntry>(id));
+        else
+            QVERIFY(store().remove<ReplacementRule>(id));
+        QVERIFY(store().save());
+    }
+    std::unique_ptr<QWidget> makeView(Editor editor)
+    {
+        std::unique_ptr<QWidget> view;
+        if (editor == Editor::dictionary) {
+            dictionary::DictionarySyncHooks hooks;
+            hooks.pushEntry = [this](const SyncDictionaryEntryPayload &) { ++m_pushes; };
+            view = std::make_unique<dictionary::DictionaryView>(m_env, hooks);
+        } else {
+            rules::RuleSyncHooks hooks;
+            hooks.pushRuleModel = [this](const ReplacementRule &, bool) { ++m_pushes; };
+            view = std::make_unique<ReplacementRulesView>(m_env, hooks);
+        }
+        view->resize(700, 500);
+        view->show();
+        view->activateWindow();
+        [&] { QVERIFY(QTest::qWaitForWindowActive(view.get())); }();
+        return view;
+    }
+    // Highest alpha a row paints on a clear image.
+    static int rowAlpha(QListView *list, int row)
+    {
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        option.rect = QRect(0, 0, 600, 80);
+        QImage image(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        list->itemDelegate()->paint(&painter, option, list->model()->index(row, 0));
+        painter.end();
+        int alpha = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                alpha = qMax(alpha, qAlpha(image.pixel(x, y)));
+        return alpha;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        installTranslations();
+        m_settings = std::make_unique<TemporarySettings>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_container = std::make_unique<AppModelContainer>(m_dir->filePath(QStringLiteral("store")));
+        m_env = {};
+        m_env.settings = m_settings->store.get();
+        m_env.models = m_container.get();
+        m_pushes = 0;
+    }
+    void cleanup() { m_container.reset(); }
+
+    void keyboard_data()
+    {
+        QTest::addColumn<Editor>("editor");
+        QTest::addColumn<int>("count");
+        QTest::newRow("dictionary") << Editor::dictionary << 2;
+        QTest::newRow("dictionary at the limit") << Editor::dictionary << 100;
+        QTest::newRow("rules") << Editor::rules << 2;
+    }
+    void keyboard()
+    {
+        QFETCH(Editor, editor);
+        QFETCH(int, count);
+        addItems(editor, count);
+        auto view = makeView(editor);
+        auto *list = view->findChild<EditorListView *>();
+        auto *sheets = view->findChild<FormSheetPresenter *>();
+        QVERIFY(list && sheets);
+        const auto index = [list](int row) { return list->model()->index(row, 0); };
+        list->setFocus();
+
+        // Ctrl+N: the new item's form, or the limit alert instead.
+        QTest::keyClick(list, Qt::Key_N, Qt::ControlModifier);
+        if (count >= 100) {
+            QMessageBox *alert = visibleAlert(view.get());
+            QVERIFY(alert && !sheets->isPresented());
+            QCOMPARE(alert->text(), QStringLiteral("Limite atingido"));
+            alert->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
+            QVERIFY(!visibleAlert(view.get()));
+        } else {
+            QCOMPARE(sheets->identity(), QStringLiteral("create"));
+            sheets->dismiss();
+        }
+
+        // Return edits exactly one selected item; otherwise it passes on.
+        QVERIFY(!returnTaken(list));
+        list->selectionModel()->select(QItemSelection(index(0), index(1)), QItemSelectionModel::ClearAndSelect);
+        QVERIFY(!returnTaken(list));
+        QVERIFY(!sheets->isPresented());
+        list->selectionModel()->select(index(1), QItemSelectionModel::ClearAndSelect);
+        const QUuid second = index(1).data(LiveListModel::IdRole).toUuid();
+        QVERIFY(returnTaken(list));
+        QCOMPARE(sheets->identity(), uuidString(second));
+        sheets->dismiss();
+
+        // Delete asks first; "Excluir" deletes and pushes the selected item.
+        QTest::keyClick(list, Qt::Key_Delete);
+        QMessageBox *confirmation = visibleAlert(view.get());
+        QVERIFY(confirmation);
+        confirmation->findChild<QPushButton *>(QStringLiteral("deleteButton"))->click();
+        QTRY_COMPARE(list->model()->rowCount(), count - 1);
+        QCOMPARE(m_pushes, 1);
+
+        // A selected item removed meanwhile (a pull): Delete does nothing.
+        list->selectionModel()->select(index(0), QItemSelectionModel::ClearAndSelect);
+        removeItem(editor, index(0).data(LiveListModel::IdRole).toUuid());
+        QTRY_COMPARE(list->model()->rowCount(), count - 2);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QVERIFY(!visibleAlert(view.get()));
+        QCOMPARE(m_pushes, 1);
+    }
+
+    void disabledRuleIsDrawnAtHalfOpacity()
+    {
+        addRule(QStringLiteral("off"), false, 1);
+        addRule(QStringLiteral("on"), true, 2);
+        QVERIFY(store().save());
+        auto view = makeView(Editor::rules);
+        auto *list = view->findChild<EditorListView *>();
+        QCOMPARE(list->model()->rowCount(), 2);
+        QCOMPARE(rowAlpha(list, 0), 255);
+        QVERIFY(qAbs(rowAlpha(list, 1) - 128) <= 1);
+    }
+};
+
+QTEST_MAIN(TestEditorViews)
+#include "tst_EditorViews.moc"
