@@ -185,7 +185,7 @@ private Q_SLOTS:
 
         // A rule, added through the rules' form.
         clickNamed(window, QStringLiteral("rulesLink"));
-        clickNamed(window, QStringLiteral("addRuleButton"));
+        clickNamed(window, QStringLiteral("addButton"));
         QTest::keyClicks(shown<QLineEdit>(window, QStringLiteral("originalField")), QStringLiteral("vc"));
         QTest::keyClicks(shown<QWidget>(window, QStringLiteral("replacementField")), QStringLiteral("voce"));
         clickNamed(window, QStringLiteral("saveButton"));
