@@ -70,6 +70,13 @@ void inMainInterface(ScreenshotContext &context)
     context.defaults().setBool(kAllow, true);
 }
 
+// The main interface over an empty store.
+void emptyStore(ScreenshotContext &context)
+{
+    inMainInterface(context);
+    context.models();
+}
+
 // The dictation settings with a few rules and terms, French spoken, a formal
 // tone with two switches off, and translation on or off.
 std::function<void(ScreenshotContext &)> dictationSettings(bool translation)
@@ -325,20 +332,15 @@ std::function<void(ScreenshotContext &)> someTerms(bool english)
     return [english](ScreenshotContext &context) {
         inMainInterface(context);
         ModelContext &store = context.models().mainContext();
-        const QDateTime day = QDateTime::fromSecsSinceEpoch(1'760'000'000);
-        const struct
-        {
-            const char *term;
-            const char *language;
-            qint64 used;
-        } terms[] = {{"Talvoro", "pt", 14}, {"Kubernetes", "pt", 0}, {"Grafana", "pt", 1},
-                     {"Torvenak", "pt", 3}, {"OpenAI", "en", 2},     {"Postgres", "en", 0}};
-        for (const auto &t : terms) {
-            if (!english && QLatin1String(t.language) == QLatin1String("en"))
+        const QStringList terms{"pt:Talvoro:14", "pt:Kubernetes:0", "pt:Grafana:1", "pt:Torvenak:3", "en:OpenAI:2",
+                                "en:Postgres:0"};
+        for (const QString &term : terms) {
+            const QStringList parts = term.split(QLatin1Char(':'));
+            if (!english && parts[0] == QLatin1String("en"))
                 continue;
-            DictionaryEntry entry(QString::fromUtf8(t.term), QString::fromLatin1(t.language), QStringLiteral("manual"));
-            entry.useCount = t.used;
-            entry.createdAt = entry.updatedAt = day;
+            DictionaryEntry entry(parts[1], parts[0], QStringLiteral("manual"));
+            entry.useCount = parts[2].toLongLong();
+            entry.createdAt = entry.updatedAt = QDateTime::fromSecsSinceEpoch(1'760'000'000);
             store.insert(entry);
         }
         (void)store.save();
@@ -513,10 +515,7 @@ QList<ScreenshotEntry> screenshotEntries()
 
         // History and its detail page.
         {QStringLiteral("history"), QStringLiteral("empty"),
-         window([](ScreenshotContext &c) {
-             inMainInterface(c);
-             c.models();
-         }, showHistory)},
+         window(emptyStore, showHistory)},
         {QStringLiteral("history"), QStringLiteral("week"), window(historyWeek, showHistory), QSize(1100, 900)},
         {QStringLiteral("history"), QStringLiteral("search"), historySearch(QStringLiteral("REUNI"))},
         {QStringLiteral("history"), QStringLiteral("search-no-result"), historySearch(QStringLiteral("xyz"))},
@@ -538,10 +537,7 @@ QList<ScreenshotEntry> screenshotEntries()
          QSize(1100, 900)},
         // Home and its cards.
         {QStringLiteral("home"), QStringLiteral("empty"),
-         window([](ScreenshotContext &c) {
-             inMainInterface(c);
-             c.models();
-         }, showHome)},
+         window(emptyStore, showHome)},
         {QStringLiteral("home"), QStringLiteral("signed-out"),
          window([](ScreenshotContext &c) {
              historyWeek(c);
@@ -590,7 +586,7 @@ QList<ScreenshotEntry> screenshotEntries()
              c.signIn(QStringLiteral("Ana Souza"));
          }, [](MainWindowModel &m) { m.selectSidebarItem(SidebarItem::settings); }), QSize(1100, 900)},
         // The replacement rules screen and its form.
-        {QStringLiteral("replacementRules"), QStringLiteral("empty"), window(inMainInterface, showRules)},
+        {QStringLiteral("replacementRules"), QStringLiteral("empty"), window(emptyStore, showRules)},
         {QStringLiteral("replacementRules"), QStringLiteral("rules"), window(someRules, showRules)},
         {QStringLiteral("replacementRules"), QStringLiteral("search-no-results"),
          onScreen<ReplacementRulesView>(someRules, showRules, typeSearch<ReplacementRulesView>(QStringLiteral("xyz")))},
@@ -602,10 +598,7 @@ QList<ScreenshotEntry> screenshotEntries()
              view.rulesModel()->openEditor(view.rulesModel()->rules().front());
          })},
         // The personal dictionary, its alerts and its form.
-        {QStringLiteral("dictionary"), QStringLiteral("empty"), window([](ScreenshotContext &c) {
-             inMainInterface(c);
-             c.models();
-         }, showDictionary)},
+        {QStringLiteral("dictionary"), QStringLiteral("empty"), window(emptyStore, showDictionary)},
         {QStringLiteral("dictionary"), QStringLiteral("search-no-results"),
          onScreen<DictionaryView>(someTerms(false), showDictionary, typeSearch<DictionaryView>(QStringLiteral("xyz")))},
         {QStringLiteral("dictionary"), QStringLiteral("languages"), window([](ScreenshotContext &c) {

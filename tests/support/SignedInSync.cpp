@@ -4,7 +4,7 @@
 #include "account/BackendAPIClient.h"
 #include "account/OfflineSyncQueue.h"
 
-SignedInSync::SignedInSync()
+SignedInSync::SignedInSync(std::function<QDateTime()> now)
 {
     signedIn = harness.signIn();
     auto provider = std::make_shared<DefaultAuthProvider>();
@@ -15,11 +15,16 @@ SignedInSync::SignedInSync()
     deps.container = &container;
     deps.accountId = [this] { return harness.auth->userId().value_or(QString()); };
     deps.timeZoneId = [] { return QStringLiteral("UTC"); };
+    if (now) {
+        deps.now = now;
+        environment.now = now;
+    }
     sync = std::make_unique<SyncManager>(deps);
     environment.settings = harness.settings.store.get();
     environment.auth = harness.auth.get();
     environment.sync = sync.get();
     environment.models = &container;
+    environment.urlOpener = &harness.opener;
 }
 
 backendlocal::SyncAccount SignedInSync::account()

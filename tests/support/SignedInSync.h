@@ -11,7 +11,9 @@
 #include <memory>
 
 // A user signed in on the stand-in backend, with the real synchroniser over a
-// temporary store and queue, and an environment holding them.
+// temporary store and queue, and an environment holding them (with the
+// harness's URL opener). `now`, when given, is the synchroniser's and the
+// environment's clock.
 struct SignedInSync
 {
     LocalBackend backend;
@@ -23,7 +25,7 @@ struct SignedInSync
     AppEnvironment environment;
     bool signedIn = false;
 
-    SignedInSync();
+    explicit SignedInSync(std::function<QDateTime()> now = {});
     // The account's synchronised data as the backend holds it now.
     backendlocal::SyncAccount account();
 };

@@ -228,7 +228,6 @@ private Q_SLOTS:
         QVERIFY(!model->sheetMode()->isEdit());
         model->setSelection({a.id, b.id});
         QVERIFY(!model->showsEditButton());
-        QVERIFY(!model->openSelectedRule());
         model->setSelection({QUuid::createUuid()});
         QVERIFY(!model->showsEditButton());
         QVERIFY(model->showsTrashButton());

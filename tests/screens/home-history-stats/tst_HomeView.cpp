@@ -1,12 +1,8 @@
 #include "account/AuthManager.h"
-#include "account/AuthProviding.h"
-#include "account/BackendAPIClient.h"
 #include "account/OfflineSyncQueue.h"
 #include "account/SyncDefaults.h"
-#include "account/SyncManager.h"
 #include "account/SyncPayloads.h"
 #include "account/SyncRequests.h"
-#include "backend-local/SyncAccount.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "screens/home-history-stats/ui/HomeView.h"
@@ -17,7 +13,7 @@
 #include "screens/settings/ui/AccountToolbarItem.h"
 #include "screens/settings/ui/SettingsSeparator.h"
 #include "screens/settings/ui/UsageBlockView.h"
-#include "support/AccountTestSupport.h"
+#include "support/SignedInSync.h"
 #include "support/TestSupport.h"
 #include "texts/Localization.h"
 
@@ -114,51 +110,33 @@ private Q_SLOTS:
 
     void signedInShowingDrainsBeforeItPullsFromTheBackend()
     {
-        LocalBackend backend;
-        AuthHarness harness(backend.baseURL());
-        QVERIFY(harness.signIn());
-        const QString userId = harness.auth->userId().value_or(QString());
+        SignedInSync f;
+        QVERIFY(f.signedIn);
+        const QString userId = f.harness.auth->userId().value_or(QString());
 
         // Two dictations on the account; the offline queue holds the
         // deletion of one. Only a drain before the pull counts one.
         const double nowMs = SyncTime::msFromDate(QDateTime::currentDateTimeUtc()) - 1000;
         const QString kept = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
         const QString deleted = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-        backendlocal::SyncAccount account(backend.state().user(userId)->sync);
+        backendlocal::SyncAccount account = f.account();
         QVERIFY(account.pushTranscription(SyncTranscriptionPayload{kept, "fica", nowMs, 4, 2.0, "pt", nowMs, false}
                                               .toJsonObject(), 1).has_value());
         QVERIFY(account.pushTranscription(SyncTranscriptionPayload{deleted, "sai", nowMs, 3, 2.0, "pt", nowMs, false}
                                               .toJsonObject(), 2).has_value());
-        backend.state().user(userId)->sync = account.toJson();
+        f.backend.state().user(userId)->sync = account.toJson();
+        f.deps.queue->enqueue(OfflineSyncKind::deleteTranscription,
+                              QJsonDocument::fromJson(SyncRequests::deleteTranscriptionBody(deleted, nowMs)).object());
+        SyncManager &sync = *f.sync;
 
-        QTemporaryDir dir;
-        AppModelContainer container(dir.filePath(QStringLiteral("TalvoroApp.store")));
-        auto provider = std::make_shared<DefaultAuthProvider>();
-        SyncManager::Dependencies deps;
-        deps.auth = provider;
-        deps.client = std::make_shared<BackendAPIClient>(provider, &harness.network, backend.baseURL());
-        deps.queue = std::make_shared<OfflineSyncQueue>(dir.filePath(QStringLiteral("offline-queue.json")));
-        deps.defaults = harness.settings.store.get();
-        deps.container = &container;
-        deps.accountId = [&harness] { return harness.auth->userId().value_or(QString()); };
-        deps.timeZoneId = [] { return QStringLiteral("UTC"); };
-        SyncManager sync(deps);
-        deps.queue->enqueue(OfflineSyncKind::deleteTranscription,
-                            QJsonDocument::fromJson(SyncRequests::deleteTranscriptionBody(deleted, nowMs)).object());
-
-        AppEnvironment environment;
-        environment.settings = harness.settings.store.get();
-        environment.auth = harness.auth.get();
-        environment.sync = &sync;
-        environment.models = &container;
-        HomeView view(environment, {}, homeSyncHooks(&sync, &container));
+        HomeView view(f.environment, {}, homeSyncHooks(&sync, &f.container));
         view.resize(900, 1000);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
         QTRY_VERIFY(sync.lastSyncDate().has_value());
         QTRY_VERIFY(!sync.isSyncing());
-        QCOMPARE(deps.queue->count(), 0);
+        QCOMPARE(f.deps.queue->count(), 0);
         auto *card = view.findChild<StatsQuickCard *>();
         QCOMPARE(texts(card, QStringLiteral("quickStatValue")),
                  (QStringList{QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("1")}));
@@ -171,7 +149,7 @@ private Q_SLOTS:
         QTRY_COMPARE(recent->findChildren<QWidget *>(QStringLiteral("recentTranscriptionRow")).size(), 1);
 
         // Signing out removes the usage card at once.
-        harness.auth->signOut();
+        f.harness.auth->signOut();
         QVERIFY(!usage->isVisible());
     }
 };

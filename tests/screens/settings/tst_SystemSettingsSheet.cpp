@@ -1,24 +1,17 @@
 // The sheet "Sistema" over the real synchroniser, signed in to the stand-in
 // backend on loopback.
 #include "account/AppConfig.h"
-#include "account/AuthProviding.h"
-#include "account/BackendAPIClient.h"
-#include "account/OfflineSyncQueue.h"
-#include "account/SyncManager.h"
 #include "look/AccentColorOption.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Spinner.h"
-#include "navigation/AppEnvironment.h"
-#include "platform/AppModelContainer.h"
 #include "screens/settings/SystemSettings.h"
 #include "screens/settings/ui/SettingsRowBase.h"
 #include "screens/settings/ui/SystemSettingsSheetView.h"
-#include "support/AccountTestSupport.h"
+#include "support/SignedInSync.h"
 #include "texts/DateTexts.h"
 #include "texts/Localization.h"
 
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace talvoro::settings;
@@ -28,37 +21,15 @@ namespace {
 const QString kAccent = QString::fromLatin1(talvoro::kAccentColorKey);
 const QString kSettingsPush = QStringLiteral("sync/settings");
 
-struct Fixture
+struct Fixture : SignedInSync
 {
-    LocalBackend backend;
-    AuthHarness harness{backend.baseURL()};
-    QTemporaryDir dir;
-    AppModelContainer container{dir.filePath(QStringLiteral("TalvoroApp.store"))};
-    SyncManager::Dependencies deps;
-    std::unique_ptr<SyncManager> sync;
     QDateTime clock = QDateTime(QDate(2026, 3, 2), QTime(10, 0), Qt::UTC);
-    AppEnvironment environment;
 
     Fixture()
+        : SignedInSync([this] { return clock; })
     {
-        if (!harness.signIn())
+        if (!signedIn)
             qFatal("sign-in failed");
-        auto provider = std::make_shared<DefaultAuthProvider>();
-        deps.auth = provider;
-        deps.client = std::make_shared<BackendAPIClient>(provider, &harness.network, backend.baseURL());
-        deps.queue = std::make_shared<OfflineSyncQueue>(dir.filePath(QStringLiteral("offline-queue.json")));
-        deps.defaults = harness.settings.store.get();
-        deps.container = &container;
-        deps.accountId = [this] { return harness.auth->userId().value_or(QString()); };
-        deps.timeZoneId = [] { return QStringLiteral("UTC"); };
-        deps.now = [this] { return clock; };
-        sync = std::make_unique<SyncManager>(deps);
-        environment.settings = harness.settings.store.get();
-        environment.auth = harness.auth.get();
-        environment.sync = sync.get();
-        environment.models = &container;
-        environment.urlOpener = &harness.opener;
-        environment.now = [this] { return clock; };
     }
 };
 
