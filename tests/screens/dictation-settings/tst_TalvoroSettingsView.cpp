@@ -240,8 +240,8 @@ private Q_SLOTS:
         AuthManager::Dependencies dependencies;
         dependencies.secrets = &secrets;
         dependencies.settings = &settings();
-        settings().setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("u1"));
-        settings().setString(QString::fromLatin1(AuthManager::kUserNameKey), QStringLiteral("Maria Clara"));
+        settings().setString(SettingsKeys::authUserId.key(), QStringLiteral("u1"));
+        settings().setString(SettingsKeys::authUserName.key(), QStringLiteral("Maria Clara"));
         AuthManager auth(dependencies);
         m_auth = &auth;
         auto view = makeView();
