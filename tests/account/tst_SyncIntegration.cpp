@@ -274,17 +274,8 @@ private Q_SLOTS:
 
     void pushesOfEachKindReachTheAccount()
     {
+        // Rules and terms: tst_DictationSettingsEndToEnd.
         auto device = newDevice();
-        ReplacementRule rule(QStringLiteral("pq"), QStringLiteral("porque"));
-        QCoro::waitFor(device->sync->pushRuleModel(rule, false));
-        QCOMPARE(account().rule(rule.idString())->value("replacementText").toString(), QString("porque"));
-        QCoro::waitFor(device->sync->pushRuleModel(rule, true));
-        QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
-
-        DictionaryEntry entry(QStringLiteral("Talvoro"), QStringLiteral("pt"), QStringLiteral("manual"));
-        QCoro::waitFor(device->sync->pushDictionaryEntryModel(entry, false));
-        QCOMPARE(account().dictionaryEntry(entry.idString())->value("term").toString(), QString("Talvoro"));
-
         device->settings->setString("transcriptionLanguage", "es");
         device->settings->setString("keyboardAccentColor", "purple");
         device->settings->setBool("translationEnabled", true);

@@ -305,7 +305,8 @@ std::function<void(Screen &)> typeSearch(const QString &search)
 }
 
 // An alert is a window of its own, which a grab of the main window leaves
-// out: the open alert is drawn inside the window, centred, instead.
+// out: the open alert is drawn inside the window instead, placed once the
+// tool has sized the window.
 void embedAlert(QWidget &screen)
 {
     auto *box = screen.findChild<QMessageBox *>();
@@ -316,11 +317,9 @@ void embedAlert(QWidget &screen)
     box->setAutoFillBackground(true);
     box->setStyleSheet(QStringLiteral("QMessageBox { border: 1px solid palette(mid); border-radius: 10px; }"));
     box->show();
-    box->adjustSize();
-    // Placed once the tool has given the window its size.
     QTimer::singleShot(0, box, [box, window] {
+        box->adjustSize();
         box->move((window->width() - box->width()) / 2, (window->height() - box->height()) / 3);
-        box->raise();
     });
 }
 

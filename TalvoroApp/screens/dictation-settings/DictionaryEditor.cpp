@@ -8,6 +8,7 @@
 #include "platform/UserDefaultsProviding.h"
 #include "screens/dictation-settings/FormText.h"
 #include "screens/home-history-stats/HistoryActions.h"
+#include "screens/home-history-stats/HistorySearch.h"
 #include "texts/Localization.h"
 
 namespace talvoro::dictionary {
@@ -67,7 +68,7 @@ std::vector<DictionaryEntry> DictionaryEditor::currentLanguageEntries() const
 
 bool DictionaryEditor::isShown(const DictionaryEntry &entry) const
 {
-    return entry.language == currentLanguage() && termMatchesSearch(entry.term, m_searchText);
+    return entry.language == currentLanguage() && history::matchesSearch(entry.term, m_searchText);
 }
 
 DictionaryEditor::Content DictionaryEditor::content() const
@@ -76,7 +77,7 @@ DictionaryEditor::Content DictionaryEditor::content() const
     if (entries.empty())
         return Content::empty;
     const bool anyShown = std::any_of(entries.begin(), entries.end(), [this](const DictionaryEntry &entry) {
-        return termMatchesSearch(entry.term, m_searchText);
+        return history::matchesSearch(entry.term, m_searchText);
     });
     return anyShown ? Content::list : Content::noSearchResults;
 }

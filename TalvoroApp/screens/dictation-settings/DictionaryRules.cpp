@@ -64,15 +64,6 @@ QString initialLanguage(const QStringList &available, const QString &activeLangu
     return available.isEmpty() ? activeLanguage : available.first();
 }
 
-bool termMatchesSearch(const QString &term, const QString &searchText)
-{
-    if (searchText.isEmpty())
-        return true;
-    // Case folding keeps the combining marks, so "cafe" does not find "café".
-    return term.normalized(QString::NormalizationForm_C)
-        .contains(searchText.normalized(QString::NormalizationForm_C), Qt::CaseInsensitive);
-}
-
 QStringList termLanguageOptions(const QStringList &available)
 {
     QStringList options = available + formLanguages();

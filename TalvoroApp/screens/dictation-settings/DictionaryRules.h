@@ -67,10 +67,6 @@ QString currentLanguage(const QString &selectedLanguage, const QStringList &avai
 // The pick made the first time the screen shows.
 QString initialLanguage(const QStringList &available, const QString &activeLanguage);
 
-// The search: the term contains the text as typed (not trimmed), letter case
-// ignored, accents counted, both sides in NFC. An empty text matches all.
-bool termMatchesSearch(const QString &term, const QString &searchText);
-
 // The form's language options: the store's languages and the four offered
 // always, each once, ascending.
 QStringList termLanguageOptions(const QStringList &available);

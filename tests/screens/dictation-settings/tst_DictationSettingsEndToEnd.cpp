@@ -57,10 +57,6 @@ private Q_SLOTS:
         QTRY_COMPARE(accountSettings()->value(QStringLiteral("formattingOptions")).toObject()
                          .value(QStringLiteral("formatDates")).toBool(true),
                      false);
-        const QJsonObject block = *accountSettings();
-        QCOMPARE(block.value(QStringLiteral("formattingOptions")).toObject().value(QStringLiteral("tone")).toString(),
-                 QStringLiteral("natural"));
-        QVERIFY(block.contains(QStringLiteral("transcriptionLanguage")));
 
         // A picker change goes the same way.
         auto *language = view.findChild<QComboBox *>(QStringLiteral("languagePicker"));

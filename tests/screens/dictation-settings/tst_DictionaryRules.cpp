@@ -95,14 +95,6 @@ private Q_SLOTS:
         QCOMPARE(f.pushedModels[0].source, QStringLiteral("manual"));
     }
 
-    void searchIsCaseInsensitiveAccentSensitiveAndUntrimmed()
-    {
-        QVERIFY(termMatchesSearch(QStringLiteral("Café"), QStringLiteral("CAF")));
-        QVERIFY(termMatchesSearch(QStringLiteral("Café"), QStringLiteral("cafe\u0301")));
-        QVERIFY(!termMatchesSearch(QStringLiteral("Café"), QStringLiteral("cafe")));
-        QVERIFY(!termMatchesSearch(QStringLiteral("Café"), QStringLiteral("café ")));
-    }
-
     void limitOnCreateAndOnLanguageChangeOnly()
     {
         Fixture f;

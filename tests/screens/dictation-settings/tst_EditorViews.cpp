@@ -1,5 +1,4 @@
-// The wiring of the dictionary and replacement rules screens: keys, sheets,
-// alerts and the rules' row painting.
+// The keyboard wiring of the dictionary and replacement rules screens.
 #include "platform/AppModelContainer.h"
 #include "platform/LiveListModel.h"
 #include "platform/ModelContext.h"
@@ -11,10 +10,8 @@
 #include "support/TestSupport.h"
 #include "texts/Localization.h"
 
-#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,7 +54,7 @@ class TestEditorViews : public QObject
 
     ModelContext &store() { return m_container->mainContext(); }
 
-    // Terms in one language, or rules newest first; the second rule disabled.
+    // Terms in one language, or rules newest first (one disabled).
     void addItems(Editor editor, int count)
     {
         for (int i = 0; i < count; ++i) {
@@ -99,21 +96,6 @@ class TestEditorViews : public QObject
         [&] { QVERIFY(QTest::qWaitForWindowActive(view.get())); }();
         return view;
     }
-    // Highest alpha a row paints on a clear image.
-    static int rowAlpha(QListView *list, int row)
-    {
-        QStyleOptionViewItem option;
-        option.initFrom(list);
-        option.rect = QRect(0, 0, 600, 80);
-        QImage image(option.rect.size(), QImage::Format_Alpha8);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        list->itemDelegate()->paint(&painter, option, list->model()->index(row, 0));
-        painter.end();
-        const uchar *bits = image.constBits();
-        return *std::max_element(bits, bits + image.sizeInBytes());
-    }
-
 private Q_SLOTS:
     void init()
     {
@@ -188,16 +170,6 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_Delete);
         QVERIFY(!visibleAlert(view.get()));
         QCOMPARE(m_pushes, 1);
-    }
-
-    void disabledRuleIsDrawnAtHalfOpacity()
-    {
-        addItems(Editor::rules, 2);
-        auto view = makeView(Editor::rules);
-        auto *list = view->findChild<EditorListView *>();
-        QCOMPARE(list->model()->rowCount(), 2);
-        QCOMPARE(rowAlpha(list, 0), 255);
-        QVERIFY(qAbs(rowAlpha(list, 1) - 128) <= 1);
     }
 };
 

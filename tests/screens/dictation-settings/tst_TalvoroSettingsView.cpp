@@ -125,17 +125,13 @@ private Q_SLOTS:
         QCOMPARE(m_calls.pushes, 1);
 
         choose(find<QComboBox>(view.get(), QStringLiteral("tonePicker")), QStringLiteral("formal"));
-        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()).tone, Tone::formal);
-        QCOMPARE(m_calls.pushes, 2);
-
         auto *dates = find<ToggleSwitch>(view.get(), QStringLiteral("formatDatesSwitch"));
         QTest::mouseClick(dates, Qt::LeftButton);
         QVERIFY(!dates->isChecked());
-        QVERIFY(!FormattingOptions::loadFromUserDefaults(settings()).formatDates);
-        QCOMPARE(m_calls.pushes, 3);
         // Each push saw the values saved before it started.
         QCOMPARE(m_calls.storedOptionsAtPush.last().formatDates, false);
         QCOMPARE(m_calls.storedOptionsAtPush.last().tone, Tone::formal);
+        QCOMPARE(m_calls.pushes, 3);
 
         // Translation on shows the target row with the default target.
         auto *translation = find<ToggleSwitch>(view.get(), QStringLiteral("translationSwitch"));
