@@ -229,16 +229,6 @@ private Q_SLOTS:
         QCOMPARE(a.auth().userAvatarURL(), std::nullopt);
     }
 
-    void pickerOutcomesOtherThanAFileStartNothing()
-    {
-        SignedInAccount a;
-        LogCapture log;
-        a.model->handleAvatarImport(std::unexpected(QStringLiteral("no portal")));
-        a.model->handleAvatarImport(QList<QUrl>{});
-        QVERIFY(!a.model->isUploading());
-        QCOMPARE(accountLines(log), QStringList{QStringLiteral("File importer error: no portal")});
-    }
-
     void signingOutDismissesTheScreenAndWhatItOpened()
     {
         SignedInAccount a;
@@ -258,26 +248,6 @@ private Q_SLOTS:
                                    [&window] { window.dismiss(DetailRoute::account); });
         a.auth().signOut();
         QCOMPARE(window.path().size(), 2);
-    }
-
-    void aSignInStartedHereRunsOnceAndACancelShowsNothing()
-    {
-        SignedInAccount a(false);
-        // Nobody answers in the browser until the sign-in is cancelled.
-        const auto browser = std::exchange(a.harness.opener.onOpen, {});
-        a.model->signIn();
-        QVERIFY(a.model->isSigningIn());
-        QVERIFY(!a.model->canSignIn());
-        a.model->signIn();
-        QCOMPARE(a.harness.opener.opened.size(), 1);
-        a.auth().cancelSignIn();
-        QTRY_VERIFY(!a.model->isSigningIn());
-        QCOMPARE(a.model->signInErrorMessage(), std::nullopt);
-
-        a.harness.opener.onOpen = browser;
-        a.model->signIn();
-        QTRY_VERIFY(a.model->isAuthenticated());
-        QCOMPARE(a.dismissals, 0);
     }
 
     void screenShowsTheAccountStateAndWiresItsActions()
@@ -302,13 +272,22 @@ private Q_SLOTS:
         view.findChild<QAbstractButton *>(QStringLiteral("accountManagementLink"))->click();
         QCOMPARE(managementOpened, 1);
 
-        // The injected picker feeds a file; the veil lies over the avatar meanwhile.
-        view.setAvatarPicker([&a](QWidget *, std::function<void(const AccountView::ImportResult &)> done) {
-            done(QList<QUrl>{a.writeWidePicture()});
+        // The injected picker: an error is only logged, a cancel does
+        // nothing, a file is uploaded under the veil.
+        QList<AccountView::ImportResult> picks{std::unexpected(QStringLiteral("no portal")), QList<QUrl>{},
+                                               QList<QUrl>{a.writeWidePicture()}};
+        view.setAvatarPicker([&picks](QWidget *, std::function<void(const AccountView::ImportResult &)> done) {
+            done(picks.takeFirst());
         });
-        view.findChild<QAbstractButton *>(QStringLiteral("accountAvatarButton"))->click();
+        auto *avatarButton = view.findChild<QAbstractButton *>(QStringLiteral("accountAvatarButton"));
+        LogCapture log;
+        avatarButton->click();
+        avatarButton->click();
+        QVERIFY(!view.viewModel()->isUploading());
+        QCOMPARE(accountLines(log), QStringList{QStringLiteral("File importer error: no portal")});
+        avatarButton->click();
         QVERIFY(visible("avatarUploadVeil"));
-        QVERIFY(!view.findChild<QAbstractButton *>(QStringLiteral("accountAvatarButton"))->isEnabled());
+        QVERIFY(!avatarButton->isEnabled());
         QTRY_VERIFY(!view.viewModel()->isUploading());
         QVERIFY(!visible("avatarUploadVeil"));
         std::unique_ptr<QMenu> menu(view.makeAvatarMenu(&view));
@@ -322,10 +301,13 @@ private Q_SLOTS:
         QVERIFY(!visible("accountManagementLink") && !visible("accountName") && visible("accountSignInRow"));
         QVERIFY(accountButton->accessibleName() == QStringLiteral("Entrar"));
 
-        // A sign-in failing with a reason shows it; "OK" clears it.
+        // One sign-in at a time; a failure with a reason shows it, "OK" clears it.
         a.backend.server.injectFailure(QStringLiteral("auth/session"), {1, 400});
         accountButton->click();
         QVERIFY(!accountButton->isEnabled());
+        view.findChild<QAbstractButton *>(QStringLiteral("accountSignInRow"))->click();
+        view.viewModel()->signIn();
+        QCOMPARE(a.harness.opener.opened.size(), 2);
         QTRY_VERIFY(view.signInErrorAlert());
         QVERIFY(!view.signInErrorAlert()->informativeText().isEmpty());
         view.signInErrorAlert()->findChild<QAbstractButton *>(QStringLiteral("signInErrorOK"))->click();
