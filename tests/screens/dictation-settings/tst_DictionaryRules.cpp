@@ -1,13 +1,10 @@
 #include "account/SyncDefaults.h"
 #include "account/SyncPayloads.h"
-#include "platform/AppModelContainer.h"
-#include "platform/ModelContext.h"
 #include "screens/dictation-settings/DictionaryEditor.h"
 #include "screens/dictation-settings/FormText.h"
-#include "support/TestSupport.h"
+#include "support/TemporaryStore.h"
 #include "texts/Localization.h"
 
-#include <QTemporaryDir>
 #include <QTimeZone>
 #include <QTest>
 
@@ -19,11 +16,8 @@ namespace {
 const QDateTime kNow = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);
 
 // A store, settings and hooks that record what would go to the account.
-struct Fixture
+struct Fixture : TemporaryStore
 {
-    QTemporaryDir dir;
-    AppModelContainer container{dir.filePath(QStringLiteral("store"))};
-    TemporarySettings settings;
     std::vector<DictionaryEntry> pushedModels;
     std::vector<SyncDictionaryEntryPayload> pushedPayloads;
     int settingsPushes = 0;

@@ -1,19 +1,16 @@
 // The keyboard wiring of the dictionary and replacement rules screens.
-#include "platform/AppModelContainer.h"
 #include "platform/LiveListModel.h"
-#include "platform/ModelContext.h"
 #include "platform/ModelValues.h"
 #include "screens/dictation-settings/ui/DictionaryView.h"
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/settings/ui/EditorListView.h"
 #include "screens/settings/ui/FormSheetPresenter.h"
-#include "support/TestSupport.h"
+#include "support/TemporaryStore.h"
 #include "texts/Localization.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace talvoro;
@@ -46,13 +43,10 @@ class TestEditorViews : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporarySettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppModelContainer> m_container;
-    AppEnvironment m_env;
+    std::unique_ptr<TemporaryStore> m_store;
     int m_pushes = 0;
 
-    ModelContext &store() { return m_container->mainContext(); }
+    ModelContext &store() { return m_store->context(); }
 
     void addItems(Editor editor, int count)
     {
@@ -71,12 +65,12 @@ class TestEditorViews : public QObject
         if (editor == Editor::dictionary) {
             dictionary::DictionarySyncHooks hooks;
             hooks.pushEntry = [this](const SyncDictionaryEntryPayload &) { ++m_pushes; };
-            view = std::make_unique<dictionary::DictionaryView>(m_env, hooks);
+            view = std::make_unique<dictionary::DictionaryView>(m_store->environment, hooks);
         } else {
             rules::RuleSyncHooks hooks;
             hooks.pushRuleModel = [this](const ReplacementRule &, bool) { ++m_pushes; };
             hooks.pushRule = [this](const SyncRulePayload &) { ++m_pushes; };
-            view = std::make_unique<ReplacementRulesView>(m_env, hooks);
+            view = std::make_unique<ReplacementRulesView>(m_store->environment, hooks);
         }
         view->resize(700, 500);
         view->show();
@@ -89,15 +83,10 @@ private Q_SLOTS:
     {
         overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
         installTranslations();
-        m_settings = std::make_unique<TemporarySettings>();
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_container = std::make_unique<AppModelContainer>(m_dir->filePath(QStringLiteral("store")));
-        m_env = {};
-        m_env.settings = m_settings->store.get();
-        m_env.models = m_container.get();
+        m_store = std::make_unique<TemporaryStore>();
         m_pushes = 0;
     }
-    void cleanup() { m_container.reset(); }
+    void cleanup() { m_store.reset(); }
 
     void keyboard_data()
     {

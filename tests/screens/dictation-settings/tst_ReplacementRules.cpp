@@ -1,10 +1,7 @@
-#include "platform/AppModelContainer.h"
-#include "platform/ModelContext.h"
 #include "screens/dictation-settings/ReplacementRules.h"
-#include "support/TestSupport.h"
+#include "support/TemporaryStore.h"
 #include "texts/Localization.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace talvoro;
@@ -29,9 +26,7 @@ class TestReplacementRules : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporarySettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppModelContainer> m_container;
+    std::unique_ptr<TemporaryStore> m_store;
     QList<Push> m_pushes;
     int m_settingsPushes = 0;
     int m_pulls = 0;
@@ -55,21 +50,21 @@ class TestReplacementRules : public QObject
     }
     std::unique_ptr<ReplacementRulesModel> makeModel()
     {
-        return std::make_unique<ReplacementRulesModel>(*m_settings->store, *m_container, hooks(),
+        return std::make_unique<ReplacementRulesModel>(*m_store->settings.store, m_store->container, hooks(),
                                                        [this] { return m_now; });
     }
     ReplacementRule addRule(const QString &original, const QString &replacement, int createdSecond)
     {
         ReplacementRule rule(original, replacement);
         rule.createdAt = rule.updatedAt = QDateTime::fromSecsSinceEpoch(1'700'000'000 + createdSecond);
-        rule = m_container->mainContext().insert(rule);
+        rule = m_store->context().insert(rule);
         commit();
         return rule;
     }
-    void commit() { QVERIFY(m_container->mainContext().save()); }
+    void commit() { QVERIFY(m_store->context().save()); }
     std::optional<ReplacementRule> stored(const QUuid &id)
     {
-        return m_container->mainContext().fetchById<ReplacementRule>(id);
+        return m_store->context().fetchById<ReplacementRule>(id);
     }
 
 private Q_SLOTS:
@@ -77,22 +72,17 @@ private Q_SLOTS:
     {
         overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
         installTranslations();
-        m_settings = std::make_unique<TemporarySettings>();
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_container = std::make_unique<AppModelContainer>(m_dir->filePath(QStringLiteral("store")));
+        m_store = std::make_unique<TemporaryStore>();
         m_pushes.clear();
         m_settingsPushes = 0;
         m_pulls = 0;
         m_now = QDateTime::fromSecsSinceEpoch(1'800'000'000);
     }
-    void cleanup()
-    {
-        m_container.reset();
-    }
+    void cleanup() { m_store.reset(); }
 
     void formSavesInCreateAndEditMode()
     {
-        ModelContext &context = m_container->mainContext();
+        ModelContext &context = m_store->context();
         RuleForm create(SheetMode::create(), context, hooks(), [this] { return m_now; });
         QCOMPARE(create.mode().id(), QStringLiteral("create"));
         // Only the original's trimmed text decides; an empty original is
@@ -140,8 +130,8 @@ private Q_SLOTS:
     void editOfADeletedRuleClosesWithoutSaving()
     {
         const ReplacementRule rule = addRule(QStringLiteral("a"), QStringLiteral("b"), 1);
-        RuleForm edit(SheetMode::edit(rule), m_container->mainContext(), hooks(), [this] { return m_now; });
-        QVERIFY(m_container->mainContext().remove<ReplacementRule>(rule.id));
+        RuleForm edit(SheetMode::edit(rule), m_store->context(), hooks(), [this] { return m_now; });
+        QVERIFY(m_store->context().remove<ReplacementRule>(rule.id));
         commit();
         edit.originalText = QStringLiteral("c");
         QVERIFY(edit.save());
@@ -203,7 +193,7 @@ private Q_SLOTS:
         // A pulled change redraws but is not echoed to the account.
         int redraws = 0;
         connect(model.get(), &ReplacementRulesModel::rulesEnabledChanged, this, [&] { ++redraws; });
-        m_settings->store->setBool(kEnabledKey, false);
+        m_store->settings.store->setBool(kEnabledKey, false);
         QCOMPARE(redraws, 1);
         QVERIFY(!model->rulesEnabled());
         QCOMPARE(m_settingsPushes, 2);

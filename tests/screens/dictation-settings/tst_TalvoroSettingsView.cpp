@@ -1,8 +1,6 @@
 #include "account/AuthManager.h"
 #include "texts/Localization.h"
 #include "look/ui/ToggleSwitch.h"
-#include "platform/AppModelContainer.h"
-#include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
@@ -10,7 +8,7 @@
 #include "screens/settings/ui/SettingsCardView.h"
 #include "screens/settings/ui/SettingsRowView.h"
 #include "support/DictationSettingsTestSupport.h"
-#include "support/TestSupport.h"
+#include "support/TemporaryStore.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
 
@@ -45,18 +43,16 @@ class TestTalvoroSettingsView : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporarySettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_storeDir;
-    std::unique_ptr<AppModelContainer> m_container;
+    std::unique_ptr<TemporaryStore> m_store;
     AuthManager *m_auth = nullptr;
     talvoro::test::RecordingSyncHooks m_calls;
     QList<DetailRoute> m_routes;
 
-    UserDefaultsProviding &settings() { return *m_settings->store; }
+    UserDefaultsProviding &settings() { return *m_store->settings.store; }
 
     std::unique_ptr<TalvoroSettingsView> makeView()
     {
-        auto *model = new TalvoroSettingsModel(settings(), m_container.get(), m_calls.hooks());
+        auto *model = new TalvoroSettingsModel(settings(), &m_store->container, m_calls.hooks());
         auto view = std::make_unique<TalvoroSettingsView>(model, settings(), m_auth,
                                                           [this](DetailRoute route) { m_routes.append(route); });
         view->resize(800, 1000);
@@ -76,17 +72,12 @@ private Q_SLOTS:
     {
         overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
         installTranslations();
-        m_settings = std::make_unique<TemporarySettings>();
-        m_storeDir = std::make_unique<QTemporaryDir>();
-        m_container = std::make_unique<AppModelContainer>(m_storeDir->filePath(QStringLiteral("TalvoroApp.store")));
-        m_calls.reset(m_settings->store.get());
+        m_store = std::make_unique<TemporaryStore>();
+        m_calls.reset(m_store->settings.store.get());
         m_auth = nullptr;
         m_routes.clear();
     }
-    void cleanup()
-    {
-        m_container.reset();
-    }
+    void cleanup() { m_store.reset(); }
 
     void openingShowsTheStoredValuesAndPushesNothing()
     {
@@ -205,7 +196,7 @@ private Q_SLOTS:
 
     void linksShowLiveCountsAndPushTheirRoutes()
     {
-        ModelContext &context = m_container->mainContext();
+        ModelContext &context = m_store->context();
         ReplacementRule rule(QStringLiteral("vc"), QStringLiteral("você"));
         ReplacementRule off(QStringLiteral("pq"), QStringLiteral("porque"));
         off.isEnabled = false;

@@ -34,8 +34,6 @@
 
 namespace talvoro::dictionary {
 
-using settings::AlertButton;
-
 namespace {
 
 constexpr int kRowHeight = 64;
@@ -347,20 +345,16 @@ void DictionaryView::openDeleteConfirmation()
 {
     const ConfirmationTexts texts = deleteConfirmationTexts(qsizetype(m_editor->pendingDeletion().size()));
     QPointer<DictionaryEditor> editor(m_editor);
-    settings::openAlert(
+    settings::openDeleteConfirmation(
         this, texts.title, texts.message,
-        {AlertButton{localized("Cancelar"), QMessageBox::RejectRole,
-                     [editor] {
-                         if (editor)
-                             editor->cancelDelete();
-                     },
-                     QStringLiteral("cancelButton")},
-         AlertButton{localized("Excluir"), QMessageBox::DestructiveRole,
-                     [editor] {
-                         if (editor)
-                             editor->confirmDelete();
-                     },
-                     QStringLiteral("deleteButton")}});
+        [editor] {
+            if (editor)
+                editor->cancelDelete();
+        },
+        [editor] {
+            if (editor)
+                editor->confirmDelete();
+        });
 }
 
 void DictionaryView::showEvent(QShowEvent *event)

@@ -31,7 +31,6 @@
 #include <QVBoxLayout>
 
 using talvoro::rules::ReplacementRulesModel;
-using talvoro::settings::AlertButton;
 using talvoro::settings::ContentUnavailableView;
 using talvoro::settings::DetailCardModifier;
 using talvoro::settings::EditorListView;
@@ -421,20 +420,16 @@ void ReplacementRulesView::presentDeleteAlert()
         return;
     }
     QPointer<ReplacementRulesModel> model(m_model);
-    m_alert = talvoro::settings::openAlert(
+    m_alert = talvoro::settings::openDeleteConfirmation(
         this, m_model->deleteAlertTitle(), m_model->deleteAlertMessage(),
-        {AlertButton{localized("Cancelar"), QMessageBox::RejectRole,
-                     [model] {
-                         if (model)
-                             model->cancelDelete();
-                     },
-                     QStringLiteral("cancelButton")},
-         AlertButton{localized("Excluir"), QMessageBox::DestructiveRole,
-                     [model] {
-                         if (model)
-                             model->deletePendingRules();
-                     },
-                     QStringLiteral("deleteButton")}});
+        [model] {
+            if (model)
+                model->cancelDelete();
+        },
+        [model] {
+            if (model)
+                model->deletePendingRules();
+        });
 }
 
 bool ReplacementRulesView::eventFilter(QObject *watched, QEvent *event)

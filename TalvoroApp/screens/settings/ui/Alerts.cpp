@@ -1,5 +1,7 @@
 #include "screens/settings/ui/Alerts.h"
 
+#include "texts/Localization.h"
+
 #include <QAbstractButton>
 #include <QPushButton>
 
@@ -38,6 +40,16 @@ QMessageBox *openAlert(QWidget *parent, const QString &title, const QString &mes
     }
     box->open();
     return box;
+}
+
+QMessageBox *openDeleteConfirmation(QWidget *parent, const QString &title, const QString &message,
+                                    std::function<void()> onCancel, std::function<void()> onDelete)
+{
+    return openAlert(parent, title, message,
+                     {AlertButton{localized("Cancelar"), QMessageBox::RejectRole, std::move(onCancel),
+                                  QStringLiteral("cancelButton")},
+                      AlertButton{localized("Excluir"), QMessageBox::DestructiveRole, std::move(onDelete),
+                                  QStringLiteral("deleteButton")}});
 }
 
 } // namespace talvoro::settings

@@ -26,4 +26,9 @@ struct AlertButton
 QMessageBox *openAlert(QWidget *parent, const QString &title, const QString &message,
                        const std::vector<AlertButton> &buttons, std::function<void()> onClosed = {});
 
+// A deletion's confirmation: "Cancelar" (the default, "cancelButton") runs
+// `onCancel`, "Excluir" (destructive, "deleteButton") runs `onDelete`.
+QMessageBox *openDeleteConfirmation(QWidget *parent, const QString &title, const QString &message,
+                                    std::function<void()> onCancel, std::function<void()> onDelete);
+
 } // namespace talvoro::settings
