@@ -26,7 +26,6 @@
 
 namespace {
 
-SyncManager *g_shared = nullptr;
 std::unique_ptr<SyncManager> g_defaultShared;
 
 QString key(const char *k) { return QString::fromLatin1(k); }
@@ -65,24 +64,13 @@ SyncManager::SyncManager(Dependencies dependencies, QObject *parent)
         m_deps.accountId = [] { return QString(); };
 }
 
-SyncManager::~SyncManager()
-{
-    if (g_shared == this)
-        g_shared = nullptr;
-}
+SyncManager::~SyncManager() = default;
 
 SyncManager &SyncManager::shared()
 {
-    if (g_shared)
-        return *g_shared;
     if (!g_defaultShared)
         g_defaultShared = std::make_unique<SyncManager>(defaultDependencies());
     return *g_defaultShared;
-}
-
-void SyncManager::setShared(SyncManager *manager)
-{
-    g_shared = manager;
 }
 
 QDateTime SyncManager::now() const

@@ -54,8 +54,6 @@ public:
 
     // `SyncManager.shared`, made with the default dependencies on first use.
     static SyncManager &shared();
-    // The composition root and tests install their own; null restores the default.
-    static void setShared(SyncManager *manager);
 
     bool isSyncing() const { return m_isSyncing; }
     std::optional<QDateTime> lastSyncDate() const { return m_lastSyncDate; }

@@ -152,13 +152,6 @@ AppModelContainer &AppModelContainer::shared()
     return *instance;
 }
 
-void AppModelContainer::resetShared(const QString &filePath)
-{
-    auto &instance = sharedInstance();
-    instance.reset();
-    instance = std::make_unique<AppModelContainer>(filePath);
-}
-
 ModelContext &AppModelContainer::mainContext()
 {
     if (!m_mainContext)

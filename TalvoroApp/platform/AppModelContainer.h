@@ -61,8 +61,6 @@ public:
     // `AppModelContainer.shared`: TalvoroApp.store in AppPaths::dataDir(),
     // opened on first use.
     static AppModelContainer &shared();
-    // Tests point the shared container at a file of their own.
-    static void resetShared(const QString &filePath);
 
     QString filePath() const { return m_filePath; }
     // False when running on the in-memory fallback.
