@@ -114,7 +114,7 @@ Q_SIGNALS:
     void storeReplaced();
 
 private:
-    enum class Check { Probe, Full };
+    enum class Check { probe, full };
     void openStore(Check check);
     bool openAt(const QString &path, Check check, QString *failure, int *failureCode);
     bool migrate(QString *failure, int *failureCode);

@@ -24,7 +24,7 @@ private Q_SLOTS:
         QCOMPARE(dark.size(), light.size());
         for (const QString raw : {QString(), QStringLiteral("Orange"), QStringLiteral(" green"), QStringLiteral("1")}) {
             QVERIFY(!AccentColorOption::fromRawValue(raw).has_value());
-            QCOMPARE(AccentColorOption::resolved(raw).value(), AccentColorOption::Default);
+            QCOMPARE(AccentColorOption::resolved(raw).value(), AccentColorOption::defaultColor);
         }
     }
 
@@ -32,10 +32,10 @@ private Q_SLOTS:
     {
         TemporarySettings settings;
         auto &store = *settings.store;
-        const QColor fallback = AccentColorOption(AccentColorOption::Default).color();
+        const QColor fallback = AccentColorOption(AccentColorOption::defaultColor).color();
         QCOMPARE(currentAccentColor(store), fallback);
         store.setString(kAccentColorKey, QStringLiteral("purple"));
-        QCOMPARE(AccentColorOption::current(store).value(), AccentColorOption::Purple);
+        QCOMPARE(AccentColorOption::current(store).value(), AccentColorOption::purple);
         store.setString(kAccentColorKey, QStringLiteral("chartreuse"));
         QCOMPARE(currentAccentColor(store), fallback);
         store.setInt64(kAccentColorKey, 3); // wrong type reads as absent or as text "3": neither names an option

@@ -314,7 +314,7 @@ private Q_SLOTS:
         // The page's edit comes too late: reported gone, and nothing comes back.
         auto late = screen.modify<TranscriptionRecord>(record.id, [](TranscriptionRecord &r) { r.text = {}; });
         QVERIFY(!late.has_value());
-        QCOMPARE(late.error().kind, StoreError::Kind::NotFound);
+        QCOMPARE(late.error().kind, StoreError::Kind::notFound);
         QVERIFY(!screen.remove(detail).has_value());
         QVERIFY(!screen.hasChanges());
 
@@ -349,7 +349,7 @@ private Q_SLOTS:
         QSignalSpy commits(&container, &AppModelContainer::didCommit);
         const auto saved = context->save();
         QVERIFY(!saved.has_value());
-        QCOMPARE(saved.error().kind, StoreError::Kind::Database);
+        QCOMPARE(saved.error().kind, StoreError::Kind::database);
         QVERIFY(context->hasChanges());
         QCOMPARE(commits.count(), 0);
         other.exec(QStringLiteral("ROLLBACK"));

@@ -143,7 +143,7 @@ private Q_SLOTS:
         QCOMPARE(model.rowCount(), 0);
         context->upsertAll<TranscriptionRecord>({transcription(QStringLiteral("x"), 1), transcription(QStringLiteral("y"), 2)});
         QCOMPARE(log.take(), (QStringList{QStringLiteral("insert 0"), QStringLiteral("insert 0")}));
-        history.setDescriptor({{}, {{TranscriptionRecord::Field::createdAt, SortOrder::Forward}}, std::nullopt});
+        history.setDescriptor({{}, {{TranscriptionRecord::Field::createdAt, SortOrder::forward}}, std::nullopt});
         QCOMPARE(log.take(), QStringList{QStringLiteral("reset")});
         QVERIFY(sameAsStore(container, history, model));
     }
@@ -176,7 +176,7 @@ private Q_SLOTS:
 
         // A limited query keeps its first rows: a newer row pushes the last
         // one out; a removal below the limit refetches.
-        TranscriptionsQuery latest(container, {{}, {{TranscriptionRecord::Field::createdAt, SortOrder::Reverse}}, 2});
+        TranscriptionsQuery latest(container, {{}, {{TranscriptionRecord::Field::createdAt, SortOrder::reverse}}, 2});
         LiveListModel latestModel(latest);
         QAbstractItemModelTester latestTester(&latestModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
         ModelLog latestLog(latestModel);

@@ -54,22 +54,22 @@ private Q_SLOTS:
         auto *block = weeklyUsageCard(QStringLiteral("chart.bar.fill"), QStringLiteral("Uso Semanal"), 0.2, QColor(),
                                       QStringLiteral("14 de 70"), store, &window);
 
-        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Default));
-        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Default));
+        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::defaultColor));
+        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::defaultColor));
 
         store.setString(kAccentColorKey, QStringLiteral("pink"));
-        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Pink));
-        QCOMPARE(detail->iconView()->color(), accent(AccentColorOption::Pink));
-        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Pink));
-        QCOMPARE(block->symbolView()->color(), accent(AccentColorOption::Pink));
-        QCOMPARE(block->effectiveBarColor(), accent(AccentColorOption::Pink));
+        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::pink));
+        QCOMPARE(detail->iconView()->color(), accent(AccentColorOption::pink));
+        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::pink));
+        QCOMPARE(block->symbolView()->color(), accent(AccentColorOption::pink));
+        QCOMPARE(block->effectiveBarColor(), accent(AccentColorOption::pink));
 
         // A value naming no option, and a removed key, both mean blue.
         store.setString(kAccentColorKey, QStringLiteral("magenta"));
-        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Default));
+        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::defaultColor));
         store.setString(kAccentColorKey, QStringLiteral("green"));
         store.remove(kAccentColorKey);
-        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Default));
+        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::defaultColor));
 
         // An explicit warning colour on the bar is kept whatever the accent.
         block->setBarColor(QColor(255, 149, 0));
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(toggle.knobPosition(), 1.0);
 
         settings.store->setString(kAccentColorKey, QStringLiteral("green"));
-        QCOMPARE(toggle.onColor(), accent(AccentColorOption::Green));
+        QCOMPARE(toggle.onColor(), accent(AccentColorOption::green));
     }
 
     void spinnerTurnsOnlyWhileShown()

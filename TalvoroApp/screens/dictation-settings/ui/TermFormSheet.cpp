@@ -49,7 +49,7 @@ QWidget *section(const QString &label, QWidget *input, QWidget *parent)
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    auto *caption = new ui::StyledLabel(label, ui::StyledLabel::Style::Secondary, box);
+    auto *caption = new ui::StyledLabel(label, ui::StyledLabel::Style::secondary, box);
     caption->setFont(appRowFont());
     layout->addWidget(caption);
     layout->addWidget(input);
@@ -88,9 +88,9 @@ QWidget *TermFormSheet::buildHeader()
     connect(cancel, &QPushButton::clicked, this, &TermFormSheet::cancel);
     row->addWidget(cancel);
     row->addStretch(1);
-    auto *title = new ui::StyledLabel(m_form.title(), ui::StyledLabel::Style::Primary, header);
+    auto *title = new ui::StyledLabel(m_form.title(), ui::StyledLabel::Style::primary, header);
     title->setObjectName(QStringLiteral("sheetTitle"));
-    title->setFont(textStyleFont(TextStyle::Headline, QFont::DemiBold));
+    title->setFont(textStyleFont(TextStyle::headline, QFont::DemiBold));
     row->addWidget(title);
     row->addStretch(1);
     m_save = sheetButton(m_form.saveButtonText(), "saveButton", header);

@@ -90,23 +90,23 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
         auto *layout = new QHBoxLayout(row);
         layout->setContentsMargins(metrics::rowMargins);
         layout->setSpacing(kRowSpacing);
-        auto *icon = new ui::SymbolLabel(QString::fromLatin1(permission.symbol), int(textStylePixelSize(TextStyle::Body)),
+        auto *icon = new ui::SymbolLabel(QString::fromLatin1(permission.symbol), int(textStylePixelSize(TextStyle::body)),
                                          row);
         icon->setFixedWidth(metrics::rowIconColumnWidth);
         layout->addWidget(icon);
         auto *texts = new QVBoxLayout;
         texts->setSpacing(metrics::detailRowTextSpacing);
-        auto *title = new ui::StyledLabel(localized(permission.title), ui::StyledLabel::Style::Primary, row);
+        auto *title = new ui::StyledLabel(localized(permission.title), ui::StyledLabel::Style::primary, row);
         title->setFont(appRowFont());
         auto *description =
-            new ui::StyledLabel(localized(permission.description), ui::StyledLabel::Style::Secondary, row);
+            new ui::StyledLabel(localized(permission.description), ui::StyledLabel::Style::secondary, row);
         description->setFont(appHelperFont());
         description->setWordWrap(true);
         texts->addWidget(title);
         texts->addWidget(description);
         layout->addLayout(texts, 1);
         auto *check = new ui::SymbolLabel(QStringLiteral("checkmark.circle.fill"),
-                                          int(textStylePixelSize(TextStyle::Body)), row);
+                                          int(textStylePixelSize(TextStyle::body)), row);
         check->setObjectName(QStringLiteral("granted"));
         layout->addWidget(check);
         auto *enable = new QPushButton(localized("Ativar"), row);
@@ -164,7 +164,7 @@ QWidget *PermissionsView::buildBanner()
     auto *layout = new QHBoxLayout(banner);
     layout->setContentsMargins(20, 14, 20, 14);
     layout->setSpacing(kBannerSpacing);
-    m_bannerIcon = new ui::SymbolLabel({}, int(textStylePixelSize(TextStyle::Title3)), banner);
+    m_bannerIcon = new ui::SymbolLabel({}, int(textStylePixelSize(TextStyle::title3)), banner);
     layout->addWidget(m_bannerIcon);
     // A plain label: the banner colour is its own, not a foreground style.
     m_bannerText = new QLabel(banner);
@@ -180,8 +180,8 @@ QWidget *PermissionsView::buildBanner()
 void PermissionsView::refresh()
 {
     const int missing = m_manager.missingPermissionCount();
-    const QColor green = statusColor(AccentColorOption::Green, this);
-    const QColor banner = missing == 0 ? green : statusColor(AccentColorOption::Orange, this);
+    const QColor green = statusColor(AccentColorOption::green, this);
+    const QColor banner = missing == 0 ? green : statusColor(AccentColorOption::orange, this);
     static_cast<BannerFrame *>(m_banner)->setColor(banner);
     m_bannerIcon->setSymbol(missing == 0 ? QStringLiteral("checkmark.seal.fill")
                                          : QStringLiteral("exclamationmark.triangle.fill"));
