@@ -1,9 +1,9 @@
 #include "account/OfflineSyncQueue.h"
 #include "account/SyncBackoff.h"
 #include "platform/AtomicJsonFile.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUuid>
@@ -100,10 +100,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("offline-queue.json"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("{\"version\":1,\"items\":[{\"kind\":");
-        file.close();
+        QVERIFY(writeFile(path, "{\"version\":1,\"items\":[{\"kind\":"));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Offline queue was corrupt .* kept it as .*corrupt-"));
         OfflineSyncQueue queue(path);
         QCOMPARE(queue.count(), 0);
@@ -118,23 +115,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("offline-queue.json"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QJsonObject good{{"id", "a"}, {"kind", "rule"}};
-        good.insert("payload", rule(kRuleId, 1));
-        QJsonObject unknownKind{{"id", "b"}, {"kind", "teleport"}};
-        unknownKind.insert("payload", QJsonObject());
-        QJsonObject noClientId{{"id", "c"}, {"kind", "rule"}};
-        noClientId.insert("payload", QJsonObject());
-        QJsonArray items;
-        items.append(good);
-        items.append(unknownKind);
-        items.append(noClientId);
-        QJsonObject root;
-        root.insert("version", 1);
-        root.insert("items", items);
-        file.write(QJsonDocument(root).toJson());
-        file.close();
+        const QJsonArray items{QJsonObject{{"id", "a"}, {"kind", "rule"}, {"payload", rule(kRuleId, 1)}},
+                               QJsonObject{{"id", "b"}, {"kind", "teleport"}, {"payload", QJsonObject()}},
+                               QJsonObject{{"id", "c"}, {"kind", "rule"}, {"payload", QJsonObject()}}};
+        QVERIFY(writeFile(path, QJsonDocument(QJsonObject{{"version", 1}, {"items", items}}).toJson()));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Offline queue held 2 unreadable item"));
         OfflineSyncQueue queue(path);
         QCOMPARE(queue.count(), 1);
@@ -143,9 +127,7 @@ private Q_SLOTS:
         QCOMPARE(OfflineSyncQueue(path).count(), 1);
 
         // A document of another shape is kept aside whole.
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[1,2,3]");
-        file.close();
+        QVERIFY(writeFile(path, "[1,2,3]"));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("unknown layout"));
         QCOMPARE(OfflineSyncQueue(path).count(), 0);
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("offline-queue.json.corrupt-*")}).size(), 2);
@@ -202,28 +184,22 @@ private Q_SLOTS:
             writer.setProcessEnvironment(env);
             writer.start(QCoreApplication::applicationFilePath());
             QVERIFY(writer.waitForStarted());
+            // Killed once it has added a number of items that grows each run.
+            int first = -1;
             int committed = -1;
-            const auto readLines = [&] {
+            while ((first < 0 || committed < first + 1 + 2 * run) && writer.waitForReadyRead(30'000)) {
                 while (writer.canReadLine()) {
                     const QByteArray line = writer.readLine().trimmed();
                     if (line.startsWith("committed "))
                         committed = line.mid(10).toInt();
+                    if (first < 0)
+                        first = committed;
                 }
-            };
-            QElapsedTimer timer;
-            timer.start();
-            while (committed < 0 && timer.elapsed() < 30'000 && writer.waitForReadyRead(1000))
-                readLines();
-            timer.restart();
-            while (timer.elapsed() < 20 + 23 * run && writer.state() == QProcess::Running) {
-                writer.waitForReadyRead(5);
-                readLines();
             }
             QVERIFY2(writer.state() == QProcess::Running && writer.processId() > 0, "the writer stopped by itself");
             ::kill(pid_t(writer.processId()), SIGKILL);
             writer.waitForFinished();
-            readLines();
-            QVERIFY2(committed >= 0, "the writer never started");
+            QVERIFY2(first >= 0 && committed >= first + 1 + 2 * run, "the writer never got that far");
             const auto loaded = AtomicJsonFile::load(path);
             QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::loaded);
             OfflineSyncQueue reopened(path);

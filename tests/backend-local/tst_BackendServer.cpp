@@ -89,7 +89,9 @@ QByteArray rawExchange(quint16 port, const QByteArray &head, const std::function
     while (clock.elapsed() < 3000 && socket.state() == QAbstractSocket::ConnectedState) {
         if (feeding && socket.bytesToWrite() < 256 * 1024)
             feeding = feed(socket);
-        QTest::qWait(10); // the server runs on this thread
+        // The server runs on this thread: a pump that also paces the feed, so
+        // that the server reads what is sent before it answers and closes.
+        QTest::qWait(10);
         answer += socket.readAll();
     }
     return answer + socket.readAll();

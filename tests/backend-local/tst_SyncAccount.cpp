@@ -1,4 +1,5 @@
 #include "backend-local/SyncAccount.h"
+#include "support/TestSupport.h"
 
 #include <QJsonArray>
 #include <QTest>
@@ -21,8 +22,6 @@ QJsonObject transcription(const QString &id, const QDateTime &created, qint64 wo
     return {{"clientId", id}, {"text", "t"}, {"createdAt", double(created.toMSecsSinceEpoch())},
             {"wordCount", words}, {"durationSeconds", 2.5}, {"language", "pt"}};
 }
-
-QString newId() { return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(); }
 
 } // namespace
 
@@ -112,7 +111,7 @@ private Q_SLOTS:
         const QDateTime now(QDate(2025, 3, 12), QTime(10, 0), zone);
         SyncAccount account;
         auto add = [&](const QDateTime &when, qint64 words) {
-            QVERIFY(account.pushTranscription(transcription(newId(), when, words), 1).has_value());
+            QVERIFY(account.pushTranscription(transcription(newClientId(), when, words), 1).has_value());
         };
         add(now.addSecs(-600), 10);               // today, within the hour
         add(now.addDays(-1), 5);                  // Tuesday

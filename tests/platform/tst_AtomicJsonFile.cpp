@@ -1,4 +1,5 @@
 #include "platform/AtomicJsonFile.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,10 +41,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("queue.json"));
         for (const QByteArray &bytes : {QByteArray("{\"items\": [1, 2"), QByteArray(""), QByteArray("\xff\xfe")}) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-            file.close();
+            QVERIFY(writeFile(path, bytes));
             const auto loaded = AtomicJsonFile::load(path);
             QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::corrupt);
             QVERIFY(!loaded.error.isEmpty());

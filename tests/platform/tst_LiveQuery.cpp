@@ -2,6 +2,7 @@
 #include "platform/LiveCountQuery.h"
 #include "platform/LiveListModel.h"
 #include "platform/ModelContext.h"
+#include "support/TestSupport.h"
 #include "transcription/StoreQueries.h"
 
 #include <QAbstractItemModelTester>
@@ -13,14 +14,9 @@
 
 namespace {
 
-QDateTime at(qint64 ms)
-{
-    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-}
-
 TranscriptionRecord transcription(const QString &text, qint64 createdMs)
 {
-    return TranscriptionRecord(text, 1, 1.0, QStringLiteral("pt"), at(createdMs));
+    return dictation(text, at(createdMs));
 }
 
 // Signals the list model sent, as text: "insert 1", "remove 0", "move 3>0",

@@ -9,7 +9,6 @@
 #include "screens/settings/ui/SystemSettingsSheetView.h"
 #include "support/DictationFakes.h"
 #include "support/TestSupport.h"
-#include "texts/Localization.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -58,23 +57,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         talvoro::ui::applyAppearance(false);
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        talvoro::installTranslations();
-    }
-
-    void texts()
-    {
-        QCOMPARE(permissionBadgeText(0, true), QStringLiteral("OK"));
-        QCOMPARE(permissionBadgeText(1, true), QStringLiteral("1 permissão pendente"));
-        QCOMPARE(permissionBadgeText(2, false), QStringLiteral("2 pending permissions"));
-        QCOMPARE(permissionBannerText(1, false), QStringLiteral("1 pending permission"));
-
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("en")});
-        talvoro::installTranslations();
-        QCOMPARE(permissionBannerText(0, false), QStringLiteral("All permissions granted"));
-        QCOMPARE(permissionBadgeText(0, false), QStringLiteral("OK"));
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        talvoro::installTranslations();
+        useLanguage(QStringLiteral("pt-BR"));
     }
 
     void bannerAndRowsFollowTheManager()

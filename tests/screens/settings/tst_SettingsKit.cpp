@@ -21,7 +21,7 @@
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
+#include <QTimer>
 
 using namespace talvoro;
 using namespace talvoro::settings;
@@ -130,17 +130,36 @@ private Q_SLOTS:
     void spinnerTurnsOnlyWhileShown()
     {
         ui::Spinner spinner;
-        QTest::qWait(200);
-        QCOMPARE(spinner.step(), 0);
+        const QTimer *turn = spinner.findChild<QTimer *>();
+        QVERIFY(!turn->isActive());
         spinner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&spinner));
         QTRY_VERIFY(spinner.step() != 0);
         spinner.setRunning(false);
-        const int stopped = spinner.step();
-        QTest::qWait(200);
-        QCOMPARE(spinner.step(), stopped);
+        QVERIFY(!turn->isActive());
+        spinner.setRunning(true);
+        spinner.hide();
+        QVERIFY(!turn->isActive());
     }
 
+    void sectionHeadersKeepAccents()
+    {
+        for (bool portuguese : {true, false}) {
+            QCOMPARE(sectionHeaderText(QStringLiteral("Configurações"), portuguese), QStringLiteral("CONFIGURAÇÕES"));
+            // Never the dotted capital of Turkish casing.
+            QCOMPARE(sectionHeaderText(QStringLiteral("idioma"), portuguese), QStringLiteral("IDIOMA"));
+            QCOMPARE(sectionHeaderText(QString(), portuguese), QString());
+        }
+    }
+
+    void usageBarFillStaysWithinTheBar()
+    {
+        QCOMPARE(usageBarFillWidth(0.5, 200), 100.0);
+        QCOMPARE(usageBarFillWidth(-0.3, 200), 0.0);
+        QCOMPARE(usageBarFillWidth(75.0 / 70.0, 200), 200.0); // over the limit fills, never overflows
+        QCOMPARE(usageBarFillWidth(std::numeric_limits<double>::quiet_NaN(), 200), 0.0);
+        QCOMPARE(usageBarFillWidth(0.5, -10), 0.0);
+    }
 };
 
 QTEST_MAIN(TestSettingsKit)

@@ -1,24 +1,16 @@
 // The sheet "Sistema" over the real synchroniser, signed in to the stand-in
 // backend on loopback.
 #include "account/AppConfig.h"
-#include "account/AuthProviding.h"
-#include "account/BackendAPIClient.h"
-#include "account/OfflineSyncQueue.h"
-#include "account/SyncManager.h"
 #include "look/AccentColorOption.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Spinner.h"
-#include "navigation/AppEnvironment.h"
-#include "platform/AppModelContainer.h"
-#include "screens/settings/SystemSettings.h"
 #include "screens/settings/ui/SettingsRowBase.h"
 #include "screens/settings/ui/SystemSettingsSheetView.h"
-#include "support/AccountTestSupport.h"
+#include "support/SyncTestSupport.h"
+#include "support/TestSupport.h"
 #include "texts/DateTexts.h"
-#include "texts/Localization.h"
 
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace talvoro::settings;
@@ -28,37 +20,14 @@ namespace {
 const QString kAccent = QString::fromLatin1(talvoro::kAccentColorKey);
 const QString kSettingsPush = QStringLiteral("sync/settings");
 
-struct Fixture
+// Signed in, at a clock the test moves.
+struct Fixture : AccountServices
 {
-    LocalBackend backend;
-    AuthHarness harness{backend.baseURL()};
-    QTemporaryDir dir;
-    AppModelContainer container{dir.filePath(QStringLiteral("TalvoroApp.store"))};
-    SyncManager::Dependencies deps;
-    std::unique_ptr<SyncManager> sync;
-    QDateTime clock = QDateTime(QDate(2026, 3, 2), QTime(10, 0), Qt::UTC);
-    AppEnvironment environment;
-
     Fixture()
     {
+        clock = QDateTime(QDate(2026, 3, 2), QTime(10, 0), Qt::UTC);
         if (!harness.signIn())
             qFatal("sign-in failed");
-        auto provider = std::make_shared<DefaultAuthProvider>();
-        deps.auth = provider;
-        deps.client = std::make_shared<BackendAPIClient>(provider, &harness.network, backend.baseURL());
-        deps.queue = std::make_shared<OfflineSyncQueue>(dir.filePath(QStringLiteral("offline-queue.json")));
-        deps.defaults = harness.settings.store.get();
-        deps.container = &container;
-        deps.accountId = [this] { return harness.auth->userId().value_or(QString()); };
-        deps.timeZoneId = [] { return QStringLiteral("UTC"); };
-        deps.now = [this] { return clock; };
-        sync = std::make_unique<SyncManager>(deps);
-        environment.settings = harness.settings.store.get();
-        environment.auth = harness.auth.get();
-        environment.sync = sync.get();
-        environment.models = &container;
-        environment.urlOpener = &harness.opener;
-        environment.now = [this] { return clock; };
     }
 };
 
@@ -82,8 +51,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         talvoro::ui::applyAppearance(false);
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        talvoro::installTranslations();
+        useLanguage(QStringLiteral("pt-BR"));
     }
 
     void relativeTexts()
@@ -112,12 +80,12 @@ private Q_SLOTS:
         orange->click();
         QCOMPARE(f.environment.settings->stringValue(kAccent), QStringLiteral("orange"));
         QCOMPARE(selectedSwatches(sheet), QStringList{QStringLiteral("orange")});
-        QTRY_COMPARE(f.backend.server.requestCount(kSettingsPush), 1);
+        QTRY_COMPARE(f.requests(kSettingsPush), 1);
         QTRY_COMPARE(orange->scale(), AccentSwatch::kSelectedScale);
 
         // The selected swatch writes and pushes again.
         orange->click();
-        QTRY_COMPARE(f.backend.server.requestCount(kSettingsPush), 2);
+        QTRY_COMPARE(f.requests(kSettingsPush), 2);
         QCOMPARE(selectedSwatches(sheet), QStringList{QStringLiteral("orange")});
     }
 

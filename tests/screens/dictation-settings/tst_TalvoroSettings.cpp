@@ -1,28 +1,29 @@
-#include "account/AuthManager.h"
-#include "texts/Localization.h"
+// The dictation settings screen: its model over temporary settings, its
+// view, and the view over the real synchroniser signed in to the stand-in
+// backend.
 #include "look/ui/ToggleSwitch.h"
-#include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
-#include "screens/settings/ui/SettingsCardView.h"
-#include "screens/settings/ui/SettingsRowView.h"
 #include "support/DictationSettingsTestSupport.h"
+#include "support/SyncTestSupport.h"
 #include "support/TestSupport.h"
+#include "texts/LocalizedTexts.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QWheelEvent>
-#include <QSignalSpy>
+#include <QJsonObject>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace talvoro;
 using talvoro::dictationsettings::CountBadge;
 using talvoro::ui::ToggleSwitch;
+using Flag = TalvoroSettingsModel::FormattingFlag;
 
 namespace {
 
@@ -30,6 +31,7 @@ const QString kLanguageKey = QStringLiteral("transcriptionLanguage");
 const QString kTranslationKey = QStringLiteral("translationEnabled");
 const QString kTargetKey = QStringLiteral("translationTargetLanguage");
 const QString kDomainKey = QStringLiteral("transcriptionDomain");
+const QString kOptionsKey = QStringLiteral("formattingOptions");
 
 void choose(QComboBox *picker, const QString &code)
 {
@@ -41,22 +43,24 @@ void choose(QComboBox *picker, const QString &code)
 
 } // namespace
 
-class TestTalvoroSettingsView : public QObject
+class TestTalvoroSettings : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporarySettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_storeDir;
-    std::unique_ptr<AppModelContainer> m_container;
+    std::unique_ptr<TemporaryProfile> m_profile;
     AuthManager *m_auth = nullptr;
     talvoro::test::RecordingSyncHooks m_calls;
     QList<DetailRoute> m_routes;
 
-    UserDefaultsProviding &settings() { return *m_settings->store; }
+    UserDefaultsProviding &settings() { return *m_profile->store; }
 
+    std::unique_ptr<TalvoroSettingsModel> makeModel()
+    {
+        return std::make_unique<TalvoroSettingsModel>(settings(), nullptr, m_calls.hooks());
+    }
     std::unique_ptr<TalvoroSettingsView> makeView()
     {
-        auto *model = new TalvoroSettingsModel(settings(), m_container.get(), m_calls.hooks());
+        auto *model = new TalvoroSettingsModel(settings(), &m_profile->models, m_calls.hooks());
         auto view = std::make_unique<TalvoroSettingsView>(model, settings(), m_auth,
                                                           [this](DetailRoute route) { m_routes.append(route); });
         view->resize(800, 1000);
@@ -74,18 +78,70 @@ class TestTalvoroSettingsView : public QObject
 private Q_SLOTS:
     void init()
     {
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        installTranslations();
-        m_settings = std::make_unique<TemporarySettings>();
-        m_storeDir = std::make_unique<QTemporaryDir>();
-        m_container = std::make_unique<AppModelContainer>(m_storeDir->filePath(QStringLiteral("TalvoroApp.store")));
-        m_calls.reset(m_settings->store.get());
+        useLanguage(QStringLiteral("pt-BR"));
+        m_profile = std::make_unique<TemporaryProfile>();
+        m_calls.reset(m_profile->store.get());
         m_auth = nullptr;
         m_routes.clear();
     }
-    void cleanup()
+    void cleanup() { m_profile.reset(); }
+
+    void languagePickerFollowsTheStoredCode()
     {
-        m_container.reset();
+        auto model = makeModel();
+        // Nothing stored: the locale's language (or "auto") is the default.
+        QCOMPARE(model->transcriptionLanguage(), defaultTranscriptionLanguage());
+        QVERIFY(model->selectedLanguage().has_value());
+
+        settings().setString(kLanguageKey, QStringLiteral("es"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Es);
+        settings().setString(kLanguageKey, QStringLiteral("auto"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Auto);
+
+        // Codes outside the five choices (or in another case) select nothing.
+        for (const QString &unknown : {QStringLiteral("de"), QStringLiteral("PT"), QString()}) {
+            settings().setString(kLanguageKey, unknown);
+            QVERIFY2(!model->selectedLanguage(), qPrintable(unknown));
+        }
+        QCOMPARE(m_calls.pushes, 0);
+
+        // Choosing an item stores its code and pushes once.
+        model->selectLanguage(SupportedLanguage::Fr);
+        QCOMPARE(settings().stringValue(kLanguageKey), QStringLiteral("fr"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Fr);
+        QCOMPARE(m_calls.pushes, 1);
+        // The item already shown, or the switch as it is, is no change.
+        model->selectLanguage(SupportedLanguage::Fr);
+        model->setTranslationEnabled(false);
+        QCOMPARE(m_calls.pushes, 1);
+        settings().setString(kTargetKey, QStringLiteral("xx"));
+        QVERIFY(!model->selectedTranslationTarget());
+    }
+
+    void everyPushCarriesTheValueJustSet()
+    {
+        auto model = makeModel();
+        const auto pushed = [&](const char *key) { return m_calls.blocksAtPush.last().value(QLatin1String(key)); };
+        model->selectTranslationTarget(TranslationTarget::Ja);
+        QCOMPARE(pushed("translationTargetLanguage").toString(), QStringLiteral("ja"));
+        model->selectLanguage(SupportedLanguage::Fr);
+        QCOMPARE(pushed("transcriptionLanguage").toString(), QStringLiteral("fr"));
+        model->selectTone(Tone::formal);
+        QCOMPARE(pushed("formattingOptions")[QLatin1String("tone")].toString(), QStringLiteral("formal"));
+        model->setFormattingFlag(Flag::formatLists, false);
+        QCOMPARE(pushed("formattingOptions")[QLatin1String("formatLists")].toBool(true), false);
+        QCOMPARE(m_calls.blocksAtPush.size(), 4);
+    }
+
+    void unreadableOptionsShowTheDefaultsAndAreReplacedOnEdit()
+    {
+        settings().setData(kOptionsKey, QByteArrayLiteral("{\"tone\":\"loud\"}"));
+        auto model = makeModel();
+        QCOMPARE(model->formattingOptions(), FormattingOptions{});
+        model->selectTone(Tone::colloquial);
+        FormattingOptions expected;
+        expected.tone = Tone::colloquial;
+        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()), expected);
     }
 
     void openingShowsTheStoredValuesAndPushesNothing()
@@ -209,7 +265,7 @@ private Q_SLOTS:
 
     void linksShowLiveCountsAndPushTheirRoutes()
     {
-        ModelContext &context = m_container->mainContext();
+        ModelContext &context = m_profile->models.mainContext();
         ReplacementRule rule(QStringLiteral("vc"), QStringLiteral("você"));
         ReplacementRule off(QStringLiteral("pq"), QStringLiteral("porque"));
         off.isEnabled = false;
@@ -227,8 +283,10 @@ private Q_SLOTS:
         QCOMPARE(rules->text(), QStringLiteral("1 regra"));
         QCOMPARE(terms->text(), QStringLiteral("2 termos"));
 
-        QVERIFY(context.remove(rule));
-        QVERIFY(context.save());
+        // A change from another context (a pull) shows too.
+        auto pull = m_profile->models.makeContext();
+        QVERIFY(pull->remove<ReplacementRule>(rule.id));
+        QVERIFY(pull->save());
         QCOMPARE(rules->text(), QStringLiteral("0 regras"));
 
         QTest::mouseClick(find<QWidget>(view.get(), QStringLiteral("rulesLink")), Qt::LeftButton);
@@ -273,7 +331,45 @@ private Q_SLOTS:
         m_auth = nullptr;
     }
 
+    void aFlippedSwitchReachesTheAccount()
+    {
+        AccountServices services;
+        QVERIFY(services.harness.signIn());
+        const auto accountSettings = [&] { return services.account().settings(); };
+
+        TalvoroSettingsView view(services.environment, {});
+        view.resize(900, 1000);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        // Showing the screen pulled (nothing synced yet) and pushed no settings.
+        QTRY_VERIFY(services.sync->lastSyncDate().has_value());
+        QTRY_VERIFY(!services.sync->isSyncing());
+        QVERIFY(!accountSettings().has_value()
+                || accountSettings()->value(QStringLiteral("formattingOptions")).toObject()
+                           .value(QStringLiteral("formatDates")).toBool(true));
+
+        // Flip "Formatar datas" off: saved at once and pushed to the account.
+        auto *dates = view.findChild<ToggleSwitch *>(QStringLiteral("formatDatesSwitch"));
+        QVERIFY(dates);
+        QVERIFY(dates->isChecked());
+        QTest::mouseClick(dates, Qt::LeftButton);
+        QVERIFY(!FormattingOptions::loadFromUserDefaults(*services.harness.settings.store).formatDates);
+        QTRY_VERIFY(accountSettings().has_value());
+        QTRY_COMPARE(accountSettings()->value(QStringLiteral("formattingOptions")).toObject()
+                         .value(QStringLiteral("formatDates")).toBool(true),
+                     false);
+        const QJsonObject block = *accountSettings();
+        QCOMPARE(block.value(QStringLiteral("formattingOptions")).toObject().value(QStringLiteral("tone")).toString(),
+                 QStringLiteral("natural"));
+        QVERIFY(block.contains(QStringLiteral("transcriptionLanguage")));
+
+        // A picker change goes the same way.
+        choose(view.findChild<QComboBox *>(QStringLiteral("languagePicker")), QStringLiteral("es"));
+        QTRY_COMPARE(accountSettings()->value(QStringLiteral("transcriptionLanguage")).toString(), QStringLiteral("es"));
+        QCOMPARE(services.queue->count(), 0);
+    }
 };
 
-QTEST_MAIN(TestTalvoroSettingsView)
-#include "tst_TalvoroSettingsView.moc"
+QTEST_MAIN(TestTalvoroSettings)
+#include "tst_TalvoroSettings.moc"
