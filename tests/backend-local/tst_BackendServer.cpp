@@ -180,28 +180,6 @@ private Q_SLOTS:
         QCOMPARE(request(network, "GET", me).status, 401);
     }
 
-    void injectedFailuresRunOutAndDelaysKeepTheServerResponsive()
-    {
-        BackendServer server;
-        server.listen(0);
-        QNetworkAccessManager network;
-        const QUrl page = server.baseURL().resolved(QUrl(QStringLiteral("nowhere")));
-        server.injectFailure(QStringLiteral("nowhere"), {2, 503});
-        QCOMPARE(request(network, "GET", page).status, 503);
-        QCOMPARE(request(network, "GET", page).status, 503);
-        QCOMPARE(request(network, "GET", page).status, 404);
-        QCOMPARE(server.requestCount(QStringLiteral("nowhere")), 3);
-
-        // A delayed answer does not hold up other requests.
-        server.injectFailure(QStringLiteral("slow"), {1, 0, 1500ms});
-        QNetworkReply *slow = network.get(QNetworkRequest(server.baseURL().resolved(QUrl(QStringLiteral("slow")))));
-        QCOMPARE(request(network, "GET", page).status, 404);
-        QVERIFY(!slow->isFinished());
-        QVERIFY(QTest::qWaitFor([&] { return slow->isFinished(); }, 5000));
-        QCOMPARE(slow->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 404);
-        slow->deleteLater();
-    }
-
     void hostileRequestsAreRefusedAndBounded()
     {
         BackendServer server;

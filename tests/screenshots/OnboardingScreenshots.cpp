@@ -1,4 +1,4 @@
-#include "OnboardingScreenshots.h"
+#include "ScreenshotCatalog.h"
 
 #include "account/AuthManager.h"
 #include "dictation/PermissionManager.h"

@@ -1,11 +1,10 @@
 #include "ScreenshotCatalog.h"
 
-#include "AvatarScreenshots.h"
-#include "OnboardingScreenshots.h"
 
 #include "account/AuthManager.h"
 #include "account/AuthProviding.h"
 #include "account/SyncDefaults.h"
+#include "look/AccentColorOption.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
 #include "dictation/KeyCodeMap.h"
@@ -16,6 +15,7 @@
 #include "screens/dictation-settings/ui/RuleFormSheet.h"
 #include "screens/home-history-stats/ui/StatsQuickCard.h"
 #include "screens/home-history-stats/ui/WeeklyUsageCard.h"
+#include "screens/onboarding-account/ui/AvatarView.h"
 #include "screens/onboarding-account/ui/FeedbackView.h"
 #include "screens/settings/ui/HotkeySettingView.h"
 #include "transcription/DictionaryEntry.h"
@@ -26,7 +26,10 @@
 #include "transcription/UsageCounters.h"
 
 #include <QDir>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
 
 namespace {
 
@@ -336,6 +339,49 @@ void pickScreenshots(talvoro::feedback::FeedbackViewModel &model)
     model.loadImages(files);
 }
 
+// A stand-in portrait: a wide picture, so the centre crop shows.
+QImage samplePortrait()
+{
+    QImage image(240, 160, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 160);
+    sky.setColorAt(0, QColor(255, 196, 120));
+    sky.setColorAt(1, QColor(214, 92, 74));
+    painter.fillRect(image.rect(), sky);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(60, 42, 38));
+    painter.drawEllipse(QPointF(120, 62), 30, 34);  // head
+    painter.drawEllipse(QPointF(120, 170), 62, 58); // shoulders
+    return image;
+}
+
+// The avatar at its three sizes in one of its states: "image", "loading",
+// "initials" or "symbol". Still views: nothing is downloaded.
+QWidget *avatarSheet(ScreenshotContext &context, const QString &state)
+{
+    auto *sheet = new QWidget;
+    auto *row = new QHBoxLayout(sheet);
+    row->setSpacing(28);
+    row->addStretch();
+    const QColor accent = talvoro::currentAccentColor(context.defaults(), context.dark);
+    for (const AvatarSize size : {AvatarSize::Small, AvatarSize::Medium, AvatarSize::Large}) {
+        AvatarView::Options options;
+        options.loader = nullptr;
+        std::optional<QUrl> url = QUrl(QStringLiteral("https://example.com/avatar.jpg"));
+        QString name = QStringLiteral("Maria Clara Souza");
+        if (state == QLatin1String("image"))
+            options.startingImage = samplePortrait();
+        else if (state == QLatin1String("initials"))
+            url.reset();
+        else if (state == QLatin1String("symbol"))
+            url.reset(), name.clear();
+        row->addWidget(new AvatarView(name, url, size, accent, options), 0, Qt::AlignVCenter);
+    }
+    row->addStretch();
+    return sheet;
+}
+
 } // namespace
 
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
@@ -413,7 +459,7 @@ QList<ScreenshotEntry> screenshotEntries()
     };
     // The avatar at its three sizes, one picture per state.
     for (const QString state : {"image", "loading", "initials", "symbol"})
-        entries.append({"avatar", state, [state](ScreenshotContext &c) { return buildAvatarScreenshot(c, state); },
+        entries.append({"avatar", state, [state](ScreenshotContext &c) { return avatarSheet(c, state); },
                         QSize(360, 320)});
     entries += {
         // Dictation settings.

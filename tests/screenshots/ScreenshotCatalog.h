@@ -70,3 +70,5 @@ struct ScreenshotEntry
 
 // The one list of pictures; add a screen's entries at its end.
 QList<ScreenshotEntry> screenshotEntries();
+// The wizard's pages and states and the sign-in view's states.
+QList<ScreenshotEntry> onboardingScreenshotEntries();
