@@ -56,7 +56,7 @@ struct App : AccountServices
     int pulls() const { return requests(QStringLiteral("sync/pull")); }
     QString owner() const
     {
-        return harness.settings.store->stringValue(QString::fromLatin1(AuthManager::kLastAccountIdKey));
+        return harness.settings.store->stringValue(SettingsKeys::lastAuthenticatedAccountId.key());
     }
 
     template<class T>
@@ -260,7 +260,7 @@ private Q_SLOTS:
         app.addLocalData(QStringLiteral("someone"));
         app.queue->enqueue(OfflineSyncKind::rule, rulePayload(newClientId(), QStringLiteral("x")).toJsonObject());
         // The data belongs to an account that never signed out here (a crash).
-        app.harness.settings.store->setString(QString::fromLatin1(AuthManager::kLastAccountIdKey),
+        app.harness.settings.store->setString(SettingsKeys::lastAuthenticatedAccountId.key(),
                                               QStringLiteral("another-account"));
 
         app.startLifecycle();

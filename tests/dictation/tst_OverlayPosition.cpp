@@ -15,9 +15,9 @@ private Q_SLOTS:
     {
         TemporarySettings settings;
         QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::bottom);
-        settings.store->setString(QLatin1String(kOverlayPositionKey), QStringLiteral("topRight"));
+        settings.store->setString(SettingsKeys::overlayPosition.key(), QStringLiteral("topRight"));
         QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::topRight);
-        settings.store->setString(QLatin1String(kOverlayPositionKey), QStringLiteral("somewhere"));
+        settings.store->setString(SettingsKeys::overlayPosition.key(), QStringLiteral("somewhere"));
         QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::bottom);
     }
 
@@ -78,11 +78,11 @@ private Q_SLOTS:
         QVERIFY(panel->isVisible());
         for (const auto &row : overlayPositionGrid()) {
             for (OverlayPosition p : row) {
-                settings.store->setString(QLatin1String(kOverlayPositionKey), overlayPositionRawValue(p));
+                settings.store->setString(SettingsKeys::overlayPosition.key(), overlayPositionRawValue(p));
                 QCOMPARE(panel->pos(), expected(p));
             }
         }
-        settings.store->remove(QLatin1String(kOverlayPositionKey));
+        settings.store->remove(SettingsKeys::overlayPosition.key());
         QCOMPARE(panel->pos(), expected(OverlayPosition::bottom));
         controller.hidePanel();
         QVERIFY(!panel->isVisible());

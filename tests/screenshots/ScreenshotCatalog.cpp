@@ -37,8 +37,8 @@ using Build = std::function<QWidget *(ScreenshotContext &)>;
 using Prepare = std::function<void(ScreenshotContext &)>;
 using Navigate = std::function<void(MainWindowModel &)>;
 
-const QString kCompleted = QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey);
-const QString kAllow = QString::fromLatin1(MainWindowModel::kAllowUnauthenticatedAccessKey);
+const QString kCompleted = SettingsKeys::onboardingCompleted.key();
+const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
 
 // The whole window with the application's screens: `prepare` sets the
 // context up, `navigate` moves the model once it exists, `then` works the
@@ -224,17 +224,17 @@ Build statistics(qint64 dictations, int weeks, const QString &bestDay)
     return window(
         [=](ScreenshotContext &context) {
             inMainInterface(context);
-            namespace Keys = SyncDefaults::Keys;
+            using namespace SettingsKeys;
             SettingsStore &store = context.defaults();
-            auto set = [&](const char *key, qint64 value) { store.setInt64(QString::fromLatin1(key), value); };
-            set(Keys::totalDictations, dictations);
-            set(Keys::totalWords, dictations * 23);
-            set(Keys::thisMonthDictations, 41);
-            set(Keys::last7DaysDictations, 12);
-            set(Keys::currentStreak, 1);
-            set(Keys::longestStreak, 9);
-            set(Keys::bestDayDictations, 17);
-            store.setString(QString::fromLatin1(Keys::bestDayDate), bestDay);
+            auto set = [&](const SettingKey<qint64> &key, qint64 value) { store.set(key, value); };
+            set(syncTotalDictations, dictations);
+            set(syncTotalWords, dictations * 23);
+            set(syncThisMonthDictations, 41);
+            set(syncLast7DaysDictations, 12);
+            set(syncCurrentStreak, 1);
+            set(syncLongestStreak, 9);
+            set(syncBestDayDictations, 17);
+            store.set(syncBestDayDate, bestDay);
             QList<SyncPullStatsWeekEntry> chart;
             const QDate last(2025, 12, 1);
             for (int week = weeks - 1; week >= 0; --week) {
@@ -242,7 +242,7 @@ Build statistics(qint64 dictations, int weeks, const QString &bestDay)
                 chart.append({QStringLiteral("%1-%2-%3").arg(start.year()).arg(start.month()).arg(start.day()),
                               5 + (week * 7) % 19, 0});
             }
-            store.setData(QString::fromLatin1(Keys::weeklyChart), encodeWeeklyChart(chart));
+            store.set(syncWeeklyChart, encodeWeeklyChart(chart));
         },
         [](MainWindowModel &model) { model.push(DetailRoute::statsDetail); });
 }
@@ -252,9 +252,9 @@ Build statistics(qint64 dictations, int weeks, const QString &bestDay)
 void homeFigures(ScreenshotContext &context)
 {
     SettingsStore &defaults = context.defaults();
-    defaults.setInt64(QLatin1String(SyncDefaults::Keys::weekDictations), 52);
-    defaults.setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 12345);
-    defaults.setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 4);
+    defaults.setInt64(SettingsKeys::syncWeekDictations.key(), 52);
+    defaults.setInt64(SettingsKeys::syncWeekWords.key(), 12345);
+    defaults.setInt64(SettingsKeys::syncCurrentStreak.key(), 4);
     UsageCounters{52, 70, 57, 60}.save(defaults);
 }
 
@@ -423,9 +423,9 @@ AuthManager &ScreenshotContext::signIn(const QString &userName)
 {
     if (!m_account) {
         SettingsStore &store = *settings.store;
-        store.setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("user-screenshots"));
-        store.setString(QString::fromLatin1(AuthManager::kUserNameKey), userName);
-        store.setString(QString::fromLatin1(AuthManager::kUserEmailKey), QStringLiteral("maria@example.com"));
+        store.setString(SettingsKeys::authUserId.key(), QStringLiteral("user-screenshots"));
+        store.setString(SettingsKeys::authUserName.key(), userName);
+        store.setString(SettingsKeys::authUserEmail.key(), QStringLiteral("maria@example.com"));
         m_secrets = std::make_unique<InMemorySecretStore>();
         AuthManager::Dependencies dependencies;
         dependencies.secrets = m_secrets.get();
@@ -498,9 +498,9 @@ QList<ScreenshotEntry> screenshotEntries()
         {"home", "account", window(all({historyWeek, homeFigures, signedIn(QStringLiteral("Ana Souza"))}), home), tall},
         {"home-quick-card", "one-day",
          [](ScreenshotContext &c) -> QWidget * {
-             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::weekDictations), 3);
-             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 41);
-             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 1);
+             c.defaults().setInt64(SettingsKeys::syncWeekDictations.key(), 3);
+             c.defaults().setInt64(SettingsKeys::syncWeekWords.key(), 41);
+             c.defaults().setInt64(SettingsKeys::syncCurrentStreak.key(), 1);
              return new talvoro::home::StatsQuickCard(c.defaults());
          },
          card},

@@ -2,6 +2,7 @@
 
 #include "navigation/AppEnvironment.h"
 #include "platform/AppModelContainer.h"
+#include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "texts/Localization.h"
 #include "transcription/TranscriptionRecord.h"

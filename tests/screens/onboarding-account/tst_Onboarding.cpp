@@ -26,8 +26,8 @@ using talvoro::ui::ActionButton;
 
 namespace {
 
-const QString kCompleted = QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey);
-const QString kAllow = QString::fromLatin1(MainWindowModel::kAllowUnauthenticatedAccessKey);
+const QString kCompleted = SettingsKeys::onboardingCompleted.key();
+const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
 
 // An account over the stand-in backend and an environment holding it; the
 // screen under test is `View`.
@@ -265,7 +265,7 @@ private Q_SLOTS:
     {
         LoginFixture f;
         QVERIFY(!f.bannerShown());
-        f.account.settings.store->setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("u1"));
+        f.account.settings.store->setString(SettingsKeys::authUserId.key(), QStringLiteral("u1"));
         f.view.reset();
         f.account.restart();
         f.environment.settings = f.account.settings.store.get();
@@ -284,7 +284,7 @@ private Q_SLOTS:
 
         f.button("login.skip")->click();
         QVERIFY(f.setting(kAllow));
-        QVERIFY(!f.account.settings.store->contains(QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey)));
+        QVERIFY(!f.account.settings.store->contains(kCompleted));
 
         QVERIFY(f.account.signIn());
         QVERIFY(!f.bannerShown());
