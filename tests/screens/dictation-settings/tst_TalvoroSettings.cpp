@@ -1,6 +1,6 @@
-// The dictation settings screen: its model over temporary settings, its
-// view, and the view over the real synchroniser signed in to the stand-in
-// backend.
+// The dictation settings screen: its model and its view over temporary
+// settings. (The whole application test takes a switch to the account.)
+#include "account/AuthManager.h"
 #include "look/ui/ToggleSwitch.h"
 #include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
@@ -8,7 +8,6 @@
 #include "screens/dictation-settings/ui/CountBadge.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
 #include "support/DictationSettingsTestSupport.h"
-#include "support/SyncTestSupport.h"
 #include "support/TestSupport.h"
 #include "texts/LocalizedTexts.h"
 #include "transcription/DictionaryEntry.h"
@@ -16,7 +15,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QJsonObject>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -329,45 +327,6 @@ private Q_SLOTS:
         QVERIFY(!view->findChild<QWidget *>(QStringLiteral("accountLink")));
         view.reset();
         m_auth = nullptr;
-    }
-
-    void aFlippedSwitchReachesTheAccount()
-    {
-        AccountServices services;
-        QVERIFY(services.harness.signIn());
-        const auto accountSettings = [&] { return services.account().settings(); };
-
-        TalvoroSettingsView view(services.environment, {});
-        view.resize(900, 1000);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-
-        // Showing the screen pulled (nothing synced yet) and pushed no settings.
-        QTRY_VERIFY(services.sync->lastSyncDate().has_value());
-        QTRY_VERIFY(!services.sync->isSyncing());
-        QVERIFY(!accountSettings().has_value()
-                || accountSettings()->value(QStringLiteral("formattingOptions")).toObject()
-                           .value(QStringLiteral("formatDates")).toBool(true));
-
-        // Flip "Formatar datas" off: saved at once and pushed to the account.
-        auto *dates = view.findChild<ToggleSwitch *>(QStringLiteral("formatDatesSwitch"));
-        QVERIFY(dates);
-        QVERIFY(dates->isChecked());
-        QTest::mouseClick(dates, Qt::LeftButton);
-        QVERIFY(!FormattingOptions::loadFromUserDefaults(*services.harness.settings.store).formatDates);
-        QTRY_VERIFY(accountSettings().has_value());
-        QTRY_COMPARE(accountSettings()->value(QStringLiteral("formattingOptions")).toObject()
-                         .value(QStringLiteral("formatDates")).toBool(true),
-                     false);
-        const QJsonObject block = *accountSettings();
-        QCOMPARE(block.value(QStringLiteral("formattingOptions")).toObject().value(QStringLiteral("tone")).toString(),
-                 QStringLiteral("natural"));
-        QVERIFY(block.contains(QStringLiteral("transcriptionLanguage")));
-
-        // A picker change goes the same way.
-        choose(view.findChild<QComboBox *>(QStringLiteral("languagePicker")), QStringLiteral("es"));
-        QTRY_COMPARE(accountSettings()->value(QStringLiteral("transcriptionLanguage")).toString(), QStringLiteral("es"));
-        QCOMPARE(services.queue->count(), 0);
     }
 };
 
