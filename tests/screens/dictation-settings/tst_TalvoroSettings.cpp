@@ -4,10 +4,10 @@
 #include "look/ui/ToggleSwitch.h"
 #include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
+#include "account/SyncDefaults.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
-#include "support/DictationSettingsTestSupport.h"
 #include "support/TestSupport.h"
 #include "texts/LocalizedTexts.h"
 #include "transcription/DictionaryEntry.h"
@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <qcorotask.h>
 
 using namespace talvoro;
 using talvoro::dictationsettings::CountBadge;
@@ -30,6 +32,45 @@ const QString kTranslationKey = QStringLiteral("translationEnabled");
 const QString kTargetKey = QStringLiteral("translationTargetLanguage");
 const QString kDomainKey = QStringLiteral("transcriptionDomain");
 const QString kOptionsKey = QStringLiteral("formattingOptions");
+
+// Stands in for the synchroniser behind the dictation settings screen: counts
+// the pushes it starts (with the settings block a push would read at that
+// moment) and the pulls it asks for.
+struct RecordingSyncHooks
+{
+    UserDefaultsProviding *settings = nullptr;
+    int pushes = 0;
+    QList<int> pulls;
+    QList<FormattingOptions> storedOptionsAtPush;
+    QList<QJsonObject> blocksAtPush;
+
+    void reset(UserDefaultsProviding *store = nullptr)
+    {
+        settings = store;
+        pushes = 0;
+        pulls.clear();
+        storedOptionsAtPush.clear();
+        blocksAtPush.clear();
+    }
+
+    TalvoroSettingsModel::Hooks hooks()
+    {
+        return {[this] {
+                    ++pushes;
+                    if (!settings)
+                        return;
+                    storedOptionsAtPush.append(FormattingOptions::loadFromUserDefaults(*settings));
+                    blocksAtPush.append(SyncDefaults::currentSettingsBlock(*settings).toJsonObject());
+                },
+                [this](int seconds) {
+                    pulls.append(seconds);
+                    return finished();
+                }};
+    }
+
+private:
+    static QCoro::Task<void> finished() { co_return; }
+};
 
 void choose(QComboBox *picker, const QString &code)
 {
@@ -47,7 +88,7 @@ class TestTalvoroSettings : public QObject
 
     std::unique_ptr<TemporaryProfile> m_profile;
     AuthManager *m_auth = nullptr;
-    talvoro::test::RecordingSyncHooks m_calls;
+    RecordingSyncHooks m_calls;
     QList<DetailRoute> m_routes;
 
     UserDefaultsProviding &settings() { return *m_profile->store; }

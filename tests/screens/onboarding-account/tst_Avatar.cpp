@@ -5,8 +5,9 @@
 #include "screens/onboarding-account/AvatarImageLoader.h"
 #include "screens/onboarding-account/AvatarInitials.h"
 #include "screens/onboarding-account/ui/AvatarView.h"
-#include "support/AvatarTestSupport.h"
+#include "support/AccountTestSupport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -20,6 +21,33 @@ using namespace std::chrono_literals;
 using namespace talvoro;
 
 namespace {
+
+// An 8×8 PNG of one colour.
+inline QByteArray avatarPngBytes(const QColor &color)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// Puts a file in the stand-in backend's storage and returns its download
+// URL, as the backend hands out avatar URLs.
+inline QUrl serveAvatarFile(LocalBackend &backend, const QString &storageId, const QByteArray &data,
+                            const QByteArray &contentType = "image/png")
+{
+    backend.state().files.insert(storageId, {data, contentType, QString()});
+    return backendlocal::BackendState::fileURL(backend.baseURL(), storageId);
+}
+
+// The path the backend counts requests under.
+inline QString avatarFilePath(const QUrl &url)
+{
+    return url.path().mid(1);
+}
 
 // A name whose scalars are the base-31 digits of `value`, most significant
 // first, so that the name's hash is exactly `value` (no wrapping needed).
