@@ -212,8 +212,11 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
         for (auto script = m_prefixScripts.begin(); script != m_prefixScripts.end(); ++script) {
             if (!request->path.startsWith(script.key()) || script->isEmpty())
                 continue;
-            failure = m_failures.insert(request->path, script->takeFirst());
-            failure->times = 1;
+            Failure entry = script->first();
+            if (--script->first().times <= 0)
+                script->removeFirst();
+            entry.times = 1;
+            failure = m_failures.insert(request->path, entry);
             break;
         }
     }
@@ -296,7 +299,10 @@ void BackendServer::addPrefixRoute(const QByteArray &method, const QString &pref
 
 void BackendServer::injectFailure(const QString &path, Failure failure)
 {
-    m_failures.insert(path, std::move(failure));
+    if (path.endsWith(QLatin1Char('*')))
+        scriptRequestsUnder(path.chopped(1), {std::move(failure)});
+    else
+        m_failures.insert(path, std::move(failure));
 }
 
 void BackendServer::scriptRequestsUnder(const QString &prefix, QList<Failure> script)

@@ -72,9 +72,11 @@ public:
     // Matches every path that starts with the prefix; the handler reads the rest.
     void addPrefixRoute(const QByteArray &method, const QString &prefix, Access access, Handler handler);
 
+    // A path ending in "*" names every path that starts with the rest (an
+    // upload slot's random id, for example): the next `times` of them fail.
     void injectFailure(const QString &path, Failure failure);
-    // A script for every path under `prefix` (an upload slot's random id, for
-    // example): the n-th such request takes the n-th entry (status 0 answers
+    // A script for every path under `prefix`: requests take the entries in
+    // order, each entry serving its `times` requests (status 0 answers
     // normally, after the entry's delay); past the end, requests run as usual.
     void scriptRequestsUnder(const QString &prefix, QList<Failure> script);
     void clearFailures();

@@ -1,6 +1,8 @@
 #include "app/AppComposition.h"
 
+#include "account/AppConfig.h"
 #include "account/AuthManager.h"
+#include "account/BackendAPIClient.h"
 #include "account/SyncManager.h"
 #include "app/ui/ScreenRegistry.h"
 #include "dictation/HotkeyActions.h"
@@ -73,6 +75,10 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     m_environment.avatarLoader = m_avatarLoader.get();
     m_environment.avatarCache = m_avatarCache.get();
     m_environment.microphones = &SystemMicrophoneProvider::shared();
+    m_environment.makeBackendClient = [] {
+        return std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(),
+                                                  BackendAPIClient::sharedSession(), AppConfig::backendBaseURL());
+    };
 
     // Only the instance that runs grabs the hotkeys.
     talvoro::installHotkeyActions(HotkeyManager::shared());

@@ -104,6 +104,8 @@ QColor windowBackgroundColor(bool dark)
 
 QColor separatorColor(bool dark) { return primaryColor(dark, 0.04); }
 
+QColor systemRedColor(bool dark) { return dark ? QColor(255, 69, 58) : QColor(255, 59, 48); }
+
 QPainterPath continuousRoundedRect(const QRectF &rect, qreal radius)
 {
     QPainterPath path;

@@ -39,6 +39,8 @@ QColor quaternaryColor(bool dark);
 QColor textBackgroundColor(bool dark);
 QColor windowBackgroundColor(bool dark);
 QColor separatorColor(bool dark); // row separators and card borders: primary at 0.04
+// The platform's red of destructive actions and errors.
+QColor systemRedColor(bool dark);
 
 // --- Shapes ----------------------------------------------------------------
 // A rounded rectangle with continuous ("squircle") corners: the curvature

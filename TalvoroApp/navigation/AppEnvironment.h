@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include <functional>
+#include <memory>
 
 class UserDefaultsProviding;
 class AuthManager;
@@ -16,6 +17,7 @@ class SpellChecking;
 class AvatarImageLoader;
 class AvatarImageCache;
 class MicrophoneProviding;
+class BackendAPIClient;
 
 // What every screen receives instead of reaching for globals. The composition
 // root fills it with the shared services; tests fill it with fakes. A member
@@ -35,4 +37,8 @@ struct AppEnvironment
     AvatarImageCache *avatarCache = nullptr;
     MicrophoneProviding *microphones = nullptr;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // A new backend client for one flow of a screen (an avatar upload, an
+    // account deletion): the default auth provider, the shared session and
+    // the configured base URL. Empty: the screen has no backend.
+    std::function<std::shared_ptr<BackendAPIClient>()> makeBackendClient;
 };

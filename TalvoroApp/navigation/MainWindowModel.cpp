@@ -88,6 +88,15 @@ void MainWindowModel::pop()
     Q_EMIT pathChanged(Animation::navigation);
 }
 
+void MainWindowModel::dismiss(const NavigationDestination &destination)
+{
+    const qsizetype index = m_path.lastIndexOf(destination);
+    if (index < 0)
+        return;
+    m_path.resize(index);
+    Q_EMIT pathChanged(Animation::navigation);
+}
+
 void MainWindowModel::popToRoot()
 {
     if (m_path.isEmpty())

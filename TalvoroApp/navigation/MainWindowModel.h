@@ -40,6 +40,11 @@ public:
     void push(const NavigationDestination &destination);
     // The dismiss action of the top screen; nothing when the path is empty.
     void pop();
+    // The dismiss action of a given screen: removes the topmost occurrence of
+    // `destination` and every screen pushed above it, so a screen can leave
+    // while another it opened is on top (or while the gate shows another
+    // page). Nothing when the destination is not on the path.
+    void dismiss(const NavigationDestination &destination);
     void popToRoot();
 
     std::optional<SettingsModal> activeSettingsModal() const { return m_activeSettingsModal; }

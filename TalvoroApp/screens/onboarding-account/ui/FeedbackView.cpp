@@ -2,6 +2,7 @@
 
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
+#include "look/ui/PlainButton.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Spinner.h"
 #include "look/ui/StyledLabel.h"
@@ -62,17 +63,6 @@ ui::StyledLabel *helperLabel(const QString &text)
     label->setTextFormat(Qt::PlainText);
     return label;
 }
-
-// A button drawn by its child widgets (a symbol and a label).
-class PlainButton : public QAbstractButton
-{
-public:
-    using QAbstractButton::QAbstractButton;
-    QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(); }
-
-protected:
-    void paintEvent(QPaintEvent *) override {}
-};
 
 } // namespace
 
@@ -373,7 +363,7 @@ QWidget *FeedbackView::buildScreenshotsCard()
     layout->addWidget(m_thumbnailRow);
 
     // Always enabled: a new pick replaces the screenshots.
-    auto *addButton = new PlainButton(content);
+    auto *addButton = new ui::PlainButton(content);
     addButton->setObjectName(QStringLiteral("addScreenshots"));
     auto *addLayout = new QHBoxLayout(addButton);
     addLayout->setContentsMargins(20, 0, 20, 0);

@@ -32,11 +32,6 @@ constexpr int kSpinnerDiameter = 14;
 constexpr QMargins kCombinationPadding{8, 4, 8, 4};
 constexpr qreal kCombinationRadius = 6;
 
-QColor systemRed(bool dark)
-{
-    return dark ? QColor(255, 69, 58) : QColor(255, 59, 48);
-}
-
 void setForeground(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();
@@ -178,7 +173,7 @@ private:
     void recolour()
     {
         m_recolouring = true;
-        setForeground(this, systemRed(ui::isDark(this)));
+        setForeground(this, systemRedColor(ui::isDark(this)));
         m_recolouring = false;
     }
 
