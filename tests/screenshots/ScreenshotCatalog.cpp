@@ -5,6 +5,7 @@
 
 #include <QDir>
 
+#include "AccountScreenshots.h"
 #include "AvatarScreenshots.h"
 #include "OnboardingScreenshots.h"
 
@@ -549,5 +550,6 @@ QList<ScreenshotEntry> screenshotEntries()
          QSize(1100, 900)},
     };
     entries += onboardingScreenshotEntries();
+    entries += accountManagementScreenshotEntries();
     return entries;
 }

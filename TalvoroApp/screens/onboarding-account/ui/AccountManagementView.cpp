@@ -1,0 +1,375 @@
+#include "screens/onboarding-account/ui/AccountManagementView.h"
+
+#include "look/AccentColorOption.h"
+#include "look/Theme.h"
+#include "look/ui/ActionButton.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/Spinner.h"
+#include "look/ui/StyledLabel.h"
+#include "look/ui/SymbolLabel.h"
+#include "navigation/AppEnvironment.h"
+#include "screens/onboarding-account/AccountManagementViewModel.h"
+#include "screens/settings/SettingsStyle.h"
+#include "screens/settings/ui/Alerts.h"
+#include "screens/settings/ui/CardContainer.h"
+#include "screens/settings/ui/FormSheetPresenter.h"
+#include "screens/settings/ui/SectionHeader.h"
+#include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/ToolbarStrip.h"
+#include "texts/Localization.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+using talvoro::settings::AlertButton;
+
+namespace talvoro::account {
+
+namespace {
+
+constexpr int kColumnMaximumWidth = 500;
+constexpr int kColumnSpacing = 24;
+constexpr qreal kWarningRadius = 16;
+constexpr int kFieldMaximumWidth = 200;
+
+QColor orange(const QWidget *widget)
+{
+    return AccentColorOption(AccentColorOption::Orange).color(ui::isDark(widget));
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+// The warning's rounded fill (orange at 8 %) and inner border (at 20 %).
+class WarningFrame : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor fill = orange(this);
+        fill.setAlphaF(0.08f);
+        QColor border = orange(this);
+        border.setAlphaF(0.2f);
+        const QPainterPath shape = continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kWarningRadius);
+        painter.fillPath(shape, fill);
+        painter.setPen(QPen(border, 1));
+        painter.drawPath(shape);
+    }
+};
+
+// A plain-style button drawn by its child widgets.
+class PlainRowButton : public QAbstractButton
+{
+public:
+    using QAbstractButton::QAbstractButton;
+    QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override {}
+};
+
+// Without running the alert's cancel action, as close() would.
+void closeAlert(QPointer<QMessageBox> &alert)
+{
+    if (!alert)
+        return;
+    alert->hide();
+    alert->deleteLater();
+    alert.clear();
+}
+
+} // namespace
+
+DeleteConfirmationSheet::DeleteConfirmationSheet(AccountManagementViewModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+{
+    setObjectName(QStringLiteral("deleteConfirmationSheet"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(32, 32, 32, 32);
+    layout->setSpacing(20);
+
+    m_symbol = new ui::SymbolLabel(QStringLiteral("exclamationmark.triangle.fill"), 40, this);
+    layout->addWidget(m_symbol, 0, Qt::AlignHCenter);
+
+    auto *title = new ui::StyledLabel(localized("Confirmar exclusão da conta"), ui::StyledLabel::Style::Primary, this);
+    title->setFont(textStyleFont(TextStyle::Headline, QFont::DemiBold));
+    title->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(title);
+
+    auto *instruction = new ui::StyledLabel(
+        localized("Digite APAGAR abaixo para confirmar a exclusão permanente da sua conta e todos os dados associados."),
+        ui::StyledLabel::Style::Secondary, this);
+    instruction->setFont(appRowFont());
+    instruction->setAlignment(Qt::AlignHCenter);
+    instruction->setWordWrap(true);
+    layout->addWidget(instruction);
+
+    // Return is left to the sheet, which ignores it: only "Confirmar" deletes.
+    m_field = new QLineEdit(m_model.deleteConfirmationText(), this);
+    m_field->setObjectName(QStringLiteral("deleteConfirmationField"));
+    m_field->setPlaceholderText(localized("Digite APAGAR"));
+    m_field->setAlignment(Qt::AlignHCenter);
+    m_field->setMaximumWidth(kFieldMaximumWidth);
+    connect(m_field, &QLineEdit::textChanged, &m_model, &AccountManagementViewModel::setDeleteConfirmationText);
+    // As wide as it may be (200 px), centred.
+    auto *fieldRow = new QHBoxLayout;
+    fieldRow->addStretch(1);
+    fieldRow->addWidget(m_field, 100);
+    fieldRow->addStretch(1);
+    layout->addLayout(fieldRow);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    auto *cancel = new ui::ActionButton(localized("Cancelar"), ui::ActionButton::Style::bordered, this);
+    cancel->setObjectName(QStringLiteral("cancelDeletion"));
+    connect(cancel, &QAbstractButton::clicked, &m_model, &AccountManagementViewModel::cancelConfirmation);
+    m_confirm = new ui::ActionButton(localized("Confirmar"), ui::ActionButton::Style::prominent, this);
+    m_confirm->setObjectName(QStringLiteral("confirmDeletion"));
+    connect(m_confirm, &QAbstractButton::clicked, &m_model, &AccountManagementViewModel::confirmDeletion);
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addWidget(m_confirm);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    m_progress = new QWidget(this);
+    m_progress->setObjectName(QStringLiteral("deletionProgress"));
+    auto *progress = new QHBoxLayout(m_progress);
+    progress->setContentsMargins(0, 0, 0, 0);
+    progress->setSpacing(8);
+    progress->addStretch(1);
+    progress->addWidget(new ui::Spinner(16, m_progress));
+    auto *progressLabel = new ui::StyledLabel(localized("Apagando conta..."), ui::StyledLabel::Style::Primary, m_progress);
+    progressLabel->setFont(appHelperFont());
+    progress->addWidget(progressLabel);
+    progress->addStretch(1);
+    // Its room is kept while hidden: the sheet is sized once, when it opens.
+    QSizePolicy policy = m_progress->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(policy);
+    layout->addWidget(m_progress);
+
+    connect(&m_model, &AccountManagementViewModel::changed, this, &DeleteConfirmationSheet::refresh);
+    applyColors();
+    refresh();
+}
+
+void DeleteConfirmationSheet::refresh()
+{
+    if (m_field->text() != m_model.deleteConfirmationText()) {
+        const QSignalBlocker blocker(m_field);
+        m_field->setText(m_model.deleteConfirmationText());
+    }
+    m_confirm->setEnabled(m_model.canConfirm());
+    m_progress->setVisible(m_model.isDeletingAccount());
+}
+
+void DeleteConfirmationSheet::applyColors()
+{
+    const QColor red = systemRedColor(ui::isDark(this));
+    m_symbol->setColor(red);
+    m_confirm->setTint(red);
+}
+
+void DeleteConfirmationSheet::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+AccountManagementView::AccountManagementView(const AppEnvironment &environment, QWidget *parent)
+    : QWidget(parent)
+    , m_model(new AccountManagementViewModel(environment.auth, environment.makeBackendClient, this))
+    , m_sheets(new settings::FormSheetPresenter(this))
+{
+    setObjectName(QStringLiteral("accountManagementView"));
+    auto *column = new QWidget;
+    column->setObjectName(QStringLiteral("accountManagementColumn"));
+    column->setMaximumWidth(kColumnMaximumWidth);
+    auto *columnLayout = new QVBoxLayout(column);
+    columnLayout->setContentsMargins(24, 24, 24, 24);
+    columnLayout->setSpacing(kColumnSpacing);
+    columnLayout->addWidget(buildWarningBox());
+    columnLayout->addWidget(buildActionsCard());
+    columnLayout->addStretch(1);
+
+    auto *page = new QWidget;
+    auto *pageLayout = new QHBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addStretch(0);
+    pageLayout->addWidget(column, 1);
+    pageLayout->addStretch(0);
+
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("accountManagementScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(page);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(
+        new settings::ToolbarStrip(localized("Gerenciar Conta"), settings::ToolbarStrip::Placement::pushed, this));
+    layout->addWidget(scroll, 1);
+
+    // Esc and a click on the backdrop close the sheet and keep the text.
+    connect(m_sheets, &settings::FormSheetPresenter::dismissed, m_model,
+            &AccountManagementViewModel::confirmationDismissed);
+    connect(m_model, &AccountManagementViewModel::changed, this, &AccountManagementView::refresh);
+    applyColors();
+    refresh();
+}
+
+QWidget *AccountManagementView::buildWarningBox()
+{
+    auto *box = new WarningFrame;
+    box->setObjectName(QStringLiteral("irreversibleActionsWarning"));
+    auto *layout = new QHBoxLayout(box);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setSpacing(12);
+    m_warningSymbol = new ui::SymbolLabel(QStringLiteral("exclamationmark.triangle.fill"),
+                                          int(textStylePixelSize(TextStyle::Title3)), box);
+    m_warningSymbol->setContentsMargins(0, 2, 0, 0);
+    layout->addWidget(m_warningSymbol, 0, Qt::AlignTop);
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(4);
+    auto *title = new ui::StyledLabel(localized("Zona de Ações Irreversíveis"), ui::StyledLabel::Style::Primary, box);
+    QFont titleFont = appRowFont();
+    titleFont.setWeight(QFont::DemiBold);
+    title->setFont(titleFont);
+    auto *message = new ui::StyledLabel(
+        localized("As ações nesta página podem excluir permanentemente seus dados. Prossiga com cuidado."),
+        ui::StyledLabel::Style::Secondary, box);
+    message->setFont(appHelperFont());
+    message->setWordWrap(true);
+    texts->addWidget(title);
+    texts->addWidget(message);
+    layout->addLayout(texts, 1);
+    return box;
+}
+
+QWidget *AccountManagementView::buildActionsCard()
+{
+    auto *row = new PlainRowButton;
+    row->setObjectName(QStringLiteral("deleteAccountRow"));
+    row->setCursor(Qt::PointingHandCursor);
+    row->setAccessibleName(localized("Excluir Conta"));
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(20, 14, 20, 14);
+    layout->setSpacing(12);
+    m_deleteSymbol = new ui::SymbolLabel(QStringLiteral("trash"), int(textStylePixelSize(TextStyle::Body)), row);
+    m_deleteSymbol->setFixedWidth(settings::metrics::rowIconColumnWidth);
+    layout->addWidget(m_deleteSymbol);
+    m_deleteTitle = new QLabel(localized("Excluir Conta"), row);
+    m_deleteTitle->setFont(appRowFont());
+    layout->addWidget(m_deleteTitle);
+    layout->addStretch(1);
+    m_deleteSpinner = new ui::Spinner(14, row);
+    m_deleteSpinner->setObjectName(QStringLiteral("deleteAccountSpinner"));
+    layout->addWidget(m_deleteSpinner);
+    connect(row, &QAbstractButton::clicked, m_model, &AccountManagementViewModel::requestDeletion);
+    m_deleteRow = row;
+
+    auto *header = settings::sectionHeader(localized("Ações"));
+    return settings::cardContainer(QList<QWidget *>{header, row});
+}
+
+void AccountManagementView::refresh()
+{
+    const bool deleting = m_model->isDeletingAccount();
+    m_deleteRow->setEnabled(!deleting);
+    m_deleteSpinner->setVisible(deleting);
+
+    // An alert is done with once a button ran, though Qt deletes it later;
+    // one whose state ended another way is closed here.
+    QPointer<AccountManagementView> self(this);
+    if (!m_model->showDeleteFirstAlert())
+        closeAlert(m_firstAlert);
+    if (!m_model->showDeleteError())
+        closeAlert(m_errorAlert);
+    if (m_model->showDeleteFirstAlert() && !m_firstAlert) {
+        QPointer<AccountManagementViewModel> model(m_model);
+        m_firstAlert = settings::openAlert(
+            this, localized("Excluir Conta"),
+            localized("Todos os seus dados serão permanentemente excluídos, incluindo transcrições, regras de "
+                      "substituição e configurações. Esta ação não pode ser desfeita."),
+            {AlertButton{localized("Cancelar"), QMessageBox::RejectRole,
+                         [model] {
+                             if (model)
+                                 model->cancelFirstAlert();
+                         },
+                         QStringLiteral("cancelButton")},
+             AlertButton{localized("Continuar"), QMessageBox::DestructiveRole,
+                         [model] {
+                             if (model)
+                                 model->continueToConfirmation();
+                         },
+                         QStringLiteral("continueButton")}},
+            [self] {
+                if (self)
+                    self->m_firstAlert.clear();
+            });
+        m_firstAlert->setObjectName(QStringLiteral("deleteAccountAlert"));
+    }
+
+    if (m_model->showDeleteConfirmation() && !m_sheets->isPresented()) {
+        auto *sheet = new DeleteConfirmationSheet(*m_model);
+        m_sheets->present(sheet, QStringLiteral("deleteConfirmation"), QSize(DeleteConfirmationSheet::kWidth, 0));
+    } else if (!m_model->showDeleteConfirmation() && m_sheets->isPresented()) {
+        m_sheets->dismiss();
+    }
+
+    if (m_model->showDeleteError() && !m_errorAlert) {
+        QPointer<AccountManagementViewModel> model(m_model);
+        m_errorAlert = settings::openAlert(this, localized("Erro ao excluir conta"),
+                                           m_model->deleteErrorMessage().value_or(QString()),
+                                           {AlertButton{localized("OK"), QMessageBox::RejectRole,
+                                                        [model] {
+                                                            if (model)
+                                                                model->dismissError();
+                                                        },
+                                                        QStringLiteral("okButton")}},
+                                           [self] {
+                                               if (self)
+                                                   self->m_errorAlert.clear();
+                                           });
+        m_errorAlert->setObjectName(QStringLiteral("deleteAccountErrorAlert"));
+    }
+}
+
+void AccountManagementView::applyColors()
+{
+    const QColor red = systemRedColor(ui::isDark(this));
+    m_deleteSymbol->setColor(red);
+    setTextColor(m_deleteTitle, red);
+    m_warningSymbol->setColor(orange(this));
+}
+
+void AccountManagementView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+} // namespace talvoro::account
