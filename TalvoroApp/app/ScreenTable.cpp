@@ -21,6 +21,7 @@
 #include "screens/home-history-stats/ui/HomeView.h"
 #include "screens/onboarding-account/ui/FeedbackView.h"
 #include "screens/onboarding-account/ui/AccountManagementView.h"
+#include "screens/onboarding-account/ui/AccountView.h"
 
 #include <QPointer>
 
@@ -121,6 +122,23 @@ void registerAppScreens(ScreenRegistry &registry)
 
     registry.setRouteScreen(DetailRoute::permissions, [](const ScreenContext &c) -> QWidget * {
         return new talvoro::settings::PermissionsView(c.environment);
+    });
+
+    registry.setRouteScreen(DetailRoute::account, [](const ScreenContext &c) -> QWidget * {
+        if (!c.environment.settings)
+            return new PlaceholderScreen(QStringLiteral("account"));
+        QPointer<MainWindowModel> window(&c.window);
+        talvoro::account::AccountView::Actions actions;
+        // Takes the management page along when it is on top.
+        actions.dismiss = [window] {
+            if (window)
+                window->dismiss(DetailRoute::account);
+        };
+        actions.openAccountManagement = [window] {
+            if (window)
+                window->push(DetailRoute::accountManagement);
+        };
+        return new talvoro::account::AccountView(c.environment, std::move(actions));
     });
 
     registry.setSidebarScreen(SidebarItem::settings, [](const ScreenContext &c) -> QWidget * {

@@ -20,21 +20,29 @@ QSize sizeWithinLongerSide(QSize size, int maxLongerSide)
     return {std::max(1, int(std::lround(size.width() * scale))), std::max(1, int(std::lround(size.height() * scale)))};
 }
 
-std::expected<PreparedImage, ImagePreparationFailure> prepareImageFile(const QString &path,
-                                                                       const ImagePreparationOptions &options)
+std::expected<QByteArray, ImagePreparationFailure> readImageFile(const QString &path, qint64 maxFileBytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::unexpected(ImagePreparationFailure::unreadable);
-    if (file.size() > options.maxFileBytes)
+    if (file.size() > maxFileBytes)
         return std::unexpected(ImagePreparationFailure::tooLarge);
     // A file that grew since the size check is still read only up to the limit.
-    const QByteArray bytes = file.read(options.maxFileBytes + 1);
+    const QByteArray bytes = file.read(maxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return std::unexpected(ImagePreparationFailure::unreadable);
-    if (bytes.size() > options.maxFileBytes)
+    if (bytes.size() > maxFileBytes)
         return std::unexpected(ImagePreparationFailure::tooLarge);
-    return prepareImageData(bytes, options);
+    return bytes;
+}
+
+std::expected<PreparedImage, ImagePreparationFailure> prepareImageFile(const QString &path,
+                                                                       const ImagePreparationOptions &options)
+{
+    const auto bytes = readImageFile(path, options.maxFileBytes);
+    if (!bytes)
+        return std::unexpected(bytes.error());
+    return prepareImageData(*bytes, options);
 }
 
 std::expected<PreparedImage, ImagePreparationFailure> prepareImageData(const QByteArray &bytes,

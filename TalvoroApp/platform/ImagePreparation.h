@@ -35,6 +35,10 @@ struct PreparedImage
 
 enum class ImagePreparationFailure { unreadable, tooLarge, notAnImage, encodingFailed };
 
+// The whole file, refused (tooLarge) before reading when it is larger than
+// `maxFileBytes`; unreadable when it cannot be opened or read.
+std::expected<QByteArray, ImagePreparationFailure> readImageFile(const QString &path, qint64 maxFileBytes);
+// readImageFile, then prepareImageData.
 std::expected<PreparedImage, ImagePreparationFailure> prepareImageFile(const QString &path,
                                                                        const ImagePreparationOptions &options);
 std::expected<PreparedImage, ImagePreparationFailure> prepareImageData(const QByteArray &bytes,

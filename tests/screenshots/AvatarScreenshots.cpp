@@ -8,9 +8,6 @@
 #include <QPainter>
 #include <QWidget>
 
-namespace {
-
-// A stand-in portrait: a wide picture, so the centre crop shows.
 QImage samplePortrait()
 {
     QImage image(240, 160, QImage::Format_ARGB32_Premultiplied);
@@ -26,8 +23,6 @@ QImage samplePortrait()
     painter.drawEllipse(QPointF(120, 170), 62, 58); // shoulders
     return image;
 }
-
-} // namespace
 
 QWidget *buildAvatarScreenshot(ScreenshotContext &context, const QString &state)
 {

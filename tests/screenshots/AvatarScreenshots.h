@@ -2,7 +2,12 @@
 
 #include "ScreenshotCatalog.h"
 
+#include <QImage>
+
 class QWidget;
+
+// A stand-in portrait: a wide picture, so the centre crop shows.
+QImage samplePortrait();
 
 // The avatar at its three sizes in one of its states: "image", "loading",
 // "initials" or "symbol". Still views: nothing is downloaded.

@@ -1,6 +1,9 @@
 #include "ScreenshotCatalog.h"
 
 #include "account/AuthProviding.h"
+#include "screens/onboarding-account/AvatarImageCache.h"
+#include "screens/onboarding-account/AvatarImageLoader.h"
+#include "screens/onboarding-account/ui/AccountView.h"
 #include "screens/onboarding-account/ui/FeedbackView.h"
 
 #include <QDir>
@@ -30,6 +33,9 @@
 #include "transcription/StoreQueries.h"
 #include "transcription/TranscriptionRecord.h"
 
+#include <QAbstractButton>
+#include <QBuffer>
+#include <QCoroTimer>
 #include <QLineEdit>
 
 namespace {
@@ -319,6 +325,81 @@ void fillFeedback(talvoro::feedback::FeedbackViewModel &model)
     model.setDescriptionText(QStringLiteral("Seria ótimo poder pausar e retomar um ditado longo sem perder o texto."));
 }
 
+// A token that never comes: an upload started with it stays at its first
+// step, so the busy avatar can be pictured.
+class NeverAnsweringAuth final : public AuthProviding
+{
+public:
+    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override
+    {
+        co_await QCoro::sleepFor(std::chrono::hours(1));
+        co_return std::unexpected(BackendAPIError::cancelled());
+    }
+    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { return validAccessToken(); }
+    bool isAuthenticated() const override { return true; }
+    quint64 sessionGeneration() const override { return 0; }
+};
+
+enum class AccountShot { signedOut, signedIn, avatar, uploading };
+
+// The account screen pushed over the settings hub.
+std::function<QWidget *(ScreenshotContext &)> accountScreen(AccountShot shot)
+{
+    return [shot](ScreenshotContext &context) -> QWidget * {
+        inMainInterface(context);
+        context.defaults().setInt64(QLatin1String(UsageCounters::kWeeklyUsedKey), 23);
+        context.environment.makeBackendClient = [] {
+            return std::make_shared<BackendAPIClient>(std::make_shared<NeverAnsweringAuth>(),
+                                                      BackendAPIClient::sharedSession(),
+                                                      QUrl(QStringLiteral("http://127.0.0.1:9/")));
+        };
+        std::shared_ptr<AvatarImageCache> cache;
+        std::shared_ptr<AvatarImageLoader> loader;
+        std::shared_ptr<InMemorySecretStore> secrets;
+        std::shared_ptr<AuthManager> signedOut;
+        if (shot == AccountShot::signedOut) {
+            // An account layer nobody is signed in to, so signing in is offered.
+            secrets = std::make_shared<InMemorySecretStore>();
+            AuthManager::Dependencies dependencies;
+            dependencies.secrets = secrets.get();
+            dependencies.settings = &context.defaults();
+            signedOut = std::make_shared<AuthManager>(dependencies);
+            context.environment.auth = signedOut.get();
+        } else {
+            AuthManager &auth = context.signIn(QStringLiteral("Maria Clara Souza"));
+            if (shot != AccountShot::signedIn) {
+                // The picture waits in the cache, so nothing is downloaded.
+                const QUrl url(QStringLiteral("https://example.com/avatar.jpg"));
+                QByteArray jpeg;
+                QBuffer buffer(&jpeg);
+                buffer.open(QIODevice::WriteOnly);
+                samplePortrait().save(&buffer, "JPEG");
+                cache = std::make_shared<AvatarImageCache>(std::nullopt);
+                cache->save(jpeg, AvatarImageLoader::keyFor(url));
+                loader = std::make_shared<AvatarImageLoader>(*cache);
+                context.environment.avatarCache = cache.get();
+                context.environment.avatarLoader = loader.get();
+                auth.updateAvatarURL(url);
+            }
+        }
+        QWidget *shown = window([](ScreenshotContext &) {}, [](MainWindowModel &m) {
+            m.selectSidebarItem(SidebarItem::settings);
+            m.push(DetailRoute::account);
+        })(context);
+        QObject::connect(shown, &QObject::destroyed, [cache, loader, signedOut, secrets] {});
+        if (shot == AccountShot::uploading) {
+            auto *view = shown->findChild<talvoro::account::AccountView *>();
+            const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("talvoro-avatar.png"));
+            samplePortrait().save(path, "PNG");
+            view->setAvatarPicker([path](QWidget *, std::function<void(const talvoro::account::AccountView::ImportResult &)> done) {
+                done(QList<QUrl>{QUrl::fromLocalFile(path)});
+            });
+            view->findChild<QAbstractButton *>(QStringLiteral("accountAvatarButton"))->click();
+        }
+        return shown;
+    };
+}
+
 } // namespace
 
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
@@ -547,6 +628,13 @@ QList<ScreenshotEntry> screenshotEntries()
              }
              model.loadImages(files);
          }),
+         QSize(1100, 900)},
+        // The account screen.
+        {QStringLiteral("account"), QStringLiteral("signed-in"), accountScreen(AccountShot::signedIn), QSize(1100, 900)},
+        {QStringLiteral("account"), QStringLiteral("avatar"), accountScreen(AccountShot::avatar), QSize(1100, 900)},
+        {QStringLiteral("account"), QStringLiteral("signed-out"), accountScreen(AccountShot::signedOut),
+         QSize(1100, 900)},
+        {QStringLiteral("account"), QStringLiteral("uploading"), accountScreen(AccountShot::uploading),
          QSize(1100, 900)},
     };
     entries += onboardingScreenshotEntries();

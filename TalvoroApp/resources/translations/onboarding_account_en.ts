@@ -247,5 +247,37 @@
         <source>Erro ao excluir conta</source>
         <translation>Error deleting account</translation>
     </message>
+    <message>
+        <source>Foto do perfil</source>
+        <translation>Profile picture</translation>
+    </message>
+    <message>
+        <source>Conta</source>
+        <translation>Account</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Dados e Privacidade</source>
+        <translation>Data and Privacy</translation>
+    </message>
+    <message>
+        <source>Remover Foto</source>
+        <translation>Remove Photo</translation>
+    </message>
+    <message>
+        <source>Autenticado</source>
+        <translation>Authenticated</translation>
+    </message>
+    <message>
+        <source>Não autenticado</source>
+        <translation>Not authenticated</translation>
+    </message>
+    <message>
+        <source>Sair da Conta</source>
+        <translation>Sign Out</translation>
+    </message>
 </context>
 </TS>

@@ -108,8 +108,10 @@ void FeedbackViewModel::setSelectedTopic(FeedbackTopic topic)
     Q_EMIT changed();
 }
 
-void FeedbackViewModel::setSubject(const QString &subject)
+void FeedbackViewModel::setSubject(const QString &text)
 {
+    // Typing or pasting past the limit cuts the text instead of refusing it.
+    const QString subject = leftGraphemes(text, kSubjectLimit);
     if (m_subject == subject)
         return;
     m_subject = subject;
@@ -118,9 +120,10 @@ void FeedbackViewModel::setSubject(const QString &subject)
 
 void FeedbackViewModel::setDescriptionText(const QString &text)
 {
-    if (m_descriptionText == text)
+    const QString description = leftGraphemes(text, kDescriptionLimit);
+    if (m_descriptionText == description)
         return;
-    m_descriptionText = text;
+    m_descriptionText = description;
     Q_EMIT changed();
 }
 
@@ -146,8 +149,7 @@ void FeedbackViewModel::reportImportFailure()
 
 bool FeedbackViewModel::canSubmit() const
 {
-    return m_selectedTopic && !isBlank(m_subject) && graphemeCount(m_subject) <= kSubjectLimit
-        && !isBlank(m_descriptionText) && graphemeCount(m_descriptionText) <= kDescriptionLimit;
+    return m_selectedTopic && !isBlank(m_subject) && !isBlank(m_descriptionText);
 }
 
 void FeedbackViewModel::loadImages(const QList<QUrl> &files)

@@ -46,7 +46,8 @@ public:
     std::optional<FeedbackTopic> selectedTopic() const { return m_selectedTopic; }
     void setSelectedTopic(FeedbackTopic topic);
     QString subject() const { return m_subject; }
-    void setSubject(const QString &subject);
+    // Both texts keep at most their limit of graphemes; the rest is cut.
+    void setSubject(const QString &text);
     QString descriptionText() const { return m_descriptionText; }
     void setDescriptionText(const QString &text);
 

@@ -10,6 +10,7 @@
 #include "screens/settings/ui/ContentUnavailableView.h"
 #include "screens/settings/ui/SettingsCardView.h"
 #include "screens/settings/ui/SettingsSeparator.h"
+#include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/ToolbarStrip.h"
 #include "texts/Localization.h"
 #include "texts/LocalizedTexts.h"
@@ -74,39 +75,20 @@ HistoryDetailView::HistoryDetailView(const TranscriptionRecord &record, UserDefa
     , m_urlOpener(urlOpener)
 {
     setObjectName(QStringLiteral("historyDetailView"));
-    auto *column = new QWidget;
-    column->setObjectName(QStringLiteral("historyDetailColumn"));
-    column->setMaximumWidth(kColumnMaxWidth);
-    auto *columnLayout = new QVBoxLayout(column);
+    const ScrollingColumn page = makeScrollingColumn(QStringLiteral("historyDetail"), kColumnMaxWidth, this);
+    QVBoxLayout *columnLayout = page.layout;
     columnLayout->setContentsMargins(kColumnMargins);
     columnLayout->setSpacing(kColumnSpacing);
     columnLayout->addWidget(buildHeaderCard(defaults));
     columnLayout->addWidget(buildTextCard());
     columnLayout->addStretch(1);
-
-    // The column takes the width up to its maximum and is centred beyond it.
-    column->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    auto *canvas = new QWidget;
-    auto *canvasLayout = new QHBoxLayout(canvas);
-    canvasLayout->setContentsMargins(0, 0, 0, 0);
-    canvasLayout->setSpacing(0);
-    canvasLayout->addStretch(1);
-    canvasLayout->addWidget(column, 1000);
-    canvasLayout->addStretch(1);
-
-    auto *scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("historyDetailScroll"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    scroll->setWidget(canvas);
+    page.scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(new ToolbarStrip(localized("Transcrição"), ToolbarStrip::Placement::pushed, this));
-    layout->addWidget(scroll, 1);
+    layout->addWidget(page.scroll, 1);
     setRecord(record);
 }
 

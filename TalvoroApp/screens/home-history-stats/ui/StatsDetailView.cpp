@@ -13,6 +13,7 @@
 #include "screens/settings/ui/SectionHeader.h"
 #include "screens/settings/ui/SettingsCardView.h"
 #include "screens/settings/ui/SettingsSeparator.h"
+#include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/ToolbarStrip.h"
 #include "texts/Localization.h"
 
@@ -27,6 +28,8 @@ namespace talvoro::stats {
 
 using settings::metrics::rowMargins;
 using ui::StyledLabel;
+using settings::ScrollingColumn;
+using settings::makeScrollingColumn;
 
 namespace {
 
@@ -116,35 +119,15 @@ bool StatsDetailView::showsEmptyState() const
 
 QWidget *StatsDetailView::buildStatistics()
 {
-    auto *column = new QWidget;
-    column->setObjectName(QStringLiteral("statsColumn"));
-    column->setMaximumWidth(kColumnMaxWidth);
-    column->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    auto *columnLayout = new QVBoxLayout(column);
+    const ScrollingColumn page = makeScrollingColumn(QStringLiteral("stats"), kColumnMaxWidth);
+    QVBoxLayout *columnLayout = page.layout;
     columnLayout->setContentsMargins(kColumnMargins);
     columnLayout->setSpacing(kCardSpacing);
     columnLayout->addWidget(buildSummaryCard());
     columnLayout->addWidget(buildChartCard());
     columnLayout->addWidget(buildDetailsCard());
     columnLayout->addStretch(1);
-
-    // The column takes the width up to its maximum and is centred beyond it.
-    auto *canvas = new QWidget;
-    auto *canvasLayout = new QHBoxLayout(canvas);
-    canvasLayout->setContentsMargins(0, 0, 0, 0);
-    canvasLayout->addStretch(1);
-    canvasLayout->addWidget(column, 1000);
-    canvasLayout->addStretch(1);
-
-    auto *scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("statsScroll"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    canvas->setAutoFillBackground(false);
-    scroll->setWidget(canvas);
-    return scroll;
+    return page.scroll;
 }
 
 QWidget *StatsDetailView::buildSummaryCard()

@@ -2,6 +2,7 @@
 
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
+#include "look/ui/PlainButton.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Spinner.h"
 #include "look/ui/StyledLabel.h"
@@ -62,17 +63,6 @@ ui::StyledLabel *helperLabel(const QString &text)
     label->setTextFormat(Qt::PlainText);
     return label;
 }
-
-// A button drawn by its child widgets (a symbol and a label).
-class PlainButton : public QAbstractButton
-{
-public:
-    using QAbstractButton::QAbstractButton;
-    QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(); }
-
-protected:
-    void paintEvent(QPaintEvent *) override {}
-};
 
 } // namespace
 
@@ -319,12 +309,9 @@ QWidget *FeedbackView::buildSubjectCard()
     m_subject->setFrame(false);
     m_subject->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
     connect(m_subject, &QLineEdit::textChanged, this, [this](const QString &text) {
-        // Typing or pasting past the limit cuts the text instead of refusing it.
-        const QString cut = leftGraphemes(text, kSubjectLimit);
-        if (cut != text)
-            m_subject->setText(cut);
-        else
-            m_model->setSubject(text);
+        m_model->setSubject(text);
+        if (m_model->subject() != text)
+            m_subject->setText(m_model->subject());
     });
     layout->addWidget(inset(m_subject, 20, 10, 10));
     m_subjectCounter = helperLabel(QString());
@@ -348,12 +335,10 @@ QWidget *FeedbackView::buildDescriptionCard()
     m_description->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
     connect(m_description, &QPlainTextEdit::textChanged, this, [this] {
         const QString text = m_description->toPlainText();
-        const QString cut = leftGraphemes(text, kDescriptionLimit);
-        if (cut != text) {
-            m_description->setPlainText(cut);
+        m_model->setDescriptionText(text);
+        if (m_model->descriptionText() != text) {
+            m_description->setPlainText(m_model->descriptionText());
             m_description->moveCursor(QTextCursor::End);
-        } else {
-            m_model->setDescriptionText(text);
         }
     });
     layout->addWidget(inset(m_description, 16, 4, 4));
@@ -378,7 +363,7 @@ QWidget *FeedbackView::buildScreenshotsCard()
     layout->addWidget(m_thumbnailRow);
 
     // Always enabled: a new pick replaces the screenshots.
-    auto *addButton = new PlainButton(content);
+    auto *addButton = new ui::PlainButton(content);
     addButton->setObjectName(QStringLiteral("addScreenshots"));
     auto *addLayout = new QHBoxLayout(addButton);
     addLayout->setContentsMargins(20, 0, 20, 0);

@@ -10,6 +10,7 @@
 #include "navigation/AppEnvironment.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/SystemSettings.h"
+#include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/SettingsCardView.h"
 #include "screens/settings/ui/ToolbarStrip.h"
 #include "texts/Localization.h"
@@ -74,10 +75,9 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
     , m_manager(*environment.permissions)
     , m_settings(*environment.settings)
 {
-    auto *column = new QWidget;
-    column->setObjectName(QStringLiteral("permissionsColumn"));
-    column->setMaximumWidth(kColumnMaximumWidth);
-    auto *columnLayout = new QVBoxLayout(column);
+    const ScrollingColumn page = makeScrollingColumn(QStringLiteral("permissions"), kColumnMaximumWidth, this);
+    QWidget *column = page.column;
+    QVBoxLayout *columnLayout = page.layout;
     columnLayout->setContentsMargins(24, 0, 24, 16);
     columnLayout->setSpacing(kColumnSpacing);
     columnLayout->addWidget(buildBanner());
@@ -129,24 +129,11 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
     columnLayout->addWidget(card);
     columnLayout->addStretch(1);
 
-    auto *page = new QWidget;
-    auto *pageLayout = new QHBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->addStretch(0);
-    pageLayout->addWidget(column, 1);
-    pageLayout->addStretch(0);
-
-    auto *scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("permissionsScroll"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(page);
-
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(new ToolbarStrip(localized("Permissões"), ToolbarStrip::Placement::pushed, this));
-    layout->addWidget(scroll, 1);
+    layout->addWidget(page.scroll, 1);
 
     connect(&m_manager, &PermissionManager::permissionsChanged, this, &PermissionsView::refresh);
     connect(&m_settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {

@@ -1,0 +1,252 @@
+// The whole application in one process, driven through its widgets by object
+// name: the real AuthManager (browser simulated), SyncManager, offline queue,
+// store and lifecycle in a temporary profile, behind the main window with
+// every registered screen, against the stand-in backend on loopback.
+#include "account/AuthProviding.h"
+#include "account/BackendAPIClient.h"
+#include "account/OfflineSyncQueue.h"
+#include "account/SyncManager.h"
+#include "account/SyncPayloads.h"
+#include "app/AppLifecycle.h"
+#include "app/ShellAnimations.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/ScreenRegistry.h"
+#include "backend-local/SyncAccount.h"
+#include "dictation/PermissionManager.h"
+#include "look/ui/ToggleSwitch.h"
+#include "navigation/MainWindowModel.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/SleepWakeMonitor.h"
+#include "support/AccountTestSupport.h"
+#include "support/DictationFakes.h"
+#include "texts/Localization.h"
+#include "transcription/DictionaryEntry.h"
+#include "transcription/ReplacementRule.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+using backendlocal::SyncAccount;
+
+namespace {
+
+const QString kEmail = QStringLiteral("ana@example.com");
+
+// The one visible widget of that name and type under the window, once it shows.
+template <class T>
+T *shown(QWidget &root, const QString &name)
+{
+    T *found = nullptr;
+    const auto look = [&] {
+        for (T *candidate : root.findChildren<T *>(name))
+            if (candidate->isVisible())
+                return found = candidate;
+        return found = nullptr;
+    };
+    QDeadlineTimer deadline(10000);
+    while (!look() && !deadline.hasExpired())
+        QTest::qWait(20);
+    if (!found)
+        qWarning("No visible %s", qPrintable(name));
+    return found;
+}
+
+void click(QWidget *widget)
+{
+    QVERIFY(widget);
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+void clickNamed(QWidget &root, const QString &name)
+{
+    auto *widget = shown<QWidget>(root, name);
+    QVERIFY2(widget, qPrintable(name));
+    click(widget);
+}
+
+} // namespace
+
+class TestWholeApplication : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        talvoro::installTranslations();
+        talvoro::setShellAnimationsEnabled(false);
+    }
+
+    void fromOnboardingToSignOut()
+    {
+        LocalBackend backend;
+        // A transcription recorded on another device waits on the account.
+        const QString pulledId = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        {
+            backendlocal::User &user = backend.state().userForEmail(kEmail, QStringLiteral("Ana"));
+            SyncAccount account(user.sync);
+            const double created = double(QDateTime::currentMSecsSinceEpoch() - 3'600'000);
+            QVERIFY(account.pushTranscription(
+                SyncTranscriptionPayload{pulledId, QStringLiteral("Ditado de outro computador"), created, 4, 2.5,
+                                         QStringLiteral("pt"), created, false}
+                    .toJsonObject(),
+                backend.state().nowMs()));
+            user.sync = account.toJson();
+        }
+        const auto account = [&] {
+            return SyncAccount(backend.state().userForEmail(kEmail, QStringLiteral("Ana")).sync);
+        };
+
+        AuthHarness harness(backend.baseURL());
+        harness.browserEmail = kEmail;
+        AuthManager &auth = *harness.auth;
+        QTemporaryDir profile;
+        AppModelContainer models(profile.filePath(QStringLiteral("TalvoroApp.store")));
+        auto provider = std::make_shared<DefaultAuthProvider>();
+        SyncManager::Dependencies syncDeps;
+        syncDeps.auth = provider;
+        syncDeps.client = std::make_shared<BackendAPIClient>(provider, &harness.network, backend.baseURL());
+        syncDeps.queue = std::make_shared<OfflineSyncQueue>(profile.filePath(QStringLiteral("offline-queue.json")));
+        syncDeps.defaults = harness.settings.store.get();
+        syncDeps.container = &models;
+        syncDeps.accountId = [&auth] { return auth.userId().value_or(QString()); };
+        syncDeps.timeZoneId = [] { return QStringLiteral("UTC"); };
+        SyncManager sync(syncDeps);
+
+        auto permissionState = std::make_shared<FakePermissionChecks::State>();
+        permissionState->microphone = MicrophoneAuthorization::authorized;
+        permissionState->accessibility = true;
+        PermissionManager permissions(std::make_unique<FakePermissionChecks>(permissionState), harness.opener);
+        SleepWakeMonitor wakeMonitor;
+        AppLifecycle lifecycle(AppLifecycle::Dependencies{.auth = &auth,
+                                                          .sync = &sync,
+                                                          .models = &models,
+                                                          .settings = harness.settings.store.get(),
+                                                          .wakeMonitor = &wakeMonitor});
+
+        AppEnvironment environment;
+        environment.settings = harness.settings.store.get();
+        environment.auth = &auth;
+        environment.sync = &sync;
+        environment.models = &models;
+        environment.permissions = &permissions;
+        environment.urlOpener = &harness.opener;
+        MainWindowModel model(*harness.settings.store, &auth);
+        MainWindow window(environment, model, ScreenRegistry::withAppScreens());
+        window.resize(1100, 760);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        // Onboarding: through the pages to the login page, sign in, finish.
+        shown<QWidget>(window, QStringLiteral("onboarding.page.welcome"));
+        for (const char *page : {"microphone", "accessibility", "hotkey", "login"}) {
+            clickNamed(window, QStringLiteral("onboarding.continue"));
+            shown<QWidget>(window, QStringLiteral("onboarding.page.") + QLatin1String(page));
+        }
+        clickNamed(window, QStringLiteral("onboarding.signIn"));
+        QTRY_VERIFY_WITH_TIMEOUT(auth.isAuthenticated(), 10000);
+        clickNamed(window, QStringLiteral("onboarding.finish"));
+        shown<QWidget>(window, QStringLiteral("mainInterface"));
+
+        // A setting: "Formatar datas" off reaches the account.
+        clickNamed(window, QStringLiteral("sidebar.talvoroSettings"));
+        click(shown<talvoro::ui::ToggleSwitch>(window, QStringLiteral("formatDatesSwitch")));
+        const auto formatsDates = [&] {
+            const auto settings = account().settings();
+            return !settings || settings->value(QStringLiteral("formattingOptions")).toObject()
+                                    .value(QStringLiteral("formatDates")).toBool(true);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!formatsDates(), 10000);
+
+        // A term, added through the dictionary's form.
+        clickNamed(window, QStringLiteral("dictionaryLink"));
+        clickNamed(window, QStringLiteral("addButton"));
+        QTest::keyClicks(shown<QLineEdit>(window, QStringLiteral("termField")), QStringLiteral("Talvoro"));
+        clickNamed(window, QStringLiteral("saveButton"));
+        const auto termOnAccount = [&] {
+            const auto entries = models.makeContext()->fetch<DictionaryEntry>().value();
+            for (const DictionaryEntry &entry : entries)
+                if (entry.term == QLatin1String("Talvoro"))
+                    return account().dictionaryEntry(entry.idString()).has_value();
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(termOnAccount(), 10000);
+        clickNamed(window, QStringLiteral("navigation.back"));
+
+        // A rule, added through the rules' form.
+        clickNamed(window, QStringLiteral("rulesLink"));
+        clickNamed(window, QStringLiteral("addRuleButton"));
+        QTest::keyClicks(shown<QLineEdit>(window, QStringLiteral("originalField")), QStringLiteral("vc"));
+        QTest::keyClicks(shown<QWidget>(window, QStringLiteral("replacementField")), QStringLiteral("voce"));
+        clickNamed(window, QStringLiteral("saveButton"));
+        const auto ruleOnAccount = [&] {
+            const auto rules = models.makeContext()->fetch<ReplacementRule>().value();
+            for (const ReplacementRule &rule : rules)
+                if (rule.originalText == QLatin1String("vc"))
+                    return account().rule(rule.idString()).value_or(QJsonObject())
+                               .value(QStringLiteral("replacementText")).toString() == QLatin1String("voce");
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ruleOnAccount(), 10000);
+
+        // The pulled transcription, deleted from the history's row menu.
+        clickNamed(window, QStringLiteral("sidebar.history"));
+        auto *list = shown<QListView>(window, QStringLiteral("historyList"));
+        QModelIndex row;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                for (int i = 0; i < list->model()->rowCount(); ++i) {
+                    const QModelIndex index = list->model()->index(i, 0);
+                    if (index.data().toString().contains(QStringLiteral("outro computador")))
+                        return (row = index).isValid();
+                }
+                return false;
+            }(),
+            10000);
+        // The row menu runs its own loop: pick "Apagar" once it shows.
+        QTimer picker;
+        connect(&picker, &QTimer::timeout, this, [] {
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *menu = qobject_cast<QMenu *>(top); menu && menu->isVisible())
+                    if (auto *remove = menu->findChild<QAction *>(QStringLiteral("deleteAction"))) {
+                        menu->close();
+                        remove->trigger();
+                    }
+        });
+        picker.start(20);
+        const QRect rect = list->visualRect(row);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, rect.center(), list->viewport()->mapToGlobal(rect.center()));
+        QApplication::sendEvent(list->viewport(), &menuEvent);
+        QTRY_VERIFY_WITH_TIMEOUT(account().transcription(pulledId).value_or(QJsonObject())
+                                     .value(QStringLiteral("isDeleted")).toBool(),
+                                 10000);
+
+        // Signing out from the account screen leaves the main interface.
+        clickNamed(window, QStringLiteral("sidebar.settings"));
+        clickNamed(window, QStringLiteral("accountRow"));
+        auth.signOut(); // TODO account screen button
+        QTRY_VERIFY(!auth.isAuthenticated());
+        QTRY_VERIFY(!window.findChild<QWidget *>(QStringLiteral("mainInterface"))
+                    || !window.findChild<QWidget *>(QStringLiteral("mainInterface"))->isVisible());
+
+        // The account holds what this session did, and nothing was left queued.
+        QVERIFY(!formatsDates());
+        QVERIFY(termOnAccount());
+        QVERIFY(ruleOnAccount());
+        QCOMPARE(account().liveTranscriptionCount(), 0);
+        QCOMPARE(syncDeps.queue->count(), 0);
+    }
+};
+
+QTEST_MAIN(TestWholeApplication)
+#include "tst_WholeApplication.moc"
