@@ -1,4 +1,7 @@
 #include "account/BackendAPIClient.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/ScreenRegistry.h"
+#include "navigation/MainWindowModel.h"
 #include "navigation/AppEnvironment.h"
 #include "screens/onboarding-account/AccountManagementViewModel.h"
 #include "screens/onboarding-account/ui/AccountManagementView.h"
@@ -189,6 +192,30 @@ private Q_SLOTS:
         delete view.data();
         QTRY_VERIFY(!account.signedIn());
         QVERIFY(!account.backend.state().users.contains(account.userId));
+    }
+
+    // In the window: the gate shows the sign-in view, and both account
+    // screens have left the path, so the next sign-in lands on the hub.
+    void aDeletionInTheWindowEndsOnTheSignInView()
+    {
+        Account account;
+        SettingsStore &settings = *account.harness.settings.store;
+        settings.setBool(QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey), true);
+        MainWindowModel model(settings, account.harness.auth.get());
+        MainWindow window(account.environment, model, ScreenRegistry::withAppScreens());
+        model.selectSidebarItem(SidebarItem::settings);
+        model.push(DetailRoute::account);
+        model.push(DetailRoute::accountManagement);
+        auto *page = window.findChild<AccountManagementView *>();
+        QVERIFY(page);
+
+        Account::confirm(*page->viewModel());
+        QTRY_COMPARE(model.gatePage(), GatePage::login);
+        QVERIFY(model.path().isEmpty());
+        QVERIFY(account.harness.signIn());
+        QCOMPARE(model.gatePage(), GatePage::mainInterface);
+        QCOMPARE(model.selectedSidebarItem(), SidebarItem::settings);
+        QVERIFY(model.path().isEmpty());
     }
 
     // A success that arrives after the user signed out and in again belongs

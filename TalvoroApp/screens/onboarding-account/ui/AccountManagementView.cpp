@@ -3,6 +3,7 @@
 #include "look/AccentColorOption.h"
 #include "look/Theme.h"
 #include "look/ui/ActionButton.h"
+#include "look/ui/PlainButton.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Spinner.h"
 #include "look/ui/StyledLabel.h"
@@ -72,17 +73,6 @@ protected:
         painter.setPen(QPen(border, 1));
         painter.drawPath(shape);
     }
-};
-
-// A plain-style button drawn by its child widgets.
-class PlainRowButton : public QAbstractButton
-{
-public:
-    using QAbstractButton::QAbstractButton;
-    QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(); }
-
-protected:
-    void paintEvent(QPaintEvent *) override {}
 };
 
 // Without running the alert's cancel action, as close() would.
@@ -270,7 +260,7 @@ QWidget *AccountManagementView::buildWarningBox()
 
 QWidget *AccountManagementView::buildActionsCard()
 {
-    auto *row = new PlainRowButton;
+    auto *row = new ui::PlainButton;
     row->setObjectName(QStringLiteral("deleteAccountRow"));
     row->setCursor(Qt::PointingHandCursor);
     row->setAccessibleName(localized("Excluir Conta"));
