@@ -14,6 +14,7 @@
 #include "screens/settings/ui/Alerts.h"
 #include "screens/settings/ui/CardContainer.h"
 #include "screens/settings/ui/FormSheetPresenter.h"
+#include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/SectionHeader.h"
 #include "screens/settings/ui/SettingsCardView.h"
 #include "screens/settings/ui/ToolbarStrip.h"
@@ -192,35 +193,20 @@ AccountManagementView::AccountManagementView(const AppEnvironment &environment, 
     , m_sheets(new settings::FormSheetPresenter(this))
 {
     setObjectName(QStringLiteral("accountManagementView"));
-    auto *column = new QWidget;
-    column->setObjectName(QStringLiteral("accountManagementColumn"));
-    column->setMaximumWidth(kColumnMaximumWidth);
-    auto *columnLayout = new QVBoxLayout(column);
-    columnLayout->setContentsMargins(24, 24, 24, 24);
-    columnLayout->setSpacing(kColumnSpacing);
-    columnLayout->addWidget(buildWarningBox());
-    columnLayout->addWidget(buildActionsCard());
-    columnLayout->addStretch(1);
-
-    auto *page = new QWidget;
-    auto *pageLayout = new QHBoxLayout(page);
-    pageLayout->setContentsMargins(0, 0, 0, 0);
-    pageLayout->addStretch(0);
-    pageLayout->addWidget(column, 1);
-    pageLayout->addStretch(0);
-
-    auto *scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("accountManagementScroll"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(page);
+    const settings::ScrollingColumn page =
+        settings::makeScrollingColumn(QStringLiteral("accountManagement"), kColumnMaximumWidth, this);
+    page.layout->setContentsMargins(24, 24, 24, 24);
+    page.layout->setSpacing(kColumnSpacing);
+    page.layout->addWidget(buildWarningBox());
+    page.layout->addWidget(buildActionsCard());
+    page.layout->addStretch(1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(
         new settings::ToolbarStrip(localized("Gerenciar Conta"), settings::ToolbarStrip::Placement::pushed, this));
-    layout->addWidget(scroll, 1);
+    layout->addWidget(page.scroll, 1);
 
     // Esc and a click on the backdrop close the sheet and keep the text.
     connect(m_sheets, &settings::FormSheetPresenter::dismissed, m_model,
