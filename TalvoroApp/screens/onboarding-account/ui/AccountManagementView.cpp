@@ -17,6 +17,7 @@
 #include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/SectionHeader.h"
 #include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/TintedFrame.h"
 #include "screens/settings/ui/ToolbarStrip.h"
 #include "texts/Localization.h"
 
@@ -26,7 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -53,28 +53,6 @@ void setTextColor(QWidget *widget, const QColor &color)
         palette.setColor(role, color);
     widget->setPalette(palette);
 }
-
-// The warning's rounded fill (orange at 8 %) and inner border (at 20 %).
-class WarningFrame : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor fill = orange(this);
-        fill.setAlphaF(0.08f);
-        QColor border = orange(this);
-        border.setAlphaF(0.2f);
-        const QPainterPath shape = continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kWarningRadius);
-        painter.fillPath(shape, fill);
-        painter.setPen(QPen(border, 1));
-        painter.drawPath(shape);
-    }
-};
 
 // Without running the alert's cancel action, as close() would.
 void closeAlert(QPointer<QMessageBox> &alert)
@@ -218,7 +196,8 @@ AccountManagementView::AccountManagementView(const AppEnvironment &environment, 
 
 QWidget *AccountManagementView::buildWarningBox()
 {
-    auto *box = new WarningFrame;
+    auto *box = new settings::TintedFrame(0.08, 0.2, kWarningRadius);
+    m_warningFrame = box;
     box->setObjectName(QStringLiteral("irreversibleActionsWarning"));
     auto *layout = new QHBoxLayout(box);
     layout->setContentsMargins(16, 16, 16, 16);
@@ -339,6 +318,7 @@ void AccountManagementView::applyColors()
     m_deleteSymbol->setColor(red);
     setTextColor(m_deleteTitle, red);
     m_warningSymbol->setColor(orange(this));
+    m_warningFrame->setColor(orange(this));
 }
 
 void AccountManagementView::changeEvent(QEvent *event)

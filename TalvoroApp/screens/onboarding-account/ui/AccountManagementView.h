@@ -17,6 +17,7 @@ class SymbolLabel;
 
 namespace talvoro::settings {
 class FormSheetPresenter;
+class TintedFrame;
 }
 
 namespace talvoro::account {
@@ -77,6 +78,7 @@ private:
     QLabel *m_deleteTitle = nullptr;
     ui::Spinner *m_deleteSpinner = nullptr;
     ui::SymbolLabel *m_warningSymbol = nullptr;
+    settings::TintedFrame *m_warningFrame = nullptr;
     QPointer<QMessageBox> m_firstAlert;
     QPointer<QMessageBox> m_errorAlert;
 };
