@@ -1,8 +1,8 @@
 #include "account/BackendAPIClient.h"
+#include "app/ShellAnimations.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
 #include "navigation/MainWindowModel.h"
-#include "navigation/AppEnvironment.h"
 #include "screens/onboarding-account/AccountManagementViewModel.h"
 #include "screens/onboarding-account/ui/AccountManagementView.h"
 #include "screens/settings/ui/FormSheetPresenter.h"
@@ -16,7 +16,6 @@
 
 using namespace std::chrono_literals;
 using namespace talvoro::account;
-using Failure = backendlocal::BackendServer::Failure;
 
 namespace {
 
@@ -77,10 +76,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("confirms");
         QTest::newRow("the word") << QStringLiteral("APAGAR") << true;
         QTest::newRow("lower case") << QStringLiteral("apagar") << false;
-        QTest::newRow("mixed case") << QStringLiteral("Apagar") << false;
         QTest::newRow("space before") << QStringLiteral(" APAGAR") << false;
         QTest::newRow("space after") << QStringLiteral("APAGAR ") << false;
-        QTest::newRow("longer") << QStringLiteral("APAGARR") << false;
         QTest::newRow("english") << QStringLiteral("DELETE") << false;
         QTest::newRow("empty") << QString() << false;
     }
@@ -149,72 +146,53 @@ private Q_SLOTS:
         }
     }
 
-    // The page drives the rules: the alert, the sheet (Esc keeps the text,
-    // Return does nothing), the progress; the deletion outlives the page.
-    void thePageWiresTheConfirmationsAndALateSuccessStillSignsOut()
+    // Through the window: the alert, the sheet (Return does nothing, Esc
+    // keeps the text), the progress. The page leaves before the answer, which
+    // still signs out; the gate shows the sign-in view and both account
+    // screens are off the path, so the next sign-in lands on the hub.
+    void throughTheWindowALateSuccessStillSignsOut()
     {
+        talvoro::setShellAnimationsEnabled(false);
         Account account;
-        QPointer<AccountManagementView> view = new AccountManagementView(account.environment);
-        view->resize(700, 600);
-        view->show();
-        AccountManagementViewModel &model = *view->viewModel();
-        auto *row = view->findChild<QAbstractButton *>(QStringLiteral("deleteAccountRow"));
-
-        row->click();
-        QVERIFY(alertButton(view, "deleteAccountAlert", "cancelButton"));
-        alertButton(view, "deleteAccountAlert", "cancelButton")->click();
-        QVERIFY(!model.showDeleteFirstAlert());
-        QVERIFY(!view->sheets()->isPresented());
-        row->click();
-        QTRY_VERIFY(alertButton(view, "deleteAccountAlert", "continueButton"));
-        alertButton(view, "deleteAccountAlert", "continueButton")->click();
-        QVERIFY(view->sheets()->isPresented());
-
-        auto *sheet = qobject_cast<DeleteConfirmationSheet *>(view->sheets()->form());
-        auto *confirm = sheet->findChild<QAbstractButton *>(QStringLiteral("confirmDeletion"));
-        QTest::keyClicks(sheet->field(), QStringLiteral("APAGAR"));
-        QVERIFY(confirm->isEnabled());
-        QTest::keyClick(sheet->field(), Qt::Key_Return);
-        QVERIFY(!model.isDeletingAccount());
-        QTest::keyClick(sheet->field(), Qt::Key_Escape);
-        QVERIFY(!view->sheets()->isPresented());
-        QCOMPARE(model.deleteConfirmationText(), QStringLiteral("APAGAR"));
-
-        model.continueToConfirmation();
-        sheet = qobject_cast<DeleteConfirmationSheet *>(view->sheets()->form());
-        QCOMPARE(sheet->field()->text(), QStringLiteral("APAGAR"));
-        sheet->findChild<QAbstractButton *>(QStringLiteral("confirmDeletion"))->click();
-        QVERIFY(!row->isEnabled());
-        QVERIFY(view->findChild<QWidget *>(QStringLiteral("deleteAccountSpinner"))->isVisible());
-        QVERIFY(sheet->findChild<QWidget *>(QStringLiteral("deletionProgress"))->isVisible());
-        QVERIFY(!sheet->findChild<QAbstractButton *>(QStringLiteral("confirmDeletion"))->isEnabled());
-
-        delete view.data();
-        QTRY_VERIFY(!account.signedIn());
-        QVERIFY(!account.backend.state().users.contains(account.userId));
-    }
-
-    // In the window: the gate shows the sign-in view, and both account
-    // screens have left the path, so the next sign-in lands on the hub.
-    void aDeletionInTheWindowEndsOnTheSignInView()
-    {
-        Account account;
+        account.backend.server.injectFailure(QStringLiteral("user/account"), {1, 0, 300ms});
         SettingsStore &settings = *account.harness.settings.store;
         settings.setBool(QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey), true);
         MainWindowModel model(settings, account.harness.auth.get());
         MainWindow window(account.environment, model, ScreenRegistry::withAppScreens());
+        window.show();
         model.selectSidebarItem(SidebarItem::settings);
         model.push(DetailRoute::account);
         model.push(DetailRoute::accountManagement);
-        auto *page = window.findChild<AccountManagementView *>();
-        QVERIFY(page);
+        QPointer<AccountManagementView> page = window.findChild<AccountManagementView *>();
+        auto *row = page->findChild<QAbstractButton *>(QStringLiteral("deleteAccountRow"));
 
-        Account::confirm(*page->viewModel());
+        row->click();
+        alertButton(page, "deleteAccountAlert", "cancelButton")->click();
+        QVERIFY(!page->sheets()->isPresented());
+        row->click();
+        alertButton(page, "deleteAccountAlert", "continueButton")->click();
+        auto *sheet = qobject_cast<DeleteConfirmationSheet *>(page->sheets()->form());
+        QTest::keyClicks(sheet->field(), QStringLiteral("APAGAR"));
+        QTest::keyClick(sheet->field(), Qt::Key_Return);
+        QTest::keyClick(sheet->field(), Qt::Key_Escape);
+        QVERIFY(!page->sheets()->isPresented());
+        QVERIFY(!page->viewModel()->isDeletingAccount());
+        page->viewModel()->continueToConfirmation();
+        sheet = qobject_cast<DeleteConfirmationSheet *>(page->sheets()->form());
+        QCOMPARE(sheet->field()->text(), QStringLiteral("APAGAR"));
+        sheet->findChild<QAbstractButton *>(QStringLiteral("confirmDeletion"))->click();
+        QVERIFY(!row->isEnabled());
+        QVERIFY(page->findChild<QWidget *>(QStringLiteral("deleteAccountSpinner"))->isVisible());
+        QVERIFY(sheet->findChild<QWidget *>(QStringLiteral("deletionProgress"))->isVisible());
+
+        model.pop();
+        QTRY_VERIFY(!page);
+        QVERIFY(account.signedIn());
         QTRY_COMPARE(model.gatePage(), GatePage::login);
+        QVERIFY(!account.backend.state().users.contains(account.userId));
         QVERIFY(model.path().isEmpty());
         QVERIFY(account.harness.signIn());
         QCOMPARE(model.gatePage(), GatePage::mainInterface);
-        QCOMPARE(model.selectedSidebarItem(), SidebarItem::settings);
         QVERIFY(model.path().isEmpty());
     }
 
