@@ -79,11 +79,13 @@ protected:
     }
 };
 
-// The page in the main window, signed in, after `act` worked its rules.
-std::function<QWidget *(ScreenshotContext &)> managementPage(std::function<void(AccountManagementViewModel &)> act,
-                                                             bool requestFails = false)
+// How far through the deletion the picture is taken.
+enum class Stage { page, firstAlert, sheet, typed, confirmed };
+
+// The page in the main window, signed in, at `stage`.
+std::function<QWidget *(ScreenshotContext &)> managementPage(Stage stage, bool requestFails = false)
 {
-    return [act, requestFails](ScreenshotContext &context) -> QWidget * {
+    return [stage, requestFails](ScreenshotContext &context) -> QWidget * {
         context.defaults().setBool(QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey), true);
         context.signIn(QStringLiteral("Maria Silva"));
         context.environment.makeBackendClient = [requestFails] {
@@ -100,43 +102,31 @@ std::function<QWidget *(ScreenshotContext &)> managementPage(std::function<void(
         model.selectSidebarItem(SidebarItem::settings);
         model.push(DetailRoute::account);
         model.push(DetailRoute::accountManagement);
-        if (act)
-            if (auto *page = window->findChild<AccountManagementView *>())
-                act(*page->viewModel());
+        AccountManagementViewModel &rules = *window->findChild<AccountManagementView *>()->viewModel();
+        if (stage >= Stage::firstAlert)
+            rules.requestDeletion();
+        if (stage >= Stage::sheet)
+            rules.continueToConfirmation();
+        if (stage >= Stage::typed)
+            rules.setDeleteConfirmationText(QStringLiteral("APAGAR"));
+        if (stage >= Stage::confirmed)
+            rules.confirmDeletion();
         (new AlertLayer(container))->raise();
         return container;
     };
-}
-
-void throughTheAlert(AccountManagementViewModel &model)
-{
-    model.requestDeletion();
-    model.continueToConfirmation();
-}
-
-void typeTheWord(AccountManagementViewModel &model)
-{
-    throughTheAlert(model);
-    model.setDeleteConfirmationText(QStringLiteral("APAGAR"));
-}
-
-void confirm(AccountManagementViewModel &model)
-{
-    typeTheWord(model);
-    model.confirmDeletion();
 }
 
 } // namespace
 
 QList<ScreenshotEntry> accountManagementScreenshotEntries()
 {
+    const QString screen = QStringLiteral("accountManagement");
     return {
-        {QStringLiteral("accountManagement"), QString(), managementPage({})},
-        {QStringLiteral("accountManagement"), QStringLiteral("first-alert"),
-         managementPage([](AccountManagementViewModel &model) { model.requestDeletion(); })},
-        {QStringLiteral("accountManagement"), QStringLiteral("confirmation-empty"), managementPage(throughTheAlert)},
-        {QStringLiteral("accountManagement"), QStringLiteral("confirmation-filled"), managementPage(typeTheWord)},
-        {QStringLiteral("accountManagement"), QStringLiteral("deleting"), managementPage(confirm)},
-        {QStringLiteral("accountManagement"), QStringLiteral("error"), managementPage(confirm, true)},
+        {screen, QString(), managementPage(Stage::page)},
+        {screen, QStringLiteral("first-alert"), managementPage(Stage::firstAlert)},
+        {screen, QStringLiteral("confirmation-empty"), managementPage(Stage::sheet)},
+        {screen, QStringLiteral("confirmation-filled"), managementPage(Stage::typed)},
+        {screen, QStringLiteral("deleting"), managementPage(Stage::confirmed)},
+        {screen, QStringLiteral("error"), managementPage(Stage::confirmed, true)},
     };
 }

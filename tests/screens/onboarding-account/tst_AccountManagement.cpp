@@ -129,7 +129,6 @@ private Q_SLOTS:
         QVERIFY(model.deleteConfirmationText().isEmpty());
         QCOMPARE(account.backend.server.requestCount(QStringLiteral("user/account")), deleteRequests);
         QCOMPARE(account.backend.server.requestCount(QStringLiteral("auth/refresh")), refreshes);
-        QVERIFY(log.contains(QStringLiteral("Account delete: starting")));
         if (errorStart.isEmpty()) {
             QVERIFY(!account.signedIn());
             QVERIFY(!account.backend.state().users.contains(account.userId));
@@ -141,8 +140,6 @@ private Q_SLOTS:
             QVERIFY2(model.deleteErrorMessage().value_or(QString()).startsWith(errorStart),
                      qPrintable(model.deleteErrorMessage().value_or(QString())));
             QVERIFY(log.contains(QStringLiteral("Account delete FAILED: ") + *model.deleteErrorMessage()));
-            model.dismissError();
-            QVERIFY(!model.showDeleteError());
         }
     }
 
