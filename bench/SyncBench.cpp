@@ -15,6 +15,7 @@
 #include "account/SyncMerge.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "transcription/TranscriptionRecord.h"
 
@@ -234,7 +235,7 @@ bool runSyncBench(const QString &storePath, int rows, bool check)
         wait(sync.pull(*context));
         const double seconds = timer.nsecsElapsed() / 1e9;
         const qint64 addedKiB = statusKiB("VmHWM:") - residentBefore;
-        if (settings.stringValue(QStringLiteral("syncInitialPushAccount")).isEmpty())
+        if (settings.value(SettingsKeys::syncInitialPushAccount).isEmpty())
             std::fprintf(stderr, "talvoro-bench: the initial push failed\n");
         figures.push_back({QStringLiteral("first sync: longest UI stall (%1 s)").arg(seconds, 0, 'f', 1),
                            stalls.longestMs(), 50.0, QStringLiteral("ms"), QStringLiteral("50 ms"), 1.0, 0});

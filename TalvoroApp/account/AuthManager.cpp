@@ -5,6 +5,7 @@
 #include "account/BackendAPIClient.h"
 #include "platform/KeychainSecretStore.h"
 #include "platform/Logging.h"
+#include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/StartTask.h"
 #include "platform/UrlOpener.h"
@@ -137,16 +138,16 @@ AuthManager::AuthManager(Dependencies dependencies, QObject *parent)
     : QObject(parent), m_deps(std::move(dependencies))
 {
     auto &settings = *m_deps.settings;
-    const auto stored = [&](const char *key) -> std::optional<QString> {
-        const QString value = settings.stringValue(QLatin1String(key));
+    const auto stored = [&](const SettingKey<QString> &key) -> std::optional<QString> {
+        const QString value = settings.value(key);
         return value.isEmpty() ? std::nullopt : std::optional<QString>(value);
     };
-    m_userId = stored(kUserIdKey);
+    m_userId = stored(SettingsKeys::authUserId);
     m_isAuthenticated = m_userId.has_value();
     if (m_isAuthenticated) {
-        m_userEmail = stored(kUserEmailKey);
-        m_userName = stored(kUserNameKey);
-        if (const auto avatar = stored(kUserAvatarURLKey))
+        m_userEmail = stored(SettingsKeys::authUserEmail);
+        m_userName = stored(SettingsKeys::authUserName);
+        if (const auto avatar = stored(SettingsKeys::authUserAvatarUrl))
             m_userAvatarURL = QUrl(*avatar);
     }
 }
@@ -240,16 +241,16 @@ void AuthManager::applyUser(const QJsonObject &user)
     const auto name = nonEmptyString(user, "name");
     const auto avatar = nonEmptyString(user, "avatarUrl");
     auto &settings = *m_deps.settings;
-    const auto store = [&](const char *key, const std::optional<QString> &value) {
+    const auto store = [&](const SettingKey<QString> &key, const std::optional<QString> &value) {
         if (value)
-            settings.setString(QLatin1String(key), *value);
+            settings.set(key, *value);
         else
-            settings.remove(QLatin1String(key));
+            settings.remove(key);
     };
-    store(kUserIdKey, id ? id : m_userId);
-    store(kUserEmailKey, email);
-    store(kUserNameKey, name);
-    store(kUserAvatarURLKey, avatar);
+    store(SettingsKeys::authUserId, id ? id : m_userId);
+    store(SettingsKeys::authUserEmail, email);
+    store(SettingsKeys::authUserName, name);
+    store(SettingsKeys::authUserAvatarUrl, avatar);
     setUserFields(id ? id : m_userId, email, name, avatar ? std::optional<QUrl>(QUrl(*avatar)) : std::nullopt);
 }
 
@@ -501,7 +502,7 @@ void AuthManager::signOut()
 void AuthManager::endSession(bool expired)
 {
     if (m_userId)
-        m_deps.settings->setString(QString::fromLatin1(kLastAccountIdKey), *m_userId);
+        m_deps.settings->set(SettingsKeys::lastAuthenticatedAccountId, *m_userId);
     cancelRunningRefresh();
     cancelSignIn();
     removeStoredSecrets();
@@ -509,8 +510,9 @@ void AuthManager::endSession(bool expired)
     m_refreshToken.clear();
     m_expiresAt = {};
     m_tokensLoaded = true;
-    for (const char *key : {kUserIdKey, kUserEmailKey, kUserNameKey, kUserAvatarURLKey})
-        m_deps.settings->remove(QString::fromLatin1(key));
+    for (const SettingKeyBase *key : {&SettingsKeys::authUserId, &SettingsKeys::authUserEmail,
+                                      &SettingsKeys::authUserName, &SettingsKeys::authUserAvatarUrl})
+        m_deps.settings->remove(*key);
     bumpGeneration();
     if (m_clearAvatarCache)
         m_clearAvatarCache();
@@ -528,9 +530,9 @@ void AuthManager::updateAvatarURL(const std::optional<QUrl> &url)
         Q_EMIT userAvatarURLChanged();
     }
     if (url)
-        m_deps.settings->setString(QString::fromLatin1(kUserAvatarURLKey), url->toString(QUrl::FullyEncoded));
+        m_deps.settings->set(SettingsKeys::authUserAvatarUrl, url->toString(QUrl::FullyEncoded));
     else
-        m_deps.settings->remove(QString::fromLatin1(kUserAvatarURLKey));
+        m_deps.settings->remove(SettingsKeys::authUserAvatarUrl);
 }
 
 // MARK: tokens

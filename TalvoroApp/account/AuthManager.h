@@ -42,16 +42,11 @@ public:
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
     };
 
-    // Keychain item and settings key names.
+    // Keychain item names (the settings keys are in platform/SettingsKeys.h).
     static constexpr const char *kAccessTokenItem = "auth-access-token";
     static constexpr const char *kRefreshTokenItem = "auth-refresh-token";
     static constexpr const char *kExpiresAtItem = "auth-expires-at";
     static constexpr const char *kSentinelItem = "auth-keychain-sentinel";
-    static constexpr const char *kUserIdKey = "auth-user-id";
-    static constexpr const char *kUserEmailKey = "auth-user-email";
-    static constexpr const char *kUserNameKey = "auth-user-name";
-    static constexpr const char *kUserAvatarURLKey = "auth-user-avatar-url";
-    static constexpr const char *kLastAccountIdKey = "lastAuthenticatedAccountId";
 
     // An access token this close to its expiry is refreshed before use.
     static constexpr std::chrono::seconds kRefreshMargin{60};

@@ -1,8 +1,7 @@
 #include "account/SyncDefaults.h"
 
-#include "texts/LocalizedTexts.h"
-
 #include "platform/OrderedJson.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 #include <QJsonDocument>
@@ -10,9 +9,24 @@
 
 namespace SyncDefaults {
 
+using namespace SettingsKeys;
+
 namespace {
 
-QString key(const char *k) { return QString::fromLatin1(k); }
+// What a push and a pull carry; the table's flags must say the same.
+constexpr const SettingKeyBase *kSettingsBlock[] = {
+    &transcriptionLanguage, &transcriptionDomain, &formattingOptions, &dictionaryEnabled,
+    &replacementRulesEnabled, &keyboardAccentColor, &translationTargetLanguage,
+};
+constexpr const SettingKeyBase *kPulledFigures[] = {
+    &syncWeekDictations, &syncWeekWords, &syncCurrentStreak, &syncLongestStreak, &syncThisMonthDictations,
+    &syncLast7DaysDictations, &syncBestDayDate, &syncBestDayDictations, &syncWeeklyChart, &weeklyUsed,
+    &weeklyLimit, &hourlyUsed, &hourlyLimit, &syncTotalDictations, &syncTotalWords, &syncTotalDurationSeconds,
+};
+static_assert(SettingsKeysCheck::carriesExactly(kSettingsBlock, SettingsKeys::all, Synced::yes),
+              "the settings block and the keys flagged Synced::yes differ");
+static_assert(SettingsKeysCheck::carriesExactly(kPulledFigures, SettingsKeys::all, Synced::pulled),
+              "the pulled figures and the keys flagged Synced::pulled differ");
 
 const QStringList &tones()
 {
@@ -64,16 +78,16 @@ QByteArray encodeFormattingOptions(const QJsonObject &o)
 SyncSettingsPayload currentSettingsBlock(const UserDefaultsProviding &d, const QDateTime &now)
 {
     SyncSettingsPayload block;
-    block.transcriptionLanguage = d.stringValue(key(Keys::transcriptionLanguage), talvoro::defaultTranscriptionLanguage());
-    const QString domain = d.stringValue(key(Keys::transcriptionDomain), QStringLiteral("general"));
-    block.transcriptionDomain = domains().contains(domain) ? domain : QStringLiteral("general");
+    block.transcriptionLanguage = d.value(transcriptionLanguage);
+    const QString domain = d.value(transcriptionDomain);
+    block.transcriptionDomain = domains().contains(domain) ? domain : transcriptionDomain.defaultValue();
     // Unreadable stored options read as the defaults, as everywhere else.
-    const QJsonDocument stored = QJsonDocument::fromJson(d.dataValue(key(Keys::formattingOptions)));
+    const QJsonDocument stored = QJsonDocument::fromJson(d.value(formattingOptions));
     block.formattingOptions = validFormattingOptions(stored.object()).value_or(defaultFormattingOptions());
-    block.dictionaryEnabled = d.boolValue(key(Keys::dictionaryEnabled), true);
-    block.replacementRulesEnabled = d.boolValue(key(Keys::replacementRulesEnabled), true);
-    block.accentColor = d.stringValue(key(Keys::accentColor), QStringLiteral("default"));
-    block.translationTargetLanguage = d.stringValue(key(Keys::translationTargetLanguage), QStringLiteral("en"));
+    block.dictionaryEnabled = d.value(dictionaryEnabled);
+    block.replacementRulesEnabled = d.value(replacementRulesEnabled);
+    block.accentColor = d.value(keyboardAccentColor);
+    block.translationTargetLanguage = d.value(translationTargetLanguage);
     block.updatedAt = SyncTime::msFromDate(now);
     return block;
 }
@@ -81,60 +95,61 @@ SyncSettingsPayload currentSettingsBlock(const UserDefaultsProviding &d, const Q
 QStringList applySettings(const SyncSettingsPayload &s, UserDefaultsProviding &d)
 {
     QStringList problems;
-    auto nonEmpty = [&](const std::optional<QString> &value, const char *settingsKey, const char *name) {
+    auto nonEmpty = [&](const std::optional<QString> &value, const SettingKey<QString> &settingsKey,
+                        const char *name) {
         if (!value)
             return;
         if (value->trimmed().isEmpty())
             problems.append(QStringLiteral("settings.%1 is empty").arg(QLatin1String(name)));
         else
-            d.setString(key(settingsKey), *value);
+            d.set(settingsKey, *value);
     };
-    nonEmpty(s.transcriptionLanguage, Keys::transcriptionLanguage, "transcriptionLanguage");
+    nonEmpty(s.transcriptionLanguage, transcriptionLanguage, "transcriptionLanguage");
     if (s.transcriptionDomain) {
         if (domains().contains(*s.transcriptionDomain))
-            d.setString(key(Keys::transcriptionDomain), *s.transcriptionDomain);
+            d.set(transcriptionDomain, *s.transcriptionDomain);
         else
             problems.append(QStringLiteral("settings.transcriptionDomain is unknown: %1").arg(*s.transcriptionDomain));
     }
     if (s.formattingOptions) {
         if (auto valid = validFormattingOptions(*s.formattingOptions))
-            d.setData(key(Keys::formattingOptions), encodeFormattingOptions(*valid));
+            d.set(formattingOptions, encodeFormattingOptions(*valid));
         else
             problems.append(QStringLiteral("settings.formattingOptions is incomplete or invalid"));
     }
     if (s.dictionaryEnabled)
-        d.setBool(key(Keys::dictionaryEnabled), *s.dictionaryEnabled);
+        d.set(dictionaryEnabled, *s.dictionaryEnabled);
     if (s.replacementRulesEnabled)
-        d.setBool(key(Keys::replacementRulesEnabled), *s.replacementRulesEnabled);
-    nonEmpty(s.accentColor, Keys::accentColor, "accentColor");
-    nonEmpty(s.translationTargetLanguage, Keys::translationTargetLanguage, "translationTargetLanguage");
+        d.set(replacementRulesEnabled, *s.replacementRulesEnabled);
+    nonEmpty(s.accentColor, keyboardAccentColor, "accentColor");
+    nonEmpty(s.translationTargetLanguage, translationTargetLanguage, "translationTargetLanguage");
     return problems;
 }
 
 void applyStatistics(const SyncPullStatistics &s, UserDefaultsProviding &d)
 {
-    d.setInt64(key(Keys::weekDictations), s.weekDictations);
-    d.setInt64(key(Keys::weekWords), s.weekWords);
-    d.setInt64(key(Keys::currentStreak), s.currentStreak);
-    d.setInt64(key(Keys::longestStreak), s.longestStreak);
-    d.setInt64(key(Keys::thisMonthDictations), s.thisMonthDictations);
-    d.setInt64(key(Keys::last7DaysDictations), s.last7DaysDictations);
-    d.setInt64(key(Keys::weeklyUsed), s.weeklyUsed);
-    d.setInt64(key(Keys::weeklyLimit), s.weeklyLimit);
-    d.setInt64(key(Keys::hourlyUsed), s.hourlyUsed);
-    d.setInt64(key(Keys::hourlyLimit), s.hourlyLimit);
+    d.set(syncWeekDictations, s.weekDictations);
+    d.set(syncWeekWords, s.weekWords);
+    d.set(syncCurrentStreak, s.currentStreak);
+    d.set(syncLongestStreak, s.longestStreak);
+    d.set(syncThisMonthDictations, s.thisMonthDictations);
+    d.set(syncLast7DaysDictations, s.last7DaysDictations);
+    d.set(weeklyUsed, s.weeklyUsed);
+    d.set(weeklyLimit, s.weeklyLimit);
+    d.set(hourlyUsed, s.hourlyUsed);
+    d.set(hourlyLimit, s.hourlyLimit);
     if (s.bestDay) {
-        d.setString(key(Keys::bestDayDate), s.bestDay->date);
-        d.setInt64(key(Keys::bestDayDictations), s.bestDay->dictations);
+        d.set(syncBestDayDate, s.bestDay->date);
+        d.set(syncBestDayDictations, s.bestDay->dictations);
     }
-    d.setData(key(Keys::weeklyChart), encodeWeeklyChart(s.weeklyChart));
+    d.set(syncWeeklyChart, encodeWeeklyChart(s.weeklyChart));
 }
 
 void applyUserTotals(const SyncUserTotals &t, UserDefaultsProviding &d)
 {
-    d.setInt64(key(Keys::totalDictations), t.totalDictations);
-    d.setInt64(key(Keys::totalWords), t.totalWords);
-    d.setDouble(key(Keys::totalDurationSeconds), t.totalDurationSeconds);
+    d.set(syncTotalDictations, t.totalDictations);
+    d.set(syncTotalWords, t.totalWords);
+    d.set(syncTotalDurationSeconds, t.totalDurationSeconds);
 }
 
 QStringList applyPull(const SyncPullResponse &response, UserDefaultsProviding &d, ApplyOptions options)

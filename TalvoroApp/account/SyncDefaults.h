@@ -8,41 +8,11 @@
 class UserDefaultsProviding;
 
 // What synchronisation reads from and writes to the settings store: the
-// settings block it pushes, and the settings, statistics and totals a pull
-// writes. Pure functions over the store, so they are tested without a server.
+// settings block it pushes (the keys flagged Synced::yes in
+// platform/SettingsKeys.h), and the settings, statistics and totals a pull
+// writes (those and the ones flagged Synced::pulled). Pure functions over the
+// store, so they are tested without a server.
 namespace SyncDefaults {
-
-namespace Keys {
-inline constexpr auto transcriptionLanguage = "transcriptionLanguage";
-inline constexpr auto transcriptionDomain = "transcriptionDomain";
-inline constexpr auto formattingOptions = "formattingOptions";
-inline constexpr auto dictionaryEnabled = "dictionaryEnabled";
-inline constexpr auto replacementRulesEnabled = "replacementRulesEnabled";
-inline constexpr auto accentColor = "keyboardAccentColor";
-inline constexpr auto translationTargetLanguage = "translationTargetLanguage";
-
-inline constexpr auto weekDictations = "syncWeekDictations";
-inline constexpr auto weekWords = "syncWeekWords";
-inline constexpr auto currentStreak = "syncCurrentStreak";
-inline constexpr auto longestStreak = "syncLongestStreak";
-inline constexpr auto thisMonthDictations = "syncThisMonthDictations";
-inline constexpr auto last7DaysDictations = "syncLast7DaysDictations";
-inline constexpr auto bestDayDate = "syncBestDayDate";
-inline constexpr auto bestDayDictations = "syncBestDayDictations";
-inline constexpr auto weeklyChart = "syncWeeklyChart";
-inline constexpr auto weeklyUsed = "weeklyUsed";
-inline constexpr auto weeklyLimit = "weeklyLimit";
-inline constexpr auto hourlyUsed = "hourlyUsed";
-inline constexpr auto hourlyLimit = "hourlyLimit";
-inline constexpr auto totalDictations = "syncTotalDictations";
-inline constexpr auto totalWords = "syncTotalWords";
-inline constexpr auto totalDurationSeconds = "syncTotalDurationSeconds";
-
-// Our own bookkeeping: the `since` of the next pull and the account whose
-// local history went up in the initial push.
-inline constexpr auto pullCursor = "syncPullCursor";
-inline constexpr auto initialPushAccount = "syncInitialPushAccount";
-} // namespace Keys
 
 // The settings block as stored right now, every member present; `updatedAt`
 // is `now`.

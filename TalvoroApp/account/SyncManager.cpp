@@ -12,6 +12,7 @@
 #include "account/SyncRequests.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
@@ -28,8 +29,6 @@ namespace {
 
 SyncManager *g_shared = nullptr;
 std::unique_ptr<SyncManager> g_defaultShared;
-
-QString key(const char *k) { return QString::fromLatin1(k); }
 
 QString deletionKey(OfflineSyncKind kind, const QString &clientId)
 {
@@ -184,20 +183,20 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
     // Stored with a prefix so that an unknown account id still differs from "never pushed".
     const QString account = QStringLiteral("account:") + m_deps.accountId();
 
-    if (m_deps.defaults->stringValue(key(SyncDefaults::Keys::initialPushAccount)) != account) {
+    if (m_deps.defaults->value(SettingsKeys::syncInitialPushAccount) != account) {
         auto initialPush = runInitialPush(context, generation, epoch);
         const bool pushed = co_await initialPush;
         if (!self)
             co_return;
         if (pushed)
-            m_deps.defaults->setString(key(SyncDefaults::Keys::initialPushAccount), account);
+            m_deps.defaults->set(SettingsKeys::syncInitialPushAccount, account);
     }
     if (isStale(generation, epoch) || !context) {
         qCInfo(lcSyncManager) << "Session changed during pull; dropping its result";
         co_return;
     }
 
-    const double since = double(m_deps.defaults->int64Value(key(SyncDefaults::Keys::pullCursor), 0));
+    const double since = double(m_deps.defaults->value(SettingsKeys::syncPullCursor));
     auto request = SyncRequests::pull(*m_deps.client, since, m_deps.timeZoneId());
     auto reply = co_await request;
     if (!self)
@@ -238,7 +237,7 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
     if (!problems.isEmpty())
         qCWarning(lcSyncManager, "Pulled settings not applied: %s", qUtf8Printable(problems.join(QStringLiteral("; "))));
 
-    m_deps.defaults->setInt64(key(SyncDefaults::Keys::pullCursor), qint64(response.cursor));
+    m_deps.defaults->set(SettingsKeys::syncPullCursor, qint64(response.cursor));
     m_lastSyncDate = now();
     Q_EMIT lastSyncDateChanged();
     qCInfo(lcSyncManager, "Pull merged: %d inserted, %d updated, %d deleted, %d kept local", merged->inserted,
@@ -481,8 +480,8 @@ void SyncManager::resetAccountScopedState()
     m_deps.queue->clear();
     // Still on their way to the previous account: no reason to hold back the new one's settings.
     m_settingsPushesInFlight.clear();
-    m_deps.defaults->remove(key(SyncDefaults::Keys::pullCursor));
-    m_deps.defaults->remove(key(SyncDefaults::Keys::initialPushAccount));
+    m_deps.defaults->remove(SettingsKeys::syncPullCursor);
+    m_deps.defaults->remove(SettingsKeys::syncInitialPushAccount);
     if (m_lastSyncDate) {
         m_lastSyncDate.reset();
         Q_EMIT lastSyncDateChanged();

@@ -6,6 +6,7 @@
 #include "platform/StartTask.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
@@ -47,11 +48,6 @@ AppLifecycle::~AppLifecycle() = default;
 QDateTime AppLifecycle::now() const
 {
     return m_deps.now();
-}
-
-QString AppLifecycle::ownerKey() const
-{
-    return QString::fromLatin1(AuthManager::kLastAccountIdKey);
 }
 
 // MARK: activation
@@ -141,7 +137,7 @@ void AppLifecycle::handleAuthenticationChange()
         // signOut has just recorded the signed-out account as the owner; the
         // data still belongs to the account it could not be cleared for.
         if (!m_unclearedOwner.isEmpty())
-            m_deps.settings->setString(ownerKey(), m_unclearedOwner);
+            m_deps.settings->set(SettingsKeys::lastAuthenticatedAccountId, m_unclearedOwner);
         return;
     }
     if (!m_deps.auth->userId())
@@ -164,13 +160,13 @@ AppLifecycle::Ownership AppLifecycle::reconcileOwnership()
     const QString account = m_deps.auth->userId().value_or(QString());
     if (account.isEmpty())
         return Ownership::same;
-    const QString owner = m_deps.settings->stringValue(ownerKey());
+    const QString owner = m_deps.settings->value(SettingsKeys::lastAuthenticatedAccountId);
     if (owner == account)
         return Ownership::same;
     if (owner.isEmpty()) {
         // Data made before any sign-in on this machine: the first account
         // takes it (its initial push uploads it).
-        m_deps.settings->setString(ownerKey(), account);
+        m_deps.settings->set(SettingsKeys::lastAuthenticatedAccountId, account);
         return Ownership::same;
     }
 
@@ -186,7 +182,7 @@ AppLifecycle::Ownership AppLifecycle::reconcileOwnership()
         return Ownership::clearFailed;
     }
     m_unclearedOwner.clear();
-    m_deps.settings->setString(ownerKey(), account);
+    m_deps.settings->set(SettingsKeys::lastAuthenticatedAccountId, account);
     Q_EMIT accountDataCleared();
     return Ownership::changed;
 }

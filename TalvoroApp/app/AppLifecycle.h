@@ -87,7 +87,6 @@ private:
     std::expected<void, StoreError> clearLocalStore();
     [[nodiscard]] QCoro::Task<> automaticPull(bool afterAccountChange);
     QDateTime now() const;
-    QString ownerKey() const;
 
     Dependencies m_deps;
     std::optional<QDateTime> m_lastAutomaticSync;

@@ -2,6 +2,7 @@
 
 #include "dictation/DictationLogging.h"
 #include "dictation/SoundEffectPlayer.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 #include <algorithm>
@@ -13,25 +14,21 @@ AudioFeedbackManager::AudioFeedbackManager(UserDefaultsProviding &settings, Soun
     , m_settings(settings)
     , m_factory(playerFactory ? std::move(playerFactory) : SoundEffectPlayer::factory())
 {
-    m_settings.registerDefaults({
-        {QLatin1String(kSoundFeedbackEnabledKey), true},
-        {QLatin1String(kSoundFeedbackVolumeKey), kDefaultSoundFeedbackVolume},
-    });
+    m_settings.registerDefaults(SettingsKeys::soundFeedbackEnabled, SettingsKeys::soundFeedbackVolume);
 }
 
 AudioFeedbackManager::~AudioFeedbackManager() = default;
 
 bool AudioFeedbackManager::isEnabled() const
 {
-    return m_settings.boolValue(QLatin1String(kSoundFeedbackEnabledKey), true);
+    return m_settings.value(SettingsKeys::soundFeedbackEnabled);
 }
 
 double AudioFeedbackManager::volume() const
 {
-    const double stored =
-        m_settings.doubleValue(QLatin1String(kSoundFeedbackVolumeKey), kDefaultSoundFeedbackVolume);
+    const double stored = m_settings.value(SettingsKeys::soundFeedbackVolume);
     if (!std::isfinite(stored))
-        return kDefaultSoundFeedbackVolume;
+        return SettingsKeys::soundFeedbackVolume.defaultValue();
     return std::clamp(stored, 0.0, 1.0);
 }
 

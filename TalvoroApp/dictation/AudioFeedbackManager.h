@@ -9,18 +9,14 @@
 
 class UserDefaultsProviding;
 
-inline constexpr const char *kSoundFeedbackEnabledKey = "soundFeedbackEnabled";
-inline constexpr const char *kSoundFeedbackVolumeKey = "soundFeedbackVolume";
-inline constexpr double kDefaultSoundFeedbackVolume = 0.7;
-
 // The dictation's sound cues and the settings' preview, at the volume the
 // user chose.
 class AudioFeedbackManager : public QObject
 {
     Q_OBJECT
 public:
-    // Registers the defaults soundFeedbackEnabled = true and
-    // soundFeedbackVolume = 0.7 in `settings`.
+    // Registers the declared defaults of soundFeedbackEnabled and
+    // soundFeedbackVolume in `settings`.
     explicit AudioFeedbackManager(UserDefaultsProviding &settings, SoundPlayerFactory playerFactory = {},
                                   QObject *parent = nullptr);
     ~AudioFeedbackManager() override;

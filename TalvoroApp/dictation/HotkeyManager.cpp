@@ -4,6 +4,7 @@
 #include "dictation/DictationLogging.h"
 #include "dictation/KeyCodeMap.h"
 #include "platform/Logging.h"
+#include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 
 #include <QMetaObject>
@@ -12,17 +13,18 @@ namespace {
 
 struct KindKeys
 {
-    const char *keyCode;
-    const char *modifiers;
+    const SettingKey<qint64> *keyCode;
+    const SettingKey<quint64> *modifiers;
 };
 
+// By HotkeyKind.
 constexpr KindKeys kSettingsKeys[] = {
-    {"hotkeyKeyCode", "hotkeyModifiers"},
-    {"translationHotkeyKeyCode", "translationHotkeyModifiers"},
-    {"pasteLastHotkeyKeyCode", "pasteLastHotkeyModifiers"},
+    {&SettingsKeys::hotkeyKeyCode, &SettingsKeys::hotkeyModifiers},
+    {&SettingsKeys::translationHotkeyKeyCode, &SettingsKeys::translationHotkeyModifiers},
+    {&SettingsKeys::pasteLastHotkeyKeyCode, &SettingsKeys::pasteLastHotkeyModifiers},
 };
 
-constexpr quint64 kDefaultModifiers = MacModifier::control | MacModifier::shift;
+static_assert(SettingsKeys::kDefaultHotkeyModifiers == (MacModifier::control | MacModifier::shift));
 
 std::unique_ptr<HotkeyManager> &sharedInstance()
 {
@@ -124,11 +126,11 @@ HotkeyManager::HotkeyManager(UserDefaultsProviding &settings, std::unique_ptr<Ke
     for (HotkeyKind kind : kAllKinds) {
         const Hotkey fallback = defaultHotkey(kind);
         const auto &keys = kSettingsKeys[indexOf(kind)];
-        const qint64 keyCode = settings.int64Value(QLatin1String(keys.keyCode), fallback.keyCode);
+        const qint64 keyCode = settings.value(*keys.keyCode);
         Hotkey &hotkey = m_hotkeys[indexOf(kind)];
         // A stored code outside the 16-bit range cannot name a key.
         hotkey.keyCode = (keyCode >= 0 && keyCode <= 0xFFFF) ? quint16(keyCode) : fallback.keyCode;
-        hotkey.modifiers = settings.uint64Value(QLatin1String(keys.modifiers), fallback.modifiers);
+        hotkey.modifiers = settings.value(*keys.modifiers);
     }
     connect(m_monitor.get(), &KeyboardMonitor::keyPressed, this, &HotkeyManager::handleKeyPress);
 }
@@ -160,12 +162,8 @@ QString HotkeyManager::kindName(HotkeyKind kind)
 
 HotkeyManager::Hotkey HotkeyManager::defaultHotkey(HotkeyKind kind)
 {
-    switch (kind) {
-    case HotkeyKind::dictation: return {2, kDefaultModifiers};
-    case HotkeyKind::translation: return {3, kDefaultModifiers};
-    case HotkeyKind::pasteLast: return {9, kDefaultModifiers};
-    }
-    return {};
+    const auto &keys = kSettingsKeys[indexOf(kind)];
+    return {quint16(keys.keyCode->fallback), keys.modifiers->fallback};
 }
 
 HotkeyManager::Hotkey HotkeyManager::currentHotkey(HotkeyKind kind) const
@@ -191,8 +189,8 @@ bool HotkeyManager::updateHotkey(HotkeyKind kind, quint16 keyCode, quint64 modif
 
     publish(kind, {keyCode, modifiers});
     const auto &keys = kSettingsKeys[indexOf(kind)];
-    m_settings.setInt64(QLatin1String(keys.keyCode), keyCode);
-    m_settings.setUInt64(QLatin1String(keys.modifiers), modifiers);
+    m_settings.set(*keys.keyCode, keyCode);
+    m_settings.set(*keys.modifiers, modifiers);
     reinstallMonitoring();
     return true;
 }

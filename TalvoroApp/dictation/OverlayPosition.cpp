@@ -1,14 +1,25 @@
 #include "dictation/OverlayPosition.h"
 
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
 constexpr std::array<const char *, 9> kRawValues{
     "topLeft", "top", "topRight", "left", "center", "right", "bottomLeft", "bottom", "bottomRight",
 };
+
+// The case the settings table names; a name of no case fails the build.
+constexpr OverlayPosition kDefaultPosition = [] {
+    for (std::size_t i = 0; i < kRawValues.size(); ++i) {
+        if (std::string_view(kRawValues[i]) == SettingsKeys::overlayPosition.fallback.text)
+            return OverlayPosition(i);
+    }
+    throw "the default of overlayPosition names no position";
+}();
 
 // -1 for the leading edge, 0 centred, 1 for the trailing edge.
 int columnSide(OverlayPosition position)
@@ -58,11 +69,15 @@ const OverlayPositionGrid &overlayPositionGrid()
     return grid;
 }
 
+OverlayPosition defaultOverlayPosition()
+{
+    return kDefaultPosition;
+}
+
 OverlayPosition storedOverlayPosition(const UserDefaultsProviding &settings)
 {
-    const QString raw = settings.stringValue(QLatin1String(kOverlayPositionKey),
-                                             overlayPositionRawValue(kDefaultOverlayPosition));
-    return overlayPositionFromRawValue(raw).value_or(kDefaultOverlayPosition);
+    return overlayPositionFromRawValue(settings.value(SettingsKeys::overlayPosition))
+        .value_or(defaultOverlayPosition());
 }
 
 QPoint overlayPanelOrigin(OverlayPosition position, const QRect &available, const QSize &panelSize,

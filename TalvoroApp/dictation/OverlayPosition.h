@@ -14,9 +14,6 @@ class UserDefaultsProviding;
 // `overlayPosition` as the case name.
 enum class OverlayPosition { topLeft, top, topRight, left, center, right, bottomLeft, bottom, bottomRight };
 
-inline constexpr const char *kOverlayPositionKey = "overlayPosition";
-inline constexpr OverlayPosition kDefaultOverlayPosition = OverlayPosition::bottom;
-
 QString overlayPositionRawValue(OverlayPosition position);
 std::optional<OverlayPosition> overlayPositionFromRawValue(const QString &rawValue);
 
@@ -25,6 +22,8 @@ std::optional<OverlayPosition> overlayPositionFromRawValue(const QString &rawVal
 using OverlayPositionGrid = std::array<std::array<OverlayPosition, 3>, 3>;
 const OverlayPositionGrid &overlayPositionGrid();
 
+// The declared default of `overlayPosition`.
+OverlayPosition defaultOverlayPosition();
 // The stored position; the default when nothing valid is stored.
 OverlayPosition storedOverlayPosition(const UserDefaultsProviding &settings);
 

@@ -42,5 +42,3 @@ public:
     static PreferredMicrophoneResolution resolvePreferredMicrophone(const QString &storedID,
                                                                     const QList<MicrophoneDevice> &devices);
 };
-
-inline constexpr const char *kPreferredMicrophoneIDKey = "preferredMicrophoneID";

@@ -1,5 +1,6 @@
 #include "look/AccentColorOption.h"
 
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 namespace talvoro {
@@ -43,8 +44,7 @@ AccentColorOption AccentColorOption::resolved(QStringView raw)
 
 AccentColorOption AccentColorOption::current(const UserDefaultsProviding &defaults)
 {
-    return resolved(defaults.stringValue(QLatin1String(kAccentColorKey),
-                                         QLatin1String(kDefaultAccentColorRaw)));
+    return resolved(defaults.value(SettingsKeys::keyboardAccentColor));
 }
 
 QString AccentColorOption::rawValue() const

@@ -11,10 +11,6 @@ class UserDefaultsProviding;
 
 namespace talvoro {
 
-// The settings key of the user's accent colour and its default raw value.
-inline constexpr const char *kAccentColorKey = "keyboardAccentColor";
-inline constexpr const char *kDefaultAccentColorRaw = "default";
-
 // The user's accent colour. Raw values are the case names ("default",
 // "orange", ...), which is how the option is stored and synchronised.
 class AccentColorOption

@@ -1,6 +1,7 @@
 #include "navigation/MainWindowModel.h"
 
 #include "platform/ShellLogging.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 #include <QMetaProperty>
@@ -19,8 +20,7 @@ MainWindowModel::MainWindowModel(UserDefaultsProviding &settings, QObject *auth,
     , m_auth(auth)
 {
     connect(&m_settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(kOnboardingCompletedKey)
-            || key == QLatin1String(kAllowUnauthenticatedAccessKey))
+        if (key == SettingsKeys::onboardingCompleted || key == SettingsKeys::allowUnauthenticatedAccess)
             updateGate();
     });
     if (m_auth) {
@@ -32,9 +32,8 @@ MainWindowModel::MainWindowModel(UserDefaultsProviding &settings, QObject *auth,
         else
             qCWarning(lcMainWindow) << meta->className() << "publishes no isAuthenticated; the gate sees nobody signed in";
     }
-    m_gatePage = gatePageFor(m_settings.boolValue(QString::fromLatin1(kOnboardingCompletedKey), false),
-                             isAuthenticated(),
-                             m_settings.boolValue(QString::fromLatin1(kAllowUnauthenticatedAccessKey), false));
+    m_gatePage = gatePageFor(m_settings.value(SettingsKeys::onboardingCompleted), isAuthenticated(),
+                             m_settings.value(SettingsKeys::allowUnauthenticatedAccess));
 }
 
 GatePage MainWindowModel::gatePageFor(bool onboardingCompleted, bool isAuthenticated,
@@ -54,10 +53,8 @@ bool MainWindowModel::isAuthenticated() const
 
 void MainWindowModel::updateGate()
 {
-    const GatePage page = gatePageFor(
-        m_settings.boolValue(QString::fromLatin1(kOnboardingCompletedKey), false),
-        isAuthenticated(),
-        m_settings.boolValue(QString::fromLatin1(kAllowUnauthenticatedAccessKey), false));
+    const GatePage page = gatePageFor(m_settings.value(SettingsKeys::onboardingCompleted), isAuthenticated(),
+                                      m_settings.value(SettingsKeys::allowUnauthenticatedAccess));
     if (page == m_gatePage)
         return;
     m_gatePage = page;
@@ -139,5 +136,5 @@ void MainWindowModel::openPermissions()
 void MainWindowModel::resetOnboarding()
 {
     setActiveSettingsModal(std::nullopt, Animation::navigation);
-    m_settings.setBool(QString::fromLatin1(kOnboardingCompletedKey), false);
+    m_settings.set(SettingsKeys::onboardingCompleted, false);
 }

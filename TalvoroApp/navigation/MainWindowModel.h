@@ -22,9 +22,6 @@ public:
     enum class Animation { none, navigation, screenTransition };
     Q_ENUM(Animation)
 
-    static constexpr const char *kOnboardingCompletedKey = "onboardingCompleted";
-    static constexpr const char *kAllowUnauthenticatedAccessKey = "allowUnauthenticatedAccess";
-
     // Follows both settings keys and the signed-in state at once. auth is the
     // AuthManager, read through its published `isAuthenticated` property and
     // that property's change signal (so any object publishing the same

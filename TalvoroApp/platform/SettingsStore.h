@@ -24,6 +24,10 @@ public:
 
     QString filePath() const;
 
+    using UserDefaultsProviding::contains;
+    using UserDefaultsProviding::registerDefaults;
+    using UserDefaultsProviding::remove;
+
     bool contains(const QString &key) const override;
     bool boolValue(const QString &key, bool defaultValue = false) const override;
     qint64 int64Value(const QString &key, qint64 defaultValue = 0) const override;

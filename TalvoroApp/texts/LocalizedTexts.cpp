@@ -184,13 +184,4 @@ QString encryptionErrorMessage(const QString &detail, bool portuguese)
         + detail;
 }
 
-QString defaultTranscriptionLanguage()
-{
-    // The application's current locale: the system's unless a default was set.
-    const QString code = QLocale::languageToCode(QLocale().language());
-    static const QStringList supported{QStringLiteral("pt"), QStringLiteral("en"), QStringLiteral("es"),
-                                       QStringLiteral("fr")};
-    return supported.contains(code) ? code : QStringLiteral("auto");
-}
-
 } // namespace talvoro

@@ -37,7 +37,4 @@ QString serverErrorMessage(int code, const QString &message, bool portuguese = i
 QString networkErrorMessage(const QString &detail, bool portuguese = isPortuguese());
 QString encryptionErrorMessage(const QString &detail, bool portuguese = isPortuguese());
 
-// The locale's language when dictation supports it, else "auto".
-QString defaultTranscriptionLanguage();
-
 } // namespace talvoro

@@ -1,5 +1,6 @@
 #include "transcription/DictationTotals.h"
 
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 #include <cmath>
@@ -20,17 +21,17 @@ qint64 saturatingAdd(qint64 total, qint64 amount)
 DictationTotals DictationTotals::load(const UserDefaultsProviding &defaults)
 {
     DictationTotals totals;
-    totals.dictations = defaults.int64Value(QLatin1String(kDictationsKey), 0);
-    totals.words = defaults.int64Value(QLatin1String(kWordsKey), 0);
-    totals.durationSeconds = defaults.doubleValue(QLatin1String(kDurationSecondsKey), 0.0);
+    totals.dictations = defaults.value(SettingsKeys::syncTotalDictations);
+    totals.words = defaults.value(SettingsKeys::syncTotalWords);
+    totals.durationSeconds = defaults.value(SettingsKeys::syncTotalDurationSeconds);
     return totals;
 }
 
 void DictationTotals::save(UserDefaultsProviding &defaults) const
 {
-    defaults.setInt64(QLatin1String(kDictationsKey), dictations);
-    defaults.setInt64(QLatin1String(kWordsKey), words);
-    defaults.setDouble(QLatin1String(kDurationSecondsKey), durationSeconds);
+    defaults.set(SettingsKeys::syncTotalDictations, dictations);
+    defaults.set(SettingsKeys::syncTotalWords, words);
+    defaults.set(SettingsKeys::syncTotalDurationSeconds, durationSeconds);
 }
 
 DictationTotals DictationTotals::recordDictation(UserDefaultsProviding &defaults, qint64 wordCount,

@@ -9,10 +9,6 @@ class UserDefaultsProviding;
 // successful dictation advances them.
 struct DictationTotals
 {
-    static constexpr const char *kDictationsKey = "syncTotalDictations";
-    static constexpr const char *kWordsKey = "syncTotalWords";
-    static constexpr const char *kDurationSecondsKey = "syncTotalDurationSeconds";
-
     qint64 dictations = 0;
     qint64 words = 0;
     double durationSeconds = 0.0;

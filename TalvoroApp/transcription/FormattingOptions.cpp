@@ -1,5 +1,6 @@
 #include "transcription/FormattingOptions.h"
 
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 #include <QJsonDocument>
@@ -79,7 +80,7 @@ std::optional<FormattingOptions> FormattingOptions::fromJson(const QByteArray &j
 
 FormattingOptions FormattingOptions::loadFromUserDefaults(const UserDefaultsProviding &defaults)
 {
-    const QByteArray data = defaults.dataValue(QLatin1String(kSettingsKey));
+    const QByteArray data = defaults.value(SettingsKeys::formattingOptions);
     if (data.isEmpty())
         return {};
     return fromJson(data).value_or(FormattingOptions{});
@@ -87,5 +88,5 @@ FormattingOptions FormattingOptions::loadFromUserDefaults(const UserDefaultsProv
 
 void FormattingOptions::saveToUserDefaults(UserDefaultsProviding &defaults) const
 {
-    defaults.setData(QLatin1String(kSettingsKey), toJson());
+    defaults.set(SettingsKeys::formattingOptions, toJson());
 }

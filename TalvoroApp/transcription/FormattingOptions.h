@@ -25,8 +25,6 @@ std::optional<Tone> toneFromRawValue(const QString &raw);
 // as keys: {"tone":"natural","addParagraphs":true,...}.
 struct FormattingOptions
 {
-    static constexpr const char *kSettingsKey = "formattingOptions";
-
     Tone tone = Tone::natural;
     bool addParagraphs = true;
     bool removeFinalPeriod = true;

@@ -1,23 +1,24 @@
 #include "transcription/UsageCounters.h"
 
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 UsageCounters UsageCounters::load(const UserDefaultsProviding &defaults)
 {
     UsageCounters counters;
-    counters.weeklyUsed = defaults.int64Value(QLatin1String(kWeeklyUsedKey), 0);
-    counters.weeklyLimit = defaults.int64Value(QLatin1String(kWeeklyLimitKey), 0);
-    counters.hourlyUsed = defaults.int64Value(QLatin1String(kHourlyUsedKey), 0);
-    counters.hourlyLimit = defaults.int64Value(QLatin1String(kHourlyLimitKey), 0);
+    counters.weeklyUsed = defaults.value(SettingsKeys::weeklyUsed);
+    counters.weeklyLimit = defaults.value(SettingsKeys::weeklyLimit);
+    counters.hourlyUsed = defaults.value(SettingsKeys::hourlyUsed);
+    counters.hourlyLimit = defaults.value(SettingsKeys::hourlyLimit);
     return counters;
 }
 
 void UsageCounters::save(UserDefaultsProviding &defaults) const
 {
-    defaults.setInt64(QLatin1String(kWeeklyUsedKey), weeklyUsed);
-    defaults.setInt64(QLatin1String(kWeeklyLimitKey), weeklyLimit);
-    defaults.setInt64(QLatin1String(kHourlyUsedKey), hourlyUsed);
-    defaults.setInt64(QLatin1String(kHourlyLimitKey), hourlyLimit);
+    defaults.set(SettingsKeys::weeklyUsed, weeklyUsed);
+    defaults.set(SettingsKeys::weeklyLimit, weeklyLimit);
+    defaults.set(SettingsKeys::hourlyUsed, hourlyUsed);
+    defaults.set(SettingsKeys::hourlyLimit, hourlyLimit);
 }
 
 std::optional<qint64> UsageCounters::effectiveWeeklyLimit() const

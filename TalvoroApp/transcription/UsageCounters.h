@@ -10,11 +10,6 @@ class UserDefaultsProviding;
 // result and by every pull, read by the usage card. Absent keys read as 0.
 struct UsageCounters
 {
-    static constexpr const char *kWeeklyUsedKey = "weeklyUsed";
-    static constexpr const char *kWeeklyLimitKey = "weeklyLimit";
-    static constexpr const char *kHourlyUsedKey = "hourlyUsed";
-    static constexpr const char *kHourlyLimitKey = "hourlyLimit";
-
     qint64 weeklyUsed = 0;
     qint64 weeklyLimit = 0;
     qint64 hourlyUsed = 0;

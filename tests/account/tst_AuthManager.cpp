@@ -62,8 +62,8 @@ private Q_SLOTS:
                                  AuthManager::kExpiresAtItem, AuthManager::kSentinelItem})
             QVERIFY2(h.secrets.contains(QLatin1String(item)), item);
         auto &settings = *h.settings.store;
-        QCOMPARE(settings.stringValue(QLatin1String(AuthManager::kUserEmailKey)), QStringLiteral("bia+work@example.com"));
-        QCOMPARE(settings.stringValue(QLatin1String(AuthManager::kUserIdKey)), *h.auth->userId());
+        QCOMPARE(settings.stringValue(SettingsKeys::authUserEmail.key()), QStringLiteral("bia+work@example.com"));
+        QCOMPARE(settings.stringValue(SettingsKeys::authUserId.key()), *h.auth->userId());
 
         // A restart restores the session from settings and keychain.
         h.restart();
@@ -227,11 +227,11 @@ private Q_SLOTS:
             ++cacheClears;
             // By the time the cache is emptied: account id kept, keychain and
             // user keys gone, generation moved on, state not yet published.
-            QCOMPARE(settings.stringValue(QLatin1String(AuthManager::kLastAccountIdKey)), userId);
+            QCOMPARE(settings.stringValue(SettingsKeys::lastAuthenticatedAccountId.key()), userId);
             QVERIFY(h.secrets.items().isEmpty());
-            for (const char *key : {AuthManager::kUserIdKey, AuthManager::kUserEmailKey, AuthManager::kUserNameKey,
-                                    AuthManager::kUserAvatarURLKey})
-                QVERIFY(!settings.contains(QLatin1String(key)));
+            for (const SettingKeyBase *key : {&SettingsKeys::authUserId, &SettingsKeys::authUserEmail,
+                                              &SettingsKeys::authUserName, &SettingsKeys::authUserAvatarUrl})
+                QVERIFY(!settings.contains(*key));
             QCOMPARE(h.auth->sessionGeneration(), generation + 1);
             QVERIFY(h.auth->isAuthenticated());
             checked = true;
@@ -262,10 +262,10 @@ private Q_SLOTS:
         h.auth->updateAvatarURL(url);
         QCOMPARE(clears, 2);
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(h.settings.store->stringValue(QLatin1String(AuthManager::kUserAvatarURLKey)), url.toString());
+        QCOMPARE(h.settings.store->stringValue(SettingsKeys::authUserAvatarUrl.key()), url.toString());
         h.auth->updateAvatarURL(std::nullopt);
         QCOMPARE(clears, 3);
-        QVERIFY(!h.settings.store->contains(QLatin1String(AuthManager::kUserAvatarURLKey)));
+        QVERIFY(!h.settings.store->contains(SettingsKeys::authUserAvatarUrl.key()));
         QVERIFY(!h.auth->userAvatarURL());
     }
 

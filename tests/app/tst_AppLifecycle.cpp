@@ -93,7 +93,7 @@ struct App
     int pulls() const { return backend.server.requestCount(QStringLiteral("sync/pull")); }
     QString owner() const
     {
-        return harness.settings.store->stringValue(QString::fromLatin1(AuthManager::kLastAccountIdKey));
+        return harness.settings.store->stringValue(SettingsKeys::lastAuthenticatedAccountId.key());
     }
     QString userId() const { return harness.auth->userId().value_or(QString()); }
 
@@ -313,7 +313,7 @@ private Q_SLOTS:
         app.addLocalData(QStringLiteral("someone"));
         app.queue->enqueue(OfflineSyncKind::rule, rulePayload(newClientId(), QStringLiteral("x")).toJsonObject());
         // The data belongs to an account that never signed out here (a crash).
-        app.harness.settings.store->setString(QString::fromLatin1(AuthManager::kLastAccountIdKey),
+        app.harness.settings.store->setString(SettingsKeys::lastAuthenticatedAccountId.key(),
                                               QStringLiteral("another-account"));
 
         app.startLifecycle();

@@ -21,8 +21,8 @@
 
 namespace {
 
-const QString kCompleted = QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey);
-const QString kAllow = QString::fromLatin1(MainWindowModel::kAllowUnauthenticatedAccessKey);
+const QString kCompleted = SettingsKeys::onboardingCompleted.key();
+const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
 
 void flushDeletions()
 {

@@ -34,8 +34,8 @@ private Q_SLOTS:
     void previewPlaysTinkAtTheStoredVolumeEvenWhenCuesAreOff()
     {
         Fixture f;
-        f.settings.store->setBool(QLatin1String(kSoundFeedbackEnabledKey), false);
-        f.settings.store->setDouble(QLatin1String(kSoundFeedbackVolumeKey), 0.3);
+        f.settings.store->setBool(SettingsKeys::soundFeedbackEnabled.key(), false);
+        f.settings.store->setDouble(SettingsKeys::soundFeedbackVolume.key(), 0.3);
         f.manager->previewSound();
         const auto tink = f.logs.value(QStringLiteral("Tink"));
         QVERIFY(tink);
@@ -43,7 +43,7 @@ private Q_SLOTS:
         QCOMPARE(tink->volume, 0.3);
 
         // Again while still playing: stopped first, at the volume as it is now.
-        f.settings.store->setDouble(QLatin1String(kSoundFeedbackVolumeKey), 1.0);
+        f.settings.store->setDouble(SettingsKeys::soundFeedbackVolume.key(), 1.0);
         f.manager->previewSound();
         QCOMPARE(tink->calls, (QStringList{"volume", "play", "stop", "volume", "play"}));
         QCOMPARE(tink->volume, 1.0);
@@ -52,11 +52,11 @@ private Q_SLOTS:
     void unusableVolumesAreKeptInRange()
     {
         Fixture f;
-        f.settings.store->setDouble(QLatin1String(kSoundFeedbackVolumeKey), 4.0);
+        f.settings.store->setDouble(SettingsKeys::soundFeedbackVolume.key(), 4.0);
         QCOMPARE(f.manager->volume(), 1.0);
-        f.settings.store->setDouble(QLatin1String(kSoundFeedbackVolumeKey), -2.0);
+        f.settings.store->setDouble(SettingsKeys::soundFeedbackVolume.key(), -2.0);
         QCOMPARE(f.manager->volume(), 0.0);
-        f.settings.store->setString(QLatin1String(kSoundFeedbackVolumeKey), QStringLiteral("nan"));
+        f.settings.store->setString(SettingsKeys::soundFeedbackVolume.key(), QStringLiteral("nan"));
         QCOMPARE(f.manager->volume(), 0.7);
     }
 
@@ -65,7 +65,7 @@ private Q_SLOTS:
         Fixture f;
         f.manager->playCue(QStringLiteral("Start"));
         QCOMPARE(f.logs.value(QStringLiteral("Start"))->calls, (QStringList{"volume", "play"}));
-        f.settings.store->setBool(QLatin1String(kSoundFeedbackEnabledKey), false);
+        f.settings.store->setBool(SettingsKeys::soundFeedbackEnabled.key(), false);
         f.manager->playCue(QStringLiteral("Start"));
         QCOMPARE(f.logs.value(QStringLiteral("Start"))->calls.size(), 2);
 

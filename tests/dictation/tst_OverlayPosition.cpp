@@ -11,9 +11,9 @@ private Q_SLOTS:
     {
         TemporarySettings settings;
         QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::bottom);
-        settings.store->setString(QLatin1String(kOverlayPositionKey), QStringLiteral("topRight"));
+        settings.store->setString(SettingsKeys::overlayPosition.key(), QStringLiteral("topRight"));
         QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::topRight);
-        settings.store->setString(QLatin1String(kOverlayPositionKey), QStringLiteral("somewhere"));
+        settings.store->setString(SettingsKeys::overlayPosition.key(), QStringLiteral("somewhere"));
         QCOMPARE(storedOverlayPosition(*settings.store), OverlayPosition::bottom);
     }
 

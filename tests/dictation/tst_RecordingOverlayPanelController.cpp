@@ -34,11 +34,11 @@ private Q_SLOTS:
         QVERIFY(panel->isVisible());
         for (const auto &row : overlayPositionGrid()) {
             for (OverlayPosition p : row) {
-                settings.store->setString(QLatin1String(kOverlayPositionKey), overlayPositionRawValue(p));
+                settings.store->setString(SettingsKeys::overlayPosition.key(), overlayPositionRawValue(p));
                 QCOMPARE(panel->pos(), expected(p));
             }
         }
-        settings.store->remove(QLatin1String(kOverlayPositionKey));
+        settings.store->remove(SettingsKeys::overlayPosition.key());
         QCOMPARE(panel->pos(), expected(OverlayPosition::bottom));
         controller.hidePanel();
         QVERIFY(!panel->isVisible());

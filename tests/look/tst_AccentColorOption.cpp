@@ -34,11 +34,11 @@ private Q_SLOTS:
         auto &store = *settings.store;
         const QColor fallback = AccentColorOption(AccentColorOption::Default).color();
         QCOMPARE(currentAccentColor(store), fallback);
-        store.setString(kAccentColorKey, QStringLiteral("purple"));
+        store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("purple"));
         QCOMPARE(AccentColorOption::current(store).value(), AccentColorOption::Purple);
-        store.setString(kAccentColorKey, QStringLiteral("chartreuse"));
+        store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("chartreuse"));
         QCOMPARE(currentAccentColor(store), fallback);
-        store.setInt64(kAccentColorKey, 3); // wrong type reads as absent or as text "3": neither names an option
+        store.setInt64(SettingsKeys::keyboardAccentColor.key(), 3); // wrong type reads as absent or as text "3": neither names an option
         QCOMPARE(currentAccentColor(store), fallback);
     }
 };

@@ -89,13 +89,27 @@ private Q_SLOTS:
     void registeredDefaultsAreReadButNeverWritten()
     {
         TemporarySettings s;
-        s.store->registerDefaults({{QStringLiteral("soundFeedbackVolume"), 0.7},
-                                   {QStringLiteral("soundFeedbackEnabled"), true}});
+        s.store->registerDefaults(SettingsKeys::soundFeedbackVolume, SettingsKeys::soundFeedbackEnabled);
         QCOMPARE(s.store->doubleValue(QStringLiteral("soundFeedbackVolume")), 0.7);
         QCOMPARE(s.store->boolValue(QStringLiteral("soundFeedbackEnabled")), true);
         QVERIFY(!s.store->contains(QStringLiteral("soundFeedbackVolume")));
         s.reopen();
         QCOMPARE(s.store->doubleValue(QStringLiteral("soundFeedbackVolume"), 0.1), 0.1);
+    }
+
+    void declaredKeysReadStoredThenRegisteredThenDeclaredValues()
+    {
+        TemporarySettings s;
+        const auto &modifiers = SettingsKeys::hotkeyModifiers;
+        QCOMPARE(s.store->value(modifiers), SettingsKeys::kDefaultHotkeyModifiers);
+        s.store->setString(modifiers.key(), QStringLiteral("-1")); // unreadable as unsigned
+        QCOMPARE(s.store->value(modifiers), SettingsKeys::kDefaultHotkeyModifiers);
+        s.store->registerDefaults({{modifiers.key(), 5}});
+        s.store->remove(modifiers);
+        QCOMPARE(s.store->value(modifiers), 5u);
+        s.store->set(modifiers, 0xFFFFFFFFFFFFFFFFULL);
+        s.reopen();
+        QCOMPARE(s.store->uint64Value(modifiers.key()), 0xFFFFFFFFFFFFFFFFULL);
     }
 
     void changeSignalFiresOnceForEachRealChange()

@@ -97,7 +97,7 @@ std::function<QWidget *(ScreenshotContext &)> login(bool signIn, bool sessionExp
 {
     return [signIn, sessionExpired](ScreenshotContext &context) -> QWidget * {
         if (sessionExpired)
-            context.settings.store->setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("u1"));
+            context.settings.store->setString(SettingsKeys::authUserId.key(), QStringLiteral("u1"));
         auto *holder = new QObject;
         new Services(context, false, false, Browser::waits, holder);
         if (sessionExpired)

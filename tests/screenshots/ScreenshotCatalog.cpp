@@ -21,7 +21,6 @@
 #include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
 #include "dictation/KeyCodeMap.h"
-#include "account/SyncDefaults.h"
 #include "screens/home-history-stats/ui/StatsQuickCard.h"
 #include "screens/home-history-stats/ui/WeeklyUsageCard.h"
 #include "screens/dictation-settings/ui/RuleFormSheet.h"
@@ -40,8 +39,8 @@
 
 namespace {
 
-const QString kCompleted = QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey);
-const QString kAllow = QString::fromLatin1(MainWindowModel::kAllowUnauthenticatedAccessKey);
+const QString kCompleted = SettingsKeys::onboardingCompleted.key();
+const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
 
 // The whole window with the application's screens, after `prepare` has set
 // the settings and, once the model exists, `navigate` has moved it.
@@ -202,17 +201,17 @@ std::function<QWidget *(ScreenshotContext &)> statistics(qint64 dictations, int 
     return window(
         [=](ScreenshotContext &context) {
             inMainInterface(context);
-            namespace Keys = SyncDefaults::Keys;
+            using namespace SettingsKeys;
             SettingsStore &store = context.defaults();
-            auto set = [&](const char *key, qint64 value) { store.setInt64(QString::fromLatin1(key), value); };
-            set(Keys::totalDictations, dictations);
-            set(Keys::totalWords, dictations * 23);
-            set(Keys::thisMonthDictations, 41);
-            set(Keys::last7DaysDictations, 12);
-            set(Keys::currentStreak, 1);
-            set(Keys::longestStreak, 9);
-            set(Keys::bestDayDictations, 17);
-            store.setString(QString::fromLatin1(Keys::bestDayDate), bestDay);
+            auto set = [&](const SettingKey<qint64> &key, qint64 value) { store.set(key, value); };
+            set(syncTotalDictations, dictations);
+            set(syncTotalWords, dictations * 23);
+            set(syncThisMonthDictations, 41);
+            set(syncLast7DaysDictations, 12);
+            set(syncCurrentStreak, 1);
+            set(syncLongestStreak, 9);
+            set(syncBestDayDictations, 17);
+            store.set(syncBestDayDate, bestDay);
             QList<SyncPullStatsWeekEntry> chart;
             const QDate last(2025, 12, 1);
             for (int week = weeks - 1; week >= 0; --week) {
@@ -220,7 +219,7 @@ std::function<QWidget *(ScreenshotContext &)> statistics(qint64 dictations, int 
                 chart.append({QStringLiteral("%1-%2-%3").arg(start.year()).arg(start.month()).arg(start.day()),
                               5 + (week * 7) % 19, 0});
             }
-            store.setData(QString::fromLatin1(Keys::weeklyChart), encodeWeeklyChart(chart));
+            store.set(syncWeeklyChart, encodeWeeklyChart(chart));
         },
         [](MainWindowModel &model) { model.push(DetailRoute::statsDetail); });
 }
@@ -235,9 +234,9 @@ void showHome(MainWindowModel &model)
 void homeFigures(ScreenshotContext &context)
 {
     SettingsStore &defaults = context.defaults();
-    defaults.setInt64(QLatin1String(SyncDefaults::Keys::weekDictations), 52);
-    defaults.setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 12345);
-    defaults.setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 4);
+    defaults.setInt64(SettingsKeys::syncWeekDictations.key(), 52);
+    defaults.setInt64(SettingsKeys::syncWeekWords.key(), 12345);
+    defaults.setInt64(SettingsKeys::syncCurrentStreak.key(), 4);
     UsageCounters{52, 70, 57, 60}.save(defaults);
 }
 
@@ -441,9 +440,9 @@ AuthManager &ScreenshotContext::signIn(const QString &userName)
 {
     if (!m_account) {
         SettingsStore &store = *settings.store;
-        store.setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("user-screenshots"));
-        store.setString(QString::fromLatin1(AuthManager::kUserNameKey), userName);
-        store.setString(QString::fromLatin1(AuthManager::kUserEmailKey), QStringLiteral("maria@example.com"));
+        store.setString(SettingsKeys::authUserId.key(), QStringLiteral("user-screenshots"));
+        store.setString(SettingsKeys::authUserName.key(), userName);
+        store.setString(SettingsKeys::authUserEmail.key(), QStringLiteral("maria@example.com"));
         m_secrets = std::make_unique<InMemorySecretStore>();
         AuthManager::Dependencies dependencies;
         dependencies.secrets = m_secrets.get();
@@ -571,9 +570,9 @@ QList<ScreenshotEntry> screenshotEntries()
          }, showHome), QSize(1100, 900)},
         {QStringLiteral("home-quick-card"), QStringLiteral("one-day"),
          [](ScreenshotContext &c) -> QWidget * {
-             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::weekDictations), 3);
-             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::weekWords), 41);
-             c.defaults().setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 1);
+             c.defaults().setInt64(SettingsKeys::syncWeekDictations.key(), 3);
+             c.defaults().setInt64(SettingsKeys::syncWeekWords.key(), 41);
+             c.defaults().setInt64(SettingsKeys::syncCurrentStreak.key(), 1);
              return new talvoro::home::StatsQuickCard(c.defaults());
          }, QSize(600, 320)},
         {QStringLiteral("home-usage-card"), QStringLiteral("over-limit"),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 
 #include <QTemporaryDir>

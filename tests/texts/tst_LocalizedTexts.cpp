@@ -1,4 +1,5 @@
 #include "texts/LocalizedTexts.h"
+#include "platform/SettingsKeys.h"
 
 #include <QTest>
 

@@ -2,6 +2,7 @@
 
 #include "dictation/DictationLogging.h"
 #include "dictation/ui/RecordingOverlayPanel.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 
 #include <QGuiApplication>
@@ -14,7 +15,7 @@ RecordingOverlayPanelController::RecordingOverlayPanelController(UserDefaultsPro
     , m_panel(std::make_unique<RecordingOverlayPanel>())
 {
     connect(&settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(kOverlayPositionKey))
+        if (key == SettingsKeys::overlayPosition)
             reposition();
     });
     connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,

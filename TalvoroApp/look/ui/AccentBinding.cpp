@@ -2,6 +2,7 @@
 
 #include "look/AccentColorOption.h"
 #include "look/ui/Appearance.h"
+#include "platform/SettingsKeys.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -15,7 +16,7 @@ AccentBinding::AccentBinding(QWidget *widget, Apply apply, UserDefaultsProviding
     , m_defaults(defaults)
 {
     connect(&defaults, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(kAccentColorKey))
+        if (key == SettingsKeys::keyboardAccentColor)
             refresh();
     });
     widget->installEventFilter(this);

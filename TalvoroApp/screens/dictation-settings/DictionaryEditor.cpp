@@ -1,24 +1,16 @@
 #include "screens/dictation-settings/DictionaryEditor.h"
 
-#include "account/SyncDefaults.h"
 #include "account/SyncMerge.h"
 #include "account/SyncPayloads.h"
 #include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
 #include "platform/StartTask.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/dictation-settings/FormText.h"
-#include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/home-history-stats/HistoryActions.h"
 #include "texts/Localization.h"
 
 namespace talvoro::dictionary {
-
-namespace {
-QString dictionaryEnabledKey()
-{
-    return QString::fromLatin1(SyncDefaults::Keys::dictionaryEnabled);
-}
-} // namespace
 
 DictionaryEditor::DictionaryEditor(UserDefaultsProviding &settings, ModelContext &context,
                                    DictionarySyncHooks hooks, std::function<QDateTime()> now, QObject *parent)
@@ -33,20 +25,20 @@ DictionaryEditor::DictionaryEditor(UserDefaultsProviding &settings, ModelContext
 
 QString DictionaryEditor::activeLanguage() const
 {
-    return m_settings.stringValue(QString::fromLatin1(TalvoroSettingsModel::kTranscriptionLanguageKey),
-                                  QString::fromLatin1(kDefaultActiveLanguage));
+    // This screen's own default: "pt", not the locale's language.
+    return m_settings.value(SettingsKeys::transcriptionLanguage, QString::fromLatin1(kDefaultActiveLanguage));
 }
 
 bool DictionaryEditor::dictionaryEnabled() const
 {
-    return m_settings.boolValue(dictionaryEnabledKey(), true);
+    return m_settings.value(SettingsKeys::dictionaryEnabled);
 }
 
 void DictionaryEditor::setDictionaryEnabled(bool enabled)
 {
     if (enabled == dictionaryEnabled())
         return;
-    m_settings.setBool(dictionaryEnabledKey(), enabled);
+    m_settings.set(SettingsKeys::dictionaryEnabled, enabled);
     // Only the user's own change is pushed: echoing a pulled value would
     // send this device's block with a new time over a newer one.
     if (m_hooks.startSettingsPush)

@@ -1,10 +1,10 @@
 #include "screens/dictation-settings/ReplacementRules.h"
 
-#include "account/SyncDefaults.h"
 #include "account/SyncManager.h"
 #include "account/SyncMerge.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
 #include "platform/StartTask.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/home-history-stats/HistorySearch.h"
@@ -133,7 +133,7 @@ ReplacementRulesModel::ReplacementRulesModel(UserDefaultsProviding &settings, Ap
     , m_rules(std::make_unique<ReplacementRulesQuery>(models, StoreQueries::rulesNewestFirst()))
 {
     connect(&m_settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(SyncDefaults::Keys::replacementRulesEnabled))
+        if (key == SettingsKeys::replacementRulesEnabled)
             Q_EMIT rulesEnabledChanged();
     });
 }
@@ -152,14 +152,14 @@ ModelContext &ReplacementRulesModel::context() const
 
 bool ReplacementRulesModel::rulesEnabled() const
 {
-    return m_settings.boolValue(QString::fromLatin1(SyncDefaults::Keys::replacementRulesEnabled), true);
+    return m_settings.value(SettingsKeys::replacementRulesEnabled);
 }
 
 void ReplacementRulesModel::setRulesEnabled(bool enabled)
 {
     if (enabled == rulesEnabled())
         return;
-    m_settings.setBool(QString::fromLatin1(SyncDefaults::Keys::replacementRulesEnabled), enabled);
+    m_settings.set(SettingsKeys::replacementRulesEnabled, enabled);
     if (m_hooks.pushSettings)
         m_hooks.pushSettings();
 }

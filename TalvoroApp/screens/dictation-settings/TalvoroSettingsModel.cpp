@@ -3,14 +3,13 @@
 #include "texts/Localization.h"
 #include "texts/LocalizedTexts.h"
 #include "platform/LiveCountQuery.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 #include "transcription/StoreQueries.h"
 
 using namespace talvoro;
 
 namespace {
-
-QString key(const char *name) { return QString::fromLatin1(name); }
 
 bool &flagOf(FormattingOptions &options, TalvoroSettingsModel::FormattingFlag flag)
 {
@@ -77,13 +76,13 @@ TalvoroSettingsModel::~TalvoroSettingsModel() = default;
 
 void TalvoroSettingsModel::settingChanged(const QString &changedKey)
 {
-    if (changedKey == key(kTranscriptionLanguageKey))
+    if (changedKey == SettingsKeys::transcriptionLanguage)
         Q_EMIT transcriptionLanguageChanged();
-    else if (changedKey == key(kTranslationEnabledKey))
+    else if (changedKey == SettingsKeys::translationEnabled)
         Q_EMIT translationEnabledChanged();
-    else if (changedKey == key(kTranslationTargetLanguageKey))
+    else if (changedKey == SettingsKeys::translationTargetLanguage)
         Q_EMIT translationTargetLanguageChanged();
-    else if (changedKey == key(FormattingOptions::kSettingsKey))
+    else if (changedKey == SettingsKeys::formattingOptions)
         Q_EMIT formattingOptionsChanged();
 }
 
@@ -95,7 +94,7 @@ void TalvoroSettingsModel::startPush()
 
 QString TalvoroSettingsModel::transcriptionLanguage() const
 {
-    return m_settings.stringValue(key(kTranscriptionLanguageKey), defaultTranscriptionLanguage());
+    return m_settings.value(SettingsKeys::transcriptionLanguage);
 }
 
 std::optional<SupportedLanguage> TalvoroSettingsModel::selectedLanguage() const
@@ -109,26 +108,26 @@ void TalvoroSettingsModel::selectLanguage(SupportedLanguage language)
     // Choosing the item already shown is no change, and pushes nothing.
     if (transcriptionLanguage() == code)
         return;
-    m_settings.setString(key(kTranscriptionLanguageKey), code);
+    m_settings.set(SettingsKeys::transcriptionLanguage, code);
     startPush();
 }
 
 bool TalvoroSettingsModel::translationEnabled() const
 {
-    return m_settings.boolValue(key(kTranslationEnabledKey), false);
+    return m_settings.value(SettingsKeys::translationEnabled);
 }
 
 void TalvoroSettingsModel::setTranslationEnabled(bool enabled)
 {
     if (translationEnabled() == enabled)
         return;
-    m_settings.setBool(key(kTranslationEnabledKey), enabled);
+    m_settings.set(SettingsKeys::translationEnabled, enabled);
     startPush();
 }
 
 QString TalvoroSettingsModel::translationTargetLanguage() const
 {
-    return m_settings.stringValue(key(kTranslationTargetLanguageKey), key(kDefaultTranslationTarget));
+    return m_settings.value(SettingsKeys::translationTargetLanguage);
 }
 
 std::optional<TranslationTarget> TalvoroSettingsModel::selectedTranslationTarget() const
@@ -141,7 +140,7 @@ void TalvoroSettingsModel::selectTranslationTarget(TranslationTarget target)
     const QString code = rawValue(target);
     if (translationTargetLanguage() == code)
         return;
-    m_settings.setString(key(kTranslationTargetLanguageKey), code);
+    m_settings.set(SettingsKeys::translationTargetLanguage, code);
     startPush();
 }
 
@@ -202,8 +201,8 @@ QString TalvoroSettingsModel::termCountText(bool portuguese) const
 
 QCoro::Task<void> TalvoroSettingsModel::appear()
 {
-    if (m_settings.contains(key(kTranscriptionDomainKey)))
-        m_settings.remove(key(kTranscriptionDomainKey));
+    if (m_settings.contains(SettingsKeys::transcriptionDomain))
+        m_settings.remove(SettingsKeys::transcriptionDomain);
     if (!m_hooks.pullIfStale)
         co_return;
     // Nothing after this await touches the model, so the screen may close

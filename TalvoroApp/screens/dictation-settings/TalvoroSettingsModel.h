@@ -31,12 +31,6 @@ class TalvoroSettingsModel : public QObject
 {
     Q_OBJECT
 public:
-    // Settings keys of the screen.
-    static constexpr const char *kTranscriptionLanguageKey = "transcriptionLanguage";
-    static constexpr const char *kTranslationEnabledKey = "translationEnabled";
-    static constexpr const char *kTranslationTargetLanguageKey = "translationTargetLanguage";
-    static constexpr const char *kTranscriptionDomainKey = "transcriptionDomain";
-    static constexpr const char *kDefaultTranslationTarget = "en";
     // Every screen asks for a pull when the last one is older than this.
     static constexpr int kPullMinimumInterval = 30;
 

@@ -1,10 +1,10 @@
 #include "screens/home-history-stats/HomeDashboard.h"
 
 #include "account/AuthManager.h"
-#include "account/SyncDefaults.h"
 #include "account/SyncManager.h"
 #include "look/AccentColorOption.h"
 #include "platform/AppModelContainer.h"
+#include "platform/SettingsKeys.h"
 #include "platform/StartTask.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/settings/SettingsStyle.h"
@@ -94,23 +94,21 @@ QList<QuickStatColumn> quickStatColumns(qint64 weekDictations, qint64 weekWords,
 
 QList<QuickStatColumn> quickStatColumns(const UserDefaultsProviding &defaults, bool portuguese)
 {
-    using namespace SyncDefaults::Keys;
-    return quickStatColumns(defaults.int64Value(QLatin1String(weekDictations)),
-                            defaults.int64Value(QLatin1String(weekWords)),
-                            defaults.int64Value(QLatin1String(currentStreak)), portuguese);
+    using namespace SettingsKeys;
+    return quickStatColumns(defaults.value(syncWeekDictations), defaults.value(syncWeekWords),
+                            defaults.value(syncCurrentStreak), portuguese);
 }
 
 bool isQuickStatsKey(const QString &key)
 {
-    using namespace SyncDefaults::Keys;
-    return key == QLatin1String(weekDictations) || key == QLatin1String(weekWords)
-        || key == QLatin1String(currentStreak);
+    using namespace SettingsKeys;
+    return key == syncWeekDictations || key == syncWeekWords || key == syncCurrentStreak;
 }
 
 bool isUsageKey(const QString &key)
 {
-    return key == QLatin1String(UsageCounters::kWeeklyUsedKey) || key == QLatin1String(UsageCounters::kWeeklyLimitKey)
-        || key == QLatin1String(UsageCounters::kHourlyUsedKey) || key == QLatin1String(UsageCounters::kHourlyLimitKey);
+    using namespace SettingsKeys;
+    return key == weeklyUsed || key == weeklyLimit || key == hourlyUsed || key == hourlyLimit;
 }
 
 HomeSyncHooks homeSyncHooks(SyncManager *sync, AppModelContainer *models)

@@ -1,7 +1,7 @@
 #include "screens/home-history-stats/StatsRules.h"
 
-#include "account/SyncDefaults.h"
 #include "account/SyncPayloads.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 #include "texts/DateTexts.h"
 #include "texts/Localization.h"
@@ -11,8 +11,6 @@
 #include <array>
 
 namespace talvoro::stats {
-
-namespace Keys = SyncDefaults::Keys;
 
 namespace {
 
@@ -54,25 +52,29 @@ StatsFigures StatsFigures::read(const UserDefaultsProviding *settings)
     StatsFigures figures;
     if (!settings)
         return figures;
-    figures.totalDictations = settings->int64Value(QString::fromLatin1(Keys::totalDictations), 0);
-    figures.totalWords = settings->int64Value(QString::fromLatin1(Keys::totalWords), 0);
-    figures.currentStreak = settings->int64Value(QString::fromLatin1(Keys::currentStreak), 0);
-    figures.longestStreak = settings->int64Value(QString::fromLatin1(Keys::longestStreak), 0);
-    figures.thisMonthDictations = settings->int64Value(QString::fromLatin1(Keys::thisMonthDictations), 0);
-    figures.last7DaysDictations = settings->int64Value(QString::fromLatin1(Keys::last7DaysDictations), 0);
-    figures.bestDayDate = settings->stringValue(QString::fromLatin1(Keys::bestDayDate), QString());
-    figures.bestDayDictations = settings->int64Value(QString::fromLatin1(Keys::bestDayDictations), 0);
-    figures.weeklyChartData = settings->dataValue(QString::fromLatin1(Keys::weeklyChart), QByteArray());
+    using namespace SettingsKeys;
+    figures.totalDictations = settings->value(syncTotalDictations);
+    figures.totalWords = settings->value(syncTotalWords);
+    figures.currentStreak = settings->value(syncCurrentStreak);
+    figures.longestStreak = settings->value(syncLongestStreak);
+    figures.thisMonthDictations = settings->value(syncThisMonthDictations);
+    figures.last7DaysDictations = settings->value(syncLast7DaysDictations);
+    figures.bestDayDate = settings->value(syncBestDayDate);
+    figures.bestDayDictations = settings->value(syncBestDayDictations);
+    figures.weeklyChartData = settings->value(syncWeeklyChart);
     return figures;
 }
 
 QList<QString> observedKeys()
 {
+    using namespace SettingsKeys;
+    static constexpr const SettingKeyBase *observed[] = {
+        &syncTotalDictations, &syncTotalWords, &syncCurrentStreak, &syncLongestStreak, &syncThisMonthDictations,
+        &syncLast7DaysDictations, &syncBestDayDate, &syncBestDayDictations, &syncWeeklyChart,
+    };
     QList<QString> keys;
-    for (const char *key : {Keys::totalDictations, Keys::totalWords, Keys::currentStreak, Keys::longestStreak,
-                            Keys::thisMonthDictations, Keys::last7DaysDictations, Keys::bestDayDate,
-                            Keys::bestDayDictations, Keys::weeklyChart})
-        keys.append(QString::fromLatin1(key));
+    for (const SettingKeyBase *key : observed)
+        keys.append(key->key());
     return keys;
 }
 

@@ -3,7 +3,7 @@
 #include "account/AuthManager.h"
 #include "dictation/PermissionManager.h"
 #include "navigation/AppEnvironment.h"
-#include "navigation/MainWindowModel.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/onboarding-account/SignInRunner.h"
 
@@ -88,8 +88,8 @@ void OnboardingWizard::completeOnboarding()
 {
     // A sign-in still running is left to finish; the gate follows its result.
     if (!isAuthenticated())
-        m_settings.setBool(QString::fromLatin1(MainWindowModel::kAllowUnauthenticatedAccessKey), true);
-    m_settings.setBool(QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey), true);
+        m_settings.set(SettingsKeys::allowUnauthenticatedAccess, true);
+    m_settings.set(SettingsKeys::onboardingCompleted, true);
     stopPolling();
 }
 

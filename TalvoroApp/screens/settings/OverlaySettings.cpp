@@ -1,6 +1,6 @@
 #include "screens/settings/OverlaySettings.h"
 
-#include "dictation/AudioFeedbackManager.h"
+#include "platform/SettingsKeys.h"
 #include "texts/Localization.h"
 
 #include <algorithm>
@@ -14,7 +14,7 @@ namespace {
 
 OverlayPosition parsed(const QString &storedRawValue)
 {
-    return overlayPositionFromRawValue(storedRawValue).value_or(OverlayPosition::bottom);
+    return overlayPositionFromRawValue(storedRawValue).value_or(defaultOverlayPosition());
 }
 
 // Far below a tenth of a percent, far above the error of a few decimal
@@ -63,7 +63,7 @@ double volumeForStep(int step)
 int stepForVolume(double volume)
 {
     if (!std::isfinite(volume))
-        volume = kDefaultSoundFeedbackVolume;
+        volume = SettingsKeys::soundFeedbackVolume.defaultValue();
     return std::clamp(int(std::lround(volume * 10.0)), kMinimumVolumeStep, kMaximumVolumeStep);
 }
 

@@ -5,6 +5,7 @@
 #include "look/AccentColorOption.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
 #include "platform/StartTask.h"
 #include "platform/UserDefaultsProviding.h"
 #include "texts/DateTexts.h"
@@ -46,7 +47,7 @@ SyncStatus syncStatus(bool isSyncing, const std::optional<QDateTime> &lastSyncDa
 
 void chooseAccentColor(UserDefaultsProviding &settings, SyncManager *sync, const QString &rawValue)
 {
-    settings.setString(QLatin1String(kAccentColorKey), rawValue);
+    settings.set(SettingsKeys::keyboardAccentColor, rawValue);
     if (sync)
         startTask(sync, sync->pushSettings(), "The settings push");
 }

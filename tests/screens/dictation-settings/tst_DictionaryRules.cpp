@@ -216,7 +216,7 @@ private Q_SLOTS:
         editor.setDictionaryEnabled(false);
         QCOMPARE(f.settingsPushes, 1);
         // A pulled value is written by the synchroniser straight to settings.
-        f.settings.store->setBool(QString::fromLatin1(SyncDefaults::Keys::dictionaryEnabled), true);
+        f.settings.store->setBool(SettingsKeys::dictionaryEnabled.key(), true);
         QCOMPARE(f.settingsPushes, 1);
         QVERIFY(editor.dictionaryEnabled());
     }

@@ -254,8 +254,8 @@ private Q_SLOTS:
         }
 
         // Signed in (a stored user): the avatar links to the account screen.
-        settings().setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("u1"));
-        settings().setString(QString::fromLatin1(AuthManager::kUserNameKey), QStringLiteral("Maria Clara"));
+        settings().setString(SettingsKeys::authUserId.key(), QStringLiteral("u1"));
+        settings().setString(SettingsKeys::authUserName.key(), QStringLiteral("Maria Clara"));
         AuthManager signedIn(dependencies);
         m_auth = &signedIn;
         auto view = makeView();

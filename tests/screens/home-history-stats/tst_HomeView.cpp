@@ -89,7 +89,7 @@ private Q_SLOTS:
         card->setFocus();
         QTest::keyClick(card, Qt::Key_Space);
         QCOMPARE(pushed, (QList<NavigationDestination>{DetailRoute::statsDetail, DetailRoute::statsDetail}));
-        settings.store->setInt64(QLatin1String(SyncDefaults::Keys::currentStreak), 1);
+        settings.store->setInt64(SettingsKeys::syncCurrentStreak.key(), 1);
         QCOMPARE(texts(card, QStringLiteral("quickStatCaption")).last(), QStringLiteral("DIA"));
 
         // Five records: the three newest, separators between them only.

@@ -1,4 +1,3 @@
-#include "account/SyncDefaults.h"
 #include "account/SyncPayloads.h"
 #include "screens/home-history-stats/ui/StatsDetailView.h"
 #include "screens/home-history-stats/ui/WeeklyChartView.h"
@@ -14,7 +13,6 @@
 
 using namespace talvoro;
 using namespace talvoro::stats;
-namespace Keys = SyncDefaults::Keys;
 
 class TestStatsDetailView : public QObject
 {
@@ -23,7 +21,7 @@ class TestStatsDetailView : public QObject
     std::unique_ptr<TemporarySettings> m_settings;
     AppEnvironment m_environment;
 
-    void set(const char *key, qint64 value) { m_settings->store->setInt64(QString::fromLatin1(key), value); }
+    void set(const SettingKey<qint64> &key, qint64 value) { m_settings->store->set(key, value); }
 
     QStringList texts(const QWidget &view, const char *name) const
     {
@@ -46,32 +44,32 @@ private slots:
 
     void emptyPageOnlyAtZeroAndRedrawsOnChange()
     {
-        set(Keys::currentStreak, 4);
-        m_settings->store->setString(QString::fromLatin1(Keys::bestDayDate), QStringLiteral("2025-3-10"));
+        set(SettingsKeys::syncCurrentStreak, 4);
+        m_settings->store->set(SettingsKeys::syncBestDayDate, QStringLiteral("2025-3-10"));
         StatsDetailView view(m_environment);
         QCOMPARE(view.findChild<settings::ToolbarStrip *>()->title(), QStringLiteral("Statistics"));
         QVERIFY(view.showsEmptyState());
 
-        set(Keys::totalDictations, -2);
+        set(SettingsKeys::syncTotalDictations, -2);
         QVERIFY(!view.showsEmptyState());
         QCOMPARE(texts(view, "tileValue"),
                  (QStringList{QStringLiteral("-2"), QStringLiteral("0"), QStringLiteral("0.0")}));
 
-        set(Keys::totalDictations, 0);
+        set(SettingsKeys::syncTotalDictations, 0);
         QVERIFY(view.showsEmptyState());
     }
 
     void detailRowsFollowTheBestDay()
     {
-        set(Keys::totalDictations, 3);
+        set(SettingsKeys::syncTotalDictations, 3);
         StatsDetailView view(m_environment);
         view.resize(640, 900);
         QCOMPARE(texts(view, "detailCaption").size(), 4);
         QCOMPARE(view.findChildren<QWidget *>(QStringLiteral("detailDivider")).size(), 3);
         QVERIFY(view.findChild<QLabel *>(QStringLiteral("noChartMark"))->isVisibleTo(&view));
 
-        m_settings->store->setString(QString::fromLatin1(Keys::bestDayDate), QStringLiteral("2025-03-10"));
-        set(Keys::bestDayDictations, 12);
+        m_settings->store->set(SettingsKeys::syncBestDayDate, QStringLiteral("2025-03-10"));
+        set(SettingsKeys::syncBestDayDictations, 12);
         QCOMPARE(texts(view, "detailCaption").size(), 5);
         QCOMPARE(view.findChildren<QWidget *>(QStringLiteral("detailDivider")).size(), 4);
         QVERIFY(texts(view, "detailValue").contains(QStringLiteral("March 10 (12)")));
@@ -80,11 +78,11 @@ private slots:
     // West of UTC (see main): every bar and label stays on its stored day.
     void chartKeepsStoredDays()
     {
-        set(Keys::totalDictations, 3);
-        m_settings->store->setData(QString::fromLatin1(Keys::weeklyChart),
-                                   encodeWeeklyChart({{QStringLiteral("2025-03-17"), 5, 0},
-                                                      {QStringLiteral("2025-03-03"), 2, 0},
-                                                      {QStringLiteral("2025-03-10"), 8, 0}}));
+        set(SettingsKeys::syncTotalDictations, 3);
+        m_settings->store->set(SettingsKeys::syncWeeklyChart,
+                               encodeWeeklyChart({{QStringLiteral("2025-03-17"), 5, 0},
+                                                  {QStringLiteral("2025-03-03"), 2, 0},
+                                                  {QStringLiteral("2025-03-10"), 8, 0}}));
         StatsDetailView view(m_environment);
         view.resize(640, 900);
         view.show();

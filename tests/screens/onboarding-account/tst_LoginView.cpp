@@ -19,7 +19,7 @@ using talvoro::ui::ActionButton;
 
 namespace {
 
-const QString kAllow = QString::fromLatin1(MainWindowModel::kAllowUnauthenticatedAccessKey);
+const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
 
 struct Fixture
 {
@@ -72,7 +72,7 @@ private Q_SLOTS:
     {
         Fixture f;
         QVERIFY(!f.bannerShown());
-        f.account.settings.store->setString(QString::fromLatin1(AuthManager::kUserIdKey), QStringLiteral("u1"));
+        f.account.settings.store->setString(SettingsKeys::authUserId.key(), QStringLiteral("u1"));
         f.view.reset();
         f.account.restart();
         f.environment.settings = f.account.settings.store.get();
@@ -91,7 +91,7 @@ private Q_SLOTS:
 
         f.button("login.skip")->click();
         QVERIFY(f.account.settings.store->boolValue(kAllow));
-        QVERIFY(!f.account.settings.store->contains(QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey)));
+        QVERIFY(!f.account.settings.store->contains(SettingsKeys::onboardingCompleted.key()));
 
         QVERIFY(f.account.signIn());
         QVERIFY(!f.bannerShown());

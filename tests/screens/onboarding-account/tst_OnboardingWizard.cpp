@@ -21,8 +21,8 @@ using talvoro::ui::ActionButton;
 
 namespace {
 
-const QString kCompleted = QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey);
-const QString kAllow = QString::fromLatin1(MainWindowModel::kAllowUnauthenticatedAccessKey);
+const QString kCompleted = SettingsKeys::onboardingCompleted.key();
+const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
 
 // The wizard over the stand-in backend, fake permission answers and its own settings.
 struct Fixture

@@ -23,9 +23,9 @@ using namespace talvoro::settings;
 
 namespace {
 
-const QString kPreferred = QString::fromLatin1(kPreferredMicrophoneIDKey);
-const QString kPosition = QString::fromLatin1(kOverlayPositionKey);
-const QString kVolume = QString::fromLatin1(kSoundFeedbackVolumeKey);
+const QString kPreferred = SettingsKeys::preferredMicrophoneID.key();
+const QString kPosition = SettingsKeys::overlayPosition.key();
+const QString kVolume = SettingsKeys::soundFeedbackVolume.key();
 
 const QList<MicrophoneDevice> kDevices{
     {QStringLiteral("builtin"), QStringLiteral("Built-in Microphone"), true},
@@ -86,7 +86,7 @@ private Q_SLOTS:
         AppEnvironment environment;
         environment.settings = settings.store.get();
         environment.microphones = &microphones;
-        settings.store->setBool(QString::fromLatin1(kLaunchAtLoginKey), true);
+        settings.store->setBool(SettingsKeys::launchAtLogin.key(), true);
 
         GeneralSettingsSheetView sheet(environment, FakeSoundPlayer::factoryFor(nullptr));
         auto *picker = sheet.findChild<QComboBox *>(QStringLiteral("microphonePicker"));
@@ -115,22 +115,25 @@ private Q_SLOTS:
         QCOMPARE(picker->currentIndex(), 1);
 
         // Building and showing wrote nothing else.
-        for (const char *key : {kOverlayPositionKey, kSoundFeedbackEnabledKey, kSoundFeedbackVolumeKey})
-            QVERIFY(!settings.store->contains(QString::fromLatin1(key)));
+        for (const SettingKeyBase *key :
+             std::initializer_list<const SettingKeyBase *>{&SettingsKeys::overlayPosition,
+                                                           &SettingsKeys::soundFeedbackEnabled,
+                                                           &SettingsKeys::soundFeedbackVolume})
+            QVERIFY(!settings.store->contains(*key));
 
         // Launch at login: the key is written before the login item changes.
         QList<bool> entryExistedAtWrite;
         connect(settings.store.get(), &UserDefaultsProviding::changed, this, [&](const QString &key) {
-            if (key == QString::fromLatin1(kLaunchAtLoginKey))
+            if (key == SettingsKeys::launchAtLogin.key())
                 entryExistedAtWrite << QFile::exists(LaunchAtLoginManager::autostartFilePath());
         });
         auto *toggle = sheet.findChild<talvoro::ui::ToggleSwitch *>(QStringLiteral("launchAtLoginSwitch"));
         toggle->click();
         toggle->click();
-        QVERIFY(settings.store->boolValue(QString::fromLatin1(kLaunchAtLoginKey)));
+        QVERIFY(settings.store->boolValue(SettingsKeys::launchAtLogin.key()));
         QVERIFY(QFile::exists(LaunchAtLoginManager::autostartFilePath()));
         toggle->click();
-        QVERIFY(!settings.store->boolValue(QString::fromLatin1(kLaunchAtLoginKey), true));
+        QVERIFY(!settings.store->boolValue(SettingsKeys::launchAtLogin.key(), true));
         QVERIFY(!QFile::exists(LaunchAtLoginManager::autostartFilePath()));
         QCOMPARE(entryExistedAtWrite, (QList<bool>{false, false, true}));
     }

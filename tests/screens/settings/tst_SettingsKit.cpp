@@ -57,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Default));
         QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Default));
 
-        store.setString(kAccentColorKey, QStringLiteral("pink"));
+        store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("pink"));
         QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Pink));
         QCOMPARE(detail->iconView()->color(), accent(AccentColorOption::Pink));
         QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Pink));
@@ -65,15 +65,15 @@ private Q_SLOTS:
         QCOMPARE(block->effectiveBarColor(), accent(AccentColorOption::Pink));
 
         // A value naming no option, and a removed key, both mean blue.
-        store.setString(kAccentColorKey, QStringLiteral("magenta"));
+        store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("magenta"));
         QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Default));
-        store.setString(kAccentColorKey, QStringLiteral("green"));
-        store.remove(kAccentColorKey);
+        store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("green"));
+        store.remove(SettingsKeys::keyboardAccentColor.key());
         QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Default));
 
         // An explicit warning colour on the bar is kept whatever the accent.
         block->setBarColor(QColor(255, 149, 0));
-        store.setString(kAccentColorKey, QStringLiteral("purple"));
+        store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("purple"));
         QCOMPARE(block->effectiveBarColor(), QColor(255, 149, 0));
     }
 
@@ -123,7 +123,7 @@ private Q_SLOTS:
         toggle.setChecked(true);
         QCOMPARE(toggle.knobPosition(), 1.0);
 
-        settings.store->setString(kAccentColorKey, QStringLiteral("green"));
+        settings.store->setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("green"));
         QCOMPARE(toggle.onColor(), accent(AccentColorOption::Green));
     }
 

@@ -119,7 +119,7 @@ private Q_SLOTS:
         QCOMPARE(hub.sheets, (QList<SettingsModal>{SettingsModal::general, SettingsModal::system}));
 
         // Signed in without a stored e-mail.
-        environment.settings->remove(QString::fromLatin1(AuthManager::kUserEmailKey));
+        environment.settings->remove(SettingsKeys::authUserEmail.key());
         harness.restart();
         environment.settings = harness.settings.store.get();
         environment.auth = harness.auth.get();

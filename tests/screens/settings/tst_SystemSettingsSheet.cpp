@@ -25,7 +25,7 @@ using namespace talvoro::settings;
 
 namespace {
 
-const QString kAccent = QString::fromLatin1(talvoro::kAccentColorKey);
+const QString kAccent = SettingsKeys::keyboardAccentColor.key();
 const QString kSettingsPush = QStringLiteral("sync/settings");
 
 struct Fixture

@@ -1,6 +1,5 @@
 #include "screens/dictation-settings/ui/DictionaryView.h"
 
-#include "account/SyncDefaults.h"
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
 #include "look/ui/Appearance.h"
@@ -8,6 +7,7 @@
 #include "look/ui/ToggleSwitch.h"
 #include "platform/LiveListModel.h"
 #include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
 #include "screens/dictation-settings/LanguageTables.h"
 #include "screens/dictation-settings/ui/TermFormSheet.h"
 #include "screens/settings/ui/Alerts.h"
@@ -187,7 +187,7 @@ DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySync
     // clicked() is the user's own toggle; a pulled value only redraws.
     connect(m_switch, &ui::ToggleSwitch::clicked, this, [this](bool on) { m_editor->setDictionaryEnabled(on); });
     connect(environment.settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(SyncDefaults::Keys::dictionaryEnabled)) {
+        if (key == SettingsKeys::dictionaryEnabled) {
             const QSignalBlocker blocker(m_switch);
             m_switch->setChecked(m_editor->dictionaryEnabled());
         }

@@ -8,7 +8,7 @@
 #include "look/ui/StyledLabel.h"
 #include "look/ui/SymbolLabel.h"
 #include "navigation/AppEnvironment.h"
-#include "navigation/MainWindowModel.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/onboarding-account/SignInRunner.h"
@@ -151,7 +151,7 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
 
     connect(m_signInButton, &QAbstractButton::clicked, m_signIn, &SignInRunner::start);
     connect(m_skip, &QAbstractButton::clicked, this, [&settings] {
-        settings.setBool(QString::fromLatin1(MainWindowModel::kAllowUnauthenticatedAccessKey), true);
+        settings.set(SettingsKeys::allowUnauthenticatedAccess, true);
     });
     connect(m_signIn, &SignInRunner::changed, this, &LoginView::refresh);
     connect(m_signIn, &SignInRunner::failed, this, &LoginView::showError);

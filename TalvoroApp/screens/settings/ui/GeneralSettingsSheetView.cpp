@@ -7,6 +7,7 @@
 #include "look/ui/ToggleSwitch.h"
 #include "navigation/AppEnvironment.h"
 #include "platform/LaunchAtLoginManager.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/settings/MicrophonePicker.h"
 #include "screens/settings/SettingsStyle.h"
@@ -53,7 +54,7 @@ GeneralSettingsSheetView::GeneralSettingsSheetView(const AppEnvironment &environ
     card()->addRow(new OverlaySettingsView(OverlaySettingsViewStyle::embedded, m_settings, std::move(soundPlayers)));
 
     connect(&m_settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(kPreferredMicrophoneIDKey))
+        if (key == SettingsKeys::preferredMicrophoneID)
             refreshMicrophonePicker();
     });
     refreshMicrophonePicker();
@@ -72,11 +73,11 @@ QWidget *GeneralSettingsSheetView::buildLaunchAtLoginRow()
     m_launchSwitch->setObjectName(QStringLiteral("launchAtLoginSwitch"));
     m_launchSwitch->setAccessibleName(title->text());
     // Read once: the sheet shows the stored choice, not the login item's state.
-    m_launchSwitch->setChecked(m_settings.boolValue(QLatin1String(kLaunchAtLoginKey), false));
+    m_launchSwitch->setChecked(m_settings.value(SettingsKeys::launchAtLogin));
     layout->addWidget(m_launchSwitch, 0, Qt::AlignVCenter);
     connect(m_launchSwitch, &ui::ToggleSwitch::toggled, this, [this](bool on) {
         // The key keeps the user's choice whatever the registration does.
-        m_settings.setBool(QLatin1String(kLaunchAtLoginKey), on);
+        m_settings.set(SettingsKeys::launchAtLogin, on);
         LaunchAtLoginManager::setEnabled(on);
     });
     return row;
@@ -100,15 +101,14 @@ QWidget *GeneralSettingsSheetView::buildMicrophoneRow()
     m_microphonePicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     layout->addWidget(m_microphonePicker, 0, Qt::AlignVCenter);
     connect(m_microphonePicker, &QComboBox::activated, this, [this](int index) {
-        m_settings.setString(QLatin1String(kPreferredMicrophoneIDKey),
-                             m_microphonePicker->itemData(index).toString());
+        m_settings.set(SettingsKeys::preferredMicrophoneID, m_microphonePicker->itemData(index).toString());
     });
     return row;
 }
 
 void GeneralSettingsSheetView::refreshMicrophonePicker()
 {
-    const QString stored = m_settings.stringValue(QLatin1String(kPreferredMicrophoneIDKey));
+    const QString stored = m_settings.value(SettingsKeys::preferredMicrophoneID);
     const auto rows = MicrophonePicker::rows(m_microphones, stored);
     const QSignalBlocker blocker(m_microphonePicker);
     m_microphonePicker->clear();

@@ -17,8 +17,6 @@ class ToggleSwitch;
 
 namespace talvoro::settings {
 
-inline constexpr const char *kLaunchAtLoginKey = "launchAtLogin";
-
 // The sheet "Geral": launch at login, the three hotkey recorders, the input
 // microphone, and the overlay and sound settings, in one card.
 class GeneralSettingsSheetView : public SettingsSheetView

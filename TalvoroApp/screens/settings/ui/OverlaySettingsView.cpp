@@ -4,6 +4,7 @@
 #include "look/ui/MenuPicker.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/ToggleSwitch.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/SettingsCardView.h"
@@ -95,11 +96,11 @@ OverlaySettingsView::OverlaySettingsView(OverlaySettingsViewStyle style, UserDef
     sections->addWidget(buildVolumeSection());
 
     connect(&m_settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(kOverlayPositionKey))
+        if (key == SettingsKeys::overlayPosition)
             refreshPosition();
-        else if (key == QLatin1String(kSoundFeedbackEnabledKey))
+        else if (key == SettingsKeys::soundFeedbackEnabled)
             refreshSound();
-        else if (key == QLatin1String(kSoundFeedbackVolumeKey))
+        else if (key == SettingsKeys::soundFeedbackVolume)
             refreshVolume();
     });
     refreshPosition();
@@ -132,12 +133,11 @@ QWidget *OverlaySettingsView::buildPositionSection()
     stack->addLayout(pickers);
 
     connect(m_rowPicker, &QComboBox::activated, this, [this](int row) {
-        m_settings.setString(QLatin1String(kOverlayPositionKey),
-                             OverlaySettings::rawValueChoosingRow(storedPosition(), row));
+        m_settings.set(SettingsKeys::overlayPosition, OverlaySettings::rawValueChoosingRow(storedPosition(), row));
     });
     connect(m_columnPicker, &QComboBox::activated, this, [this](int column) {
-        m_settings.setString(QLatin1String(kOverlayPositionKey),
-                             OverlaySettings::rawValueChoosingColumn(storedPosition(), column));
+        m_settings.set(SettingsKeys::overlayPosition,
+                       OverlaySettings::rawValueChoosingColumn(storedPosition(), column));
     });
     return widget;
 }
@@ -155,7 +155,7 @@ QWidget *OverlaySettingsView::buildSoundSection()
     m_soundSwitch->setAccessibleName(title->text());
     row->addWidget(m_soundSwitch);
     connect(m_soundSwitch, &ui::ToggleSwitch::toggled, this,
-            [this](bool on) { m_settings.setBool(QLatin1String(kSoundFeedbackEnabledKey), on); });
+            [this](bool on) { m_settings.set(SettingsKeys::soundFeedbackEnabled, on); });
     return widget;
 }
 
@@ -189,7 +189,7 @@ QWidget *OverlaySettingsView::buildVolumeSection()
     row->addWidget(test);
 
     connect(m_volumeSlider, &QSlider::valueChanged, this, [this](int step) {
-        m_settings.setDouble(QLatin1String(kSoundFeedbackVolumeKey), OverlaySettings::volumeForStep(step));
+        m_settings.set(SettingsKeys::soundFeedbackVolume, OverlaySettings::volumeForStep(step));
     });
     connect(test, &QPushButton::clicked, m_audioFeedback, &AudioFeedbackManager::previewSound);
     return m_volumeSection;
@@ -197,7 +197,7 @@ QWidget *OverlaySettingsView::buildVolumeSection()
 
 QString OverlaySettingsView::storedPosition() const
 {
-    return m_settings.stringValue(QLatin1String(kOverlayPositionKey), overlayPositionRawValue(kDefaultOverlayPosition));
+    return m_settings.value(SettingsKeys::overlayPosition);
 }
 
 void OverlaySettingsView::refreshPosition()
@@ -222,7 +222,7 @@ void OverlaySettingsView::refreshSound()
 
 void OverlaySettingsView::refreshVolume()
 {
-    const double stored = m_settings.doubleValue(QLatin1String(kSoundFeedbackVolumeKey), kDefaultSoundFeedbackVolume);
+    const double stored = m_settings.value(SettingsKeys::soundFeedbackVolume);
     {
         const QSignalBlocker blocker(m_volumeSlider);
         m_volumeSlider->setValue(OverlaySettings::stepForVolume(stored));

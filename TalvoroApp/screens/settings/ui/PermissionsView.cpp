@@ -8,6 +8,7 @@
 #include "look/ui/StyledLabel.h"
 #include "look/ui/SymbolLabel.h"
 #include "navigation/AppEnvironment.h"
+#include "platform/SettingsKeys.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/SystemSettings.h"
 #include "screens/settings/ui/ScrollingColumn.h"
@@ -109,7 +110,7 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
 
     connect(&m_manager, &PermissionManager::permissionsChanged, this, &PermissionsView::refresh);
     connect(&m_settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(kAccentColorKey))
+        if (key == SettingsKeys::keyboardAccentColor)
             refresh();
     });
     refresh();

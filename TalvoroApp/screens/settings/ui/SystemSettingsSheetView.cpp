@@ -9,6 +9,7 @@
 #include "look/ui/Spinner.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/Symbols.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/settings/SettingsStyle.h"
@@ -170,7 +171,7 @@ SystemSettingsSheetView::SystemSettingsSheetView(const AppEnvironment &environme
     card()->addRow(onboarding);
 
     connect(&settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(kAccentColorKey))
+        if (key == SettingsKeys::keyboardAccentColor)
             refreshSwatches();
     });
     refreshSwatches();
@@ -273,8 +274,7 @@ SettingsRowView *SystemSettingsSheetView::buildLinkRow(const QString &icon, cons
 void SystemSettingsSheetView::refreshSwatches()
 {
     // Only the exact raw value selects: a value naming no option selects none.
-    const QString stored = m_environment.settings->stringValue(QLatin1String(kAccentColorKey),
-                                                               QLatin1String(kDefaultAccentColorRaw));
+    const QString stored = m_environment.settings->value(SettingsKeys::keyboardAccentColor);
     for (auto *swatch : std::as_const(m_swatches))
         swatch->setSelected(swatch->rawValue() == stored);
 }
