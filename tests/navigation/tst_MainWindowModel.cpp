@@ -86,15 +86,6 @@ private Q_SLOTS:
         QCOMPARE(path.last().at(0).value<MainWindowModel::Animation>(), MainWindowModel::Animation::none);
         model.pop(); // nothing to dismiss
         QCOMPARE(path.count(), 4);
-
-        // Dismissing a screen takes what was pushed above it too.
-        model.push(DetailRoute::permissions);
-        model.push(DetailRoute::account);
-        model.push(DetailRoute::accountManagement);
-        model.dismiss(DetailRoute::feedback); // not on the path
-        QCOMPARE(path.count(), 7);
-        model.dismiss(DetailRoute::account);
-        QCOMPARE(model.path(), NavigationPath{DetailRoute::permissions});
     }
 
     void openPermissionsClosesTheSheetBeforePushing()

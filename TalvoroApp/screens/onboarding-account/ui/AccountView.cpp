@@ -14,6 +14,7 @@
 #include "screens/onboarding-account/ui/AvatarView.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/Alerts.h"
+#include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/SettingsCardView.h"
 #include "screens/settings/ui/SettingsRowView.h"
 #include "screens/settings/ui/SettingsSeparator.h"
@@ -208,37 +209,23 @@ AccountView::AccountView(const AppEnvironment &environment, Actions actions, QWi
                                    m_actions.dismiss, this))
 {
     setObjectName(QStringLiteral("accountView"));
-    auto *column = new QWidget;
-    column->setMaximumWidth(kColumnMaxWidth);
-    auto *columnLayout = new QVBoxLayout(column);
-    columnLayout->setContentsMargins(0, 0, 0, 0);
-    columnLayout->setSpacing(kColumnSpacing);
-    columnLayout->addWidget(buildProfileCard(environment));
-    columnLayout->addWidget(buildStatusCard());
-    columnLayout->addWidget(buildUsageCard());
-    columnLayout->addWidget(m_privacyCard = buildPrivacyCard());
-    columnLayout->addWidget(buildAccountButton());
-    columnLayout->addStretch(1);
-
-    auto *page = new QWidget;
-    auto *pageLayout = new QHBoxLayout(page);
-    pageLayout->setContentsMargins(kColumnSpacing, 8, kColumnSpacing, 16);
-    pageLayout->addStretch(1);
-    pageLayout->addWidget(column, 100);
-    pageLayout->addStretch(1);
-
-    auto *scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("accountScroll"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(page);
+    // The cards are at most 500 px wide, with 24 px beside them.
+    const ScrollingColumn page =
+        makeScrollingColumn(QStringLiteral("account"), kColumnMaxWidth + 2 * kColumnSpacing, this);
+    page.layout->setContentsMargins(kColumnSpacing, 8, kColumnSpacing, 16);
+    page.layout->setSpacing(kColumnSpacing);
+    page.layout->addWidget(buildProfileCard(environment));
+    page.layout->addWidget(buildStatusCard());
+    page.layout->addWidget(buildUsageCard());
+    page.layout->addWidget(m_privacyCard = buildPrivacyCard());
+    page.layout->addWidget(buildAccountButton());
+    page.layout->addStretch(1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(new ToolbarStrip(localized("Conta"), ToolbarStrip::Placement::pushed, this));
-    layout->addWidget(scroll, 1);
+    layout->addWidget(page.scroll, 1);
 
     ui::AccentBinding::bind(this, [this](const QColor &color) { m_accent = color; refresh(); }, m_settings);
     connect(m_model, &AccountViewModel::changed, this, &AccountView::refresh);
