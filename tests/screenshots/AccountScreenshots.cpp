@@ -86,7 +86,7 @@ enum class Stage { page, firstAlert, sheet, typed, confirmed };
 std::function<QWidget *(ScreenshotContext &)> managementPage(Stage stage, bool requestFails = false)
 {
     return [stage, requestFails](ScreenshotContext &context) -> QWidget * {
-        context.defaults().setBool(QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey), true);
+        context.defaults().set(SettingsKeys::onboardingCompleted, true);
         context.signIn(QStringLiteral("Maria Silva"));
         context.environment.makeBackendClient = [requestFails] {
             return std::make_shared<BackendAPIClient>(std::make_shared<PictureAuthProvider>(requestFails),

@@ -2,6 +2,7 @@
 
 #include "account/AuthManager.h"
 #include "account/BackendAPIClient.h"
+#include "platform/SettingsKeys.h"
 #include "platform/StartTask.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/onboarding-account/SignInRunner.h"
@@ -149,7 +150,7 @@ AccountViewModel::AccountViewModel(AuthManager *auth, UserDefaultsProviding &set
         Q_EMIT changed();
     });
     connect(&m_settings, &UserDefaultsProviding::changed, this, [this](const QString &key) {
-        if (key == QLatin1String(UsageCounters::kWeeklyUsedKey))
+        if (key == SettingsKeys::weeklyUsed)
             Q_EMIT changed();
     });
     if (m_auth) {
@@ -195,7 +196,7 @@ std::optional<QUrl> AccountViewModel::avatarURL() const
 
 QString AccountViewModel::weeklyCountText() const
 {
-    return weeklyTranscriptionCountText(m_settings.int64Value(QLatin1String(UsageCounters::kWeeklyUsedKey), 0),
+    return weeklyTranscriptionCountText(m_settings.value(SettingsKeys::weeklyUsed),
                                         isPortuguese());
 }
 

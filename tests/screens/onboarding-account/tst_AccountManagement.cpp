@@ -153,7 +153,7 @@ private Q_SLOTS:
         Account account;
         account.backend.server.injectFailure(QStringLiteral("user/account"), {1, 0, 300ms});
         SettingsStore &settings = *account.harness.settings.store;
-        settings.setBool(QString::fromLatin1(MainWindowModel::kOnboardingCompletedKey), true);
+        settings.set(SettingsKeys::onboardingCompleted, true);
         MainWindowModel model(settings, account.harness.auth.get());
         MainWindow window(account.environment, model, ScreenRegistry::withAppScreens());
         window.show();
