@@ -54,6 +54,19 @@ void setTextColor(QWidget *widget, const QColor &color)
     widget->setPalette(palette);
 }
 
+// A button that calls the page's rules while they exist.
+AlertButton modelButton(AccountManagementViewModel *model, const QString &text, QMessageBox::ButtonRole role,
+                        void (AccountManagementViewModel::*action)(), const char *name)
+{
+    QPointer<AccountManagementViewModel> guard(model);
+    return {text, role,
+            [guard, action] {
+                if (guard)
+                    (guard.data()->*action)();
+            },
+            QLatin1String(name)};
+}
+
 // Without running the alert's cancel action, as close() would.
 void closeAlert(QPointer<QMessageBox> &alert)
 {
@@ -255,37 +268,19 @@ void AccountManagementView::refresh()
     m_deleteRow->setEnabled(!deleting);
     m_deleteSpinner->setVisible(deleting);
 
-    // An alert is done with once a button ran, though Qt deletes it later;
-    // one whose state ended another way is closed here.
-    QPointer<AccountManagementView> self(this);
+    // An alert whose state ended another way than by its buttons is closed.
     if (!m_model->showDeleteFirstAlert())
         closeAlert(m_firstAlert);
     if (!m_model->showDeleteError())
         closeAlert(m_errorAlert);
-    if (m_model->showDeleteFirstAlert() && !m_firstAlert) {
-        QPointer<AccountManagementViewModel> model(m_model);
-        m_firstAlert = settings::openAlert(
-            this, localized("Excluir Conta"),
-            localized("Todos os seus dados serão permanentemente excluídos, incluindo transcrições, regras de "
-                      "substituição e configurações. Esta ação não pode ser desfeita."),
-            {AlertButton{localized("Cancelar"), QMessageBox::RejectRole,
-                         [model] {
-                             if (model)
-                                 model->cancelFirstAlert();
-                         },
-                         QStringLiteral("cancelButton")},
-             AlertButton{localized("Continuar"), QMessageBox::DestructiveRole,
-                         [model] {
-                             if (model)
-                                 model->continueToConfirmation();
-                         },
-                         QStringLiteral("continueButton")}},
-            [self] {
-                if (self)
-                    self->m_firstAlert.clear();
-            });
-        m_firstAlert->setObjectName(QStringLiteral("deleteAccountAlert"));
-    }
+    if (m_model->showDeleteFirstAlert() && !m_firstAlert)
+        openTrackedAlert(m_firstAlert, "deleteAccountAlert", localized("Excluir Conta"),
+                         localized("Todos os seus dados serão permanentemente excluídos, incluindo transcrições, "
+                                   "regras de substituição e configurações. Esta ação não pode ser desfeita."),
+                         {modelButton(m_model, localized("Cancelar"), QMessageBox::RejectRole,
+                                      &AccountManagementViewModel::cancelFirstAlert, "cancelButton"),
+                          modelButton(m_model, localized("Continuar"), QMessageBox::DestructiveRole,
+                                      &AccountManagementViewModel::continueToConfirmation, "continueButton")});
 
     if (m_model->showDeleteConfirmation() && !m_sheets->isPresented()) {
         auto *sheet = new DeleteConfirmationSheet(*m_model);
@@ -294,22 +289,24 @@ void AccountManagementView::refresh()
         m_sheets->dismiss();
     }
 
-    if (m_model->showDeleteError() && !m_errorAlert) {
-        QPointer<AccountManagementViewModel> model(m_model);
-        m_errorAlert = settings::openAlert(this, localized("Erro ao excluir conta"),
-                                           m_model->deleteErrorMessage().value_or(QString()),
-                                           {AlertButton{localized("OK"), QMessageBox::RejectRole,
-                                                        [model] {
-                                                            if (model)
-                                                                model->dismissError();
-                                                        },
-                                                        QStringLiteral("okButton")}},
-                                           [self] {
-                                               if (self)
-                                                   self->m_errorAlert.clear();
-                                           });
-        m_errorAlert->setObjectName(QStringLiteral("deleteAccountErrorAlert"));
-    }
+    if (m_model->showDeleteError() && !m_errorAlert)
+        openTrackedAlert(m_errorAlert, "deleteAccountErrorAlert", localized("Erro ao excluir conta"),
+                         m_model->deleteErrorMessage().value_or(QString()),
+                         {modelButton(m_model, localized("OK"), QMessageBox::RejectRole,
+                                      &AccountManagementViewModel::dismissError, "okButton")});
+}
+
+void AccountManagementView::openTrackedAlert(QPointer<QMessageBox> &alert, const char *name, const QString &title,
+                                             const QString &message, const std::vector<settings::AlertButton> &buttons)
+{
+    // The alert is done with once a button ran, though Qt deletes it later.
+    QPointer<AccountManagementView> self(this);
+    QPointer<QMessageBox> *slot = &alert;
+    alert = settings::openAlert(this, title, message, buttons, [self, slot] {
+        if (self)
+            slot->clear();
+    });
+    alert->setObjectName(QLatin1String(name));
 }
 
 void AccountManagementView::applyColors()

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <vector>
+
 class QAbstractButton;
 class QLabel;
 class QLineEdit;
@@ -18,6 +20,7 @@ class SymbolLabel;
 namespace talvoro::settings {
 class FormSheetPresenter;
 class TintedFrame;
+struct AlertButton;
 }
 
 namespace talvoro::account {
@@ -69,6 +72,8 @@ private:
     QWidget *buildWarningBox();
     QWidget *buildActionsCard();
     void refresh();
+    void openTrackedAlert(QPointer<QMessageBox> &alert, const char *name, const QString &title,
+                          const QString &message, const std::vector<settings::AlertButton> &buttons);
     void applyColors();
 
     AccountManagementViewModel *m_model;
