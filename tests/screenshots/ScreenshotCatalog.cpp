@@ -346,7 +346,7 @@ std::function<QWidget *(ScreenshotContext &)> accountScreen(AccountShot shot)
 {
     return [shot](ScreenshotContext &context) -> QWidget * {
         inMainInterface(context);
-        context.defaults().set(SettingsKeys::weeklyUsed, qint64(23));
+        context.defaults().set(SettingsKeys::weeklyUsed, 23);
         context.environment.makeBackendClient = [] {
             return std::make_shared<BackendAPIClient>(std::make_shared<NeverAnsweringAuth>(),
                                                       BackendAPIClient::sharedSession(),

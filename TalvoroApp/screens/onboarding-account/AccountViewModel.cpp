@@ -7,7 +7,6 @@
 #include "platform/UserDefaultsProviding.h"
 #include "screens/onboarding-account/SignInRunner.h"
 #include "texts/LocalizedTexts.h"
-#include "transcription/UsageCounters.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
