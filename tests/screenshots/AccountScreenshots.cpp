@@ -1,15 +1,14 @@
 #include "AccountScreenshots.h"
 
 #include "account/AuthManager.h"
-#include "account/AuthProviding.h"
 #include "account/BackendAPIClient.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
 #include "navigation/MainWindowModel.h"
 #include "screens/onboarding-account/AccountManagementViewModel.h"
 #include "screens/onboarding-account/ui/AccountManagementView.h"
+#include "support/SyncTestSupport.h"
 
-#include <QCoroTimer>
 #include <QMessageBox>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -18,30 +17,6 @@ using talvoro::account::AccountManagementView;
 using talvoro::account::AccountManagementViewModel;
 
 namespace {
-
-// The token never comes (the picture of a deletion running), or a network
-// failure comes at once (the picture of the error alert).
-class PictureAuthProvider final : public AuthProviding
-{
-public:
-    explicit PictureAuthProvider(bool fails) : m_fails(fails) {}
-
-    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override
-    {
-        if (!m_fails)
-            co_await QCoro::sleepFor(std::chrono::hours(24));
-        co_return std::unexpected(BackendAPIError::networkError(BackendAPIClient::connectionFailureText()));
-    }
-    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override
-    {
-        co_return std::unexpected(BackendAPIError::tokenRefreshFailed());
-    }
-    bool isAuthenticated() const override { return true; }
-    quint64 sessionGeneration() const override { return 1; }
-
-private:
-    bool m_fails;
-};
 
 // Draws the open alert (a window of its own, which a grab of the main window
 // misses) over the window, dimmed, near the top as the desktop places it.
@@ -89,8 +64,13 @@ std::function<QWidget *(ScreenshotContext &)> managementPage(Stage stage, bool r
         context.defaults().set(SettingsKeys::onboardingCompleted, true);
         context.signIn(QStringLiteral("Maria Silva"));
         context.environment.makeBackendClient = [requestFails] {
-            return std::make_shared<BackendAPIClient>(std::make_shared<PictureAuthProvider>(requestFails),
-                                                      BackendAPIClient::sharedSession(),
+            // Without a token the request fails at once.
+            std::shared_ptr<AuthProviding> auth;
+            if (requestFails)
+                auth = std::make_shared<TestAuthProvider>();
+            else
+                auth = std::make_shared<NeverAnsweringAuth>();
+            return std::make_shared<BackendAPIClient>(auth, BackendAPIClient::sharedSession(),
                                                       QUrl(QStringLiteral("http://127.0.0.1:9/")));
         };
         MainWindowModel &model = context.windowModel();

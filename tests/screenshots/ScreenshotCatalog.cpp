@@ -324,21 +324,6 @@ void fillFeedback(talvoro::feedback::FeedbackViewModel &model)
     model.setDescriptionText(QStringLiteral("Seria ótimo poder pausar e retomar um ditado longo sem perder o texto."));
 }
 
-// A token that never comes: an upload started with it stays at its first
-// step, so the busy avatar can be pictured.
-class NeverAnsweringAuth final : public AuthProviding
-{
-public:
-    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override
-    {
-        co_await QCoro::sleepFor(std::chrono::hours(1));
-        co_return std::unexpected(BackendAPIError::cancelled());
-    }
-    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { return validAccessToken(); }
-    bool isAuthenticated() const override { return true; }
-    quint64 sessionGeneration() const override { return 0; }
-};
-
 enum class AccountShot { signedOut, signedIn, avatar, uploading };
 
 // The account screen pushed over the settings hub.
