@@ -1,5 +1,6 @@
 #include "ScreenshotCatalog.h"
 
+#include "AccountScreenshots.h"
 
 #include "account/AuthManager.h"
 #include "account/AuthProviding.h"
@@ -388,21 +389,6 @@ QWidget *avatarSheet(ScreenshotContext &context, const QString &state)
     return sheet;
 }
 
-// A token that never comes: an upload started with it stays at its first
-// step, so the busy avatar can be pictured.
-class NeverAnsweringAuth final : public AuthProviding
-{
-public:
-    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override
-    {
-        co_await QCoro::sleepFor(std::chrono::hours(1));
-        co_return std::unexpected(BackendAPIError::cancelled());
-    }
-    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { return validAccessToken(); }
-    bool isAuthenticated() const override { return true; }
-    quint64 sessionGeneration() const override { return 0; }
-};
-
 enum class AccountShot { signedOut, signedIn, avatar, uploading };
 
 // The account screen pushed over the settings hub.
@@ -614,5 +600,6 @@ QList<ScreenshotEntry> screenshotEntries()
         {"account", "uploading", accountScreen(AccountShot::uploading), tall},
     };
     entries += onboardingScreenshotEntries();
+    entries += accountManagementScreenshotEntries();
     return entries;
 }

@@ -13,6 +13,7 @@
 #include "screens/settings/SystemSettings.h"
 #include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/TintedFrame.h"
 #include "screens/settings/ui/ToolbarStrip.h"
 #include "texts/Localization.h"
 
@@ -34,35 +35,6 @@ constexpr int kColumnSpacing = 24;
 constexpr int kRowSpacing = 12;
 constexpr int kBannerSpacing = 10;
 constexpr qreal kBannerRadius = 16;
-
-// The banner's rounded fill (its colour at 10 %) and inner border (at 20 %).
-class BannerFrame : public QWidget
-{
-public:
-    using QWidget::QWidget;
-    void setColor(const QColor &color)
-    {
-        m_color = color;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor fill = m_color;
-        fill.setAlphaF(0.1f);
-        QColor border = m_color;
-        border.setAlphaF(0.2f);
-        painter.setPen(QPen(border, 1));
-        painter.setBrush(fill);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kBannerRadius, kBannerRadius);
-    }
-
-private:
-    QColor m_color;
-};
 
 QColor statusColor(AccentColorOption::Value option, const QWidget *widget)
 {
@@ -146,7 +118,7 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
 
 QWidget *PermissionsView::buildBanner()
 {
-    auto *banner = new BannerFrame;
+    auto *banner = new TintedFrame(0.1, 0.2, kBannerRadius);
     banner->setObjectName(QStringLiteral("permissionsBanner"));
     m_banner = banner;
     auto *layout = new QHBoxLayout(banner);
@@ -170,7 +142,7 @@ void PermissionsView::refresh()
     const int missing = m_manager.missingPermissionCount();
     const QColor green = statusColor(AccentColorOption::green, this);
     const QColor banner = missing == 0 ? green : statusColor(AccentColorOption::orange, this);
-    static_cast<BannerFrame *>(m_banner)->setColor(banner);
+    static_cast<TintedFrame *>(m_banner)->setColor(banner);
     m_bannerIcon->setSymbol(missing == 0 ? QStringLiteral("checkmark.seal.fill")
                                          : QStringLiteral("exclamationmark.triangle.fill"));
     m_bannerIcon->setColor(banner);
