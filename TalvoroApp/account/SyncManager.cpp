@@ -27,7 +27,6 @@
 
 namespace {
 
-SyncManager *g_shared = nullptr;
 std::unique_ptr<SyncManager> g_defaultShared;
 
 QString deletionKey(OfflineSyncKind kind, const QString &clientId)
@@ -36,6 +35,24 @@ QString deletionKey(OfflineSyncKind kind, const QString &clientId)
 }
 
 QJsonObject objectOf(const QByteArray &json) { return QJsonDocument::fromJson(json).object(); }
+
+// How the log names a record push: when skipped, and when it failed.
+struct PushLabels
+{
+    const char *what;
+    const char *failure;
+};
+
+PushLabels pushLabels(OfflineSyncKind kind)
+{
+    switch (kind) {
+    case OfflineSyncKind::rule: return {"rule", "Push rule failed"};
+    case OfflineSyncKind::dictionaryEntry: return {"dictionary entry", "Push dictionary entry failed"};
+    case OfflineSyncKind::deleteTranscription: return {"transcription deletion", "Delete transcription failed"};
+    case OfflineSyncKind::settings: break;
+    }
+    return {"settings", "Push settings failed"};
+}
 
 } // namespace
 
@@ -64,24 +81,13 @@ SyncManager::SyncManager(Dependencies dependencies, QObject *parent)
         m_deps.accountId = [] { return QString(); };
 }
 
-SyncManager::~SyncManager()
-{
-    if (g_shared == this)
-        g_shared = nullptr;
-}
+SyncManager::~SyncManager() = default;
 
 SyncManager &SyncManager::shared()
 {
-    if (g_shared)
-        return *g_shared;
     if (!g_defaultShared)
         g_defaultShared = std::make_unique<SyncManager>(defaultDependencies());
     return *g_defaultShared;
-}
-
-void SyncManager::setShared(SyncManager *manager)
-{
-    g_shared = manager;
 }
 
 QDateTime SyncManager::now() const
@@ -383,29 +389,8 @@ QCoro::Task<> SyncManager::pushRuleModel(ReplacementRule rule, bool isDeleted)
 
 QCoro::Task<> SyncManager::pushRule(SyncRulePayload payload)
 {
-    if (!canPush("rule"))
-        co_return;
-    QPointer<SyncManager> self(this);
-    const quint64 generation = m_deps.auth->sessionGeneration();
-    const QByteArray body = payload.toJson();
-    const QString inFlight = deletionKey(OfflineSyncKind::rule, payload.clientId);
-    if (payload.isDeleted)
-        m_deletionsInFlight.insert(inFlight);
-    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kRulesPath), body);
-    auto sent = co_await sending;
-    if (!self)
-        co_return;
-    if (!sent) {
-        qCWarning(lcSyncManager, "Push rule failed: %s", qUtf8Printable(sent.error().errorDescription()));
-        if (SyncRequests::isWorthRetrying(sent.error()))
-            queueFailedPush(OfflineSyncKind::rule, body, generation);
-    }
-    if (payload.isDeleted)
-        deletionSettled(inFlight);
-    if (sent) {
-        auto drain = pushSucceeded();
-        co_await drain;
-    }
+    auto push = pushRecord(OfflineSyncKind::rule, payload.clientId, payload.isDeleted, payload.toJson());
+    co_await push;
 }
 
 QCoro::Task<> SyncManager::pushDictionaryEntryModel(DictionaryEntry entry, bool isDeleted)
@@ -416,52 +401,38 @@ QCoro::Task<> SyncManager::pushDictionaryEntryModel(DictionaryEntry entry, bool 
 
 QCoro::Task<> SyncManager::pushDictionaryEntry(SyncDictionaryEntryPayload payload)
 {
-    if (!canPush("dictionary entry"))
-        co_return;
-    QPointer<SyncManager> self(this);
-    const quint64 generation = m_deps.auth->sessionGeneration();
-    const QByteArray body = payload.toJson();
-    const QString inFlight = deletionKey(OfflineSyncKind::dictionaryEntry, payload.clientId);
-    if (payload.isDeleted)
-        m_deletionsInFlight.insert(inFlight);
-    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kDictionaryEntriesPath),
-                                      body);
-    auto sent = co_await sending;
-    if (!self)
-        co_return;
-    if (!sent) {
-        qCWarning(lcSyncManager, "Push dictionary entry failed: %s", qUtf8Printable(sent.error().errorDescription()));
-        if (SyncRequests::isWorthRetrying(sent.error()))
-            queueFailedPush(OfflineSyncKind::dictionaryEntry, body, generation);
-    }
-    if (payload.isDeleted)
-        deletionSettled(inFlight);
-    if (sent) {
-        auto drain = pushSucceeded();
-        co_await drain;
-    }
+    auto push = pushRecord(OfflineSyncKind::dictionaryEntry, payload.clientId, payload.isDeleted, payload.toJson());
+    co_await push;
 }
 
 QCoro::Task<> SyncManager::deleteTranscription(QString clientId)
 {
-    if (!canPush("transcription deletion"))
+    auto push = pushRecord(OfflineSyncKind::deleteTranscription, clientId, true,
+                           SyncRequests::deleteTranscriptionBody(clientId, SyncTime::msFromDate(now())));
+    co_await push;
+}
+
+QCoro::Task<> SyncManager::pushRecord(OfflineSyncKind kind, QString clientId, bool isDeleted, QByteArray body)
+{
+    const PushLabels labels = pushLabels(kind);
+    if (!canPush(labels.what))
         co_return;
     QPointer<SyncManager> self(this);
     const quint64 generation = m_deps.auth->sessionGeneration();
-    const QByteArray body = SyncRequests::deleteTranscriptionBody(clientId, SyncTime::msFromDate(now()));
-    const QString inFlight = deletionKey(OfflineSyncKind::deleteTranscription, clientId);
-    m_deletionsInFlight.insert(inFlight);
-    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kTranscriptionsPath),
-                                      body);
+    const QString inFlight = deletionKey(kind, clientId);
+    if (isDeleted)
+        m_deletionsInFlight.insert(inFlight);
+    auto sending = SyncRequests::post(*m_deps.client, SyncRequests::pathFor(kind), body);
     auto sent = co_await sending;
     if (!self)
         co_return;
     if (!sent) {
-        qCWarning(lcSyncManager, "Delete transcription failed: %s", qUtf8Printable(sent.error().errorDescription()));
+        qCWarning(lcSyncManager, "%s: %s", labels.failure, qUtf8Printable(sent.error().errorDescription()));
         if (SyncRequests::isWorthRetrying(sent.error()))
-            queueFailedPush(OfflineSyncKind::deleteTranscription, body, generation);
+            queueFailedPush(kind, body, generation);
     }
-    deletionSettled(inFlight);
+    if (isDeleted)
+        deletionSettled(inFlight);
     if (sent) {
         auto drain = pushSucceeded();
         co_await drain;

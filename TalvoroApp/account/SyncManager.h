@@ -54,8 +54,6 @@ public:
 
     // `SyncManager.shared`, made with the default dependencies on first use.
     static SyncManager &shared();
-    // The composition root and tests install their own; null restores the default.
-    static void setShared(SyncManager *manager);
 
     bool isSyncing() const { return m_isSyncing; }
     std::optional<QDateTime> lastSyncDate() const { return m_lastSyncDate; }
@@ -99,6 +97,9 @@ private:
     bool canPush(const char *what) const;
     // After a delivered push: drains the queue when something waits in it.
     [[nodiscard]] QCoro::Task<> pushSucceeded();
+    // Sends one rule, term or transcription deletion; a failure worth
+    // retrying is queued. A deletion counts as in flight until answered.
+    [[nodiscard]] QCoro::Task<> pushRecord(OfflineSyncKind kind, QString clientId, bool isDeleted, QByteArray body);
     // Queues a failed push unless the session changed since it started.
     void queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation);
     bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;

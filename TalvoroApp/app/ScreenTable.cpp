@@ -20,6 +20,7 @@
 #include "screens/home-history-stats/ui/StatsDetailView.h"
 #include "screens/home-history-stats/ui/HomeView.h"
 #include "screens/onboarding-account/ui/FeedbackView.h"
+#include "screens/onboarding-account/ui/AccountManagementView.h"
 #include "screens/onboarding-account/ui/AccountView.h"
 
 #include <QPointer>
@@ -162,5 +163,12 @@ void registerAppScreens(ScreenRegistry &registry)
                 window->setActiveSettingsModal(modal, MainWindowModel::Animation::navigation);
         };
         return new talvoro::settings::SettingsView(c.environment, std::move(actions));
+    });
+
+    registry.setRouteScreen(DetailRoute::accountManagement, [](const ScreenContext &c) -> QWidget * {
+        // Deleting needs the account and a backend client.
+        if (!c.environment.auth || !c.environment.makeBackendClient)
+            return new PlaceholderScreen(QStringLiteral("accountManagement"));
+        return new talvoro::account::AccountManagementView(c.environment);
     });
 }

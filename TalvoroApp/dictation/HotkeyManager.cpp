@@ -145,11 +145,6 @@ HotkeyManager &HotkeyManager::shared()
     return *instance;
 }
 
-void HotkeyManager::installShared(std::unique_ptr<HotkeyManager> manager)
-{
-    sharedInstance() = std::move(manager);
-}
-
 QString HotkeyManager::kindName(HotkeyKind kind)
 {
     switch (kind) {

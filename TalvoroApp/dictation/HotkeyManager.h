@@ -35,8 +35,6 @@ public:
     // Created on first use over the standard settings store and the
     // session's keyboard monitor.
     static HotkeyManager &shared();
-    // The composition root (or a test) puts its own instance in place.
-    static void installShared(std::unique_ptr<HotkeyManager> manager);
 
     static QString kindName(HotkeyKind kind);
     static Hotkey defaultHotkey(HotkeyKind kind);

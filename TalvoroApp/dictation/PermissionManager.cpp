@@ -76,11 +76,6 @@ PermissionManager &PermissionManager::shared()
     return *instance;
 }
 
-void PermissionManager::installShared(std::unique_ptr<PermissionManager> manager)
-{
-    sharedInstance() = std::move(manager);
-}
-
 bool PermissionManager::allPermissionsGranted() const
 {
     return m_microphoneGranted && m_accessibilityGranted && m_speechRecognitionGranted;

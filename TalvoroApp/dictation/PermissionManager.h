@@ -50,7 +50,6 @@ public:
     ~PermissionManager() override;
 
     static PermissionManager &shared();
-    static void installShared(std::unique_ptr<PermissionManager> manager);
 
     bool microphoneGranted() const { return m_microphoneGranted; }
     bool accessibilityGranted() const { return m_accessibilityGranted; }

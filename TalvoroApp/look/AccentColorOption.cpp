@@ -39,7 +39,7 @@ std::optional<AccentColorOption> AccentColorOption::fromRawValue(QStringView raw
 
 AccentColorOption AccentColorOption::resolved(QStringView raw)
 {
-    return fromRawValue(raw).value_or(AccentColorOption(Default));
+    return fromRawValue(raw).value_or(AccentColorOption(defaultColor));
 }
 
 AccentColorOption AccentColorOption::current(const UserDefaultsProviding &defaults)

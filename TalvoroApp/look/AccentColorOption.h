@@ -16,16 +16,17 @@ namespace talvoro {
 class AccentColorOption
 {
 public:
-    enum Value { Default, Orange, Yellow, Green, Pink, Purple };
+    // `default` is a keyword: its case is defaultColor (raw value "default").
+    enum Value { defaultColor, orange, yellow, green, pink, purple };
 
-    constexpr AccentColorOption(Value value = Default) : m_value(value) {}
+    constexpr AccentColorOption(Value value = defaultColor) : m_value(value) {}
 
     // Every option, in the order the colour picker shows them.
-    static constexpr std::array<Value, 6> allCases{Default, Orange, Yellow, Green, Pink, Purple};
+    static constexpr std::array<Value, 6> allCases{defaultColor, orange, yellow, green, pink, purple};
 
     // Nothing for a text that names no option (exact, case-sensitive match).
     static std::optional<AccentColorOption> fromRawValue(QStringView raw);
-    // What every view draws with: the named option, or `Default` otherwise.
+    // What every view draws with: the named option, or `defaultColor` otherwise.
     static AccentColorOption resolved(QStringView raw);
     // The option stored under keyboardAccentColor, read afresh.
     static AccentColorOption current(const UserDefaultsProviding &defaults);

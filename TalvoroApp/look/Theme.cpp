@@ -50,17 +50,17 @@ QFont monospacedFont(qreal pixelSize, QFont::Weight weight)
 qreal textStylePixelSize(TextStyle style)
 {
     switch (style) {
-    case TextStyle::LargeTitle: return 26;
-    case TextStyle::Title: return 22;
-    case TextStyle::Title2: return 17;
-    case TextStyle::Title3: return 15;
-    case TextStyle::Headline: return 13;
-    case TextStyle::Body: return 13;
-    case TextStyle::Callout: return 12;
-    case TextStyle::Subheadline: return 11;
-    case TextStyle::Footnote: return 10;
-    case TextStyle::Caption: return 10;
-    case TextStyle::Caption2: return 10;
+    case TextStyle::largeTitle: return 26;
+    case TextStyle::title: return 22;
+    case TextStyle::title2: return 17;
+    case TextStyle::title3: return 15;
+    case TextStyle::headline: return 13;
+    case TextStyle::body: return 13;
+    case TextStyle::callout: return 12;
+    case TextStyle::subheadline: return 11;
+    case TextStyle::footnote: return 10;
+    case TextStyle::caption: return 10;
+    case TextStyle::caption2: return 10;
     }
     return 13;
 }
@@ -68,14 +68,14 @@ qreal textStylePixelSize(TextStyle style)
 QFont textStyleFont(TextStyle style, QFont::Weight weight)
 {
     // The headline style is the body size in bold unless asked otherwise.
-    if (style == TextStyle::Headline && weight == QFont::Normal)
+    if (style == TextStyle::headline && weight == QFont::Normal)
         weight = QFont::Bold;
     return systemFont(textStylePixelSize(style), weight);
 }
 
 QFont appRowFont() { return systemFont(15); }
 QFont appHelperFont() { return systemFont(14); }
-QFont captionFont() { return textStyleFont(TextStyle::Caption); }
+QFont captionFont() { return textStyleFont(TextStyle::caption); }
 QFont transcriptFont(qreal pixelSize) { return serifFont(pixelSize); }
 
 QColor settingsSurfaceColor(bool dark)

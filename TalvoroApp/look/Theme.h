@@ -18,7 +18,7 @@ QFont serifFont(qreal pixelSize, QFont::Weight weight = QFont::Normal);
 QFont monospacedFont(qreal pixelSize, QFont::Weight weight = QFont::Normal);
 
 // The platform's text styles at their desktop sizes.
-enum class TextStyle { LargeTitle, Title, Title2, Title3, Headline, Body, Callout, Subheadline, Footnote, Caption, Caption2 };
+enum class TextStyle { largeTitle, title, title2, title3, headline, body, callout, subheadline, footnote, caption, caption2 };
 qreal textStylePixelSize(TextStyle style);
 QFont textStyleFont(TextStyle style, QFont::Weight weight = QFont::Normal);
 

@@ -36,7 +36,7 @@ StoreError databaseError(const SqliteDatabase &db, int code, const char *what)
 {
     db.reportFailure(code);
     const QString detail = db.isOpen() ? db.errorMessage() : QString::fromUtf8(sqlite3_errstr(code));
-    return {StoreError::Kind::Database, code, QLatin1String(what) + QStringLiteral(": ") + detail};
+    return {StoreError::Kind::database, code, QLatin1String(what) + QStringLiteral(": ") + detail};
 }
 
 QString describeUnusableFile(const QString &path, int code, const QString &failure)
@@ -66,13 +66,13 @@ QString describeUnusableFile(const QString &path, int code, const QString &failu
 QString StoreError::errorDescription() const
 {
     switch (kind) {
-    case Kind::NotFound:
+    case Kind::notFound:
         return message.isEmpty() ? QStringLiteral("record not found") : message;
-    case Kind::Unavailable:
+    case Kind::unavailable:
         return QStringLiteral("store unavailable");
-    case Kind::Misuse:
+    case Kind::misuse:
         return QStringLiteral("store misuse: ") + message;
-    case Kind::Database:
+    case Kind::database:
         break;
     }
     return QStringLiteral("store error %1: %2").arg(sqliteCode).arg(message);
@@ -87,7 +87,7 @@ AppModelContainer::AppModelContainer(const QString &filePath, QObject *parent)
     const bool uncleanShutdown = QFileInfo::exists(markerPath());
     if (uncleanShutdown)
         qCInfo(lcModelStore).noquote() << "Store" << filePath << "was not closed last time; checking the whole file";
-    openStore(uncleanShutdown ? Check::Full : Check::Probe);
+    openStore(uncleanShutdown ? Check::full : Check::probe);
     if (m_persistent) {
         QFile marker(markerPath());
         m_ownsMarker = marker.open(QIODevice::WriteOnly);
@@ -116,7 +116,7 @@ void AppModelContainer::openStore(Check check)
             qCCritical(lcModelStore).noquote() << "Store file" << filePath << "is unusable (" << why
                                                << "); kept it as" << aside << "and started a fresh store";
             QString freshFailure;
-            if (openAt(filePath, Check::Probe, &freshFailure, &code)) {
+            if (openAt(filePath, Check::probe, &freshFailure, &code)) {
                 m_persistent = true;
                 return;
             }
@@ -127,7 +127,7 @@ void AppModelContainer::openStore(Check check)
     qCCritical(lcModelStore).noquote() << "Store file" << filePath << "cannot be used (" << failure
                                        << "); keeping this session's data in memory only";
     QString memoryFailure;
-    if (!openAt(kInMemory, Check::Probe, &memoryFailure, &code)) {
+    if (!openAt(kInMemory, Check::probe, &memoryFailure, &code)) {
         qCCritical(lcModelStore).noquote() << "In-memory store failed:" << memoryFailure;
         m_db.close();
     }
@@ -152,13 +152,6 @@ AppModelContainer &AppModelContainer::shared()
     return *instance;
 }
 
-void AppModelContainer::resetShared(const QString &filePath)
-{
-    auto &instance = sharedInstance();
-    instance.reset();
-    instance = std::make_unique<AppModelContainer>(filePath);
-}
-
 ModelContext &AppModelContainer::mainContext()
 {
     if (!m_mainContext)
@@ -176,7 +169,7 @@ std::expected<void, StoreError> AppModelContainer::write(const WriteBody &body)
     if (!m_db.isOpen())
         return std::unexpected(unavailable());
     if (m_inTransaction)
-        return std::unexpected(StoreError{StoreError::Kind::Misuse, 0, QStringLiteral("nested write")});
+        return std::unexpected(StoreError{StoreError::Kind::misuse, 0, QStringLiteral("nested write")});
     int rc = m_db.exec(QStringLiteral("BEGIN IMMEDIATE"));
     if (rc != SQLITE_OK)
         return std::unexpected(talvoro::store::databaseError(m_db, rc, "begin"));
@@ -237,7 +230,7 @@ bool AppModelContainer::openAt(const QString &path, Check check, QString *failur
 
     if (m_db.isReadOnly())
         return fail(SQLITE_READONLY, QStringLiteral("read-only file"));
-    if (check == Check::Full) {
+    if (check == Check::full) {
         // Damage inside pages only shows when they are read.
         const QString result = m_db.queryText(QStringLiteral("PRAGMA quick_check(1)"), &rc);
         if (rc != SQLITE_OK)
@@ -380,17 +373,17 @@ void AppModelContainer::recoverFromDamage()
         m_setAsidePath = aside;
         qCCritical(lcModelStore).noquote() << "Kept the damaged store as" << aside << "and started a fresh store";
     }
-    if (aside.isEmpty() || !openAt(m_filePath, Check::Probe, &failure, &code)) {
+    if (aside.isEmpty() || !openAt(m_filePath, Check::probe, &failure, &code)) {
         m_persistent = false;
         m_db.close();
         qCCritical(lcModelStore).noquote() << "Store file" << m_filePath << "cannot be used (" << failure
                                            << "); keeping this session's data in memory only";
-        openAt(kInMemory, Check::Probe, &failure, &code);
+        openAt(kInMemory, Check::probe, &failure, &code);
     }
     Q_EMIT storeReplaced();
 }
 
 StoreError AppModelContainer::unavailable() const
 {
-    return {StoreError::Kind::Unavailable, 0, QStringLiteral("no open database")};
+    return {StoreError::Kind::unavailable, 0, QStringLiteral("no open database")};
 }

@@ -61,8 +61,6 @@ public:
     // `AppModelContainer.shared`: TalvoroApp.store in AppPaths::dataDir(),
     // opened on first use.
     static AppModelContainer &shared();
-    // Tests point the shared container at a file of their own.
-    static void resetShared(const QString &filePath);
 
     QString filePath() const { return m_filePath; }
     // False when running on the in-memory fallback.
@@ -116,7 +114,7 @@ Q_SIGNALS:
     void storeReplaced();
 
 private:
-    enum class Check { Probe, Full };
+    enum class Check { probe, full };
     void openStore(Check check);
     bool openAt(const QString &path, Check check, QString *failure, int *failureCode);
     bool migrate(QString *failure, int *failureCode);

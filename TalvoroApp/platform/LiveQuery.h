@@ -106,7 +106,7 @@ public:
     void reload()
     {
         if (!m_container) {
-            m_lastError = StoreError{StoreError::Kind::Unavailable, 0, QStringLiteral("container gone")};
+            m_lastError = StoreError{StoreError::Kind::unavailable, 0, QStringLiteral("container gone")};
             return;
         }
         auto rows = m_container->template fetchCommitted<T>(m_descriptor);

@@ -87,7 +87,7 @@ void ModelContext::autosave()
 
 StoreError ModelContext::unavailable() const
 {
-    return {StoreError::Kind::Unavailable, 0, QStringLiteral("container gone")};
+    return {StoreError::Kind::unavailable, 0, QStringLiteral("container gone")};
 }
 
 void ModelContext::logFailure(const char *what, const StoreError &error) const

@@ -31,12 +31,12 @@ template<class T>
 class PendingChanges final : public PendingChangesBase
 {
 public:
-    enum class Kind { Upsert, Update, Remove };
+    enum class Kind { upsert, update, remove };
     struct Change
     {
         Kind kind;
-        T value;            // full value (Upsert) or carrier of the changed fields (Update)
-        quint64 fieldMask;  // Update only
+        T value;            // full value (upsert) or carrier of the changed fields (update)
+        quint64 fieldMask;  // update only
     };
 
     bool isEmpty() const override { return m_changes.isEmpty(); }
@@ -69,14 +69,14 @@ public:
                 continue;
             done.insert(id);
             switch (change->kind) {
-            case Kind::Upsert: {
+            case Kind::upsert: {
                 auto inserted = talvoro::store::upsertRow<T>(db, change->value);
                 if (!inserted)
                     return std::unexpected(inserted.error());
                 changes.addUpserted(change->value, *inserted);
                 break;
             }
-            case Kind::Update: {
+            case Kind::update: {
                 // A row deleted meanwhile stays deleted: the update is dropped.
                 auto row = talvoro::store::updateRow<T>(db, change->value, change->fieldMask);
                 if (!row)
@@ -85,7 +85,7 @@ public:
                     changes.addUpserted(std::move(**row), false);
                 break;
             }
-            case Kind::Remove: {
+            case Kind::remove: {
                 auto removed = talvoro::store::deleteRow<T>(db, id);
                 if (!removed)
                     return std::unexpected(removed.error());
@@ -117,7 +117,7 @@ private:
 // Records are values: whatever a caller holds stays readable after the row is
 // deleted (the snapshot a push after a deletion sends). Asking the store for a
 // deleted row reports it gone (fetchById gives nullopt, update and remove give
-// StoreError::Kind::NotFound), and an update never brings a deleted row back.
+// StoreError::Kind::notFound), and an update never brings a deleted row back.
 class ModelContext : public QObject
 {
     Q_OBJECT

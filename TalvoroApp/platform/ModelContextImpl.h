@@ -65,9 +65,9 @@ std::expected<std::vector<T>, StoreError> ModelContext::fetch(const FetchDescrip
         const QUuid id = ModelTraits<T>::id(row);
         if (const auto *change = pending->find(id)) {
             seen.insert(id);
-            if (change->kind == Pending::Kind::Remove)
+            if (change->kind == Pending::Kind::remove)
                 continue;
-            T value = change->kind == Pending::Kind::Upsert ? change->value : merged(row, *change);
+            T value = change->kind == Pending::Kind::upsert ? change->value : merged(row, *change);
             if (descriptor.matches(value))
                 result.push_back(std::move(value));
             continue;
@@ -76,7 +76,7 @@ std::expected<std::vector<T>, StoreError> ModelContext::fetch(const FetchDescrip
             result.push_back(std::move(row));
     }
     for (auto it = pending->all().constBegin(); it != pending->all().constEnd(); ++it) {
-        if (it->kind == Pending::Kind::Upsert && !seen.contains(it.key()) && descriptor.matches(it->value))
+        if (it->kind == Pending::Kind::upsert && !seen.contains(it.key()) && descriptor.matches(it->value))
             result.push_back(it->value);
     }
     talvoro::store::sortModels(result, descriptor.sortBy);
@@ -108,9 +108,9 @@ std::optional<T> ModelContext::fetchById(const QUuid &id) const
         return std::nullopt;
     const Pending *pending = findPending<T>();
     const auto *change = pending ? pending->find(id) : nullptr;
-    if (change && change->kind == Pending::Kind::Remove)
+    if (change && change->kind == Pending::Kind::remove)
         return std::nullopt;
-    if (change && change->kind == Pending::Kind::Upsert)
+    if (change && change->kind == Pending::Kind::upsert)
         return change->value;
     auto row = talvoro::store::fetchRow<T>(m_container->database(), id);
     if (!row) {
@@ -130,7 +130,7 @@ T ModelContext::insert(T model)
     using Pending = talvoro::store::detail::PendingChanges<T>;
     if (ModelTraits<T>::id(model).isNull())
         ModelTraits<T>::setId(model, talvoro::newModelId());
-    pendingFor<T>().set(ModelTraits<T>::id(model), {Pending::Kind::Upsert, model, 0});
+    pendingFor<T>().set(ModelTraits<T>::id(model), {Pending::Kind::upsert, model, 0});
     scheduleAutosave();
     return model;
 }
@@ -147,17 +147,17 @@ std::expected<T, StoreError> ModelContext::update(const T &model)
     const quint64 mask = differingFields(*current, model);
     if (mask == 0)
         return *current;
-    T result = merged(*current, typename Pending::Change{Pending::Kind::Update, model, mask});
+    T result = merged(*current, typename Pending::Change{Pending::Kind::update, model, mask});
 
     Pending &pending = pendingFor<T>();
     const auto *existing = pending.find(id);
-    if (existing && existing->kind == Pending::Kind::Upsert) {
-        pending.set(id, {Pending::Kind::Upsert, result, 0});
-    } else if (existing && existing->kind == Pending::Kind::Update) {
-        T carrier = merged(existing->value, typename Pending::Change{Pending::Kind::Update, model, mask});
-        pending.set(id, {Pending::Kind::Update, std::move(carrier), existing->fieldMask | mask});
+    if (existing && existing->kind == Pending::Kind::upsert) {
+        pending.set(id, {Pending::Kind::upsert, result, 0});
+    } else if (existing && existing->kind == Pending::Kind::update) {
+        T carrier = merged(existing->value, typename Pending::Change{Pending::Kind::update, model, mask});
+        pending.set(id, {Pending::Kind::update, std::move(carrier), existing->fieldMask | mask});
     } else {
-        pending.set(id, {Pending::Kind::Update, model, mask});
+        pending.set(id, {Pending::Kind::update, model, mask});
     }
     scheduleAutosave();
     return result;
@@ -183,7 +183,7 @@ std::expected<T, StoreError> ModelContext::remove(const QUuid &id)
     std::optional<T> current = fetchById<T>(id);
     if (!current)
         return std::unexpected(StoreError::notFound(talvoro::uuidString(id)));
-    pendingFor<T>().set(id, {Pending::Kind::Remove, *current, 0});
+    pendingFor<T>().set(id, {Pending::Kind::remove, *current, 0});
     scheduleAutosave();
     return *current;
 }

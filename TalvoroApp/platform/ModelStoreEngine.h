@@ -58,7 +58,7 @@ std::expected<std::vector<T>, StoreError> fetchRows(SqliteDatabase &db, const Fe
         sql += QStringLiteral(" ORDER BY ");
         for (const SortDescriptor<T> &sort : descriptor.sortBy) {
             sql += QLatin1String(Traits::column(sort.field))
-                + (sort.order == SortOrder::Forward ? QStringLiteral(" ASC, ") : QStringLiteral(" DESC, "));
+                + (sort.order == SortOrder::forward ? QStringLiteral(" ASC, ") : QStringLiteral(" DESC, "));
         }
         sql += QStringLiteral("id ASC");
     }

@@ -24,26 +24,26 @@ struct ModelTraits;
 struct StoreError
 {
     enum class Kind {
-        NotFound,    // the record is not (or no longer) in the store
-        Database,    // SQLite refused: constraint, I/O, corruption, busy
-        Unavailable, // the container is gone or has no open database
-        Misuse,      // a transaction inside a transaction
+        notFound,    // the record is not (or no longer) in the store
+        database,    // SQLite refused: constraint, I/O, corruption, busy
+        unavailable, // the container is gone or has no open database
+        misuse,      // a transaction inside a transaction
     };
-    Kind kind = Kind::Database;
+    Kind kind = Kind::database;
     int sqliteCode = 0;
     QString message;
 
     QString errorDescription() const;
-    static StoreError notFound(const QString &message = {}) { return {Kind::NotFound, 0, message}; }
+    static StoreError notFound(const QString &message = {}) { return {Kind::notFound, 0, message}; }
 };
 
-enum class SortOrder { Forward, Reverse };
+enum class SortOrder { forward, reverse };
 
 template<class T>
 struct SortDescriptor
 {
     typename ModelTraits<T>::Field field;
-    SortOrder order = SortOrder::Forward;
+    SortOrder order = SortOrder::forward;
 };
 
 // What to fetch: an optional filter (evaluated in memory on the record
@@ -70,7 +70,7 @@ int compareModels(const std::vector<SortDescriptor<T>> &sortBy, const T &a, cons
     for (const SortDescriptor<T> &sort : sortBy) {
         const int result = ModelTraits<T>::compare(sort.field, a, b);
         if (result != 0)
-            return sort.order == SortOrder::Forward ? result : -result;
+            return sort.order == SortOrder::forward ? result : -result;
     }
     return talvoro::compareIds(ModelTraits<T>::id(a), ModelTraits<T>::id(b));
 }

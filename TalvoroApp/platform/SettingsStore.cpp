@@ -104,11 +104,6 @@ SettingsStore &SettingsStore::shared()
     return *instance;
 }
 
-void SettingsStore::resetShared(const QString &filePath)
-{
-    sharedInstance() = std::make_unique<SettingsStore>(filePath);
-}
-
 QString SettingsStore::filePath() const
 {
     return m_settings->fileName();

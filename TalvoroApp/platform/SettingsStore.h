@@ -19,8 +19,6 @@ public:
 
     // The process-wide store (`sharedDefaults`), created on first use.
     static SettingsStore &shared();
-    // Tests point the shared store at a file of their own.
-    static void resetShared(const QString &filePath);
 
     QString filePath() const;
 

@@ -20,9 +20,6 @@ public:
     virtual qsizetype firstMisspelledWordOffset(const QString &text,
                                                 const QString &language) const = 0;
 
-    // The checker every caller uses; the enchant one unless another was
-    // installed (tests install fakes). Installing nullptr goes back to enchant.
-    // The installed checker must outlive its use.
+    // The checker the composition root hands to the screens: enchant's.
     static SpellChecking &shared();
-    static void installShared(SpellChecking *checker);
 };

@@ -4,23 +4,23 @@ namespace StoreQueries {
 
 FetchDescriptor<TranscriptionRecord> transcriptionsNewestFirst()
 {
-    return {{}, {{TranscriptionRecord::Field::createdAt, SortOrder::Reverse}}, std::nullopt};
+    return {{}, {{TranscriptionRecord::Field::createdAt, SortOrder::reverse}}, std::nullopt};
 }
 
 FetchDescriptor<DictionaryEntry> dictionaryEntriesByTerm()
 {
-    return {{}, {{DictionaryEntry::Field::term, SortOrder::Forward}}, std::nullopt};
+    return {{}, {{DictionaryEntry::Field::term, SortOrder::forward}}, std::nullopt};
 }
 
 FetchDescriptor<ReplacementRule> rulesNewestFirst()
 {
-    return {{}, {{ReplacementRule::Field::createdAt, SortOrder::Reverse}}, std::nullopt};
+    return {{}, {{ReplacementRule::Field::createdAt, SortOrder::reverse}}, std::nullopt};
 }
 
 FetchDescriptor<ReplacementRule> enabledRules()
 {
     return {[](const ReplacementRule &rule) { return rule.isEnabled; },
-            {{ReplacementRule::Field::createdAt, SortOrder::Reverse}},
+            {{ReplacementRule::Field::createdAt, SortOrder::reverse}},
             std::nullopt,
             QStringLiteral("isEnabled != 0")};
 }

@@ -1,9 +1,10 @@
 #include "account/OfflineSyncQueue.h"
 #include "account/SyncBackoff.h"
 #include "platform/AtomicJsonFile.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUuid>
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/mount.h>
 #include <cstdio>
 #include <functional>
 
@@ -34,6 +36,7 @@ const QString kOtherId = QStringLiteral("11111111-2222-3333-4444-555555555555");
 
 } // namespace
 
+// The offline queue and the file it lives in.
 class TestOfflineSyncQueue : public QObject
 {
     Q_OBJECT
@@ -96,45 +99,52 @@ private Q_SLOTS:
         QCOMPARE(queue.count(), 4);
     }
 
+    // Kept whole beside it under a name of its own, even three in a second.
     void corruptFileIsKeptAsideAndQueueStartsEmpty()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("offline-queue.json"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("{\"version\":1,\"items\":[{\"kind\":");
-        file.close();
-        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Offline queue was corrupt .* kept it as .*corrupt-"));
+        const QList<QByteArray> damaged{"{\"version\":1,\"items\":[{\"kind\":", "", "\xff\xfe"};
+        for (const QByteArray &bytes : damaged) {
+            QVERIFY(writeFile(path, bytes));
+            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Offline queue was corrupt .* kept it as .*corrupt-"));
+            QCOMPARE(OfflineSyncQueue(path).count(), 0);
+        }
+        QList<QByteArray> kept;
+        for (const QString &name : QDir(dir.path()).entryList({QStringLiteral("offline-queue.json.corrupt-*")})) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            kept.append(file.readAll());
+        }
+        QCOMPARE(QSet<QByteArray>(kept.begin(), kept.end()), QSet<QByteArray>(damaged.begin(), damaged.end()));
         OfflineSyncQueue queue(path);
-        QCOMPARE(queue.count(), 0);
-        const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("offline-queue.json.corrupt-*")});
-        QCOMPARE(aside.size(), 1);
         queue.enqueue(OfflineSyncKind::settings, {{"updatedAt", 1.0}});
         QVERIFY(queue.flush());
         QCOMPARE(OfflineSyncQueue(path).count(), 1);
+    }
+
+    void theFileIsReplacedWholeInItsFolder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("nested/deeper/file.json"));
+        QCOMPARE(AtomicJsonFile::load(path).status, AtomicJsonFile::LoadStatus::missing);
+        QVERIFY(AtomicJsonFile::write(path, QJsonDocument(QJsonObject{{"a", QString(5000, 'x')}})).has_value());
+        QVERIFY(AtomicJsonFile::write(path, QJsonDocument(QJsonObject{{"b", 1}})).has_value());
+        const auto loaded = AtomicJsonFile::load(path);
+        QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::loaded);
+        QCOMPARE(loaded.document.object(), (QJsonObject{{"b", 1}}));
+        // No temporary files left next to it.
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("nested/deeper"))).entryList(QDir::Files).size(), 1);
     }
 
     void unreadableItemsAreReportedAndTheRestKept()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("offline-queue.json"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QJsonObject good{{"id", "a"}, {"kind", "rule"}};
-        good.insert("payload", rule(kRuleId, 1));
-        QJsonObject unknownKind{{"id", "b"}, {"kind", "teleport"}};
-        unknownKind.insert("payload", QJsonObject());
-        QJsonObject noClientId{{"id", "c"}, {"kind", "rule"}};
-        noClientId.insert("payload", QJsonObject());
-        QJsonArray items;
-        items.append(good);
-        items.append(unknownKind);
-        items.append(noClientId);
-        QJsonObject root;
-        root.insert("version", 1);
-        root.insert("items", items);
-        file.write(QJsonDocument(root).toJson());
-        file.close();
+        const QJsonArray items{QJsonObject{{"id", "a"}, {"kind", "rule"}, {"payload", rule(kRuleId, 1)}},
+                               QJsonObject{{"id", "b"}, {"kind", "teleport"}, {"payload", QJsonObject()}},
+                               QJsonObject{{"id", "c"}, {"kind", "rule"}, {"payload", QJsonObject()}}};
+        QVERIFY(writeFile(path, QJsonDocument(QJsonObject{{"version", 1}, {"items", items}}).toJson()));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Offline queue held 2 unreadable item"));
         OfflineSyncQueue queue(path);
         QCOMPARE(queue.count(), 1);
@@ -143,9 +153,7 @@ private Q_SLOTS:
         QCOMPARE(OfflineSyncQueue(path).count(), 1);
 
         // A document of another shape is kept aside whole.
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[1,2,3]");
-        file.close();
+        QVERIFY(writeFile(path, "[1,2,3]"));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("unknown layout"));
         QCOMPARE(OfflineSyncQueue(path).count(), 0);
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("offline-queue.json.corrupt-*")}).size(), 2);
@@ -202,33 +210,58 @@ private Q_SLOTS:
             writer.setProcessEnvironment(env);
             writer.start(QCoreApplication::applicationFilePath());
             QVERIFY(writer.waitForStarted());
+            // Killed once it has added a number of items that grows each run.
+            int first = -1;
             int committed = -1;
-            const auto readLines = [&] {
+            while ((first < 0 || committed < first + 1 + 2 * run) && writer.waitForReadyRead(30'000)) {
                 while (writer.canReadLine()) {
                     const QByteArray line = writer.readLine().trimmed();
                     if (line.startsWith("committed "))
                         committed = line.mid(10).toInt();
+                    if (first < 0)
+                        first = committed;
                 }
-            };
-            QElapsedTimer timer;
-            timer.start();
-            while (committed < 0 && timer.elapsed() < 30'000 && writer.waitForReadyRead(1000))
-                readLines();
-            timer.restart();
-            while (timer.elapsed() < 20 + 23 * run && writer.state() == QProcess::Running) {
-                writer.waitForReadyRead(5);
-                readLines();
             }
             QVERIFY2(writer.state() == QProcess::Running && writer.processId() > 0, "the writer stopped by itself");
             ::kill(pid_t(writer.processId()), SIGKILL);
             writer.waitForFinished();
-            readLines();
-            QVERIFY2(committed >= 0, "the writer never started");
+            QVERIFY2(first >= 0 && committed >= first + 1 + 2 * run, "the writer never got that far");
             const auto loaded = AtomicJsonFile::load(path);
             QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::loaded);
             OfflineSyncQueue reopened(path);
             QVERIFY2(reopened.count() >= committed,
                      qPrintable(QStringLiteral("%1 items read, %2 committed").arg(reopened.count()).arg(committed)));
+        }
+    }
+
+    // On a full disk the write fails, says so, and the previous file stays whole.
+    void fullDiskKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString mountPoint = dir.filePath(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(mountPoint));
+        const QByteArray target = QFile::encodeName(mountPoint);
+        if (::mount("tmpfs", target.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("Cannot mount a 64 KiB tmpfs here (needs root and mount rights); full-disk case not run");
+        const auto unmount = qScopeGuard([&] { ::umount2(target.constData(), MNT_DETACH); });
+
+        const QString path = mountPoint + QStringLiteral("/queue.json");
+        const QJsonObject good{{"items", QJsonArray{1, 2, 3}}};
+        QVERIFY(AtomicJsonFile::write(path, QJsonDocument(good)).has_value());
+        for (int size : {100, 20'000, 40'000}) { // buffered in QFileDevice, then beyond its buffer
+            QFile filler(mountPoint + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
+            }
+            filler.close();
+            const auto written = AtomicJsonFile::write(path, QJsonDocument(QJsonObject{{"items", QString(size, 'x')}}));
+            QVERIFY2(!written.has_value(), "a write onto a full disk reported success");
+            QVERIFY(!written.error().isEmpty());
+            const auto loaded = AtomicJsonFile::load(path);
+            QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::loaded);
+            QCOMPARE(loaded.document.object(), good);
+            QCOMPARE(QDir(mountPoint).entryList(QDir::Files).size(), 2); // no temporary left behind
+            QFile::remove(filler.fileName());
         }
     }
 

@@ -1,6 +1,9 @@
 #include "account/SyncDefaults.h"
+#include "account/SyncMerge.h"
 #include "account/SyncPayloads.h"
+#include "platform/ModelContext.h"
 #include "support/TestSupport.h"
+#include "transcription/ReplacementRule.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,6 +26,22 @@ QJsonObject statisticsJson(const QJsonValue &bestDay, const QJsonArray &chart)
 }
 
 const QString kId = QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF");
+
+ReplacementRule localRule(const QString &replacement, qint64 updatedMs)
+{
+    ReplacementRule rule(QStringLiteral("vc"), replacement);
+    rule.createdAt = at(1000);
+    rule.updatedAt = at(updatedMs);
+    return rule;
+}
+
+SyncRulePayload remote(const ReplacementRule &rule, const QString &replacement, double updatedMs, bool deleted = false)
+{
+    SyncRulePayload p = SyncMerge::payloadFromRule(rule, deleted);
+    p.replacementText = replacement;
+    p.updatedAt = updatedMs;
+    return p;
+}
 
 } // namespace
 
@@ -148,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(!SyncPullResponse::fromJson({{"rules", QJsonArray{}}}).has_value()); // no cursor
     }
 
-    void pullWritesExactlyTheStatisticsKeys()
+    void pullWritesTheStatisticsAndKeepsAMissingBestDay()
     {
         TemporarySettings s;
         auto &d = *s.store;
@@ -161,14 +180,7 @@ private Q_SLOTS:
              {"user", QJsonObject{{"totalDictations", 3}, {"totalWords", 30}, {"totalDurationSeconds", 12.5}}}});
         QVERIFY(response && response->problems.isEmpty());
 
-        QStringList written;
-        connect(&d, &UserDefaultsProviding::changed, this, [&](const QString &key) { written.append(key); });
         QVERIFY(SyncDefaults::applyPull(*response, d).isEmpty());
-        written.sort();
-        QCOMPARE(written, (QStringList{"hourlyLimit", "hourlyUsed", "syncCurrentStreak", "syncLast7DaysDictations",
-                                       "syncLongestStreak", "syncThisMonthDictations", "syncTotalDictations",
-                                       "syncTotalDurationSeconds", "syncTotalWords", "syncWeekDictations",
-                                       "syncWeekWords", "syncWeeklyChart", "weeklyLimit", "weeklyUsed"}));
         QCOMPARE(d.int64Value("syncWeekWords"), 340);
         QCOMPARE(d.int64Value("weeklyLimit"), 500);
         QCOMPARE(d.doubleValue("syncTotalDurationSeconds"), 12.5);
@@ -241,6 +253,45 @@ private Q_SLOTS:
         response.settings->dictionaryEnabled = true;
         SyncDefaults::applyPull(response, d, {.applySettings = false});
         QCOMPARE(d.boolValue("dictionaryEnabled", true), false);
+    }
+
+    void lastWriterWinsOnUpdatedAt()
+    {
+        TemporaryProfile profile;
+        AppModelContainer &container = profile.models;
+        ModelContext &context = container.mainContext();
+        const ReplacementRule older = localRule(QStringLiteral("local-old"), 5000);
+        const ReplacementRule newer = localRule(QStringLiteral("local-new"), 9000);
+        const ReplacementRule editedAfterDeletion = localRule(QStringLiteral("kept"), 9000);
+        const ReplacementRule deletedRemotely = localRule(QStringLiteral("gone"), 5000);
+        const ReplacementRule sameTime = localRule(QStringLiteral("local-same"), 7000);
+        for (const auto &rule : {older, newer, editedAfterDeletion, deletedRemotely, sameTime})
+            context.insert(rule);
+        QVERIFY(context.save().has_value());
+
+        SyncPullResponse response;
+        const ReplacementRule added(QStringLiteral("pq"), QStringLiteral("porque"));
+        response.rules = {remote(older, QStringLiteral("remote"), 6000.4),
+                          remote(newer, QStringLiteral("remote-stale"), 8000),
+                          remote(editedAfterDeletion, {}, 8000, true),
+                          remote(deletedRemotely, {}, 6000, true),
+                          remote(sameTime, QStringLiteral("remote-same"), 7000),
+                          SyncMerge::payloadFromRule(added, false)};
+        const auto counts = SyncMerge::apply(context, response, {});
+        QVERIFY(counts.has_value());
+        QCOMPARE(counts->inserted, 1);
+        QCOMPARE(counts->updated, 1);
+        QCOMPARE(counts->deleted, 1);
+        QCOMPARE(counts->keptLocal, 2);
+
+        auto fetched = [&](const ReplacementRule &rule) { return container.makeContext()->fetchById<ReplacementRule>(rule.id); };
+        QCOMPARE(fetched(older)->replacementText, QString("remote"));
+        QCOMPARE(fetched(older)->updatedAt.toMSecsSinceEpoch(), 6000);
+        QCOMPARE(fetched(newer)->replacementText, QString("local-new"));
+        QCOMPARE(fetched(editedAfterDeletion)->replacementText, QString("kept"));
+        QVERIFY(!fetched(deletedRemotely).has_value());
+        QCOMPARE(fetched(sameTime)->replacementText, QString("local-same")); // equal times change nothing
+        QCOMPARE(fetched(added)->replacementText, QString("porque"));
     }
 };
 

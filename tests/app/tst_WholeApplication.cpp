@@ -2,36 +2,27 @@
 // name: the real AuthManager (browser simulated), SyncManager, offline queue,
 // store and lifecycle in a temporary profile, behind the main window with
 // every registered screen, against the stand-in backend on loopback.
-#include "account/AuthProviding.h"
-#include "account/BackendAPIClient.h"
-#include "account/OfflineSyncQueue.h"
-#include "account/SyncManager.h"
 #include "account/SyncPayloads.h"
 #include "app/AppLifecycle.h"
 #include "app/ShellAnimations.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
-#include "backend-local/SyncAccount.h"
 #include "dictation/PermissionManager.h"
 #include "look/ui/ToggleSwitch.h"
 #include "navigation/MainWindowModel.h"
-#include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SleepWakeMonitor.h"
-#include "support/AccountTestSupport.h"
 #include "support/DictationFakes.h"
-#include "texts/Localization.h"
+#include "support/SyncTestSupport.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -53,10 +44,7 @@ T *shown(QWidget &root, const QString &name)
                 return found = candidate;
         return found = nullptr;
     };
-    QDeadlineTimer deadline(10000);
-    while (!look() && !deadline.hasExpired())
-        QTest::qWait(20);
-    if (!found)
+    if (!QTest::qWaitFor([&] { return look() != nullptr; }, 10000))
         qWarning("No visible %s", qPrintable(name));
     return found;
 }
@@ -89,9 +77,10 @@ private Q_SLOTS:
 
     void fromOnboardingToSignOut()
     {
-        LocalBackend backend;
+        AccountServices app;
+        LocalBackend &backend = app.backend;
         // A transcription recorded on another device waits on the account.
-        const QString pulledId = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+        const QString pulledId = newClientId();
         {
             backendlocal::User &user = backend.state().userForEmail(kEmail, QStringLiteral("Ana"));
             SyncAccount account(user.sync);
@@ -107,42 +96,23 @@ private Q_SLOTS:
             return SyncAccount(backend.state().userForEmail(kEmail, QStringLiteral("Ana")).sync);
         };
 
-        AuthHarness harness(backend.baseURL());
+        AuthHarness &harness = app.harness;
         harness.browserEmail = kEmail;
         AuthManager &auth = *harness.auth;
-        QTemporaryDir profile;
-        AppModelContainer models(profile.filePath(QStringLiteral("TalvoroApp.store")));
-        auto provider = std::make_shared<DefaultAuthProvider>();
-        SyncManager::Dependencies syncDeps;
-        syncDeps.auth = provider;
-        syncDeps.client = std::make_shared<BackendAPIClient>(provider, &harness.network, backend.baseURL());
-        syncDeps.queue = std::make_shared<OfflineSyncQueue>(profile.filePath(QStringLiteral("offline-queue.json")));
-        syncDeps.defaults = harness.settings.store.get();
-        syncDeps.container = &models;
-        syncDeps.accountId = [&auth] { return auth.userId().value_or(QString()); };
-        syncDeps.timeZoneId = [] { return QStringLiteral("UTC"); };
-        SyncManager sync(syncDeps);
-
         auto permissionState = std::make_shared<FakePermissionChecks::State>();
         permissionState->microphone = MicrophoneAuthorization::authorized;
         permissionState->accessibility = true;
         PermissionManager permissions(std::make_unique<FakePermissionChecks>(permissionState), harness.opener);
+        app.environment.permissions = &permissions;
         SleepWakeMonitor wakeMonitor;
         AppLifecycle lifecycle(AppLifecycle::Dependencies{.auth = &auth,
-                                                          .sync = &sync,
-                                                          .models = &models,
+                                                          .sync = app.sync.get(),
+                                                          .models = &app.models,
                                                           .settings = harness.settings.store.get(),
                                                           .wakeMonitor = &wakeMonitor});
 
-        AppEnvironment environment;
-        environment.settings = harness.settings.store.get();
-        environment.auth = &auth;
-        environment.sync = &sync;
-        environment.models = &models;
-        environment.permissions = &permissions;
-        environment.urlOpener = &harness.opener;
         MainWindowModel model(*harness.settings.store, &auth);
-        MainWindow window(environment, model, ScreenRegistry::withAppScreens());
+        MainWindow window(app.environment, model, ScreenRegistry::withAppScreens());
         window.resize(1100, 760);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -174,7 +144,7 @@ private Q_SLOTS:
         QTest::keyClicks(shown<QLineEdit>(window, QStringLiteral("termField")), QStringLiteral("Talvoro"));
         clickNamed(window, QStringLiteral("saveButton"));
         const auto termOnAccount = [&] {
-            const auto entries = models.makeContext()->fetch<DictionaryEntry>().value();
+            const auto entries = app.models.makeContext()->fetch<DictionaryEntry>().value();
             for (const DictionaryEntry &entry : entries)
                 if (entry.term == QLatin1String("Talvoro"))
                     return account().dictionaryEntry(entry.idString()).has_value();
@@ -190,7 +160,7 @@ private Q_SLOTS:
         QTest::keyClicks(shown<QWidget>(window, QStringLiteral("replacementField")), QStringLiteral("voce"));
         clickNamed(window, QStringLiteral("saveButton"));
         const auto ruleOnAccount = [&] {
-            const auto rules = models.makeContext()->fetch<ReplacementRule>().value();
+            const auto rules = app.models.makeContext()->fetch<ReplacementRule>().value();
             for (const ReplacementRule &rule : rules)
                 if (rule.originalText == QLatin1String("vc"))
                     return account().rule(rule.idString()).value_or(QJsonObject())
@@ -244,7 +214,7 @@ private Q_SLOTS:
         QVERIFY(termOnAccount());
         QVERIFY(ruleOnAccount());
         QCOMPARE(account().liveTranscriptionCount(), 0);
-        QCOMPARE(syncDeps.queue->count(), 0);
+        QCOMPARE(app.queue->count(), 0);
     }
 };
 

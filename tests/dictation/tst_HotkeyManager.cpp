@@ -3,6 +3,7 @@
 #include "support/DictationFakes.h"
 #include "support/TestSupport.h"
 
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -33,10 +34,82 @@ struct Fixture
 
 } // namespace
 
+// The key code table and the hotkeys kept in the settings.
 class TestHotkeyManager : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void tableIsOneToOne()
+    {
+        QSet<quint16> macCodes;
+        QSet<quint16> evdevCodes;
+        for (const auto &entry : KeyCodeMap::entries()) {
+            QVERIFY2(!macCodes.contains(entry.macKeyCode), qPrintable(QString::number(entry.macKeyCode)));
+            QVERIFY2(!evdevCodes.contains(entry.evdevCode), qPrintable(QString::number(entry.evdevCode)));
+            macCodes.insert(entry.macKeyCode);
+            evdevCodes.insert(entry.evdevCode);
+            QCOMPARE(KeyCodeMap::macKeyCodeForScanCode(*KeyCodeMap::scanCodeForMacKeyCode(entry.macKeyCode)), entry.macKeyCode);
+        }
+    }
+
+    void scanCodesNamePhysicalKeys()
+    {
+        // X11 keycodes are the evdev codes plus 8.
+        QCOMPARE(KeyCodeMap::macKeyCodeForScanCode(40), std::optional<quint16>(2)); // D
+        QCOMPARE(KeyCodeMap::macKeyCodeForScanCode(8), std::nullopt);
+        QCOMPARE(KeyCodeMap::macKeyCodeForScanCode(255), std::nullopt);
+        QCOMPARE(KeyCodeMap::scanCodeForMacKeyCode(52), std::nullopt);
+    }
+
+    void qtKeysFallBackToTheUsLayout_data()
+    {
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("expected");
+        QTest::addRow("V with ctrl") << int(Qt::Key_V) << int(Qt::ControlModifier) << 9;
+        QTest::addRow("! is the 1 key") << int(Qt::Key_Exclam) << int(Qt::ShiftModifier) << 18;
+        QTest::addRow("@ is the 2 key") << int(Qt::Key_At) << int(Qt::ShiftModifier) << 19;
+        QTest::addRow("? is the / key") << int(Qt::Key_Question) << int(Qt::ShiftModifier) << 44;
+        QTest::addRow("~ is the ` key") << int(Qt::Key_AsciiTilde) << int(Qt::ShiftModifier) << 50;
+        QTest::addRow("backtab is tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << 48;
+        QTest::addRow("keypad 5") << int(Qt::Key_5) << int(Qt::KeypadModifier) << 87;
+        QTest::addRow("unknown") << int(Qt::Key_Eacute) << 0 << -1;
+        QTest::addRow("no key") << 0 << 0 << -1;
+    }
+
+    void qtKeysFallBackToTheUsLayout()
+    {
+        QFETCH(int, qtKey);
+        QFETCH(int, modifiers);
+        QFETCH(int, expected);
+        const auto code = KeyCodeMap::macKeyCodeForQtKey(qtKey, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(code ? int(*code) : -1, expected);
+        // Without a scan code a key event takes the same way.
+        const auto fromEvent = KeyCodeMap::macKeyCodeForKeyEvent(0, qtKey, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(fromEvent ? int(*fromEvent) : -1, expected);
+    }
+
+    void scanCodeWinsOverTheQtKey()
+    {
+        // On a French layout the key where US has Q types "A": the stored
+        // code stays the physical key's.
+        QCOMPARE(KeyCodeMap::macKeyCodeForKeyEvent(24, Qt::Key_A, {}), std::optional<quint16>(12));
+        // Shift+1 on a US layout: "!" with the "1" key's scan code.
+        QCOMPARE(KeyCodeMap::macKeyCodeForKeyEvent(10, Qt::Key_Exclam, Qt::ShiftModifier), std::optional<quint16>(18));
+        // An unknown scan code falls back to the Qt key.
+        QCOMPARE(KeyCodeMap::macKeyCodeForKeyEvent(250, Qt::Key_F, {}), std::optional<quint16>(3));
+    }
+
+    void qtModifiersBecomeMacBits()
+    {
+        QCOMPARE(KeyCodeMap::macModifiersForQt(Qt::ControlModifier | Qt::ShiftModifier), quint64(0x60000));
+        QCOMPARE(KeyCodeMap::macModifiersForQt(Qt::AltModifier), MacModifier::option);
+        QCOMPARE(KeyCodeMap::macModifiersForQt(Qt::MetaModifier), MacModifier::command);
+        QCOMPARE(KeyCodeMap::macModifiersForQt(Qt::KeypadModifier | Qt::GroupSwitchModifier), quint64(0));
+        QVERIFY(KeyCodeMap::isModifierKey(*KeyCodeMap::macKeyCodeForQtKey(Qt::Key_Shift)));
+        QVERIFY(KeyCodeMap::isModifierKey(*KeyCodeMap::macKeyCodeForQtKey(Qt::Key_Meta)));
+        QVERIFY(!KeyCodeMap::isModifierKey(*KeyCodeMap::macKeyCodeForQtKey(Qt::Key_Space)));
+    }
     void displayTexts()
     {
         QCOMPARE(HotkeyManager::displayText({2, kCtrlShift}, true), QStringLiteral("⌃⇧D"));

@@ -1,6 +1,10 @@
 #include "dictation/OverlayPosition.h"
+#include "dictation/ui/RecordingOverlayPanel.h"
+#include "dictation/ui/RecordingOverlayPanelController.h"
 #include "support/TestSupport.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 
 class TestOverlayPosition : public QObject
@@ -53,7 +57,44 @@ private Q_SLOTS:
         QCOMPARE(overlayPanelOrigin(OverlayPosition::topRight, area, QSize(290, 50)), QPoint(0, 54));
         QCOMPARE(overlayPanelOrigin(OverlayPosition::bottom, area, QSize(100, 190)), QPoint(100, 30));
     }
+
+    void panelFloatsWithoutFocusAndFollowsTheSetting()
+    {
+        TemporarySettings settings;
+        RecordingOverlayPanelController controller(*settings.store);
+        const auto flags = controller.panel()->windowFlags();
+        QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
+        QVERIFY(flags.testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+        QVERIFY(controller.panel()->testAttribute(Qt::WA_ShowWithoutActivating));
+
+        // It follows the setting, shown or not.
+        auto *panel = controller.panel();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        auto expected = [&](OverlayPosition p) { return overlayPanelOrigin(p, area, panel->size()); };
+
+        QCOMPARE(panel->pos(), expected(OverlayPosition::bottom));
+        controller.showPanel();
+        QVERIFY(panel->isVisible());
+        for (const auto &row : overlayPositionGrid()) {
+            for (OverlayPosition p : row) {
+                settings.store->setString(SettingsKeys::overlayPosition.key(), overlayPositionRawValue(p));
+                QCOMPARE(panel->pos(), expected(p));
+            }
+        }
+        settings.store->remove(SettingsKeys::overlayPosition.key());
+        QCOMPARE(panel->pos(), expected(OverlayPosition::bottom));
+        controller.hidePanel();
+        QVERIFY(!panel->isVisible());
+
+        // New content replaces (and deletes) the old.
+        QPointer<QWidget> first = new QWidget;
+        controller.panel()->setContent(first);
+        QCOMPARE(first->parentWidget(), controller.panel());
+        controller.panel()->setContent(new QWidget);
+        QVERIFY(first.isNull());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestOverlayPosition)
+QTEST_MAIN(TestOverlayPosition)
 #include "tst_OverlayPosition.moc"

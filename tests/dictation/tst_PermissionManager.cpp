@@ -25,31 +25,6 @@ class TestPermissionManager : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void flagsAndTheirSummary()
-    {
-        Fixture f;
-        f.make();
-        QCOMPARE(f.manager->missingPermissionCount(), 3);
-        QVERIFY(!f.manager->allPermissionsGranted());
-
-        f.state->microphone = MicrophoneAuthorization::authorized;
-        f.state->accessibility = true;
-        f.manager->refresh();
-        QCOMPARE(f.manager->missingPermissionCount(), 1);
-        QVERIFY(!f.manager->allPermissionsGranted());
-
-        f.state->speech = SpeechRecognitionAuthorization::authorized;
-        QSignalSpy speechSpy(f.manager.get(), &PermissionManager::speechRecognitionGrantedChanged);
-        QSignalSpy anySpy(f.manager.get(), &PermissionManager::permissionsChanged);
-        f.manager->refresh();
-        QVERIFY(f.manager->allPermissionsGranted());
-        QCOMPARE(f.manager->missingPermissionCount(), 0);
-        QCOMPARE(speechSpy.count(), 1);
-        QCOMPARE(anySpy.count(), 1);
-        f.manager->refresh(); // unchanged: nothing emitted
-        QCOMPARE(anySpy.count(), 1);
-    }
-
     void microphoneRequestFollowsTheAuthorisation()
     {
         Fixture f;

@@ -1,10 +1,10 @@
 #include "platform/LaunchAtLoginManager.h"
+#include "support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,9 +66,7 @@ private Q_SLOTS:
     void failureIsLoggedNotThrown()
     {
         // A file where the autostart folder should be.
-        QFile blocker(m_config.filePath(QStringLiteral("autostart")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(writeFile(m_config.filePath(QStringLiteral("autostart")), {}));
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^Failed to set launch at login: .+")));
         LaunchAtLoginManager::setEnabled(true);
         QVERIFY(!LaunchAtLoginManager::isEnabled());

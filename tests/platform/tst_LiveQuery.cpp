@@ -2,6 +2,7 @@
 #include "platform/LiveCountQuery.h"
 #include "platform/LiveListModel.h"
 #include "platform/ModelContext.h"
+#include "support/TestSupport.h"
 #include "transcription/StoreQueries.h"
 
 #include <QAbstractItemModelTester>
@@ -13,14 +14,9 @@
 
 namespace {
 
-QDateTime at(qint64 ms)
-{
-    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-}
-
 TranscriptionRecord transcription(const QString &text, qint64 createdMs)
 {
-    return TranscriptionRecord(text, 1, 1.0, QStringLiteral("pt"), at(createdMs));
+    return dictation(text, at(createdMs));
 }
 
 // Signals the list model sent, as text: "insert 1", "remove 0", "move 3>0",
@@ -143,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(model.rowCount(), 0);
         context->upsertAll<TranscriptionRecord>({transcription(QStringLiteral("x"), 1), transcription(QStringLiteral("y"), 2)});
         QCOMPARE(log.take(), (QStringList{QStringLiteral("insert 0"), QStringLiteral("insert 0")}));
-        history.setDescriptor({{}, {{TranscriptionRecord::Field::createdAt, SortOrder::Forward}}, std::nullopt});
+        history.setDescriptor({{}, {{TranscriptionRecord::Field::createdAt, SortOrder::forward}}, std::nullopt});
         QCOMPARE(log.take(), QStringList{QStringLiteral("reset")});
         QVERIFY(sameAsStore(container, history, model));
     }
@@ -176,7 +172,7 @@ private Q_SLOTS:
 
         // A limited query keeps its first rows: a newer row pushes the last
         // one out; a removal below the limit refetches.
-        TranscriptionsQuery latest(container, {{}, {{TranscriptionRecord::Field::createdAt, SortOrder::Reverse}}, 2});
+        TranscriptionsQuery latest(container, {{}, {{TranscriptionRecord::Field::createdAt, SortOrder::reverse}}, 2});
         LiveListModel latestModel(latest);
         QAbstractItemModelTester latestTester(&latestModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
         ModelLog latestLog(latestModel);

@@ -1,13 +1,22 @@
 // The logind wake listener over a real bus: the test session bus stands in
 // for the system bus and a second connection plays logind.
 #include "platform/LogindSleepMonitor.h"
-#include "support/AccountTestSupport.h"
+#include "support/TestSupport.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QSignalSpy>
 #include <QTest>
+
+// Every PrepareForSleep the connection receives, whoever sent it.
+class SignalCounter : public QObject
+{
+    Q_OBJECT
+public:
+    int count = 0;
+public Q_SLOTS:
+    void seen(bool) { ++count; }
+};
 
 class TestLogindSleepMonitor : public QObject
 {
@@ -50,6 +59,11 @@ private Q_SLOTS:
         LogindSleepMonitor monitor(bus);
         QVERIFY(monitor.isListening());
         QSignalSpy woke(&monitor, &SleepWakeMonitor::woke);
+        // Both hear each message in the same turn of the event loop.
+        SignalCounter delivered;
+        QVERIFY(bus.connect(QString(), QString::fromLatin1(LogindSleepMonitor::kPath),
+                            QString::fromLatin1(LogindSleepMonitor::kInterface),
+                            QString::fromLatin1(LogindSleepMonitor::kSignal), &delivered, SLOT(seen(bool))));
 
         sendPrepareForSleep(logind, true);
         sendPrepareForSleep(logind, false);
@@ -60,8 +74,8 @@ private Q_SLOTS:
                                                                  QStringLiteral("talvoro-stranger"));
         sendPrepareForSleep(stranger, false);
         sendPrepareForSleep(logind, false);
-        QTRY_COMPARE(woke.count(), 2);
-        QTest::qWait(100);
+        QTRY_COMPARE(delivered.count, 4);
+        QCoreApplication::processEvents();
         QCOMPARE(woke.count(), 2);
 
         logind.unregisterService(QString::fromLatin1(LogindSleepMonitor::kService));

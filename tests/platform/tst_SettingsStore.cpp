@@ -55,10 +55,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("settings.ini"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("\xff\xfe[General\nweeklyUsed=@ByteArray(\nflag=\x01\x02\nvolume=1e999\n=\n[[[\n");
-        file.close();
+        QVERIFY(writeFile(path, "\xff\xfe[General\nweeklyUsed=@ByteArray(\nflag=\x01\x02\nvolume=1e999\n=\n[[[\n"));
         SettingsStore store(path);
         QCOMPARE(store.int64Value(QStringLiteral("weeklyUsed"), 4), 4);
         QCOMPARE(store.boolValue(QStringLiteral("flag"), true), true);
@@ -72,11 +69,8 @@ private Q_SLOTS:
         // geometry, dates or lists; none of them is a text or a number.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("settings.ini"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[General]\nkeyboardAccentColor=@Rect(1 2 3 4)\nname=@Size(5 6)\n"
-                   "list=a, b\nweeklyUsed=@Point(7 8)\n");
-        file.close();
+        QVERIFY(writeFile(path, "[General]\nkeyboardAccentColor=@Rect(1 2 3 4)\nname=@Size(5 6)\n"
+                                "list=a, b\nweeklyUsed=@Point(7 8)\n"));
         SettingsStore store(path);
         QCOMPARE(store.stringValue(QStringLiteral("keyboardAccentColor"), QStringLiteral("default")),
                  QStringLiteral("default"));

@@ -1,4 +1,5 @@
 #include "platform/SingleInstance.h"
+#include "support/TestSupport.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -17,142 +18,132 @@
 class SingleInstanceTest : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
-    void secondLaunchHandsOverItsUrls();
-    void leftoversOfADeadInstanceNeverBlockStart();
-    void anInstanceThatDoesNotAnswerIsNeverJoinedByASecondPrimary();
-    void overlongArgumentsAreLeftOutBeforeHandingOver();
-    void oversizeMessageIsRefused();
-    void withoutARuntimeFolderAPrivateOneIsUsed();
-    void urlsInArguments();
 
 private:
     QString serverName() const { return m_dir.filePath(QStringLiteral("talvoro-test.socket")); }
     QTemporaryDir m_dir;
-};
 
-void SingleInstanceTest::secondLaunchHandsOverItsUrls()
-{
-    SingleInstance primary(serverName());
-    QCOMPARE(primary.start({}), SingleInstance::Role::primary);
-    QVERIFY(primary.isListening());
-    QSignalSpy spy(&primary, &SingleInstance::activationRequested);
+private Q_SLOTS:
+    void secondLaunchHandsOverItsUrls()
+    {
+        SingleInstance primary(serverName());
+        QCOMPARE(primary.start({}), SingleInstance::Role::primary);
+        QVERIFY(primary.isListening());
+        QSignalSpy spy(&primary, &SingleInstance::activationRequested);
 
-    // The second launch blocks while handing over, so it runs on its own
-    // thread while this one serves the event loop.
-    const QString callback = QStringLiteral("stovelantern-mac://auth/callback?code=abc&state=xyz");
-    SingleInstance::Role role = SingleInstance::Role::primary;
-    std::thread secondLaunch([&] {
-        SingleInstance secondary(serverName());
-        role = secondary.start({QStringLiteral("--verbose"), callback});
-    });
-    QTRY_COMPARE(spy.count(), 1);
-    secondLaunch.join();
-    QCOMPARE(role, SingleInstance::Role::secondary);
-    const auto urls = spy.first().at(0).value<QList<QUrl>>();
-    QCOMPARE(urls, QList<QUrl>{QUrl(callback)});
-    QCOMPARE(urls.first().query(), QStringLiteral("code=abc&state=xyz"));
+        // The second launch blocks while handing over, so it runs on its own
+        // thread while this one serves the event loop.
+        const QString callback = QStringLiteral("stovelantern-mac://auth/callback?code=abc&state=xyz");
+        SingleInstance::Role role = SingleInstance::Role::primary;
+        std::thread secondLaunch([&] {
+            SingleInstance secondary(serverName());
+            role = secondary.start({QStringLiteral("--verbose"), callback});
+        });
+        QTRY_COMPARE(spy.count(), 1);
+        secondLaunch.join();
+        QCOMPARE(role, SingleInstance::Role::secondary);
+        const auto urls = spy.first().at(0).value<QList<QUrl>>();
+        QCOMPARE(urls, QList<QUrl>{QUrl(callback)});
+        QCOMPARE(urls.first().query(), QStringLiteral("code=abc&state=xyz"));
 
-    // A plain relaunch asks only to be shown.
-    std::thread thirdLaunch([&] { role = SingleInstance(serverName()).start({}); });
-    QTRY_COMPARE(spy.count(), 2);
-    thirdLaunch.join();
-    QCOMPARE(role, SingleInstance::Role::secondary);
-    QVERIFY(spy.last().at(0).value<QList<QUrl>>().isEmpty());
-}
+        // A plain relaunch asks only to be shown.
+        std::thread thirdLaunch([&] { role = SingleInstance(serverName()).start({}); });
+        QTRY_COMPARE(spy.count(), 2);
+        thirdLaunch.join();
+        QCOMPARE(role, SingleInstance::Role::secondary);
+        QVERIFY(spy.last().at(0).value<QList<QUrl>>().isEmpty());
+    }
 
-void SingleInstanceTest::leftoversOfADeadInstanceNeverBlockStart()
-{
-    // A crash leaves the socket file and a lock file of any content behind:
-    // empty, garbled, naming another host or a live process of someone else.
-    const QList<QByteArray> lockContents{"", "\x01\xff garbage", "1\nTalvoro\nanother-host\n",
-                                         "1\ninit\n" + QSysInfo::machineHostName().toUtf8() + "\n"};
-    for (const QByteArray &content : lockContents) {
-        const QString name = m_dir.filePath(QStringLiteral("stale%1.socket").arg(content.size()));
-        for (const QString &path : QStringList{name, name + QStringLiteral(".lock")}) {
-            QFile leftover(path);
-            QVERIFY(leftover.open(QIODevice::WriteOnly));
-            leftover.write(path == name ? QByteArray() : content);
+    void leftoversOfADeadInstanceNeverBlockStart()
+    {
+        // A crash leaves the socket file and a lock file of any content behind:
+        // empty, garbled, naming another host or a live process of someone else.
+        const QList<QByteArray> lockContents{"", "\x01\xff garbage", "1\nTalvoro\nanother-host\n",
+                                             "1\ninit\n" + QSysInfo::machineHostName().toUtf8() + "\n"};
+        for (const QByteArray &content : lockContents) {
+            const QString name = m_dir.filePath(QStringLiteral("stale%1.socket").arg(content.size()));
+            QVERIFY(writeFile(name, {}));
+            QVERIFY(writeFile(name + QStringLiteral(".lock"), content));
+            SingleInstance instance(name);
+            QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+            QVERIFY(instance.isListening());
         }
-        SingleInstance instance(name);
-        QCOMPARE(instance.start({}), SingleInstance::Role::primary);
-        QVERIFY(instance.isListening());
     }
-}
 
-void SingleInstanceTest::anInstanceThatDoesNotAnswerIsNeverJoinedByASecondPrimary()
-{
-    // The primary's thread never returns to its event loop: it is frozen.
-    SingleInstance frozen(m_dir.filePath(QStringLiteral("frozen.socket")));
-    QCOMPARE(frozen.start({}), SingleInstance::Role::primary);
-    SingleInstance launch(frozen.serverName());
-    launch.setHandoverTimeout(500);
-    QCOMPARE(launch.start({}), SingleInstance::Role::unanswered);
-    QVERIFY(!launch.isListening());
-}
-
-void SingleInstanceTest::overlongArgumentsAreLeftOutBeforeHandingOver()
-{
-    SingleInstance primary(m_dir.filePath(QStringLiteral("long.socket")));
-    QCOMPARE(primary.start({}), SingleInstance::Role::primary);
-    QSignalSpy spy(&primary, &SingleInstance::activationRequested);
-
-    // Under the frame limit in characters, over it once encoded as UTF-16.
-    const QString overlong = QStringLiteral("stovelantern-mac://auth/callback?code=") + QString(200 * 1024, QLatin1Char('x'));
-    const QString callback = QStringLiteral("stovelantern-mac://auth/callback?code=abc");
-    SingleInstance::Role role = SingleInstance::Role::primary;
-    std::thread launch([&] { role = SingleInstance(primary.serverName()).start({overlong, callback}); });
-    QTRY_COMPARE(spy.count(), 1);
-    launch.join();
-    QCOMPARE(role, SingleInstance::Role::secondary);
-    QCOMPARE(spy.first().at(0).value<QList<QUrl>>(), QList<QUrl>{QUrl(callback)});
-}
-
-void SingleInstanceTest::oversizeMessageIsRefused()
-{
-    SingleInstance primary(m_dir.filePath(QStringLiteral("oversize.socket")));
-    QCOMPARE(primary.start({}), SingleInstance::Role::primary);
-    QSignalSpy spy(&primary, &SingleInstance::activationRequested);
-
-    QLocalSocket socket;
-    socket.connectToServer(primary.serverName());
-    QVERIFY(socket.waitForConnected(2000));
-    QByteArray frame;
-    QDataStream(&frame, QIODevice::WriteOnly) << quint32(0x7fffffff);
-    socket.write(frame);
-    socket.flush();
-    QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
-    QCOMPARE(spy.count(), 0);
-}
-
-void SingleInstanceTest::urlsInArguments()
-{
-    const QList<QUrl> urls = SingleInstance::urlsInArguments(
-        {QStringLiteral("--platform"), QStringLiteral("offscreen"), QStringLiteral("/home/me/file.txt"),
-         QStringLiteral("C:stuff"), QStringLiteral("file:///tmp/x"),
-         QStringLiteral("stovelantern-mac://auth/callback?code=1"), QStringLiteral("https://example.com/a")});
-    QCOMPARE(urls, (QList<QUrl>{QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=1")),
-                                QUrl(QStringLiteral("https://example.com/a"))}));
-}
-
-void SingleInstanceTest::withoutARuntimeFolderAPrivateOneIsUsed()
-{
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    // Not ours to trust: open to everyone.
-    QTemporaryDir open;
-    QFile::setPermissions(open.path(), QFileDevice::Permissions(0x7777));
-    for (const QByteArray &runtime : {QByteArray(), open.path().toUtf8()}) {
-        qputenv("XDG_RUNTIME_DIR", runtime);
-        const QString folder = QFileInfo(SingleInstance::defaultServerName()).absolutePath();
-        QVERIFY(!folder.isEmpty());
-        QVERIFY(folder != open.path());
-        struct stat info {};
-        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &info), 0);
-        QCOMPARE(info.st_uid, ::getuid());
-        QCOMPARE(info.st_mode & 0777, 0700u);
+    void anInstanceThatDoesNotAnswerIsNeverJoinedByASecondPrimary()
+    {
+        // The primary's thread never returns to its event loop: it is frozen.
+        SingleInstance frozen(m_dir.filePath(QStringLiteral("frozen.socket")));
+        QCOMPARE(frozen.start({}), SingleInstance::Role::primary);
+        SingleInstance launch(frozen.serverName());
+        launch.setHandoverTimeout(500);
+        QCOMPARE(launch.start({}), SingleInstance::Role::unanswered);
+        QVERIFY(!launch.isListening());
     }
-    qputenv("XDG_RUNTIME_DIR", saved);
-}
+
+    void overlongArgumentsAreLeftOutBeforeHandingOver()
+    {
+        SingleInstance primary(m_dir.filePath(QStringLiteral("long.socket")));
+        QCOMPARE(primary.start({}), SingleInstance::Role::primary);
+        QSignalSpy spy(&primary, &SingleInstance::activationRequested);
+
+        // Under the frame limit in characters, over it once encoded as UTF-16.
+        const QString overlong = QStringLiteral("stovelantern-mac://auth/callback?code=") + QString(200 * 1024, QLatin1Char('x'));
+        const QString callback = QStringLiteral("stovelantern-mac://auth/callback?code=abc");
+        SingleInstance::Role role = SingleInstance::Role::primary;
+        std::thread launch([&] { role = SingleInstance(primary.serverName()).start({overlong, callback}); });
+        QTRY_COMPARE(spy.count(), 1);
+        launch.join();
+        QCOMPARE(role, SingleInstance::Role::secondary);
+        QCOMPARE(spy.first().at(0).value<QList<QUrl>>(), QList<QUrl>{QUrl(callback)});
+    }
+
+    void oversizeMessageIsRefused()
+    {
+        SingleInstance primary(m_dir.filePath(QStringLiteral("oversize.socket")));
+        QCOMPARE(primary.start({}), SingleInstance::Role::primary);
+        QSignalSpy spy(&primary, &SingleInstance::activationRequested);
+
+        QLocalSocket socket;
+        socket.connectToServer(primary.serverName());
+        QVERIFY(socket.waitForConnected(2000));
+        QByteArray frame;
+        QDataStream(&frame, QIODevice::WriteOnly) << quint32(0x7fffffff);
+        socket.write(frame);
+        socket.flush();
+        QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(spy.count(), 0);
+    }
+
+    void withoutARuntimeFolderAPrivateOneIsUsed()
+    {
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        // Not ours to trust: open to everyone.
+        QTemporaryDir open;
+        QFile::setPermissions(open.path(), QFileDevice::Permissions(0x7777));
+        for (const QByteArray &runtime : {QByteArray(), open.path().toUtf8()}) {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            const QString folder = QFileInfo(SingleInstance::defaultServerName()).absolutePath();
+            QVERIFY(!folder.isEmpty());
+            QVERIFY(folder != open.path());
+            struct stat info {};
+            QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &info), 0);
+            QCOMPARE(info.st_uid, ::getuid());
+            QCOMPARE(info.st_mode & 0777, 0700u);
+        }
+        qputenv("XDG_RUNTIME_DIR", saved);
+    }
+
+    void urlsInArguments()
+    {
+        const QList<QUrl> urls = SingleInstance::urlsInArguments(
+            {QStringLiteral("--platform"), QStringLiteral("offscreen"), QStringLiteral("/home/me/file.txt"),
+             QStringLiteral("C:stuff"), QStringLiteral("file:///tmp/x"),
+             QStringLiteral("stovelantern-mac://auth/callback?code=1"), QStringLiteral("https://example.com/a")});
+        QCOMPARE(urls, (QList<QUrl>{QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=1")),
+                                    QUrl(QStringLiteral("https://example.com/a"))}));
+    }
+};
 
 QTEST_GUILESS_MAIN(SingleInstanceTest)
 #include "tst_SingleInstance.moc"

@@ -4,6 +4,7 @@
 
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "support/TestSupport.h"
 #include "transcription/StoreQueries.h"
 
 #include <QCoreApplication>
@@ -23,11 +24,6 @@ namespace {
 const char *const kWriter = "--store-writer";
 const char *const kOpener = "--store-opener";
 
-TranscriptionRecord row(const QString &text, qint64 ms)
-{
-    return TranscriptionRecord(text, 1, 1.0, QStringLiteral("pt"), QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
-}
-
 // Commits "row N" for N = first, first+1, … for ever, every fifth commit with
 // 300 more rows and every seventh also deleting some, and prints N once its
 // commit returned.
@@ -39,10 +35,10 @@ int runWriter(const QString &path, int first)
     auto context = container.makeContext();
     context->setAutosaveEnabled(false);
     for (int n = first;; ++n) {
-        context->insert(row(QStringLiteral("row %1").arg(n), n));
+        context->insert(dictation(QStringLiteral("row %1").arg(n), at(n)));
         if (n % 5 == 0) {
             for (int i = 0; i < 300; ++i)
-                context->insert(row(QStringLiteral("filler %1 %2").arg(n).arg(i).repeated(8), n));
+                context->insert(dictation(QStringLiteral("filler %1 %2").arg(n).arg(i).repeated(8), at(n)));
         }
         if (n % 7 == 0) {
             const auto fillers = context->fetch(FetchDescriptor<TranscriptionRecord>{
@@ -57,9 +53,11 @@ int runWriter(const QString &path, int first)
     }
 }
 
-// Waits for the go file, then opens the store once.
+// Says it is ready, waits for the go file, then opens the store once.
 int runOpener(const QString &path, const QString &go)
 {
+    std::printf("ready\n");
+    std::fflush(stdout);
     while (!QFile::exists(go))
         QThread::usleep(200);
     AppModelContainer container(path);
@@ -85,13 +83,17 @@ private Q_SLOTS:
             writer.start(QCoreApplication::applicationFilePath(),
                          {QString::fromLatin1(kWriter), path, QString::number(next)});
             QVERIFY(writer.waitForStarted());
-            // Kill at a random moment once it is writing.
-            QVERIFY(writer.waitForReadyRead(10000));
-            QTest::qWait(int(20 + random() % 150));
+            // Kill it in the middle of a random commit: once it has reported
+            // a random number of them, while it writes the next.
+            const int commits = 2 + int(random() % 40);
+            QByteArray reported;
+            while (reported.count('\n') < commits && writer.waitForReadyRead(10000))
+                reported += writer.readAllStandardOutput();
+            QVERIFY(reported.count('\n') >= commits);
             ::kill(pid_t(writer.processId()), SIGKILL);
             QVERIFY(writer.waitForFinished(10000));
-            const QList<QByteArray> reported = writer.readAllStandardOutput().trimmed().split('\n');
-            const int lastCommitted = reported.last().toInt();
+            reported += writer.readAllStandardOutput();
+            const int lastCommitted = reported.trimmed().split('\n').last().toInt();
 
             AppModelContainer reopened(path);
             QVERIFY(reopened.isPersistent());
@@ -124,7 +126,9 @@ private Q_SLOTS:
                 opener->start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kOpener), path, go});
                 QVERIFY(opener->waitForStarted());
             }
-            QTest::qWait(100);
+            // All of them wait for the go, so they open at once.
+            for (auto &opener : openers)
+                QVERIFY(opener->canReadLine() || opener->waitForReadyRead(20000));
             QFile(go).open(QIODevice::WriteOnly);
             for (auto &opener : openers) {
                 QVERIFY(opener->waitForFinished(20000));

@@ -1,4 +1,4 @@
-#include "OnboardingScreenshots.h"
+#include "ScreenshotCatalog.h"
 
 #include "account/AuthManager.h"
 #include "dictation/PermissionManager.h"
@@ -114,29 +114,25 @@ std::function<QWidget *(ScreenshotContext &)> login(bool signIn, bool sessionExp
 
 QList<ScreenshotEntry> onboardingScreenshotEntries()
 {
-    const QSize wizardSize(680, 520);
-    const QSize loginSize(760, 620);
     using S = OnboardingStep;
-    return {
-        {QStringLiteral("onboarding"), QStringLiteral("welcome"), wizard({}), wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("microphone-waiting"), wizard({.step = S::microphone}),
-         wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("microphone-granted"),
-         wizard({.step = S::microphone, .microphone = true}), wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("accessibility-waiting"), wizard({.step = S::accessibility}),
-         wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("accessibility-granted"),
-         wizard({.step = S::accessibility, .accessibility = true}), wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("hotkey"), wizard({.step = S::hotkey}), wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("login"), wizard({.step = S::login}), wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("login-signing-in"),
-         wizard({.step = S::login, .signIn = true}), wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("login-error"),
-         wizard({.step = S::login, .browser = Browser::refuses, .signIn = true}), wizardSize},
-        {QStringLiteral("onboarding"), QStringLiteral("login-signed-in"),
-         wizard({.step = S::login, .signedInAs = "Maria Clara Souza"}), wizardSize},
-        {QStringLiteral("signIn"), QStringLiteral("idle"), login(false, false), loginSize},
-        {QStringLiteral("signIn"), QStringLiteral("signing-in"), login(true, false), loginSize},
-        {QStringLiteral("signIn"), QStringLiteral("session-expired"), login(false, true), loginSize},
+    const QList<std::pair<const char *, WizardState>> pages{
+        {"welcome", {}},
+        {"microphone-waiting", {.step = S::microphone}},
+        {"microphone-granted", {.step = S::microphone, .microphone = true}},
+        {"accessibility-waiting", {.step = S::accessibility}},
+        {"accessibility-granted", {.step = S::accessibility, .accessibility = true}},
+        {"hotkey", {.step = S::hotkey}},
+        {"login", {.step = S::login}},
+        {"login-signing-in", {.step = S::login, .signIn = true}},
+        {"login-error", {.step = S::login, .browser = Browser::refuses, .signIn = true}},
+        {"login-signed-in", {.step = S::login, .signedInAs = "Maria Clara Souza"}},
     };
+    QList<ScreenshotEntry> entries;
+    for (const auto &[state, page] : pages)
+        entries.append({"onboarding", state, wizard(page), QSize(680, 520)});
+    const QSize loginSize(760, 620);
+    entries += {{"signIn", "idle", login(false, false), loginSize},
+                {"signIn", "signing-in", login(true, false), loginSize},
+                {"signIn", "session-expired", login(false, true), loginSize}};
+    return entries;
 }

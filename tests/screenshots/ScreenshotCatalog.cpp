@@ -1,65 +1,129 @@
 #include "ScreenshotCatalog.h"
 
-#include "account/AuthProviding.h"
-#include "screens/onboarding-account/AvatarImageCache.h"
-#include "screens/onboarding-account/AvatarImageLoader.h"
-#include "screens/onboarding-account/ui/AccountView.h"
-#include "screens/onboarding-account/ui/FeedbackView.h"
-
-#include <QDir>
-
-#include "AvatarScreenshots.h"
-#include "OnboardingScreenshots.h"
+#include "AccountScreenshots.h"
 
 #include "account/AuthManager.h"
+#include "account/AuthProviding.h"
 #include "account/SyncDefaults.h"
-#include "navigation/MainWindowModel.h"
+#include "look/AccentColorOption.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
+#include "dictation/KeyCodeMap.h"
+#include "navigation/MainWindowModel.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
-#include "dictation/KeyCodeMap.h"
-#include "screens/home-history-stats/ui/StatsQuickCard.h"
-#include "screens/home-history-stats/ui/WeeklyUsageCard.h"
 #include "screens/dictation-settings/ui/DictionaryView.h"
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
+#include "screens/home-history-stats/ui/StatsQuickCard.h"
+#include "screens/home-history-stats/ui/WeeklyUsageCard.h"
+#include "screens/onboarding-account/AvatarImageCache.h"
+#include "screens/onboarding-account/AvatarImageLoader.h"
+#include "screens/onboarding-account/ui/AccountView.h"
+#include "screens/onboarding-account/ui/AvatarView.h"
+#include "screens/onboarding-account/ui/FeedbackView.h"
 #include "screens/settings/ui/HotkeySettingView.h"
-#include "transcription/UsageCounters.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/FormattingOptions.h"
 #include "transcription/ReplacementRule.h"
 #include "transcription/StoreQueries.h"
 #include "transcription/TranscriptionRecord.h"
+#include "transcription/UsageCounters.h"
 
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QCoroTimer>
+#include <QDir>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QMessageBox>
+#include <QPainter>
 #include <QTimer>
 
 using talvoro::dictionary::DictionaryView;
 
 namespace {
 
+using Build = std::function<QWidget *(ScreenshotContext &)>;
+using Prepare = std::function<void(ScreenshotContext &)>;
+using Navigate = std::function<void(MainWindowModel &)>;
+
 const QString kCompleted = SettingsKeys::onboardingCompleted.key();
 const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
 
-// The whole window with the application's screens, after `prepare` has set
-// the settings and, once the model exists, `navigate` has moved it.
-std::function<QWidget *(ScreenshotContext &)> window(
-    std::function<void(ScreenshotContext &)> prepare,
-    std::function<void(MainWindowModel &)> navigate = {})
+// The whole window with the application's screens: `prepare` sets the
+// context up, `navigate` moves the model once it exists, `then` works the
+// shown window.
+Build window(Prepare prepare, Navigate navigate = {}, std::function<void(QWidget *)> then = {})
 {
-    return [prepare, navigate](ScreenshotContext &context) -> QWidget * {
+    return [=](ScreenshotContext &context) -> QWidget * {
         prepare(context);
         MainWindowModel &model = context.windowModel();
         auto *window = new MainWindow(context.environment, model, ScreenRegistry::withAppScreens());
         if (navigate)
             navigate(model);
+        if (then)
+            then(window);
         return window;
     };
+}
+
+Navigate sidebar(SidebarItem item)
+{
+    return [item](MainWindowModel &model) { model.selectSidebarItem(item); };
+}
+
+Navigate route(SidebarItem item, NavigationDestination destination)
+{
+    return [=](MainWindowModel &model) {
+        model.selectSidebarItem(item);
+        model.push(destination);
+    };
+}
+
+Navigate sheet(SettingsModal modal)
+{
+    return [modal](MainWindowModel &model) {
+        model.selectSidebarItem(SidebarItem::settings);
+        model.setActiveSettingsModal(modal);
+    };
+}
+
+// `text` typed into the search field (of the child `within` when named).
+std::function<void(QWidget *)> search(const QString &text, const QString &within = {})
+{
+    return [=](QWidget *window) {
+        QWidget *parent = within.isEmpty() ? window : window->findChild<QWidget *>(within);
+        if (auto *field = parent ? parent->findChild<QLineEdit *>(QStringLiteral("searchField")) : nullptr)
+            field->setText(text);
+    };
+}
+
+// Each preparation in turn.
+Prepare all(QList<Prepare> steps)
+{
+    return [steps](ScreenshotContext &context) {
+        for (const Prepare &step : steps)
+            step(context);
+    };
+}
+
+void inMainInterface(ScreenshotContext &context)
+{
+    context.defaults().setBool(kCompleted, true);
+    context.defaults().setBool(kAllow, true);
+}
+
+// An empty store in the environment.
+void emptyStore(ScreenshotContext &context)
+{
+    context.models();
+}
+
+Prepare signedIn(const QString &userName)
+{
+    return [userName](ScreenshotContext &context) { context.signIn(userName); };
 }
 
 void grantAllPermissions(ScreenshotContext &context)
@@ -69,22 +133,9 @@ void grantAllPermissions(ScreenshotContext &context)
     context.permissions.refresh();
 }
 
-void inMainInterface(ScreenshotContext &context)
-{
-    context.defaults().setBool(kCompleted, true);
-    context.defaults().setBool(kAllow, true);
-}
-
-// The main interface over an empty store.
-void emptyStore(ScreenshotContext &context)
-{
-    inMainInterface(context);
-    context.models();
-}
-
 // The dictation settings with a few rules and terms, French spoken, a formal
 // tone with two switches off, and translation on or off.
-std::function<void(ScreenshotContext &)> dictationSettings(bool translation)
+Prepare dictationSettings(bool translation)
 {
     return [translation](ScreenshotContext &context) {
         inMainInterface(context);
@@ -109,11 +160,6 @@ std::function<void(ScreenshotContext &)> dictationSettings(bool translation)
         store.insert(DictionaryEntry(QStringLiteral("croissant"), QStringLiteral("fr"), QStringLiteral("manual")));
         (void)store.save();
     };
-}
-
-void showDictationSettings(MainWindowModel &model)
-{
-    model.selectSidebarItem(SidebarItem::talvoroSettings);
 }
 
 // The history over a week of dictations, several on some days; the first
@@ -143,71 +189,49 @@ void historyWeek(ScreenshotContext &context)
         {60 * 125, "Rappeler Julien pour confirmer la livraison.", "fr"},
         {60 * 150, "Ditado de teste com um texto bem curto.", "pt"},
     };
-    bool first = true;
     for (const auto &sample : samples) {
         const QString text = QString::fromUtf8(sample.text);
         TranscriptionRecord record(text, text.split(QLatin1Char(' ')).size(), 4.0 + sample.minutesAgo % 50,
                                    QString::fromLatin1(sample.language), now.addSecs(-60LL * sample.minutesAgo));
-        if (first)
+        if (&sample == samples)
             record.id = kHistoryRecordId;
-        first = false;
         store.insert(record);
     }
     (void)store.save();
 }
 
-void showHistory(MainWindowModel &model)
-{
-    model.selectSidebarItem(SidebarItem::history);
-}
-
-// The history with `search` typed into its field.
-std::function<QWidget *(ScreenshotContext &)> historySearch(const QString &search)
-{
-    return [search](ScreenshotContext &context) -> QWidget * {
-        QWidget *shown = window(historyWeek, showHistory)(context);
-        if (auto *field = shown->findChild<QLineEdit *>(QStringLiteral("searchField")))
-            field->setText(search);
-        return shown;
-    };
-}
-
 // The general sheet over the settings hub, after `act` has worked the
 // dictation recorder.
-std::function<QWidget *(ScreenshotContext &)> generalSheet(std::function<void(HotkeyRecorder &)> act = {},
-                                                           const QString &storedMicrophone = {})
+Build generalSheet(std::function<void(HotkeyRecorder &)> act = {}, const QString &storedMicrophone = {})
 {
-    return [act, storedMicrophone](ScreenshotContext &context) -> QWidget * {
-        QWidget *shown = window(
-            [storedMicrophone](ScreenshotContext &c) {
-                inMainInterface(c);
-                if (!storedMicrophone.isEmpty())
-                    c.defaults().setString(QStringLiteral("preferredMicrophoneID"), storedMicrophone);
-            },
-            [](MainWindowModel &m) {
-                m.selectSidebarItem(SidebarItem::settings);
-                m.setActiveSettingsModal(SettingsModal::general);
-            })(context);
-        if (act) {
-            auto *recorder = shown->findChild<talvoro::settings::HotkeySettingView *>(
-                QStringLiteral("hotkeySetting.dictation"));
-            act(*recorder->recorder());
-        }
-        return shown;
-    };
+    return window(
+        [storedMicrophone](ScreenshotContext &c) {
+            inMainInterface(c);
+            if (!storedMicrophone.isEmpty())
+                c.defaults().setString(QStringLiteral("preferredMicrophoneID"), storedMicrophone);
+        },
+        sheet(SettingsModal::general), [act](QWidget *window) {
+            if (act)
+                act(*window->findChild<talvoro::settings::HotkeySettingView *>(
+                           QStringLiteral("hotkeySetting.dictation"))->recorder());
+        });
 }
 
-RecordedKeyPress keyPress(quint16 keyCode, quint64 modifiers)
+// A capture of the dictation recorder ended by one key press.
+std::function<void(HotkeyRecorder &)> pressed(quint16 keyCode, quint64 modifiers)
 {
-    RecordedKeyPress press;
-    press.keyCode = keyCode;
-    press.modifiers = modifiers;
-    return press;
+    return [=](HotkeyRecorder &recorder) {
+        recorder.startCapture();
+        RecordedKeyPress press;
+        press.keyCode = keyCode;
+        press.modifiers = modifiers;
+        recorder.handleKeyPress(press);
+    };
 }
 
 // The statistics screen over stored figures: `weeks` weeks of chart ending
 // on 1 December 2025 and `bestDay` as the stored best day.
-std::function<QWidget *(ScreenshotContext &)> statistics(qint64 dictations, int weeks, const QString &bestDay)
+Build statistics(qint64 dictations, int weeks, const QString &bestDay)
 {
     return window(
         [=](ScreenshotContext &context) {
@@ -233,11 +257,6 @@ std::function<QWidget *(ScreenshotContext &)> statistics(qint64 dictations, int 
             store.set(syncWeeklyChart, encodeWeeklyChart(chart));
         },
         [](MainWindowModel &model) { model.push(DetailRoute::statsDetail); });
-}
-
-void showHome(MainWindowModel &model)
-{
-    model.selectSidebarItem(SidebarItem::home);
 }
 
 // The figures a pull stores: the week's statistics with a streak, and the
@@ -280,33 +299,13 @@ void someRules(ScreenshotContext &context)
     (void)store.save();
 }
 
-void showRules(MainWindowModel &model)
-{
-    model.selectSidebarItem(SidebarItem::talvoroSettings);
-    model.push(DetailRoute::replacementRules);
-}
-
-// The window after `prepare` and `navigate`, with `act` run on the screen of
-// type Screen that it shows.
+// `act` on the screen of type Screen that the window shows.
 template<class Screen>
-std::function<QWidget *(ScreenshotContext &)> onScreen(std::function<void(ScreenshotContext &)> prepare,
-                                                       std::function<void(MainWindowModel &)> navigate,
-                                                       std::function<void(Screen &)> act)
+std::function<void(QWidget *)> on(std::function<void(Screen &)> act)
 {
-    return [prepare, navigate, act](ScreenshotContext &context) -> QWidget * {
-        QWidget *shown = window(prepare, navigate)(context);
-        if (auto *screen = shown->findChild<Screen *>())
+    return [act](QWidget *window) {
+        if (auto *screen = window->findChild<Screen *>())
             act(*screen);
-        return shown;
-    };
-}
-
-template<class Screen>
-std::function<void(Screen &)> typeSearch(const QString &search)
-{
-    return [search](Screen &screen) {
-        if (auto *field = screen.template findChild<QLineEdit *>(QStringLiteral("searchField")))
-            field->setText(search);
     };
 }
 
@@ -331,7 +330,7 @@ void embedAlert(QWidget &screen)
 
 // Personal dictionary terms from a fixed day, some used; with `english`,
 // two English terms as well, so the picker and the badges show.
-std::function<void(ScreenshotContext &)> someTerms(bool english)
+Prepare someTerms(bool english)
 {
     return [english](ScreenshotContext &context) {
         inMainInterface(context);
@@ -361,15 +360,9 @@ void fullDictionary(ScreenshotContext &context)
     (void)store.save();
 }
 
-void showDictionary(MainWindowModel &model)
-{
-    model.selectSidebarItem(SidebarItem::talvoroSettings);
-    model.push(DetailRoute::dictionary);
-}
-
 // The feedback form on a client that never answers (no picture sends),
 // filled by `fill`.
-std::function<QWidget *(ScreenshotContext &)> feedbackForm(std::function<void(talvoro::feedback::FeedbackViewModel &)> fill)
+Build feedbackForm(std::function<void(talvoro::feedback::FeedbackViewModel &)> fill)
 {
     return [fill](ScreenshotContext &context) -> QWidget * {
         auto client = std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(),
@@ -390,25 +383,69 @@ void fillFeedback(talvoro::feedback::FeedbackViewModel &model)
     model.setDescriptionText(QStringLiteral("Seria ótimo poder pausar e retomar um ditado longo sem perder o texto."));
 }
 
-// A token that never comes: an upload started with it stays at its first
-// step, so the busy avatar can be pictured.
-class NeverAnsweringAuth final : public AuthProviding
+// Three large single-colour pictures picked as screenshots.
+void pickScreenshots(talvoro::feedback::FeedbackViewModel &model)
 {
-public:
-    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override
-    {
-        co_await QCoro::sleepFor(std::chrono::hours(1));
-        co_return std::unexpected(BackendAPIError::cancelled());
+    fillFeedback(model);
+    const QDir folder(QDir::tempPath());
+    QList<QUrl> files;
+    for (const QColor &color : {QColor(Qt::darkCyan), QColor(Qt::darkMagenta), QColor(Qt::darkYellow)}) {
+        QImage image(1600, 1000, QImage::Format_RGB32);
+        image.fill(color);
+        const QString path = folder.filePath(QStringLiteral("talvoro-feedback-%1.png").arg(files.size()));
+        image.save(path, "PNG");
+        files.append(QUrl::fromLocalFile(path));
     }
-    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { return validAccessToken(); }
-    bool isAuthenticated() const override { return true; }
-    quint64 sessionGeneration() const override { return 0; }
-};
+    model.loadImages(files);
+}
+
+// A stand-in portrait: a wide picture, so the centre crop shows.
+QImage samplePortrait()
+{
+    QImage image(240, 160, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 160);
+    sky.setColorAt(0, QColor(255, 196, 120));
+    sky.setColorAt(1, QColor(214, 92, 74));
+    painter.fillRect(image.rect(), sky);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(60, 42, 38));
+    painter.drawEllipse(QPointF(120, 62), 30, 34);  // head
+    painter.drawEllipse(QPointF(120, 170), 62, 58); // shoulders
+    return image;
+}
+
+// The avatar at its three sizes in one of its states: "image", "loading",
+// "initials" or "symbol". Still views: nothing is downloaded.
+QWidget *avatarSheet(ScreenshotContext &context, const QString &state)
+{
+    auto *sheet = new QWidget;
+    auto *row = new QHBoxLayout(sheet);
+    row->setSpacing(28);
+    row->addStretch();
+    const QColor accent = talvoro::currentAccentColor(context.defaults(), context.dark);
+    for (const AvatarSize size : {AvatarSize::Small, AvatarSize::Medium, AvatarSize::Large}) {
+        AvatarView::Options options;
+        options.loader = nullptr;
+        std::optional<QUrl> url = QUrl(QStringLiteral("https://example.com/avatar.jpg"));
+        QString name = QStringLiteral("Maria Clara Souza");
+        if (state == QLatin1String("image"))
+            options.startingImage = samplePortrait();
+        else if (state == QLatin1String("initials"))
+            url.reset();
+        else if (state == QLatin1String("symbol"))
+            url.reset(), name.clear();
+        row->addWidget(new AvatarView(name, url, size, accent, options), 0, Qt::AlignVCenter);
+    }
+    row->addStretch();
+    return sheet;
+}
 
 enum class AccountShot { signedOut, signedIn, avatar, uploading };
 
 // The account screen pushed over the settings hub.
-std::function<QWidget *(ScreenshotContext &)> accountScreen(AccountShot shot)
+Build accountScreen(AccountShot shot)
 {
     return [shot](ScreenshotContext &context) -> QWidget * {
         inMainInterface(context);
@@ -447,10 +484,7 @@ std::function<QWidget *(ScreenshotContext &)> accountScreen(AccountShot shot)
                 auth.updateAvatarURL(url);
             }
         }
-        QWidget *shown = window([](ScreenshotContext &) {}, [](MainWindowModel &m) {
-            m.selectSidebarItem(SidebarItem::settings);
-            m.push(DetailRoute::account);
-        })(context);
+        QWidget *shown = window([](ScreenshotContext &) {}, route(SidebarItem::settings, DetailRoute::account))(context);
         QObject::connect(shown, &QObject::destroyed, [cache, loader, signedOut, secrets] {});
         if (shot == AccountShot::uploading) {
             auto *view = shown->findChild<talvoro::account::AccountView *>();
@@ -522,205 +556,120 @@ AuthManager &ScreenshotContext::signIn(const QString &userName)
 
 QList<ScreenshotEntry> screenshotEntries()
 {
+    const QSize tall(1100, 900);
+    const QSize settingsPage(1100, 1000);
+    const QSize card(600, 320);
+    const Navigate settingsHub = sidebar(SidebarItem::settings);
+    const Navigate history = sidebar(SidebarItem::history);
+    const Navigate home = sidebar(SidebarItem::home);
+    const Navigate rules = route(SidebarItem::talvoroSettings, DetailRoute::replacementRules);
+    const Navigate dictionary = route(SidebarItem::talvoroSettings, DetailRoute::dictionary);
     QList<ScreenshotEntry> entries{
         // The window shell.
-        {QStringLiteral("shell"), QStringLiteral("onboarding"), window([](ScreenshotContext &) {})},
-        {QStringLiteral("shell"), QStringLiteral("login"),
-         window([](ScreenshotContext &c) { c.defaults().setBool(kCompleted, true); })},
-        {QStringLiteral("shell"), QStringLiteral("home"), window(inMainInterface)},
-        {QStringLiteral("shell"), QStringLiteral("settings"), window(inMainInterface, [](MainWindowModel &m) {
-             m.selectSidebarItem(SidebarItem::settings);
-         })},
-        {QStringLiteral("shell"), QStringLiteral("route-permissions"),
-         window(inMainInterface, [](MainWindowModel &m) {
-             m.selectSidebarItem(SidebarItem::settings);
-             m.push(DetailRoute::permissions);
-         })},
-        {QStringLiteral("shell"), QStringLiteral("sheet-general"), window(inMainInterface, [](MainWindowModel &m) {
-             m.selectSidebarItem(SidebarItem::settings);
-             m.setActiveSettingsModal(SettingsModal::general);
-         })},
-        {QStringLiteral("shell"), QStringLiteral("sheet-system"), window(inMainInterface, [](MainWindowModel &m) {
-             m.selectSidebarItem(SidebarItem::settings);
-             m.setActiveSettingsModal(SettingsModal::system);
-         })},
-        {QStringLiteral("shell"), QStringLiteral("sheet-small-window"),
-         window(inMainInterface,
-                [](MainWindowModel &m) {
-                    m.selectSidebarItem(SidebarItem::settings);
-                    m.setActiveSettingsModal(SettingsModal::general);
-                }),
-         QSize(720, 520)},
-        // The avatar at its three sizes, one picture per state.
-        {QStringLiteral("avatar"), QStringLiteral("image"),
-         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("image")); }, QSize(360, 320)},
-        {QStringLiteral("avatar"), QStringLiteral("loading"),
-         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("loading")); }, QSize(360, 320)},
-        {QStringLiteral("avatar"), QStringLiteral("initials"),
-         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("initials")); }, QSize(360, 320)},
-        {QStringLiteral("avatar"), QStringLiteral("symbol"),
-         [](ScreenshotContext &c) { return buildAvatarScreenshot(c, QStringLiteral("symbol")); }, QSize(360, 320)},
-
+        {"shell", "onboarding", window([](ScreenshotContext &) {})},
+        {"shell", "login", window([](ScreenshotContext &c) { c.defaults().setBool(kCompleted, true); })},
+        {"shell", "home", window(inMainInterface)},
+        {"shell", "settings", window(inMainInterface, settingsHub)},
+        {"shell", "route-permissions", window(inMainInterface, route(SidebarItem::settings, DetailRoute::permissions))},
+        {"shell", "sheet-general", window(inMainInterface, sheet(SettingsModal::general))},
+        {"shell", "sheet-system", window(inMainInterface, sheet(SettingsModal::system))},
+        {"shell", "sheet-small-window", window(inMainInterface, sheet(SettingsModal::general)), QSize(720, 520)},
+    };
+    // The avatar at its three sizes, one picture per state.
+    for (const QString state : {"image", "loading", "initials", "symbol"})
+        entries.append({"avatar", state, [state](ScreenshotContext &c) { return avatarSheet(c, state); },
+                        QSize(360, 320)});
+    entries += {
         // Dictation settings.
-        {QStringLiteral("dictationSettings"), QStringLiteral("signed-out"),
-         window(dictationSettings(false), showDictationSettings), QSize(1100, 1000)},
-        {QStringLiteral("dictationSettings"), QStringLiteral("signed-in"),
-         window(
-             [](ScreenshotContext &c) {
-                 dictationSettings(false)(c);
-                 c.signIn(QStringLiteral("Maria Clara Souza"));
-             },
-             showDictationSettings),
-         QSize(1100, 1000)},
-        {QStringLiteral("dictationSettings"), QStringLiteral("translation-on"),
-         window(dictationSettings(true), showDictationSettings), QSize(1100, 1000)},
+        {"dictationSettings", "signed-out", window(dictationSettings(false), sidebar(SidebarItem::talvoroSettings)),
+         settingsPage},
+        {"dictationSettings", "signed-in",
+         window(all({dictationSettings(false), signedIn(QStringLiteral("Maria Clara Souza"))}),
+                sidebar(SidebarItem::talvoroSettings)),
+         settingsPage},
+        {"dictationSettings", "translation-on", window(dictationSettings(true), sidebar(SidebarItem::talvoroSettings)),
+         settingsPage},
 
         // General settings sheet: the hotkey recorder capturing and with each
         // message, and a stored microphone that is gone.
-        {QStringLiteral("generalSettings"), QStringLiteral("capturing"),
-         generalSheet([](HotkeyRecorder &r) { r.startCapture(); }), QSize(1100, 900)},
-        {QStringLiteral("generalSettings"), QStringLiteral("no-modifier"), generalSheet([](HotkeyRecorder &r) {
-             r.startCapture();
-             r.handleKeyPress(keyPress(0, 0));
-         }),
-         QSize(1100, 900)},
-        {QStringLiteral("generalSettings"), QStringLiteral("duplicate"), generalSheet([](HotkeyRecorder &r) {
-             r.startCapture();
-             r.handleKeyPress(keyPress(3, MacModifier::control | MacModifier::shift));
-         }),
-         QSize(1100, 900)},
-        {QStringLiteral("generalSettings"), QStringLiteral("microphone-unavailable"),
-         generalSheet({}, QStringLiteral("alsa_input.usb-Old_Headset")), QSize(1100, 900)},
+        {"generalSettings", "capturing", generalSheet([](HotkeyRecorder &r) { r.startCapture(); }), tall},
+        {"generalSettings", "no-modifier", generalSheet(pressed(0, 0)), tall},
+        {"generalSettings", "duplicate", generalSheet(pressed(3, MacModifier::control | MacModifier::shift)), tall},
+        {"generalSettings", "microphone-unavailable", generalSheet({}, QStringLiteral("alsa_input.usb-Old_Headset")),
+         tall},
 
         // History and its detail page.
-        {QStringLiteral("history"), QStringLiteral("empty"),
-         window(emptyStore, showHistory)},
-        {QStringLiteral("history"), QStringLiteral("week"), window(historyWeek, showHistory), QSize(1100, 900)},
-        {QStringLiteral("history"), QStringLiteral("search"), historySearch(QStringLiteral("REUNI"))},
-        {QStringLiteral("history"), QStringLiteral("search-no-result"), historySearch(QStringLiteral("xyz"))},
-        {QStringLiteral("history"), QStringLiteral("detail"), window(historyWeek, [](MainWindowModel &m) {
-             showHistory(m);
-             m.push(HistoryDetailRoute{kHistoryRecordId});
-         })},
-        {QStringLiteral("history"), QStringLiteral("not-found"), window(historyWeek, [](MainWindowModel &m) {
-             showHistory(m);
-             m.push(HistoryDetailRoute{QUuid::createUuid()});
-         })},
+        {"history", "empty", window(all({inMainInterface, emptyStore}), history)},
+        {"history", "week", window(historyWeek, history), tall},
+        {"history", "search", window(historyWeek, history, search(QStringLiteral("REUNI")))},
+        {"history", "search-no-result", window(historyWeek, history, search(QStringLiteral("xyz")))},
+        {"history", "detail", window(historyWeek, route(SidebarItem::history, HistoryDetailRoute{kHistoryRecordId}))},
+        {"history", "not-found", window(historyWeek, route(SidebarItem::history, HistoryDetailRoute{QUuid::createUuid()}))},
         // Statistics.
-        {QStringLiteral("statistics"), QStringLiteral("no-data"), statistics(0, 0, QString())},
-        {QStringLiteral("statistics"), QStringLiteral("full"), statistics(1234, 8, QStringLiteral("2025-11-18")),
-         QSize(1100, 900)},
-        {QStringLiteral("statistics"), QStringLiteral("three-weeks"), statistics(57, 3, QStringLiteral("2025-11-18")),
-         QSize(1100, 900)},
-        {QStringLiteral("statistics"), QStringLiteral("best-day-text"), statistics(57, 0, QStringLiteral("ontem")),
-         QSize(1100, 900)},
+        {"statistics", "no-data", statistics(0, 0, QString())},
+        {"statistics", "full", statistics(1234, 8, QStringLiteral("2025-11-18")), tall},
+        {"statistics", "three-weeks", statistics(57, 3, QStringLiteral("2025-11-18")), tall},
+        {"statistics", "best-day-text", statistics(57, 0, QStringLiteral("ontem")), tall},
         // Home and its cards.
-        {QStringLiteral("home"), QStringLiteral("empty"),
-         window(emptyStore, showHome)},
-        {QStringLiteral("home"), QStringLiteral("signed-out"),
-         window([](ScreenshotContext &c) {
-             historyWeek(c);
-             homeFigures(c);
-         }, showHome), QSize(1100, 900)},
-        {QStringLiteral("home"), QStringLiteral("account"),
-         window([](ScreenshotContext &c) {
-             historyWeek(c);
-             homeFigures(c);
-             c.signIn(QStringLiteral("Ana Souza"));
-         }, showHome), QSize(1100, 900)},
-        {QStringLiteral("home-quick-card"), QStringLiteral("one-day"),
+        {"home", "empty", window(all({inMainInterface, emptyStore}), home)},
+        {"home", "signed-out", window(all({historyWeek, homeFigures}), home), tall},
+        {"home", "account", window(all({historyWeek, homeFigures, signedIn(QStringLiteral("Ana Souza"))}), home), tall},
+        {"home-quick-card", "one-day",
          [](ScreenshotContext &c) -> QWidget * {
              c.defaults().setInt64(SettingsKeys::syncWeekDictations.key(), 3);
              c.defaults().setInt64(SettingsKeys::syncWeekWords.key(), 41);
              c.defaults().setInt64(SettingsKeys::syncCurrentStreak.key(), 1);
              return new talvoro::home::StatsQuickCard(c.defaults());
-         }, QSize(600, 320)},
-        {QStringLiteral("home-usage-card"), QStringLiteral("over-limit"),
+         },
+         card},
+        {"home-usage-card", "over-limit",
          [](ScreenshotContext &c) -> QWidget * {
              UsageCounters{75, 70, 12, 0}.save(c.defaults());
              return new talvoro::home::WeeklyUsageCard(&c.signIn(QStringLiteral("Ana Souza")), c.defaults());
-         }, QSize(600, 320)},
+         },
+         card},
 
         // Permissions and the system sheet with every permission granted
         // (the defaults show two missing); the hub signed in.
-        {QStringLiteral("permissions"), QStringLiteral("all-granted"),
-         window([](ScreenshotContext &c) {
-             inMainInterface(c);
-             grantAllPermissions(c);
-         }, [](MainWindowModel &m) {
-             m.selectSidebarItem(SidebarItem::settings);
-             m.push(DetailRoute::permissions);
-         })},
-        {QStringLiteral("sheet-system"), QStringLiteral("all-granted"),
-         window([](ScreenshotContext &c) {
-             inMainInterface(c);
-             grantAllPermissions(c);
-         }, [](MainWindowModel &m) {
-             m.selectSidebarItem(SidebarItem::settings);
-             m.setActiveSettingsModal(SettingsModal::system);
-         })},
-        {QStringLiteral("settings"), QStringLiteral("signed-in"),
-         window([](ScreenshotContext &c) {
-             inMainInterface(c);
-             c.signIn(QStringLiteral("Ana Souza"));
-         }, [](MainWindowModel &m) { m.selectSidebarItem(SidebarItem::settings); }), QSize(1100, 900)},
+        {"permissions", "all-granted",
+         window(all({inMainInterface, grantAllPermissions}), route(SidebarItem::settings, DetailRoute::permissions))},
+        {"sheet-system", "all-granted", window(all({inMainInterface, grantAllPermissions}), sheet(SettingsModal::system))},
+        {"settings", "signed-in", window(all({inMainInterface, signedIn(QStringLiteral("Ana Souza"))}), settingsHub),
+         tall},
         // The replacement rules screen and its form.
-        {QStringLiteral("replacementRules"), QStringLiteral("empty"), window(emptyStore, showRules)},
-        {QStringLiteral("replacementRules"), QStringLiteral("rules"), window(someRules, showRules)},
-        {QStringLiteral("replacementRules"), QStringLiteral("search-no-results"),
-         onScreen<ReplacementRulesView>(someRules, showRules, typeSearch<ReplacementRulesView>(QStringLiteral("xyz")))},
-        {QStringLiteral("replacementRules"), QStringLiteral("sheet-new"),
-         onScreen<ReplacementRulesView>(someRules, showRules,
-                                        [](ReplacementRulesView &view) { view.rulesModel()->openCreate(); })},
-        {QStringLiteral("replacementRules"), QStringLiteral("sheet-edit"),
-         onScreen<ReplacementRulesView>(someRules, showRules, [](ReplacementRulesView &view) {
-             view.rulesModel()->openEditor(view.rulesModel()->rules().front());
-         })},
-        // The personal dictionary, its alerts and its form.
-        {QStringLiteral("dictionary"), QStringLiteral("empty"), window(emptyStore, showDictionary)},
-        {QStringLiteral("dictionary"), QStringLiteral("search-no-results"),
-         onScreen<DictionaryView>(someTerms(false), showDictionary, typeSearch<DictionaryView>(QStringLiteral("xyz")))},
-        {QStringLiteral("dictionary"), QStringLiteral("languages"), window([](ScreenshotContext &c) {
-             someTerms(true)(c);
-             c.signIn(QStringLiteral("Ana Souza"));
-         }, showDictionary)},
-        {QStringLiteral("dictionary"), QStringLiteral("limit-alert"),
-         onScreen<DictionaryView>(fullDictionary, showDictionary, [](DictionaryView &view) {
-             view.addTerm();
-             embedAlert(view);
-         })},
-        {QStringLiteral("dictionary"), QStringLiteral("sheet-new"),
-         onScreen<DictionaryView>(someTerms(true), showDictionary, [](DictionaryView &view) { view.addTerm(); })},
-        {QStringLiteral("dictionary"), QStringLiteral("sheet-edit"),
-         onScreen<DictionaryView>(someTerms(true), showDictionary, [](DictionaryView &view) {
-             view.editEntry(view.editor()->query().results().front());
-         })},
+        {"replacementRules", "empty", window(all({inMainInterface, emptyStore}), rules)},
+        {"replacementRules", "rules", window(someRules, rules)},
+        {"replacementRules", "search-no-results",
+         window(someRules, rules, search(QStringLiteral("xyz"), QStringLiteral("replacementRulesView")))},
+        {"replacementRules", "sheet-new",
+         window(someRules, rules, on<ReplacementRulesView>([](ReplacementRulesView &v) { v.rulesModel()->openCreate(); }))},
+        {"replacementRules", "sheet-edit", window(someRules, rules, on<ReplacementRulesView>([](ReplacementRulesView &v) {
+             v.rulesModel()->openEditor(v.rulesModel()->rules().front());
+         }))},
+        // The personal dictionary, its limit alert and its form.
+        {"dictionary", "empty", window(all({inMainInterface, emptyStore}), dictionary)},
+        {"dictionary", "search-no-results",
+         window(someTerms(false), dictionary, search(QStringLiteral("xyz"), QStringLiteral("dictionaryView")))},
+        {"dictionary", "languages", window(all({someTerms(true), signedIn(QStringLiteral("Ana Souza"))}), dictionary)},
+        {"dictionary", "limit-alert", window(fullDictionary, dictionary, on<DictionaryView>([](DictionaryView &v) {
+             v.addTerm();
+             embedAlert(v);
+         }))},
+        {"dictionary", "sheet-new", window(someTerms(true), dictionary, on<DictionaryView>(&DictionaryView::addTerm))},
+        {"dictionary", "sheet-edit", window(someTerms(true), dictionary, on<DictionaryView>([](DictionaryView &v) {
+             v.editEntry(v.editor()->query().results().front());
+         }))},
         // Feedback.
-        {QStringLiteral("feedback"), QStringLiteral("empty"), feedbackForm({}), QSize(1100, 900)},
-        {QStringLiteral("feedback"), QStringLiteral("filled"), feedbackForm(fillFeedback), QSize(1100, 900)},
-        {QStringLiteral("feedback"), QStringLiteral("screenshots"),
-         feedbackForm([](talvoro::feedback::FeedbackViewModel &model) {
-             fillFeedback(model);
-             const QDir folder(QDir::tempPath());
-             QList<QUrl> files;
-             for (const QColor &color : {QColor(Qt::darkCyan), QColor(Qt::darkMagenta), QColor(Qt::darkYellow)}) {
-                 QImage image(1600, 1000, QImage::Format_RGB32);
-                 image.fill(color);
-                 const QString path = folder.filePath(QStringLiteral("talvoro-feedback-%1.png").arg(files.size()));
-                 image.save(path, "PNG");
-                 files.append(QUrl::fromLocalFile(path));
-             }
-             model.loadImages(files);
-         }),
-         QSize(1100, 900)},
+        {"feedback", "empty", feedbackForm({}), tall},
+        {"feedback", "filled", feedbackForm(fillFeedback), tall},
+        {"feedback", "screenshots", feedbackForm(pickScreenshots), tall},
         // The account screen.
-        {QStringLiteral("account"), QStringLiteral("signed-in"), accountScreen(AccountShot::signedIn), QSize(1100, 900)},
-        {QStringLiteral("account"), QStringLiteral("avatar"), accountScreen(AccountShot::avatar), QSize(1100, 900)},
-        {QStringLiteral("account"), QStringLiteral("signed-out"), accountScreen(AccountShot::signedOut),
-         QSize(1100, 900)},
-        {QStringLiteral("account"), QStringLiteral("uploading"), accountScreen(AccountShot::uploading),
-         QSize(1100, 900)},
+        {"account", "signed-in", accountScreen(AccountShot::signedIn), tall},
+        {"account", "avatar", accountScreen(AccountShot::avatar), tall},
+        {"account", "signed-out", accountScreen(AccountShot::signedOut), tall},
+        {"account", "uploading", accountScreen(AccountShot::uploading), tall},
     };
     entries += onboardingScreenshotEntries();
+    entries += accountManagementScreenshotEntries();
     return entries;
 }

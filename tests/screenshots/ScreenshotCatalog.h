@@ -1,5 +1,6 @@
 #pragma once
 
+#include "account/AuthProviding.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
 #include "navigation/AppEnvironment.h"
@@ -7,6 +8,7 @@
 #include "support/ShellTestSupport.h"
 #include "support/TestSupport.h"
 
+#include <QCoroTimer>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -58,6 +60,21 @@ private:
     std::unique_ptr<AuthManager> m_account;
 };
 
+// A token that never comes: work started with it stays at its first step,
+// so a busy screen (an avatar upload, an account deletion) can be pictured.
+class NeverAnsweringAuth final : public AuthProviding
+{
+public:
+    QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override
+    {
+        co_await QCoro::sleepFor(std::chrono::hours(1));
+        co_return std::unexpected(BackendAPIError::cancelled());
+    }
+    QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { return validAccessToken(); }
+    bool isAuthenticated() const override { return true; }
+    quint64 sessionGeneration() const override { return 0; }
+};
+
 // One picture: <screen>[-<state>]-<pt|en>-<light|dark>.png. The builder
 // returns a widget that the tool owns, sizes, shows and grabs.
 struct ScreenshotEntry
@@ -70,3 +87,5 @@ struct ScreenshotEntry
 
 // The one list of pictures; add a screen's entries at its end.
 QList<ScreenshotEntry> screenshotEntries();
+// The wizard's pages and states and the sign-in view's states.
+QList<ScreenshotEntry> onboardingScreenshotEntries();

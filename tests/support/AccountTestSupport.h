@@ -3,7 +3,6 @@
 #include "account/AuthManager.h"
 #include "backend-local/BackendServer.h"
 #include "platform/SecretStore.h"
-#include "platform/UrlOpener.h"
 #include "support/RecordingUrlOpener.h"
 #include "support/TestSupport.h"
 
@@ -71,14 +70,4 @@ struct AuthHarness
 private:
     QUrl m_baseURL;
     void makeManager();
-};
-
-// Collects every log line written while it lives.
-class LogCapture
-{
-public:
-    LogCapture();
-    ~LogCapture();
-    QStringList lines() const;
-    bool contains(const QString &text) const;
 };

@@ -1,5 +1,7 @@
 #include "support/SyncTestSupport.h"
 
+#include "account/BackendAPIClient.h"
+
 QCoro::Task<std::expected<QString, BackendAPIError>> TestAuthProvider::validAccessToken()
 {
     if (!authenticated || accessToken.isEmpty())
@@ -14,4 +16,42 @@ QCoro::Task<std::expected<QString, BackendAPIError>> TestAuthProvider::forceRefr
     if (onForceRefresh)
         co_return onForceRefresh();
     co_return std::unexpected(BackendAPIError::tokenRefreshFailed());
+}
+
+AccountServices::AccountServices()
+    : queue(std::make_shared<OfflineSyncQueue>(dir.filePath(QStringLiteral("offline-queue.json"))))
+{
+    SyncManager::Dependencies deps;
+    deps.auth = std::make_shared<DefaultAuthProvider>(); // asks the harness's installed manager
+    deps.client = std::make_shared<BackendAPIClient>(deps.auth, &harness.network, backend.baseURL());
+    deps.queue = queue;
+    deps.defaults = harness.settings.store.get();
+    deps.container = &models;
+    deps.accountId = [this] { return userId(); };
+    deps.timeZoneId = [] { return QStringLiteral("UTC"); };
+    deps.now = [this] { return clock.isValid() ? clock : QDateTime::currentDateTimeUtc(); };
+    sync = std::make_unique<SyncManager>(deps);
+    environment.settings = harness.settings.store.get();
+    environment.auth = harness.auth.get();
+    environment.sync = sync.get();
+    environment.models = &models;
+    environment.urlOpener = &harness.opener;
+    environment.now = [this] { return clock.isValid() ? clock : QDateTime::currentDateTime(); };
+}
+
+AccountServices::~AccountServices() = default;
+
+QString AccountServices::userId() const
+{
+    return harness.auth->userId().value_or(QString());
+}
+
+backendlocal::SyncAccount AccountServices::account(const QString &id)
+{
+    return backendlocal::SyncAccount(backend.state().user(id.isEmpty() ? userId() : id)->sync);
+}
+
+void AccountServices::storeAccount(const backendlocal::SyncAccount &account, const QString &id)
+{
+    backend.state().user(id.isEmpty() ? userId() : id)->sync = account.toJson();
 }

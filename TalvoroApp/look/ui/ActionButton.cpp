@@ -76,6 +76,12 @@ void ActionButton::bindAccent(UserDefaultsProviding &defaults)
         defaults);
 }
 
+void ActionButton::setTint(const QColor &color)
+{
+    m_tint = color;
+    updateColors();
+}
+
 void ActionButton::setLabelWidth(int width)
 {
     m_content->setFixedWidth(width);

@@ -29,6 +29,8 @@ public:
     void setSymbol(const QString &symbol);
     // Tints a prominent button with the user's accent colour, kept current.
     void bindAccent(UserDefaultsProviding &defaults);
+    // Tints a prominent button with a fixed colour (a destructive red).
+    void setTint(const QColor &color);
     // The label takes this width, content centred (a label framed to a
     // maximum width fills it); the button adds its own padding around it.
     void setLabelWidth(int width);

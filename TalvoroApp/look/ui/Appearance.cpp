@@ -18,7 +18,7 @@ QPalette appearancePalette(bool dark)
     const QColor text = dark ? QColor(235, 235, 235) : QColor(29, 29, 31);
     const QColor disabledText = dark ? QColor(120, 120, 120) : QColor(160, 160, 160);
     const QColor button = dark ? QColor(72, 72, 74) : QColor(250, 250, 250);
-    const QColor accent = AccentColorOption(AccentColorOption::Default).color(dark);
+    const QColor accent = AccentColorOption(AccentColorOption::defaultColor).color(dark);
 
     QPalette palette;
     palette.setColor(QPalette::Window, window);
@@ -51,7 +51,7 @@ void applyAppearance(bool dark)
     ensureSymbolFont();
     if (QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication::setFont(textStyleFont(TextStyle::Body));
+    QApplication::setFont(textStyleFont(TextStyle::body));
     QApplication::setPalette(appearancePalette(dark));
     // Widgets learn of the new palette through posted events; deliver them
     // now so that a caller rendering right away sees the new appearance.

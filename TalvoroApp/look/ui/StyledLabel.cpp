@@ -39,10 +39,10 @@ void StyledLabel::applyStyle()
     const bool dark = isDark(this);
     QColor color;
     switch (m_style) {
-    case Style::Primary: color = primaryColor(dark); break;
-    case Style::Secondary: color = secondaryColor(dark); break;
-    case Style::Tertiary: color = tertiaryColor(dark); break;
-    case Style::Quaternary: color = quaternaryColor(dark); break;
+    case Style::primary: color = primaryColor(dark); break;
+    case Style::secondary: color = secondaryColor(dark); break;
+    case Style::tertiary: color = tertiaryColor(dark); break;
+    case Style::quaternary: color = quaternaryColor(dark); break;
     }
     if (palette().color(QPalette::WindowText) == color)
         return;

@@ -10,9 +10,9 @@ class StyledLabel : public QLabel
 {
     Q_OBJECT
 public:
-    enum class Style { Primary, Secondary, Tertiary, Quaternary };
+    enum class Style { primary, secondary, tertiary, quaternary };
 
-    explicit StyledLabel(const QString &text = {}, Style style = Style::Primary, QWidget *parent = nullptr);
+    explicit StyledLabel(const QString &text = {}, Style style = Style::primary, QWidget *parent = nullptr);
 
     Style foregroundStyle() const { return m_style; }
     void setForegroundStyle(Style style);

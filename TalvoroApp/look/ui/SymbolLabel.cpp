@@ -37,10 +37,10 @@ QColor SymbolLabel::color() const
         return m_color;
     const bool dark = isDark(this);
     switch (m_tint) {
-    case Tint::Text: break;
-    case Tint::Secondary: return secondaryColor(dark);
-    case Tint::Tertiary: return tertiaryColor(dark);
-    case Tint::Quaternary: return quaternaryColor(dark);
+    case Tint::text: break;
+    case Tint::secondary: return secondaryColor(dark);
+    case Tint::tertiary: return tertiaryColor(dark);
+    case Tint::quaternary: return quaternaryColor(dark);
     }
     return palette().color(QPalette::WindowText);
 }

@@ -22,7 +22,7 @@ public:
 
     // Foreground styles that follow the appearance; an explicit colour
     // (setColor, or the accent through bindAccent) takes precedence.
-    enum class Tint { Text, Secondary, Tertiary, Quaternary };
+    enum class Tint { text, secondary, tertiary, quaternary };
     void setTint(Tint tint);
 
     // The colour it draws with now.
@@ -42,7 +42,7 @@ protected:
 private:
     QString m_symbol;
     QColor m_color;
-    Tint m_tint = Tint::Text;
+    Tint m_tint = Tint::text;
     int m_pixelSize;
 };
 

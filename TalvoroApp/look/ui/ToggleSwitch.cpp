@@ -19,7 +19,7 @@ constexpr int kKnobInset = 2;
 
 ToggleSwitch::ToggleSwitch(QWidget *parent)
     : QAbstractButton(parent)
-    , m_onColor(AccentColorOption(AccentColorOption::Default).color())
+    , m_onColor(AccentColorOption(AccentColorOption::defaultColor).color())
     , m_animation(new QVariantAnimation(this))
 {
     setCheckable(true);

@@ -196,6 +196,58 @@
         <translation>OK</translation>
     </message>
     <message>
+        <source>Confirmar exclusão da conta</source>
+        <translation>Confirm account deletion</translation>
+    </message>
+    <message>
+        <source>Digite APAGAR abaixo para confirmar a exclusão permanente da sua conta e todos os dados associados.</source>
+        <translation>Type APAGAR below to confirm the permanent deletion of your account and all associated data.</translation>
+    </message>
+    <message>
+        <source>Digite APAGAR</source>
+        <translation>Type APAGAR</translation>
+    </message>
+    <message>
+        <source>Cancelar</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Confirmar</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>Apagando conta...</source>
+        <translation>Deleting account...</translation>
+    </message>
+    <message>
+        <source>Gerenciar Conta</source>
+        <translation>Manage Account</translation>
+    </message>
+    <message>
+        <source>Zona de Ações Irreversíveis</source>
+        <translation>Irreversible Actions Zone</translation>
+    </message>
+    <message>
+        <source>As ações nesta página podem excluir permanentemente seus dados. Prossiga com cuidado.</source>
+        <translation>The actions on this page can permanently delete your data. Proceed with care.</translation>
+    </message>
+    <message>
+        <source>Excluir Conta</source>
+        <translation>Delete Account</translation>
+    </message>
+    <message>
+        <source>Ações</source>
+        <translation>Actions</translation>
+    </message>
+    <message>
+        <source>Todos os seus dados serão permanentemente excluídos, incluindo transcrições, regras de substituição e configurações. Esta ação não pode ser desfeita.</source>
+        <translation>All your data will be permanently deleted, including transcriptions, replacement rules and settings. This action cannot be undone.</translation>
+    </message>
+    <message>
+        <source>Erro ao excluir conta</source>
+        <translation>Error deleting account</translation>
+    </message>
+    <message>
         <source>Foto do perfil</source>
         <translation>Profile picture</translation>
     </message>
@@ -206,10 +258,6 @@
     <message>
         <source>Status</source>
         <translation>Status</translation>
-    </message>
-    <message>
-        <source>Gerenciar Conta</source>
-        <translation>Manage Account</translation>
     </message>
     <message>
         <source>Dados e Privacidade</source>

@@ -56,9 +56,9 @@ double usageFraction(qint64 used, qint64 limit)
 QColor usageBarColor(double fraction, bool dark)
 {
     if (fraction >= kCriticalShare)
-        return AccentColorOption(AccentColorOption::Orange).color(dark);
+        return AccentColorOption(AccentColorOption::orange).color(dark);
     if (fraction >= kHighShare)
-        return AccentColorOption(AccentColorOption::Yellow).color(dark);
+        return AccentColorOption(AccentColorOption::yellow).color(dark);
     return {};
 }
 

@@ -11,7 +11,7 @@ QFont settingsHelperFont() { return appHelperFont(); }
 
 QFont sectionHeaderFont()
 {
-    QFont font = textStyleFont(TextStyle::Caption, QFont::DemiBold);
+    QFont font = textStyleFont(TextStyle::caption, QFont::DemiBold);
     font.setLetterSpacing(QFont::AbsoluteSpacing, metrics::sectionHeaderTracking);
     return font;
 }
@@ -23,7 +23,7 @@ QFont brandedTitleFont()
 
 QFont rowIconFont()
 {
-    return textStyleFont(TextStyle::Body);
+    return textStyleFont(TextStyle::body);
 }
 
 QString sectionHeaderText(const QString &title, bool portuguese)

@@ -2,7 +2,8 @@
 #include "account/SyncPayloads.h"
 #include "screens/dictation-settings/DictionaryEditor.h"
 #include "screens/dictation-settings/FormText.h"
-#include "support/TemporaryStore.h"
+#include "platform/ModelContext.h"
+#include "support/TestSupport.h"
 #include "texts/Localization.h"
 
 #include <QTimeZone>
@@ -16,7 +17,7 @@ namespace {
 const QDateTime kNow = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);
 
 // A store, settings and hooks that record what would go to the account.
-struct Fixture : TemporaryStore
+struct Fixture : TemporaryProfile
 {
     std::vector<DictionaryEntry> pushedModels;
     std::vector<SyncDictionaryEntryPayload> pushedPayloads;
@@ -33,7 +34,7 @@ struct Fixture : TemporaryStore
 
     DictionaryEntry add(const QString &term, const QString &language)
     {
-        DictionaryEntry entry = container.mainContext().insert(DictionaryEntry(term, language, QStringLiteral("manual")));
+        DictionaryEntry entry = models.mainContext().insert(DictionaryEntry(term, language, QStringLiteral("manual")));
         return entry;
     }
     void fill(const QString &language, int count)
@@ -41,7 +42,7 @@ struct Fixture : TemporaryStore
         for (int i = 0; i < count; ++i)
             add(QStringLiteral("t%1").arg(i), language);
     }
-    void commit() { QVERIFY(container.mainContext().save()); }
+    void commit() { QVERIFY(models.mainContext().save()); }
 };
 
 } // namespace
@@ -81,7 +82,7 @@ private Q_SLOTS:
         TermForm form(DictionarySheetMode::create(), QStringLiteral("auto"), {});
         QVERIFY(!form.languageOptions().contains(QStringLiteral("auto")));
         form.term = QStringLiteral(" OpenAI\t");
-        QCOMPARE(form.save(f.container.mainContext(), std::vector<DictionaryEntry>{}, f.hooks(), kNow),
+        QCOMPARE(form.save(f.models.mainContext(), std::vector<DictionaryEntry>{}, f.hooks(), kNow),
                  TermForm::SaveResult::saved);
         QCOMPARE(f.pushedModels.size(), size_t(1));
         QCOMPARE(f.pushedModels[0].term, QStringLiteral("OpenAI"));
@@ -95,8 +96,8 @@ private Q_SLOTS:
         f.fill(QStringLiteral("pt"), 99);
         f.fill(QStringLiteral("en"), 100);
         f.commit();
-        DictionaryEntriesQuery query(f.container, StoreQueries::dictionaryEntriesByTerm());
-        ModelContext &context = f.container.mainContext();
+        DictionaryEntriesQuery query(f.models, StoreQueries::dictionaryEntriesByTerm());
+        ModelContext &context = f.models.mainContext();
 
         TermForm create(DictionarySheetMode::create(), QStringLiteral("pt"), {"en", "pt"});
         create.term = QStringLiteral("novo");
@@ -127,12 +128,12 @@ private Q_SLOTS:
         const DictionaryEntry entry = f.add(QStringLiteral("Qt"), QStringLiteral("pt"));
         f.commit();
         TermForm form(DictionarySheetMode::edit(entry), QStringLiteral("pt"), {"pt"});
-        QVERIFY(f.container.mainContext().remove<DictionaryEntry>(entry.id));
+        QVERIFY(f.models.mainContext().remove<DictionaryEntry>(entry.id));
         f.commit();
-        QCOMPARE(form.save(f.container.mainContext(), std::vector<DictionaryEntry>{}, f.hooks(), kNow),
+        QCOMPARE(form.save(f.models.mainContext(), std::vector<DictionaryEntry>{}, f.hooks(), kNow),
                  TermForm::SaveResult::gone);
         QVERIFY(f.pushedModels.empty());
-        QVERIFY(!f.container.mainContext().fetchById<DictionaryEntry>(entry.id));
+        QVERIFY(!f.models.mainContext().fetchById<DictionaryEntry>(entry.id));
     }
 
     void confirmationWording()
@@ -153,7 +154,7 @@ private Q_SLOTS:
         const DictionaryEntry c = f.add(QStringLiteral("gamma"), QStringLiteral("pt"));
         const DictionaryEntry other = f.add(QStringLiteral("other"), QStringLiteral("en"));
         f.commit();
-        DictionaryEditor editor(*f.settings.store, f.container.mainContext(), f.hooks(), [] { return kNow; });
+        DictionaryEditor editor(*f.store, f.models.mainContext(), f.hooks(), [] { return kNow; });
         editor.appeared();
         QCOMPARE(editor.currentLanguage(), QStringLiteral("pt"));
 
@@ -195,14 +196,14 @@ private Q_SLOTS:
     void switchPushesOnlyTheUsersChange()
     {
         Fixture f;
-        DictionaryEditor editor(*f.settings.store, f.container.mainContext(), f.hooks(), [] { return kNow; });
+        DictionaryEditor editor(*f.store, f.models.mainContext(), f.hooks(), [] { return kNow; });
         QVERIFY(editor.dictionaryEnabled());
         QCOMPARE(editor.activeLanguage(), QStringLiteral("pt"));
         editor.setDictionaryEnabled(false);
         editor.setDictionaryEnabled(false);
         QCOMPARE(f.settingsPushes, 1);
         // A pulled value is written by the synchroniser straight to settings.
-        f.settings.store->setBool(SettingsKeys::dictionaryEnabled.key(), true);
+        f.store->setBool(SettingsKeys::dictionaryEnabled.key(), true);
         QCOMPARE(f.settingsPushes, 1);
         QVERIFY(editor.dictionaryEnabled());
     }

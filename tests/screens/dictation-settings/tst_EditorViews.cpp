@@ -5,7 +5,8 @@
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/settings/ui/EditorListView.h"
 #include "screens/settings/ui/FormSheetPresenter.h"
-#include "support/TemporaryStore.h"
+#include "platform/ModelContext.h"
+#include "support/TestSupport.h"
 #include "texts/Localization.h"
 
 #include <QApplication>
@@ -43,10 +44,10 @@ class TestEditorViews : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporaryStore> m_store;
+    std::unique_ptr<TemporaryProfile> m_store;
     int m_pushes = 0;
 
-    ModelContext &store() { return m_store->context(); }
+    ModelContext &store() { return m_store->models.mainContext(); }
 
     void addItems(Editor editor, int count)
     {
@@ -83,7 +84,7 @@ private Q_SLOTS:
     {
         overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
         installTranslations();
-        m_store = std::make_unique<TemporaryStore>();
+        m_store = std::make_unique<TemporaryProfile>();
         m_pushes = 0;
     }
     void cleanup() { m_store.reset(); }

@@ -1,5 +1,6 @@
 #include "screens/dictation-settings/ReplacementRules.h"
-#include "support/TemporaryStore.h"
+#include "platform/ModelContext.h"
+#include "support/TestSupport.h"
 #include "texts/Localization.h"
 
 #include <QTest>
@@ -26,7 +27,7 @@ class TestReplacementRules : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporaryStore> m_store;
+    std::unique_ptr<TemporaryProfile> m_store;
     QList<Push> m_pushes;
     int m_settingsPushes = 0;
     int m_pulls = 0;
@@ -50,21 +51,21 @@ class TestReplacementRules : public QObject
     }
     std::unique_ptr<ReplacementRulesModel> makeModel()
     {
-        return std::make_unique<ReplacementRulesModel>(*m_store->settings.store, m_store->container, hooks(),
+        return std::make_unique<ReplacementRulesModel>(*m_store->store, m_store->models, hooks(),
                                                        [this] { return m_now; });
     }
     ReplacementRule addRule(const QString &original, const QString &replacement, int createdSecond)
     {
         ReplacementRule rule(original, replacement);
         rule.createdAt = rule.updatedAt = QDateTime::fromSecsSinceEpoch(1'700'000'000 + createdSecond);
-        rule = m_store->context().insert(rule);
+        rule = m_store->models.mainContext().insert(rule);
         commit();
         return rule;
     }
-    void commit() { QVERIFY(m_store->context().save()); }
+    void commit() { QVERIFY(m_store->models.mainContext().save()); }
     std::optional<ReplacementRule> stored(const QUuid &id)
     {
-        return m_store->context().fetchById<ReplacementRule>(id);
+        return m_store->models.mainContext().fetchById<ReplacementRule>(id);
     }
 
 private Q_SLOTS:
@@ -72,7 +73,7 @@ private Q_SLOTS:
     {
         overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
         installTranslations();
-        m_store = std::make_unique<TemporaryStore>();
+        m_store = std::make_unique<TemporaryProfile>();
         m_pushes.clear();
         m_settingsPushes = 0;
         m_pulls = 0;
@@ -82,7 +83,7 @@ private Q_SLOTS:
 
     void formSavesInCreateAndEditMode()
     {
-        ModelContext &context = m_store->context();
+        ModelContext &context = m_store->models.mainContext();
         RuleForm create(SheetMode::create(), context, hooks(), [this] { return m_now; });
         QCOMPARE(create.mode().id(), QStringLiteral("create"));
         // Only the original's trimmed text decides; an empty original is
@@ -130,8 +131,8 @@ private Q_SLOTS:
     void editOfADeletedRuleClosesWithoutSaving()
     {
         const ReplacementRule rule = addRule(QStringLiteral("a"), QStringLiteral("b"), 1);
-        RuleForm edit(SheetMode::edit(rule), m_store->context(), hooks(), [this] { return m_now; });
-        QVERIFY(m_store->context().remove<ReplacementRule>(rule.id));
+        RuleForm edit(SheetMode::edit(rule), m_store->models.mainContext(), hooks(), [this] { return m_now; });
+        QVERIFY(m_store->models.mainContext().remove<ReplacementRule>(rule.id));
         commit();
         edit.originalText = QStringLiteral("c");
         QVERIFY(edit.save());
@@ -193,7 +194,7 @@ private Q_SLOTS:
         // A pulled change redraws but is not echoed to the account.
         int redraws = 0;
         connect(model.get(), &ReplacementRulesModel::rulesEnabledChanged, this, [&] { ++redraws; });
-        m_store->settings.store->setBool(kEnabledKey, false);
+        m_store->store->setBool(kEnabledKey, false);
         QCOMPARE(redraws, 1);
         QVERIFY(!model->rulesEnabled());
         QCOMPARE(m_settingsPushes, 2);

@@ -113,11 +113,8 @@ private Q_SLOTS:
         const QUrl wide = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("wide.png"), {3000, 1500}));
         const QUrl thin = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("thin.png"), {5000, 1}));
         const QUrl clear = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("clear.png"), {10, 10}, QImage::Format_ARGB32));
-        QFile text(dir.filePath(QStringLiteral("notes.png")));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        text.write("not a picture");
-        text.close();
-        const QUrl notAnImage = QUrl::fromLocalFile(text.fileName());
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("notes.png")), "not a picture"));
+        const QUrl notAnImage = QUrl::fromLocalFile(dir.filePath(QStringLiteral("notes.png")));
 
         model.loadImages({small, notAnImage, wide, thin, clear});
         // The first three files; the one that is no picture is left out.

@@ -21,7 +21,7 @@
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
+#include <QTimer>
 
 using namespace talvoro;
 using namespace talvoro::settings;
@@ -54,22 +54,22 @@ private Q_SLOTS:
         auto *block = weeklyUsageCard(QStringLiteral("chart.bar.fill"), QStringLiteral("Uso Semanal"), 0.2, QColor(),
                                       QStringLiteral("14 de 70"), store, &window);
 
-        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Default));
-        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Default));
+        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::defaultColor));
+        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::defaultColor));
 
         store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("pink"));
-        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Pink));
-        QCOMPARE(detail->iconView()->color(), accent(AccentColorOption::Pink));
-        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Pink));
-        QCOMPARE(block->symbolView()->color(), accent(AccentColorOption::Pink));
-        QCOMPARE(block->effectiveBarColor(), accent(AccentColorOption::Pink));
+        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::pink));
+        QCOMPARE(detail->iconView()->color(), accent(AccentColorOption::pink));
+        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::pink));
+        QCOMPARE(block->symbolView()->color(), accent(AccentColorOption::pink));
+        QCOMPARE(block->effectiveBarColor(), accent(AccentColorOption::pink));
 
         // A value naming no option, and a removed key, both mean blue.
         store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("magenta"));
-        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::Default));
+        QCOMPARE(header->fullStopColor(), accent(AccentColorOption::defaultColor));
         store.setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("green"));
         store.remove(SettingsKeys::keyboardAccentColor.key());
-        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::Default));
+        QCOMPARE(row->iconView()->color(), accent(AccentColorOption::defaultColor));
 
         // An explicit warning colour on the bar is kept whatever the accent.
         block->setBarColor(QColor(255, 149, 0));
@@ -124,23 +124,42 @@ private Q_SLOTS:
         QCOMPARE(toggle.knobPosition(), 1.0);
 
         settings.store->setString(SettingsKeys::keyboardAccentColor.key(), QStringLiteral("green"));
-        QCOMPARE(toggle.onColor(), accent(AccentColorOption::Green));
+        QCOMPARE(toggle.onColor(), accent(AccentColorOption::green));
     }
 
     void spinnerTurnsOnlyWhileShown()
     {
         ui::Spinner spinner;
-        QTest::qWait(200);
-        QCOMPARE(spinner.step(), 0);
+        const QTimer *turn = spinner.findChild<QTimer *>();
+        QVERIFY(!turn->isActive());
         spinner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&spinner));
         QTRY_VERIFY(spinner.step() != 0);
         spinner.setRunning(false);
-        const int stopped = spinner.step();
-        QTest::qWait(200);
-        QCOMPARE(spinner.step(), stopped);
+        QVERIFY(!turn->isActive());
+        spinner.setRunning(true);
+        spinner.hide();
+        QVERIFY(!turn->isActive());
     }
 
+    void sectionHeadersKeepAccents()
+    {
+        for (bool portuguese : {true, false}) {
+            QCOMPARE(sectionHeaderText(QStringLiteral("Configurações"), portuguese), QStringLiteral("CONFIGURAÇÕES"));
+            // Never the dotted capital of Turkish casing.
+            QCOMPARE(sectionHeaderText(QStringLiteral("idioma"), portuguese), QStringLiteral("IDIOMA"));
+            QCOMPARE(sectionHeaderText(QString(), portuguese), QString());
+        }
+    }
+
+    void usageBarFillStaysWithinTheBar()
+    {
+        QCOMPARE(usageBarFillWidth(0.5, 200), 100.0);
+        QCOMPARE(usageBarFillWidth(-0.3, 200), 0.0);
+        QCOMPARE(usageBarFillWidth(75.0 / 70.0, 200), 200.0); // over the limit fills, never overflows
+        QCOMPARE(usageBarFillWidth(std::numeric_limits<double>::quiet_NaN(), 200), 0.0);
+        QCOMPARE(usageBarFillWidth(0.5, -10), 0.0);
+    }
 };
 
 QTEST_MAIN(TestSettingsKit)

@@ -33,9 +33,9 @@ SheetHeader sheetHeader(const QString &title, const QString &saveText, QWidget *
     cancel->setFlat(true);
     row->addWidget(cancel);
     row->addStretch(1);
-    auto *caption = new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, header);
+    auto *caption = new ui::StyledLabel(title, ui::StyledLabel::Style::primary, header);
     caption->setObjectName(QStringLiteral("sheetTitle"));
-    caption->setFont(textStyleFont(TextStyle::Headline, QFont::DemiBold));
+    caption->setFont(textStyleFont(TextStyle::headline, QFont::DemiBold));
     row->addWidget(caption);
     row->addStretch(1);
     QPushButton *save = sheetButton(saveText, "saveButton", header);
@@ -61,7 +61,7 @@ QWidget *sheetSection(const QString &caption, QWidget *input, QWidget *parent)
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    auto *label = new ui::StyledLabel(caption, ui::StyledLabel::Style::Secondary, box);
+    auto *label = new ui::StyledLabel(caption, ui::StyledLabel::Style::secondary, box);
     label->setFont(appRowFont());
     layout->addWidget(label);
     layout->addWidget(input, 1);

@@ -228,19 +228,19 @@ QWidget *TalvoroSettingsView::buildTranslationSwitchRow()
     layout->setContentsMargins(metrics::rowMargins);
 
     auto *icon = new ui::SymbolLabel(QStringLiteral("bubble.left.and.bubble.right"),
-                                     qRound(ui::symbolPixelSize(textStylePixelSize(TextStyle::Body))), row);
+                                     qRound(ui::symbolPixelSize(textStylePixelSize(TextStyle::body))), row);
     icon->bindAccent(m_settings);
     icon->setFixedWidth(metrics::rowIconColumnWidth);
     layout->addWidget(icon, 0, Qt::AlignVCenter);
 
     auto *texts = new QVBoxLayout;
     texts->setSpacing(kTitleStackSpacing);
-    auto *title = new ui::StyledLabel(localized("Ativar tradução"), ui::StyledLabel::Style::Primary, row);
+    auto *title = new ui::StyledLabel(localized("Ativar tradução"), ui::StyledLabel::Style::primary, row);
     QFont titleFont = appRowFont();
     titleFont.setWeight(QFont::Medium);
     title->setFont(titleFont);
     auto *helper = new ui::StyledLabel(localized("Habilita a hotkey de tradução com o idioma selecionado"),
-                                       ui::StyledLabel::Style::Secondary, row);
+                                       ui::StyledLabel::Style::secondary, row);
     helper->setFont(appHelperFont());
     helper->setWordWrap(true);
     texts->addWidget(title);

@@ -96,9 +96,9 @@ QWidget *HistoryDetailView::buildHeaderCard(UserDefaultsProviding &defaults)
 {
     QVBoxLayout *layout = nullptr;
     QWidget *content = paddedColumn(kHeaderCardSpacing, layout);
-    m_dateTitle = plainLabel(ui::StyledLabel::Style::Primary, serifFont(kDateTitleSize, QFont::DemiBold), content);
+    m_dateTitle = plainLabel(ui::StyledLabel::Style::primary, serifFont(kDateTitleSize, QFont::DemiBold), content);
     m_dateTitle->setObjectName(QStringLiteral("detailDateTitle"));
-    m_metaLine = plainLabel(ui::StyledLabel::Style::Secondary, appHelperFont(), content);
+    m_metaLine = plainLabel(ui::StyledLabel::Style::secondary, appHelperFont(), content);
     m_metaLine->setObjectName(QStringLiteral("detailMetaLine"));
     m_metaLine->setWordWrap(true);
     layout->addWidget(m_dateTitle);
@@ -127,10 +127,10 @@ QWidget *HistoryDetailView::buildTextCard()
     QFont captionFont = appHelperFont();
     captionFont.setWeight(QFont::DemiBold);
     captionFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
-    auto *caption = plainLabel(ui::StyledLabel::Style::Tertiary, captionFont, content);
+    auto *caption = plainLabel(ui::StyledLabel::Style::tertiary, captionFont, content);
     caption->setObjectName(QStringLiteral("detailTextCaption"));
     caption->setText(localized("Transcrição"));
-    m_text = plainLabel(ui::StyledLabel::Style::Primary, serifFont(kTextSize), content);
+    m_text = plainLabel(ui::StyledLabel::Style::primary, serifFont(kTextSize), content);
     m_text->setObjectName(QStringLiteral("detailText"));
     m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

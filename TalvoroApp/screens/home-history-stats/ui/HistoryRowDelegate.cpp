@@ -32,7 +32,7 @@ constexpr int kTextLines = 2;
 
 QFont rowTextFont()
 {
-    return serifFont(textStylePixelSize(TextStyle::Body));
+    return serifFont(textStylePixelSize(TextStyle::body));
 }
 
 QFont chipFont()

@@ -169,8 +169,8 @@ QWidget *HistoryView::buildSearchBar()
     auto *layout = new QHBoxLayout(bar);
     layout->setContentsMargins(kSearchPadding, kSearchPadding, kSearchPadding, kSearchPadding);
     auto *symbol = new ui::SymbolLabel(QStringLiteral("magnifyingglass"),
-                                       qRound(ui::symbolPixelSize(textStylePixelSize(TextStyle::Body))), bar);
-    symbol->setTint(ui::SymbolLabel::Tint::Tertiary);
+                                       qRound(ui::symbolPixelSize(textStylePixelSize(TextStyle::body))), bar);
+    symbol->setTint(ui::SymbolLabel::Tint::tertiary);
     layout->addWidget(symbol, 0, Qt::AlignVCenter);
     m_search = new QLineEdit(bar);
     m_search->setObjectName(QStringLiteral("searchField"));
@@ -198,9 +198,9 @@ QWidget *HistoryView::buildEmptyState()
     layout->addStretch(1);
     auto *symbol = new ui::SymbolLabel(QStringLiteral("mic"), kEmptySymbolSize, empty);
     symbol->setObjectName(QStringLiteral("emptyStateSymbol"));
-    symbol->setTint(ui::SymbolLabel::Tint::Secondary);
+    symbol->setTint(ui::SymbolLabel::Tint::secondary);
     layout->addWidget(symbol, 0, Qt::AlignHCenter);
-    m_emptyText = new ui::StyledLabel(QString(), ui::StyledLabel::Style::Secondary, empty);
+    m_emptyText = new ui::StyledLabel(QString(), ui::StyledLabel::Style::secondary, empty);
     m_emptyText->setObjectName(QStringLiteral("emptyStateText"));
     m_emptyText->setTextFormat(Qt::PlainText);
     m_emptyText->setFont(appRowFont());

@@ -31,7 +31,7 @@ constexpr int kWeekHeaderSpacing = 6;
 
 ui::StyledLabel *weekHeaderLabel(const QString &text, QWidget *parent)
 {
-    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::Tertiary, parent);
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::tertiary, parent);
     label->setTextFormat(Qt::PlainText);
     label->setFont(sectionHeaderFont());
     label->setTracking(metrics::sectionHeaderTracking);

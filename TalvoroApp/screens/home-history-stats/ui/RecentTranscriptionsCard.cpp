@@ -44,7 +44,7 @@ public:
         : QWidget(parent)
     {
         setObjectName(QStringLiteral("recentText"));
-        setFont(transcriptFont(textStylePixelSize(TextStyle::Body)));
+        setFont(transcriptFont(textStylePixelSize(TextStyle::body)));
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
 
@@ -99,7 +99,7 @@ public:
     }
     QColor symbolColor() const
     {
-        return m_confirmation->isShown() ? AccentColorOption(AccentColorOption::Green).color(ui::isDark(this))
+        return m_confirmation->isShown() ? AccentColorOption(AccentColorOption::green).color(ui::isDark(this))
                                          : m_accent;
     }
 
@@ -140,7 +140,7 @@ public:
     TranscriptionRowView(UserDefaultsProviding &defaults, QWidget *parent = nullptr)
         : QWidget(parent)
         , m_preview(new TranscriptPreview(this))
-        , m_summary(new ui::StyledLabel(QString(), ui::StyledLabel::Style::Tertiary, this))
+        , m_summary(new ui::StyledLabel(QString(), ui::StyledLabel::Style::tertiary, this))
         , m_copy(new RoundCopyButton(defaults, this))
     {
         setObjectName(QStringLiteral("recentTranscriptionRow"));
@@ -192,7 +192,7 @@ RecentTranscriptionsCard::RecentTranscriptionsCard(const TranscriptionsQuery &qu
     column->setSpacing(0);
 
     auto *header = new ui::StyledLabel(settings::sectionHeaderText(localized("Transcrições Recentes"), isPortuguese()),
-                                       ui::StyledLabel::Style::Tertiary, content);
+                                       ui::StyledLabel::Style::tertiary, content);
     header->setObjectName(QStringLiteral("recentHeader"));
     header->setFont(settings::sectionHeaderFont());
     header->setTracking(settings::metrics::sectionHeaderTracking);
@@ -204,11 +204,11 @@ RecentTranscriptionsCard::RecentTranscriptionsCard(const TranscriptionsQuery &qu
     empty->setContentsMargins(kEmptyMargins);
     empty->setSpacing(kEmptySpacing);
     auto *symbol = new ui::SymbolLabel(QStringLiteral("waveform"),
-                                       qRound(ui::symbolPixelSize(textStylePixelSize(TextStyle::Title2))), m_empty);
-    symbol->setTint(ui::SymbolLabel::Tint::Quaternary);
+                                       qRound(ui::symbolPixelSize(textStylePixelSize(TextStyle::title2))), m_empty);
+    symbol->setTint(ui::SymbolLabel::Tint::quaternary);
     empty->addWidget(symbol, 0, Qt::AlignHCenter);
     auto *emptyText = new ui::StyledLabel(localized("Sua primeira transcrição aparecerá aqui"),
-                                          ui::StyledLabel::Style::Tertiary, m_empty);
+                                          ui::StyledLabel::Style::tertiary, m_empty);
     emptyText->setObjectName(QStringLiteral("recentEmptyText"));
     emptyText->setFont(appRowFont());
     emptyText->setAlignment(Qt::AlignHCenter);

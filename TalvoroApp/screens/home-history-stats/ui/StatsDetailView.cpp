@@ -141,9 +141,9 @@ QWidget *StatsDetailView::buildSummaryCard()
         auto *layout = new QVBoxLayout(widget);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(kTileSpacing);
-        value = plainLabel(StyledLabel::Style::Primary, textStyleFont(TextStyle::Title, QFont::Bold), widget);
+        value = plainLabel(StyledLabel::Style::primary, textStyleFont(TextStyle::title, QFont::Bold), widget);
         value->setObjectName(QStringLiteral("tileValue"));
-        StyledLabel *label = plainLabel(StyledLabel::Style::Tertiary, captionFont, widget);
+        StyledLabel *label = plainLabel(StyledLabel::Style::tertiary, captionFont, widget);
         label->setObjectName(QStringLiteral("tileCaption"));
         label->setTracking(kTileCaptionTracking);
         label->setText(settings::sectionHeaderText(localized(caption), portuguese));
@@ -172,7 +172,7 @@ QWidget *StatsDetailView::buildChartCard()
     m_chart->setFixedHeight(WeeklyChartView::kChartHeight);
     frameLayout->addWidget(m_chart);
 
-    m_noChart = plainLabel(StyledLabel::Style::Tertiary, settings::settingsHelperFont(), nullptr);
+    m_noChart = plainLabel(StyledLabel::Style::tertiary, settings::settingsHelperFont(), nullptr);
     m_noChart->setObjectName(QStringLiteral("noChartMark"));
     m_noChart->setText(localized("—"));
     m_noChart->setAlignment(Qt::AlignCenter);
@@ -239,10 +239,10 @@ void StatsDetailView::refreshDetailRows(const StatsFigures &figures, bool portug
         row->setObjectName(QStringLiteral("detailRow"));
         auto *layout = new QHBoxLayout(row);
         layout->setContentsMargins(rowMargins);
-        StyledLabel *caption = plainLabel(StyledLabel::Style::Primary, settings::settingsRowFont(), row);
+        StyledLabel *caption = plainLabel(StyledLabel::Style::primary, settings::settingsRowFont(), row);
         caption->setObjectName(QStringLiteral("detailCaption"));
         caption->setText(detail.caption);
-        StyledLabel *value = plainLabel(StyledLabel::Style::Secondary, settings::settingsRowFont(), row);
+        StyledLabel *value = plainLabel(StyledLabel::Style::secondary, settings::settingsRowFont(), row);
         value->setObjectName(QStringLiteral("detailValue"));
         value->setText(detail.value);
         layout->addWidget(caption, 0, Qt::AlignVCenter);

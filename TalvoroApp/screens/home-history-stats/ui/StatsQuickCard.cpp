@@ -59,16 +59,16 @@ QWidget *statColumn(const QuickStatColumn &column, UserDefaultsProviding &defaul
     valueLine->addStretch(1);
     if (column.streak) {
         auto *flame = new ui::SymbolLabel(QStringLiteral("flame.fill"),
-                                          qRound(ui::symbolPixelSize(textStylePixelSize(TextStyle::Caption))), widget);
+                                          qRound(ui::symbolPixelSize(textStylePixelSize(TextStyle::caption))), widget);
         flame->setObjectName(QStringLiteral("streakSymbol"));
         flame->bindAccent(defaults);
         valueLine->addWidget(flame, 0, Qt::AlignVCenter);
     }
     // The streak value follows the accent colour, the others the appearance.
     QLabel *value = column.streak ? new QLabel(column.value, widget)
-                                  : new ui::StyledLabel(column.value, ui::StyledLabel::Style::Primary, widget);
+                                  : new ui::StyledLabel(column.value, ui::StyledLabel::Style::primary, widget);
     value->setObjectName(QStringLiteral("quickStatValue"));
-    value->setFont(textStyleFont(TextStyle::Title, QFont::Bold));
+    value->setFont(textStyleFont(TextStyle::title, QFont::Bold));
     if (column.streak) {
         ui::AccentBinding::bind(value, [value](const QColor &accent) {
             QPalette palette = value->palette();
@@ -80,9 +80,9 @@ QWidget *statColumn(const QuickStatColumn &column, UserDefaultsProviding &defaul
     valueLine->addStretch(1);
     layout->addLayout(valueLine);
 
-    auto *caption = new ui::StyledLabel(column.caption, ui::StyledLabel::Style::Tertiary, widget);
+    auto *caption = new ui::StyledLabel(column.caption, ui::StyledLabel::Style::tertiary, widget);
     caption->setObjectName(QStringLiteral("quickStatCaption"));
-    caption->setFont(textStyleFont(TextStyle::Caption, QFont::Medium));
+    caption->setFont(textStyleFont(TextStyle::caption, QFont::Medium));
     caption->setTracking(settings::metrics::sectionHeaderTracking);
     caption->setAlignment(Qt::AlignHCenter);
     layout->addWidget(caption);

@@ -244,12 +244,12 @@ QWidget *AccountView::buildProfileCard(const AppEnvironment &environment)
     m_avatar = new AvatarArea(this, environment, body);
     connect(m_avatar->button(), &QAbstractButton::clicked, this, &AccountView::pickAvatar);
     layout->addWidget(m_avatar, 0, Qt::AlignHCenter);
-    m_name = textLabel({}, ui::StyledLabel::Style::Primary, textStyleFont(TextStyle::Headline, QFont::DemiBold), body);
+    m_name = textLabel({}, ui::StyledLabel::Style::primary, textStyleFont(TextStyle::headline, QFont::DemiBold), body);
     m_name->setObjectName(QStringLiteral("accountName"));
     m_name->setAlignment(Qt::AlignHCenter);
     m_name->setWordWrap(true);
     layout->addWidget(m_name);
-    m_email = textLabel({}, ui::StyledLabel::Style::Secondary, settingsHelperFont(), body);
+    m_email = textLabel({}, ui::StyledLabel::Style::secondary, settingsHelperFont(), body);
     m_email->setObjectName(QStringLiteral("accountEmail"));
     m_email->setAlignment(Qt::AlignHCenter);
     m_email->setWordWrap(true);
@@ -266,7 +266,7 @@ QWidget *AccountView::buildStatusCard()
     auto *row = new QWidget(card);
     auto *layout = paddedRow(row);
     m_statusIcon = new ui::SymbolLabel({}, bodySymbolPixels(), row);
-    m_statusText = textLabel({}, ui::StyledLabel::Style::Primary, settingsRowFont(), row);
+    m_statusText = textLabel({}, ui::StyledLabel::Style::primary, settingsRowFont(), row);
     m_statusText->setObjectName(QStringLiteral("accountStatus"));
     layout->addWidget(m_statusIcon);
     layout->addWidget(m_statusText);
@@ -284,7 +284,7 @@ QWidget *AccountView::buildUsageCard()
     auto *signedOut = new QVBoxLayout(m_signedOutUsage);
     signedOut->setContentsMargins(0, 0, 0, 0);
     signedOut->setSpacing(0);
-    auto *explanation = textLabel(withoutAccountText(), ui::StyledLabel::Style::Secondary, settingsHelperFont(),
+    auto *explanation = textLabel(withoutAccountText(), ui::StyledLabel::Style::secondary, settingsHelperFont(),
                                   m_signedOutUsage);
     explanation->setWordWrap(true);
     explanation->setContentsMargins(metrics::rowMargins);
@@ -306,8 +306,8 @@ QWidget *AccountView::buildUsageCard()
     rowLayout->addWidget(icon, 0, Qt::AlignVCenter);
     auto *texts = new QVBoxLayout;
     texts->setSpacing(kSubtitleSpacing);
-    texts->addWidget(textLabel(localized("Entrar"), ui::StyledLabel::Style::Primary, settingsRowFont(), m_signInRow));
-    auto *subtitle = textLabel(withoutAccountText(), ui::StyledLabel::Style::Secondary, settingsHelperFont(),
+    texts->addWidget(textLabel(localized("Entrar"), ui::StyledLabel::Style::primary, settingsRowFont(), m_signInRow));
+    auto *subtitle = textLabel(withoutAccountText(), ui::StyledLabel::Style::secondary, settingsHelperFont(),
                                m_signInRow);
     subtitle->setWordWrap(true);
     texts->addWidget(subtitle);
@@ -317,7 +317,7 @@ QWidget *AccountView::buildUsageCard()
     m_signInSpinner->setObjectName(QStringLiteral("accountSignInSpinner"));
     rowLayout->addWidget(m_signInSpinner, 0, Qt::AlignVCenter);
     m_signInArrow = new ui::SymbolLabel(QStringLiteral("arrow.up.right.square"), bodySymbolPixels(), m_signInRow);
-    m_signInArrow->setTint(ui::SymbolLabel::Tint::Tertiary);
+    m_signInArrow->setTint(ui::SymbolLabel::Tint::tertiary);
     rowLayout->addWidget(m_signInArrow, 0, Qt::AlignVCenter);
     connect(m_signInRow, &QAbstractButton::clicked, m_model, &AccountViewModel::signIn);
     signedOut->addWidget(m_signInRow);
@@ -327,9 +327,9 @@ QWidget *AccountView::buildUsageCard()
     auto *signedIn = paddedRow(m_signedInUsage);
     auto *chart = new ui::SymbolLabel(QStringLiteral("chart.bar"), bodySymbolPixels(), m_signedInUsage);
     chart->setFixedWidth(metrics::rowIconColumnWidth);
-    chart->setTint(ui::SymbolLabel::Tint::Secondary);
+    chart->setTint(ui::SymbolLabel::Tint::secondary);
     signedIn->addWidget(chart);
-    m_weeklyText = textLabel({}, ui::StyledLabel::Style::Primary, settingsRowFont(), m_signedInUsage);
+    m_weeklyText = textLabel({}, ui::StyledLabel::Style::primary, settingsRowFont(), m_signedInUsage);
     m_weeklyText->setObjectName(QStringLiteral("accountWeeklyCount"));
     signedIn->addWidget(m_weeklyText);
     signedIn->addStretch(1);
@@ -449,7 +449,7 @@ void AccountView::refresh()
 
     m_statusIcon->setSymbol(signedIn ? QStringLiteral("checkmark.circle.fill")
                                      : QStringLiteral("exclamationmark.triangle.fill"));
-    m_statusIcon->setColor(AccentColorOption(signedIn ? AccentColorOption::Green : AccentColorOption::Orange).color(dark));
+    m_statusIcon->setColor(AccentColorOption(signedIn ? AccentColorOption::green : AccentColorOption::orange).color(dark));
     m_statusText->setText(signedIn ? localized("Autenticado") : localized("Não autenticado"));
 
     m_signedOutUsage->setVisible(!signedIn);

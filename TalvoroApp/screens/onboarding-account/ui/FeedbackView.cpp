@@ -58,7 +58,7 @@ QWidget *inset(QWidget *widget, int horizontal, int top = 0, int bottom = 0)
 
 ui::StyledLabel *helperLabel(const QString &text)
 {
-    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::Secondary);
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::secondary);
     label->setFont(settingsHelperFont());
     label->setTextFormat(Qt::PlainText);
     return label;

@@ -51,7 +51,7 @@ protected:
 
 ui::StyledLabel *secondaryText(const QString &text, const QFont &font)
 {
-    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::Secondary);
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::secondary);
     label->setFont(font);
     label->setTextFormat(Qt::PlainText);
     return label;
@@ -89,7 +89,7 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
     auto *brand = new settings::BrandedHeaderView(QStringLiteral("talvoro"), settings);
     column->addWidget(brand, 0, Qt::AlignHCenter);
     column->addSpacing(12);
-    auto *subtitle = secondaryText(localized("Transcreva sua voz em qualquer app"), textStyleFont(TextStyle::Title3));
+    auto *subtitle = secondaryText(localized("Transcreva sua voz em qualquer app"), textStyleFont(TextStyle::title3));
     column->addWidget(subtitle, 0, Qt::AlignHCenter);
     column->addSpacing(32);
 

@@ -38,10 +38,10 @@ void OnboardingPermissionBadge::setGranted(bool granted)
         m_symbol->setColor(kGreen);
     else {
         m_symbol->setColor(QColor());
-        m_symbol->setTint(ui::SymbolLabel::Tint::Secondary);
+        m_symbol->setTint(ui::SymbolLabel::Tint::secondary);
     }
     m_text->setText(granted ? localized("Permissão concedida") : localized("Aguardando permissão..."));
-    m_text->setForegroundStyle(granted ? ui::StyledLabel::Style::Primary : ui::StyledLabel::Style::Secondary);
+    m_text->setForegroundStyle(granted ? ui::StyledLabel::Style::primary : ui::StyledLabel::Style::secondary);
 }
 
 QString OnboardingPermissionBadge::text() const

@@ -26,7 +26,7 @@ const QColor kRed(0xFF, 0x3B, 0x30);
 
 QFont pageTitleFont()
 {
-    return textStyleFont(TextStyle::Title2, QFont::DemiBold);
+    return textStyleFont(TextStyle::title2, QFont::DemiBold);
 }
 
 ui::StyledLabel *wrappedLabel(const QString &text, ui::StyledLabel::Style style, const QFont &font)
@@ -52,10 +52,10 @@ OnboardingStepPage::OnboardingStepPage(const Header &header, UserDefaultsProvidi
     symbol->bindAccent(settings);
     m_column->addWidget(symbol, 0, Qt::AlignHCenter);
     m_column->addSpacing(8);
-    auto *title = wrappedLabel(header.title, ui::StyledLabel::Style::Primary, header.titleFont);
+    auto *title = wrappedLabel(header.title, ui::StyledLabel::Style::primary, header.titleFont);
     title->setObjectName(QStringLiteral("onboarding.title"));
     m_column->addWidget(title);
-    auto *description = wrappedLabel(header.description, ui::StyledLabel::Style::Secondary, header.descriptionFont);
+    auto *description = wrappedLabel(header.description, ui::StyledLabel::Style::secondary, header.descriptionFont);
     description->setObjectName(QStringLiteral("onboarding.description"));
     m_column->addWidget(description);
 }
@@ -79,8 +79,8 @@ ui::ActionButton *OnboardingStepPage::makeActionButton(const QString &text, cons
 }
 
 OnboardingWelcomeStep::OnboardingWelcomeStep(UserDefaultsProviding &settings, QWidget *parent)
-    : OnboardingStepPage({QStringLiteral("mic.fill"), 56, textStyleFont(TextStyle::LargeTitle, QFont::Bold),
-                          localized("Bem-vindo ao Talvoro"), textStyleFont(TextStyle::Title3),
+    : OnboardingStepPage({QStringLiteral("mic.fill"), 56, textStyleFont(TextStyle::largeTitle, QFont::Bold),
+                          localized("Bem-vindo ao Talvoro"), textStyleFont(TextStyle::title3),
                           localized("Transcreva sua voz em qualquer app do Mac")},
                          settings, parent)
 {
@@ -167,7 +167,7 @@ OnboardingLoginStep::OnboardingLoginStep(OnboardingWizard &wizard, UserDefaultsP
     , m_wizard(wizard)
     , m_signedIn(new QWidget)
     , m_name(new ui::StyledLabel())
-    , m_email(new ui::StyledLabel(QString(), ui::StyledLabel::Style::Secondary))
+    , m_email(new ui::StyledLabel(QString(), ui::StyledLabel::Style::secondary))
     , m_signedOut(new QWidget)
     , m_signIn(makeActionButton(localized("Entrar"), QStringLiteral("person.badge.key")))
     , m_error(new QLabel)
@@ -179,7 +179,7 @@ OnboardingLoginStep::OnboardingLoginStep(OnboardingWizard &wizard, UserDefaultsP
     account->setContentsMargins(0, 0, 0, 0);
     account->setSpacing(8);
     auto *check = new ui::SymbolLabel(QStringLiteral("checkmark.circle.fill"),
-                                      qRound(1.25 * textStylePixelSize(TextStyle::Title3)));
+                                      qRound(1.25 * textStylePixelSize(TextStyle::title3)));
     check->setColor(kGreen);
     account->addWidget(check, 0, Qt::AlignVCenter);
     auto *lines = new QVBoxLayout;

@@ -10,7 +10,7 @@ namespace talvoro::settings {
 
 BrandedHeaderView::BrandedHeaderView(const QString &title, UserDefaultsProviding &defaults, QWidget *parent)
     : QWidget(parent)
-    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, this))
+    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::primary, this))
     , m_fullStop(new QLabel(brandedFullStop(), this))
 {
     setObjectName(QStringLiteral("brandedHeader"));

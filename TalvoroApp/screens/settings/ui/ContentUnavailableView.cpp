@@ -19,16 +19,16 @@ ContentUnavailableView::ContentUnavailableView(const QString &symbol, const QStr
                                                const QString &description, QWidget *parent)
     : QWidget(parent)
     , m_symbol(new ui::SymbolLabel(symbol, kSymbolPixelSize, this))
-    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, this))
-    , m_description(new ui::StyledLabel(description, ui::StyledLabel::Style::Secondary, this))
+    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::primary, this))
+    , m_description(new ui::StyledLabel(description, ui::StyledLabel::Style::secondary, this))
 {
     setObjectName(QStringLiteral("contentUnavailable"));
     m_symbol->setObjectName(QStringLiteral("contentUnavailableSymbol"));
-    m_symbol->setTint(ui::SymbolLabel::Tint::Secondary);
+    m_symbol->setTint(ui::SymbolLabel::Tint::secondary);
     m_title->setObjectName(QStringLiteral("contentUnavailableTitle"));
-    m_title->setFont(textStyleFont(TextStyle::Title2, QFont::Bold));
+    m_title->setFont(textStyleFont(TextStyle::title2, QFont::Bold));
     m_description->setObjectName(QStringLiteral("contentUnavailableDescription"));
-    m_description->setFont(textStyleFont(TextStyle::Body));
+    m_description->setFont(textStyleFont(TextStyle::body));
     m_description->setVisible(!description.isEmpty());
     for (ui::StyledLabel *label : {m_title, m_description}) {
         label->setTextFormat(Qt::PlainText);

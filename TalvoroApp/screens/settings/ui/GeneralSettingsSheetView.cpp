@@ -29,7 +29,7 @@ constexpr int kMicrophonePickerMaximumWidth = 280;
 
 ui::StyledLabel *rowTitle(const QString &text, QWidget *parent)
 {
-    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::Primary, parent);
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::primary, parent);
     label->setFont(settingsRowFont());
     return label;
 }

@@ -216,7 +216,7 @@ QWidget *HotkeySettingView::buildCompactRow(UserDefaultsProviding &settings)
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(kStackSpacing);
-    auto *label = new ui::StyledLabel(HotkeyRecorder::rowLabel(m_recorder->kind()), ui::StyledLabel::Style::Primary, row);
+    auto *label = new ui::StyledLabel(HotkeyRecorder::rowLabel(m_recorder->kind()), ui::StyledLabel::Style::primary, row);
     label->setObjectName(QStringLiteral("hotkeyRowLabel"));
     label->setFont(settingsRowFont());
     layout->addWidget(label, 0, Qt::AlignVCenter);
@@ -236,11 +236,11 @@ QWidget *HotkeySettingView::buildExpanded()
 
     auto *current = new QHBoxLayout;
     current->setSpacing(kPillSpacing);
-    auto *caption = new ui::StyledLabel(localized("Atalho atual:"), ui::StyledLabel::Style::Secondary, block);
+    auto *caption = new ui::StyledLabel(localized("Atalho atual:"), ui::StyledLabel::Style::secondary, block);
     current->addWidget(caption);
     m_currentCombination = new CombinationLabel(block);
     m_currentCombination->setObjectName(QStringLiteral("hotkeyCombination"));
-    m_currentCombination->setFont(monospacedFont(textStylePixelSize(TextStyle::Body), QFont::DemiBold));
+    m_currentCombination->setFont(monospacedFont(textStylePixelSize(TextStyle::body), QFont::DemiBold));
     m_currentCombination->setContentsMargins(kCombinationPadding);
     current->addWidget(m_currentCombination);
     current->addStretch(1);
@@ -267,9 +267,9 @@ QWidget *HotkeySettingView::buildExpanded()
     line->setContentsMargins(0, 0, 0, 0);
     line->setSpacing(kPillSpacing);
     line->addWidget(new ui::Spinner(kSpinnerDiameter, m_capturingLine));
-    auto *prompt = new ui::StyledLabel(localized("Pressione a nova combinação..."), ui::StyledLabel::Style::Secondary,
+    auto *prompt = new ui::StyledLabel(localized("Pressione a nova combinação..."), ui::StyledLabel::Style::secondary,
                                        m_capturingLine);
-    prompt->setFont(textStyleFont(TextStyle::Callout));
+    prompt->setFont(textStyleFont(TextStyle::callout));
     line->addWidget(prompt);
     line->addStretch(1);
     column->addWidget(m_capturingLine);

@@ -28,14 +28,14 @@ constexpr int kPercentWidth = 36;
 
 ui::StyledLabel *rowTitle(const QString &text, QWidget *parent)
 {
-    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::Primary, parent);
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::primary, parent);
     label->setFont(settingsRowFont());
     return label;
 }
 
 ui::StyledLabel *caption(const QString &text, QWidget *parent)
 {
-    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::Secondary, parent);
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::secondary, parent);
     label->setFont(settingsHelperFont());
     return label;
 }

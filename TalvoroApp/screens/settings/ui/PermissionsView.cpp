@@ -13,6 +13,7 @@
 #include "screens/settings/SystemSettings.h"
 #include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/SettingsCardView.h"
+#include "screens/settings/ui/TintedFrame.h"
 #include "screens/settings/ui/ToolbarStrip.h"
 #include "texts/Localization.h"
 
@@ -34,35 +35,6 @@ constexpr int kColumnSpacing = 24;
 constexpr int kRowSpacing = 12;
 constexpr int kBannerSpacing = 10;
 constexpr qreal kBannerRadius = 16;
-
-// The banner's rounded fill (its colour at 10 %) and inner border (at 20 %).
-class BannerFrame : public QWidget
-{
-public:
-    using QWidget::QWidget;
-    void setColor(const QColor &color)
-    {
-        m_color = color;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor fill = m_color;
-        fill.setAlphaF(0.1f);
-        QColor border = m_color;
-        border.setAlphaF(0.2f);
-        painter.setPen(QPen(border, 1));
-        painter.setBrush(fill);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kBannerRadius, kBannerRadius);
-    }
-
-private:
-    QColor m_color;
-};
 
 QColor statusColor(AccentColorOption::Value option, const QWidget *widget)
 {
@@ -91,23 +63,23 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
         auto *layout = new QHBoxLayout(row);
         layout->setContentsMargins(metrics::rowMargins);
         layout->setSpacing(kRowSpacing);
-        auto *icon = new ui::SymbolLabel(QString::fromLatin1(permission.symbol), int(textStylePixelSize(TextStyle::Body)),
+        auto *icon = new ui::SymbolLabel(QString::fromLatin1(permission.symbol), int(textStylePixelSize(TextStyle::body)),
                                          row);
         icon->setFixedWidth(metrics::rowIconColumnWidth);
         layout->addWidget(icon);
         auto *texts = new QVBoxLayout;
         texts->setSpacing(metrics::detailRowTextSpacing);
-        auto *title = new ui::StyledLabel(localized(permission.title), ui::StyledLabel::Style::Primary, row);
+        auto *title = new ui::StyledLabel(localized(permission.title), ui::StyledLabel::Style::primary, row);
         title->setFont(appRowFont());
         auto *description =
-            new ui::StyledLabel(localized(permission.description), ui::StyledLabel::Style::Secondary, row);
+            new ui::StyledLabel(localized(permission.description), ui::StyledLabel::Style::secondary, row);
         description->setFont(appHelperFont());
         description->setWordWrap(true);
         texts->addWidget(title);
         texts->addWidget(description);
         layout->addLayout(texts, 1);
         auto *check = new ui::SymbolLabel(QStringLiteral("checkmark.circle.fill"),
-                                          int(textStylePixelSize(TextStyle::Body)), row);
+                                          int(textStylePixelSize(TextStyle::body)), row);
         check->setObjectName(QStringLiteral("granted"));
         layout->addWidget(check);
         auto *enable = new QPushButton(localized("Ativar"), row);
@@ -146,13 +118,13 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
 
 QWidget *PermissionsView::buildBanner()
 {
-    auto *banner = new BannerFrame;
+    auto *banner = new TintedFrame(0.1, 0.2, kBannerRadius);
     banner->setObjectName(QStringLiteral("permissionsBanner"));
     m_banner = banner;
     auto *layout = new QHBoxLayout(banner);
     layout->setContentsMargins(20, 14, 20, 14);
     layout->setSpacing(kBannerSpacing);
-    m_bannerIcon = new ui::SymbolLabel({}, int(textStylePixelSize(TextStyle::Title3)), banner);
+    m_bannerIcon = new ui::SymbolLabel({}, int(textStylePixelSize(TextStyle::title3)), banner);
     layout->addWidget(m_bannerIcon);
     // A plain label: the banner colour is its own, not a foreground style.
     m_bannerText = new QLabel(banner);
@@ -168,9 +140,9 @@ QWidget *PermissionsView::buildBanner()
 void PermissionsView::refresh()
 {
     const int missing = m_manager.missingPermissionCount();
-    const QColor green = statusColor(AccentColorOption::Green, this);
-    const QColor banner = missing == 0 ? green : statusColor(AccentColorOption::Orange, this);
-    static_cast<BannerFrame *>(m_banner)->setColor(banner);
+    const QColor green = statusColor(AccentColorOption::green, this);
+    const QColor banner = missing == 0 ? green : statusColor(AccentColorOption::orange, this);
+    static_cast<TintedFrame *>(m_banner)->setColor(banner);
     m_bannerIcon->setSymbol(missing == 0 ? QStringLiteral("checkmark.seal.fill")
                                          : QStringLiteral("exclamationmark.triangle.fill"));
     m_bannerIcon->setColor(banner);

@@ -12,7 +12,7 @@ namespace talvoro::settings {
 SettingsDetailRowView::SettingsDetailRowView(const QString &icon, const QString &title, const QString &description,
                                              QWidget *trailing, UserDefaultsProviding &defaults, QWidget *parent)
     : SettingsRowBase(icon, title, defaults, parent)
-    , m_description(new ui::StyledLabel(description, ui::StyledLabel::Style::Secondary, this))
+    , m_description(new ui::StyledLabel(description, ui::StyledLabel::Style::secondary, this))
 {
     m_description->setObjectName(QStringLiteral("settingsRowDescription"));
     m_description->setFont(settingsHelperFont());

@@ -17,7 +17,7 @@ SettingsRowBase::SettingsRowBase(const QString &icon, const QString &title, User
                                  QWidget *parent)
     : QWidget(parent)
     , m_icon(new ui::SymbolLabel(icon, qRound(ui::symbolPixelSize(rowIconFont().pixelSize())), this))
-    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, this))
+    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::primary, this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_icon->setObjectName(QStringLiteral("settingsRowIcon"));
@@ -123,7 +123,7 @@ QWidget *makeChevron(QWidget *parent)
     auto *chevron = new ui::SymbolLabel(QStringLiteral("chevron.right"),
                                         qRound(ui::symbolPixelSize(captionFont().pixelSize())), parent);
     chevron->setObjectName(QStringLiteral("settingsRowChevron"));
-    chevron->setTint(ui::SymbolLabel::Tint::Tertiary);
+    chevron->setTint(ui::SymbolLabel::Tint::tertiary);
     return chevron;
 }
 

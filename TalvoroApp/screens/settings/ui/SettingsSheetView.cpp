@@ -35,7 +35,7 @@ SettingsSheetView::SettingsSheetView(const QString &title, QWidget *parent)
     columnLayout->setContentsMargins(kColumnPadding, kColumnPadding - kScrollInset.top(), kColumnPadding,
                                      kColumnPadding - kScrollInset.bottom());
     columnLayout->setSpacing(kColumnSpacing);
-    auto *titleLabel = new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, column);
+    auto *titleLabel = new ui::StyledLabel(title, ui::StyledLabel::Style::primary, column);
     titleLabel->setObjectName(QStringLiteral("sheetTitle"));
     titleLabel->setFont(serifFont(kTitlePixelSize, QFont::Bold));
     columnLayout->addWidget(titleLabel);

@@ -98,7 +98,7 @@ SettingsView::SettingsView(const AppEnvironment &environment, Actions actions, Q
         column->addWidget(buildUpdatesCard());
 
     auto *version = new ui::StyledLabel(localized("Versão %@").replace(QStringLiteral("%@"), appVersionString()),
-                                        ui::StyledLabel::Style::Tertiary, page);
+                                        ui::StyledLabel::Style::tertiary, page);
     version->setObjectName(QStringLiteral("versionLabel"));
     version->setFont(captionFont());
     column->addWidget(version, 0, Qt::AlignHCenter);
@@ -148,11 +148,11 @@ QWidget *SettingsView::buildAccountCard()
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(metrics::rowMargins);
     layout->setSpacing(kAccountRowSpacing);
-    auto *title = new ui::StyledLabel(localized("Conta"), ui::StyledLabel::Style::Primary, row);
+    auto *title = new ui::StyledLabel(localized("Conta"), ui::StyledLabel::Style::primary, row);
     title->setFont(settingsRowFont());
     layout->addWidget(title, 0, Qt::AlignVCenter);
     layout->addStretch(1);
-    m_accountEmail = new ui::StyledLabel({}, ui::StyledLabel::Style::Secondary, row);
+    m_accountEmail = new ui::StyledLabel({}, ui::StyledLabel::Style::secondary, row);
     m_accountEmail->setObjectName(QStringLiteral("accountEmail"));
     m_accountEmail->setFont(settingsHelperFont());
     m_accountEmail->setWordWrap(false);

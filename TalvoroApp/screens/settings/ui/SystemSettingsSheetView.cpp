@@ -126,7 +126,7 @@ void AccentSwatch::paintEvent(QPaintEvent *)
     painter.setBrush(option.color(ui::isDark(this)));
     painter.drawEllipse(circle);
     if (m_selected) {
-        const qreal symbolSize = textStylePixelSize(TextStyle::Caption) * m_scale;
+        const qreal symbolSize = textStylePixelSize(TextStyle::caption) * m_scale;
         ui::paintSymbol(painter, circle, QStringLiteral("checkmark"), Qt::white, symbolSize);
     }
     if (hasFocus()) {
@@ -204,7 +204,7 @@ SettingsRowView *SystemSettingsSheetView::buildSyncRow()
     m_syncSpinner = new ui::Spinner(16, trailing);
     m_syncSpinner->setObjectName(QStringLiteral("syncSpinner"));
     layout->addWidget(m_syncSpinner);
-    m_syncText = new ui::StyledLabel({}, ui::StyledLabel::Style::Secondary, trailing);
+    m_syncText = new ui::StyledLabel({}, ui::StyledLabel::Style::secondary, trailing);
     m_syncText->setObjectName(QStringLiteral("lastSyncText"));
     m_syncText->setFont(settingsHelperFont());
     layout->addWidget(m_syncText);
@@ -298,7 +298,7 @@ void SystemSettingsSheetView::refreshBadge()
     const int missing = m_environment.permissions->missingPermissionCount();
     auto *badge = static_cast<BadgeLabel *>(m_badge);
     badge->setText(permissionBadgeText(missing, isPortuguese()));
-    badge->setColor(AccentColorOption(missing > 0 ? AccentColorOption::Orange : AccentColorOption::Green)
+    badge->setColor(AccentColorOption(missing > 0 ? AccentColorOption::orange : AccentColorOption::green)
                         .color(ui::isDark(this)));
 }
 

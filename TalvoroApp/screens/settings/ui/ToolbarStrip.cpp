@@ -15,7 +15,7 @@ constexpr int kVerticalMargin = 8;
 ToolbarStrip::ToolbarStrip(const QString &title, Placement placement, QWidget *parent)
     : QWidget(parent)
     , m_layout(new QHBoxLayout(this))
-    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, this))
+    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::primary, this))
 {
     setObjectName(QStringLiteral("toolbar"));
     setFixedHeight(kHeight);
@@ -23,7 +23,7 @@ ToolbarStrip::ToolbarStrip(const QString &title, Placement placement, QWidget *p
     m_layout->setContentsMargins(leading, kVerticalMargin, kSideMargin, kVerticalMargin);
     m_title->setObjectName(QStringLiteral("navigationTitle"));
     m_title->setTextFormat(Qt::PlainText);
-    m_title->setFont(textStyleFont(TextStyle::Headline));
+    m_title->setFont(textStyleFont(TextStyle::headline));
     m_title->setVisible(!title.isEmpty());
     m_layout->addWidget(m_title, 0, Qt::AlignVCenter);
     m_layout->addStretch(1);

@@ -48,8 +48,8 @@ UsageBlockView::UsageBlockView(const QString &symbol, const QString &title, doub
                                const QString &countText, UserDefaultsProviding &defaults, QWidget *parent)
     : SettingsCardView(parent)
     , m_symbol(new ui::SymbolLabel(symbol, qRound(ui::symbolPixelSize(appRowFont().pixelSize())), this))
-    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::Primary, this))
-    , m_count(new ui::StyledLabel(countText, ui::StyledLabel::Style::Secondary, this))
+    , m_title(new ui::StyledLabel(title, ui::StyledLabel::Style::primary, this))
+    , m_count(new ui::StyledLabel(countText, ui::StyledLabel::Style::secondary, this))
     , m_fraction(fraction)
     , m_barColor(barColor)
 {

@@ -1,26 +1,37 @@
-#include "platform/AppModelContainer.h"
+// The history list and its detail page: the rules without widgets (search,
+// grouping by day, the live list model, deletion) and the views.
+#include "dictation/HotkeyManager.h"
 #include "platform/ModelContext.h"
 #include "screens/home-history-stats/HistoryActions.h"
 #include "screens/home-history-stats/HistoryGrouping.h"
 #include "screens/home-history-stats/HistoryListModel.h"
 #include "screens/home-history-stats/HistorySearch.h"
 #include "screens/home-history-stats/HistoryTexts.h"
-#include "texts/Localization.h"
+#include "screens/home-history-stats/ui/HistoryDetailView.h"
+#include "screens/home-history-stats/ui/HistoryView.h"
+#include "screens/settings/CopyConfirmation.h"
+#include "screens/settings/ui/CapsuleButton.h"
+#include "screens/settings/ui/ContentUnavailableView.h"
+#include "support/DictationFakes.h"
+#include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
 #include <QSignalSpy>
-#include <QTemporaryDir>
+#include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace talvoro;
 using namespace talvoro::history;
 
 namespace {
-
-TranscriptionRecord record(const QString &text, const QDateTime &createdAt)
-{
-    return TranscriptionRecord(text, 1, 1.0, QStringLiteral("pt"), createdAt);
-}
 
 QStringList texts(const std::vector<TranscriptionRecord> &records)
 {
@@ -42,22 +53,34 @@ QStringList lines(const HistoryListModel &model)
 
 } // namespace
 
-class TestHistoryRules : public QObject
+class TestHistory : public QObject
 {
     Q_OBJECT
+
+    std::unique_ptr<TemporaryProfile> m_profile;
+
+    TranscriptionRecord insert(const QString &text)
+    {
+        TranscriptionRecord record(text, 2, 3.0, QStringLiteral("pt"));
+        m_profile->models.mainContext().insert(record);
+        [&] { QVERIFY(m_profile->models.mainContext().save()); }();
+        return record;
+    }
+
 private Q_SLOTS:
     void init()
     {
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        installTranslations();
+        useLanguage(QStringLiteral("pt-BR"));
+        m_profile = std::make_unique<TemporaryProfile>();
     }
+    void cleanup() { m_profile.reset(); }
 
     void search()
     {
         const QString composed = QStringLiteral("Olá, mundo");
         const QString decomposed = QStringLiteral("Ola\u0301, mundo");
-        const std::vector<TranscriptionRecord> records{record(composed, {}), record(decomposed, {}),
-                                                       record(QStringLiteral("sem-espaco"), {})};
+        const std::vector<TranscriptionRecord> records{dictation(composed, {}), dictation(decomposed, {}),
+                                                       dictation(QStringLiteral("sem-espaco"), {})};
         QCOMPARE(texts(filterRecords(records, QString())).size(), 3);
         // Case-insensitive, accent-sensitive, composed and decomposed alike.
         QCOMPARE(texts(filterRecords(records, QStringLiteral("OLÁ"))), (QStringList{composed, decomposed}));
@@ -79,10 +102,10 @@ private Q_SLOTS:
         const QTimeZone saoPaulo("America/Sao_Paulo");
         const QDateTime now(QDate(2026, 12, 5), QTime(10, 0), saoPaulo);
         const std::vector<TranscriptionRecord> records{
-            record(QStringLiteral("today late"), QDateTime(QDate(2026, 12, 5), QTime(9, 0), saoPaulo)),
-            record(QStringLiteral("today midnight"), QDateTime(QDate(2026, 12, 5), QTime(0, 0), saoPaulo)),
-            record(QStringLiteral("yesterday"), QDateTime(QDate(2026, 12, 4), QTime(23, 59, 59), saoPaulo)),
-            record(QStringLiteral("older"), QDateTime(QDate(2026, 12, 3), QTime(12, 0), saoPaulo)),
+            dictation(QStringLiteral("today late"), QDateTime(QDate(2026, 12, 5), QTime(9, 0), saoPaulo)),
+            dictation(QStringLiteral("today midnight"), QDateTime(QDate(2026, 12, 5), QTime(0, 0), saoPaulo)),
+            dictation(QStringLiteral("yesterday"), QDateTime(QDate(2026, 12, 4), QTime(23, 59, 59), saoPaulo)),
+            dictation(QStringLiteral("older"), QDateTime(QDate(2026, 12, 3), QTime(12, 0), saoPaulo)),
         };
         const auto groups = groupByDay(records, saoPaulo, now, true);
         QCOMPARE(groups.size(), size_t(3));
@@ -109,25 +132,20 @@ private Q_SLOTS:
 
     void languageLabels()
     {
-        QCOMPARE(languageLabel(QStringLiteral("auto")), QStringLiteral("Auto-detectado"));
-        QCOMPARE(languageLabel(QStringLiteral("pt")), QStringLiteral("Português"));
         QCOMPARE(languageLabel(QStringLiteral("de")), QStringLiteral("de"));
         QCOMPARE(languageLabel(QStringLiteral("PT")), QStringLiteral("PT"));
         QCOMPARE(languageLabel(QString()), QString());
         QCOMPARE(languageChipText(QStringLiteral("pt")), QStringLiteral("PT"));
-        QCOMPARE(emptyStateText(QStringLiteral("⌃⇧D")),
-                 QStringLiteral("Nenhuma transcrição ainda.\nPressione ⌃⇧D para começar."));
     }
 
     void listFollowsCommitsRowByRow()
     {
-        QTemporaryDir dir;
-        AppModelContainer container(dir.filePath(QStringLiteral("store")));
+        AppModelContainer &container = m_profile->models;
         const QTimeZone zone = QTimeZone::systemTimeZone();
         const QDateTime now(QDate(2026, 12, 5), QTime(12, 0), zone);
         ModelContext &context = container.mainContext();
-        const TranscriptionRecord older = record(QStringLiteral("older"), now.addDays(-2));
-        const TranscriptionRecord morning = record(QStringLiteral("morning"), now.addSecs(-3600));
+        const TranscriptionRecord older = dictation(QStringLiteral("older"), now.addDays(-2));
+        const TranscriptionRecord morning = dictation(QStringLiteral("morning"), now.addSecs(-3600));
         context.insert(older);
         context.insert(morning);
         QVERIFY(context.save());
@@ -142,7 +160,7 @@ private Q_SLOTS:
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
         // A new dictation: one row under today's header.
-        context.insert(record(QStringLiteral("noon"), now));
+        context.insert(dictation(QStringLiteral("noon"), now));
         QVERIFY(context.save());
         QCOMPARE(lines(model), (QStringList{"#2026-12-05", "noon", "morning", "#2026-12-03", "older"}));
         QCOMPARE(inserted.size(), 1);
@@ -185,9 +203,8 @@ private Q_SLOTS:
 
     void deletionReachesTheAccountOnlyAfterItCommitted()
     {
-        QTemporaryDir dir;
-        AppModelContainer container(dir.filePath(QStringLiteral("store")));
-        const TranscriptionRecord kept = record(QStringLiteral("kept"), QDateTime::currentDateTimeUtc());
+        AppModelContainer &container = m_profile->models;
+        const TranscriptionRecord kept = dictation(QStringLiteral("kept"), QDateTime::currentDateTimeUtc());
         container.mainContext().insert(kept);
         QVERIFY(container.mainContext().save());
         QStringList sent;
@@ -207,7 +224,120 @@ private Q_SLOTS:
         QCOMPARE(sent, QStringList{kept.id.toString(QUuid::WithoutBraces).toUpper()});
         QVERIFY(!container.fetchCommitted<TranscriptionRecord>(kept.id).value().has_value());
     }
+    void emptyStateListAndDeletion()
+    {
+        HotkeyManager hotkeys(*m_profile->store, std::make_unique<FakeKeyboardMonitor>());
+        m_profile->environment.hotkeys = &hotkeys;
+        QStringList sent;
+        int pulls = 0;
+        HistorySyncHooks hooks{[&](const QString &id) { sent.append(id); },
+                               [&](int seconds) -> QCoro::Task<void> {
+                                   pulls += seconds == kPullMinimumInterval;
+                                   return []() -> QCoro::Task<void> { co_return; }();
+                               }};
+        QList<NavigationDestination> pushed;
+        HistoryView view(m_profile->environment, [&](const NavigationDestination &d) { pushed.append(d); }, hooks);
+        view.resize(800, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(pulls, 1);
+
+        auto *content = view.findChild<QStackedWidget *>(QStringLiteral("historyContent"));
+        auto *emptyText = view.findChild<QLabel *>(QStringLiteral("emptyStateText"));
+        QCOMPARE(content->currentWidget()->objectName(), QStringLiteral("historyEmptyState"));
+        QCOMPARE(emptyText->text(), QStringLiteral("Nenhuma transcrição ainda.\nPressione ⌃⇧D para começar."));
+        QVERIFY(hotkeys.updateHotkey(HotkeyManager::HotkeyKind::dictation, 40, 0x100000));
+        QVERIFY(emptyText->text().contains(QStringLiteral("⌘")));
+
+        // A record shows the list; a search without result the same empty state.
+        const TranscriptionRecord record = insert(QStringLiteral("<b>ditado</b>"));
+        QCOMPARE(content->currentWidget(), view.listView());
+        auto *search = view.findChild<QLineEdit *>(QStringLiteral("searchField"));
+        QVERIFY(search->text().isEmpty());
+        search->setText(QStringLiteral("nada"));
+        QCOMPARE(content->currentWidget()->objectName(), QStringLiteral("historyEmptyState"));
+        search->clear();
+        QCOMPARE(view.listModel()->rowCount(), 2);
+
+        // Return opens the selected row.
+        view.listView()->setFocus();
+        view.listView()->setCurrentIndex(view.listModel()->index(1));
+        QTest::keyClick(view.listView(), Qt::Key_Return);
+        QCOMPARE(pushed, QList<NavigationDestination>{HistoryDetailRoute{record.id}});
+
+        view.copyText(1);
+        QCOMPARE(QApplication::clipboard()->mimeData()->formats(), QStringList{QStringLiteral("text/plain")});
+        QCOMPARE(QApplication::clipboard()->text(), record.text);
+
+        view.deleteRecord(1);
+        QCOMPARE(sent, QStringList{record.idString()});
+        QCOMPARE(content->currentWidget()->objectName(), QStringLiteral("historyEmptyState"));
+    }
+
+    void detailFollowsTheRecordUntilItIsGone()
+    {
+        TranscriptionRecord record = insert(QStringLiteral("primeira versão"));
+        HistoryRecordScreen screen(m_profile->environment, record.id);
+        screen.resize(700, 600);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        QVERIFY(screen.detailView());
+        auto *text = screen.findChild<QLabel *>(QStringLiteral("detailText"));
+        QCOMPARE(text->textFormat(), Qt::PlainText);
+        QCOMPARE(text->text(), record.text);
+        QVERIFY(screen.findChild<QLabel *>(QStringLiteral("detailMetaLine"))->text().endsWith(QStringLiteral("Português")));
+
+        record.text = QStringLiteral("segunda versão & fim");
+        QVERIFY(m_profile->models.mainContext().update(record));
+        QVERIFY(m_profile->models.mainContext().save());
+        QCOMPARE(text->text(), record.text);
+
+        // Sharing: e-mail with the text as the whole body, or a UTF-8 file.
+        QCOMPARE(screen.detailView()->mailURL().toString(QUrl::FullyEncoded),
+                 QStringLiteral("mailto:?body=segunda%20vers%C3%A3o%20%26%20fim"));
+        const QString path = m_profile->dir.filePath(QStringLiteral("shared.txt"));
+        QVERIFY(screen.detailView()->saveAsTextFile(path));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(saved.readAll()), record.text);
+
+        // A pending confirmation goes with the page when a pull deletes the record.
+        QTest::mouseClick(screen.detailView()->copyButton(), Qt::LeftButton);
+        auto cleared = m_profile->models.makeContext();
+        QVERIFY(cleared->remove<TranscriptionRecord>(record.id));
+        QVERIFY(cleared->save());
+        QVERIFY(screen.showsNotFound());
+        auto *notFound = screen.findChild<settings::ContentUnavailableView *>();
+        QCOMPARE(notFound->title(), QStringLiteral("Registro não encontrado"));
+        QCOMPARE(notFound->symbol(), QStringLiteral("doc.questionmark"));
+        QVERIFY(notFound->description().isEmpty());
+    }
+
+    void copyConfirmationEndsTwoSecondsAfterTheFirstCopy()
+    {
+        TranscriptionRecord record(QString(), 0, 0, QStringLiteral("auto"));
+        QApplication::clipboard()->setText(QStringLiteral("anterior"));
+        HistoryDetailView page(record, *m_profile->store, nullptr);
+        settings::CopyButton *copy = page.copyButton();
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(copy->text(), QStringLiteral("Copiado!"));
+        QCOMPARE(copy->symbol(), QStringLiteral("checkmark"));
+        QVERIFY(QApplication::clipboard()->text().isEmpty());
+
+        // A second copy a second later does not put the end off.
+        bool copiedAgain = false;
+        QTimer::singleShot(1000, copy, [&] {
+            QTest::mouseClick(copy, Qt::LeftButton);
+            copiedAgain = true;
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(copy->text(), QStringLiteral("Copiar"), 3000);
+        QVERIFY(copiedAgain);
+        QVERIFY2(clock.elapsed() < 2600, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(copy->symbol(), QStringLiteral("doc.on.doc"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestHistoryRules)
-#include "tst_HistoryRules.moc"
+QTEST_MAIN(TestHistory)
+#include "tst_History.moc"

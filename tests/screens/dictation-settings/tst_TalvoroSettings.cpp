@@ -1,26 +1,29 @@
+// The dictation settings screen: its model and its view over temporary
+// settings. (The whole application test takes a switch to the account.)
 #include "account/AuthManager.h"
-#include "texts/Localization.h"
 #include "look/ui/ToggleSwitch.h"
+#include "platform/ModelContext.h"
 #include "platform/SecretStore.h"
+#include "account/SyncDefaults.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
-#include "screens/settings/ui/SettingsCardView.h"
-#include "screens/settings/ui/SettingsRowView.h"
-#include "support/DictationSettingsTestSupport.h"
-#include "support/TemporaryStore.h"
+#include "support/TestSupport.h"
+#include "texts/LocalizedTexts.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QWheelEvent>
-#include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
+
+#include <qcorotask.h>
 
 using namespace talvoro;
 using talvoro::dictationsettings::CountBadge;
 using talvoro::ui::ToggleSwitch;
+using Flag = TalvoroSettingsModel::FormattingFlag;
 
 namespace {
 
@@ -28,6 +31,46 @@ const QString kLanguageKey = QStringLiteral("transcriptionLanguage");
 const QString kTranslationKey = QStringLiteral("translationEnabled");
 const QString kTargetKey = QStringLiteral("translationTargetLanguage");
 const QString kDomainKey = QStringLiteral("transcriptionDomain");
+const QString kOptionsKey = QStringLiteral("formattingOptions");
+
+// Stands in for the synchroniser behind the dictation settings screen: counts
+// the pushes it starts (with the settings block a push would read at that
+// moment) and the pulls it asks for.
+struct RecordingSyncHooks
+{
+    UserDefaultsProviding *settings = nullptr;
+    int pushes = 0;
+    QList<int> pulls;
+    QList<FormattingOptions> storedOptionsAtPush;
+    QList<QJsonObject> blocksAtPush;
+
+    void reset(UserDefaultsProviding *store = nullptr)
+    {
+        settings = store;
+        pushes = 0;
+        pulls.clear();
+        storedOptionsAtPush.clear();
+        blocksAtPush.clear();
+    }
+
+    TalvoroSettingsModel::Hooks hooks()
+    {
+        return {[this] {
+                    ++pushes;
+                    if (!settings)
+                        return;
+                    storedOptionsAtPush.append(FormattingOptions::loadFromUserDefaults(*settings));
+                    blocksAtPush.append(SyncDefaults::currentSettingsBlock(*settings).toJsonObject());
+                },
+                [this](int seconds) {
+                    pulls.append(seconds);
+                    return finished();
+                }};
+    }
+
+private:
+    static QCoro::Task<void> finished() { co_return; }
+};
 
 void choose(QComboBox *picker, const QString &code)
 {
@@ -39,20 +82,24 @@ void choose(QComboBox *picker, const QString &code)
 
 } // namespace
 
-class TestTalvoroSettingsView : public QObject
+class TestTalvoroSettings : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TemporaryStore> m_store;
+    std::unique_ptr<TemporaryProfile> m_profile;
     AuthManager *m_auth = nullptr;
-    talvoro::test::RecordingSyncHooks m_calls;
+    RecordingSyncHooks m_calls;
     QList<DetailRoute> m_routes;
 
-    UserDefaultsProviding &settings() { return *m_store->settings.store; }
+    UserDefaultsProviding &settings() { return *m_profile->store; }
 
+    std::unique_ptr<TalvoroSettingsModel> makeModel()
+    {
+        return std::make_unique<TalvoroSettingsModel>(settings(), nullptr, m_calls.hooks());
+    }
     std::unique_ptr<TalvoroSettingsView> makeView()
     {
-        auto *model = new TalvoroSettingsModel(settings(), &m_store->container, m_calls.hooks());
+        auto *model = new TalvoroSettingsModel(settings(), &m_profile->models, m_calls.hooks());
         auto view = std::make_unique<TalvoroSettingsView>(model, settings(), m_auth,
                                                           [this](DetailRoute route) { m_routes.append(route); });
         view->resize(800, 1000);
@@ -70,14 +117,71 @@ class TestTalvoroSettingsView : public QObject
 private Q_SLOTS:
     void init()
     {
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        installTranslations();
-        m_store = std::make_unique<TemporaryStore>();
-        m_calls.reset(m_store->settings.store.get());
+        useLanguage(QStringLiteral("pt-BR"));
+        m_profile = std::make_unique<TemporaryProfile>();
+        m_calls.reset(m_profile->store.get());
         m_auth = nullptr;
         m_routes.clear();
     }
-    void cleanup() { m_store.reset(); }
+    void cleanup() { m_profile.reset(); }
+
+    void languagePickerFollowsTheStoredCode()
+    {
+        auto model = makeModel();
+        // Nothing stored: the locale's language (or "auto") is the default.
+        QCOMPARE(model->transcriptionLanguage(), defaultTranscriptionLanguage());
+        QVERIFY(model->selectedLanguage().has_value());
+
+        settings().setString(kLanguageKey, QStringLiteral("es"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Es);
+        settings().setString(kLanguageKey, QStringLiteral("auto"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Auto);
+
+        // Codes outside the five choices (or in another case) select nothing.
+        for (const QString &unknown : {QStringLiteral("de"), QStringLiteral("PT"), QString()}) {
+            settings().setString(kLanguageKey, unknown);
+            QVERIFY2(!model->selectedLanguage(), qPrintable(unknown));
+        }
+        QCOMPARE(m_calls.pushes, 0);
+
+        // Choosing an item stores its code and pushes once.
+        model->selectLanguage(SupportedLanguage::Fr);
+        QCOMPARE(settings().stringValue(kLanguageKey), QStringLiteral("fr"));
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Fr);
+        QCOMPARE(m_calls.pushes, 1);
+        // The item already shown, or the switch as it is, is no change.
+        model->selectLanguage(SupportedLanguage::Fr);
+        model->setTranslationEnabled(false);
+        QCOMPARE(m_calls.pushes, 1);
+        settings().setString(kTargetKey, QStringLiteral("xx"));
+        QVERIFY(!model->selectedTranslationTarget());
+    }
+
+    void everyPushCarriesTheValueJustSet()
+    {
+        auto model = makeModel();
+        const auto pushed = [&](const char *key) { return m_calls.blocksAtPush.last().value(QLatin1String(key)); };
+        model->selectTranslationTarget(TranslationTarget::Ja);
+        QCOMPARE(pushed("translationTargetLanguage").toString(), QStringLiteral("ja"));
+        model->selectLanguage(SupportedLanguage::Fr);
+        QCOMPARE(pushed("transcriptionLanguage").toString(), QStringLiteral("fr"));
+        model->selectTone(Tone::formal);
+        QCOMPARE(pushed("formattingOptions")[QLatin1String("tone")].toString(), QStringLiteral("formal"));
+        model->setFormattingFlag(Flag::formatLists, false);
+        QCOMPARE(pushed("formattingOptions")[QLatin1String("formatLists")].toBool(true), false);
+        QCOMPARE(m_calls.blocksAtPush.size(), 4);
+    }
+
+    void unreadableOptionsShowTheDefaultsAndAreReplacedOnEdit()
+    {
+        settings().setData(kOptionsKey, QByteArrayLiteral("{\"tone\":\"loud\"}"));
+        auto model = makeModel();
+        QCOMPARE(model->formattingOptions(), FormattingOptions{});
+        model->selectTone(Tone::colloquial);
+        FormattingOptions expected;
+        expected.tone = Tone::colloquial;
+        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()), expected);
+    }
 
     void openingShowsTheStoredValuesAndPushesNothing()
     {
@@ -116,13 +220,17 @@ private Q_SLOTS:
         QCOMPARE(m_calls.pushes, 1);
 
         choose(find<QComboBox>(view.get(), QStringLiteral("tonePicker")), QStringLiteral("formal"));
+        QCOMPARE(FormattingOptions::loadFromUserDefaults(settings()).tone, Tone::formal);
+        QCOMPARE(m_calls.pushes, 2);
+
         auto *dates = find<ToggleSwitch>(view.get(), QStringLiteral("formatDatesSwitch"));
         QTest::mouseClick(dates, Qt::LeftButton);
         QVERIFY(!dates->isChecked());
+        QVERIFY(!FormattingOptions::loadFromUserDefaults(settings()).formatDates);
+        QCOMPARE(m_calls.pushes, 3);
         // Each push saw the values saved before it started.
         QCOMPARE(m_calls.storedOptionsAtPush.last().formatDates, false);
         QCOMPARE(m_calls.storedOptionsAtPush.last().tone, Tone::formal);
-        QCOMPARE(m_calls.pushes, 3);
 
         // Translation on shows the target row with the default target.
         auto *translation = find<ToggleSwitch>(view.get(), QStringLiteral("translationSwitch"));
@@ -196,7 +304,7 @@ private Q_SLOTS:
 
     void linksShowLiveCountsAndPushTheirRoutes()
     {
-        ModelContext &context = m_store->context();
+        ModelContext &context = m_profile->models.mainContext();
         ReplacementRule rule(QStringLiteral("vc"), QStringLiteral("você"));
         ReplacementRule off(QStringLiteral("pq"), QStringLiteral("porque"));
         off.isEnabled = false;
@@ -214,6 +322,12 @@ private Q_SLOTS:
         QCOMPARE(rules->text(), QStringLiteral("1 regra"));
         QCOMPARE(terms->text(), QStringLiteral("2 termos"));
 
+        // A change from another context (a pull) shows too.
+        auto pull = m_profile->models.makeContext();
+        QVERIFY(pull->remove<ReplacementRule>(rule.id));
+        QVERIFY(pull->save());
+        QCOMPARE(rules->text(), QStringLiteral("0 regras"));
+
         QTest::mouseClick(find<QWidget>(view.get(), QStringLiteral("rulesLink")), Qt::LeftButton);
         QTest::mouseClick(find<QWidget>(view.get(), QStringLiteral("dictionaryLink")), Qt::LeftButton);
         QCOMPARE(m_routes, (QList<DetailRoute>{DetailRoute::replacementRules, DetailRoute::dictionary}));
@@ -222,28 +336,40 @@ private Q_SLOTS:
 
     void toolbarShowsTheAvatarOnlyWhileSignedIn()
     {
-        // A stored user: the avatar links to the account screen.
+        // Signed out: the toolbar item is empty.
         InMemorySecretStore secrets;
         AuthManager::Dependencies dependencies;
         dependencies.secrets = &secrets;
         dependencies.settings = &settings();
+        {
+            AuthManager signedOut(dependencies);
+            m_auth = &signedOut;
+            auto view = makeView();
+            view->show();
+            QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+            QVERIFY(!view->findChild<QWidget *>(QStringLiteral("accountLink")));
+        }
+
+        // Signed in (a stored user): the avatar links to the account screen.
         settings().setString(SettingsKeys::authUserId.key(), QStringLiteral("u1"));
         settings().setString(SettingsKeys::authUserName.key(), QStringLiteral("Maria Clara"));
-        AuthManager auth(dependencies);
-        m_auth = &auth;
+        AuthManager signedIn(dependencies);
+        m_auth = &signedIn;
         auto view = makeView();
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-        QTest::mouseClick(find<QWidget>(view.get(), QStringLiteral("accountLink")), Qt::LeftButton);
+        auto *link = view->findChild<QWidget *>(QStringLiteral("accountLink"));
+        QVERIFY(link);
+        QTest::mouseClick(link, Qt::LeftButton);
         QCOMPARE(m_routes, QList<DetailRoute>{DetailRoute::account});
 
         // Signing out empties it at once.
-        auth.signOut();
+        signedIn.signOut();
         QVERIFY(!view->findChild<QWidget *>(QStringLiteral("accountLink")));
         view.reset();
         m_auth = nullptr;
     }
 };
 
-QTEST_MAIN(TestTalvoroSettingsView)
-#include "tst_TalvoroSettingsView.moc"
+QTEST_MAIN(TestTalvoroSettings)
+#include "tst_TalvoroSettings.moc"

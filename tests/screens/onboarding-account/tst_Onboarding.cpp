@@ -1,3 +1,5 @@
+// The onboarding wizard and the sign-in view, over the stand-in backend.
+#include "account/AppConfig.h"
 #include "account/AuthManager.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
@@ -6,16 +8,19 @@
 #include "navigation/AppEnvironment.h"
 #include "navigation/MainWindowModel.h"
 #include "screens/onboarding-account/OnboardingWizard.h"
+#include "screens/onboarding-account/ui/LoginView.h"
 #include "screens/onboarding-account/ui/OnboardingPermissionBadge.h"
 #include "screens/onboarding-account/ui/OnboardingView.h"
 #include "support/AccountTestSupport.h"
 #include "support/DictationFakes.h"
-#include "texts/Localization.h"
 
+#include <QAbstractButton>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
 
 using namespace std::chrono_literals;
+using talvoro::onboarding::LoginView;
 using talvoro::onboarding::OnboardingView;
 using talvoro::ui::ActionButton;
 
@@ -24,56 +29,81 @@ namespace {
 const QString kCompleted = SettingsKeys::onboardingCompleted.key();
 const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
 
-// The wizard over the stand-in backend, fake permission answers and its own settings.
+// An account over the stand-in backend and an environment holding it; the
+// screen under test is `View`.
+template<class View>
 struct Fixture
 {
     LocalBackend backend;
     AuthHarness account{backend.baseURL()};
-    std::shared_ptr<FakePermissionChecks::State> permissionState = std::make_shared<FakePermissionChecks::State>();
-    RecordingUrlOpener permissionOpener;
-    PermissionManager permissions{std::make_unique<FakePermissionChecks>(permissionState), permissionOpener};
-    HotkeyManager hotkeys{*account.settings.store, std::make_unique<NullKeyboardMonitor>()};
     AppEnvironment environment;
-    std::unique_ptr<OnboardingView> view;
+    std::unique_ptr<View> view;
 
     Fixture()
     {
         environment.settings = account.settings.store.get();
         environment.auth = account.auth.get();
+    }
+
+    ActionButton *button(const char *name) { return view->template findChild<ActionButton *>(QString::fromLatin1(name)); }
+    bool shown(const char *name) { return button(name)->isVisibleTo(view.get()); }
+    bool setting(const QString &key) { return account.settings.store->boolValue(key); }
+};
+
+// The wizard, with permission answers the test gives.
+struct WizardFixture : Fixture<OnboardingView>
+{
+    std::shared_ptr<FakePermissionChecks::State> permissionState = std::make_shared<FakePermissionChecks::State>();
+    RecordingUrlOpener permissionOpener;
+    PermissionManager permissions{std::make_unique<FakePermissionChecks>(permissionState), permissionOpener};
+    HotkeyManager hotkeys{*account.settings.store, std::make_unique<NullKeyboardMonitor>()};
+
+    WizardFixture()
+    {
         environment.permissions = &permissions;
         environment.hotkeys = &hotkeys;
         view = std::make_unique<OnboardingView>(environment, false);
         view->show();
     }
+    ~WizardFixture() { view.reset(); } // before the services it uses
 
     OnboardingWizard &wizard() { return view->wizard(); }
-    ActionButton *button(const char *name) { return view->findChild<ActionButton *>(QString::fromLatin1(name)); }
-    bool shown(const char *name) { return button(name)->isVisibleTo(view.get()); }
     void goTo(OnboardingStep step)
     {
         while (wizard().currentStep() != step)
             wizard().advance();
     }
-    bool setting(const QString &key) { return account.settings.store->boolValue(key); }
+};
+
+struct LoginFixture : Fixture<LoginView>
+{
+    RecordingUrlOpener links;
+
+    LoginFixture()
+    {
+        environment.urlOpener = &links;
+        view = std::make_unique<LoginView>(environment);
+        view->show();
+    }
+    ~LoginFixture() { view.reset(); }
+
+    bool bannerShown() { return view->findChild<QWidget *>(QStringLiteral("login.sessionExpired"))->isVisibleTo(view.get()); }
 };
 
 } // namespace
 
-class TestOnboardingWizard : public QObject
+class TestOnboarding : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        talvoro::ui::applyAppearance(false);
-    }
+    void initTestCase() { talvoro::ui::applyAppearance(false); }
+    void init() { talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")}); }
 
     // The navigation row on each page, and the ends of the step order.
     void navigationRowPerStep()
     {
-        Fixture f;
+        WizardFixture f;
         f.permissionState->microphone = MicrophoneAuthorization::authorized;
         f.permissionState->accessibility = true;
         f.permissions.refresh();
@@ -99,7 +129,7 @@ private Q_SLOTS:
     // page never granted still lets the user leave through "Pular".
     void continueFollowsPermissionsLive()
     {
-        Fixture f;
+        WizardFixture f;
         QVERIFY(f.permissions.pollingTask());
         f.button("onboarding.continue")->click();
         QCOMPARE(f.wizard().currentStep(), OnboardingStep::microphone);
@@ -132,7 +162,7 @@ private Q_SLOTS:
     void completionAndPoll()
     {
         {
-            Fixture f;
+            WizardFixture f;
             QVERIFY(f.permissions.pollingTask());
             f.view->hide();
             QVERIFY(!f.permissions.pollingTask());
@@ -146,7 +176,7 @@ private Q_SLOTS:
             QVERIFY(!f.permissions.pollingTask());
         }
         {
-            Fixture f;
+            WizardFixture f;
             QVERIFY(f.account.signIn());
             f.goTo(OnboardingStep::login);
             QVERIFY(f.shown("onboarding.finish"));
@@ -164,7 +194,7 @@ private Q_SLOTS:
     // refusal shows its text, which the next attempt clears.
     void signInThroughTheWizard()
     {
-        Fixture f;
+        WizardFixture f;
         f.goTo(OnboardingStep::login);
         auto *signIn = f.button("onboarding.signIn");
         auto *error = f.view->findChild<QLabel *>(QStringLiteral("onboarding.signInError"));
@@ -193,7 +223,7 @@ private Q_SLOTS:
     void unansweredSignIn()
     {
         {
-            Fixture f;
+            WizardFixture f;
             f.account.opener.onOpen = nullptr;
             f.account.auth->setSignInTimeout(200ms);
             f.goTo(OnboardingStep::login);
@@ -204,7 +234,7 @@ private Q_SLOTS:
             QVERIFY(f.button("onboarding.signIn")->isEnabled());
         }
         {
-            Fixture f;
+            WizardFixture f;
             f.account.opener.onOpen = nullptr;
             f.account.auth->setSignInTimeout(200ms);
             f.goTo(OnboardingStep::login);
@@ -215,7 +245,78 @@ private Q_SLOTS:
             QTRY_VERIFY(!f.account.auth->isSigningIn());
         }
     }
+    // The one rule every sign-in screen shows failures by.
+    void failureTexts()
+    {
+        const AuthError refused = AuthError::serverError(500, QStringLiteral("boom"));
+        QCOMPARE(signInFailureText(refused), refused.errorDescription());
+        QCOMPARE(signInFailureText(BrowserSessionError{}), std::nullopt);
+        const QString generic = QStringLiteral("Não foi possível entrar. Tente novamente.");
+        QCOMPARE(signInFailureText(BrowserSessionError{BrowserSessionError::Code::presentationContextInvalid}),
+                 generic);
+        QCOMPARE(signInFailureText(SecretStoreError{QStringLiteral("locked")}), generic);
+        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("en")});
+        QCOMPARE(signInFailureText(SecretStoreError{}), QStringLiteral("Couldn't sign in. Try again."));
+    }
+
+    // "Pular" writes only the unauthenticated choice; the links open the
+    // configured pages; the banner follows an ended session live.
+    void skipLinksAndBanner()
+    {
+        LoginFixture f;
+        QVERIFY(!f.bannerShown());
+        f.account.settings.store->setString(SettingsKeys::authUserId.key(), QStringLiteral("u1"));
+        f.view.reset();
+        f.account.restart();
+        f.environment.settings = f.account.settings.store.get();
+        f.environment.auth = f.account.auth.get();
+        f.view = std::make_unique<LoginView>(f.environment);
+        f.view->show();
+        QCoro::waitFor(f.account.auth->restoreSession());
+        QVERIFY(f.account.auth->sessionExpired());
+        QVERIFY(f.bannerShown());
+
+        auto *terms = f.view->findChild<QLabel *>(QStringLiteral("login.link.terms"));
+        Q_EMIT terms->linkActivated(QStringLiteral("terms"));
+        auto *privacy = f.view->findChild<QLabel *>(QStringLiteral("login.link.privacy"));
+        Q_EMIT privacy->linkActivated(QStringLiteral("privacy"));
+        QCOMPARE(f.links.opened, (QList<QUrl>{AppConfig::termsOfUseURL(), AppConfig::privacyPolicyURL()}));
+
+        f.button("login.skip")->click();
+        QVERIFY(f.setting(kAllow));
+        QVERIFY(!f.account.settings.store->contains(kCompleted));
+
+        QVERIFY(f.account.signIn());
+        QVERIFY(!f.bannerShown());
+    }
+
+    // Both buttons wait for the sign-in; a refusal is an alert with its
+    // text and one "OK"; a cancellation (the browser never came back) is none.
+    void signInOutcomes()
+    {
+        LoginFixture f;
+        f.account.browserApproves = false;
+        f.button("login.signIn")->click();
+        QVERIFY(!f.button("login.signIn")->isEnabled());
+        QVERIFY(!f.button("login.skip")->isEnabled());
+        QTRY_VERIFY(f.view->errorAlert());
+        QMessageBox *alert = f.view->errorAlert();
+        QCOMPARE(alert->text(), QStringLiteral("Erro ao entrar"));
+        QCOMPARE(alert->informativeText(), AuthError::missingAuthorizationCode().errorDescription());
+        QCOMPARE(alert->buttons().size(), 1);
+        QVERIFY(f.button("login.signIn")->isEnabled());
+        QVERIFY(f.button("login.skip")->isEnabled());
+        alert->buttons().constFirst()->click();
+        QTRY_VERIFY(!f.view->errorAlert());
+
+        f.account.opener.onOpen = nullptr;
+        f.account.auth->setSignInTimeout(200ms);
+        f.button("login.signIn")->click();
+        QTRY_VERIFY(f.button("login.signIn")->isEnabled());
+        QVERIFY(!f.view->errorAlert());
+        QVERIFY(f.button("login.skip")->isEnabled());
+    }
 };
 
-QTEST_MAIN(TestOnboardingWizard)
-#include "tst_OnboardingWizard.moc"
+QTEST_MAIN(TestOnboarding)
+#include "tst_Onboarding.moc"

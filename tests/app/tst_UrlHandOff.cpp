@@ -1,0 +1,189 @@
+// The browser's return to the application on a desktop xdg-open does not
+// know (as under openbox or i3): scripts/install-url-handler's entry, run by
+// xdg-open in its generic mode, starts talvoro with the callback URL, which
+// hands it to the running instance; and the whole browser sign-in of the
+// built application that rests on it.
+#include "platform/SingleInstance.h"
+#include "support/AccountTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString run(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+            int *exitCode = nullptr)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// A profile of its own in `root` (home, XDG folders, a private runtime
+// folder) with the URL handler installed for `talvoro`, and no desktop
+// xdg-open knows; empty when the handler could not be installed.
+QProcessEnvironment installedProfile(const QDir &root, const QString &talvoro)
+{
+    for (const char *folder : {"home", "config/com.torvenak.talvoro-mac", "data", "cache", "run"})
+        root.mkpath(QString::fromLatin1(folder));
+    QFile::setPermissions(root.filePath(QStringLiteral("run")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *folder : {"HOME=home", "XDG_CONFIG_HOME=config", "XDG_DATA_HOME=data", "XDG_CACHE_HOME=cache",
+                               "XDG_RUNTIME_DIR=run"}) {
+        const QString pair = QString::fromLatin1(folder);
+        environment.insert(pair.section(QLatin1Char('='), 0, 0), root.filePath(pair.section(QLatin1Char('='), 1)));
+    }
+    for (const char *name : {"XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                             "GNOME_DESKTOP_SESSION_ID", "BROWSER", "XDG_DATA_DIRS"})
+        environment.remove(QString::fromLatin1(name));
+    int status = -1;
+    run(QStringLiteral(TALVORO_SOURCE_DIR "/scripts/install-url-handler"), {talvoro}, environment, &status);
+    return status == 0 ? environment : QProcessEnvironment();
+}
+
+} // namespace
+
+class TestUrlHandOff : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void xdgOpenHandsTheCallbackToTheRunningInstance_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("plain path") << QStringLiteral("bin");
+        QTest::newRow("path with a space") << QStringLiteral("Meus Programas");
+    }
+
+    void xdgOpenHandsTheCallbackToTheRunningInstance()
+    {
+        QFETCH(QString, folder);
+        const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (xdgOpen.isEmpty() || validate.isEmpty())
+            QSKIP("xdg-open or desktop-file-validate is missing (scripts/setup installs them)");
+        if (!QFile::exists(QStringLiteral(TALVORO_BINARY_DIR "/talvoro")))
+            QSKIP("build/talvoro is not built");
+
+        QTemporaryDir profile;
+        QDir root(profile.path());
+        root.mkpath(folder);
+        const QString exe = QDir(root.filePath(folder)).filePath(QStringLiteral("talvoro"));
+        QVERIFY(QFile::link(QStringLiteral(TALVORO_BINARY_DIR "/talvoro"), exe));
+        QProcessEnvironment env = installedProfile(root, exe);
+        QVERIFY(!env.isEmpty());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const QString entry = root.filePath(QStringLiteral("data/applications/com.torvenak.talvoro-mac.desktop"));
+        QProcess validation;
+        validation.start(validate, {entry});
+        QVERIFY(validation.waitForFinished(30000));
+        QVERIFY2(validation.exitCode() == 0, validation.readAll().constData());
+
+    // The test is the running instance, on the socket the handler will find.
+        SingleInstance running(QDir(root.filePath(QStringLiteral("run")))
+                                   .filePath(QStringLiteral("com.torvenak.talvoro-mac.socket")));
+        QCOMPARE(running.start({}), SingleInstance::Role::primary);
+        QSignalSpy spy(&running, &SingleInstance::activationRequested);
+
+        const QString callback = QStringLiteral("stovelantern-mac://auth/callback?code=a1&state=b2");
+        QProcess open;
+        open.setProcessEnvironment(env);
+        open.setProcessChannelMode(QProcess::ForwardedChannels);
+        open.start(xdgOpen, {callback});
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 30000);
+        QCOMPARE(spy.first().at(0).value<QList<QUrl>>(), QList<QUrl>{QUrl(callback)});
+        QVERIFY(open.state() == QProcess::NotRunning || open.waitForFinished(30000));
+        QCOMPARE(open.exitCode(), 0);
+    }
+
+    void callbackFromASecondLaunchSignsIn()
+    {
+        const QString display = qEnvironmentVariable("TALVORO_TEST_X11_DISPLAY");
+        if (display.isEmpty() || qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS").isEmpty())
+            QSKIP("Needs the test X server and D-Bus session (scripts/with-test-services)");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("xdotool is not installed");
+        const QString talvoro = QStringLiteral(TALVORO_BINARY_DIR "/talvoro");
+        QVERIFY(QFile::exists(talvoro));
+
+        LocalBackend backend;
+        QTemporaryDir profile;
+        QDir root(profile.path());
+        QProcessEnvironment environment = installedProfile(root, talvoro);
+        QVERIFY(!environment.isEmpty());
+        // Past the wizard, so the sign-in view shows with "Entrar" focused.
+        const QString settings = root.filePath(QStringLiteral("config/com.torvenak.talvoro-mac/settings.ini"));
+        QVERIFY(writeFile(settings, "[General]\nonboardingCompleted=true\n"));
+        // The browser notes the page it was asked to open.
+        const QString opened = root.filePath(QStringLiteral("opened.txt"));
+        const QString browser = root.filePath(QStringLiteral("browser"));
+        QVERIFY(writeFile(browser, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(opened).toUtf8()));
+        QFile::setPermissions(browser, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        environment.insert(QStringLiteral("BROWSER"), browser);
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("TALVORO_BACKEND_URL"), backend.baseURL().toString());
+        int status = -1;
+
+        QProcess application;
+        application.setProcessEnvironment(environment);
+        application.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        application.start(talvoro, {});
+        QVERIFY(application.waitForStarted());
+        auto stop = qScopeGuard([&] {
+            application.terminate();
+            if (!application.waitForFinished(10000))
+                application.kill();
+        });
+
+        const QString window = run(QStringLiteral("xdotool"),
+                                   {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                    QStringLiteral("--pid"), QString::number(application.processId())},
+                                   environment)
+                                   .section(QLatin1Char('\n'), 0, 0);
+        QVERIFY(!window.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window},
+                    environment);
+                run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("space")}, environment);
+                return QTest::qWaitFor([&] { return QFile::exists(opened); }, 500);
+            }(),
+            20000);
+
+        const QUrl page(readFile(opened).section(QLatin1Char('\n'), 0, 0));
+        QCOMPARE(page.path(), QStringLiteral("/auth/authorize"));
+        QNetworkAccessManager network;
+        SimulatedBrowser simulated(&network);
+        const auto callback = QCoro::waitFor(simulated.follow(page, true, QStringLiteral("handoff@example.com")));
+        QVERIFY(callback);
+        QCOMPARE(callback->scheme(), QStringLiteral("stovelantern-mac"));
+
+        // The desktop hands the URL over with xdg-open, which starts the entry's command.
+        run(QStringLiteral("xdg-open"), {callback->toString(QUrl::FullyEncoded)}, environment, &status);
+        QCOMPARE(status, 0);
+
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(settings).contains(QStringLiteral("auth-user-email=handoff@example.com")),
+                                 20000);
+        QCOMPARE(application.state(), QProcess::Running);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUrlHandOff)
+#include "tst_UrlHandOff.moc"

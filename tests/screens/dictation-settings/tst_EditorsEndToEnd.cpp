@@ -1,0 +1,92 @@
+// The dictionary and the rules over the real synchroniser, signed in to the
+// stand-in backend on loopback. Each step waits for the account to hold the
+// last one, so two pushes never race; the clock moves on so every change is
+// newer. A pull at the end leaves both sides without the item.
+#include "platform/ModelContext.h"
+#include "screens/dictation-settings/DictionaryEditor.h"
+#include "screens/dictation-settings/ReplacementRules.h"
+#include "support/SyncTestSupport.h"
+
+#include <QTest>
+
+using namespace talvoro;
+
+class TestEditorsEndToEnd : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void aTermIsAddedEditedAndDeletedOnTheAccount()
+    {
+        AccountServices app;
+        QVERIFY(app.harness.signIn());
+        ModelContext &store = app.models.mainContext();
+        app.clock = QDateTime::currentDateTime();
+        const auto hooks = dictionary::dictionarySyncHooks(app.sync.get());
+        dictionary::DictionaryEditor editor(*app.environment.settings, store, hooks, app.environment.now);
+        const auto remote = [&](const char *field) {
+            return app.account().dictionaryEntry(editor.query().results()[0].idString())->value(QLatin1String(field));
+        };
+
+        dictionary::TermForm create(dictionary::DictionarySheetMode::create(), QStringLiteral("pt"), {});
+        create.term = QStringLiteral("Kubernetes");
+        QCOMPARE(create.save(store, editor.query().results(), hooks, app.clock), dictionary::TermForm::SaveResult::saved);
+        QTRY_COMPARE(editor.query().count(), 1);
+        QTRY_VERIFY(app.account().dictionaryEntry(editor.query().results()[0].idString()));
+        QCOMPARE(remote("term").toString(), QStringLiteral("Kubernetes"));
+        const DictionaryEntry entry = editor.query().results()[0];
+
+        app.clock = app.clock.addSecs(1);
+        dictionary::TermForm edit(dictionary::DictionarySheetMode::edit(entry), QStringLiteral("pt"), {});
+        edit.term = QStringLiteral("K8s");
+        QCOMPARE(edit.save(store, editor.query().results(), hooks, app.clock), dictionary::TermForm::SaveResult::saved);
+        QTRY_COMPARE(remote("term").toString(), QStringLiteral("K8s"));
+
+        app.clock = app.clock.addSecs(1);
+        editor.setSelection({entry.id});
+        QVERIFY(editor.requestDeleteCommand());
+        editor.confirmDelete();
+        QTRY_VERIFY(app.account().dictionaryEntry(entry.idString())->value(QLatin1String("isDeleted")).toBool());
+        QCoro::waitFor(app.sync->pull(store));
+        QCOMPARE(editor.query().count(), 0);
+    }
+
+    void aRuleIsAddedEditedDisabledAndDeletedOnTheAccount()
+    {
+        AccountServices app;
+        QVERIFY(app.harness.signIn());
+        ModelContext &store = app.models.mainContext();
+        app.clock = QDateTime::currentDateTime();
+        const auto hooks = rules::ruleSyncHooks(app.sync.get());
+        rules::ReplacementRulesModel model(*app.environment.settings, app.models, hooks, app.environment.now);
+        const auto remote = [&](const char *field) {
+            return app.account().rule(model.rules()[0].idString())->value(QLatin1String(field));
+        };
+
+        rules::RuleForm create(rules::SheetMode::create(), store, hooks, app.environment.now);
+        create.originalText = QStringLiteral("vc");
+        QVERIFY(create.save());
+        QTRY_COMPARE(model.rules().size(), 1);
+        QTRY_VERIFY(app.account().rule(model.rules()[0].idString()));
+        QCOMPARE(remote("originalText").toString(), QStringLiteral("vc"));
+        const ReplacementRule rule = model.rules()[0];
+
+        app.clock = app.clock.addSecs(1);
+        rules::RuleForm edit(rules::SheetMode::edit(rule), store, hooks, app.environment.now);
+        edit.replacementText = QStringLiteral("você");
+        QVERIFY(edit.save());
+        QTRY_COMPARE(remote("replacementText").toString(), QStringLiteral("você"));
+
+        app.clock = app.clock.addSecs(1);
+        model.setRuleEnabled(rule.id, false);
+        QTRY_COMPARE(remote("isEnabled").toBool(true), false);
+
+        model.requestDelete(model.rules()[0]);
+        model.deletePendingRules();
+        QTRY_VERIFY(app.account().rule(rule.idString())->value(QLatin1String("isDeleted")).toBool());
+        QCoro::waitFor(app.sync->pull(store));
+        QVERIFY(model.rules().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestEditorsEndToEnd)
+#include "tst_EditorsEndToEnd.moc"

@@ -1,0 +1,394 @@
+// The settings hub (signed in and out, where its rows lead, the updates
+// card over a driver the test holds, the version texts), the sheet "Sistema"
+// over the real synchroniser signed in to the stand-in backend, and the
+// permissions screen over answers the test sets.
+#include "account/AppConfig.h"
+#include "dictation/PermissionManager.h"
+#include "look/AccentColorOption.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/Spinner.h"
+#include "look/ui/StyledLabel.h"
+#include "look/ui/ToggleSwitch.h"
+#include "platform/AppUpdater.h"
+#include "platform/AppVersion.h"
+#include "screens/settings/SystemSettings.h"
+#include "screens/settings/ui/AccountToolbarItem.h"
+#include "screens/settings/ui/BrandedHeaderView.h"
+#include "screens/settings/ui/PermissionsView.h"
+#include "screens/settings/ui/SettingsRowBase.h"
+#include "screens/settings/ui/SettingsView.h"
+#include "screens/settings/ui/SystemSettingsSheetView.h"
+#include "support/DictationFakes.h"
+#include "support/SyncTestSupport.h"
+#include "support/TestSupport.h"
+#include "texts/DateTexts.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace talvoro::settings;
+using talvoro::ui::ToggleSwitch;
+
+namespace {
+
+class FakeUpdateDriver final : public AppUpdateDriving
+{
+public:
+    bool configured = true;
+    bool checks = true;
+    bool downloads = false;
+    int checkCalls = 0;
+    int writes = 0;
+
+    bool isConfigured() const override { return configured; }
+    bool automaticallyChecksForUpdates() const override { return checks; }
+    void setAutomaticallyChecksForUpdates(bool enabled) override
+    {
+        writes++;
+        checks = enabled;
+    }
+    bool automaticallyDownloadsUpdates() const override { return downloads; }
+    void setAutomaticallyDownloadsUpdates(bool enabled) override
+    {
+        writes++;
+        downloads = enabled;
+    }
+    void checkForUpdates() override { checkCalls++; }
+};
+
+struct Hub
+{
+    QList<DetailRoute> pushed;
+    QList<SettingsModal> sheets;
+    std::unique_ptr<SettingsView> view;
+
+    explicit Hub(const AppEnvironment &environment)
+    {
+        SettingsView::Actions actions;
+        actions.push = [this](DetailRoute route) { pushed << route; };
+        actions.openSheet = [this](SettingsModal modal) { sheets << modal; };
+        view = std::make_unique<SettingsView>(environment, std::move(actions));
+        view->resize(800, 1200);
+        view->show();
+    }
+
+    template <typename T = QWidget>
+    T *find(const char *name) const
+    {
+        return view->findChild<T *>(QString::fromLatin1(name));
+    }
+    bool shown(const char *name) const { return find(name)->isVisibleTo(view.get()); }
+    QString email() const { return find<QLabel>("accountEmail")->text(); }
+    void click(const char *name) const { Q_EMIT find<SettingsRowBase>(name)->clicked(); }
+};
+
+const QString kAccent = SettingsKeys::keyboardAccentColor.key();
+const QString kSettingsPush = QStringLiteral("sync/settings");
+
+// Signed in, at a clock the test moves.
+struct SignedInFixture : AccountServices
+{
+    SignedInFixture()
+    {
+        clock = QDateTime(QDate(2026, 3, 2), QTime(10, 0), Qt::UTC);
+        if (!harness.signIn())
+            qFatal("sign-in failed");
+    }
+};
+
+QStringList selectedSwatches(const SystemSettingsSheetView &sheet)
+{
+    QStringList selected;
+    for (auto *swatch : sheet.swatches()) {
+        if (swatch->isSelected())
+            selected << swatch->rawValue();
+    }
+    return selected;
+}
+
+struct PermissionsFixture
+{
+    TemporarySettings settings;
+    std::shared_ptr<FakePermissionChecks::State> state = std::make_shared<FakePermissionChecks::State>();
+    RecordingUrlOpener opener;
+    std::unique_ptr<PermissionManager> manager;
+    AppEnvironment environment;
+
+    PermissionsFixture(bool microphone, bool accessibility, bool speech)
+    {
+        state->microphone = microphone ? MicrophoneAuthorization::authorized : MicrophoneAuthorization::denied;
+        state->accessibility = accessibility;
+        state->speech = speech ? SpeechRecognitionAuthorization::authorized : SpeechRecognitionAuthorization::denied;
+        manager = std::make_unique<PermissionManager>(std::make_unique<FakePermissionChecks>(state), opener);
+        environment.settings = settings.store.get();
+        environment.permissions = manager.get();
+    }
+};
+
+QList<bool> enableButtonsShown(const PermissionsView &view)
+{
+    QList<bool> shown;
+    for (int kind = 0; kind < 3; ++kind) {
+        auto *row = view.findChild<QWidget *>(QStringLiteral("permission.%1").arg(kind));
+        shown << row->findChild<QPushButton *>(QStringLiteral("enable"))->isVisibleTo(row);
+    }
+    return shown;
+}
+
+} // namespace
+
+class TestSettingsScreens : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        talvoro::ui::applyAppearance(false);
+        useLanguage(QStringLiteral("pt-BR"));
+    }
+
+    void signedOutAndIn()
+    {
+        LocalBackend backend;
+        AuthHarness harness(backend.baseURL());
+        AppEnvironment environment;
+        environment.settings = harness.settings.store.get();
+        environment.auth = harness.auth.get();
+        Hub hub(environment);
+
+        QCOMPARE(hub.find<BrandedHeaderView>("brandedHeader")->title(), QStringLiteral("ajustes"));
+        QCOMPARE(hub.email(), QStringLiteral("Não autenticado"));
+        QVERIFY(!hub.shown("feedbackRow"));
+        QVERIFY(!hub.shown("feedbackSeparator"));
+        QVERIFY(!hub.view->findChild<AccountToolbarItem *>()->link());
+        // The account row leads to the account screen also while signed out.
+        QTest::mouseClick(hub.find("accountRow"), Qt::LeftButton);
+        QCOMPARE(hub.pushed, QList<DetailRoute>{DetailRoute::account});
+
+        harness.browserEmail = QStringLiteral("ana@example.test");
+        QVERIFY(harness.signIn());
+        QCOMPARE(hub.email(), QStringLiteral("ana@example.test"));
+        QVERIFY(hub.shown("feedbackRow"));
+        QVERIFY(hub.shown("feedbackSeparator"));
+        QVERIFY(hub.view->findChild<AccountToolbarItem *>()->link());
+
+        hub.pushed.clear();
+        for (const char *row : {"statsRow", "feedbackRow"})
+            hub.click(row);
+        hub.click("generalRow");
+        hub.click("systemRow");
+        QCOMPARE(hub.pushed, (QList<DetailRoute>{DetailRoute::statsDetail, DetailRoute::feedback}));
+        QCOMPARE(hub.sheets, (QList<SettingsModal>{SettingsModal::general, SettingsModal::system}));
+
+        // Signed in without a stored e-mail.
+        environment.settings->remove(SettingsKeys::authUserEmail.key());
+        harness.restart();
+        environment.settings = harness.settings.store.get();
+        environment.auth = harness.auth.get();
+        Hub restarted(environment);
+        QCOMPARE(restarted.email(), QStringLiteral("Não autenticado"));
+        QVERIFY(restarted.shown("feedbackRow"));
+    }
+
+    void updatesCard()
+    {
+        TemporarySettings settings;
+        auto owned = std::make_unique<FakeUpdateDriver>();
+        FakeUpdateDriver &driver = *owned;
+        driver.configured = false;
+        AppUpdater updater(std::move(owned));
+        AppEnvironment environment;
+        environment.settings = settings.store.get();
+        environment.updater = &updater;
+
+        // Not configured: all three disabled, the driver's values shown.
+        {
+            Hub hub(environment);
+            QVERIFY(!hub.find("checkForUpdatesRow")->isEnabled());
+            QVERIFY(!hub.find("automaticChecks")->isEnabled());
+            QVERIFY(!hub.find("automaticDownloads")->isEnabled());
+            QVERIFY(hub.find<ToggleSwitch>("automaticChecksSwitch")->isChecked());
+        }
+
+        driver.configured = true;
+        Hub hub(environment);
+        auto *checks = hub.find<ToggleSwitch>("automaticChecksSwitch");
+        auto *downloads = hub.find<ToggleSwitch>("automaticDownloadsSwitch");
+        QVERIFY(hub.find("checkForUpdatesRow")->isEnabled());
+        QVERIFY(hub.find("automaticDownloads")->isEnabled());
+        hub.click("checkForUpdatesRow");
+        QCOMPARE(driver.checkCalls, 1);
+
+        // Checks off: downloads disabled, keeping the driver's value.
+        driver.downloads = true;
+        updater.refreshFromDriver();
+        QTest::mouseClick(checks, Qt::LeftButton);
+        QVERIFY(!driver.checks);
+        QCOMPARE(driver.writes, 1);
+        QVERIFY(!hub.find("automaticDownloads")->isEnabled());
+        QVERIFY(downloads->isChecked());
+        QVERIFY(driver.downloads);
+
+        // The driver changed behind the hub's back: a switch to the value it
+        // already holds writes nothing and ends up showing the driver.
+        driver.checks = true;
+        QTest::mouseClick(checks, Qt::LeftButton);
+        QCOMPARE(driver.writes, 1);
+        QVERIFY(checks->isChecked());
+        QVERIFY(hub.find("automaticDownloads")->isEnabled());
+    }
+
+    void versionTexts()
+    {
+        QCOMPARE(talvoro::appVersionString(QStringLiteral("1.4.2"), QStringLiteral("57")), QStringLiteral("1.4.2 (57)"));
+        QCOMPARE(talvoro::appVersionString(QStringLiteral("0.1.0"), std::nullopt), QStringLiteral("0.1.0 (—)"));
+        QCOMPARE(talvoro::appVersionString(std::nullopt, std::nullopt), QStringLiteral("— (—)"));
+
+        TemporarySettings settings;
+        AppEnvironment environment;
+        environment.settings = settings.store.get();
+        Hub hub(environment);
+        QCOMPARE(hub.find<QLabel>("versionLabel")->text(),
+                 QStringLiteral("Versão ") + talvoro::appVersionString());
+    }
+    void relativeTexts()
+    {
+        const QDateTime now(QDate(2026, 3, 2), QTime(10, 0), Qt::UTC);
+        const QLocale pt = talvoro::textLocale(true);
+        const QLocale en = talvoro::textLocale(false);
+        QCOMPARE(talvoro::relativeDateText(now, now, en), QStringLiteral("now"));
+        QCOMPARE(talvoro::relativeDateText(now.addSecs(-5), now, pt), QStringLiteral("há 5 segundos"));
+        QCOMPARE(talvoro::relativeDateText(now.addSecs(-150), now, en), QStringLiteral("2 minutes ago"));
+        QCOMPARE(talvoro::relativeDateRefreshMs(now.addMSecs(-5'250), now), 750);
+        QCOMPARE(talvoro::relativeDateRefreshMs(now.addSecs(-150), now), 30'000);
+    }
+
+    void swatches()
+    {
+        SignedInFixture f;
+        f.environment.settings->setString(kAccent, QStringLiteral("Orange"));
+        SystemSettingsSheetView sheet(f.environment, {}, {});
+        sheet.show();
+        // Only an exact raw value selects.
+        QCOMPARE(selectedSwatches(sheet), QStringList{});
+
+        f.backend.server.resetRequestCounts();
+        auto *orange = sheet.findChild<AccentSwatch *>(QStringLiteral("swatch.orange"));
+        orange->click();
+        QCOMPARE(f.environment.settings->stringValue(kAccent), QStringLiteral("orange"));
+        QCOMPARE(selectedSwatches(sheet), QStringList{QStringLiteral("orange")});
+        QTRY_COMPARE(f.requests(kSettingsPush), 1);
+        QTRY_COMPARE(orange->scale(), AccentSwatch::kSelectedScale);
+
+        // The selected swatch writes and pushes again.
+        orange->click();
+        QTRY_COMPARE(f.requests(kSettingsPush), 2);
+        QCOMPARE(selectedSwatches(sheet), QStringList{QStringLiteral("orange")});
+    }
+
+    void syncRowStates()
+    {
+        SignedInFixture f;
+        SystemSettingsSheetView sheet(f.environment, {}, {});
+        sheet.show();
+        auto *row = sheet.findChild<SettingsRowBase *>(QStringLiteral("syncNow"));
+        auto *spinner = sheet.findChild<talvoro::ui::Spinner *>(QStringLiteral("syncSpinner"));
+        auto *text = sheet.findChild<QLabel *>(QStringLiteral("lastSyncText"));
+        // Never synced: nothing.
+        QVERIFY(!spinner->isVisible() && !text->isVisible());
+
+        Q_EMIT row->clicked();
+        QTRY_VERIFY(f.sync->isSyncing());
+        QVERIFY(spinner->isVisible());
+        QVERIFY(!row->isEnabled());
+        QTRY_VERIFY(!f.sync->isSyncing());
+        QVERIFY(row->isEnabled());
+        QVERIFY(!spinner->isVisible());
+        QCOMPARE(text->text(), QStringLiteral("agora"));
+
+        // The text keeps itself current.
+        f.clock = f.clock.addSecs(125);
+        QTRY_COMPARE_WITH_TIMEOUT(text->text(), QStringLiteral("há 2 minutos"), 3000);
+    }
+
+    void linksAndOnboarding()
+    {
+        SignedInFixture f;
+        int resets = 0;
+        SystemSettingsSheetView sheet(f.environment, {}, [&] { resets++; });
+        sheet.show();
+        f.harness.opener.opened.clear();
+        Q_EMIT sheet.findChild<SettingsRowBase *>(QStringLiteral("terms"))->clicked();
+        Q_EMIT sheet.findChild<SettingsRowBase *>(QStringLiteral("privacy"))->clicked();
+        QCOMPARE(f.harness.opener.opened, (QList<QUrl>{AppConfig::termsOfUseURL(), AppConfig::privacyPolicyURL()}));
+        QVERIFY(sheet.isVisible());
+        Q_EMIT sheet.findChild<SettingsRowBase *>(QStringLiteral("redoOnboarding"))->clicked();
+        QCOMPARE(resets, 1);
+    }
+    void bannerAndRowsFollowTheManager()
+    {
+        PermissionsFixture f(true, true, false);
+        PermissionsView view(f.environment);
+        auto *banner = view.findChild<QLabel *>(QStringLiteral("bannerText"));
+        QCOMPARE(banner->text(), QStringLiteral("1 permissão pendente"));
+        QCOMPARE(enableButtonsShown(view), (QList<bool>{false, false, true}));
+
+        // Accessibility withdrawn, then everything granted, as a refresh reads it.
+        f.state->accessibility = false;
+        f.manager->refresh();
+        QCOMPARE(banner->text(), QStringLiteral("2 permissões pendentes"));
+        QCOMPARE(enableButtonsShown(view), (QList<bool>{false, true, true}));
+        f.state->accessibility = true;
+        f.state->speech = SpeechRecognitionAuthorization::authorized;
+        f.manager->refresh();
+        QCOMPARE(banner->text(), QStringLiteral("Todas as permissões concedidas"));
+        QCOMPARE(enableButtonsShown(view), (QList<bool>{false, false, false}));
+    }
+
+    void pollRunsWhileShown()
+    {
+        PermissionsFixture f(false, false, false);
+        PermissionsView view(f.environment);
+        QVERIFY(!f.manager->pollingTask());
+        view.show();
+        auto task = f.manager->pollingTask();
+        QVERIFY(task);
+        f.state->accessibility = true;
+        QTRY_VERIFY_WITH_TIMEOUT(f.manager->accessibilityGranted(), 3000);
+
+        view.hide();
+        QVERIFY(task->isCancelled());
+        QVERIFY(!f.manager->pollingTask());
+
+        // Coming back starts it again; leaving stops a poll someone else started.
+        view.show();
+        QVERIFY(f.manager->pollingTask());
+        f.manager->startPolling();
+        auto other = f.manager->pollingTask();
+        view.hide();
+        QVERIFY(other->isCancelled());
+        QVERIFY(!f.manager->pollingTask());
+    }
+
+    void sheetBadgeIsLiveWithoutPolling()
+    {
+        PermissionsFixture f(true, false, true);
+        int opened = 0;
+        SystemSettingsSheetView sheet(f.environment, [&] { opened++; }, {});
+        sheet.show();
+        QVERIFY(!f.manager->pollingTask());
+        auto *badge = sheet.findChild<QLabel *>(QStringLiteral("permissionsBadge"));
+        QCOMPARE(badge->text(), QStringLiteral("1 permissão pendente"));
+        f.state->accessibility = true;
+        f.manager->refresh();
+        QCOMPARE(badge->text(), QStringLiteral("OK"));
+
+        Q_EMIT sheet.findChild<SettingsRowBase *>(QStringLiteral("permissions"))->clicked();
+        QCOMPARE(opened, 1);
+    }
+};
+
+QTEST_MAIN(TestSettingsScreens)
+#include "tst_SettingsScreens.moc"
