@@ -53,8 +53,7 @@ class TestDictionaryRules : public QObject
 private Q_SLOTS:
     void init()
     {
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        installTranslations();
+        useLanguage(QStringLiteral("pt-BR"));
     }
 
     void trimmingKeepsLineBreaksAndEnablesSave()

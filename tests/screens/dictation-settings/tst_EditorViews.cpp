@@ -1,13 +1,12 @@
 // The keyboard wiring of the dictionary and replacement rules screens.
 #include "platform/LiveListModel.h"
+#include "platform/ModelContext.h"
 #include "platform/ModelValues.h"
 #include "screens/dictation-settings/ui/DictionaryView.h"
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/settings/ui/EditorListView.h"
 #include "screens/settings/ui/FormSheetPresenter.h"
-#include "platform/ModelContext.h"
 #include "support/TestSupport.h"
-#include "texts/Localization.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -79,11 +78,11 @@ class TestEditorViews : public QObject
         [&] { QVERIFY(QTest::qWaitForWindowActive(view.get())); }();
         return view;
     }
+
 private Q_SLOTS:
     void init()
     {
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        installTranslations();
+        useLanguage(QStringLiteral("pt-BR"));
         m_store = std::make_unique<TemporaryProfile>();
         m_pushes = 0;
     }

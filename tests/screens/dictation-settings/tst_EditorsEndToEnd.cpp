@@ -15,7 +15,7 @@ class TestEditorsEndToEnd : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void aTermIsAddedEditedAndDeletedOnTheAccount()
+    void termsAndRulesReachTheAccountAndStayDeleted()
     {
         AccountServices app;
         QVERIFY(app.harness.signIn());
@@ -23,6 +23,7 @@ private Q_SLOTS:
         app.clock = QDateTime::currentDateTime();
         const auto hooks = dictionary::dictionarySyncHooks(app.sync.get());
         dictionary::DictionaryEditor editor(*app.environment.settings, store, hooks, app.environment.now);
+        // A term: added, edited and deleted.
         const auto remote = [&](const char *field) {
             return app.account().dictionaryEntry(editor.query().results()[0].idString())->value(QLatin1String(field));
         };
@@ -48,37 +49,29 @@ private Q_SLOTS:
         QTRY_VERIFY(app.account().dictionaryEntry(entry.idString())->value(QLatin1String("isDeleted")).toBool());
         QCoro::waitFor(app.sync->pull(store));
         QCOMPARE(editor.query().count(), 0);
-    }
 
-    void aRuleIsAddedEditedDisabledAndDeletedOnTheAccount()
-    {
-        AccountServices app;
-        QVERIFY(app.harness.signIn());
-        ModelContext &store = app.models.mainContext();
-        app.clock = QDateTime::currentDateTime();
-        const auto hooks = rules::ruleSyncHooks(app.sync.get());
-        rules::ReplacementRulesModel model(*app.environment.settings, app.models, hooks, app.environment.now);
-        const auto remote = [&](const char *field) {
+        // A rule: added, edited, disabled and deleted.
+        const auto ruleHooks = rules::ruleSyncHooks(app.sync.get());
+        rules::ReplacementRulesModel model(*app.environment.settings, app.models, ruleHooks, app.environment.now);
+        const auto remoteRule = [&](const char *field) {
             return app.account().rule(model.rules()[0].idString())->value(QLatin1String(field));
         };
-
-        rules::RuleForm create(rules::SheetMode::create(), store, hooks, app.environment.now);
-        create.originalText = QStringLiteral("vc");
-        QVERIFY(create.save());
+        rules::RuleForm createRule(rules::SheetMode::create(), store, ruleHooks, app.environment.now);
+        createRule.originalText = QStringLiteral("vc");
+        QVERIFY(createRule.save());
         QTRY_COMPARE(model.rules().size(), 1);
         QTRY_VERIFY(app.account().rule(model.rules()[0].idString()));
-        QCOMPARE(remote("originalText").toString(), QStringLiteral("vc"));
         const ReplacementRule rule = model.rules()[0];
 
         app.clock = app.clock.addSecs(1);
-        rules::RuleForm edit(rules::SheetMode::edit(rule), store, hooks, app.environment.now);
-        edit.replacementText = QStringLiteral("você");
-        QVERIFY(edit.save());
-        QTRY_COMPARE(remote("replacementText").toString(), QStringLiteral("você"));
+        rules::RuleForm editRule(rules::SheetMode::edit(rule), store, ruleHooks, app.environment.now);
+        editRule.replacementText = QStringLiteral("você");
+        QVERIFY(editRule.save());
+        QTRY_COMPARE(remoteRule("replacementText").toString(), QStringLiteral("você"));
 
         app.clock = app.clock.addSecs(1);
         model.setRuleEnabled(rule.id, false);
-        QTRY_COMPARE(remote("isEnabled").toBool(true), false);
+        QTRY_COMPARE(remoteRule("isEnabled").toBool(true), false);
 
         model.requestDelete(model.rules()[0]);
         model.deletePendingRules();

@@ -71,8 +71,7 @@ class TestReplacementRules : public QObject
 private Q_SLOTS:
     void init()
     {
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        installTranslations();
+        useLanguage(QStringLiteral("pt-BR"));
         m_store = std::make_unique<TemporaryProfile>();
         m_pushes.clear();
         m_settingsPushes = 0;
