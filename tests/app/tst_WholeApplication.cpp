@@ -19,6 +19,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -204,8 +205,10 @@ private Q_SLOTS:
         // Signing out from the account screen leaves the main interface.
         clickNamed(window, QStringLiteral("sidebar.settings"));
         clickNamed(window, QStringLiteral("accountRow"));
-        auth.signOut(); // TODO account screen button
+        QCOMPARE(shown<QLabel>(window, QStringLiteral("accountEmail"))->text(), kEmail);
+        clickNamed(window, QStringLiteral("accountButton"));
         QTRY_VERIFY(!auth.isAuthenticated());
+        QVERIFY(model.path().isEmpty());
         QTRY_VERIFY(!window.findChild<QWidget *>(QStringLiteral("mainInterface"))
                     || !window.findChild<QWidget *>(QStringLiteral("mainInterface"))->isVisible());
 
