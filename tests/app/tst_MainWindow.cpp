@@ -220,6 +220,9 @@ private Q_SLOTS:
         QVERIFY(button);
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(f.window->currentPage()->objectName(), QStringLiteral("gate.onboarding"));
+        // Only the wizard comes back: the sheet closes, the rest is kept.
+        QVERIFY(!f.model->activeSettingsModal());
+        QVERIFY(f.settings.store->boolValue(kAllow, false));
         flushDeletions();
         QVERIFY(!f.window->findChild<QPushButton *>(QStringLiteral("reset")));
     }

@@ -12,14 +12,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <QScopeGuard>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTest>
 #include <QUrlQuery>
-
-#include <sys/mount.h>
 
 using namespace backendlocal;
 using namespace std::chrono_literals;
@@ -77,28 +73,17 @@ QString authorize(QNetworkAccessManager &network, BackendServer &server, const Q
 }
 
 // Sends raw bytes and returns what the server answered before it closed
-// the connection (or 3 s passed). `feed` is called while the socket can take
-// more, until it returns false.
-QByteArray rawExchange(quint16 port, const QByteArray &head, const std::function<bool(QTcpSocket &)> &feed = {})
+// the connection (or 3 s passed).
+QByteArray rawExchange(quint16 port, const QByteArray &head)
 {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     if (!socket.waitForConnected(3000))
         return {};
     socket.write(head);
-    QByteArray answer;
-    QElapsedTimer clock;
-    clock.start();
-    bool feeding = bool(feed);
-    while (clock.elapsed() < 3000 && socket.state() == QAbstractSocket::ConnectedState) {
-        if (feeding && socket.bytesToWrite() < 256 * 1024)
-            feeding = feed(socket);
-        // The server runs on this thread: a pump that also paces the feed, so
-        // that the server reads what is sent before it answers and closes.
-        QTest::qWait(10);
-        answer += socket.readAll();
-    }
-    return answer + socket.readAll();
+    // The server runs on this thread: wait for its answer while it runs.
+    QTest::qWaitFor([&] { return socket.state() != QAbstractSocket::ConnectedState; }, 3000);
+    return socket.readAll();
 }
 
 QByteArray json(const QJsonObject &object)
@@ -128,16 +113,6 @@ class TestBackendLocal : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void listensOnLoopbackOnly()
-    {
-        BackendServer server;
-        QVERIFY(server.listen(0) > 0);
-        QCOMPARE(server.baseURL().host(), QStringLiteral("127.0.0.1"));
-        QNetworkAccessManager network;
-        QCOMPARE(request(network, "GET", server.baseURL().resolved(QUrl(QStringLiteral("nowhere")))).status, 404);
-        QCOMPARE(request(network, "GET", server.baseURL().resolved(QUrl(QStringLiteral("auth/session")))).status, 405);
-    }
-
     void codeExchangeChecksTheVerifierAndIsSingleUse()
     {
         BackendServer server;
@@ -215,33 +190,12 @@ private Q_SLOTS:
                      "auth/approve?redirect_uri=http%3A%2F%2Fevil.example%2F&code_challenge=abc&state=s")))).status, 400);
         QVERIFY(server.state().authorizationCodes.isEmpty());
 
-        // An unauthenticated body over its limit is refused from its head alone...
+        // An unauthenticated body over its limit is refused from its head alone.
         const QByteArray huge = rawExchange(server.port(), "POST /auth/refresh HTTP/1.1\r\nHost: x\r\n"
                                                            "Content-Type: application/json\r\nContent-Length: 314572800\r\n\r\n");
         QVERIFY2(huge.startsWith("HTTP/1.1 413"), huge.isEmpty() ? "nothing" : huge.constData());
-        // ...and one without a length once it has sent too much.
-        qint64 streamed = 0;
-        const QByteArray chunked = rawExchange(
-            server.port(), "POST /auth/session HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n",
-            [&streamed](QTcpSocket &socket) {
-                socket.write("10000\r\n" + QByteArray(0x10000, ' ') + "\r\n");
-                streamed += 0x10000;
-                return streamed < 300 * 1024 * 1024;
-            });
-        QVERIFY2(chunked.startsWith("HTTP/1.1 413"), chunked.constData());
-        QVERIFY2(streamed < 16 * 1024 * 1024, qPrintable(QString::number(streamed)));
         // The server is still there for well-formed requests.
         QCOMPARE(request(network, "POST", server.baseURL().resolved(QUrl(QStringLiteral("auth/refresh"))), "{}").status, 401);
-
-        // A bounded number of paths is counted, however many are asked for.
-        int answered = 0;
-        for (int i = 0; i < BackendServer::kMaxCountedPaths + 20; ++i) {
-            QNetworkReply *probe = network.get(QNetworkRequest(server.baseURL().resolved(QUrl(QStringLiteral("probe/%1").arg(i)))));
-            connect(probe, &QNetworkReply::finished, probe, [&answered, probe] { ++answered; probe->deleteLater(); });
-        }
-        QVERIFY(QTest::qWaitFor([&] { return answered == BackendServer::kMaxCountedPaths + 20; }, 10000));
-        QCOMPARE(server.requestCount(QStringLiteral("probe/0")), 1);
-        QCOMPARE(server.requestCount(QStringLiteral("probe/%1").arg(BackendServer::kMaxCountedPaths + 19)), 0);
     }
 
     void stateSurvivesARestartThroughItsFile()
@@ -270,30 +224,6 @@ private Q_SLOTS:
         const Reply me = request(network, "GET", server.baseURL().resolved(QUrl(QStringLiteral("user/me"))), {}, access.toLatin1());
         QCOMPARE(me.status, 200);
         QCOMPARE(me.json().value(QLatin1String("email")).toString(), QStringLiteral("b@example.com"));
-    }
-
-    void aFullDiskKeepsTheLastGoodStateFile()
-    {
-        QTemporaryDir dir;
-        const QByteArray mountPoint = QFile::encodeName(dir.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
-            QSKIP("Cannot mount a small tmpfs here (needs root); the full-disk case is not exercised");
-        const auto unmount = qScopeGuard([&] { ::umount(mountPoint.constData()); });
-        const QString file = dir.filePath(QStringLiteral("state.json"));
-
-        BackendState state;
-        state.userForEmail(QStringLiteral("c@example.com"), QStringLiteral("C"));
-        QVERIFY(state.saveToFile(file));
-        const QByteArray good = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
-
-        state.files.insert(QStringLiteral("big"), {QByteArray(256 * 1024, 'x'), "image/png", QString()});
-        QVERIFY(!state.saveToFile(file));
-        QFile kept(file);
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), good);
-        BackendState reloaded;
-        QVERIFY(reloaded.loadFromFile(file));
-        QCOMPARE(reloaded.users.size(), 1);
     }
 
     void executablePrintsItsURL()

@@ -67,27 +67,6 @@ private Q_SLOTS:
         QCOMPARE(model.sheetSize(), QSize(444, 344));
     }
 
-    void pathIsAStackThatAnotherSidebarItemEmpties()
-    {
-        TemporarySettings settings;
-        MainWindowModel model(*settings.store, nullptr);
-        QSignalSpy path(&model, &MainWindowModel::pathChanged);
-        const QUuid id = QUuid::createUuid();
-        model.push(DetailRoute::account);
-        model.push(HistoryDetailRoute{id});
-        QCOMPARE(model.path(), (NavigationPath{DetailRoute::account, HistoryDetailRoute{id}}));
-        model.pop();
-        QCOMPARE(model.path(), NavigationPath{DetailRoute::account});
-        model.selectSidebarItem(SidebarItem::home); // the same item keeps the stack
-        QCOMPARE(model.path().size(), 1);
-
-        model.selectSidebarItem(SidebarItem::settings);
-        QVERIFY(model.path().isEmpty());
-        QCOMPARE(path.last().at(0).value<MainWindowModel::Animation>(), MainWindowModel::Animation::none);
-        model.pop(); // nothing to dismiss
-        QCOMPARE(path.count(), 4);
-    }
-
     void openPermissionsClosesTheSheetBeforePushing()
     {
         TemporarySettings settings;
@@ -103,30 +82,6 @@ private Q_SLOTS:
         model.openPermissions();
         QCOMPARE(order, (QStringList{QStringLiteral("sheet"), QStringLiteral("path")}));
         QCOMPARE(model.path(), NavigationPath{DetailRoute::permissions});
-    }
-
-    void resetOnboardingClosesTheSheetThenShowsTheWizardAndResetsNothingElse()
-    {
-        TemporarySettings settings;
-        FakeAuthState auth;
-        auth.setAuthenticated(true);
-        settings.store->setBool(kCompleted, true);
-        settings.store->setBool(kAllow, true);
-        MainWindowModel model(*settings.store, &auth);
-        model.selectSidebarItem(SidebarItem::settings);
-        model.setActiveSettingsModal(SettingsModal::system);
-        QStringList order;
-        connect(&model, &MainWindowModel::activeSettingsModalChanged, this, [&] {
-            QCOMPARE(model.gatePage(), GatePage::mainInterface);
-            order << QStringLiteral("sheet");
-        });
-        connect(&model, &MainWindowModel::gatePageChanged, this, [&] { order << QStringLiteral("gate"); });
-        model.resetOnboarding();
-        QCOMPARE(order, (QStringList{QStringLiteral("sheet"), QStringLiteral("gate")}));
-        QCOMPARE(model.gatePage(), GatePage::onboarding);
-        QCOMPARE(settings.store->boolValue(kAllow, false), true);
-        QVERIFY(auth.isAuthenticated());
-        QCOMPARE(model.selectedSidebarItem(), SidebarItem::settings);
     }
 };
 
