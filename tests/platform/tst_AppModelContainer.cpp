@@ -161,18 +161,6 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("newer"), QStringLiteral("older")}));
     }
 
-    void recordsWithoutAnIdGetOneEach()
-    {
-        AppModelContainer container(storePath(QStringLiteral("ids.store")));
-        auto context = container.makeContext();
-        const DictionaryEntry first = context->insert(DictionaryEntry());
-        const DictionaryEntry second = context->insert(DictionaryEntry());
-        QVERIFY(!first.id.isNull());
-        QVERIFY(first.id != second.id);
-        QVERIFY(context->save().has_value());
-        QCOMPARE(*container.countCommitted<DictionaryEntry>(), 2);
-    }
-
     void autosaveCoalescesToTheNextTurn()
     {
         AppModelContainer container(storePath(QStringLiteral("autosave.store")));

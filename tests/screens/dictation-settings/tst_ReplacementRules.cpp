@@ -203,27 +203,6 @@ private Q_SLOTS:
         QCOMPARE(m_pulls, 1);
     }
 
-    void selectionDrivesEditAndReturn()
-    {
-        auto model = makeModel();
-        const auto a = addRule(QStringLiteral("a"), QStringLiteral("1"), 1);
-        const auto b = addRule(QStringLiteral("b"), QStringLiteral("2"), 2);
-        QVERIFY(!model->openSelectedRule());
-        model->setSelection({a.id});
-        model->setSearchText(QStringLiteral("2")); // hidden by the search, still among all rules
-        QVERIFY(model->showsEditButton());
-        QVERIFY(model->openSelectedRule());
-        QCOMPARE(model->sheetMode()->id(), a.idString());
-        model->openCreate(); // also with a selection
-        QVERIFY(!model->sheetMode()->isEdit());
-        model->setSelection({a.id, b.id});
-        QVERIFY(!model->showsEditButton());
-        model->setSelection({QUuid::createUuid()});
-        QVERIFY(!model->showsEditButton());
-        QVERIFY(model->showsTrashButton());
-        QVERIFY(!model->openSelectedRule());
-    }
-
     void confirmedDeletionWordingPushesAndSelection()
     {
         auto model = makeModel();

@@ -451,21 +451,6 @@ private Q_SLOTS:
         QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 0);
     }
 
-    void downloadStartsWhenShownAndFillsTheCache()
-    {
-        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("fresh"), avatarPngBytes(Qt::blue));
-        QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
-        auto view = makeView(QStringLiteral("Ana"), url, AvatarSize::Large);
-        QCOMPARE(view->content(), AvatarContent::Loading);
-        QCOMPARE(started.count(), 0);
-        view->show();
-        QCOMPARE(started.count(), 1);
-        QTRY_COMPARE(view->content(), AvatarContent::Image);
-        QCOMPARE(shownColor(*view), QColor(Qt::blue));
-        QCOMPARE(m_cache->inMemoryURLString(), key(url));
-        QVERIFY(!view->findChild<QWidget *>(QStringLiteral("avatarSpinner"))->isVisible());
-    }
-
     void failedDownloadFallsBack_data()
     {
         QTest::addColumn<int>("status");
