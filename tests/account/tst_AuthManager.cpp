@@ -114,19 +114,6 @@ private Q_SLOTS:
             QVERIFY2(!stored.contains(secret), "a secret reached the settings");
     }
 
-    void abandonedSignInEndsCancelled()
-    {
-        LocalBackend backend;
-        AuthHarness h(backend.baseURL());
-        h.opener.onOpen = nullptr; // the user never finishes in the browser
-        h.auth->setSignInTimeout(200ms);
-        const auto result = QCoro::waitFor(h.auth->signIn());
-        QVERIFY(!result);
-        QVERIFY(isCancellation(result.error()));
-        QVERIFY(!h.auth->isSigningIn());
-        QVERIFY(!h.auth->isAuthenticated());
-    }
-
     void explicitCancelAndSecondSignInEndTheRunningOne()
     {
         LocalBackend backend;
