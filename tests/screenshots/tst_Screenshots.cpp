@@ -15,9 +15,18 @@ private Q_SLOTS:
         QVERIFY(list.waitForFinished(60000));
         QCOMPARE(list.exitCode(), 0);
         const QStringList names = QString::fromUtf8(list.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        // Every entry in both languages and both appearances.
+        // Every entry in both languages and both appearances, and every screen there.
         QVERIFY(!names.isEmpty() && names.size() % 4 == 0);
-        QVERIFY(names.contains(QStringLiteral("shell-home-pt-light.png")));
+        for (const char *screen : {"shell-home", "shell-sheet-general", "shell-sheet-system", "onboarding-welcome",
+                                   "signIn-idle", "home-account", "history-week", "history-detail", "statistics-full",
+                                   "dictationSettings-signed-in", "dictionary-languages", "dictionary-sheet-new",
+                                   "replacementRules-rules", "replacementRules-sheet-edit", "settings-signed-in",
+                                   "generalSettings-capturing", "sheet-system-all-granted", "permissions-all-granted",
+                                   "account-signed-in", "accountManagement-confirmation-filled", "feedback-filled"})
+            for (const char *variant : {"pt-light", "pt-dark", "en-light", "en-dark"}) {
+                const QString name = QStringLiteral("%1-%2.png").arg(QLatin1String(screen), QLatin1String(variant));
+                QVERIFY2(names.contains(name), qPrintable(name));
+            }
 
         QTemporaryDir out;
         QProcess render;
