@@ -425,7 +425,7 @@ QWidget *avatarSheet(ScreenshotContext &context, const QString &state)
     row->setSpacing(28);
     row->addStretch();
     const QColor accent = talvoro::currentAccentColor(context.defaults(), context.dark);
-    for (const AvatarSize size : {AvatarSize::Small, AvatarSize::Medium, AvatarSize::Large}) {
+    for (const AvatarSize size : {AvatarSize::small, AvatarSize::medium, AvatarSize::large}) {
         AvatarView::Options options;
         options.loader = nullptr;
         std::optional<QUrl> url = QUrl(QStringLiteral("https://example.com/avatar.jpg"));

@@ -7,11 +7,11 @@ namespace talvoro {
 namespace {
 
 constexpr CodeTable<SupportedLanguage, 5> kTable{{{
-    {SupportedLanguage::Auto, "auto", QT_TRANSLATE_NOOP("Talvoro", "Auto-detectar")},
-    {SupportedLanguage::Pt, "pt", QT_TRANSLATE_NOOP("Talvoro", "Português")},
-    {SupportedLanguage::En, "en", QT_TRANSLATE_NOOP("Talvoro", "English")},
-    {SupportedLanguage::Es, "es", QT_TRANSLATE_NOOP("Talvoro", "Español")},
-    {SupportedLanguage::Fr, "fr", QT_TRANSLATE_NOOP("Talvoro", "Français")},
+    {SupportedLanguage::automatic, "auto", QT_TRANSLATE_NOOP("Talvoro", "Auto-detectar")},
+    {SupportedLanguage::pt, "pt", QT_TRANSLATE_NOOP("Talvoro", "Português")},
+    {SupportedLanguage::en, "en", QT_TRANSLATE_NOOP("Talvoro", "English")},
+    {SupportedLanguage::es, "es", QT_TRANSLATE_NOOP("Talvoro", "Español")},
+    {SupportedLanguage::fr, "fr", QT_TRANSLATE_NOOP("Talvoro", "Français")},
 }}};
 static_assert(kTable.listsCasesInOrder());
 

@@ -7,14 +7,14 @@
 
 // The spoken-language choices; the raw values are the codes stored under
 // `transcriptionLanguage` and sent with each dictation.
-enum class SupportedLanguage { Auto, Pt, En, Es, Fr };
+enum class SupportedLanguage { automatic, pt, en, es, fr };
 
 namespace talvoro {
 
 // Every case, in picker order.
 inline constexpr std::array<SupportedLanguage, 5> kAllSupportedLanguages{
-    SupportedLanguage::Auto, SupportedLanguage::Pt, SupportedLanguage::En,
-    SupportedLanguage::Es, SupportedLanguage::Fr};
+    SupportedLanguage::automatic, SupportedLanguage::pt, SupportedLanguage::en,
+    SupportedLanguage::es, SupportedLanguage::fr};
 
 QString rawValue(SupportedLanguage language);
 // Exact, case-sensitive; an unlisted code yields nothing.

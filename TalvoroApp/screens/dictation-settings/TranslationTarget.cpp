@@ -7,15 +7,15 @@ namespace talvoro {
 namespace {
 
 constexpr CodeTable<TranslationTarget, 9> kTable{{{
-    {TranslationTarget::Pt, "pt", QT_TRANSLATE_NOOP("Talvoro", "Português")},
-    {TranslationTarget::En, "en", QT_TRANSLATE_NOOP("Talvoro", "English")},
-    {TranslationTarget::Es, "es", QT_TRANSLATE_NOOP("Talvoro", "Español")},
-    {TranslationTarget::Fr, "fr", QT_TRANSLATE_NOOP("Talvoro", "Français")},
-    {TranslationTarget::De, "de", QT_TRANSLATE_NOOP("Talvoro", "Deutsch")},
-    {TranslationTarget::It, "it", QT_TRANSLATE_NOOP("Talvoro", "Italiano")},
-    {TranslationTarget::Ja, "ja", QT_TRANSLATE_NOOP("Talvoro", "日本語")},
-    {TranslationTarget::Zh, "zh", QT_TRANSLATE_NOOP("Talvoro", "中文")},
-    {TranslationTarget::Ko, "ko", QT_TRANSLATE_NOOP("Talvoro", "한국어")},
+    {TranslationTarget::pt, "pt", QT_TRANSLATE_NOOP("Talvoro", "Português")},
+    {TranslationTarget::en, "en", QT_TRANSLATE_NOOP("Talvoro", "English")},
+    {TranslationTarget::es, "es", QT_TRANSLATE_NOOP("Talvoro", "Español")},
+    {TranslationTarget::fr, "fr", QT_TRANSLATE_NOOP("Talvoro", "Français")},
+    {TranslationTarget::de, "de", QT_TRANSLATE_NOOP("Talvoro", "Deutsch")},
+    {TranslationTarget::it, "it", QT_TRANSLATE_NOOP("Talvoro", "Italiano")},
+    {TranslationTarget::ja, "ja", QT_TRANSLATE_NOOP("Talvoro", "日本語")},
+    {TranslationTarget::zh, "zh", QT_TRANSLATE_NOOP("Talvoro", "中文")},
+    {TranslationTarget::ko, "ko", QT_TRANSLATE_NOOP("Talvoro", "한국어")},
 }}};
 static_assert(kTable.listsCasesInOrder());
 

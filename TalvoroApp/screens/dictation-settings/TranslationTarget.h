@@ -7,15 +7,15 @@
 
 // The target languages of translated dictation; the raw values are the codes
 // stored under `translationTargetLanguage` and sent to the backend.
-enum class TranslationTarget { Pt, En, Es, Fr, De, It, Ja, Zh, Ko };
+enum class TranslationTarget { pt, en, es, fr, de, it, ja, zh, ko };
 
 namespace talvoro {
 
 // Every case, in picker order.
 inline constexpr std::array<TranslationTarget, 9> kAllTranslationTargets{
-    TranslationTarget::Pt, TranslationTarget::En, TranslationTarget::Es,
-    TranslationTarget::Fr, TranslationTarget::De, TranslationTarget::It,
-    TranslationTarget::Ja, TranslationTarget::Zh, TranslationTarget::Ko};
+    TranslationTarget::pt, TranslationTarget::en, TranslationTarget::es,
+    TranslationTarget::fr, TranslationTarget::de, TranslationTarget::it,
+    TranslationTarget::ja, TranslationTarget::zh, TranslationTarget::ko};
 
 QString rawValue(TranslationTarget target);
 // Exact, case-sensitive; an unlisted code yields nothing.

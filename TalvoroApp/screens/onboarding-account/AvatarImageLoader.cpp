@@ -85,7 +85,7 @@ std::unique_ptr<AvatarImageRequest> AvatarImageLoader::load(const QUrl &url)
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         // Only web pictures are shown: a file: or data: address is never read.
-        QTimer::singleShot(0, this, [this, key] { finishWithFailure(key, AvatarLoadFailure::NotHttp); });
+        QTimer::singleShot(0, this, [this, key] { finishWithFailure(key, AvatarLoadFailure::notHttp); });
         return request;
     }
 
@@ -138,22 +138,22 @@ void AvatarImageLoader::finishDownload(const QString &key, QNetworkReply *reply,
     m_downloads.erase(it);
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    AvatarLoadResult result = std::unexpected(AvatarLoadFailure::Network);
+    AvatarLoadResult result = std::unexpected(AvatarLoadFailure::network);
     QByteArray body;
     if (tooLarge) {
-        result = std::unexpected(AvatarLoadFailure::TooLarge);
+        result = std::unexpected(AvatarLoadFailure::tooLarge);
     } else if (!status.isValid()) {
-        result = std::unexpected(AvatarLoadFailure::Network);
+        result = std::unexpected(AvatarLoadFailure::network);
     } else if (status.toInt() != 200) {
-        result = std::unexpected(AvatarLoadFailure::HttpStatus);
+        result = std::unexpected(AvatarLoadFailure::httpStatus);
     } else if (reply->error() != QNetworkReply::NoError) {
         // A 200 whose body broke off half-way.
-        result = std::unexpected(AvatarLoadFailure::Network);
+        result = std::unexpected(AvatarLoadFailure::network);
     } else {
         body = reply->readAll();
         QImage image = QImage::fromData(body);
         if (image.isNull())
-            result = std::unexpected(AvatarLoadFailure::NotAnImage);
+            result = std::unexpected(AvatarLoadFailure::notAnImage);
         else
             result = std::move(image);
     }

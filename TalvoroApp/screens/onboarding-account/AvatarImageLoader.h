@@ -19,11 +19,11 @@ class QNetworkReply;
 // Why a picture could not be shown. The views fall back to the initials for
 // every one of them and report nothing.
 enum class AvatarLoadFailure {
-    Network,     // no response: connection refused, time-out, reset...
-    HttpStatus,  // a response other than 200
-    NotHttp,     // the URL is not http(s)
-    NotAnImage,  // a 200 whose body is no picture
-    TooLarge,    // the body went past kMaxAvatarBytes
+    network,     // no response: connection refused, time-out, reset...
+    httpStatus,  // a response other than 200
+    notHttp,     // the URL is not http(s)
+    notAnImage,  // a 200 whose body is no picture
+    tooLarge,    // the body went past kMaxAvatarBytes
 };
 
 using AvatarLoadResult = std::expected<QImage, AvatarLoadFailure>;

@@ -5,10 +5,10 @@ namespace talvoro {
 QString avatarContentName(AvatarContent content)
 {
     switch (content) {
-    case AvatarContent::Image: return QStringLiteral("image");
-    case AvatarContent::Loading: return QStringLiteral("loading");
-    case AvatarContent::Initials: return QStringLiteral("initials");
-    case AvatarContent::Symbol: return QStringLiteral("symbol");
+    case AvatarContent::image: return QStringLiteral("image");
+    case AvatarContent::loading: return QStringLiteral("loading");
+    case AvatarContent::initials: return QStringLiteral("initials");
+    case AvatarContent::symbol: return QStringLiteral("symbol");
     }
     return {};
 }

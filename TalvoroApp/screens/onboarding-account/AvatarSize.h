@@ -6,21 +6,21 @@
 class AvatarSize
 {
 public:
-    enum Value { Small, Medium, Large };
+    enum Value { small, medium, large };
     // The platform's control sizes the loading spinner comes in.
-    enum class SpinnerSize { Mini, Small };
+    enum class SpinnerSize { mini, small };
 
-    constexpr AvatarSize(Value value = Small) : m_value(value) {}
+    constexpr AvatarSize(Value value = small) : m_value(value) {}
 
     // Circle diameter: 32, 48, 80.
-    constexpr int dimension() const { return m_value == Small ? 32 : m_value == Medium ? 48 : 80; }
+    constexpr int dimension() const { return m_value == small ? 32 : m_value == medium ? 48 : 80; }
     // The person symbol: 14, 18, 28 (the small symbol is a point above the small initials).
-    constexpr int iconFontSize() const { return m_value == Small ? 14 : m_value == Medium ? 18 : 28; }
+    constexpr int iconFontSize() const { return m_value == small ? 14 : m_value == medium ? 18 : 28; }
     // The initials: 13, 18, 28.
-    constexpr int initialsFontSize() const { return m_value == Small ? 13 : m_value == Medium ? 18 : 28; }
-    constexpr SpinnerSize spinnerSize() const { return m_value == Small ? SpinnerSize::Mini : SpinnerSize::Small; }
+    constexpr int initialsFontSize() const { return m_value == small ? 13 : m_value == medium ? 18 : 28; }
+    constexpr SpinnerSize spinnerSize() const { return m_value == small ? SpinnerSize::mini : SpinnerSize::small; }
     // Diameter of the spinner of that control size.
-    constexpr int spinnerDiameter() const { return spinnerSize() == SpinnerSize::Mini ? 10 : 16; }
+    constexpr int spinnerDiameter() const { return spinnerSize() == SpinnerSize::mini ? 10 : 16; }
 
     constexpr Value value() const { return m_value; }
     constexpr operator Value() const { return m_value; }
@@ -31,10 +31,10 @@ private:
 
 // What an avatar shows.
 enum class AvatarContent {
-    Image,    // the picture, clipped to the circle
-    Loading,  // the tinted circle with a spinner
-    Initials, // the initials on the name's colour
-    Symbol,   // the tinted circle with the person symbol
+    image,    // the picture, clipped to the circle
+    loading,  // the tinted circle with a spinner
+    initials, // the initials on the name's colour
+    symbol,   // the tinted circle with the person symbol
 };
 
 namespace talvoro {
@@ -47,11 +47,11 @@ inline AvatarContent avatarContent(bool hasImageURL, bool hasLoadedImage, bool l
 {
     if (hasImageURL) {
         if (hasLoadedImage)
-            return AvatarContent::Image;
+            return AvatarContent::image;
         if (!loadFailed)
-            return AvatarContent::Loading;
+            return AvatarContent::loading;
     }
-    return name.isEmpty() ? AvatarContent::Symbol : AvatarContent::Initials;
+    return name.isEmpty() ? AvatarContent::symbol : AvatarContent::initials;
 }
 
 QString avatarContentName(AvatarContent content);

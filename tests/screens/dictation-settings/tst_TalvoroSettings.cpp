@@ -130,9 +130,9 @@ private Q_SLOTS:
         QVERIFY(model->selectedLanguage().has_value());
 
         settings().setString(kLanguageKey, QStringLiteral("es"));
-        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Es);
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::es);
         settings().setString(kLanguageKey, QStringLiteral("auto"));
-        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Auto);
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::automatic);
 
         // Codes outside the five choices (or in another case) select nothing.
         for (const QString &unknown : {QStringLiteral("de"), QStringLiteral("PT"), QString()}) {
@@ -142,12 +142,12 @@ private Q_SLOTS:
         QCOMPARE(m_calls.pushes, 0);
 
         // Choosing an item stores its code and pushes once.
-        model->selectLanguage(SupportedLanguage::Fr);
+        model->selectLanguage(SupportedLanguage::fr);
         QCOMPARE(settings().stringValue(kLanguageKey), QStringLiteral("fr"));
-        QCOMPARE(model->selectedLanguage(), SupportedLanguage::Fr);
+        QCOMPARE(model->selectedLanguage(), SupportedLanguage::fr);
         QCOMPARE(m_calls.pushes, 1);
         // The item already shown, or the switch as it is, is no change.
-        model->selectLanguage(SupportedLanguage::Fr);
+        model->selectLanguage(SupportedLanguage::fr);
         model->setTranslationEnabled(false);
         QCOMPARE(m_calls.pushes, 1);
         settings().setString(kTargetKey, QStringLiteral("xx"));
@@ -158,9 +158,9 @@ private Q_SLOTS:
     {
         auto model = makeModel();
         const auto pushed = [&](const char *key) { return m_calls.blocksAtPush.last().value(QLatin1String(key)); };
-        model->selectTranslationTarget(TranslationTarget::Ja);
+        model->selectTranslationTarget(TranslationTarget::ja);
         QCOMPARE(pushed("translationTargetLanguage").toString(), QStringLiteral("ja"));
-        model->selectLanguage(SupportedLanguage::Fr);
+        model->selectLanguage(SupportedLanguage::fr);
         QCOMPARE(pushed("transcriptionLanguage").toString(), QStringLiteral("fr"));
         model->selectTone(Tone::formal);
         QCOMPARE(pushed("formattingOptions")[QLatin1String("tone")].toString(), QStringLiteral("formal"));

@@ -95,7 +95,7 @@ AvatarLoadResult waitForResult(AvatarImageRequest &request)
         if (!finished.wait(10'000))
             qWarning("request did not finish");
     }
-    return request.result().value_or(std::unexpected(AvatarLoadFailure::Network));
+    return request.result().value_or(std::unexpected(AvatarLoadFailure::network));
 }
 
 QColor shownColor(const AvatarView &view)
@@ -133,7 +133,7 @@ class TestAvatar : public QObject
     }
 
     std::unique_ptr<AvatarView> makeView(const QString &name, const std::optional<QUrl> &url,
-                                         AvatarSize size = AvatarSize::Small)
+                                         AvatarSize size = AvatarSize::small)
     {
         AvatarView::Options options;
         options.loader = m_loader.get();
@@ -319,12 +319,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QByteArray>("contentType");
         QTest::addColumn<int>("expected");
-        QTest::newRow("404") << 404 << QByteArray() << QByteArray("application/json") << int(AvatarLoadFailure::HttpStatus);
-        QTest::newRow("500") << 500 << QByteArray() << QByteArray("application/json") << int(AvatarLoadFailure::HttpStatus);
+        QTest::newRow("404") << 404 << QByteArray() << QByteArray("application/json") << int(AvatarLoadFailure::httpStatus);
+        QTest::newRow("500") << 500 << QByteArray() << QByteArray("application/json") << int(AvatarLoadFailure::httpStatus);
         // A 404 whose body is a real picture is still a failure.
         QTest::newRow("404 with a picture") << 404 << avatarPngBytes(Qt::blue) << QByteArray("image/png")
-                                            << int(AvatarLoadFailure::HttpStatus);
-        QTest::newRow("non-image 200") << 0 << QByteArray() << QByteArray() << int(AvatarLoadFailure::NotAnImage);
+                                            << int(AvatarLoadFailure::httpStatus);
+        QTest::newRow("non-image 200") << 0 << QByteArray() << QByteArray() << int(AvatarLoadFailure::notAnImage);
     }
 
     void failuresLeaveTheCacheAlone()
@@ -359,7 +359,7 @@ private Q_SLOTS:
         const quint16 port = closed.serverPort();
         closed.close();
         auto refused = m_loader->load(QUrl(QStringLiteral("http://127.0.0.1:%1/a.png").arg(port)));
-        QCOMPARE(waitForResult(*refused).error(), AvatarLoadFailure::Network);
+        QCOMPARE(waitForResult(*refused).error(), AvatarLoadFailure::network);
 
         // A local file is never read, even if it is a picture.
         const QString local = QDir(m_root.path()).filePath(QStringLiteral("local.png"));
@@ -369,7 +369,7 @@ private Q_SLOTS:
         file.close();
         QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
         auto fileRequest = m_loader->load(QUrl::fromLocalFile(local));
-        QCOMPARE(waitForResult(*fileRequest).error(), AvatarLoadFailure::NotHttp);
+        QCOMPARE(waitForResult(*fileRequest).error(), AvatarLoadFailure::notHttp);
         QCOMPARE(started.count(), 0);
         QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
     }
@@ -443,9 +443,9 @@ private Q_SLOTS:
         m_cache->save(avatarPngBytes(Qt::red), key(url));
         QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
         auto view = makeView(QStringLiteral("Ana"), url);
-        QCOMPARE(view->content(), AvatarContent::Image); // before it is ever shown
+        QCOMPARE(view->content(), AvatarContent::image); // before it is ever shown
         view->show();
-        QCOMPARE(view->content(), AvatarContent::Image);
+        QCOMPARE(view->content(), AvatarContent::image);
         QCOMPARE(shownColor(*view), QColor(Qt::red));
         QCOMPARE(started.count(), 0);
         QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 0);
@@ -487,15 +487,15 @@ private Q_SLOTS:
 
         QSignalSpy changes(view.get(), &AvatarView::contentChanged);
         view->setImageURL(second);
-        QCOMPARE(view->content(), AvatarContent::Loading);
-        QTRY_COMPARE(view->content(), AvatarContent::Image);
+        QCOMPARE(view->content(), AvatarContent::loading);
+        QTRY_COMPARE(view->content(), AvatarContent::image);
         QCOMPARE(shownColor(*view), QColor(Qt::blue));
         QCOMPARE(m_cache->inMemoryURLString(), key(second));
         QCOMPARE(changes.count(), 2); // loading, then the picture
 
         // Removing the address shows the initials without loading anything.
         view->setImageURL(std::nullopt);
-        QCOMPARE(view->content(), AvatarContent::Initials);
+        QCOMPARE(view->content(), AvatarContent::initials);
         QVERIFY(!view->isLoading());
     }
 
@@ -512,11 +512,11 @@ private Q_SLOTS:
         moving->show();
         QCOMPARE(m_loader->activeDownloadCount(), 1);
         moving->setImageURL(fast);
-        QTRY_COMPARE(moving->content(), AvatarContent::Image);
+        QTRY_COMPARE(moving->content(), AvatarContent::image);
         QCOMPARE(shownColor(*moving), QColor(Qt::blue));
 
         // The slow picture still arrives for the view that waits for it...
-        QTRY_COMPARE_WITH_TIMEOUT(staying->content(), AvatarContent::Image, 10'000);
+        QTRY_COMPARE_WITH_TIMEOUT(staying->content(), AvatarContent::image, 10'000);
         QCOMPARE(shownColor(*staying), QColor(Qt::red));
         // ...and leaves the other one alone.
         QCOMPARE(shownColor(*moving), QColor(Qt::blue));
@@ -528,7 +528,7 @@ private Q_SLOTS:
         const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("hidden"), avatarPngBytes(Qt::green));
         m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 300ms});
         QWidget window;
-        auto *view = new AvatarView(QStringLiteral("Ana"), url, AvatarSize::Medium,
+        auto *view = new AvatarView(QStringLiteral("Ana"), url, AvatarSize::medium,
                                     AvatarView::defaultAccentColor(), {.loader = m_loader.get()}, &window);
         window.show();
         QVERIFY(view->isLoading());
@@ -537,10 +537,10 @@ private Q_SLOTS:
         QVERIFY(!view->isLoading());
         QCOMPARE(m_loader->activeDownloadCount(), 0);
         // Cancelling is no failure.
-        QCOMPARE(view->content(), AvatarContent::Loading);
+        QCOMPARE(view->content(), AvatarContent::loading);
 
         window.show();
-        QTRY_COMPARE_WITH_TIMEOUT(view->content(), AvatarContent::Image, 10'000);
+        QTRY_COMPARE_WITH_TIMEOUT(view->content(), AvatarContent::image, 10'000);
         QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 2);
     }
 
@@ -550,18 +550,18 @@ private Q_SLOTS:
         m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 100ms});
         auto home = makeView(QStringLiteral("Ana"), url);
         auto settings = makeView(QStringLiteral("Ana"), url);
-        auto account = makeView(QStringLiteral("Ana"), url, AvatarSize::Large);
+        auto account = makeView(QStringLiteral("Ana"), url, AvatarSize::large);
         home->show();
         settings->show();
         account->show();
-        QTRY_COMPARE(home->content(), AvatarContent::Image);
-        QTRY_COMPARE(settings->content(), AvatarContent::Image);
-        QTRY_COMPARE(account->content(), AvatarContent::Image);
+        QTRY_COMPARE(home->content(), AvatarContent::image);
+        QTRY_COMPARE(settings->content(), AvatarContent::image);
+        QTRY_COMPARE(account->content(), AvatarContent::image);
         QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 1);
 
         // A view created later finds the picture in the cache.
         auto later = makeView(QStringLiteral("Ana"), url);
-        QCOMPARE(later->content(), AvatarContent::Image);
+        QCOMPARE(later->content(), AvatarContent::image);
     }
 
     void pictureOfAnotherAddressIsNeverShown()
@@ -579,7 +579,7 @@ private Q_SLOTS:
         m_cache->save(avatarPngBytes(Qt::blue), key(second));
         view->setImageURL(second);
         view->show();
-        QCOMPARE(view->content(), AvatarContent::Image);
+        QCOMPARE(view->content(), AvatarContent::image);
         QCOMPARE(shownColor(*view), QColor(Qt::blue));
     }
 
@@ -591,19 +591,19 @@ private Q_SLOTS:
         still.loader = nullptr;
         still.startingImage = green;
         AvatarView picture(QStringLiteral("Ana"), QUrl(QStringLiteral("https://example.com/a.png")),
-                           AvatarSize::Small, AvatarView::defaultAccentColor(), still);
+                           AvatarSize::small, AvatarView::defaultAccentColor(), still);
         picture.show();
-        QCOMPARE(picture.content(), AvatarContent::Image);
+        QCOMPARE(picture.content(), AvatarContent::image);
 
         const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("later"), avatarPngBytes(Qt::red));
         AvatarView::Options failed;
         failed.loader = m_loader.get();
         failed.startingLoadFailed = true;
-        AvatarView view(QStringLiteral("Ana Lima"), url, AvatarSize::Small, AvatarView::defaultAccentColor(), failed);
-        QCOMPARE(view.content(), AvatarContent::Initials);
+        AvatarView view(QStringLiteral("Ana Lima"), url, AvatarSize::small, AvatarView::defaultAccentColor(), failed);
+        QCOMPARE(view.content(), AvatarContent::initials);
         view.show(); // shown anew: loads again
-        QCOMPARE(view.content(), AvatarContent::Loading);
-        QTRY_COMPARE(view.content(), AvatarContent::Image);
+        QCOMPARE(view.content(), AvatarContent::loading);
+        QTRY_COMPARE(view.content(), AvatarContent::image);
     }
 
     void followsTheSignedInUser()
@@ -615,7 +615,7 @@ private Q_SLOTS:
         auto view = makeView(QString(), std::nullopt);
         view->showUser(auth);
         view->show();
-        QCOMPARE(view->content(), AvatarContent::Initials);
+        QCOMPARE(view->content(), AvatarContent::initials);
         QCOMPARE(view->initials(), QStringLiteral("AL")); // the stand-in backend's "Ana Lima"
 
         // An uploaded avatar: the cache is emptied, the view loads the
@@ -624,15 +624,15 @@ private Q_SLOTS:
         m_cache->save(avatarPngBytes(Qt::green), QStringLiteral("https://old.example.com/a.png"));
         auth.updateAvatarURL(first);
         QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
-        QCOMPARE(view->content(), AvatarContent::Loading);
-        QTRY_COMPARE(view->content(), AvatarContent::Image);
+        QCOMPARE(view->content(), AvatarContent::loading);
+        QTRY_COMPARE(view->content(), AvatarContent::image);
         QCOMPARE(shownColor(*view), QColor(Qt::red));
         QCOMPARE(m_cache->inMemoryURLString(), key(first));
 
         // Signing out shows the symbol and leaves the cache empty.
         auth.signOut();
         QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
-        QCOMPARE(view->content(), AvatarContent::Symbol);
+        QCOMPARE(view->content(), AvatarContent::symbol);
     }
 
 };

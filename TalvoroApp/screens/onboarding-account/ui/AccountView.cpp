@@ -163,7 +163,7 @@ public:
         AvatarView::Options options;
         options.loader = environment.avatarLoader;
         AuthManager *auth = environment.auth;
-        m_avatarView = new AvatarView(QString(), std::nullopt, AvatarSize::Large, AvatarView::defaultAccentColor(),
+        m_avatarView = new AvatarView(QString(), std::nullopt, AvatarSize::large, AvatarView::defaultAccentColor(),
                                       options, m_button);
         m_avatarView->setObjectName(QStringLiteral("accountAvatar"));
         m_avatarView->setAttribute(Qt::WA_TransparentForMouseEvents);

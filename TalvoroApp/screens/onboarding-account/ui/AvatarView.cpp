@@ -62,7 +62,7 @@ AvatarView::AvatarView(const QString &name, const std::optional<QUrl> &imageURL,
         m_loadedImage = options.startingImage;
         m_loadedImageKey = keyOfURL();
     } else {
-        loadImage(LoadStep::LookUpOnly);
+        loadImage(LoadStep::lookUpOnly);
     }
     updateSpinner();
 }
@@ -123,7 +123,7 @@ void AvatarView::setImageURL(const std::optional<QUrl> &url)
     m_loadFailed = false;
     contentMayHaveChanged(before);
     if (m_imageURL)
-        loadImage(isVisible() ? LoadStep::LoadIfMissing : LoadStep::LookUpOnly);
+        loadImage(isVisible() ? LoadStep::loadIfMissing : LoadStep::lookUpOnly);
     update();
 }
 
@@ -162,7 +162,7 @@ void AvatarView::loadImage(LoadStep step)
         setState(std::move(cached), key, false);
         return;
     }
-    if (step == LoadStep::LookUpOnly)
+    if (step == LoadStep::lookUpOnly)
         return;
 
     setState(std::nullopt, QString(), false);
@@ -183,7 +183,7 @@ void AvatarView::requestFinished()
     AvatarImageRequest *request = qobject_cast<AvatarImageRequest *>(sender());
     if (!request || request != m_request.get() || request->key() != keyOfURL())
         return;
-    const AvatarLoadResult result = request->result().value_or(std::unexpected(AvatarLoadFailure::Network));
+    const AvatarLoadResult result = request->result().value_or(std::unexpected(AvatarLoadFailure::network));
     const QString key = request->key();
     // Deleted once its signal has returned.
     m_request.release()->deleteLater();
@@ -215,7 +215,7 @@ void AvatarView::updateSpinner()
 {
     if (!m_spinner)
         return;
-    const bool loading = content() == AvatarContent::Loading;
+    const bool loading = content() == AvatarContent::loading;
     m_spinner->setVisible(loading);
     m_spinner->setRunning(loading);
 }
@@ -225,7 +225,7 @@ void AvatarView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     // The window coming back from the minimised state is no new appearance.
     if (!event->spontaneous() && !(m_request && m_request->key() == keyOfURL()))
-        loadImage(LoadStep::LoadIfMissing);
+        loadImage(LoadStep::loadIfMissing);
 }
 
 void AvatarView::hideEvent(QHideEvent *event)
@@ -244,7 +244,7 @@ void AvatarView::paintEvent(QPaintEvent *)
     painter.setPen(Qt::NoPen);
 
     switch (content()) {
-    case AvatarContent::Image: {
+    case AvatarContent::image: {
         // Scaled to fill: the shorter side fits, the overflow is cut.
         const QImage &image = *m_loadedImage;
         const qreal side = std::min(image.width(), image.height());
@@ -255,11 +255,11 @@ void AvatarView::paintEvent(QPaintEvent *)
         painter.drawImage(circle, image, source);
         break;
     }
-    case AvatarContent::Loading:
+    case AvatarContent::loading:
         painter.setBrush(tinted(m_accentColor));
         painter.drawEllipse(circle);
         break;
-    case AvatarContent::Initials: {
+    case AvatarContent::initials: {
         const talvoro::AvatarGradientColors colors = talvoro::avatarInitialsGradient(m_name);
         QLinearGradient gradient(circle.topLeft(), circle.bottomLeft());
         gradient.setColorAt(0, colors.top);
@@ -271,7 +271,7 @@ void AvatarView::paintEvent(QPaintEvent *)
         painter.drawText(circle, Qt::AlignCenter, initials());
         break;
     }
-    case AvatarContent::Symbol:
+    case AvatarContent::symbol:
         painter.setBrush(tinted(m_accentColor));
         painter.drawEllipse(circle);
         talvoro::ui::paintSymbol(painter, circle, QStringLiteral("person.fill"), m_accentColor,

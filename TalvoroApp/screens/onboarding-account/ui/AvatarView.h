@@ -89,7 +89,7 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    enum class LoadStep { LookUpOnly, LoadIfMissing };
+    enum class LoadStep { lookUpOnly, loadIfMissing };
     void loadImage(LoadStep step);
     void cancelLoad();
     void requestFinished();

@@ -23,7 +23,7 @@ AccountAvatarLink::AccountAvatarLink(const std::optional<QString> &name, const s
                                      UserDefaultsProviding &defaults, AvatarImageLoader *loader, QWidget *parent)
     : QWidget(parent)
     // The view starts with the cached picture of the URL, if any.
-    , m_avatar(new AvatarView(name.value_or(QString()), avatarURL, AvatarSize::Small,
+    , m_avatar(new AvatarView(name.value_or(QString()), avatarURL, AvatarSize::small,
                               AvatarView::defaultAccentColor(), avatarOptions(loader), this))
 {
     setCursor(Qt::PointingHandCursor);
