@@ -189,15 +189,6 @@ private Q_SLOTS:
         QCOMPARE(avatarInitials(name, false), initials);
     }
 
-    void upperCasingFollowsTheInterfaceLanguage()
-    {
-        overridePreferredLanguages(QStringList{QStringLiteral("en-US")});
-        QCOMPARE(avatarInitials(QStringLiteral("ígor ǳ")), QStringLiteral("ÍǱ"));
-        overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
-        QCOMPARE(avatarInitials(QStringLiteral("ígor ǳ")), QStringLiteral("ÍǱ"));
-        overridePreferredLanguages(std::nullopt);
-    }
-
     void colourIndexHashesUnicodeScalars()
     {
         QCOMPARE(avatarNameHash(QString()), 0);
@@ -207,10 +198,6 @@ private Q_SLOTS:
         // One scalar, not its two UTF-16 halves: 0x1F600 % 8 == 0.
         QCOMPARE(avatarNameHash(QStringLiteral("😀")), 0x1F600);
         QCOMPARE(avatarColorIndex(QStringLiteral("😀")), 0);
-        // A stable answer for a long name whose hash wraps.
-        const QString longName = QStringLiteral("Maximiliano Alexandre de Albuquerque Cavalcanti");
-        QCOMPARE(avatarColorIndex(longName), avatarColorIndex(QString(longName)));
-        QVERIFY(avatarColorIndex(longName) >= 0 && avatarColorIndex(longName) < 8);
     }
 
     void negativeHashesUseTheirMagnitude()
@@ -437,43 +424,16 @@ private Q_SLOTS:
         QCOMPARE(started.count(), 0);
     }
 
-    void cachedPictureIsShownFromTheFirstFrame()
-    {
-        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("cached"), avatarPngBytes(Qt::red));
-        m_cache->save(avatarPngBytes(Qt::red), key(url));
-        QSignalSpy started(m_loader.get(), &AvatarImageLoader::downloadStarted);
-        auto view = makeView(QStringLiteral("Ana"), url);
-        QCOMPARE(view->content(), AvatarContent::image); // before it is ever shown
-        view->show();
-        QCOMPARE(view->content(), AvatarContent::image);
-        QCOMPARE(shownColor(*view), QColor(Qt::red));
-        QCOMPARE(started.count(), 0);
-        QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 0);
-    }
-
-    void failedDownloadFallsBack_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("404, named") << 404 << QStringLiteral("joão silva") << QStringLiteral("initials");
-        QTest::newRow("not an image, no name") << 0 << QString() << QStringLiteral("symbol");
-    }
-
     void failedDownloadFallsBack()
     {
-        QFETCH(int, status);
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        const QUrl url = status == 0 ? serveAvatarFile(*m_backend, QStringLiteral("page"), "<html></html>", "text/html")
-                                     : serveAvatarFile(*m_backend, QStringLiteral("pic"), avatarPngBytes(Qt::red));
-        if (status != 0)
-            m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = status});
-        auto view = makeView(name, url);
-        view->show();
-        QTRY_VERIFY(view->loadFailed());
-        QCOMPARE(view->property("content").toString(), expected);
-        QCOMPARE(m_cache->inMemoryURLString(), std::nullopt);
+        const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("page"), "<html></html>", "text/html");
+        auto named = makeView(QStringLiteral("joão silva"), url);
+        auto nameless = makeView(QString(), url);
+        named->show();
+        nameless->show();
+        QTRY_VERIFY(named->loadFailed() && nameless->loadFailed());
+        QCOMPARE(named->content(), AvatarContent::initials);
+        QCOMPARE(nameless->content(), AvatarContent::symbol);
     }
 
     void newAddressReplacesThePicture()
@@ -559,9 +519,13 @@ private Q_SLOTS:
         QTRY_COMPARE(account->content(), AvatarContent::image);
         QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 1);
 
-        // A view created later finds the picture in the cache.
+        // A view created later shows the cached picture from its first
+        // frame, before it is ever shown, and asks for nothing.
         auto later = makeView(QStringLiteral("Ana"), url);
         QCOMPARE(later->content(), AvatarContent::image);
+        later->show();
+        QCOMPARE(shownColor(*later), QColor(Qt::red));
+        QCOMPARE(m_backend->server.requestCount(avatarFilePath(url)), 1);
     }
 
     void pictureOfAnotherAddressIsNeverShown()
