@@ -18,10 +18,8 @@
 #include "transcription/TranscriptionRecord.h"
 
 #include <QCoroTask>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTimer>
-#include <cmath>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <sqlite3.h>
@@ -142,11 +140,7 @@ private Q_SLOTS:
                                                                  ms(now), false}.toJsonObject(), 2).has_value());
         QVERIFY(a.pushTranscription(SyncTranscriptionPayload{tid, "Olá mundo", ms(now) - 60000, 2, 3.5, "pt",
                                                              ms(now) - 60000, false}.toJsonObject(), 3).has_value());
-        QVERIFY(a.pushSettings({{"accentColor", "green"}, {"dictionaryEnabled", false},
-                                {"formattingOptions", QJsonObject{{"tone", "formal"}, {"addParagraphs", false},
-                                                                  {"removeFinalPeriod", true}, {"formatDates", true},
-                                                                  {"formatTimes", true}, {"formatLists", false}}},
-                                {"updatedAt", ms(now)}}, 4).has_value());
+        QVERIFY(a.pushSettings({{"accentColor", "green"}, {"updatedAt", ms(now)}}, 4).has_value());
         storeAccount(a);
 
         auto device = newDevice();
@@ -170,8 +164,6 @@ private Q_SLOTS:
 
         auto &d = *device->settings;
         QCOMPARE(d.stringValue("keyboardAccentColor"), QString("green"));
-        QCOMPARE(d.boolValue("dictionaryEnabled", true), false);
-        QVERIFY(d.dataValue("formattingOptions").startsWith(R"({"tone":"formal","addParagraphs":false)"));
         QCOMPARE(d.int64Value("syncWeekDictations", -1), 1);
         QCOMPARE(d.doubleValue("syncTotalDurationSeconds", -1), 3.5);
         QCOMPARE(decodeWeeklyChart(d.dataValue("syncWeeklyChart"))->last().dictations, 1);
@@ -262,43 +254,17 @@ private Q_SLOTS:
         }
     }
 
-    void pushesOfEachKindReachTheAccount()
-    {
-        // Rules and terms: tst_EditorsEndToEnd.
-        auto device = newDevice();
-        device->settings->setString("transcriptionLanguage", "es");
-        device->settings->setString("keyboardAccentColor", "purple");
-        device->settings->setBool("translationEnabled", true);
-        QCoro::waitFor(device->sync->pushSettings());
-        const QJsonObject settings = *account().settings();
-        QCOMPARE(settings.value("transcriptionLanguage").toString(), QString("es"));
-        QCOMPARE(settings.value("accentColor").toString(), QString("purple"));
-        QVERIFY(!settings.contains("translationEnabled"));
-
-        const QString tid = newClientId();
-        SyncAccount a = account();
-        a.pushTranscription(SyncTranscriptionPayload{tid, "x", 1, 1, 1, "pt", 1, false}.toJsonObject(), 1);
-        storeAccount(a);
-        QCoro::waitFor(device->sync->deleteTranscription(tid.toLower()));
-        QVERIFY(account().transcription(tid)->value("isDeleted").toBool());
-        QCOMPARE(device->queue->count(), 0);
-    }
-
     void failedPushesSurviveARestartAndDrainWhenTheServerIsBack()
     {
         auto device = newDevice();
         ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
-        DictionaryEntry entry(QStringLiteral("x"), QStringLiteral("pt"), QStringLiteral("manual"));
         const ReplacementRule refused(QStringLiteral("c"), QStringLiteral("d"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push rule failed: "));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push rule failed: "));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push dictionary entry failed: "));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push settings failed: "));
         // Refused as malformed (400) would be refused again: not queued.
         m_server->injectFailure("sync/rules", {.times = 1, .status = 400});
         QCoro::waitFor(device->sync->pushRuleModel(refused, false));
-        m_server->injectFailure("sync/dictionary-entries", {.times = 1, .status = 400});
-        QCoro::waitFor(device->sync->pushDictionaryEntryModel(entry, false));
         QCOMPARE(device->queue->count(), 0);
         m_server->injectFailure("sync/rules", {.times = 1, .status = 503});
         QCoro::waitFor(device->sync->pushRuleModel(rule, false));
@@ -329,10 +295,31 @@ private Q_SLOTS:
         QCoro::waitFor(device->sync->drainOfflineQueue());
         QCOMPARE(device->queue->count(), 0);
         QVERIFY(account().rule(rule.idString()).has_value());
+
+        // A change that failed also reaches the account after the next
+        // successful pull, or with the next delivered push.
+        device->pull();
+        const auto failSettingsPush = [&](const char *accent) {
+            device->settings->setString("keyboardAccentColor", accent);
+            m_server->injectFailure("sync/settings", {.times = 1, .status = 503});
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push settings failed: "));
+            QCoro::waitFor(device->sync->pushSettings());
+            QCOMPARE(device->queue->count(), 1);
+        };
+        failSettingsPush("green");
+        device->pull();
+        QCOMPARE(device->queue->count(), 0);
+        QCOMPARE(account().settings()->value("accentColor").toString(), QString("green"));
+
+        failSettingsPush("purple");
+        QCoro::waitFor(device->sync->pushRuleModel(ReplacementRule(QStringLiteral("pq"), QStringLiteral("porque")), false));
+        QCOMPARE(device->queue->count(), 0);
+        QCOMPARE(account().settings()->value("accentColor").toString(), QString("purple"));
     }
 
     // Only the reply an endpoint documents counts as delivered: a portal's page,
     // a redirect or a JSON object of another shape keeps the push for a retry.
+    // A drain keeps what was not delivered and drops what never will be.
     void onlyTheDocumentedReplyCountsAsDelivered()
     {
         auto device = newDevice();
@@ -358,38 +345,12 @@ private Q_SLOTS:
             QVERIFY(!account().settings().has_value());
             device->queue->clear();
         }
-    }
 
-    // A change that failed reaches the account once the backend answers
-    // again: after the next successful pull, or the next delivered push.
-    void aFailedChangeIsDeliveredAfterTheNextPullOrPush()
-    {
-        auto device = newDevice();
-        device->pull();
-        const auto failSettingsPush = [&](const char *accent) {
-            device->settings->setString("keyboardAccentColor", accent);
-            m_server->injectFailure("sync/settings", {.times = 1, .status = 503});
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push settings failed: "));
-            QCoro::waitFor(device->sync->pushSettings());
-            QCOMPARE(device->queue->count(), 1);
-        };
-        failSettingsPush("green");
-        device->pull();
-        QCOMPARE(device->queue->count(), 0);
-        QCOMPARE(account().settings()->value("accentColor").toString(), QString("green"));
-
-        failSettingsPush("purple");
-        QCoro::waitFor(device->sync->pushRuleModel(ReplacementRule(QStringLiteral("pq"), QStringLiteral("porque")), false));
-        QCOMPARE(device->queue->count(), 0);
-        QCOMPARE(account().settings()->value("accentColor").toString(), QString("purple"));
-    }
-
-    void drainKeepsItemsOnAuthFailureAndDiscardsRefusedOnes()
-    {
-        auto device = newDevice();
+        // A refused token keeps the items untouched; an item the backend
+        // refuses as malformed is dropped.
         const QString tid = newClientId();
         device->queue->enqueue(OfflineSyncKind::deleteTranscription,
-                               QJsonDocument::fromJson(SyncRequestsBody(tid)).object());
+                               {{"clientId", tid}, {"isDeleted", true}, {"updatedAt", 5.0}});
         device->queue->enqueue(OfflineSyncKind::rule, QJsonObject{{"clientId", tid}, {"broken", true}});
 
         device->auth->accessToken = QStringLiteral("revoked");
@@ -405,7 +366,7 @@ private Q_SLOTS:
         QVERIFY(account().transcription(tid)->value("isDeleted").toBool());
     }
 
-    void concurrentPullsShareOneRequest()
+    void pullsShareOneRequestAndSkipWhenFreshOrSignedOut()
     {
         auto device = newDevice();
         device->pull(); // initial push and first pull out of the way
@@ -425,18 +386,15 @@ private Q_SLOTS:
         // Fresh enough: no request at all.
         QCoro::waitFor(device->sync->pullIfStale(30));
         QCOMPARE(m_server->requestCount("sync/pull"), 1);
-    }
 
-    // Signed out nothing is sent, and no push is queued: it could never be
-    // delivered under the account that signs in next.
-    void signedOutPullsAndPushesSkip()
-    {
-        auto device = newDevice();
+        // Signed out nothing is sent, and no push is queued: it could never be
+        // delivered under the account that signs in next.
+        const auto lastSync = device->sync->lastSyncDate();
         device->auth->authenticated = false;
         QTest::ignoreMessage(QtInfoMsg, "Not authenticated, skipping pull");
         device->pull();
-        QCOMPARE(m_server->requestCount("sync/pull"), 0);
-        QVERIFY(!device->sync->lastSyncDate());
+        QCOMPARE(m_server->requestCount("sync/pull"), 1);
+        QCOMPARE(device->sync->lastSyncDate(), lastSync);
 
         device->settings->setString("keyboardAccentColor", "green");
         QCoro::waitFor(device->sync->pushSettings());
@@ -453,7 +411,7 @@ private Q_SLOTS:
         const QString rid = newClientId();
         SyncAccount a = account();
         a.pushRule(SyncRulePayload{rid, "a", "b", true, 0, 1, 2, false}.toJsonObject(), 1);
-        a.pushSettings({{"accentColor", "orange"}, {"updatedAt", 99.0}}, 2);
+        a.pushSettings({{"accentColor", "orange"}, {"updatedAt", ms(QDateTime::currentDateTimeUtc())}}, 2);
         storeAccount(a);
         const auto lastSync = device->sync->lastSyncDate();
 
@@ -465,15 +423,16 @@ private Q_SLOTS:
         QVERIFY(device->settings->stringValue("keyboardAccentColor") != QString("orange"));
         QCOMPARE(device->sync->lastSyncDate(), lastSync);
 
-        // The same happens when the shell cancels the pull for an account change.
-        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 200ms});
-        pull = device->sync->pull(device->context());
-        QTimer::singleShot(50ms, [&] { device->sync->cancelPull(); });
-        QCoro::waitFor(std::move(pull));
-        QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
-
+        // A settings push to the previous account is still on its way when the
+        // new account's first pull answers: it does not hold the pulled block back.
+        m_server->injectFailure("sync/settings", {.times = 1, .status = 0, .delay = 1500ms});
+        auto push = device->sync->pushSettings();
+        device->sync->resetAccountScopedState();
+        device->auth->generation += 1;
         device->pull();
         QCOMPARE(device->all<ReplacementRule>().size(), size_t(1));
+        QCOMPARE(device->settings->stringValue("keyboardAccentColor"), QString("orange"));
+        QCoro::waitFor(std::move(push));
     }
 
     void pulledSettingsNewerThanAWaitingLocalBlockAreApplied()
@@ -553,26 +512,7 @@ private Q_SLOTS:
         device->pull();
         QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
         QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
-    }
-
-    void aSettingsPushOfThePreviousAccountDoesNotHoldBackTheNewOnes()
-    {
-        auto device = newDevice();
-        device->pull();
-        SyncAccount a = account();
-        QVERIFY(a.pushSettings({{"accentColor", "green"}, {"updatedAt", ms(QDateTime::currentDateTimeUtc())}}, 1)
-                    .value());
-        storeAccount(a);
-
-        // A change pushed just before the account changes is still on its way
-        // (to the previous account) when the new account's first pull answers.
-        m_server->injectFailure("sync/settings", {.times = 1, .status = 0, .delay = 1500ms});
-        auto push = device->sync->pushSettings();
-        device->sync->resetAccountScopedState();
-        device->auth->generation += 1;
-        device->pull();
-        QCOMPARE(device->settings->stringValue("keyboardAccentColor"), QString("green"));
-        QCoro::waitFor(std::move(push));
+        QVERIFY(account().transcription(record.idString())->value("isDeleted").toBool());
     }
 
     void aDrainStopsAtASessionChangeOrAnUnreachableServer()
@@ -664,11 +604,6 @@ private Q_SLOTS:
         QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
     }
 
-private:
-    static QByteArray SyncRequestsBody(const QString &clientId)
-    {
-        return QJsonDocument(QJsonObject{{"clientId", clientId}, {"isDeleted", true}, {"updatedAt", 5.0}}).toJson();
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSyncIntegration)
