@@ -68,6 +68,14 @@ struct WizardFixture : Fixture<OnboardingView>
     ~WizardFixture() { view.reset(); } // before the services it uses
 
     OnboardingWizard &wizard() { return view->wizard(); }
+    // From the login page, a sign-in the browser never answers.
+    void startUnansweredSignIn()
+    {
+        account.opener.onOpen = nullptr;
+        account.auth->setSignInTimeout(200ms);
+        goTo(OnboardingStep::login);
+        button("onboarding.signIn")->click();
+    }
     void goTo(OnboardingStep step)
     {
         while (wizard().currentStep() != step)
@@ -224,10 +232,7 @@ private Q_SLOTS:
     {
         {
             WizardFixture f;
-            f.account.opener.onOpen = nullptr;
-            f.account.auth->setSignInTimeout(200ms);
-            f.goTo(OnboardingStep::login);
-            f.button("onboarding.signIn")->click();
+            f.startUnansweredSignIn();
             QVERIFY(f.wizard().isSigningIn());
             QTRY_VERIFY(!f.wizard().isSigningIn());
             QVERIFY(!f.wizard().signInError());
@@ -235,10 +240,7 @@ private Q_SLOTS:
         }
         {
             WizardFixture f;
-            f.account.opener.onOpen = nullptr;
-            f.account.auth->setSignInTimeout(200ms);
-            f.goTo(OnboardingStep::login);
-            f.button("onboarding.signIn")->click();
+            f.startUnansweredSignIn();
             f.view->findChild<ActionButton *>(QStringLiteral("onboarding.skip"))->click();
             QVERIFY(f.setting(kAllow));
             f.view.reset();
@@ -248,15 +250,10 @@ private Q_SLOTS:
     // The one rule every sign-in screen shows failures by.
     void failureTexts()
     {
-        const AuthError refused = AuthError::serverError(500, QStringLiteral("boom"));
-        QCOMPARE(signInFailureText(refused), refused.errorDescription());
-        QCOMPARE(signInFailureText(BrowserSessionError{}), std::nullopt);
         const QString generic = QStringLiteral("Não foi possível entrar. Tente novamente.");
         QCOMPARE(signInFailureText(BrowserSessionError{BrowserSessionError::Code::presentationContextInvalid}),
                  generic);
         QCOMPARE(signInFailureText(SecretStoreError{QStringLiteral("locked")}), generic);
-        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("en")});
-        QCOMPARE(signInFailureText(SecretStoreError{}), QStringLiteral("Couldn't sign in. Try again."));
     }
 
     // "Pular" writes only the unauthenticated choice; the links open the
@@ -301,7 +298,6 @@ private Q_SLOTS:
         QVERIFY(!f.button("login.skip")->isEnabled());
         QTRY_VERIFY(f.view->errorAlert());
         QMessageBox *alert = f.view->errorAlert();
-        QCOMPARE(alert->text(), QStringLiteral("Erro ao entrar"));
         QCOMPARE(alert->informativeText(), AuthError::missingAuthorizationCode().errorDescription());
         QCOMPARE(alert->buttons().size(), 1);
         QVERIFY(f.button("login.signIn")->isEnabled());
