@@ -1,4 +1,5 @@
 #include "screens/onboarding-account/ui/LoginView.h"
+#include "screens/settings/ui/TintedFrame.h"
 
 #include "account/AppConfig.h"
 #include "account/AuthManager.h"
@@ -13,12 +14,12 @@
 #include "platform/UserDefaultsProviding.h"
 #include "screens/onboarding-account/SignInRunner.h"
 #include "screens/settings/ui/BrandedHeaderView.h"
+#include "screens/settings/ui/TintedFrame.h"
 #include "texts/Localization.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -31,24 +32,6 @@ const QString kTermsLink = QStringLiteral("terms");
 const QString kPrivacyLink = QStringLiteral("privacy");
 
 // The session-ended banner's rounded fill of orange at 10 %.
-class BannerBackground final : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor fill = kOrange;
-        fill.setAlphaF(0.1);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(fill);
-        painter.drawPath(continuousRoundedRect(QRectF(rect()), 8));
-    }
-};
-
 ui::StyledLabel *secondaryText(const QString &text, const QFont &font)
 {
     auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::secondary);
@@ -63,7 +46,7 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
     : QWidget(parent)
     , m_environment(environment)
     , m_signIn(new SignInRunner(environment.auth, this))
-    , m_banner(new BannerBackground)
+    , m_banner(new settings::TintedFrame(0.1, 0, 8))
     , m_signInButton(new ui::ActionButton(localized("Entrar"), ui::ActionButton::Style::prominent))
     , m_skip(new ui::ActionButton(localized("Pular"), ui::ActionButton::Style::bordered))
 {
@@ -73,6 +56,7 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
     column->setSpacing(0);
 
     m_banner->setObjectName(QStringLiteral("login.sessionExpired"));
+    m_banner->setColor(kOrange);
     auto *banner = new QHBoxLayout(m_banner);
     banner->setContentsMargins(16, 10, 16, 10);
     banner->setSpacing(8);

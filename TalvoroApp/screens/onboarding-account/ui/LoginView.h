@@ -7,6 +7,10 @@ struct AppEnvironment;
 class QMessageBox;
 class SignInRunner;
 
+namespace talvoro::settings {
+class TintedFrame;
+}
+
 namespace talvoro::ui {
 class ActionButton;
 }
@@ -37,7 +41,7 @@ private:
 
     const AppEnvironment &m_environment;
     SignInRunner *m_signIn;
-    QWidget *m_banner;
+    settings::TintedFrame *m_banner;
     ui::ActionButton *m_signInButton;
     ui::ActionButton *m_skip;
     QPointer<QMessageBox> m_alert;
