@@ -1,5 +1,4 @@
 #include "screens/onboarding-account/ui/LoginView.h"
-#include "screens/settings/ui/TintedFrame.h"
 
 #include "account/AppConfig.h"
 #include "account/AuthManager.h"
