@@ -39,6 +39,7 @@
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using talvoro::dictionary::DictionaryView;
@@ -51,6 +52,14 @@ using Navigate = std::function<void(MainWindowModel &)>;
 
 const QString kCompleted = SettingsKeys::onboardingCompleted.key();
 const QString kAllow = SettingsKeys::allowUnauthenticatedAccess.key();
+
+// Pictures the screens are handed as picked files, in a folder of this run's
+// own: two runs at once must not overwrite each other's.
+QDir pickedFilesFolder()
+{
+    static QTemporaryDir folder;
+    return QDir(folder.path());
+}
 
 // The whole window with the application's screens: `prepare` sets the
 // context up, `navigate` moves the model once it exists, `then` works the
@@ -387,7 +396,7 @@ void fillFeedback(talvoro::feedback::FeedbackViewModel &model)
 void pickScreenshots(talvoro::feedback::FeedbackViewModel &model)
 {
     fillFeedback(model);
-    const QDir folder(QDir::tempPath());
+    const QDir folder = pickedFilesFolder();
     QList<QUrl> files;
     for (const QColor &color : {QColor(Qt::darkCyan), QColor(Qt::darkMagenta), QColor(Qt::darkYellow)}) {
         QImage image(1600, 1000, QImage::Format_RGB32);
@@ -488,7 +497,7 @@ Build accountScreen(AccountShot shot)
         QObject::connect(shown, &QObject::destroyed, [cache, loader, signedOut, secrets] {});
         if (shot == AccountShot::uploading) {
             auto *view = shown->findChild<talvoro::account::AccountView *>();
-            const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("talvoro-avatar.png"));
+            const QString path = pickedFilesFolder().filePath(QStringLiteral("talvoro-avatar.png"));
             samplePortrait().save(path, "PNG");
             view->setAvatarPicker([path](QWidget *, std::function<void(const talvoro::account::AccountView::ImportResult &)> done) {
                 done(QList<QUrl>{QUrl::fromLocalFile(path)});

@@ -3,6 +3,7 @@
 #include "screens/settings/ui/DetailCardModifier.h"
 #include "screens/settings/ui/SettingsCardView.h"
 #include "screens/settings/ui/SettingsRowView.h"
+#include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
 #include <QDBusConnection>
@@ -19,30 +20,31 @@ const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.Settings");
 
-// The portal's Settings interface, on a connection and a thread of its own
-// so that the reader's blocking call can be answered.
+// The portal's Settings interface under its real name on the test's own
+// bus, on a connection and a thread of its own so that the reader's blocking
+// call can be answered.
 class FakePortal : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
 public:
-    explicit FakePortal(uint scheme)
+    FakePortal(PrivateBus &bus, uint scheme)
         : m_scheme(scheme)
-        , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-portal")))
+        , m_bus(bus.connect(QStringLiteral("fake-portal")))
     {
         moveToThread(&m_thread);
         m_thread.start();
-        m_bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots);
-        m_bus.registerService(kService);
+        m_ready = m_bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots) && m_bus.registerService(kService);
     }
     ~FakePortal() override
     {
         m_bus.unregisterService(kService);
         m_bus.unregisterObject(kPath);
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
         m_thread.quit();
         m_thread.wait();
     }
+
+    bool isReady() const { return m_ready; }
 
     void change(uint scheme)
     {
@@ -67,6 +69,7 @@ private:
     std::atomic<uint> m_scheme;
     QDBusConnection m_bus;
     QThread m_thread;
+    bool m_ready = false;
 };
 
 QWidget *card(UserDefaultsProviding &settings)
@@ -97,10 +100,12 @@ class AppearanceTest : public QObject
 private Q_SLOTS:
     void theAppearanceFollowsThePortalAtOnce()
     {
-        if (!QDBusConnection::sessionBus().isConnected())
-            QSKIP("No D-Bus session (scripts/with-test-services starts one)");
-        FakePortal portal(2);
-        DesktopColorScheme scheme;
+        PrivateBus bus;
+        if (bus.address().isEmpty())
+            QSKIP("dbus-daemon cannot be started (scripts/setup installs it)");
+        FakePortal portal(bus, 2);
+        QVERIFY(portal.isReady());
+        DesktopColorScheme scheme(bus.connect(QStringLiteral("reader")));
         QCOMPARE(scheme.scheme(), DesktopColorScheme::Scheme::light);
         talvoro::ui::AppearanceFollower follower(scheme, std::nullopt, true);
         QVERIFY(!talvoro::ui::isDark(nullptr));
@@ -123,15 +128,17 @@ private Q_SLOTS:
 
     void withoutAPortalOrWhenForcedTheStartChoiceStays()
     {
-        DesktopColorScheme none(QDBusConnection::sessionBus(), QStringLiteral("org.example.NoPortalHere"));
+        PrivateBus bus;
+        if (bus.address().isEmpty())
+            QSKIP("dbus-daemon cannot be started (scripts/setup installs it)");
+        DesktopColorScheme none(bus.connect(QStringLiteral("reader")));
         QCOMPARE(none.scheme(), DesktopColorScheme::Scheme::unknown);
         talvoro::ui::AppearanceFollower fallback(none, std::nullopt, true);
         QVERIFY(talvoro::ui::isDark(nullptr));
 
-        if (!QDBusConnection::sessionBus().isConnected())
-            return;
-        FakePortal portal(2);
-        DesktopColorScheme scheme;
+        FakePortal portal(bus, 2);
+        QVERIFY(portal.isReady());
+        DesktopColorScheme scheme(bus.connect(QStringLiteral("reader")));
         talvoro::ui::AppearanceFollower forced(scheme, false, true);
         QVERIFY(!talvoro::ui::isDark(nullptr));
         // The scheme hears the change; the forced choice does not follow it.
