@@ -1,6 +1,7 @@
 #include "dictation/LinuxPermissionChecks.h"
 
 #include "dictation/SystemMicrophoneProvider.h"
+#include "platform/DisplaySession.h"
 
 #include <X11/Xlib.h>
 
@@ -23,7 +24,7 @@ void LinuxPermissionChecks::requestMicrophoneAccess(std::function<void(bool gran
 
 bool LinuxPermissionChecks::isWaylandSession()
 {
-    return qgetenv("XDG_SESSION_TYPE") == "wayland" || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+    return talvoro::displayServer() == talvoro::DisplayServer::wayland;
 }
 
 bool LinuxPermissionChecks::isAccessibilityTrusted()
