@@ -1,5 +1,6 @@
 #include "dictation/LinuxPermissionChecks.h"
 
+#include "dictation/PortalShortcutsMonitor.h"
 #include "dictation/SystemMicrophoneProvider.h"
 #include "platform/DisplaySession.h"
 
@@ -30,9 +31,10 @@ bool LinuxPermissionChecks::isWaylandSession()
 bool LinuxPermissionChecks::isAccessibilityTrusted()
 {
     // XWayland offers an X display with XTEST, yet its key grabs fire only
-    // while one of our X11 windows has the focus: not a global hotkey.
+    // while one of our X11 windows has the focus: not a global hotkey. The
+    // desktop portal's global shortcuts are.
     if (isWaylandSession())
-        return false;
+        return PortalShortcutsMonitor::isOfferedOnSessionBus();
     const QByteArray name = m_displayName.isEmpty() ? qgetenv("DISPLAY") : m_displayName;
     if (name.isEmpty())
         return false;
