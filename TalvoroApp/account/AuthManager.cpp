@@ -389,6 +389,13 @@ void AuthManager::cancelSignIn()
 bool AuthManager::handleCallbackURL(const QUrl &url)
 {
     const QUrl expected = AppConfig::signInCallbackURL();
+    // A callback that does not parse shows no state to match; the running
+    // sign-in ends with a parse error rather than wait for nothing.
+    if (!url.isValid() && url.scheme() == expected.scheme() && isSigningIn()) {
+        qCWarning(lcAuthManager) << "A sign-in callback could not be parsed; ending the sign-in";
+        m_signIn->finish(url);
+        return true;
+    }
     if (url.scheme() != expected.scheme() || url.host() != expected.host() || url.path() != expected.path())
         return false;
     if (!isSigningIn()) {
@@ -440,6 +447,8 @@ QCoro::Task<std::expected<void, SignInError>> AuthManager::signIn()
         co_return std::unexpected(*ended);
     }
     const QUrl callback = std::get<QUrl>(*waiter->outcome);
+    if (!callback.isValid())
+        co_return std::unexpected(AuthError::parseError());
     const QString code = QUrlQuery(callback).queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
     if (code.isEmpty()) {
         qCWarning(lcAuthManager) << "Sign-in callback without an authorization code";

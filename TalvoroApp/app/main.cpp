@@ -2,6 +2,7 @@
 // root (AppComposition) and the event loop.
 
 #include "app/AppComposition.h"
+#include "platform/DisplaySession.h"
 #include "platform/Logging.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -11,7 +12,9 @@
 int main(int argc, char *argv[])
 {
     talvoro::installLogFormat();
+    talvoro::chooseQtPlatform();
     QApplication app(argc, argv);
+    qCInfo(lcApp).noquote() << "Qt platform:" << QGuiApplication::platformName();
     AppComposition::configureApplication();
 
     const QStringList arguments = QApplication::arguments().mid(1);

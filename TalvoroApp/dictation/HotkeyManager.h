@@ -74,6 +74,9 @@ public:
     bool isRecordingActive() const { return m_recordingActive; }
 
     KeyboardMonitor &monitor() { return *m_monitor; }
+    // False where this desktop offers no way to have global hotkeys at all
+    // (a Wayland desktop without the shortcuts portal, no display).
+    bool globalHotkeysAvailable() const { return m_monitor->isAvailable(); }
 
 Q_SIGNALS:
     void currentKeyCodeChanged();

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
 
 #include <memory>
 
@@ -34,24 +35,29 @@ public:
     // Esc is taken from the other applications only while a recording runs.
     virtual void setEscapeMonitored(bool monitored) = 0;
 
-    // The X11 grab when an X display is reachable, otherwise a monitor that
-    // does nothing (pure Wayland, no display at all).
+    // On Wayland the desktop portal's global shortcuts, on X11 the key
+    // grab; otherwise a monitor that does nothing.
     static std::unique_ptr<KeyboardMonitor> createForSession();
 
 Q_SIGNALS:
     void keyPressed(quint16 keyCode, quint64 modifiers);
 };
 
-// Used where keys cannot be seen system-wide; says so once in the log.
+// Used where keys cannot be seen system-wide; says once in the log why.
 class NullKeyboardMonitor final : public KeyboardMonitor
 {
     Q_OBJECT
 public:
-    using KeyboardMonitor::KeyboardMonitor;
+    explicit NullKeyboardMonitor(QString reason = QStringLiteral("no way to see keys system-wide"),
+                                 QObject *parent = nullptr);
 
     bool isAvailable() const override { return false; }
     void install(const QList<KeyCombination> &combinations) override;
     void remove() override {}
     bool isInstalled() const override { return false; }
     void setEscapeMonitored(bool) override {}
+
+private:
+    QString m_reason;
+    bool m_logged = false;
 };

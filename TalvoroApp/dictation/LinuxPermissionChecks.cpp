@@ -1,6 +1,8 @@
 #include "dictation/LinuxPermissionChecks.h"
 
+#include "dictation/PortalShortcutsMonitor.h"
 #include "dictation/SystemMicrophoneProvider.h"
+#include "platform/DisplaySession.h"
 
 #include <X11/Xlib.h>
 
@@ -23,15 +25,16 @@ void LinuxPermissionChecks::requestMicrophoneAccess(std::function<void(bool gran
 
 bool LinuxPermissionChecks::isWaylandSession()
 {
-    return qgetenv("XDG_SESSION_TYPE") == "wayland" || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+    return talvoro::displayServer() == talvoro::DisplayServer::wayland;
 }
 
 bool LinuxPermissionChecks::isAccessibilityTrusted()
 {
     // XWayland offers an X display with XTEST, yet its key grabs fire only
-    // while one of our X11 windows has the focus: not a global hotkey.
+    // while one of our X11 windows has the focus: not a global hotkey. The
+    // desktop portal's global shortcuts are.
     if (isWaylandSession())
-        return false;
+        return PortalShortcutsMonitor::isOfferedOnSessionBus();
     const QByteArray name = m_displayName.isEmpty() ? qgetenv("DISPLAY") : m_displayName;
     if (name.isEmpty())
         return false;

@@ -10,8 +10,9 @@
 //   output) is present; with none there is nothing to ask for;
 // - accessibility: granted when an X11 display with the XTEST extension is
 //   reachable, which both the global key grab and the synthetic paste
-//   keystroke need; a Wayland session never grants it, since XWayland's
-//   grabs reach us only while an X11 window of ours has the focus;
+//   keystroke need; a Wayland session grants it only where the desktop
+//   portal offers global shortcuts, since XWayland's grabs reach us only
+//   while an X11 window of ours has the focus;
 // - speech recognition: always granted, Linux gates no recogniser.
 class LinuxPermissionChecks final : public PermissionChecking
 {

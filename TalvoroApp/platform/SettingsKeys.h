@@ -83,6 +83,9 @@ inline constexpr SettingKey<double> soundFeedbackVolume{"soundFeedbackVolume", 0
 inline constexpr SettingKey<QString> preferredMicrophoneID{"preferredMicrophoneID", ""};
 inline constexpr SettingKey<bool> launchAtLogin{"launchAtLogin", false};
 
+// The window said once that closing it quits, where the desktop has no tray.
+inline constexpr SettingKey<bool> noTrayCloseNoticeShown{"noTrayCloseNoticeShown", false};
+
 // Every key above, for the checks below and in the synchronisation.
 inline constexpr const SettingKeyBase *all[] = {
     &transcriptionLanguage, &transcriptionDomain, &formattingOptions, &dictionaryEnabled,
@@ -94,7 +97,7 @@ inline constexpr const SettingKeyBase *all[] = {
     &lastAuthenticatedAccountId, &onboardingCompleted, &allowUnauthenticatedAccess, &hotkeyKeyCode,
     &hotkeyModifiers, &translationHotkeyKeyCode, &translationHotkeyModifiers, &pasteLastHotkeyKeyCode,
     &pasteLastHotkeyModifiers, &overlayPosition, &soundFeedbackEnabled, &soundFeedbackVolume,
-    &preferredMicrophoneID, &launchAtLogin,
+    &preferredMicrophoneID, &launchAtLogin, &noTrayCloseNoticeShown,
 };
 static_assert(SettingsKeysCheck::namesAreUnique(all), "two settings share a stored name");
 

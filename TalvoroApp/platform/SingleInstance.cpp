@@ -282,8 +282,10 @@ QList<QUrl> SingleInstance::urlsInArguments(const QStringList &arguments)
         if (argument.startsWith(QLatin1Char('-')) || !argument.contains(QLatin1Char(':')))
             continue;
         const QUrl url(argument, QUrl::StrictMode);
-        // A one-letter scheme or a bare path is not a URL someone opened.
-        if (url.isValid() && url.scheme().size() > 1 && url.scheme() != QLatin1String("file"))
+        // A one-letter scheme or a bare path is not a URL someone opened. One
+        // that does not parse still goes on (invalid, with the scheme read
+        // before the fault), so a sign-in waiting for it can end.
+        if (url.scheme().size() > 1 && url.scheme() != QLatin1String("file"))
             urls.append(url);
     }
     return urls;

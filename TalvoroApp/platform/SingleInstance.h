@@ -43,7 +43,8 @@ public:
     // How long a later launch keeps trying to reach the running instance.
     void setHandoverTimeout(int milliseconds) { m_handoverTimeoutMs = milliseconds; }
 
-    // The arguments that are URLs with a scheme (stovelantern-mac://...).
+    // The arguments that are URLs with a scheme (stovelantern-mac://...),
+    // including ones that do not parse (invalid QUrls).
     static QList<QUrl> urlsInArguments(const QStringList &arguments);
     // The arguments that fit one handover message, in order; an argument
     // that would overflow it is left out (and logged).

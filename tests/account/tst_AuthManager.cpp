@@ -148,6 +148,18 @@ private Q_SLOTS:
         const auto result = QCoro::waitFor(pending);
         QVERIFY(!result);
         QCOMPARE(authError(result.error()), std::optional(AuthError::missingAuthorizationCode()));
+
+        // A callback that does not parse ends the sign-in with the parse error.
+        auto unparsed = h.auth->signIn();
+        QVERIFY(!h.auth->handleCallbackURL(QUrl(QStringLiteral("https://exa mple.com/"), QUrl::StrictMode)));
+        QVERIFY(h.auth->handleCallbackURL(
+            QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=a%zz&state=x"), QUrl::StrictMode)));
+        const auto unparsedResult = QCoro::waitFor(unparsed);
+        QVERIFY(!unparsedResult);
+        QCOMPARE(authError(unparsedResult.error()), std::optional(AuthError::parseError()));
+        // With no sign-in running there is nothing to end.
+        QVERIFY(!h.auth->handleCallbackURL(QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=a%zz"),
+                                                QUrl::StrictMode)));
     }
 
     void signInFailuresAreReportedAsTheirOwnErrors()

@@ -15,6 +15,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -280,9 +281,25 @@ private Q_SLOTS:
         QVERIFY(shell.window().isVisible());
         QCOMPARE(urls.count(), 0);
         QSignalSpy closed(&shell.window(), &MainWindow::closed);
+        // The first close ever says why it quits, and waits for "Encerrar".
+        shell.window().close();
+        QCOMPARE(closed.count(), 0);
+        QVERIFY(shell.window().isVisible());
+        QTRY_VERIFY(shell.window().findChild<QMessageBox *>());
+        auto *notice = shell.window().findChild<QMessageBox *>();
+        QCOMPARE(notice->windowTitle(), QStringLiteral("Fechar a janela encerra o Talvoro"));
+        QVERIFY(notice->informativeText().contains(QStringLiteral("bandeja do sistema")));
+        QVERIFY(settings.store->value(SettingsKeys::noTrayCloseNoticeShown));
+        shell.window().close(); // one notice at a time
+        QCOMPARE(shell.window().findChildren<QMessageBox *>().size(), 1);
+        notice->findChild<QAbstractButton *>(QStringLiteral("quitButton"))->click();
+        QTRY_COMPARE(closed.count(), 1);
+        QVERIFY(!shell.window().isVisible());
+        // Once said, closing quits at once.
+        shell.handleActivation({});
         shell.window().close();
         QVERIFY(!shell.window().isVisible());
-        QCOMPARE(closed.count(), 1);
+        QCOMPARE(closed.count(), 2);
 
         const QUrl callback(QStringLiteral("stovelantern-mac://auth/callback?code=secret"));
         shell.handleActivation({callback});

@@ -139,9 +139,14 @@ private Q_SLOTS:
         const QList<QUrl> urls = SingleInstance::urlsInArguments(
             {QStringLiteral("--platform"), QStringLiteral("offscreen"), QStringLiteral("/home/me/file.txt"),
              QStringLiteral("C:stuff"), QStringLiteral("file:///tmp/x"),
-             QStringLiteral("stovelantern-mac://auth/callback?code=1"), QStringLiteral("https://example.com/a")});
-        QCOMPARE(urls, (QList<QUrl>{QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=1")),
-                                    QUrl(QStringLiteral("https://example.com/a"))}));
+             QStringLiteral("stovelantern-mac://auth/callback?code=1"), QStringLiteral("https://example.com/a"),
+             QStringLiteral("stovelantern-mac://auth/callback?code=a%zz")});
+        QCOMPARE(urls.mid(0, 2), (QList<QUrl>{QUrl(QStringLiteral("stovelantern-mac://auth/callback?code=1")),
+                                              QUrl(QStringLiteral("https://example.com/a"))}));
+        // One that does not parse goes on too, for a waiting sign-in to end.
+        QCOMPARE(urls.size(), 3);
+        QVERIFY(!urls.last().isValid());
+        QCOMPARE(urls.last().scheme(), QStringLiteral("stovelantern-mac"));
     }
 };
 

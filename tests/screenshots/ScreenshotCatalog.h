@@ -33,7 +33,7 @@ struct ScreenshotContext
     TemporarySettings settings;
     FakeAuthState auth;
     // Hotkeys over the context's settings, grabbing nothing; two microphones.
-    HotkeyManager hotkeys{*settings.store, std::make_unique<NullKeyboardMonitor>()};
+    HotkeyManager hotkeys{*settings.store, std::make_unique<FakeKeyboardMonitor>()};
     FixedMicrophones microphones;
     // Microphone granted, accessibility and speech recognition not: set the
     // state and call permissions.refresh() for another picture.

@@ -6,15 +6,18 @@
 #include "platform/ShellLogging.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MenuBarItem.h"
+#include "platform/SettingsKeys.h"
 #include "platform/UserDefaultsProviding.h"
+#include "screens/settings/ui/Alerts.h"
+#include "texts/Localization.h"
 
 #include <QAction>
 #include <QApplication>
 
 AppShell::AppShell(const AppEnvironment &environment, ScreenRegistry registry, QObject *parent)
     : QObject(parent)
+    , m_settings(*environment.settings)
 {
-    Q_ASSERT(environment.settings);
     m_model = std::make_unique<MainWindowModel>(*environment.settings, environment.auth);
     m_window = std::make_unique<MainWindow>(environment, *m_model, std::move(registry));
     m_menuBarItem = std::make_unique<MenuBarItem>();
@@ -38,6 +41,27 @@ void AppShell::start()
 {
     const bool hasTray = m_menuBarItem->show();
     QApplication::setQuitOnLastWindowClosed(!hasTray);
+    if (!hasTray)
+        m_window->setCloseGuard([this] { return allowCloseWithoutTray(); });
+}
+
+bool AppShell::allowCloseWithoutTray()
+{
+    if (m_settings.value(SettingsKeys::noTrayCloseNoticeShown))
+        return true;
+    if (!m_noTrayNotice) {
+        m_settings.set(SettingsKeys::noTrayCloseNoticeShown, true);
+        m_noTrayNotice = talvoro::settings::openAlert(
+            m_window.get(), talvoro::localized("Fechar a janela encerra o Talvoro"),
+            talvoro::localized("Esta área de trabalho não tem bandeja do sistema, de onde a janela poderia ser "
+                               "aberta de novo. Por isso, fechar a janela encerra o Talvoro e os atalhos "
+                               "globais deixam de funcionar."),
+            {{talvoro::localized("Cancelar"), QMessageBox::RejectRole, {}, QStringLiteral("cancelButton")},
+             {talvoro::localized("Encerrar"), QMessageBox::AcceptRole,
+              [this] { QMetaObject::invokeMethod(m_window.get(), &QWidget::close, Qt::QueuedConnection); },
+              QStringLiteral("quitButton")}});
+    }
+    return false;
 }
 
 void AppShell::showMainWindow()

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 
 #include <memory>
@@ -11,6 +12,7 @@
 class MainWindow;
 class MainWindowModel;
 class MenuBarItem;
+class QWidget;
 class ScreenRegistry;
 
 // The application's scenes: the main window and the menu bar item, and what
@@ -23,7 +25,8 @@ public:
     ~AppShell() override;
 
     // Shows the tray icon when there is a tray. Without one, closing the
-    // window quits, since nothing else could bring it back.
+    // window quits, since nothing else could bring it back; the first close
+    // ever says so in the window and waits for the user's answer.
     void start();
 
     MainWindow &window() const { return *m_window; }
@@ -42,7 +45,11 @@ Q_SIGNALS:
     void urlsOpened(const QList<QUrl> &urls);
 
 private:
+    bool allowCloseWithoutTray();
+
+    UserDefaultsProviding &m_settings;
     std::unique_ptr<MainWindowModel> m_model;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
+    QPointer<QWidget> m_noTrayNotice;
 };

@@ -111,6 +111,10 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
     qCInfo(lcMainWindow) << "Main window closed";
     event->accept();
     Q_EMIT closed();

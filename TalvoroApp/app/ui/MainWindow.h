@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class NavigationStackView;
 class SheetHost;
 class SidebarView;
@@ -46,6 +48,8 @@ public:
     QWidget *currentPage() const { return m_page; }
     // Null unless the gate shows the main interface.
     MainInterfaceView *mainInterface() const;
+    // Asked as the window is about to close; false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
 
 Q_SIGNALS:
     void closed();
@@ -62,4 +66,5 @@ private:
     ScreenRegistry m_registry;
     ScreenContext m_context;
     QWidget *m_page = nullptr;
+    std::function<bool()> m_closeGuard;
 };

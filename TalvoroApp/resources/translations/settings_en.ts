@@ -208,6 +208,10 @@
         <translation>All permissions granted</translation>
     </message>
     <message>
+        <source>Atalhos globais não estão disponíveis nesta área de trabalho.</source>
+        <translation>Global hotkeys are not available on this desktop.</translation>
+    </message>
+    <message>
         <source>Conta</source>
         <translation>Account</translation>
     </message>

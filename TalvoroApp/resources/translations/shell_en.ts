@@ -4,6 +4,18 @@
 <context>
     <name>Talvoro</name>
     <message>
+        <source>Fechar a janela encerra o Talvoro</source>
+        <translation>Closing the window quits Talvoro</translation>
+    </message>
+    <message>
+        <source>Esta área de trabalho não tem bandeja do sistema, de onde a janela poderia ser aberta de novo. Por isso, fechar a janela encerra o Talvoro e os atalhos globais deixam de funcionar.</source>
+        <translation>This desktop has no system tray from which the window could be opened again. So closing the window quits Talvoro, and the global hotkeys stop working.</translation>
+    </message>
+    <message>
+        <source>Encerrar</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
         <source>Início</source>
         <translation>Home</translation>
     </message>

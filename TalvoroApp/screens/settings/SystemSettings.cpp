@@ -1,6 +1,7 @@
 #include "screens/settings/SystemSettings.h"
 
 #include "account/SyncManager.h"
+#include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
 #include "look/AccentColorOption.h"
 #include "platform/AppModelContainer.h"
@@ -96,6 +97,18 @@ void requestPermission(PermissionManager &manager, PermissionRow::Kind kind)
         manager.requestSpeechRecognitionPermission();
         break;
     }
+}
+
+bool isUnavailableOnThisDesktop(const PermissionManager &manager, const HotkeyManager *hotkeys,
+                                PermissionRow::Kind kind)
+{
+    return kind == PermissionRow::Kind::accessibility && !manager.accessibilityGranted() && hotkeys
+        && !hotkeys->globalHotkeysAvailable();
+}
+
+QString globalHotkeysUnavailableText()
+{
+    return localized("Atalhos globais não estão disponíveis nesta área de trabalho.");
 }
 
 } // namespace talvoro::settings

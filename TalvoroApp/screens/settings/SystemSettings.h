@@ -7,6 +7,7 @@
 #include <optional>
 
 class AppModelContainer;
+class HotkeyManager;
 class PermissionManager;
 class SyncManager;
 class UserDefaultsProviding;
@@ -53,5 +54,11 @@ const QList<PermissionRow> &permissionRows();
 bool isGranted(const PermissionManager &manager, PermissionRow::Kind kind);
 // What "Ativar" asks of the manager for that row.
 void requestPermission(PermissionManager &manager, PermissionRow::Kind kind);
+// A missing permission nothing can grant on this desktop: accessibility
+// where the desktop offers no global hotkeys at all. Its row says so
+// (globalHotkeysUnavailableText) instead of offering "Ativar".
+bool isUnavailableOnThisDesktop(const PermissionManager &manager, const HotkeyManager *hotkeys,
+                                PermissionRow::Kind kind);
+QString globalHotkeysUnavailableText();
 
 } // namespace talvoro::settings

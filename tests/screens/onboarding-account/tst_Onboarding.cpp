@@ -10,6 +10,7 @@
 #include "screens/onboarding-account/OnboardingWizard.h"
 #include "screens/onboarding-account/ui/LoginView.h"
 #include "screens/onboarding-account/ui/OnboardingPermissionBadge.h"
+#include "screens/onboarding-account/ui/OnboardingSteps.h"
 #include "screens/onboarding-account/ui/OnboardingView.h"
 #include "support/AccountTestSupport.h"
 #include "support/DictationFakes.h"
@@ -56,7 +57,7 @@ struct WizardFixture : Fixture<OnboardingView>
     std::shared_ptr<FakePermissionChecks::State> permissionState = std::make_shared<FakePermissionChecks::State>();
     RecordingUrlOpener permissionOpener;
     PermissionManager permissions{std::make_unique<FakePermissionChecks>(permissionState), permissionOpener};
-    HotkeyManager hotkeys{*account.settings.store, std::make_unique<NullKeyboardMonitor>()};
+    HotkeyManager hotkeys{*account.settings.store, std::make_unique<FakeKeyboardMonitor>()};
 
     WizardFixture()
     {
@@ -131,6 +132,18 @@ private Q_SLOTS:
         f.button("onboarding.back")->click();
         QCOMPARE(f.wizard().currentStep(), OnboardingStep::hotkey);
         QVERIFY(f.view->currentPage()->findChild<QWidget *>(QStringLiteral("hotkeySetting.dictation")));
+        QVERIFY(!f.view->currentPage()->findChild<QWidget *>(QStringLiteral("onboarding.hotkeysUnavailable")));
+    }
+
+    // Where the desktop offers no global hotkeys, the hotkey page says so.
+    void hotkeyPageSaysWhenTheDesktopHasNoGlobalHotkeys()
+    {
+        TemporarySettings settings;
+        HotkeyManager none(*settings.store, std::make_unique<NullKeyboardMonitor>());
+        talvoro::onboarding::OnboardingHotkeyStep page(&none, *settings.store);
+        auto *note = page.findChild<QLabel *>(QStringLiteral("onboarding.hotkeysUnavailable"));
+        QVERIFY(note);
+        QCOMPARE(note->text(), QStringLiteral("Atalhos globais não estão disponíveis nesta área de trabalho."));
     }
 
     // "Continuar" and the pages follow the permission flags while shown; a

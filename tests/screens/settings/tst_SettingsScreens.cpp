@@ -3,6 +3,7 @@
 // over the real synchroniser signed in to the stand-in backend, and the
 // permissions screen over answers the test sets.
 #include "account/AppConfig.h"
+#include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
 #include "look/AccentColorOption.h"
 #include "look/ui/Appearance.h"
@@ -313,6 +314,29 @@ private Q_SLOTS:
         // The text keeps itself current.
         f.clock = f.clock.addSecs(125);
         QTRY_COMPARE_WITH_TIMEOUT(text->text(), QStringLiteral("há 2 minutos"), 3000);
+    }
+
+    // Where the desktop offers no global hotkeys, accessibility has nothing
+    // to turn on: its row says so instead of offering "Ativar".
+    void accessibilityRowWhereTheDesktopHasNoGlobalHotkeys()
+    {
+        PermissionsFixture f(true, false, true);
+        HotkeyManager none(*f.settings.store, std::make_unique<NullKeyboardMonitor>());
+        f.environment.hotkeys = &none;
+        PermissionsView view(f.environment);
+        auto *row = view.findChild<QWidget *>(QStringLiteral("permission.1"));
+        auto *note = row->findChild<QLabel *>(QStringLiteral("unavailable"));
+        QCOMPARE(enableButtonsShown(view), (QList<bool>{false, false, false}));
+        QVERIFY(note->isVisibleTo(row));
+        QCOMPARE(note->text(), QStringLiteral("Atalhos globais não estão disponíveis nesta área de trabalho."));
+
+        HotkeyManager working(*f.settings.store, std::make_unique<FakeKeyboardMonitor>());
+        f.environment.hotkeys = &working;
+        PermissionsView offered(f.environment);
+        QCOMPARE(enableButtonsShown(offered), (QList<bool>{false, true, false}));
+        QVERIFY(!offered.findChild<QWidget *>(QStringLiteral("permission.1"))
+                     ->findChild<QLabel *>(QStringLiteral("unavailable"))
+                     ->isVisibleTo(&offered));
     }
 
     // The permissions screen and the sheet's badge follow the manager; only

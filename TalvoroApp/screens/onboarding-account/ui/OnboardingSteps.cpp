@@ -8,6 +8,7 @@
 #include "look/ui/SymbolLabel.h"
 #include "screens/onboarding-account/OnboardingWizard.h"
 #include "screens/onboarding-account/ui/OnboardingPermissionBadge.h"
+#include "screens/settings/SystemSettings.h"
 #include "screens/settings/ui/CardContainer.h"
 #include "screens/settings/ui/HotkeySettingView.h"
 #include "screens/settings/ui/SettingsCardView.h"
@@ -158,6 +159,15 @@ OnboardingHotkeyStep::OnboardingHotkeyStep(HotkeyManager *hotkeys, UserDefaultsP
     auto *card = settings::cardContainer(padded);
     card->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     addControl(card, 8);
+    if (!hotkeys->globalHotkeysAvailable()) {
+        auto *unavailable = new ui::StyledLabel(settings::globalHotkeysUnavailableText(),
+                                                ui::StyledLabel::Style::secondary);
+        unavailable->setObjectName(QStringLiteral("onboarding.hotkeysUnavailable"));
+        unavailable->setFont(appHelperFont());
+        unavailable->setWordWrap(true);
+        unavailable->setAlignment(Qt::AlignCenter);
+        addControl(unavailable);
+    }
 }
 
 OnboardingLoginStep::OnboardingLoginStep(OnboardingWizard &wizard, UserDefaultsProviding &settings, QWidget *parent)

@@ -46,6 +46,7 @@ QColor statusColor(AccentColorOption::Value option, const QWidget *widget)
 PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *parent)
     : QWidget(parent)
     , m_manager(*environment.permissions)
+    , m_hotkeys(environment.hotkeys)
     , m_settings(*environment.settings)
 {
     const ScrollingColumn page = makeScrollingColumn(QStringLiteral("permissions"), kColumnMaximumWidth, this);
@@ -86,6 +87,12 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
         enable->setObjectName(QStringLiteral("enable"));
         enable->setAccessibleName(localized("Ativar") + QLatin1Char(' ') + title->text());
         layout->addWidget(enable);
+        auto *unavailable =
+            new ui::StyledLabel(globalHotkeysUnavailableText(), ui::StyledLabel::Style::secondary, row);
+        unavailable->setObjectName(QStringLiteral("unavailable"));
+        unavailable->setFont(appHelperFont());
+        unavailable->setWordWrap(true);
+        texts->addWidget(unavailable);
         const auto kind = permission.kind;
         connect(enable, &QPushButton::clicked, this, [this, kind] { requestPermission(m_manager, kind); });
         ui::AccentBinding::bind(
@@ -97,7 +104,7 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
             },
             m_settings);
         card->addRow(row);
-        m_rows.append({icon, check, enable});
+        m_rows.append({icon, check, enable, unavailable});
     }
     columnLayout->addWidget(card);
     columnLayout->addStretch(1);
@@ -153,11 +160,14 @@ void PermissionsView::refresh()
 
     const QColor accent = currentAccentColor(m_settings, ui::isDark(this));
     for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        const bool granted = isGranted(m_manager, permissionRows()[i].kind);
+        const auto kind = permissionRows()[i].kind;
+        const bool granted = isGranted(m_manager, kind);
+        const bool unavailable = isUnavailableOnThisDesktop(m_manager, m_hotkeys, kind);
         m_rows[i].icon->setColor(granted ? green : accent);
         m_rows[i].check->setColor(green);
         m_rows[i].check->setVisible(granted);
-        m_rows[i].enable->setVisible(!granted);
+        m_rows[i].enable->setVisible(!granted && !unavailable);
+        m_rows[i].unavailable->setVisible(unavailable);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QWidget>
 
+class HotkeyManager;
 class PermissionManager;
 class QAbstractButton;
 class QLabel;
@@ -22,7 +23,8 @@ class PermissionsView : public QWidget
 {
     Q_OBJECT
 public:
-    // Needs the environment's settings and permissions.
+    // Needs the environment's settings and permissions; its hotkeys tell
+    // whether this desktop can have global hotkeys at all.
     explicit PermissionsView(const AppEnvironment &environment, QWidget *parent = nullptr);
 
 protected:
@@ -36,11 +38,13 @@ private:
         ui::SymbolLabel *icon;
         ui::SymbolLabel *check;
         QAbstractButton *enable;
+        QLabel *unavailable;
     };
     QWidget *buildBanner();
     void refresh();
 
     PermissionManager &m_manager;
+    const HotkeyManager *m_hotkeys;
     UserDefaultsProviding &m_settings;
     QWidget *m_banner = nullptr;
     ui::SymbolLabel *m_bannerIcon = nullptr;
