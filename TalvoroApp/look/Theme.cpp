@@ -88,7 +88,7 @@ QColor primaryColor(bool dark, qreal opacity)
     return label(dark, 0.85 * opacity);
 }
 
-QColor secondaryColor(bool dark) { return label(dark, dark ? 0.55 : 0.5); }
+QColor secondaryColor(bool dark) { return label(dark, 0.6); }
 QColor tertiaryColor(bool dark) { return label(dark, dark ? 0.25 : 0.26); }
 QColor quaternaryColor(bool dark) { return label(dark, 0.1); }
 

@@ -95,6 +95,45 @@ private Q_SLOTS:
         store.setInt64(SettingsKeys::keyboardAccentColor.key(), 3); // wrong type reads as absent or as text "3": neither names an option
         QCOMPARE(currentAccentColor(store), fallback);
     }
+
+    // Text keeps 4.5:1 against what it is drawn on, for every accent in both
+    // appearances: the label colours on the backgrounds, and the label of a
+    // filled accent surface (a prominent button, the selected sidebar item,
+    // the chosen segment, a badge) on that surface.
+    void textContrastOnEveryAccentAndAppearance()
+    {
+        for (const bool dark : {false, true}) {
+            const QString appearance = dark ? QStringLiteral("dark") : QStringLiteral("light");
+            for (const QColor &background : {talvoro::windowBackgroundColor(dark), talvoro::textBackgroundColor(dark),
+                                             talvoro::settingsSurfaceColor(dark)}) {
+                for (const QColor &text : {talvoro::primaryColor(dark), talvoro::secondaryColor(dark)}) {
+                    const double ratio = talvoro::contrastRatio(text, background);
+                    QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1 %2 on %3: %4")
+                                                          .arg(appearance, text.name(QColor::HexArgb),
+                                                               background.name(), QString::number(ratio))));
+                }
+            }
+            for (const auto option : talvoro::AccentColorOption::allCases) {
+                const QColor accent = talvoro::AccentColorOption(option).color(dark);
+                const QColor surface = talvoro::accentSurfaceColor(accent);
+                const double ratio = talvoro::contrastRatio(talvoro::foregroundOnSurface(surface), surface);
+                QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1 %2: %3").arg(
+                                           appearance, talvoro::AccentColorOption(option).rawValue(),
+                                           QString::number(ratio))));
+                // Still the accent: deepened by at most 15 %.
+                QVERIFY(surface.redF() >= accent.redF() * 0.849 && surface.greenF() >= accent.greenF() * 0.849
+                        && surface.blueF() >= accent.blueF() * 0.849);
+            }
+            // Blue and red keep their white labels; yellow takes a dark one.
+            for (const QColor &white : {talvoro::AccentColorOption().color(dark), talvoro::systemRedColor(dark)})
+                QCOMPARE(talvoro::foregroundOnSurface(talvoro::accentSurfaceColor(white)), QColor(Qt::white));
+            const QColor yellow = talvoro::AccentColorOption(talvoro::AccentColorOption::yellow).color(dark);
+            QCOMPARE(talvoro::accentSurfaceColor(yellow), yellow);
+            QVERIFY(talvoro::foregroundOnSurface(yellow).lightness() < 64);
+        }
+        QCOMPARE(talvoro::contrastRatio(Qt::black, Qt::white), 21.0);
+        QCOMPARE(talvoro::contrastRatio(Qt::white, Qt::white), 1.0);
+    }
 };
 
 QTEST_MAIN(TestTheme)
