@@ -96,43 +96,30 @@ private Q_SLOTS:
         QCOMPARE(currentAccentColor(store), fallback);
     }
 
-    // Text keeps 4.5:1 against what it is drawn on, for every accent in both
-    // appearances: the label colours on the backgrounds, and the label of a
-    // filled accent surface (a prominent button, the selected sidebar item,
-    // the chosen segment, a badge) on that surface.
+    // Text keeps 4.5:1 on what it is drawn on, for every accent in both
+    // appearances: label colours on the backgrounds, and the label of a
+    // filled accent surface (still the accent, deepened by at most 15 %).
     void textContrastOnEveryAccentAndAppearance()
     {
+        using namespace talvoro;
         for (const bool dark : {false, true}) {
-            const QString appearance = dark ? QStringLiteral("dark") : QStringLiteral("light");
-            for (const QColor &background : {talvoro::windowBackgroundColor(dark), talvoro::textBackgroundColor(dark),
-                                             talvoro::settingsSurfaceColor(dark)}) {
-                for (const QColor &text : {talvoro::primaryColor(dark), talvoro::secondaryColor(dark)}) {
-                    const double ratio = talvoro::contrastRatio(text, background);
-                    QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1 %2 on %3: %4")
-                                                          .arg(appearance, text.name(QColor::HexArgb),
-                                                               background.name(), QString::number(ratio))));
-                }
-            }
-            for (const auto option : talvoro::AccentColorOption::allCases) {
-                const QColor accent = talvoro::AccentColorOption(option).color(dark);
-                const QColor surface = talvoro::accentSurfaceColor(accent);
-                const double ratio = talvoro::contrastRatio(talvoro::foregroundOnSurface(surface), surface);
-                QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1 %2: %3").arg(
-                                           appearance, talvoro::AccentColorOption(option).rawValue(),
-                                           QString::number(ratio))));
-                // Still the accent: deepened by at most 15 %.
+            for (const QColor &background : {windowBackgroundColor(dark), textBackgroundColor(dark), settingsSurfaceColor(dark)})
+                for (const QColor &text : {primaryColor(dark), secondaryColor(dark)})
+                    QVERIFY2(contrastRatio(text, background) >= 4.5, qPrintable(text.name(QColor::HexArgb) + background.name()));
+            for (const auto option : AccentColorOption::allCases) {
+                const QColor accent = AccentColorOption(option).color(dark);
+                const QColor surface = accentSurfaceColor(accent);
+                QVERIFY2(contrastRatio(foregroundOnSurface(surface), surface) >= 4.5, qPrintable(accent.name()));
                 QVERIFY(surface.redF() >= accent.redF() * 0.849 && surface.greenF() >= accent.greenF() * 0.849
                         && surface.blueF() >= accent.blueF() * 0.849);
             }
-            // Blue and red keep their white labels; yellow takes a dark one.
-            for (const QColor &white : {talvoro::AccentColorOption().color(dark), talvoro::systemRedColor(dark)})
-                QCOMPARE(talvoro::foregroundOnSurface(talvoro::accentSurfaceColor(white)), QColor(Qt::white));
-            const QColor yellow = talvoro::AccentColorOption(talvoro::AccentColorOption::yellow).color(dark);
-            QCOMPARE(talvoro::accentSurfaceColor(yellow), yellow);
-            QVERIFY(talvoro::foregroundOnSurface(yellow).lightness() < 64);
+            // Blue and red keep white labels; yellow stays itself with a dark one.
+            for (const QColor &white : {AccentColorOption().color(dark), systemRedColor(dark)})
+                QCOMPARE(foregroundOnSurface(accentSurfaceColor(white)), QColor(Qt::white));
+            const QColor yellow = AccentColorOption(AccentColorOption::yellow).color(dark);
+            QCOMPARE(accentSurfaceColor(yellow), yellow);
+            QVERIFY(foregroundOnSurface(yellow).lightness() < 64);
         }
-        QCOMPARE(talvoro::contrastRatio(Qt::black, Qt::white), 21.0);
-        QCOMPARE(talvoro::contrastRatio(Qt::white, Qt::white), 1.0);
     }
 };
 
