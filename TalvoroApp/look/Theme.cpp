@@ -88,7 +88,7 @@ QColor primaryColor(bool dark, qreal opacity)
     return label(dark, 0.85 * opacity);
 }
 
-QColor secondaryColor(bool dark) { return label(dark, dark ? 0.55 : 0.5); }
+QColor secondaryColor(bool dark) { return label(dark, 0.6); }
 QColor tertiaryColor(bool dark) { return label(dark, dark ? 0.25 : 0.26); }
 QColor quaternaryColor(bool dark) { return label(dark, 0.1); }
 
@@ -105,6 +105,52 @@ QColor windowBackgroundColor(bool dark)
 QColor separatorColor(bool dark) { return primaryColor(dark, 0.04); }
 
 QColor systemRedColor(bool dark) { return dark ? QColor(255, 69, 58) : QColor(255, 59, 48); }
+
+namespace {
+
+double relativeLuminance(const QColor &color)
+{
+    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+}
+
+QColor blendedOver(const QColor &foreground, const QColor &background)
+{
+    const double a = foreground.alphaF();
+    return QColor::fromRgbF(float(foreground.redF() * a + background.redF() * (1 - a)),
+                            float(foreground.greenF() * a + background.greenF() * (1 - a)),
+                            float(foreground.blueF() * a + background.blueF() * (1 - a)));
+}
+
+constexpr double kTextContrast = 4.5;
+
+} // namespace
+
+double contrastRatio(const QColor &foreground, const QColor &background)
+{
+    const double a = relativeLuminance(blendedOver(foreground, background));
+    const double b = relativeLuminance(background);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+QColor accentSurfaceColor(const QColor &accent)
+{
+    for (int percent = 100; percent >= 85; --percent) {
+        const QColor deepened = QColor::fromRgbF(float(accent.redF() * percent / 100),
+                                                 float(accent.greenF() * percent / 100),
+                                                 float(accent.blueF() * percent / 100), float(accent.alphaF()));
+        if (contrastRatio(Qt::white, deepened) >= kTextContrast)
+            return deepened;
+    }
+    return accent;
+}
+
+QColor foregroundOnSurface(const QColor &surface)
+{
+    if (contrastRatio(Qt::white, surface) >= kTextContrast)
+        return Qt::white;
+    return primaryColor(false);
+}
 
 QPainterPath continuousRoundedRect(const QRectF &rect, qreal radius)
 {

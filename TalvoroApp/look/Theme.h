@@ -42,6 +42,20 @@ QColor separatorColor(bool dark); // row separators and card borders: primary at
 // The platform's red of destructive actions and errors.
 QColor systemRedColor(bool dark);
 
+// --- Contrast --------------------------------------------------------------
+
+// The contrast ratio of text over a background (1 … 21), as accessibility
+// guidelines define it; a translucent foreground is blended over the
+// background first. Text needs 4.5, large text and controls 3.
+double contrastRatio(const QColor &foreground, const QColor &background);
+// What a filled accent surface (a prominent button, a selected item, a badge)
+// is painted in: the accent, deepened by at most 15 % where that lets white
+// text reach 4.5:1, so blue, pink, purple and red keep white text.
+QColor accentSurfaceColor(const QColor &accent);
+// Text and symbols on such a surface: white where it reaches 4.5:1, else
+// black at 85 % (yellow, orange, green).
+QColor foregroundOnSurface(const QColor &surface);
+
 // --- Shapes ----------------------------------------------------------------
 // A rounded rectangle with continuous ("squircle") corners: the curvature
 // eases into the straight edges instead of starting abruptly as a circular

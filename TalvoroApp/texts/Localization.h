@@ -26,7 +26,8 @@ QLocale textLocale(bool portuguese);
 QString localized(const char *portugueseText);
 inline constexpr const char *kTranslationContext = "Talvoro";
 
-// Loads (or unloads) the English table to match isPortuguese().
+// Loads the tables matching isPortuguese(): the application's English one,
+// or Qt's own Portuguese one for the texts of its dialogs.
 void installTranslations();
 
 } // namespace talvoro

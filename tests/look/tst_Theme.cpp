@@ -95,6 +95,32 @@ private Q_SLOTS:
         store.setInt64(SettingsKeys::keyboardAccentColor.key(), 3); // wrong type reads as absent or as text "3": neither names an option
         QCOMPARE(currentAccentColor(store), fallback);
     }
+
+    // Text keeps 4.5:1 on what it is drawn on, for every accent in both
+    // appearances: label colours on the backgrounds, and the label of a
+    // filled accent surface (still the accent, deepened by at most 15 %).
+    void textContrastOnEveryAccentAndAppearance()
+    {
+        using namespace talvoro;
+        for (const bool dark : {false, true}) {
+            for (const QColor &background : {windowBackgroundColor(dark), textBackgroundColor(dark), settingsSurfaceColor(dark)})
+                for (const QColor &text : {primaryColor(dark), secondaryColor(dark)})
+                    QVERIFY2(contrastRatio(text, background) >= 4.5, qPrintable(text.name(QColor::HexArgb) + background.name()));
+            for (const auto option : AccentColorOption::allCases) {
+                const QColor accent = AccentColorOption(option).color(dark);
+                const QColor surface = accentSurfaceColor(accent);
+                QVERIFY2(contrastRatio(foregroundOnSurface(surface), surface) >= 4.5, qPrintable(accent.name()));
+                QVERIFY(surface.redF() >= accent.redF() * 0.849 && surface.greenF() >= accent.greenF() * 0.849
+                        && surface.blueF() >= accent.blueF() * 0.849);
+            }
+            // Blue and red keep white labels; yellow stays itself with a dark one.
+            for (const QColor &white : {AccentColorOption().color(dark), systemRedColor(dark)})
+                QCOMPARE(foregroundOnSurface(accentSurfaceColor(white)), QColor(Qt::white));
+            const QColor yellow = AccentColorOption(AccentColorOption::yellow).color(dark);
+            QCOMPARE(accentSurfaceColor(yellow), yellow);
+            QVERIFY(foregroundOnSurface(yellow).lightness() < 64);
+        }
+    }
 };
 
 QTEST_MAIN(TestTheme)

@@ -8,6 +8,7 @@
 #include "screens/dictation-settings/TranslationTarget.h"
 #include "texts/Localization.h"
 #include "app/ShellAnimations.h"
+#include "look/Theme.h"
 #include "look/ui/Appearance.h"
 
 #include <QApplication>
@@ -48,26 +49,32 @@ void applyVariant(const Variant &variant)
 }
 
 // Qt draws an empty box where no installed font has a glyph: every language
-// name the pickers show (日本語, 中文, 한국어 need a CJK font) must resolve.
-int languageNamesWithoutGlyphs()
+// name the pickers show (日本語, 中文, 한국어 need a CJK font) and emoji in a
+// transcription or a term (a colour emoji font) must resolve, in the
+// interface's font and in the transcript's.
+int textsWithoutGlyphs()
 {
-    QStringList names;
+    QStringList texts;
     for (SupportedLanguage language : talvoro::kAllSupportedLanguages)
-        names << talvoro::displayName(language);
+        texts << talvoro::displayName(language);
     for (TranslationTarget target : talvoro::kAllTranslationTargets)
-        names << talvoro::displayName(target);
+        texts << talvoro::displayName(target);
+    texts << QStringLiteral("Reunião às 15h 🎉 👍 😂 ❤️ 🇧🇷 👩‍💻") << QStringLiteral("café ☕ 🚀");
     int missing = 0;
-    for (const QString &name : std::as_const(names)) {
-        QTextLayout layout(name, QApplication::font());
-        layout.beginLayout();
-        layout.createLine();
-        layout.endLayout();
-        bool drawn = true;
-        for (const QGlyphRun &run : layout.glyphRuns())
-            drawn = drawn && !run.glyphIndexes().contains(0);
-        if (!drawn) {
-            std::fprintf(stderr, "talvoro-screenshots: no installed font draws \"%s\"\n", qPrintable(name));
-            ++missing;
+    for (const QFont &font : {QApplication::font(), talvoro::transcriptFont()}) {
+        for (const QString &text : std::as_const(texts)) {
+            QTextLayout layout(text, font);
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            bool drawn = true;
+            for (const QGlyphRun &run : layout.glyphRuns())
+                drawn = drawn && !run.glyphIndexes().contains(0);
+            if (!drawn) {
+                std::fprintf(stderr, "talvoro-screenshots: no installed font draws \"%s\" (%s)\n", qPrintable(text),
+                             qPrintable(font.family()));
+                ++missing;
+            }
         }
     }
     return missing;
@@ -126,7 +133,7 @@ int main(int argc, char *argv[])
     int failures = 0;
     for (bool portuguese : {true, false}) {
         applyVariant({portuguese, false});
-        failures += languageNamesWithoutGlyphs();
+        failures += textsWithoutGlyphs();
     }
     for (const ScreenshotEntry &entry : entries) {
         for (const Variant &variant : kVariants) {

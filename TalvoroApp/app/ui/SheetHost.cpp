@@ -3,6 +3,7 @@
 #include "app/ShellAnimations.h"
 #include "look/Theme.h"
 #include "look/ui/Appearance.h"
+#include "look/ui/FocusTrap.h"
 #include "app/ui/ScreenRegistry.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -62,6 +63,7 @@ SheetHost::SheetHost(const ScreenRegistry &registry, const ScreenContext &contex
     m_frame = new SheetFrame(this);
     // Takes the focus while a sheet is up, so Esc reaches it from anywhere inside.
     setFocusPolicy(Qt::StrongFocus);
+    new talvoro::ui::FocusTrap(this);
 
     connect(&m_context.window, &MainWindowModel::activeSettingsModalChanged, this, &SheetHost::showModal);
     connect(&m_context.window, &MainWindowModel::sheetSizeChanged, this, &SheetHost::placeFrame);
@@ -178,4 +180,10 @@ void SheetHost::keyPressEvent(QKeyEvent *event)
 void SheetHost::resizeEvent(QResizeEvent *)
 {
     placeFrame();
+}
+
+bool SheetHost::focusNextPrevChild(bool next)
+{
+    // While hiding, the focus leaves the sheet the usual way.
+    return isVisible() ? talvoro::ui::FocusTrap::cycle(this, next) : QWidget::focusNextPrevChild(next);
 }

@@ -13,7 +13,8 @@ struct ScreenContext;
 
 // Presents the active settings sheet: a backdrop over the whole window that
 // closes the sheet when clicked (or on Esc), and the sheet centred over it
-// at the size rule's size, following window resizes.
+// at the size rule's size, following window resizes. The window beneath
+// takes no key or click while a sheet is up: Tab cycles inside the sheet.
 class SheetHost : public QWidget
 {
     Q_OBJECT
@@ -30,6 +31,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void showModal(MainWindowModel::Animation animation);

@@ -79,19 +79,21 @@ void SidebarView::restyle(const QColor &accent)
     const bool dark = talvoro::ui::isDark(this);
     const QColor text = talvoro::primaryColor(dark);
     const QColor hover = talvoro::primaryColor(dark, 0.08);
+    const QColor selection = talvoro::accentSurfaceColor(accent);
+    const QColor selectedText = talvoro::foregroundOnSurface(selection);
     for (const auto &[item, button] : m_buttons) {
         QIcon icon;
         icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), accent, kSymbolSize, devicePixelRatioF()),
                        QIcon::Normal, QIcon::Off);
-        icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), Qt::white, kSymbolSize, devicePixelRatioF()),
+        icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), selectedText, kSymbolSize, devicePixelRatioF()),
                        QIcon::Normal, QIcon::On);
         button->setIcon(icon);
         button->setStyleSheet(QStringLiteral(
             "QPushButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px; color: %1; }"
-            "QPushButton:checked { background: %2; color: white; }"
+            "QPushButton:checked { background: %2; color: %4; }"
             "QPushButton:hover:!checked { background: %3; }")
-                                  .arg(text.name(QColor::HexArgb), accent.name(QColor::HexRgb),
-                                       hover.name(QColor::HexArgb)));
+                                  .arg(text.name(QColor::HexArgb), selection.name(QColor::HexRgb),
+                                       hover.name(QColor::HexArgb), selectedText.name(QColor::HexArgb)));
     }
 }
 

@@ -3,12 +3,14 @@
 #include "look/AccentColorOption.h"
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
+#include "look/ui/FocusRing.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Spinner.h"
 #include "look/ui/SymbolLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 
@@ -131,7 +133,7 @@ void ActionButton::updateColors()
     QColor foreground;
     switch (m_style) {
     case Style::prominent:
-        foreground = Qt::white;
+        foreground = foregroundOnSurface(prominentFill(dark));
         break;
     case Style::bordered:
         foreground = primaryColor(dark);
@@ -159,9 +161,27 @@ void ActionButton::changeEvent(QEvent *event)
         updateColors();
 }
 
+QColor ActionButton::prominentFill(bool dark) const
+{
+    return accentSurfaceColor(m_tint.isValid() ? m_tint : AccentColorOption().color(dark));
+}
+
+void ActionButton::keyPressEvent(QKeyEvent *event)
+{
+    // Return and Enter press a focused button as Space does.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()
+        && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
 void ActionButton::paintEvent(QPaintEvent *)
 {
-    if (m_style == Style::borderless && !(hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)))
+    const bool focusShown = showsFocusRing(this);
+    if (m_style == Style::borderless && !focusShown)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -170,7 +190,7 @@ void ActionButton::paintEvent(QPaintEvent *)
     QColor fill;
     switch (m_style) {
     case Style::prominent:
-        fill = m_tint.isValid() ? m_tint : AccentColorOption().color(dark);
+        fill = prominentFill(dark);
         if (isDown())
             fill = fill.darker(115);
         if (!isEnabled())
@@ -186,12 +206,12 @@ void ActionButton::paintEvent(QPaintEvent *)
     painter.setPen(Qt::NoPen);
     painter.setBrush(fill);
     painter.drawRoundedRect(frame, kRadius, kRadius);
-    if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
-        QColor ring = m_tint.isValid() ? m_tint : AccentColorOption().color(dark);
-        ring.setAlphaF(0.5);
-        painter.setPen(QPen(ring, 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(frame.adjusted(1, 1, -1, -1), kRadius, kRadius);
+    if (focusShown) {
+        // A ring in the label's colour just inside the edge: it contrasts with
+        // the fill as the label does, whatever the accent and the appearance,
+        // and a rim of fill keeps it apart from the background.
+        const QColor ring = m_style == Style::prominent ? foregroundOnSurface(fill) : primaryColor(dark);
+        paintFocusRing(painter, frame, kRadius, ring, 1.5);
     }
 }
 

@@ -12,8 +12,9 @@ class Spinner;
 class SymbolLabel;
 
 // A push button in one of the platform's button styles, large control size:
-// `prominent` filled with a tint (white content), `bordered` on a faint fill,
-// `borderless` text only in the secondary style. The label is a text with an
+// `prominent` filled with a tint (content white or dark, whichever reads on
+// it), `bordered` on a faint fill, `borderless` text only in the secondary
+// style. Space, Return and Enter press it; keyboard focus shows as a ring. The label is a text with an
 // optional leading symbol; while busy it is a small spinner and the busy text.
 class ActionButton : public QAbstractButton
 {
@@ -47,10 +48,12 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void updateContent();
     void updateColors();
+    QColor prominentFill(bool dark) const;
 
     Style m_style;
     QColor m_tint; // invalid: the default accent colour

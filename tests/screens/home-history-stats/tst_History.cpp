@@ -25,6 +25,8 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -285,6 +287,7 @@ private Q_SLOTS:
         auto *text = screen.findChild<QLabel *>(QStringLiteral("detailText"));
         QCOMPARE(text->textFormat(), Qt::PlainText);
         QCOMPARE(text->text(), record.text);
+        QVERIFY(!screen.findChild<QScrollArea *>()->verticalScrollBar()->isVisible()); // nothing to scroll
         QVERIFY(screen.findChild<QLabel *>(QStringLiteral("detailMetaLine"))->text().endsWith(QStringLiteral("Português")));
 
         record.text = QStringLiteral("segunda versão & fim");

@@ -23,6 +23,8 @@
 #include <QCoroTimer>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace talvoro;
@@ -176,6 +178,8 @@ private Q_SLOTS:
         QVERIFY(!view.findChild<WeeklyUsageCard *>()->isVisible());
         QVERIFY(!view.findChild<settings::AccountAvatarLink *>());
         QVERIFY(view.findChild<QWidget *>(QStringLiteral("recentEmptyState"))->isVisible());
+        // Everything fits: no scroll bar.
+        QVERIFY(!view.findChild<QScrollArea *>(QStringLiteral("homeScroll"))->verticalScrollBar()->isVisible());
 
         // The whole quick card opens the statistics, by mouse and by keyboard.
         auto *card = view.findChild<StatsQuickCard *>();

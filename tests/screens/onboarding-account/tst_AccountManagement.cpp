@@ -10,6 +10,7 @@
 #include "support/AccountTestSupport.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -169,6 +170,14 @@ private Q_SLOTS:
         row->click();
         alertButton(page, "deleteAccountAlert", "continueButton")->click();
         auto *sheet = qobject_cast<DeleteConfirmationSheet *>(page->sheets()->form());
+        // Shift+Tab goes round the sheet, never out to the sidebar behind it.
+        window.activateWindow(); // the alert had the focus
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *overlay = sheet->parentWidget()->parentWidget();
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(window.windowHandle(), Qt::Key_Tab, Qt::ShiftModifier);
+            QVERIFY(overlay->isAncestorOf(QApplication::focusWidget()));
+        }
         QTest::keyClicks(sheet->field(), QStringLiteral("APAGAR"));
         QTest::keyClick(sheet->field(), Qt::Key_Return);
         QTest::keyClick(sheet->field(), Qt::Key_Escape);

@@ -1,6 +1,7 @@
 #include "dictation/AudioFeedbackManager.h"
 #include "dictation/OverlayPosition.h"
 #include "dictation/SystemMicrophoneProvider.h"
+#include "look/AccentColorOption.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/ToggleSwitch.h"
 #include "navigation/AppEnvironment.h"
@@ -188,6 +189,11 @@ private Q_SLOTS:
 
         view.findChild<QPushButton *>(QStringLiteral("previewSoundButton"))->click();
         QCOMPARE(sound->volume, 0.9);
+
+        // The filled groove is in the accent.
+        settings.store->set(SettingsKeys::keyboardAccentColor, QStringLiteral("yellow"));
+        QCOMPARE(slider->palette().color(QPalette::Highlight),
+                 talvoro::AccentColorOption(talvoro::AccentColorOption::yellow).color(false));
 
         // Sounds off hide the volume and keep it.
         view.findChild<talvoro::ui::ToggleSwitch *>(QStringLiteral("soundFeedbackSwitch"))->click();

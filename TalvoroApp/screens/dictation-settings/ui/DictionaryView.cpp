@@ -76,10 +76,19 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        QStyleOptionViewItem background = option;
-        initStyleOption(&background, index);
-        background.text.clear();
-        QStyledItemDelegate::paint(painter, background, index);
+        // A selected row is filled in the accent made readable, and all its
+        // text, the language badge too, takes the colour that reads on it.
+        const bool selected = option.state & QStyle::State_Selected;
+        const QColor selection = accentSurfaceColor(accent);
+        const QColor onSelection = foregroundOnSurface(selection);
+        if (selected) {
+            painter->fillRect(option.rect, selection);
+        } else {
+            QStyleOptionViewItem background = option;
+            initStyleOption(&background, index);
+            background.text.clear();
+            QStyledItemDelegate::paint(painter, background, index);
+        }
         const int source = m_filter.mapToSource(index).row();
         if (source < 0 || source >= m_editor.query().count())
             return;
@@ -88,7 +97,7 @@ public:
         const QRect box = option.rect.adjusted(kSidePadding, 8, -kSidePadding, -8);
         painter->save();
         painter->setFont(appRowFont());
-        painter->setPen(primaryColor(dark));
+        painter->setPen(selected ? onSelection : primaryColor(dark));
         const QFontMetrics rowMetrics(appRowFont());
         painter->drawText(QRect(box.left(), box.top(), box.width(), rowMetrics.height()), Qt::AlignLeft,
                           rowMetrics.elidedText(entry.term, Qt::ElideRight, box.width()));
@@ -98,7 +107,7 @@ public:
         const int y = box.top() + rowMetrics.height() + 4;
         const QString date = entryDateText(entry.createdAt, isPortuguese());
         painter->setFont(helper);
-        painter->setPen(secondaryColor(dark));
+        painter->setPen(selected ? onSelection : secondaryColor(dark));
         painter->drawText(QPoint(x, y + helperMetrics.ascent()), date);
         x += helperMetrics.horizontalAdvance(date) + 6;
         if (m_editor.showsPicker()) {
@@ -107,20 +116,21 @@ public:
             const QString badge = languageShortLabel(entry.language);
             const QFontMetrics boldMetrics(bold);
             const QRectF capsule(x, y - 2, boldMetrics.horizontalAdvance(badge) + 16, boldMetrics.height() + 4);
-            QColor fill = accent;
-            fill.setAlphaF(0.08);
+            const QColor text = selected ? onSelection : accent;
+            QColor fill = text;
+            fill.setAlphaF(selected ? 0.2 : 0.08);
             painter->setRenderHint(QPainter::Antialiasing);
             painter->setPen(Qt::NoPen);
             painter->setBrush(fill);
             painter->drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
             painter->setFont(bold);
-            painter->setPen(accent);
+            painter->setPen(text);
             painter->drawText(capsule, Qt::AlignCenter, badge);
         }
         const QString used = useCountText(entry.useCount);
         if (!used.isEmpty()) {
             painter->setFont(helper);
-            painter->setPen(tertiaryColor(dark));
+            painter->setPen(selected ? onSelection : secondaryColor(dark));
             painter->drawText(QPoint(box.left(), y + helperMetrics.height() + 4 + helperMetrics.ascent()), used);
         }
         painter->restore();
@@ -204,6 +214,7 @@ DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySync
     m_list->setItemDelegate(delegate);
     ui::AccentBinding::bind(m_list, [this, delegate](const QColor &color) {
         delegate->accent = color;
+        m_picker->setAccent(color);
         m_list->viewport()->update();
     }, *environment.settings);
     m_content->addWidget(m_list);

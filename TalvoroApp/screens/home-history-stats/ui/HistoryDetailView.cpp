@@ -82,7 +82,7 @@ HistoryDetailView::HistoryDetailView(const TranscriptionRecord &record, UserDefa
     columnLayout->addWidget(buildHeaderCard(defaults));
     columnLayout->addWidget(buildTextCard());
     columnLayout->addStretch(1);
-    page.scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    page.scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -104,7 +104,7 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, H
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->verticalScrollBar()->setSingleStep(24);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setLayoutMode(QListView::Batched);

@@ -72,7 +72,7 @@ HomeView::HomeView(const AppEnvironment &environment, Navigate navigate, HomeSyn
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setWidget(page);
 
     auto *toolbar = new ToolbarStrip(QString(), ToolbarStrip::Placement::root, this);

@@ -101,9 +101,10 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(m_accent);
+        const QColor disc = accentSurfaceColor(m_accent);
+        painter.setBrush(disc);
         painter.drawEllipse(rect());
-        ui::paintSymbol(painter, rect(), QStringLiteral("camera.fill"), Qt::white, kBadgeSymbolPixels);
+        ui::paintSymbol(painter, rect(), QStringLiteral("camera.fill"), foregroundOnSurface(disc), kBadgeSymbolPixels);
     }
 
 private:

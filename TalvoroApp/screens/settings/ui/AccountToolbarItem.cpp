@@ -1,16 +1,22 @@
 #include "screens/settings/ui/AccountToolbarItem.h"
 
 #include "account/AuthManager.h"
+#include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/FocusRing.h"
 #include "screens/onboarding-account/ui/AvatarView.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace talvoro::settings {
 
 namespace {
+constexpr int kRingRoom = 3;
+
 AvatarView::Options avatarOptions(AvatarImageLoader *loader)
 {
     AvatarView::Options options;
@@ -29,7 +35,8 @@ AccountAvatarLink::AccountAvatarLink(const std::optional<QString> &name, const s
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // Room around the picture for the focus ring.
+    layout->setContentsMargins(kRingRoom, kRingRoom, kRingRoom, kRingRoom);
     layout->addWidget(m_avatar);
     ui::AccentBinding::bind(this, [this](const QColor &color) { m_avatar->setAccentColor(color); }, defaults);
 }
@@ -41,6 +48,18 @@ void AccountAvatarLink::mouseReleaseEvent(QMouseEvent *event)
     else
         QWidget::mouseReleaseEvent(event);
 }
+
+void AccountAvatarLink::paintEvent(QPaintEvent *)
+{
+    if (!ui::showsFocusRing(this))
+        return;
+    QPainter painter(this);
+    const QRectF ring = rect();
+    ui::paintFocusRing(painter, ring, ring.height() / 2, primaryColor(ui::isDark(this)));
+}
+
+void AccountAvatarLink::focusInEvent(QFocusEvent *) { update(); }
+void AccountAvatarLink::focusOutEvent(QFocusEvent *) { update(); }
 
 void AccountAvatarLink::keyPressEvent(QKeyEvent *event)
 {

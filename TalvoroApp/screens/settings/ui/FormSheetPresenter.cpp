@@ -2,6 +2,7 @@
 
 #include "look/Theme.h"
 #include "look/ui/Appearance.h"
+#include "look/ui/FocusTrap.h"
 
 #include <QEvent>
 #include <functional>
@@ -40,6 +41,7 @@ public:
         // The backdrop holds the focus so that no field of the form has it
         // on opening and the window beneath receives no key.
         setFocusPolicy(Qt::StrongFocus);
+        new ui::FocusTrap(this);
         window->installEventFilter(this);
         setGeometry(window->rect());
         placePanel();
@@ -84,6 +86,12 @@ protected:
         if (event->key() == Qt::Key_Escape)
             m_onCancel();
         event->accept();
+    }
+
+    bool focusNextPrevChild(bool next) override
+    {
+        // While hiding, the focus leaves the sheet the usual way.
+        return isVisible() ? ui::FocusTrap::cycle(this, next) : QWidget::focusNextPrevChild(next);
     }
 
     bool event(QEvent *event) override

@@ -13,7 +13,8 @@ class FormSheetOverlay;
 
 // Shows a form as a window-modal sheet: the form sits centred over its
 // owner's window on a dimmed backdrop that takes every click and key of the
-// window. Esc and a click on the backdrop close it like the form's "Cancelar".
+// window (Tab cycles inside the form). Esc and a click on the backdrop close
+// it like the form's "Cancelar".
 // Nothing blocks: present() returns at once (no QDialog::exec, no nested event
 // loop) and dismissed() tells the owner when the sheet has gone, however it
 // went. Presenting another identity replaces the open sheet; presenting the

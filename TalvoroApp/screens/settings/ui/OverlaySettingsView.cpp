@@ -1,6 +1,7 @@
 #include "screens/settings/ui/OverlaySettingsView.h"
 
 #include "dictation/AudioFeedbackManager.h"
+#include "look/ui/AccentBinding.h"
 #include "look/ui/MenuPicker.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/ToggleSwitch.h"
@@ -174,6 +175,15 @@ QWidget *OverlaySettingsView::buildVolumeSection()
     m_volumeSlider->setRange(OverlaySettings::kMinimumVolumeStep, OverlaySettings::kMaximumVolumeStep);
     m_volumeSlider->setSingleStep(1);
     m_volumeSlider->setPageStep(1);
+    // The filled part of the groove is the palette's highlight.
+    ui::AccentBinding::bind(
+        m_volumeSlider,
+        [slider = m_volumeSlider](const QColor &accent) {
+            QPalette palette = slider->palette();
+            palette.setColor(QPalette::Highlight, accent);
+            slider->setPalette(palette);
+        },
+        m_settings);
     row->addWidget(m_volumeSlider, 1);
 
     m_volumePercent = caption(QString(), m_volumeSection);

@@ -8,7 +8,7 @@ namespace talvoro::settings {
 
 ui::StyledLabel *sectionHeader(const QString &title, QWidget *parent)
 {
-    auto *label = new ui::StyledLabel(sectionHeaderText(title, isPortuguese()), ui::StyledLabel::Style::tertiary, parent);
+    auto *label = new ui::StyledLabel(sectionHeaderText(title, isPortuguese()), ui::StyledLabel::Style::secondary, parent);
     label->setObjectName(QStringLiteral("sectionHeader"));
     label->setFont(sectionHeaderFont());
     label->setContentsMargins(metrics::sectionHeaderMargins);

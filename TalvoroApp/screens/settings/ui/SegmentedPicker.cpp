@@ -1,7 +1,11 @@
 #include "screens/settings/ui/SegmentedPicker.h"
 
+#include "look/Theme.h"
+#include "look/ui/Appearance.h"
+
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QToolButton>
 
@@ -23,6 +27,7 @@ SegmentedPicker::SegmentedPicker(QWidget *parent)
     connect(m_group, &QButtonGroup::buttonClicked, this, [this](QAbstractButton *button) {
         Q_EMIT tagActivated(button->property(kTagProperty).toString());
     });
+    restyle();
 }
 
 void SegmentedPicker::setOptions(const Options &options)
@@ -68,6 +73,33 @@ QString SegmentedPicker::currentTag() const
 {
     QAbstractButton *checked = m_group->checkedButton();
     return checked ? checked->property(kTagProperty).toString() : QString();
+}
+
+void SegmentedPicker::setAccent(const QColor &accent)
+{
+    m_accent = accent;
+    restyle();
+}
+
+void SegmentedPicker::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        restyle();
+}
+
+void SegmentedPicker::restyle()
+{
+    const bool dark = ui::isDark(this);
+    const QColor chosen = accentSurfaceColor(m_accent.isValid() ? m_accent : palette().color(QPalette::Highlight));
+    const QString sheet = QStringLiteral(
+        "QToolButton { border: 1px solid %1; padding: 4px 10px; background: %2; color: %3; }"
+        "QToolButton:checked { border-color: %4; background: %4; color: %5; font-weight: 600; }")
+        .arg(primaryColor(dark, 0.2).name(QColor::HexArgb), primaryColor(dark, 0.05).name(QColor::HexArgb),
+             primaryColor(dark).name(QColor::HexArgb), chosen.name(QColor::HexArgb),
+             foregroundOnSurface(chosen).name(QColor::HexArgb));
+    if (styleSheet() != sheet)
+        setStyleSheet(sheet);
 }
 
 } // namespace talvoro::settings

@@ -2,6 +2,8 @@
 
 #include "account/AuthManager.h"
 #include "look/Theme.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/FocusRing.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/SymbolLabel.h"
 #include "look/ui/ToggleSwitch.h"
@@ -64,6 +66,15 @@ protected:
         else
             QWidget::keyPressEvent(event);
     }
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!ui::showsFocusRing(this))
+            return;
+        QPainter painter(this);
+        ui::paintFocusRing(painter, rect(), 8, primaryColor(ui::isDark(this)), 3);
+    }
+    void focusInEvent(QFocusEvent *) override { update(); }
+    void focusOutEvent(QFocusEvent *) override { update(); }
 
 private:
     std::function<void()> m_action;

@@ -1,0 +1,175 @@
+// Coloured surfaces and keyboard focus stay readable on every accent and in
+// both appearances, measured on the rendered pixels.
+#include "app/ui/SidebarView.h"
+#include "look/AccentColorOption.h"
+#include "look/Theme.h"
+#include "look/ui/ActionButton.h"
+#include "look/ui/Appearance.h"
+#include "look/ui/MenuPicker.h"
+#include "look/ui/StyledLabel.h"
+#include "navigation/MainWindowModel.h"
+#include "platform/SettingsKeys.h"
+#include "screens/settings/ui/SectionHeader.h"
+#include "screens/settings/ui/SegmentedPicker.h"
+#include "support/ShellTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using talvoro::ui::ActionButton;
+
+namespace {
+
+// The fill is the commonest colour; the label drawn on it reaches its full
+// colour somewhere, so the best contrast of any pixel is the label's.
+double labelContrast(const QImage &image, QColor &fill)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    fill = QColor::fromRgb(std::max_element(counts.cbegin(), counts.cend()).key());
+    double best = 1.0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            best = std::max(best, talvoro::contrastRatio(image.pixelColor(x, y), fill));
+    return best;
+}
+
+} // namespace
+
+class ReadabilityTest : public QObject
+{
+    Q_OBJECT
+
+    TemporarySettings m_settings;
+    FakeAuthState m_auth;
+    MainWindowModel m_model{*m_settings.store, &m_auth};
+    QWidget m_window;
+    SidebarView *m_sidebar = new SidebarView(m_model, m_settings.store.get(), &m_window);
+    talvoro::settings::SegmentedPicker *m_picker = new talvoro::settings::SegmentedPicker(&m_window);
+    QLineEdit *m_field = new QLineEdit(&m_window);
+    ActionButton *m_prominent = new ActionButton(QStringLiteral("Entrar"), ActionButton::Style::prominent, &m_window);
+    ActionButton *m_bordered = new ActionButton(QStringLiteral("Pular"), ActionButton::Style::bordered, &m_window);
+
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(m_window.windowHandle(), key, modifiers);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        useLanguage(QStringLiteral("pt-BR"));
+        m_sidebar->setGeometry(0, 0, 220, 400);
+        m_picker->setOptions({{QStringLiteral("pt"), QStringLiteral("Português")}, {QStringLiteral("en"), QStringLiteral("English")}});
+        m_picker->setCurrentTag(QStringLiteral("pt"));
+        m_picker->setGeometry(240, 0, 300, 32);
+        m_field->setGeometry(240, 50, 200, 30);
+        m_prominent->setGeometry(240, 100, 120, 30);
+        m_bordered->setGeometry(240, 150, 120, 30);
+        m_prominent->bindAccent(*m_settings.store);
+        m_window.resize(600, 400);
+        m_window.show();
+        m_window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&m_window));
+    }
+    void cleanupTestCase() { talvoro::ui::applyAppearance(false); }
+
+    void returnEnterAndSpacePressTheFocusedButton()
+    {
+        QSignalSpy clicked(m_prominent, &QAbstractButton::clicked);
+        m_field->setFocus();
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_prominent);
+        press(Qt::Key_Return);
+        press(Qt::Key_Enter, Qt::KeypadModifier);
+        press(Qt::Key_Space);
+        press(Qt::Key_Return, Qt::ControlModifier); // not a press
+        QCOMPARE(clicked.size(), 3);
+    }
+
+    // The selected sidebar item and the chosen segment are filled in the
+    // accent with a label that reads on it; the chosen segment stands apart;
+    // a button's focus ring, just inside its edge, changes the pixels there
+    // and stands out from the fill by 3:1.
+    void everyAccentInBothAppearances()
+    {
+        auto *selected = m_sidebar->findChild<QPushButton *>(QStringLiteral("sidebar.home"));
+        for (const bool dark : {false, true}) {
+            talvoro::ui::applyAppearance(dark);
+            for (const auto option : talvoro::AccentColorOption::allCases) {
+                const QString name = talvoro::AccentColorOption(option).rawValue();
+                const QString where = name + (dark ? " dark" : " light");
+                m_settings.store->set(SettingsKeys::keyboardAccentColor, name);
+                const QColor surface = talvoro::accentSurfaceColor(talvoro::AccentColorOption(option).color(dark));
+                m_picker->setAccent(talvoro::AccentColorOption(option).color(dark));
+                QColor fill;
+                QColor other;
+                QVERIFY2(labelContrast(selected->grab().toImage(), fill) >= 4.5, qPrintable(where));
+                QCOMPARE(fill.rgb(), surface.rgb());
+                QVERIFY2(labelContrast(m_picker->findChild<QToolButton *>("segment.pt")->grab().toImage(), fill) >= 4.5,
+                         qPrintable(where));
+                QCOMPARE(fill.rgb(), surface.rgb());
+                labelContrast(m_picker->findChild<QToolButton *>("segment.en")->grab().toImage(), other);
+                QVERIFY2(std::abs(fill.red() - other.red()) + std::abs(fill.green() - other.green())
+                                 + std::abs(fill.blue() - other.blue()) > 120,
+                         qPrintable(where));
+
+                int tabs = 1;
+                for (ActionButton *button : {m_prominent, m_bordered}) {
+                    m_field->setFocus();
+                    const QImage plain = button->grab().toImage();
+                    for (int i = 0; i < tabs; ++i)
+                        press(Qt::Key_Tab);
+                    ++tabs;
+                    QCOMPARE(QApplication::focusWidget(), button);
+                    const QColor ring = button->grab().toImage().pixelColor(3, button->height() / 2);
+                    QVERIFY2(ring != plain.pixelColor(3, button->height() / 2), qPrintable(where));
+                    QVERIFY2(talvoro::contrastRatio(ring, plain.pixelColor(8, button->height() / 2)) >= 3.0,
+                             qPrintable(where + button->text()));
+                }
+            }
+        }
+    }
+
+    void sectionHeadersReadInBothAppearances()
+    {
+        for (const bool dark : {false, true}) {
+            talvoro::ui::applyAppearance(dark);
+            std::unique_ptr<QLabel> header(talvoro::settings::sectionHeader(QStringLiteral("Geral")));
+            const QColor text = header->palette().color(header->foregroundRole());
+            for (const QColor &background : {talvoro::windowBackgroundColor(dark), talvoro::settingsSurfaceColor(dark)})
+                QVERIFY(talvoro::contrastRatio(text, background) >= 4.5);
+        }
+    }
+
+    // A name longer than the picker draws exactly as the elided name does.
+    void longPickerChoicesEndInAnEllipsis()
+    {
+        const QString name = QStringLiteral("Microfone USB de estúdio com cancelamento de ruído (Analógico estéreo)");
+        MenuPicker picker;
+        MenuPicker shortened;
+        for (MenuPicker *each : {&picker, &shortened}) {
+            each->setFixedWidth(180);
+            each->show();
+        }
+        picker.addItem(name);
+        QStyleOptionComboBox option;
+        option.initFrom(&picker);
+        const QRect field = picker.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &picker);
+        const QString elided = picker.fontMetrics().elidedText(name, Qt::ElideRight, field.width());
+        QVERIFY(elided.endsWith(QChar(0x2026)));
+        shortened.addItem(elided);
+        QCOMPARE(picker.grab().toImage(), shortened.grab().toImage());
+    }
+};
+
+QTEST_MAIN(ReadabilityTest)
+#include "tst_Readability.moc"
