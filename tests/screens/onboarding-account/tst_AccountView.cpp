@@ -6,6 +6,7 @@
 #include "navigation/MainWindowModel.h"
 #include "texts/Localization.h"
 #include "support/AccountTestSupport.h"
+#include "support/FileDialogDriving.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
@@ -200,6 +201,32 @@ private Q_SLOTS:
                                    [&window] { window.dismiss(DetailRoute::account); });
         a.auth().signOut();
         QCOMPARE(window.path().size(), 2);
+    }
+
+    void aFileTypedIntoQtsOwnDialogIsUploaded()
+    {
+        SignedInAccount a;
+        AppEnvironment environment;
+        environment.settings = a.harness.settings.store.get();
+        environment.auth = a.harness.auth.get();
+        environment.makeBackendClient = a.clientFactory();
+        AccountView view(environment, {[] {}, [] {}});
+        view.show();
+        auto *avatarButton = view.findChild<QAbstractButton *>(QStringLiteral("accountAvatarButton"));
+
+        // Escape closes the dialog and nothing is sent.
+        avatarButton->click();
+        QFileDialog *dialog = shownFileDialog(&view, QStringLiteral("avatarPicker"));
+        QVERIFY(dialog);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!view.findChild<QFileDialog *>(QStringLiteral("avatarPicker")));
+        QVERIFY(!view.viewModel()->isUploading());
+
+        avatarButton->click();
+        QVERIFY(typeIntoFileDialog(shownFileDialog(&view, QStringLiteral("avatarPicker")),
+                                   {a.writeWidePicture().toLocalFile()}));
+        QTRY_VERIFY_WITH_TIMEOUT(!a.storedAvatarId().isEmpty(), 15000);
+        QTRY_VERIFY(!view.viewModel()->isUploading());
     }
 
     void screenShowsTheAccountStateAndWiresItsActions()

@@ -429,7 +429,9 @@ void AccountView::openImageFileDialog(QWidget *parent, std::function<void(const 
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setNameFilters(QStringList{localized("Imagens") +
                                        QStringLiteral(" (*.png *.jpg *.jpeg *.gif *.bmp *.webp *.tif *.tiff)")});
-    QObject::connect(dialog, &QFileDialog::urlSelected, dialog, [done](const QUrl &url) { done(QList<QUrl>{url}); });
+    // Qt's own widget dialog (no platform theme) signals only fileSelected,
+    // a native one urlSelected; accepted and selectedUrls() hold for both.
+    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, done] { done(dialog->selectedUrls()); });
     QObject::connect(dialog, &QDialog::rejected, dialog, [done] { done(QList<QUrl>{}); });
     dialog->open();
 }
