@@ -279,13 +279,20 @@ private Q_SLOTS:
         QVERIFY(!visible("accountManagementLink") && !visible("accountName") && visible("accountSignInRow"));
         QVERIFY(accountButton->accessibleName() == QStringLiteral("Entrar"));
 
-        // One sign-in at a time; a failure with a reason shows it, "OK" clears it.
+        // The account button stays live while a sign-in runs (the row does
+        // not): a second press starts over and only its outcome counts. A
+        // failure with a reason shows it, "OK" clears it.
         a.backend.server.injectFailure(QStringLiteral("auth/session"), {1, 400});
+        auto browser = std::exchange(a.harness.opener.onOpen, nullptr); // the first never answers
         accountButton->click();
-        QVERIFY(!accountButton->isEnabled());
+        QVERIFY(view.viewModel()->isSigningIn());
+        QVERIFY(accountButton->isEnabled());
+        QVERIFY(!view.findChild<QAbstractButton *>(QStringLiteral("accountSignInRow"))->isEnabled());
         view.findChild<QAbstractButton *>(QStringLiteral("accountSignInRow"))->click();
-        view.viewModel()->signIn();
         QCOMPARE(a.harness.opener.opened.size(), 2);
+        a.harness.opener.onOpen = browser;
+        accountButton->click();
+        QCOMPARE(a.harness.opener.opened.size(), 3);
         QTRY_VERIFY(view.signInErrorAlert());
         QVERIFY(!view.signInErrorAlert()->informativeText().isEmpty());
         view.signInErrorAlert()->findChild<QAbstractButton *>(QStringLiteral("signInErrorOK"))->click();

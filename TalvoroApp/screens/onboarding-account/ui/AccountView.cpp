@@ -471,8 +471,6 @@ void AccountView::refresh()
     m_accountButtonText->setText(signedIn ? localized("Sair da Conta") : localized("Entrar"));
     setTextColor(m_accountButtonText, buttonColor);
     m_accountButton->setAccessibleName(m_accountButtonText->text());
-    // Signing out never waits; a second sign-in would cancel the first.
-    m_accountButton->setEnabled(signedIn || m_model->canSignIn());
 
     showSignInError();
 }
