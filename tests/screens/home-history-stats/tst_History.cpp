@@ -27,6 +27,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStackedWidget>
@@ -277,6 +278,27 @@ private Q_SLOTS:
         view.deleteRecord(1);
         QCOMPARE(sent, QStringList{record.idString()});
         QCOMPARE(content->currentWidget()->objectName(), QStringLiteral("historyEmptyState"));
+    }
+
+    void everyNewSearchStartsAtTheTop()
+    {
+        for (int i = 0; i < 40; ++i)
+            insert(QStringLiteral("nota número %1 com texto").arg(i));
+        HistorySyncHooks hooks{[](const QString &) {}, [](int) -> QCoro::Task<void> {
+                                   return []() -> QCoro::Task<void> { co_return; }();
+                               }};
+        HistoryView view(m_profile->environment, [](const NavigationDestination &) {}, hooks);
+        view.resize(800, 500);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QScrollBar *bar = view.listView()->verticalScrollBar();
+        auto *search = view.findChild<QLineEdit *>(QStringLiteral("searchField"));
+        for (const QString &typed : {QStringLiteral("nota"), QStringLiteral(" com")}) {
+            QTRY_VERIFY(bar->maximum() > 0);
+            bar->setValue(bar->maximum());
+            QTest::keyClicks(search, typed);
+            QTRY_COMPARE(bar->value(), 0);
+        }
     }
 
     void detailFollowsTheRecordUntilItIsGone()
