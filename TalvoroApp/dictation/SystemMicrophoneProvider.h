@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <chrono>
+
 #include <optional>
 
 // What the stored `preferredMicrophoneID` resolves to among the listed devices.
@@ -17,6 +19,9 @@ struct PreferredMicrophoneResolution
 };
 
 // The capture devices QtMultimedia finds (through PulseAudio or PipeWire).
+// Qt's audio engine connects to the sound server once, when first used, and
+// never notices a server started after that; when it lists nothing, the
+// sound server is asked directly, on a connection of each call's own.
 class SystemMicrophoneProvider final : public MicrophoneProviding
 {
 public:
@@ -30,6 +35,14 @@ public:
         QString id;
         QString description;
     };
+    struct ServerSources
+    {
+        QList<CaptureDevice> devices;
+        QString defaultID;
+    };
+    // What the PulseAudio (or pipewire-pulse) server of this session lists
+    // now; nullopt when none answers within `timeout`.
+    static std::optional<ServerSources> askSoundServer(std::chrono::milliseconds timeout);
 
     // Drops the monitors of outputs (not microphones), marks the default,
     // and orders: the default first, then by name, case-insensitively in the

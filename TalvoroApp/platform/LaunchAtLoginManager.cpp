@@ -12,7 +12,7 @@
 
 void LaunchAtLoginManager::setEnabled(bool enabled)
 {
-    const auto result = apply(enabled, autostartFilePath(), executablePath());
+    const auto result = apply(enabled, autostartFilePath(), executablePath(), carriedEnvironment());
     if (!result) {
         qCCritical(lcLaunchAtLogin).noquote() << "Failed to set launch at login:" << result.error();
         return;
@@ -41,6 +41,18 @@ QString LaunchAtLoginManager::executablePath()
     return QCoreApplication::applicationFilePath();
 }
 
+QStringList LaunchAtLoginManager::carriedEnvironment()
+{
+    // The account layer's override of the backend address; without it a
+    // copy started at login would talk to the built-in default instead.
+    QStringList environment;
+    for (const char *name : {"TALVORO_BACKEND_URL"}) {
+        if (qEnvironmentVariableIsSet(name))
+            environment.append(QLatin1String(name) + u'=' + qEnvironmentVariable(name));
+    }
+    return environment;
+}
+
 QString LaunchAtLoginManager::quotedExecArgument(const QString &argument)
 {
     // Inside double quotes, `"`, `` ` ``, `$` and `\` take a backslash; a
@@ -59,8 +71,15 @@ QString LaunchAtLoginManager::quotedExecArgument(const QString &argument)
     return quoted;
 }
 
-QString LaunchAtLoginManager::desktopEntry(const QString &executable)
+QString LaunchAtLoginManager::desktopEntry(const QString &executable, const QStringList &environment)
 {
+    // Exec= runs a program with arguments, not a shell line: variables go
+    // through env(1), each assignment one quoted argument.
+    QStringList command;
+    if (!environment.isEmpty())
+        command.append(QStringLiteral("env"));
+    for (const QString &argument : environment + QStringList{executable})
+        command.append(quotedExecArgument(argument));
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Talvoro\n"
@@ -70,11 +89,11 @@ QString LaunchAtLoginManager::desktopEntry(const QString &executable)
                           "Terminal=false\n"
                           "NoDisplay=true\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(quotedExecArgument(executable), QLatin1String(talvoro::kBundleIdentifier));
+        .arg(command.join(u' '), QLatin1String(talvoro::kBundleIdentifier));
 }
 
 std::expected<void, QString> LaunchAtLoginManager::apply(bool enabled, const QString &filePath,
-                                                         const QString &executable)
+                                                         const QString &executable, const QStringList &environment)
 {
     if (!enabled) {
         QFile entry(filePath);
@@ -88,7 +107,7 @@ std::expected<void, QString> LaunchAtLoginManager::apply(bool enabled, const QSt
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return std::unexpected(file.errorString());
-    file.write(desktopEntry(executable).toUtf8());
+    file.write(desktopEntry(executable, environment).toUtf8());
     if (!file.commit())
         return std::unexpected(file.errorString());
     return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <expected>
 
@@ -20,11 +21,18 @@ public:
     // this executable.
     static QString executablePath();
 
-    // The entry's text for `executable`.
-    static QString desktopEntry(const QString &executable);
+    // "NAME=value" for each variable of this process that a copy started at
+    // login must get too: the backend address (TALVORO_BACKEND_URL) that
+    // scripts/run or the user chose.
+    static QStringList carriedEnvironment();
+
+    // The entry's text for `executable`, started through `env` with
+    // `environment` ("NAME=value" items) when that is not empty.
+    static QString desktopEntry(const QString &executable, const QStringList &environment);
     // An Exec= argument, quoted and escaped as desktop entries require.
     static QString quotedExecArgument(const QString &argument);
 
     // The work of setEnabled on explicit paths; the error text on failure.
-    static std::expected<void, QString> apply(bool enabled, const QString &filePath, const QString &executable);
+    static std::expected<void, QString> apply(bool enabled, const QString &filePath, const QString &executable,
+                                              const QStringList &environment);
 };

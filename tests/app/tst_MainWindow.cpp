@@ -9,6 +9,8 @@
 #include "app/ui/PlaceholderScreen.h"
 #include "app/ui/SheetHost.h"
 #include "app/ui/SidebarView.h"
+#include "screens/dictation-settings/ui/DictionaryView.h"
+#include "screens/settings/ui/FormSheetPresenter.h"
 #include "support/ShellTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -170,6 +172,32 @@ private Q_SLOTS:
         f.model->selectSidebarItem(SidebarItem::settings);
         QVERIFY(main->sidebar()->button(SidebarItem::settings)->isChecked());
         QCOMPARE(main->detail()->topScreen()->objectName(), QStringLiteral("screen.settings"));
+    }
+
+    // A screen opened with the mouse takes the focus, so its shortcuts
+    // (bound to it and its children) answer without a click inside.
+    void screensOpenedWithTheMouseTakeTheFocus()
+    {
+        TemporaryProfile profile;
+        profile.store->setBool(kCompleted, true);
+        profile.store->setBool(kAllow, true);
+        FakeAuthState auth;
+        MainWindowModel model(*profile.store, &auth);
+        MainWindow window(profile.environment, model, ScreenRegistry::withAppScreens());
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        NavigationStackView *detail = window.mainInterface()->detail();
+
+        QTest::mouseClick(window.mainInterface()->sidebar()->button(SidebarItem::talvoroSettings), Qt::LeftButton);
+        QVERIFY(detail->topScreen()->isAncestorOf(QApplication::focusWidget()));
+        QTest::mouseClick(detail->topScreen()->findChild<QWidget *>(QStringLiteral("dictionaryLink")), Qt::LeftButton);
+        auto *dictionary = qobject_cast<talvoro::dictionary::DictionaryView *>(detail->topScreen());
+        QVERIFY(dictionary);
+        QWidget *focused = QApplication::focusWidget();
+        QVERIFY(dictionary->isAncestorOf(focused));
+        QTest::keyClick(focused, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(dictionary->sheets()->isPresented());
     }
 
     void animatedPushAndPopSettle()

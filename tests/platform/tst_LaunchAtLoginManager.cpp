@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,6 +52,41 @@ private Q_SLOTS:
         // Nothing to remove is not a failure.
         QTest::ignoreMessage(QtInfoMsg, "Launch at login unregistered");
         LaunchAtLoginManager::setEnabled(false);
+    }
+
+    // A copy started at login talks to the backend this one was started
+    // with: the address goes through env(1), quoted like any argument.
+    void theEntryCarriesTheBackendAddress()
+    {
+        const QString path = LaunchAtLoginManager::autostartFilePath();
+        const auto exec = [&] {
+            QFile file(path);
+            const QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+            return text.section(QStringLiteral("\nExec="), 1).section(u'\n', 0, 0);
+        };
+        const QString executable = u'"' + QCoreApplication::applicationFilePath() + u'"';
+        qputenv("TALVORO_BACKEND_URL", "http://127.0.0.1:41234/");
+        QTest::ignoreMessage(QtInfoMsg, "Launch at login registered");
+        LaunchAtLoginManager::setEnabled(true);
+        QCOMPARE(exec(), QStringLiteral("env \"TALVORO_BACKEND_URL=http://127.0.0.1:41234/\" ") + executable);
+
+        const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (!validate.isEmpty()) {
+            QProcess check;
+            check.start(validate, {path});
+            QVERIFY(check.waitForFinished(30000));
+            QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+        }
+
+        // Without the variable the entry starts the program alone.
+        qunsetenv("TALVORO_BACKEND_URL");
+        QTest::ignoreMessage(QtInfoMsg, "Launch at login registered");
+        LaunchAtLoginManager::setEnabled(true);
+        QCOMPARE(exec(), executable);
+        QCOMPARE(LaunchAtLoginManager::desktopEntry(QStringLiteral("/t"), {QStringLiteral("A=$x %u")})
+                     .section(QStringLiteral("\nExec="), 1)
+                     .section(u'\n', 0, 0),
+                 QStringLiteral("env \"A=\\\\$x %%u\" \"/t\""));
     }
 
     void runFromAnAppImageStartsTheAppImage()

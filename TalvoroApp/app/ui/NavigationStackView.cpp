@@ -133,6 +133,30 @@ void NavigationStackView::syncWithPath(MainWindowModel::Animation animation)
         slide(topScreen(), previousTop, true, nullptr);
     else if (animate && removedTop)
         slide(topScreen(), removedTop, false, removedTop);
+    focusNewTop();
+}
+
+void NavigationStackView::focusNewTop()
+{
+    QWidget *top = topScreen();
+    if (top == m_focusedTop)
+        return;
+    m_focusedTop = top;
+    if (m_context.window.activeSettingsModal())
+        return;
+    const QWidget *focused = window()->focusWidget();
+    if (focused && top->isAncestorOf(focused))
+        return;
+    // A screen's shortcuts are bound to it and its children: after a click
+    // in the sidebar they answer only once the focus is inside. The first
+    // control Tab would reach takes it, else the screen itself.
+    for (QWidget *w = top->nextInFocusChain(); w && w != top; w = w->nextInFocusChain()) {
+        if (top->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(top)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    top->setFocus(Qt::OtherFocusReason);
 }
 
 void NavigationStackView::placePages()

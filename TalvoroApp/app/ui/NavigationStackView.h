@@ -16,6 +16,7 @@ struct ScreenContext;
 // pushed destinations above it. Kept in step with the model's path: a single
 // push slides the new screen in from the trailing edge, a single pop slides
 // it out; anything else (sidebar change, several steps) replaces at once.
+// A new top screen takes the focus on its first control.
 class NavigationStackView : public QWidget
 {
     Q_OBJECT
@@ -48,6 +49,8 @@ private:
     void slide(QWidget *incoming, QWidget *outgoing, bool forward, QWidget *toDelete);
     void finishAnimation();
     void placePages();
+    // A new top screen takes the keyboard focus.
+    void focusNewTop();
     void paintBackButton();
 
     const ScreenRegistry &m_registry;
@@ -56,4 +59,5 @@ private:
     QList<Page> m_pages;
     QToolButton *m_backButton = nullptr;
     QPointer<QVariantAnimation> m_animation;
+    QPointer<QWidget> m_focusedTop;
 };

@@ -165,5 +165,13 @@ Press %@ to start.</translation>
         <source>Sua primeira transcrição aparecerá aqui</source>
         <translation>Your first transcription will appear here</translation>
     </message>
+    <message>
+        <source>Não foi possível salvar o arquivo</source>
+        <translation>Could not save the file</translation>
+    </message>
+    <message>
+        <source>“%1” não pôde ser gravado. Escolha outra pasta ou outro nome.</source>
+        <translation>“%1” could not be written. Choose another folder or name.</translation>
+    </message>
 </context>
 </TS>

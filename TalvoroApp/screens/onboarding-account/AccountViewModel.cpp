@@ -219,9 +219,8 @@ void AccountViewModel::clearSignInError()
 
 void AccountViewModel::signIn()
 {
-    // AuthManager would cancel the running sign-in for a second one.
-    if (!canSignIn())
-        return;
+    // The account button stays live while a sign-in runs: a second press
+    // starts over (the browser tab of the first may be gone).
     m_signInErrorMessage.reset();
     m_signIn->start();
 }

@@ -98,6 +98,11 @@ void OnboardingWizard::startSignIn()
     m_signIn->start();
 }
 
+void OnboardingWizard::cancelSignIn()
+{
+    m_signIn->cancel();
+}
+
 void OnboardingWizard::shown()
 {
     if (m_permissions)

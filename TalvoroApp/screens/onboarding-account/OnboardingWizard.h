@@ -42,6 +42,8 @@ public:
     void goBack();
     void completeOnboarding();
     void startSignIn();
+    // Ends a sign-in waiting for the browser, silently.
+    void cancelSignIn();
 
     // The poll runs while the wizard is on screen.
     void shown();

@@ -11,21 +11,33 @@ SignInRunner::SignInRunner(AuthManager *auth, QObject *parent)
 
 void SignInRunner::start()
 {
-    if (!canStart())
+    if (!m_auth)
         return;
     m_signingIn = true;
     m_failureText.reset();
     Q_EMIT changed();
-    talvoro::startTask(this, run(m_auth), "sign-in from a screen");
+    talvoro::startTask(this, run(m_auth, ++m_attempt), "sign-in from a screen");
 }
 
-QCoro::Task<> SignInRunner::run(QPointer<AuthManager> auth)
+void SignInRunner::cancel()
+{
+    if (!m_signingIn)
+        return;
+    ++m_attempt;
+    m_signingIn = false;
+    Q_EMIT changed();
+    if (m_auth)
+        m_auth->cancelSignIn();
+}
+
+QCoro::Task<> SignInRunner::run(QPointer<AuthManager> auth, quint64 attempt)
 {
     QPointer<SignInRunner> self(this);
     auto signIn = auth->signIn();
     const auto result = co_await std::move(signIn);
-    // The screen may have gone (the wizard skipped) while the browser was open.
-    if (!self)
+    // The screen may have gone (the wizard skipped) while the browser was
+    // open, or the attempt was cancelled or replaced.
+    if (!self || attempt != m_attempt)
         co_return;
     if (!result)
         m_failureText = signInFailureText(result.error());

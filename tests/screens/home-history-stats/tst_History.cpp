@@ -13,17 +13,23 @@
 #include "screens/settings/ui/CapsuleButton.h"
 #include "screens/settings/ui/ContentUnavailableView.h"
 #include "support/DictationFakes.h"
+#include "support/FileDialogDriving.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStackedWidget>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -276,6 +282,27 @@ private Q_SLOTS:
         QCOMPARE(content->currentWidget()->objectName(), QStringLiteral("historyEmptyState"));
     }
 
+    void everyNewSearchStartsAtTheTop()
+    {
+        for (int i = 0; i < 40; ++i)
+            insert(QStringLiteral("nota número %1 com texto").arg(i));
+        HistorySyncHooks hooks{[](const QString &) {}, [](int) -> QCoro::Task<void> {
+                                   return []() -> QCoro::Task<void> { co_return; }();
+                               }};
+        HistoryView view(m_profile->environment, [](const NavigationDestination &) {}, hooks);
+        view.resize(800, 500);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QScrollBar *bar = view.listView()->verticalScrollBar();
+        auto *search = view.findChild<QLineEdit *>(QStringLiteral("searchField"));
+        for (const QString &typed : {QStringLiteral("nota"), QStringLiteral(" com")}) {
+            QTRY_VERIFY(bar->maximum() > 0);
+            bar->setValue(bar->maximum());
+            QTest::keyClicks(search, typed);
+            QTRY_COMPARE(bar->value(), 0);
+        }
+    }
+
     void detailFollowsTheRecordUntilItIsGone()
     {
         TranscriptionRecord record = insert(QStringLiteral("primeira versão"));
@@ -314,6 +341,52 @@ private Q_SLOTS:
         QCOMPARE(notFound->title(), QStringLiteral("Registro não encontrado"));
         QCOMPARE(notFound->symbol(), QStringLiteral("doc.questionmark"));
         QVERIFY(notFound->description().isEmpty());
+    }
+
+    void savingAsTextStartsInDocumentsAndReportsAFailedWrite()
+    {
+        const TranscriptionRecord record = insert(QStringLiteral("texto para guardar"));
+        HistoryDetailView page(record, *m_profile->store, nullptr);
+        page.show();
+        const auto picker = [&] { return shownFileDialog(&page, QStringLiteral("textFilePicker")); };
+        // A home of its own, without a documents folder at first.
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            qputenv("XDG_CONFIG_HOME", config);
+        });
+        qputenv("HOME", m_profile->dir.filePath(QStringLiteral("home")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_profile->dir.filePath(QStringLiteral("home/.config")).toUtf8());
+        QVERIFY(QDir().mkpath(QDir::homePath()));
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY(!QFileInfo::exists(documents));
+
+        // Without a documents folder it opens at home, never in the working folder.
+        page.openTextFileDialog();
+        QVERIFY(picker());
+        QCOMPARE(picker()->directory().absolutePath(), QDir::homePath());
+        QCOMPARE(picker()->selectedFiles().constFirst(), QDir::home().filePath(suggestedTextFileName()));
+        QTest::keyClick(picker(), Qt::Key_Escape);
+        QTRY_VERIFY(!page.findChild<QFileDialog *>());
+
+        QVERIFY(QDir().mkpath(documents));
+        page.openTextFileDialog();
+        QVERIFY(picker());
+        QCOMPARE(picker()->directory().absolutePath(), QDir(documents).absolutePath());
+        QFile saved(QDir(documents).filePath(QStringLiteral("nota.txt")));
+        QVERIFY(typeIntoFileDialog(picker(), {saved.fileName()}));
+        QTRY_VERIFY(saved.exists());
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(saved.readAll()), record.text);
+        QVERIFY(!page.findChild<QMessageBox *>());
+
+        // A file that cannot be written is reported, not dropped.
+        page.openTextFileDialog();
+        QVERIFY(typeIntoFileDialog(picker(), {m_profile->dir.filePath(QStringLiteral("missing/nota.txt"))}));
+        QTRY_VERIFY(page.findChild<QMessageBox *>());
+        QCOMPARE(page.findChild<QMessageBox *>()->text(), QStringLiteral("Não foi possível salvar o arquivo"));
+        QVERIFY(page.findChild<QMessageBox *>()->informativeText().contains(QStringLiteral("missing/nota.txt")));
     }
 
     void copyConfirmationEndsTwoSecondsAfterTheFirstCopy()

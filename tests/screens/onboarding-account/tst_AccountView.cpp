@@ -6,6 +6,7 @@
 #include "navigation/MainWindowModel.h"
 #include "texts/Localization.h"
 #include "support/AccountTestSupport.h"
+#include "support/FileDialogDriving.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
@@ -202,6 +203,32 @@ private Q_SLOTS:
         QCOMPARE(window.path().size(), 2);
     }
 
+    void aFileTypedIntoQtsOwnDialogIsUploaded()
+    {
+        SignedInAccount a;
+        AppEnvironment environment;
+        environment.settings = a.harness.settings.store.get();
+        environment.auth = a.harness.auth.get();
+        environment.makeBackendClient = a.clientFactory();
+        AccountView view(environment, {[] {}, [] {}});
+        view.show();
+        auto *avatarButton = view.findChild<QAbstractButton *>(QStringLiteral("accountAvatarButton"));
+
+        // Escape closes the dialog and nothing is sent.
+        avatarButton->click();
+        QFileDialog *dialog = shownFileDialog(&view, QStringLiteral("avatarPicker"));
+        QVERIFY(dialog);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!view.findChild<QFileDialog *>(QStringLiteral("avatarPicker")));
+        QVERIFY(!view.viewModel()->isUploading());
+
+        avatarButton->click();
+        QVERIFY(typeIntoFileDialog(shownFileDialog(&view, QStringLiteral("avatarPicker")),
+                                   {a.writeWidePicture().toLocalFile()}));
+        QTRY_VERIFY_WITH_TIMEOUT(!a.storedAvatarId().isEmpty(), 15000);
+        QTRY_VERIFY(!view.viewModel()->isUploading());
+    }
+
     void screenShowsTheAccountStateAndWiresItsActions()
     {
         SignedInAccount a;
@@ -252,13 +279,20 @@ private Q_SLOTS:
         QVERIFY(!visible("accountManagementLink") && !visible("accountName") && visible("accountSignInRow"));
         QVERIFY(accountButton->accessibleName() == QStringLiteral("Entrar"));
 
-        // One sign-in at a time; a failure with a reason shows it, "OK" clears it.
+        // The account button stays live while a sign-in runs (the row does
+        // not): a second press starts over and only its outcome counts. A
+        // failure with a reason shows it, "OK" clears it.
         a.backend.server.injectFailure(QStringLiteral("auth/session"), {1, 400});
+        auto browser = std::exchange(a.harness.opener.onOpen, nullptr); // the first never answers
         accountButton->click();
-        QVERIFY(!accountButton->isEnabled());
+        QVERIFY(view.viewModel()->isSigningIn());
+        QVERIFY(accountButton->isEnabled());
+        QVERIFY(!view.findChild<QAbstractButton *>(QStringLiteral("accountSignInRow"))->isEnabled());
         view.findChild<QAbstractButton *>(QStringLiteral("accountSignInRow"))->click();
-        view.viewModel()->signIn();
         QCOMPARE(a.harness.opener.opened.size(), 2);
+        a.harness.opener.onOpen = browser;
+        accountButton->click();
+        QCOMPARE(a.harness.opener.opened.size(), 3);
         QTRY_VERIFY(view.signInErrorAlert());
         QVERIFY(!view.signInErrorAlert()->informativeText().isEmpty());
         view.signInErrorAlert()->findChild<QAbstractButton *>(QStringLiteral("signInErrorOK"))->click();

@@ -3,8 +3,10 @@
 #include "platform/ImagePreparation.h"
 #include "texts/Localization.h"
 #include "support/AccountTestSupport.h"
+#include "support/FileDialogDriving.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QBuffer>
 #include <QImageReader>
 #include <QJsonArray>
@@ -145,6 +147,23 @@ private Q_SLOTS:
         ImagePreparationOptions options;
         options.maxFileBytes = 8;
         QCOMPARE(prepareImageFile(wide.toLocalFile(), options).error(), ImagePreparationFailure::tooLarge);
+    }
+
+    void picturesTypedIntoQtsOwnDialogBecomeThumbnails()
+    {
+        QTemporaryDir dir;
+        writeImage(dir, QStringLiteral("one.png"), {800, 600});
+        writeImage(dir, QStringLiteral("two.png"), {600, 800});
+        LocalBackend backend;
+        BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), BackendAPIClient::sharedSession(), backend.baseURL()};
+        FeedbackView view(client, *TemporarySettings().store, {});
+        view.show();
+        view.findChild<QAbstractButton *>(QStringLiteral("addScreenshots"))->click();
+        QFileDialog *dialog = shownFileDialog(&view, QStringLiteral("screenshotPicker"));
+        QVERIFY(dialog);
+        QVERIFY(typeIntoFileDialog(dialog, {dir.filePath(QStringLiteral("one.png")), dir.filePath(QStringLiteral("two.png"))}));
+        QTRY_VERIFY(view.findChild<QWidget *>(QStringLiteral("screenshot.1")));
+        QVERIFY(view.findChild<QWidget *>(QStringLiteral("screenshot.0")));
     }
 
     void submissionSendsTheRecordWithIdsInScreenshotOrder()

@@ -18,6 +18,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMessageBox>
+#include <QApplication>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -260,6 +261,49 @@ private Q_SLOTS:
             QTRY_VERIFY(!f.account.auth->isSigningIn());
         }
     }
+    // While the browser never answers, "Cancelar" or Escape ends the sign-in
+    // at once and silently: the screen is back as before the press.
+    void cancelWhileTheBrowserNeverAnswers()
+    {
+        LoginFixture f;
+        QVERIFY(QTest::qWaitForWindowActive(f.view.get()));
+        f.account.opener.onOpen = nullptr;
+        QVERIFY(!f.shown("login.cancelSignIn"));
+        for (const bool byEscape : {false, true}) {
+            f.button("login.signIn")->click();
+            QVERIFY(f.account.auth->isSigningIn());
+            QVERIFY(f.shown("login.cancelSignIn"));
+            QVERIFY(!f.button("login.skip")->isEnabled());
+            // The keyboard moves to the cancel, and back once it is done.
+            QCOMPARE(QApplication::focusWidget(), f.button("login.cancelSignIn"));
+            if (byEscape)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            else
+                f.button("login.cancelSignIn")->click();
+            QVERIFY(!f.account.auth->isSigningIn());
+            QVERIFY(f.button("login.signIn")->isEnabled());
+            QCOMPARE(f.button("login.signIn")->shownText(), QStringLiteral("Entrar"));
+            QVERIFY(f.button("login.skip")->isEnabled());
+            QVERIFY(!f.shown("login.cancelSignIn"));
+            QCOMPARE(QApplication::focusWidget(), f.button("login.signIn"));
+            QVERIFY(!f.view->errorAlert());
+        }
+
+        WizardFixture w;
+        w.account.opener.onOpen = nullptr;
+        w.goTo(OnboardingStep::login);
+        QVERIFY(QTest::qWaitForWindowActive(w.view.get()));
+        w.button("onboarding.signIn")->click();
+        QVERIFY(w.shown("onboarding.cancelSignIn"));
+        QCOMPARE(QApplication::focusWidget(), w.button("onboarding.cancelSignIn"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!w.account.auth->isSigningIn());
+        QVERIFY(!w.wizard().isSigningIn());
+        QVERIFY(!w.wizard().signInError());
+        QVERIFY(w.button("onboarding.signIn")->isEnabled());
+        QVERIFY(!w.shown("onboarding.cancelSignIn"));
+    }
+
     // The one rule every sign-in screen shows failures by.
     void failureTexts()
     {

@@ -5,6 +5,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/UrlOpener.h"
 #include "screens/home-history-stats/HistoryTexts.h"
+#include "screens/settings/ui/Alerts.h"
 #include "screens/settings/ui/CapsuleButton.h"
 #include "screens/settings/ui/CardContainer.h"
 #include "screens/settings/ui/ContentUnavailableView.h"
@@ -15,12 +16,15 @@
 #include "texts/Localization.h"
 #include "texts/LocalizedTexts.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QSaveFile>
 #include <QScrollArea>
 #include <QStackedLayout>
+#include <QStandardPaths>
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
@@ -176,13 +180,31 @@ void HistoryDetailView::showShareMenu()
         if (m_urlOpener)
             m_urlOpener->open(mailURL());
     });
-    menu.addAction(localized("Salvar como Arquivo de Texto…"), this, [this] {
-        const QString path = QFileDialog::getSaveFileName(this, localized("Transcrição de Voz"),
-                                                          suggestedTextFileName(), QStringLiteral("*.txt"));
-        if (!path.isEmpty())
-            (void)saveAsTextFile(path);
-    });
+    menu.addAction(localized("Salvar como Arquivo de Texto…"), this, &HistoryDetailView::openTextFileDialog);
     menu.exec(m_share->mapToGlobal(QPoint(0, m_share->height())));
+}
+
+void HistoryDetailView::openTextFileDialog()
+{
+    // Opened in the user's documents, not wherever the process was started,
+    // and without a nested event loop: the outcome arrives as a signal.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QDir folder(!documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    auto *dialog = new QFileDialog(this, localized("Transcrição de Voz"), folder.filePath(suggestedTextFileName()),
+                                   QStringLiteral("*.txt"));
+    dialog->setObjectName(QStringLiteral("textFilePicker"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const QStringList chosen = dialog->selectedFiles();
+        if (chosen.isEmpty() || saveAsTextFile(chosen.constFirst()))
+            return;
+        settings::openAlert(this, localized("Não foi possível salvar o arquivo"),
+                            localized("“%1” não pôde ser gravado. Escolha outra pasta ou outro nome.")
+                                .arg(QDir::toNativeSeparators(chosen.constFirst())),
+                            {{localized("OK"), QMessageBox::RejectRole, {}, QStringLiteral("okButton")}});
+    });
+    dialog->open();
 }
 
 HistoryRecordScreen::HistoryRecordScreen(const AppEnvironment &environment, const QUuid &id, QWidget *parent)

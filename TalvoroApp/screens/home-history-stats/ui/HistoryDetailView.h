@@ -37,6 +37,9 @@ public:
     // The share menu's two actions.
     QUrl mailURL() const;
     bool saveAsTextFile(const QString &path) const;
+    // "Salvar como Arquivo de Texto…": a save dialog ("textFilePicker") in
+    // the documents folder (home without one); a failed write is an alert.
+    void openTextFileDialog();
 
 private:
     QWidget *buildHeaderCard(UserDefaultsProviding &defaults);

@@ -183,6 +183,8 @@ QWidget *HistoryView::buildSearchBar()
         if (m_model)
             m_model->setSearchText(text);
         refreshContent();
+        // A new search starts at its newest match, not where the last list was scrolled to.
+        m_list->scrollToTop();
     });
     layout->addWidget(m_search, 1);
     outerLayout->addWidget(bar);

@@ -430,7 +430,9 @@ void AccountView::openImageFileDialog(QWidget *parent, std::function<void(const 
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setNameFilters(QStringList{localized("Imagens") +
                                        QStringLiteral(" (*.png *.jpg *.jpeg *.gif *.bmp *.webp *.tif *.tiff)")});
-    QObject::connect(dialog, &QFileDialog::urlSelected, dialog, [done](const QUrl &url) { done(QList<QUrl>{url}); });
+    // Qt's own widget dialog (no platform theme) signals only fileSelected,
+    // a native one urlSelected; accepted and selectedUrls() hold for both.
+    QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, done] { done(dialog->selectedUrls()); });
     QObject::connect(dialog, &QDialog::rejected, dialog, [done] { done(QList<QUrl>{}); });
     dialog->open();
 }
@@ -470,8 +472,6 @@ void AccountView::refresh()
     m_accountButtonText->setText(signedIn ? localized("Sair da Conta") : localized("Entrar"));
     setTextColor(m_accountButtonText, buttonColor);
     m_accountButton->setAccessibleName(m_accountButtonText->text());
-    // Signing out never waits; a second sign-in would cancel the first.
-    m_accountButton->setEnabled(signedIn || m_model->canSignIn());
 
     showSignInError();
 }

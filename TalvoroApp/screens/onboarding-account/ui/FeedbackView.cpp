@@ -403,7 +403,8 @@ void FeedbackView::openFilePicker()
                                 QStringLiteral("image/bmp"), QStringLiteral("image/webp"),
                                 QStringLiteral("image/tiff")});
     dialog->setNameFilters(QStringList{localized("Imagens") + QStringLiteral(" (*.png *.jpg *.jpeg *.gif *.bmp *.webp *.tif *.tiff)")});
-    connect(dialog, &QFileDialog::urlsSelected, this, &FeedbackView::handleImageImport);
+    // accepted and selectedUrls() hold for Qt's own dialog as for a native one.
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { handleImageImport(dialog->selectedUrls()); });
     dialog->open();
 }
 

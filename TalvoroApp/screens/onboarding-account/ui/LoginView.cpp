@@ -12,6 +12,7 @@
 #include "platform/UrlOpener.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/onboarding-account/SignInRunner.h"
+#include "screens/onboarding-account/ui/SignInCancelButton.h"
 #include "screens/settings/ui/BrandedHeaderView.h"
 #include "screens/settings/ui/TintedFrame.h"
 #include "texts/Localization.h"
@@ -48,6 +49,7 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
     , m_banner(new settings::TintedFrame(0.1, 0, 8))
     , m_signInButton(new ui::ActionButton(localized("Entrar"), ui::ActionButton::Style::prominent))
     , m_skip(new ui::ActionButton(localized("Pular"), ui::ActionButton::Style::bordered))
+    , m_cancel(new SignInCancelButton(this, [runner = m_signIn] { runner->cancel(); }))
 {
     UserDefaultsProviding &settings = *environment.settings;
     auto *column = new QVBoxLayout(this);
@@ -84,6 +86,9 @@ LoginView::LoginView(const AppEnvironment &environment, QWidget *parent)
     column->addSpacing(12);
     m_skip->setObjectName(QStringLiteral("login.skip"));
     column->addWidget(m_skip, 0, Qt::AlignHCenter);
+    column->addSpacing(12);
+    m_cancel->setObjectName(QStringLiteral("login.cancelSignIn"));
+    column->addWidget(m_cancel, 0, Qt::AlignHCenter);
     column->addSpacing(12);
 
     auto *note = secondaryText(localized("Sem conta, suas transcrições usarão o reconhecimento básico da Apple. "
@@ -158,6 +163,7 @@ void LoginView::refresh()
     m_signInButton->setBusy(busy, localized("Entrando..."));
     m_signInButton->setEnabled(m_signIn->canStart());
     m_skip->setEnabled(!busy);
+    m_cancel->follow(busy, m_signInButton);
 }
 
 QMessageBox *LoginView::errorAlert() const

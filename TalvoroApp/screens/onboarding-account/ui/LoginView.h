@@ -17,10 +17,13 @@ class ActionButton;
 
 namespace talvoro::onboarding {
 
+class SignInCancelButton;
+
 // The sign-in screen between the wizard and the main interface: the banner
 // of an ended session, "Entrar" (the browser sign-in), "Pular" (go on
 // without an account), the note on what is lost, the legal links and the
-// failure alert. It never navigates: the gate follows the sign-in state and
+// failure alert. While a sign-in waits for the browser, "Cancelar" (or
+// Escape) ends it without a word. It never navigates: the gate follows the sign-in state and
 // `allowUnauthenticatedAccess`.
 class LoginView : public QWidget
 {
@@ -44,6 +47,7 @@ private:
     settings::TintedFrame *m_banner;
     ui::ActionButton *m_signInButton;
     ui::ActionButton *m_skip;
+    SignInCancelButton *m_cancel;
     QPointer<QMessageBox> m_alert;
 };
 

@@ -9,6 +9,7 @@
 #include "screens/onboarding-account/OnboardingWizard.h"
 #include "screens/onboarding-account/ui/OnboardingPermissionBadge.h"
 #include "screens/settings/SystemSettings.h"
+#include "screens/onboarding-account/ui/SignInCancelButton.h"
 #include "screens/settings/ui/CardContainer.h"
 #include "screens/settings/ui/HotkeySettingView.h"
 #include "screens/settings/ui/SettingsCardView.h"
@@ -181,6 +182,7 @@ OnboardingLoginStep::OnboardingLoginStep(OnboardingWizard &wizard, UserDefaultsP
     , m_signedOut(new QWidget)
     , m_signIn(makeActionButton(localized("Entrar"), QStringLiteral("person.badge.key")))
     , m_error(new QLabel)
+    , m_cancel(new SignInCancelButton(this, [&wizard] { wizard.cancelSignIn(); }))
 {
     setObjectName(QStringLiteral("onboarding.page.login"));
 
@@ -209,6 +211,8 @@ OnboardingLoginStep::OnboardingLoginStep(OnboardingWizard &wizard, UserDefaultsP
     m_signIn->setObjectName(QStringLiteral("onboarding.signIn"));
     signedOut->addSpacing(8);
     signedOut->addWidget(m_signIn, 0, Qt::AlignHCenter);
+    m_cancel->setObjectName(QStringLiteral("onboarding.cancelSignIn"));
+    signedOut->addWidget(m_cancel, 0, Qt::AlignHCenter);
     m_error->setObjectName(QStringLiteral("onboarding.signInError"));
     m_error->setFont(appHelperFont());
     m_error->setWordWrap(true);
@@ -243,6 +247,7 @@ void OnboardingLoginStep::refresh()
     }
     m_signIn->setBusy(m_wizard.isSigningIn(), localized("Entrando..."));
     m_signIn->setEnabled(m_wizard.auth() && !m_wizard.isSigningIn());
+    m_cancel->follow(m_wizard.isSigningIn(), m_signIn);
     const auto error = m_wizard.signInError();
     m_error->setText(error.value_or(QString()));
     m_error->setVisible(error.has_value());

@@ -17,6 +17,7 @@ class StyledLabel;
 namespace talvoro::onboarding {
 
 class OnboardingPermissionBadge;
+class SignInCancelButton;
 
 // The frame every page shares: the symbol in the accent colour, the title,
 // the description (secondary, centred) and the page's own controls.
@@ -78,8 +79,9 @@ public:
     OnboardingHotkeyStep(HotkeyManager *hotkeys, UserDefaultsProviding &settings, QWidget *parent = nullptr);
 };
 
-// Signed in: the account; signed out: "Entrar" and the last failure. Reads
-// the wizard's sign-in state and never writes it.
+// Signed in: the account; signed out: "Entrar" and the last failure, and
+// "Cancelar" while a sign-in waits for the browser. The wizard holds the
+// sign-in; the page only reads its state and asks it to start or cancel.
 class OnboardingLoginStep : public OnboardingStepPage
 {
     Q_OBJECT
@@ -96,6 +98,7 @@ private:
     QWidget *m_signedOut;
     ui::ActionButton *m_signIn;
     QLabel *m_error;
+    SignInCancelButton *m_cancel;
 };
 
 } // namespace talvoro::onboarding

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QSet>
+#include <QTest>
+
+// The file dialog of that name under `owner` once it shows, or null.
+inline QFileDialog *shownFileDialog(QWidget *owner, const QString &objectName)
+{
+    QFileDialog *dialog = nullptr;
+    (void)QTest::qWaitFor([&] {
+        dialog = owner->findChild<QFileDialog *>(objectName);
+        return dialog && dialog->isVisible();
+    }, 10000);
+    return dialog && dialog->isVisible() ? dialog : nullptr;
+}
+
+// Answers Qt's own file dialog (the one a desktop without a platform theme
+// gets) the way a user would: the absolute paths typed into its field (quoted
+// when several), then Return once the dialog shows them chosen. While the
+// user types, the dialog follows the folders in the text and selects what
+// matches, reading folders in the background; Return before that would
+// open a folder selected on the way. False when the dialog has no field (a
+// native one, which the tests cannot drive).
+inline bool typeIntoFileDialog(QFileDialog *dialog, const QStringList &paths)
+{
+    auto *field = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+    if (!field || !field->isVisible())
+        return false;
+    // Typing keeps the selection in step with the text only while the
+    // field has the keyboard, as it has for a user.
+    dialog->activateWindow();
+    if (!QTest::qWaitForWindowActive(dialog))
+        return false;
+    field->setFocus();
+    if (!QTest::qWaitFor([&] { return field->hasFocus(); }, 5000))
+        return false;
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier); // over a suggested name
+    QTest::keyClicks(field, paths.size() == 1 ? paths.constFirst()
+                                              : u'"' + paths.join(QStringLiteral("\" \"")) + u'"');
+    const QSet<QString> wanted(paths.cbegin(), paths.cend());
+    (void)QTest::qWaitFor([&] {
+        const QStringList chosen = dialog->selectedFiles();
+        return QSet<QString>(chosen.cbegin(), chosen.cend()) == wanted;
+    }, 10000);
+    QTest::keyClick(field, Qt::Key_Return);
+    return true;
+}
