@@ -101,7 +101,7 @@ private Q_SLOTS:
             QSKIP("No D-Bus session (scripts/with-test-services starts one)");
         FakePortal portal(2);
         DesktopColorScheme scheme;
-        QCOMPARE(scheme.scheme(), DesktopColorScheme::Scheme::light);
+        QTRY_COMPARE(scheme.scheme(), DesktopColorScheme::Scheme::light);
         talvoro::ui::AppearanceFollower follower(scheme, std::nullopt, true);
         QVERIFY(!talvoro::ui::isDark(nullptr));
 
