@@ -4,6 +4,7 @@
 
 // The synchronisation rows of talvoro-bench: the offline queue, the first
 // sync of a large history and the sync JSON encoder, each printed against a
-// baseline measured in the same run. `storePath` holds `rows` transcriptions.
+// baseline measured in the same run. `storePath` holds `rows` transcriptions;
+// the first sync is measured `syncRuns` times.
 // Returns false when --check is set and a target is missed.
-bool runSyncBench(const QString &storePath, int rows, bool check);
+bool runSyncBench(const QString &storePath, int rows, int syncRuns, bool check);

@@ -6,12 +6,21 @@
 #include "platform/OrderedJson.h"
 
 #include <QDir>
+#include <QFile>
+#include <QJsonParseError>
+#include <QThreadPool>
 #include <QJsonArray>
 #include <QUuid>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kFormatVersion = 1;
+// The journal is folded into a new snapshot once it outgrows both this and
+// twice the queue's own size, so its bytes stay a small multiple of the queue.
+constexpr qint64 kMinJournalBytes = 64 * 1024;
 
 QJsonValue dateToJson(const QDateTime &date)
 {
@@ -47,6 +56,22 @@ std::optional<OfflineSyncItem> itemFromJson(const QJsonValue &value, QString *er
         return std::nullopt;
     }
     return item;
+}
+
+QString journalPathFor(const QString &filePath)
+{
+    return filePath + QStringLiteral(".journal");
+}
+
+void fsyncInBackground(const QString &path)
+{
+    QThreadPool::globalInstance()->start([path] {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    });
 }
 
 } // namespace
@@ -133,6 +158,7 @@ QList<OfflineSyncItem> OfflineSyncQueue::dueItems(const QDateTime &now) const
 
 void OfflineSyncQueue::insert(const OfflineSyncItem &item)
 {
+    m_journalPending.insert(item.id, true);
     const quint64 sequence = m_nextSequence++;
     m_items.insert(item.id, item);
     m_payloadJson.insert(item.id, QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
@@ -151,6 +177,7 @@ void OfflineSyncQueue::erase(const QString &itemId)
         m_idOfObject.remove(object);
     m_order.erase(m_sequenceOfId.take(itemId));
     m_payloadJson.remove(itemId);
+    m_journalPending.insert(itemId, false);
     m_items.erase(found);
 }
 
@@ -202,6 +229,7 @@ bool OfflineSyncQueue::update(const OfflineSyncItem &item)
     if (stored->payload != item.payload)
         m_payloadJson.insert(item.id, QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
     *stored = item;
+    m_journalPending.insert(item.id, true);
     markChanged(true);
     return true;
 }
@@ -210,12 +238,26 @@ void OfflineSyncQueue::clear()
 {
     if (m_items.isEmpty() && !QFile::exists(m_filePath))
         return;
+    clearItems();
+    m_compactNext = true; // nothing left to keep: a new empty snapshot
+    markChanged(false);
+}
+
+void OfflineSyncQueue::clearItems()
+{
     m_items.clear();
     m_order.clear();
     m_sequenceOfId.clear();
     m_idOfObject.clear();
     m_payloadJson.clear();
-    markChanged(false);
+    m_journalPending.clear();
+}
+
+void OfflineSyncQueue::replace(const OfflineSyncItem &item)
+{
+    m_items.insert(item.id, item);
+    m_payloadJson.insert(item.id, QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
+    m_journalPending.insert(item.id, true);
 }
 
 std::optional<OfflineSyncItem> OfflineSyncQueue::pendingItem(OfflineSyncKind kind, const QString &clientId) const
@@ -239,13 +281,10 @@ std::optional<OfflineSyncItem> OfflineSyncQueue::pendingSettings() const
 
 void OfflineSyncQueue::reload()
 {
-    m_items.clear();
-    m_order.clear();
-    m_sequenceOfId.clear();
-    m_idOfObject.clear();
-    m_payloadJson.clear();
+    clearItems();
     m_writesBlocked = false;
     m_dirty = false;
+    m_compactNext = false;
     load();
     Q_EMIT changed();
 }
@@ -279,6 +318,16 @@ void OfflineSyncQueue::scheduleWrite()
 }
 
 void OfflineSyncQueue::load()
+{
+    loadSnapshot();
+    if (!m_writesBlocked)
+        replayJournal();
+    m_journalPending.clear();
+    if (m_dirty)
+        flush();
+}
+
+void OfflineSyncQueue::loadSnapshot()
 {
     auto result = AtomicJsonFile::load(m_filePath);
     switch (result.status) {
@@ -337,10 +386,76 @@ void OfflineSyncQueue::load()
                    qUtf8Printable(moved ? *moved : moved.error()));
         if (moved) {
             m_dirty = true;
-            flush();
+            m_compactNext = true;
         } else
             m_writesBlocked = true;
     }
+}
+
+void OfflineSyncQueue::replayJournal()
+{
+    const QString path = journalPathFor(m_filePath);
+    QFile journal(path);
+    m_journalBytes = 0;
+    if (!journal.exists())
+        return;
+    if (!journal.open(QIODevice::ReadOnly)) {
+        qCWarning(lcOfflineSyncQueue, "Cannot read offline queue journal %s: %s; leaving it untouched",
+                  qUtf8Printable(path), qUtf8Printable(journal.errorString()));
+        m_writesBlocked = true;
+        return;
+    }
+    const QByteArray bytes = journal.readAll();
+    journal.close();
+    m_journalBytes = bytes.size();
+    int unreadable = 0;
+    for (qsizetype start = 0; start < bytes.size();) {
+        const qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0) {
+            // The last append was cut short by a crash: that turn never ended.
+            qCInfo(lcOfflineSyncQueue, "Offline queue journal ends in a partial line; dropped it");
+            m_dirty = m_compactNext = true;
+            break;
+        }
+        const QJsonDocument line = QJsonDocument::fromJson(bytes.mid(start, end - start));
+        start = end + 1;
+        const QJsonObject change = line.object();
+        QString error;
+        if (change.contains(QLatin1String("removed"))) {
+            erase(change.value(QLatin1String("removed")).toString());
+        } else if (auto item = itemFromJson(change, &error); item && line.isObject()) {
+            if (m_items.contains(item->id))
+                replace(*item);
+            else
+                insert(*item);
+        } else {
+            ++unreadable;
+        }
+    }
+    if (unreadable > 0) {
+        auto moved = AtomicJsonFile::moveAside(path);
+        qCCritical(lcOfflineSyncQueue, "Offline queue journal held %d unreadable change(s); original kept as %s",
+                   unreadable, qUtf8Printable(moved ? *moved : moved.error()));
+        if (!moved) {
+            m_writesBlocked = true;
+            return;
+        }
+        m_journalBytes = 0;
+        m_dirty = m_compactNext = true;
+    }
+}
+
+void OfflineSyncQueue::writeItem(OrderedJson::Writer &writer, const OfflineSyncItem &item) const
+{
+    writer.beginObject();
+    writer.member(QLatin1String("id"), item.id);
+    writer.member(QLatin1String("kind"), offlineSyncKindName(item.kind));
+    writer.key(QLatin1String("payload"));
+    writer.raw(m_payloadJson.value(item.id));
+    writer.member(QLatin1String("retryCount"), item.retryCount);
+    writer.member(QLatin1String("nextRetryAt"), dateToJson(item.nextRetryAt));
+    writer.member(QLatin1String("enqueuedAt"), dateToJson(item.enqueuedAt));
+    writer.endObject();
 }
 
 bool OfflineSyncQueue::flush()
@@ -353,35 +468,91 @@ bool OfflineSyncQueue::flush()
                   qUtf8Printable(m_filePath));
         return false;
     }
+    // This turn's changes as journal lines: removals, then the items as they
+    // are now in their order of arrival (replaying keeps that order).
+    QByteArray lines;
+    OrderedJson::Writer writer(lines);
+    std::map<quint64, QString> present;
+    for (auto change = m_journalPending.cbegin(); change != m_journalPending.cend(); ++change) {
+        if (change.value() && m_items.contains(change.key())) {
+            present.emplace(m_sequenceOfId.value(change.key()), change.key());
+            continue;
+        }
+        writer.beginObject();
+        writer.member(QLatin1String("removed"), change.key());
+        writer.endObject();
+        lines += '\n';
+    }
+    for (const auto &[sequence, id] : present) {
+        writeItem(writer, *m_items.constFind(id));
+        lines += '\n';
+    }
+    qint64 queueBytes = 0;
+    for (const QByteArray &payload : std::as_const(m_payloadJson))
+        queueBytes += payload.size() + 160; // the item's other members, about
+    const bool compact = m_compactNext || !QFile::exists(m_filePath)
+        || m_journalBytes + lines.size() > std::max(kMinJournalBytes, 2 * queueBytes);
+    if (!(compact ? writeSnapshot() : appendToJournal(lines)))
+        return false; // stays dirty: the next change or flush tries again
+    m_journalPending.clear();
+    m_compactNext = false;
+    m_dirty = false;
+    return true;
+}
+
+bool OfflineSyncQueue::appendToJournal(const QByteArray &lines)
+{
+    const QString path = journalPathFor(m_filePath);
+    QFile journal(path);
+    const bool existed = journal.exists();
+    if (!journal.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        qCCritical(lcOfflineSyncQueue, "Cannot open offline queue journal %s: %s", qUtf8Printable(path),
+                   qUtf8Printable(journal.errorString()));
+        return false;
+    }
+    if (!existed)
+        journal.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const qint64 before = journal.size();
+    // The bytes reach the kernel before the turn ends, so a crash keeps them;
+    // the fsync follows on a worker thread, as for the snapshot.
+    if (journal.write(lines) != lines.size() || !journal.flush()) {
+        qCCritical(lcOfflineSyncQueue, "Cannot append to offline queue journal %s: %s; the queue file is kept",
+                   qUtf8Printable(path), qUtf8Printable(journal.errorString()));
+        journal.resize(before); // no partial line for the next append to run into
+        return false;
+    }
+    journal.close();
+    fsyncInBackground(path);
+    m_bytesWritten += lines.size();
+    m_journalBytes = before + lines.size();
+    return true;
+}
+
+bool OfflineSyncQueue::writeSnapshot()
+{
     // Written as it goes from each item's payload text, kept since it was
-    // queued: a turn's write costs about one copy of the file.
+    // queued: a snapshot costs about one copy of the file.
     QByteArray bytes;
     OrderedJson::Writer writer(bytes);
     writer.beginObject();
     writer.member(QLatin1String("version"), kFormatVersion);
     writer.key(QLatin1String("items"));
     writer.beginArray();
-    for (const auto &[sequence, id] : m_order) {
-        const OfflineSyncItem &item = *m_items.constFind(id);
-        writer.beginObject();
-        writer.member(QLatin1String("id"), item.id);
-        writer.member(QLatin1String("kind"), offlineSyncKindName(item.kind));
-        writer.key(QLatin1String("payload"));
-        writer.raw(m_payloadJson.value(id));
-        writer.member(QLatin1String("retryCount"), item.retryCount);
-        writer.member(QLatin1String("nextRetryAt"), dateToJson(item.nextRetryAt));
-        writer.member(QLatin1String("enqueuedAt"), dateToJson(item.enqueuedAt));
-        writer.endObject();
-    }
+    for (const auto &[sequence, id] : m_order)
+        writeItem(writer, *m_items.constFind(id));
     writer.endArray();
     writer.endObject();
     if (auto written = AtomicJsonFile::writeBytes(m_filePath, bytes, AtomicJsonFile::Durability::syncedInBackground); !written) {
-        // Stays dirty: the next change or flush tries again.
         qCCritical(lcOfflineSyncQueue, "Cannot write offline queue %s: %s; the previous file is kept",
                    qUtf8Printable(m_filePath), qUtf8Printable(written.error()));
         return false;
     }
     m_bytesWritten += bytes.size();
-    m_dirty = false;
+    // The snapshot holds every change the journal did; a journal left by a
+    // crash right here replays onto it without changing anything.
+    const QString journal = journalPathFor(m_filePath);
+    if (QFile::exists(journal) && !QFile::remove(journal))
+        qCWarning(lcOfflineSyncQueue, "Cannot remove offline queue journal %s", qUtf8Printable(journal));
+    m_journalBytes = 0;
     return true;
 }

@@ -10,6 +10,10 @@
 #include <map>
 #include <optional>
 
+namespace OrderedJson {
+class Writer;
+}
+
 // What a queued push does when replayed.
 enum class OfflineSyncKind {
     settings,            // payload: SyncSettingsPayload
@@ -37,9 +41,13 @@ struct OfflineSyncItem
 };
 
 // The persistent queue of pushes that failed with a retryable error. It lives
-// in `offline-queue.json` in the data folder, rewritten atomically as a whole.
-// Changes are written once at the end of the event-loop turn that made them
-// (a crash loses at most that turn); deliveries and retry counts recorded
+// in `offline-queue.json` in the data folder (a snapshot, replaced atomically
+// as a whole) and `offline-queue.json.journal` beside it (the changes since,
+// one line each, appended). Changes are appended once at the end of the
+// event-loop turn that made them (a crash loses at most that turn); the
+// journal is folded into a new snapshot once it outgrows the queue. Opening
+// reads the snapshot, then replays the journal (a partial last line, cut by
+// a crash, is dropped). Deliveries and retry counts recorded
 // while a drain runs are written when it ends, since losing them only means
 // sending again. A file that cannot be read back is moved aside and logged,
 // never silently replaced.
@@ -93,8 +101,15 @@ Q_SIGNALS:
 
 private:
     void load();
+    void loadSnapshot();
+    void replayJournal();
     void insert(const OfflineSyncItem &item);
+    void replace(const OfflineSyncItem &item); // same id, same object
     void erase(const QString &itemId);
+    void clearItems();
+    void writeItem(OrderedJson::Writer &writer, const OfflineSyncItem &item) const;
+    bool appendToJournal(const QByteArray &lines);
+    bool writeSnapshot();
     // `deferrable`: the change may wait for the end of a running drain.
     void markChanged(bool deferrable);
     // One write at the end of the current event-loop turn.
@@ -108,6 +123,10 @@ private:
     QHash<QString, quint64> m_sequenceOfId;
     QHash<QString, QString> m_idOfObject;
     QHash<QString, QByteArray> m_payloadJson; // by item id
+    // Items changed since the last write: true = as it is now, false = removed.
+    QHash<QString, bool> m_journalPending;
+    qint64 m_journalBytes = 0;
+    bool m_compactNext = false;
     quint64 m_nextSequence = 0;
     bool m_writesBlocked = false; // an unreadable file we could not move aside
     bool m_draining = false;

@@ -4,6 +4,8 @@
 
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 
 namespace {
 
@@ -40,12 +42,20 @@ DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, const QString &servi
     QDBusMessage read = QDBusMessage::createMethodCall(m_service, QString::fromLatin1(kPath),
                                                        QString::fromLatin1(kInterface), QStringLiteral("Read"));
     read << QString::fromLatin1(kGroup) << QString::fromLatin1(kKey);
-    const QDBusMessage reply = m_bus.call(read, QDBus::Block, 1000);
-    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-        apply(reply.arguments().constFirst());
-    else
-        qCDebug(lcApp).noquote() << "No desktop portal colour scheme (" + reply.errorName()
-                                       + "); the appearance stays as the desktop's palette had it at start";
+    // Answered later, not waited for: the window's first frame does not wait
+    // on the portal (up to a second when it is slow to start).
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(read, 1000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
+        call->deleteLater();
+        const QDBusMessage reply = call->reply();
+        if (m_changedSinceRead)
+            return; // a SettingChanged came first and is newer
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+            apply(reply.arguments().constFirst());
+        else
+            qCDebug(lcApp).noquote() << "No desktop portal colour scheme (" + reply.errorName()
+                                           + "); the appearance stays as the desktop's palette had it at start";
+    });
 }
 
 DesktopColorScheme::~DesktopColorScheme()
@@ -58,8 +68,10 @@ DesktopColorScheme::~DesktopColorScheme()
 
 void DesktopColorScheme::settingChanged(const QString &group, const QString &key, const QDBusVariant &value)
 {
-    if (group == QLatin1String(kGroup) && key == QLatin1String(kKey))
+    if (group == QLatin1String(kGroup) && key == QLatin1String(kKey)) {
+        m_changedSinceRead = true;
         apply(value.variant());
+    }
 }
 
 void DesktopColorScheme::apply(const QVariant &value)

@@ -22,7 +22,8 @@ public:
 
     static constexpr const char *kPortalService = "org.freedesktop.portal.Desktop";
 
-    // Reads the setting once, waiting at most a second for the portal.
+    // Asks for the setting once without waiting; schemeChanged follows when
+    // the portal answers (within a second) or the setting changes.
     explicit DesktopColorScheme(QDBusConnection bus = QDBusConnection::sessionBus(),
                                 const QString &service = QString::fromLatin1(kPortalService),
                                 QObject *parent = nullptr);
@@ -42,5 +43,6 @@ private:
     QDBusConnection m_bus;
     QString m_service;
     bool m_listening = false;
+    bool m_changedSinceRead = false;
     Scheme m_scheme = Scheme::unknown;
 };

@@ -7,6 +7,13 @@ FetchDescriptor<TranscriptionRecord> transcriptionsNewestFirst()
     return {{}, {{TranscriptionRecord::Field::createdAt, SortOrder::reverse}}, std::nullopt};
 }
 
+FetchDescriptor<TranscriptionRecord> newestTranscriptions(qsizetype limit)
+{
+    FetchDescriptor<TranscriptionRecord> descriptor = transcriptionsNewestFirst();
+    descriptor.fetchLimit = limit;
+    return descriptor;
+}
+
 FetchDescriptor<DictionaryEntry> dictionaryEntriesByTerm()
 {
     return {{}, {{DictionaryEntry::Field::term, SortOrder::forward}}, std::nullopt};

@@ -11,6 +11,8 @@ namespace StoreQueries {
 
 // Every transcription, newest first.
 FetchDescriptor<TranscriptionRecord> transcriptionsNewestFirst();
+// The `limit` newest transcriptions (a card that shows a few reads only those).
+FetchDescriptor<TranscriptionRecord> newestTranscriptions(qsizetype limit);
 // Every dictionary entry of every language, by term (file-browser order).
 FetchDescriptor<DictionaryEntry> dictionaryEntriesByTerm();
 // Every rule, newest first.

@@ -73,8 +73,9 @@ private Q_SLOTS:
         QCoreApplication::processEvents(); // written at the end of the turn
         OfflineSyncQueue again(path);
         QCOMPARE(again.count(), 1);
-        // Replaced whole: no temporary file left beside it.
-        QCOMPARE(QDir(dir.filePath(QStringLiteral("nested"))).entryList(QDir::Files).size(), 1);
+        // The queue and its journal, no temporary file left beside them.
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("nested"))).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("offline-queue.json"), QStringLiteral("offline-queue.json.journal")}));
     }
 
     void pushesOfTheSameThingCoalesce()
@@ -184,6 +185,48 @@ private Q_SLOTS:
         QCOMPARE(OfflineSyncQueue(path).count(), 10);
         QCOMPARE(queue.pendingItem(OfflineSyncKind::deleteTranscription, items[41].clientId())->id, items[41].id);
         QVERIFY(!queue.pendingItem(OfflineSyncKind::deleteTranscription, items[0].clientId()));
+    }
+
+    // Each turn appends its changes instead of rewriting the queue; reopening
+    // replays them in order over the snapshot, and a line a crash cut short
+    // is dropped while everything before it is kept.
+    void turnsAppendToAJournalThatReplaysInOrder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("q.json"));
+        const QString journalPath = path + QStringLiteral(".journal");
+        QList<OfflineSyncItem> items;
+        {
+            OfflineSyncQueue queue(path);
+            for (int i = 0; i < 300; ++i) {
+                items.append(queue.enqueue(OfflineSyncKind::rule,
+                                           {{"clientId", QUuid::createUuid().toString(QUuid::WithoutBraces)},
+                                            {"originalText", QString(200, u'x')},
+                                            {"updatedAt", double(i)}}));
+                QCoreApplication::processEvents();
+            }
+            items[5].retryCount = 3;
+            items[5].nextRetryAt = QDateTime::fromMSecsSinceEpoch(1'741'600'030'000, Qt::UTC);
+            QVERIFY(queue.update(items[5]));
+            QVERIFY(queue.remove(items[7].id));
+            items.removeAt(7);
+            QCoreApplication::processEvents();
+            const qint64 onDisk = QFileInfo(path).size() + QFileInfo(journalPath).size();
+            QVERIFY2(queue.bytesWritten() <= 3 * onDisk,
+                     qPrintable(QStringLiteral("%1 bytes written for %2 on disk").arg(queue.bytesWritten()).arg(onDisk)));
+        }
+        QCOMPARE(OfflineSyncQueue(path).items(), items);
+
+        QFile journal(journalPath);
+        QVERIFY(journal.open(QIODevice::Append));
+        journal.write("{\"id\":\"cut\",\"kind\":\"ru");
+        journal.close();
+        {
+            OfflineSyncQueue reopened(path);
+            QCOMPARE(reopened.items(), items);
+            reopened.enqueue(OfflineSyncKind::settings, {{"updatedAt", 1.0}});
+        }
+        QCOMPARE(OfflineSyncQueue(path).count(), items.size() + 1);
     }
 
     // A writer killed at any moment leaves a file the next start reads, holding

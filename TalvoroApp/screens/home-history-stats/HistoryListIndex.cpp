@@ -32,32 +32,21 @@ HistoryListIndex::Entry HistoryListIndex::entryFor(const TranscriptionRecord &re
     return entry;
 }
 
-void HistoryListIndex::removeRows(qsizetype first, qsizetype last)
+void HistoryListIndex::noteUpserted(const TranscriptionRecord &record)
 {
-    m_entries.erase(m_entries.begin() + first, m_entries.begin() + last + 1);
+    m_touched.insert(record.id, entryFor(record, false));
 }
 
-void HistoryListIndex::moveRow(qsizetype from, qsizetype to)
+void HistoryListIndex::noteRemoved(const QUuid &id)
 {
-    const auto source = m_entries.begin() + from;
-    if (to > from)
-        std::rotate(source, source + 1, m_entries.begin() + to);
-    else
-        std::rotate(m_entries.begin() + to, source, source + 1);
+    m_touched.insert(id, std::nullopt);
 }
 
 void HistoryListIndex::clear()
 {
     m_entries.clear();
+    m_touched.clear();
     m_waiting = 0;
-}
-
-void HistoryListIndex::refresh(Entry &entry, const TranscriptionRecord &record)
-{
-    const bool sameText = entry.text.constData() == record.text.constData() || entry.text == record.text;
-    if (sameText && entry.createdAt == record.createdAt.toMSecsSinceEpoch())
-        return;
-    entry = entryFor(record, false);
 }
 
 bool HistoryListIndex::foldPending(qsizetype count)
@@ -100,24 +89,39 @@ QDate HistoryListIndex::dayAt(qint64 msecsSinceEpoch) const
     return m_day;
 }
 
-std::vector<HistoryListItem> HistoryListIndex::items(std::string_view foldedQuery)
+bool HistoryListIndex::matches(const Entry &entry, std::string_view foldedQuery) const
+{
+    return foldedQuery.empty() || containsFolded({entry.folded.constData(), size_t(entry.folded.size())}, foldedQuery);
+}
+
+std::vector<HistoryListItem> HistoryListIndex::items(std::string_view foldedQuery,
+                                                     const std::vector<HistoryListItem> *within)
 {
     if (!foldedQuery.empty() && m_waiting > 0)
         foldPending(size());
     std::vector<HistoryListItem> list;
-    list.reserve(m_entries.size() + m_entries.size() / 8 + 1);
     QDate currentDay;
-    for (size_t row = 0; row < m_entries.size(); ++row) {
+    const auto add = [&](size_t row) {
         const Entry &entry = m_entries[row];
-        if (!foldedQuery.empty()
-            && !containsFolded({entry.folded.constData(), size_t(entry.folded.size())}, foldedQuery))
-            continue;
+        if (!matches(entry, foldedQuery))
+            return;
         if (entry.day != currentDay || list.empty()) {
             currentDay = entry.day;
-            list.push_back({QUuid(), currentDay, -1});
+            list.push_back({QUuid(), currentDay, qsizetype(row)});
         }
         list.push_back({entry.id, entry.day, qsizetype(row)});
+    };
+    if (within) {
+        list.reserve(within->size());
+        for (const HistoryListItem &item : *within) {
+            if (!item.isHeader())
+                add(size_t(item.row));
+        }
+        return list;
     }
+    list.reserve(m_entries.size() + m_entries.size() / 8 + 1);
+    for (size_t row = 0; row < m_entries.size(); ++row)
+        add(row);
     return list;
 }
 

@@ -4,9 +4,11 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QHash>
 #include <QTimeZone>
 #include <QUuid>
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -17,7 +19,9 @@ struct HistoryListItem
 {
     QUuid id;           // null for a header
     QDate day;          // the day the line belongs to
-    qsizetype row = -1; // a record's row in the query's results when the list was made
+    // The record's row in the query's results when the list was made; for a
+    // header, the row of the record after it (so rows never go down).
+    qsizetype row = -1;
 
     bool isHeader() const { return id.isNull(); }
 };
@@ -54,26 +58,45 @@ public:
         for (const TranscriptionRecord &record : records)
             m_entries.push_back(entryFor(record, true));
     }
-    // Row by row, as the query announces its changes (rows of `records`
-    // after the change; `to` of a move counted before it, as
-    // QAbstractItemModel::beginMoveRows has it).
+    // A commit's rows as the query announces them, noted and then merged
+    // into the copies at once when the commit is in: one pass for the whole
+    // commit, however many rows it brought (inserting them one by one into
+    // the middle would move every row behind them each time).
+    void noteUpserted(const TranscriptionRecord &record);
+    void noteRemoved(const QUuid &id);
+    // `records`: the query's results after the commit.
     template<class Records>
-    void insertRows(const Records &records, qsizetype first, qsizetype last)
+    void merge(const Records &records)
     {
-        std::vector<Entry> added;
-        added.reserve(size_t(last - first + 1));
-        for (qsizetype row = first; row <= last; ++row)
-            added.push_back(entryFor(records[row], false));
-        m_entries.insert(m_entries.begin() + first, added.begin(), added.end());
+        if (m_touched.isEmpty())
+            return;
+        std::vector<Entry> merged;
+        merged.reserve(size_t(records.size()));
+        size_t old = 0;
+        bool consistent = true;
+        for (const TranscriptionRecord &record : records) {
+            // Rows nobody touched keep their order among themselves.
+            while (old < m_entries.size() && m_touched.contains(m_entries[old].id))
+                ++old;
+            const auto touched = m_touched.find(record.id);
+            if (touched != m_touched.end() && touched->has_value()) {
+                merged.push_back(std::move(**touched));
+            } else if (touched == m_touched.end() && old < m_entries.size() && m_entries[old].id == record.id) {
+                merged.push_back(std::move(m_entries[old++]));
+            } else {
+                consistent = false;
+                break;
+            }
+        }
+        while (consistent && old < m_entries.size() && m_touched.contains(m_entries[old].id))
+            ++old;
+        consistent = consistent && old == m_entries.size();
+        m_touched.clear();
+        if (consistent)
+            m_entries = std::move(merged);
+        else
+            assign(records); // never expected; copy everything again rather than show a wrong list
     }
-    template<class Records>
-    void changeRows(const Records &records, qsizetype first, qsizetype last)
-    {
-        for (qsizetype row = first; row <= last; ++row)
-            refresh(m_entries[size_t(row)], records[row]);
-    }
-    void removeRows(qsizetype first, qsizetype last);
-    void moveRow(qsizetype from, qsizetype to);
     void clear();
 
     // Folds up to `count` texts still waiting; false once none waits.
@@ -84,8 +107,11 @@ public:
     qsizetype size() const { return qsizetype(m_entries.size()); }
 
     // The list for a search text folded by foldForSearch (empty: every
-    // record), a header before the first record of each day.
-    std::vector<HistoryListItem> items(std::string_view foldedQuery);
+    // record), a header before the first record of each day. With `within`
+    // (a list this index made since its last change, for a search the new
+    // one narrows) only its records are looked at.
+    std::vector<HistoryListItem> items(std::string_view foldedQuery,
+                                       const std::vector<HistoryListItem> *within = nullptr);
 
 private:
     struct Entry
@@ -98,8 +124,7 @@ private:
         bool folded_ = false;
     };
     Entry entryFor(const TranscriptionRecord &record, bool deferFolding);
-    // Copies the record again when its text or date changed.
-    void refresh(Entry &entry, const TranscriptionRecord &record);
+    bool matches(const Entry &entry, std::string_view foldedQuery) const;
 
     // The calendar day of a moment. Converting to a time zone is slow and
     // neighbouring records mostly share a day, so the last day's span is kept.
@@ -107,6 +132,8 @@ private:
 
     QTimeZone m_zone;
     std::vector<Entry> m_entries;
+    // The rows a commit brought (their new copies) or took (empty), by id.
+    QHash<QUuid, std::optional<Entry>> m_touched;
     mutable qint64 m_dayStart = 0;
     mutable qint64 m_dayEnd = 0; // empty span: nothing kept
     mutable QDate m_day;

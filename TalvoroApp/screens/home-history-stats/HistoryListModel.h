@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -14,7 +15,8 @@
 // The history list as one column of lines: a header for each day, then that
 // day's records, newest first, narrowed to the search text. It follows the
 // transcriptions query: each commit is announced as row insertions and
-// removals where the list changed (never a reset); a new search text resets.
+// removals where the list changed, or as a new layout when it changed in many
+// places (never a reset); a new search text resets.
 class HistoryListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -56,8 +58,12 @@ Q_SIGNALS:
 
 private:
     void storeChanged();
+    std::string_view foldedSearch() const;
     std::vector<talvoro::history::HistoryListItem> buildItems();
-    void applyItems(std::vector<talvoro::history::HistoryListItem> items);
+    // `everyLineChanged`: titles or ages may read differently (a new day);
+    // otherwise only the records a commit changed in place are redrawn.
+    void applyItems(std::vector<talvoro::history::HistoryListItem> items, bool everyLineChanged);
+    int headerRowOf(const QDate &day) const;
 
     QPointer<TranscriptionsQuery> m_query;
     std::function<QDateTime()> m_clock;
@@ -65,6 +71,7 @@ private:
     std::vector<talvoro::history::HistoryListItem> m_items;
     QString m_searchText;
     QByteArray m_foldedSearch;
+    QSet<QUuid> m_changedIds; // records changed in place by the commit being announced
     QDate m_today;
     // Folds the texts in slices after the list opened, ahead of a search.
     QTimer m_folding;

@@ -93,6 +93,17 @@ bool containsFolded(std::string_view folded, std::string_view foldedQuery)
     return false;
 }
 
+bool narrowsSearch(std::string_view foldedPrevious, std::string_view foldedQuery)
+{
+    if (!foldedQuery.starts_with(foldedPrevious))
+        return false;
+    if (foldedPrevious.empty() || foldedQuery.size() == foldedPrevious.size())
+        return true;
+    // A mark after the previous query would make its matches end inside a character.
+    return static_cast<unsigned char>(foldedQuery[foldedPrevious.size()]) < 0x80
+        || !extendsPreviousCharacter(codePointAt(foldedQuery, foldedPrevious.size()));
+}
+
 bool matchesSearch(const QString &text, const QString &searchText)
 {
     if (searchText.isEmpty())

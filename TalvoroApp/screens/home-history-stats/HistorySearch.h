@@ -22,6 +22,12 @@ QByteArray foldForSearch(const QString &text);
 // query matches everything.
 bool containsFolded(std::string_view folded, std::string_view foldedQuery);
 
+// Whether every text that matches `foldedQuery` also matches `foldedPrevious`,
+// so a search can narrow the previous matches instead of scanning everything:
+// the new query extends the previous one by characters that do not attach to
+// its last character.
+bool narrowsSearch(std::string_view foldedPrevious, std::string_view foldedQuery);
+
 // `searchText` empty (no characters at all) keeps every record.
 bool matchesSearch(const QString &text, const QString &searchText);
 

@@ -106,7 +106,7 @@ private Q_SLOTS:
         FakePortal portal(bus, 2);
         QVERIFY(portal.isReady());
         DesktopColorScheme scheme(bus.connect(QStringLiteral("reader")));
-        QCOMPARE(scheme.scheme(), DesktopColorScheme::Scheme::light);
+        QTRY_COMPARE(scheme.scheme(), DesktopColorScheme::Scheme::light);
         talvoro::ui::AppearanceFollower follower(scheme, std::nullopt, true);
         QVERIFY(!talvoro::ui::isDark(nullptr));
 

@@ -103,6 +103,17 @@ private Q_SLOTS:
         QVERIFY(matchesSearch(QStringLiteral("q\u0301q"), QStringLiteral("q")));
         // Only the order of the query's characters matches.
         QVERIFY(!matchesSearch(QStringLiteral("mundo"), QStringLiteral("odnum")));
+        // A longer query narrows the previous matches, unless what it adds
+        // attaches to the previous query's last character.
+        const auto narrows = [](const QString &previous, const QString &next) {
+            const QByteArray a = foldForSearch(previous), b = foldForSearch(next);
+            return narrowsSearch({a.constData(), size_t(a.size())}, {b.constData(), size_t(b.size())});
+        };
+        QVERIFY(narrows(QString(), QStringLiteral("re")));
+        QVERIFY(narrows(QStringLiteral("re"), QStringLiteral("REU")));
+        QVERIFY(!narrows(QStringLiteral("reu"), QStringLiteral("re")));
+        QVERIFY(!narrows(QStringLiteral("q"), QStringLiteral("q\u0301")));
+        QVERIFY(!narrows(QStringLiteral("reunia"), QStringLiteral("reunia\u0303"))); // composes to "ã"
     }
 
     void groupingAcrossMidnightAndZones()
@@ -207,6 +218,57 @@ private Q_SLOTS:
         QCOMPARE(emptied.size(), 1);
         model.setSearchText(QString());
         QCOMPARE(model.rowCount(), 3);
+    }
+
+    // A pull's commit spread over the whole list is merged at once and keeps
+    // the view's current line on its record; an edit redraws only its row;
+    // typing on narrows the matches to the same lines a fresh search finds.
+    void largeCommitsEditsAndTypingKeepTheListExact()
+    {
+        AppModelContainer &container = m_profile->models;
+        const QDateTime now(QDate(2026, 12, 5), QTime(12, 0), QTimeZone::systemTimeZone());
+        std::vector<TranscriptionRecord> records;
+        for (int i = 0; i < 3000; ++i) {
+            records.push_back(dictation(QStringLiteral("registro %1 reunião").arg(i % 7 ? i : -i),
+                                        now.addSecs(-qint64(i) * 900)));
+        }
+        QVERIFY(container.makeContext()->upsertAll(records));
+        TranscriptionsQuery query(container, StoreQueries::transcriptionsNewestFirst());
+        HistoryListModel model(query, [now] { return now; });
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto freshLines = [&](const QString &search) {
+            HistoryListModel fresh(query, [now] { return now; });
+            fresh.setSearchText(search);
+            return lines(fresh);
+        };
+        QPersistentModelIndex current = model.index(model.rowOf(records[1500].id));
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+
+        std::vector<TranscriptionRecord> pulled;
+        for (int i = 0; i < 280; ++i)
+            pulled.push_back(dictation(QStringLiteral("puxado %1").arg(i), now.addSecs(-qint64(i) * 9600 - 450)));
+        QVERIFY(container.makeContext()->upsertAll(pulled));
+        QCOMPARE(lines(model), freshLines(QString()));
+        QCOMPARE(model.data(current, HistoryListModel::IdRole).toUuid(), records[1500].id);
+        QCOMPARE(resets.size(), 0);
+        for (const TranscriptionRecord &record : {records[0], records[2999], pulled[140]})
+            QCOMPARE(model.record(model.rowOf(record.id))->id, record.id);
+
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        ModelContext &context = container.mainContext();
+        QVERIFY(context.modify<TranscriptionRecord>(records[10].id, [](TranscriptionRecord &r) { r.text = QStringLiteral("novo"); }));
+        QVERIFY(context.save());
+        const int row = model.rowOf(records[10].id);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].toModelIndex().row(), row);
+        QCOMPARE(changed[0][1].toModelIndex().row(), row);
+
+        for (const QString &typed : {QStringLiteral("r"), QStringLiteral("re"), QStringLiteral("reg"), QStringLiteral("registro 1"), QStringLiteral("registro 14")}) {
+            model.setSearchText(typed);
+            QCOMPARE(lines(model), freshLines(typed));
+        }
+        model.setSearchText(QStringLiteral("registro -")); // not an extension: a full scan
+        QCOMPARE(lines(model), freshLines(QStringLiteral("registro -")));
     }
 
     void deletionReachesTheAccountOnlyAfterItCommitted()

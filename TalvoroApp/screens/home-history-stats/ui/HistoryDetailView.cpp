@@ -2,7 +2,6 @@
 
 #include "look/Theme.h"
 #include "look/ui/StyledLabel.h"
-#include "platform/SettingsStore.h"
 #include "platform/UrlOpener.h"
 #include "screens/home-history-stats/HistoryTexts.h"
 #include "screens/settings/ui/Alerts.h"
@@ -228,8 +227,8 @@ void HistoryRecordScreen::refresh()
         return;
     }
     if (value) {
-        UserDefaultsProviding &defaults = m_environment.settings ? *m_environment.settings : sharedDefaults();
-        m_detail = new HistoryDetailView(*value, defaults, m_environment.urlOpener, this);
+        Q_ASSERT(m_environment.settings);
+        m_detail = new HistoryDetailView(*value, *m_environment.settings, m_environment.urlOpener, this);
         m_stack->addWidget(m_detail);
         m_stack->setCurrentWidget(m_detail);
         return;

@@ -9,7 +9,6 @@
 #include "look/ui/SymbolLabel.h"
 #include "look/ui/Symbols.h"
 #include "platform/PlainTextClipboard.h"
-#include "platform/SettingsStore.h"
 #include "platform/StartTask.h"
 #include "screens/home-history-stats/HistoryListModel.h"
 #include "screens/home-history-stats/HistoryTexts.h"
@@ -81,7 +80,8 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, H
     , m_hooks(std::move(hooks))
 {
     setObjectName(QStringLiteral("historyView"));
-    UserDefaultsProviding &defaults = environment.settings ? *environment.settings : sharedDefaults();
+    Q_ASSERT(environment.settings);
+    UserDefaultsProviding &defaults = *environment.settings;
 
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("historyPage"));

@@ -62,7 +62,9 @@ HomeView::HomeView(const AppEnvironment &environment, Navigate navigate, HomeSyn
     column->addWidget(buildWeekSection(defaults));
     column->addWidget(new WeeklyUsageCard(environment.auth, defaults, page));
     if (environment.models) {
-        m_query = new TranscriptionsQuery(*environment.models, StoreQueries::transcriptionsNewestFirst(), this);
+        // Only the rows the card shows: the history can be 100,000 long.
+        m_query = new TranscriptionsQuery(
+            *environment.models, StoreQueries::newestTranscriptions(RecentTranscriptionsCard::kRecentCount), this);
         column->addWidget(new RecentTranscriptionsCard(*m_query, defaults, environment.now, page));
     }
     column->addStretch(1);

@@ -6,42 +6,52 @@
 
 #include <QAbstractScrollArea>
 #include <QGraphicsDropShadowEffect>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
 #include <QGridLayout>
 #include <QPainter>
 #include <QScrollArea>
+
+#include <cmath>
 
 namespace talvoro::settings {
 
 namespace {
 
-// The card itself: only the rounded fill, with the shadow effect. The
-// content lies on top of it in the same place, so the shadow never has to
-// render the content.
-class DetailCardSurface : public QWidget
+// The card (its fill and soft shadow) as a picture, made once per size and
+// appearance: a
+// QGraphicsDropShadowEffect on a widget under the content blurred the whole
+// card again on every repaint of anything in it (a keystroke's list redraw
+// spent most of its time there).
+QImage cardPicture(QSize card, qreal pixelRatio, const QColor &fill)
 {
-public:
-    explicit DetailCardSurface(QWidget *parent)
-        : QWidget(parent)
+    const int margin = int(metrics::detailCardShadowRadius * 2 + std::abs(metrics::detailCardShadowOffsetY)) + 2;
+    QImage shape((card + QSize(2 * margin, 2 * margin)) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    shape.setDevicePixelRatio(pixelRatio);
+    shape.fill(Qt::transparent);
     {
-        setObjectName(QStringLiteral("detailCardSurface"));
-        auto *shadow = new QGraphicsDropShadowEffect(this);
-        shadow->setColor(QColor::fromRgbF(0, 0, 0, metrics::detailCardShadowOpacity));
-        // Qt's blur radius spans the whole fade; the design's radius is
-        // about half of it.
-        shadow->setBlurRadius(metrics::detailCardShadowRadius * 2);
-        shadow->setOffset(0, metrics::detailCardShadowOffsetY);
-        setGraphicsEffect(shadow);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
+        QPainter painter(&shape);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(continuousRoundedRect(QRectF(rect()), metrics::detailCardCornerRadius),
-                         textBackgroundColor(ui::isDark(this)));
+        painter.fillPath(continuousRoundedRect(QRectF(QPointF(margin, margin), QSizeF(card)),
+                                               metrics::detailCardCornerRadius),
+                         fill);
     }
-};
+    QGraphicsScene scene;
+    auto *item = scene.addPixmap(QPixmap::fromImage(shape));
+    auto *shadow = new QGraphicsDropShadowEffect;
+    shadow->setColor(QColor::fromRgbF(0, 0, 0, metrics::detailCardShadowOpacity));
+    // Qt's blur radius spans the whole fade; the design's radius is about half of it.
+    shadow->setBlurRadius(metrics::detailCardShadowRadius * 2);
+    shadow->setOffset(0, metrics::detailCardShadowOffsetY);
+    item->setGraphicsEffect(shadow);
+    QImage picture(shape.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(pixelRatio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    const QRectF area(QPointF(0, 0), QSizeF(shape.size()) / pixelRatio);
+    scene.render(&painter, area, area);
+    return picture;
+}
 
 void makeTransparent(QWidget *content)
 {
@@ -58,10 +68,12 @@ void makeTransparent(QWidget *content)
 
 DetailCardModifier::DetailCardModifier(QWidget *content, QWidget *parent)
     : QWidget(parent)
-    , m_surface(new DetailCardSurface(this))
+    , m_surface(new QWidget(this))
     , m_content(content)
 {
     setObjectName(QStringLiteral("detailCard"));
+    // Only holds the card's place; this widget paints the card under it.
+    m_surface->setObjectName(QStringLiteral("detailCardSurface"));
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(metrics::detailCardMargins);
     layout->setSpacing(0);
@@ -80,7 +92,20 @@ QRect DetailCardModifier::cardGeometry() const
 void DetailCardModifier::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), windowBackgroundColor(ui::isDark(this)));
+    const bool dark = ui::isDark(this);
+    painter.fillRect(rect(), windowBackgroundColor(dark));
+    const QRect card = cardGeometry();
+    if (card.isEmpty())
+        return;
+    const QColor fill = textBackgroundColor(dark);
+    if (m_card.isNull() || m_cardSize != card.size() || m_cardFill != fill
+        || m_card.devicePixelRatio() != devicePixelRatioF()) {
+        m_card = cardPicture(card.size(), devicePixelRatioF(), fill);
+        m_cardSize = card.size();
+        m_cardFill = fill;
+    }
+    const QSizeF margins = (QSizeF(m_card.size()) / m_card.devicePixelRatio() - QSizeF(card.size())) / 2;
+    painter.drawImage(QPointF(card.x() - margins.width(), card.y() - margins.height()), m_card);
 }
 
 } // namespace talvoro::settings

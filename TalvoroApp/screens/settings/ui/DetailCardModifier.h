@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 namespace talvoro::settings {
@@ -26,6 +27,9 @@ protected:
 private:
     QWidget *m_surface;
     QWidget *m_content;
+    QImage m_card; // the card with its shadow, for m_cardSize and m_cardFill
+    QSize m_cardSize;
+    QColor m_cardFill;
 };
 
 } // namespace talvoro::settings
