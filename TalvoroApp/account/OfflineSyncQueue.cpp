@@ -125,7 +125,7 @@ QList<OfflineSyncItem> OfflineSyncQueue::dueItems(const QDateTime &now) const
     QList<OfflineSyncItem> due;
     for (const auto &[sequence, id] : m_order) {
         const OfflineSyncItem &item = *m_items.constFind(id);
-        if (item.isDue(now))
+        if (item.isDue(now) && !m_inFlight.contains(id))
             due.append(item);
     }
     return due;
@@ -151,6 +151,7 @@ void OfflineSyncQueue::erase(const QString &itemId)
         m_idOfObject.remove(object);
     m_order.erase(m_sequenceOfId.take(itemId));
     m_payloadJson.remove(itemId);
+    m_inFlight.remove(itemId);
     m_items.erase(found);
 }
 
@@ -215,6 +216,7 @@ void OfflineSyncQueue::clear()
     m_sequenceOfId.clear();
     m_idOfObject.clear();
     m_payloadJson.clear();
+    m_inFlight.clear();
     markChanged(false);
 }
 
@@ -244,10 +246,22 @@ void OfflineSyncQueue::reload()
     m_sequenceOfId.clear();
     m_idOfObject.clear();
     m_payloadJson.clear();
+    m_inFlight.clear();
     m_writesBlocked = false;
     m_dirty = false;
     load();
     Q_EMIT changed();
+}
+
+void OfflineSyncQueue::markInFlight(const QString &itemId)
+{
+    if (m_items.contains(itemId))
+        m_inFlight.insert(itemId);
+}
+
+void OfflineSyncQueue::settle(const QString &itemId)
+{
+    m_inFlight.remove(itemId);
 }
 
 void OfflineSyncQueue::setDraining(bool draining)
