@@ -150,7 +150,7 @@ QList<OfflineSyncItem> OfflineSyncQueue::dueItems(const QDateTime &now) const
     QList<OfflineSyncItem> due;
     for (const auto &[sequence, id] : m_order) {
         const OfflineSyncItem &item = *m_items.constFind(id);
-        if (item.isDue(now))
+        if (item.isDue(now) && !m_inFlight.contains(id))
             due.append(item);
     }
     return due;
@@ -178,6 +178,7 @@ void OfflineSyncQueue::erase(const QString &itemId)
     m_order.erase(m_sequenceOfId.take(itemId));
     m_payloadJson.remove(itemId);
     m_journalPending.insert(itemId, false);
+    m_inFlight.remove(itemId);
     m_items.erase(found);
 }
 
@@ -251,6 +252,7 @@ void OfflineSyncQueue::clearItems()
     m_idOfObject.clear();
     m_payloadJson.clear();
     m_journalPending.clear();
+    m_inFlight.clear();
 }
 
 void OfflineSyncQueue::replace(const OfflineSyncItem &item)
@@ -287,6 +289,17 @@ void OfflineSyncQueue::reload()
     m_compactNext = false;
     load();
     Q_EMIT changed();
+}
+
+void OfflineSyncQueue::markInFlight(const QString &itemId)
+{
+    if (m_items.contains(itemId))
+        m_inFlight.insert(itemId);
+}
+
+void OfflineSyncQueue::settle(const QString &itemId)
+{
+    m_inFlight.remove(itemId);
 }
 
 void OfflineSyncQueue::setDraining(bool draining)

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <map>
@@ -69,6 +70,8 @@ public:
     // Oldest first.
     QList<OfflineSyncItem> items() const;
     int count() const { return int(m_items.size()); }
+    bool contains(const QString &itemId) const { return m_items.contains(itemId); }
+    // Due items that are not being sent right now.
     QList<OfflineSyncItem> dueItems(const QDateTime &now) const;
 
     // Adds (or coalesces) a push; returns the item as queued.
@@ -90,6 +93,13 @@ public:
     // when the write failed (the file then keeps its previous content).
     bool flush();
     qint64 bytesWritten() const { return m_bytesWritten; }
+
+    // An item whose request is on its way (a live push written ahead, or a
+    // drain's replay): no drain sends it a second time meanwhile. Kept in
+    // memory only; after a restart every item is due again.
+    void markInFlight(const QString &itemId);
+    void settle(const QString &itemId);
+    bool isInFlight(const QString &itemId) const { return m_inFlight.contains(itemId); }
 
     // Set while a drain replays this queue, so a second drain waits for it.
     bool isDraining() const { return m_draining; }
@@ -127,6 +137,7 @@ private:
     QHash<QString, bool> m_journalPending;
     qint64 m_journalBytes = 0;
     bool m_compactNext = false;
+    QSet<QString> m_inFlight;                 // item ids
     quint64 m_nextSequence = 0;
     bool m_writesBlocked = false; // an unreadable file we could not move aside
     bool m_draining = false;

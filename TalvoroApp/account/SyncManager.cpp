@@ -110,16 +110,9 @@ bool SyncManager::isStale(quint64 generation, quint64 epoch) const
 
 bool SyncManager::isDeletionPending(OfflineSyncKind kind, const QString &clientId) const
 {
-    const QString key = deletionKey(kind, clientId);
-    return m_deletionsInFlight.contains(key) || m_deletionsSettledDuringPull.contains(key)
+    // A deletion on its way is in the queue from before it was sent.
+    return m_deletionsSettledDuringPull.contains(deletionKey(kind, clientId))
         || m_deps.queue->hasPendingDeletion(kind, clientId);
-}
-
-void SyncManager::deletionSettled(const QString &key)
-{
-    m_deletionsInFlight.remove(key);
-    if (m_pullRunning)
-        m_deletionsSettledDuringPull.insert(key);
 }
 
 std::optional<double> SyncManager::newestUndeliveredSettings() const
@@ -342,20 +335,43 @@ bool SyncManager::canPush(const char *what) const
 QCoro::Task<> SyncManager::pushSucceeded()
 {
     // The backend answers again: deliver what waited for it.
-    if (m_deps.queue->count() == 0 || m_deps.queue->isDraining())
+    if (m_deps.queue->dueItems(now()).isEmpty() || m_deps.queue->isDraining())
         co_return;
     auto drain = drainOfflineQueue();
     co_await drain;
 }
 
-void SyncManager::queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation)
+QCoro::Task<std::optional<std::expected<void, BackendAPIError>>> SyncManager::sendWrittenAhead(OfflineSyncKind kind,
+                                                                                                QByteArray body)
 {
-    if (m_deps.auth->sessionGeneration() != generation || !m_deps.auth->isAuthenticated()) {
-        qCInfo(lcSyncManager, "Session changed; not queueing the failed %s push",
-               qUtf8Printable(offlineSyncKindName(kind)));
-        return;
+    QPointer<SyncManager> self(this);
+    const std::shared_ptr<OfflineSyncQueue> queue = m_deps.queue;
+    const QJsonObject payload = objectOf(body);
+    const OfflineSyncItem item = queue->enqueue(kind, payload, now());
+    if (queue->isInFlight(item.id)) {
+        qCInfo(lcSyncManager, "A %s push of the same thing is already on its way", qUtf8Printable(offlineSyncKindName(kind)));
+        co_return std::nullopt;
     }
-    m_deps.queue->enqueue(kind, objectOf(payload), now());
+    if (item.payload != payload) // a newer change of the same row was waiting: it goes instead
+        body = QJsonDocument(item.payload).toJson(QJsonDocument::Compact);
+    queue->markInFlight(item.id);
+    // On disk before the request leaves: an end of the process from here on
+    // leaves the push in the file for the next start.
+    queue->flush();
+    auto sending = SyncRequests::post(*m_deps.client, SyncRequests::pathFor(kind), body);
+    auto sent = co_await sending;
+    queue->settle(item.id);
+    if (!self)
+        co_return std::nullopt;
+    // Only the documented reply delivers; a refusal that would come again
+    // drops the push. Anything else (unreachable, 5xx, signed out meanwhile)
+    // keeps it for the next drain; a settings block is kept on any failure.
+    const bool refusedForGood = !sent && kind != OfflineSyncKind::settings
+        && !SyncRequests::isWorthRetrying(sent.error()) && !sent.error().isAuthenticationFailure()
+        && sent.error().kind() != BackendAPIError::Kind::cancelled;
+    if (sent || refusedForGood)
+        queue->remove(item.id);
+    co_return std::optional(std::move(sent));
 }
 
 QCoro::Task<> SyncManager::pushSettings()
@@ -363,18 +379,17 @@ QCoro::Task<> SyncManager::pushSettings()
     if (!canPush("settings"))
         co_return;
     QPointer<SyncManager> self(this);
-    const quint64 generation = m_deps.auth->sessionGeneration();
     const SyncSettingsPayload block = SyncDefaults::currentSettingsBlock(*m_deps.defaults, now());
-    const QByteArray body = block.toJson();
     m_settingsPushesInFlight.append(block.updatedAt);
-    auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kSettingsPath), body);
-    auto sent = co_await sending;
+    auto sending = sendWrittenAhead(OfflineSyncKind::settings, block.toJson());
+    const auto sent = co_await sending;
     if (!self)
         co_return;
     m_settingsPushesInFlight.removeOne(block.updatedAt);
-    if (!sent) {
-        qCWarning(lcSyncManager, "Push settings failed: %s", qUtf8Printable(sent.error().errorDescription()));
-        queueFailedPush(OfflineSyncKind::settings, body, generation);
+    if (!sent)
+        co_return;
+    if (!*sent) {
+        qCWarning(lcSyncManager, "Push settings failed: %s", qUtf8Printable(sent->error().errorDescription()));
         co_return;
     }
     auto drain = pushSucceeded();
@@ -418,25 +433,18 @@ QCoro::Task<> SyncManager::pushRecord(OfflineSyncKind kind, QString clientId, bo
     if (!canPush(labels.what))
         co_return;
     QPointer<SyncManager> self(this);
-    const quint64 generation = m_deps.auth->sessionGeneration();
-    const QString inFlight = deletionKey(kind, clientId);
-    if (isDeleted)
-        m_deletionsInFlight.insert(inFlight);
-    auto sending = SyncRequests::post(*m_deps.client, SyncRequests::pathFor(kind), body);
-    auto sent = co_await sending;
-    if (!self)
+    auto sending = sendWrittenAhead(kind, body);
+    const auto sent = co_await sending;
+    if (!self || !sent)
         co_return;
-    if (!sent) {
-        qCWarning(lcSyncManager, "%s: %s", labels.failure, qUtf8Printable(sent.error().errorDescription()));
-        if (SyncRequests::isWorthRetrying(sent.error()))
-            queueFailedPush(kind, body, generation);
+    if (!*sent) {
+        qCWarning(lcSyncManager, "%s: %s", labels.failure, qUtf8Printable(sent->error().errorDescription()));
+        co_return;
     }
-    if (isDeleted)
-        deletionSettled(inFlight);
-    if (sent) {
-        auto drain = pushSucceeded();
-        co_await drain;
-    }
+    if (isDeleted && m_pullRunning)
+        m_deletionsSettledDuringPull.insert(deletionKey(kind, clientId));
+    auto drain = pushSucceeded();
+    co_await drain;
 }
 
 QCoro::Task<> SyncManager::drainOfflineQueue()
@@ -480,12 +488,17 @@ QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &aut
         qCInfo(lcOfflineSyncQueue, "Replaying %lld queued push(es)", qlonglong(due.size()));
 
     for (OfflineSyncItem item : due) {
+        // Replaced by a newer change, delivered, or being sent by its live push meanwhile.
+        if (!queue.contains(item.id) || queue.isInFlight(item.id))
+            continue;
         const QString kind = offlineSyncKindName(item.kind);
+        queue.markInFlight(item.id);
         auto sending = SyncRequests::post(client, SyncRequests::pathFor(item.kind),
                                           QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
         auto sent = co_await sending;
         if (!guard)
             co_return;
+        queue.settle(item.id);
         if (auth.sessionGeneration() != generation) {
             qCInfo(lcOfflineSyncQueue) << "Session changed during the drain; stopping";
             break;

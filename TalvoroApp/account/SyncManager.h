@@ -1,5 +1,6 @@
 #pragma once
 
+#include "account/BackendAPIError.h"
 #include "account/OfflineSyncQueue.h"
 #include "account/SyncPayloads.h"
 
@@ -7,6 +8,8 @@
 #include <QDateTime>
 #include <QObject>
 #include <QSet>
+
+#include <expected>
 
 #include <functional>
 #include <memory>
@@ -97,13 +100,15 @@ private:
     bool canPush(const char *what) const;
     // After a delivered push: drains the queue when something waits in it.
     [[nodiscard]] QCoro::Task<> pushSucceeded();
-    // Sends one rule, term or transcription deletion; a failure worth
-    // retrying is queued. A deletion counts as in flight until answered.
+    // Sends one rule, term or transcription deletion through the queue.
     [[nodiscard]] QCoro::Task<> pushRecord(OfflineSyncKind kind, QString clientId, bool isDeleted, QByteArray body);
-    // Queues a failed push unless the session changed since it started.
-    void queueFailedPush(OfflineSyncKind kind, const QByteArray &payload, quint64 generation);
+    // Writes the push into the offline queue, marked in flight, then sends it.
+    // It leaves the queue on the documented reply or a refusal that would
+    // come again; otherwise it stays for the next drain. The reply; nothing
+    // when the same push was already on its way or the manager went away.
+    [[nodiscard]] QCoro::Task<std::optional<std::expected<void, BackendAPIError>>> sendWrittenAhead(OfflineSyncKind kind,
+                                                                                                     QByteArray body);
     bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;
-    void deletionSettled(const QString &key);
     bool isStale(quint64 generation, quint64 epoch) const;
     // The newest settings block of this device not yet delivered (in flight or queued).
     std::optional<double> newestUndeliveredSettings() const;
@@ -117,10 +122,8 @@ private:
     // `updatedAt` of each settings block on its way to the account.
     QList<double> m_settingsPushesInFlight;
     std::optional<QDateTime> m_lastSyncDate;
-    // Deletions sent but not yet answered: a pull meanwhile must not undo them.
-    QSet<QString> m_deletionsInFlight; // "<kind>:<client id>"
     // Deletions answered while a pull runs: its reply may predate them.
-    QSet<QString> m_deletionsSettledDuringPull;
+    QSet<QString> m_deletionsSettledDuringPull; // "<kind>:<client id>"
 };
 
 // Replays the queued pushes that are due: a success removes the item, a

@@ -17,14 +17,21 @@
 #include "transcription/ReplacementRule.h"
 #include "transcription/TranscriptionRecord.h"
 
+#include "platform/StartTask.h"
+
 #include <QCoroTask>
 #include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QProcess>
 #include <QTimer>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <sqlite3.h>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <csignal>
 
 using namespace std::chrono_literals;
 using backendlocal::BackendServer;
@@ -103,6 +110,21 @@ class TestSyncIntegration : public QObject
     QString m_userId;
     QString m_token;
     int m_deviceCount = 0;
+
+    // This test program on a device folder: "delete" removes every rule, term
+    // and transcription and pushes the deletions, "drain" replays the queue.
+    void startSyncChild(QProcess &child, const QString &mode, const QString &folder)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TALVORO_SYNC_CHILD"), mode);
+        env.insert(QStringLiteral("TALVORO_SYNC_FOLDER"), folder);
+        env.insert(QStringLiteral("TALVORO_SYNC_URL"), m_server->baseURL().toString());
+        env.insert(QStringLiteral("TALVORO_SYNC_TOKEN"), m_token);
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath());
+        QVERIFY(child.waitForStarted());
+    }
 
     std::unique_ptr<Device> newDevice(std::optional<QUrl> baseURL = {})
     {
@@ -580,6 +602,68 @@ private Q_SLOTS:
         QCOMPARE(device->all<ReplacementRule>().size(), size_t(1));
     }
 
+    // A deletion is written to the queue before it is sent: a process that
+    // ends while the request waits for its reply (killed, or ended by
+    // SIGTERM) delivers it from its next start. The held requests end in a
+    // 503, so only the replay can bring the deletions to the account.
+    void deletionsSurviveTheEndOfTheProcessMidRequest()
+    {
+        for (const int signal : {SIGKILL, SIGTERM}) {
+            auto device = newDevice();
+            ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
+            DictionaryEntry entry(QStringLiteral("x"), QStringLiteral("pt"), QStringLiteral("manual"));
+            TranscriptionRecord record(QStringLiteral("texto"), 1, 1.0, QStringLiteral("pt"));
+            device->context().insert(rule);
+            device->context().insert(entry);
+            device->context().insert(record);
+            QVERIFY(device->context().save().has_value());
+            device->pull(); // all three on the account
+            const QString folder = device->folder;
+            device.reset();
+
+            m_server->resetRequestCounts();
+            const QStringList paths{"sync/rules", "sync/dictionary-entries", "sync/transcriptions"};
+            for (const QString &path : paths)
+                m_server->injectFailure(path, {.times = 1, .status = 503, .delay = 120s});
+            QProcess deleting;
+            startSyncChild(deleting, "delete", folder);
+            QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(paths, [&](const QString &path) {
+                                         return m_server->requestCount(path) == 1;
+                                     }),
+                                     30'000);
+            QCOMPARE(deleting.state(), QProcess::Running);
+            ::kill(pid_t(deleting.processId()), signal);
+            QTRY_COMPARE_WITH_TIMEOUT(deleting.state(), QProcess::NotRunning, 30'000);
+            m_server->clearFailures();
+            QVERIFY(!account().rule(rule.idString())->value("isDeleted").toBool());
+
+            QProcess restarted;
+            startSyncChild(restarted, "drain", folder);
+            QTRY_COMPARE_WITH_TIMEOUT(restarted.state(), QProcess::NotRunning, 30'000);
+            QCOMPARE(restarted.exitCode(), 0);
+            QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
+            QVERIFY(account().dictionaryEntry(entry.idString())->value("isDeleted").toBool());
+            QVERIFY(account().transcription(record.idString())->value("isDeleted").toBool());
+            QCOMPARE(OfflineSyncQueue(folder + QStringLiteral("/offline-queue.json")).count(), 0);
+        }
+    }
+
+    // A push waiting for its reply is in the queue, yet a drain meanwhile
+    // does not send it again; it leaves the queue when answered.
+    void aDrainDoesNotResendAPushOnItsWay()
+    {
+        auto device = newDevice();
+        const ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
+        m_server->injectFailure("sync/rules", {.times = 1, .status = 0, .delay = 500ms});
+        auto push = device->sync->pushRuleModel(rule, true);
+        QCOMPARE(device->queue->count(), 1);
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCoro::waitFor(std::move(push));
+        QCOMPARE(m_server->requestCount("sync/rules"), 1);
+        QCOMPARE(device->queue->count(), 0);
+        QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
+    }
+
     void deletionDeliveredDuringAPullIsNotUndoneByItsReply()
     {
         auto device = newDevice();
@@ -606,5 +690,48 @@ private Q_SLOTS:
 
 };
 
-QTEST_GUILESS_MAIN(TestSyncIntegration)
+// Started by startSyncChild.
+static int runSyncChild(const QString &mode)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("*.info=false"));
+    Device device(qEnvironmentVariable("TALVORO_SYNC_FOLDER"), QUrl(qEnvironmentVariable("TALVORO_SYNC_URL")),
+                  qEnvironmentVariable("TALVORO_SYNC_TOKEN"));
+    if (mode == QLatin1String("drain")) {
+        QCoro::waitFor(device.sync->drainOfflineQueue());
+        return device.queue->count() == 0 ? 0 : 1;
+    }
+    // Removed and saved first, as the screens do; then pushed.
+    ModelContext &context = device.context();
+    QList<ReplacementRule> rules;
+    QList<DictionaryEntry> entries;
+    QStringList records;
+    for (const auto &rule : device.all<ReplacementRule>())
+        rules.append(context.remove<ReplacementRule>(rule.id).value());
+    for (const auto &entry : device.all<DictionaryEntry>())
+        entries.append(context.remove<DictionaryEntry>(entry.id).value());
+    for (const auto &record : device.all<TranscriptionRecord>()) {
+        context.remove<TranscriptionRecord>(record.id);
+        records.append(record.idString());
+    }
+    if (!context.save())
+        return 2;
+    SyncManager *sync = device.sync.get();
+    for (const auto &rule : rules)
+        talvoro::startTask(sync, sync->pushRuleModel(rule, true), "rule deletion");
+    for (const auto &entry : entries)
+        talvoro::startTask(sync, sync->pushDictionaryEntryModel(entry, true), "term deletion");
+    for (const QString &record : records)
+        talvoro::startTask(sync, sync->deleteTranscription(record), "transcription deletion");
+    return QCoreApplication::exec(); // until the test ends the process
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (const QString mode = qEnvironmentVariable("TALVORO_SYNC_CHILD"); !mode.isEmpty())
+        return runSyncChild(mode);
+    TestSyncIntegration test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_SyncIntegration.moc"

@@ -1,12 +1,12 @@
 #include "screens/onboarding-account/FeedbackViewModel.h"
 
 #include "platform/AppVersion.h"
+#include "platform/AwaitOwned.h"
 #include "platform/ImagePreparation.h"
 #include "texts/Graphemes.h"
 #include "texts/Localization.h"
 
 #include <QLocale>
-#include <QPointer>
 
 #include <vector>
 
@@ -55,8 +55,7 @@ QString fallbackErrorText()
                           : QStringLiteral("Something went wrong on our side. Try again later.");
 }
 
-// One screenshot: an upload URL, then the bytes. Takes nothing of the view
-// model, so it may outlive it.
+// One screenshot: an upload URL, then the bytes.
 QCoro::Task<std::expected<QString, BackendAPIError>> uploadScreenshot(BackendAPIClient &api, QByteArray jpeg)
 {
     auto request = api.withAuthorizedRetryForJSONObject(
@@ -66,6 +65,51 @@ QCoro::Task<std::expected<QString, BackendAPIError>> uploadScreenshot(BackendAPI
         co_return std::unexpected(url.error());
     auto upload = api.uploadImage(*url, jpeg);
     co_return co_await std::move(upload);
+}
+
+// The whole work of "Enviar": the uploads, then the record. It holds copies
+// of what it sends and nothing of the form, so it runs to its end when the
+// form and its view model go away (`api` is the environment's client, which
+// lives as long as the application). Nothing when the session changed
+// meanwhile: the feedback is not sent, or its reply belongs to nobody.
+QCoro::Task<std::optional<std::expected<QString, BackendAPIError>>>
+sendFeedback(BackendAPIClient &api, QList<QByteArray> screenshots, BackendAPIClient::FeedbackSubmission submission)
+{
+    const AuthProviding *auth = api.authProvider();
+    const quint64 generation = auth ? auth->sessionGeneration() : 0;
+    const auto sessionChanged = [auth, generation] { return auth && auth->sessionGeneration() != generation; };
+
+    // Every upload starts before any result is looked at; results are then
+    // read in screenshot order, so the first failure is the lowest index.
+    std::vector<QCoro::Task<std::expected<QString, BackendAPIError>>> uploads;
+    for (const QByteArray &jpeg : screenshots)
+        uploads.push_back(uploadScreenshot(api, jpeg));
+    for (size_t i = 0; i < uploads.size(); ++i) {
+        const auto result = co_await std::move(uploads[i]);
+        if (!result) {
+            qCCritical(lcFeedbackViewModel, "Feedback image %lld upload failed: %s", qlonglong(i + 1),
+                       qUtf8Printable(result.error().localizedDescription()));
+            co_return std::unexpected(result.error());
+        }
+        qCInfo(lcFeedbackViewModel, "Feedback image %lld uploaded: storageId = %s", qlonglong(i + 1),
+               qUtf8Printable(*result));
+        submission.imageStorageIds.append(*result);
+    }
+    if (sessionChanged()) {
+        qCInfo(lcFeedbackViewModel) << "Session changed while the feedback images uploaded; not sending it";
+        co_return std::nullopt;
+    }
+
+    auto send = api.submitFeedback(submission);
+    auto sent = co_await std::move(send);
+    if (sent)
+        qCInfo(lcFeedbackViewModel, "Feedback submitted successfully: %s", qUtf8Printable(*sent));
+    else
+        qCCritical(lcFeedbackViewModel, "Feedback submission failed: %s",
+                   qUtf8Printable(sent.error().localizedDescription()));
+    if (sessionChanged())
+        co_return std::nullopt;
+    co_return std::optional(std::move(sent));
 }
 
 } // namespace
@@ -212,66 +256,26 @@ void FeedbackViewModel::fail(const BackendAPIError &error)
     m_showError = true;
 }
 
-QCoro::Task<std::optional<QStringList>> FeedbackViewModel::uploadImages()
-{
-    if (m_loadedImageData.isEmpty())
-        co_return QStringList();
-    // Every upload starts before any result is looked at; results are then
-    // read in screenshot order, so the first failure is the lowest index.
-    std::vector<QCoro::Task<std::expected<QString, BackendAPIError>>> uploads;
-    for (const QByteArray &jpeg : m_loadedImageData)
-        uploads.push_back(uploadScreenshot(m_api, jpeg));
-    QPointer<FeedbackViewModel> self(this);
-    QStringList ids;
-    for (size_t i = 0; i < uploads.size(); ++i) {
-        const auto result = co_await std::move(uploads[i]);
-        if (!self)
-            co_return std::nullopt;
-        if (!result) {
-            qCCritical(lcFeedbackViewModel, "Feedback image %lld upload failed: %s", qlonglong(i + 1),
-                       qUtf8Printable(result.error().localizedDescription()));
-            fail(result.error());
-            co_return std::nullopt;
-        }
-        qCInfo(lcFeedbackViewModel, "Feedback image %lld uploaded: storageId = %s", qlonglong(i + 1),
-               qUtf8Printable(*result));
-        ids.append(*result);
-    }
-    co_return ids;
-}
-
 QCoro::Task<> FeedbackViewModel::submit()
 {
     // A second press while one runs would send the feedback twice.
     if (!m_selectedTopic || m_isSubmitting)
         co_return;
-    QPointer<FeedbackViewModel> self(this);
     m_isSubmitting = true;
     Q_EMIT changed();
 
-    auto upload = uploadImages();
-    const std::optional<QStringList> ids = co_await std::move(upload);
-    if (!self)
+    // The form only observes the work: leaving it does not stop it.
+    auto sending = talvoro::awaitOwned(this, sendFeedback(m_api, m_loadedImageData, makeSubmission({})));
+    const auto outcome = co_await std::move(sending);
+    if (!outcome)
         co_return;
-    if (!ids) {
-        m_isSubmitting = false;
-        Q_EMIT changed();
-        co_return;
-    }
-
-    auto send = m_api.submitFeedback(makeSubmission(*ids));
-    const auto sent = co_await std::move(send);
-    if (!self)
-        co_return;
-    if (sent) {
-        qCInfo(lcFeedbackViewModel, "Feedback submitted successfully: %s", qUtf8Printable(*sent));
-        m_showSuccess = true;
-    } else {
-        qCCritical(lcFeedbackViewModel, "Feedback submission failed: %s",
-                   qUtf8Printable(sent.error().localizedDescription()));
-        fail(sent.error());
-    }
     m_isSubmitting = false;
+    if (const auto &sent = *outcome) {
+        if (*sent)
+            m_showSuccess = true;
+        else
+            fail(sent->error());
+    }
     Q_EMIT changed();
 }
 

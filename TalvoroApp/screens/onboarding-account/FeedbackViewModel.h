@@ -76,7 +76,8 @@ public:
 
     // Uploads the screenshots, then sends the record; the outcome is
     // showSuccess or showError. Returns at once without a topic or while
-    // a submission runs.
+    // a submission runs. The work runs to its end even when this view model
+    // goes away meanwhile; only a change of session drops its outcome.
     [[nodiscard]] QCoro::Task<> submit();
 
     BackendAPIClient::FeedbackSubmission makeSubmission(const QStringList &imageStorageIds) const;
@@ -85,7 +86,6 @@ Q_SIGNALS:
     void changed();
 
 private:
-    [[nodiscard]] QCoro::Task<std::optional<QStringList>> uploadImages();
     void fail(const BackendAPIError &error);
 
     BackendAPIClient &m_api;

@@ -226,6 +226,47 @@ private Q_SLOTS:
         QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback")), 1);
     }
 
+    // Leaving the form (its view and view model deleted, as Back or another
+    // sidebar item does) while a screenshot uploads does not stop "Enviar":
+    // the record arrives with its image. A change of session meanwhile
+    // keeps the feedback from being sent under it.
+    void theSubmissionOutlivesTheForm()
+    {
+        SignedInFeedback s;
+        QTemporaryDir dir;
+        TemporarySettings settings;
+        const auto leaveDuringUpload = [&] {
+            auto *view = new FeedbackView(s.client, *settings.store, {});
+            FeedbackViewModel *model = view->viewModel();
+            model->setSelectedTopic(FeedbackTopic::suggestion);
+            model->setSubject(QStringLiteral("Assunto"));
+            model->setDescriptionText(QStringLiteral("Descrição"));
+            model->loadImages({QUrl::fromLocalFile(writeImage(dir, QStringLiteral("1.png"), {40, 20}))});
+            s.backend.server.resetRequestCounts();
+            s.backend.server.scriptRequestsUnder(QStringLiteral("storage/upload/"), {{1, 0, 500ms}});
+            auto *send = view->findChild<QAbstractButton *>(QStringLiteral("sendFeedbackButton"));
+            QVERIFY(send && send->isEnabled());
+            send->click();
+            QTRY_COMPARE(s.backend.server.requestCount(QStringLiteral("feedback/upload-url")), 1);
+            delete view;
+        };
+
+        const qsizetype before = s.stored().size();
+        leaveDuringUpload();
+        QTRY_COMPARE_WITH_TIMEOUT(s.stored().size(), before + 1, 10'000);
+        const QJsonObject record = s.stored().last().toObject();
+        QCOMPARE(record.value(QLatin1String("subject")).toString(), QStringLiteral("Assunto"));
+        const QJsonArray ids = record.value(QLatin1String("imageStorageIds")).toArray();
+        QCOMPARE(ids.size(), 1);
+        QCOMPARE(jpegSize(s.backend.state().files.value(ids[0].toString()).data), QSize(40, 20));
+
+        LogCapture log;
+        leaveDuringUpload();
+        s.harness.auth->signOut();
+        QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("not sending it")), 10'000);
+        QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback")), 0);
+    }
+
     void withoutATokenTheFirstStepFails()
     {
         SignedInFeedback s(false);
