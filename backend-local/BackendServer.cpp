@@ -225,9 +225,9 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
         delay = failure->delay;
         loseReply = failure->status == Failure::kLostReply;
         if (failure->status > 0) {
-            injected = failure->body.isEmpty()
+            injected = !failure->body
                 ? Response::error(failure->status, QStringLiteral("injected_failure"), QStringLiteral("Injected failure"))
-                : Response{failure->status, failure->body, failure->contentType, {}};
+                : Response{failure->status, *failure->body, failure->contentType, failure->headers};
             if (failure->status == 429)
                 injected->headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("7")));
         }

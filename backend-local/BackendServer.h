@@ -51,8 +51,9 @@ public:
         int times = 1;
         int status = 500;
         std::chrono::milliseconds delay{0};
-        QByteArray body; // empty: {"error":"injected_failure",...}
+        std::optional<QByteArray> body; // none: {"error":"injected_failure",...}
         QByteArray contentType = "application/json";
+        QList<QPair<QByteArray, QByteArray>> headers; // a redirect's Location, say
     };
 
     // With a state file, the state is read from it now and written after

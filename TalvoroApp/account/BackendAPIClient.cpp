@@ -31,6 +31,13 @@ std::optional<QJsonObject> jsonObjectFromBody(const QByteArray &body)
     return document.object();
 }
 
+// The deletions' one success: 200 with {"success": true}.
+bool isDocumentedSuccess(const BackendReply &reply)
+{
+    const auto object = jsonObjectFromBody(reply.body);
+    return reply.status == 200 && object && object->value(QLatin1String("success")) == QJsonValue(true);
+}
+
 QByteArray jsonBytes(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -265,12 +272,20 @@ QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::sendF
     co_return *object;
 }
 
-QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::sendIgnoringReply(BackendRequest request)
+QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::sendExpectingSuccess(BackendRequest request)
 {
+    const QByteArray label = request.method + ' ' + request.path.toUtf8();
     auto sending = send(std::move(request));
     auto reply = co_await std::move(sending);
     if (!reply)
         co_return std::unexpected(reply.error());
+    // A 2xx of any other shape (a portal's page, an empty body, a 204,
+    // {"success": false}) has not done the deletion.
+    if (!isDocumentedSuccess(*reply)) {
+        qCWarning(lcBackendAPIClient).nospace() << label.constData() << " answered " << reply->status
+                                                << " without {\"success\": true}";
+        co_return std::unexpected(BackendAPIError::parseError());
+    }
     co_return {};
 }
 
@@ -329,13 +344,13 @@ QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::updat
 
 QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAvatar(QString accessToken)
 {
-    auto call = sendIgnoringReply(BackendRequest{"DELETE", QStringLiteral("user/avatar"), std::nullopt, kAccountCallTimeout, accessToken});
+    auto call = sendExpectingSuccess(BackendRequest{"DELETE", QStringLiteral("user/avatar"), std::nullopt, kAccountCallTimeout, accessToken});
     co_return co_await std::move(call);
 }
 
 QCoro::Task<std::expected<void, BackendAPIError>> BackendAPIClient::deleteAccount(QString accessToken)
 {
-    auto call = sendIgnoringReply(BackendRequest{"DELETE", QStringLiteral("user/account"), std::nullopt, kLongCallTimeout, accessToken});
+    auto call = sendExpectingSuccess(BackendRequest{"DELETE", QStringLiteral("user/account"), std::nullopt, kLongCallTimeout, accessToken});
     co_return co_await std::move(call);
 }
 

@@ -122,8 +122,9 @@ public:
     [[nodiscard]] QCoro::Task<std::expected<BackendReply, BackendAPIError>> send(BackendRequest request);
     // send() and a JSON object from the reply body (parseError otherwise).
     [[nodiscard]] QCoro::Task<std::expected<QJsonObject, BackendAPIError>> sendForJSONObject(BackendRequest request);
-    // send() for calls whose reply body carries nothing the caller needs.
-    [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> sendIgnoringReply(BackendRequest request);
+    // send() for the deletions, whose only success is 200 {"success": true};
+    // any other reply is parseError.
+    [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> sendExpectingSuccess(BackendRequest request);
 
     // The status mapping of every call: 401 notAuthenticated, 413
     // fileTooLarge, 429 by the reply's "error" code (hourly cap, weekly cap,

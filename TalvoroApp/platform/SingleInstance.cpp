@@ -5,6 +5,7 @@
 #include "platform/ShellLogging.h"
 
 #include <QDataStream>
+#include <QFileInfo>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -80,6 +82,69 @@ bool ownedByAnotherUser(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid != ::getuid();
 }
 
+// Whether any process holds a lock on that file, as /proc/locks lists
+// them ("1: FLOCK  ADVISORY  WRITE 123 08:02:4567 0 EOF"); the only way to
+// see the lock of a file we may not open.
+bool isLockedByAnyProcess(const struct stat &file)
+{
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray wanted = QString::asprintf("%02x:%02x:%llu", major(file.st_dev), minor(file.st_dev),
+                                                static_cast<unsigned long long>(file.st_ino))
+                                  .toLatin1();
+    // readAll: /proc files report a size of 0, so atEnd() is true at once.
+    const QList<QByteArray> lines = locks.readAll().split('\n');
+    return std::any_of(lines.cbegin(), lines.cend(),
+                       [&](const QByteArray &line) { return line.simplified().split(' ').contains(wanted); });
+}
+
+enum class LockFile { opened, heldByAnotherUser, unusable };
+
+// Opens the lock file, replacing one we cannot use: another user's (left by
+// a launch under sudo), one we may not open, or no plain file. Only in a
+// folder that is ours and closed to others; the folder's own flock makes
+// the look and the replacement one step for launches started together, so
+// none of them removes a lock file another one just made. A foreign lock a
+// live process still holds is left alone.
+LockFile openLockFile(const QString &lockPath, int &descriptor)
+{
+    const QByteArray native = QFile::encodeName(lockPath);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        descriptor = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        struct stat info {};
+        if (descriptor >= 0 && ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid())
+            return LockFile::opened;
+        if (descriptor >= 0)
+            ::close(descriptor);
+        descriptor = -1;
+        const QString folder = QFileInfo(lockPath).absolutePath();
+        if (attempt > 0 || !isOursAndPrivate(folder))
+            break;
+        const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd < 0 || ::flock(folderFd, LOCK_EX) != 0) {
+            if (folderFd >= 0)
+                ::close(folderFd);
+            break;
+        }
+        bool heldElsewhere = false;
+        if (::lstat(native.constData(), &info) == 0
+            && (!S_ISREG(info.st_mode) || info.st_uid != ::getuid() || ::access(native.constData(), R_OK | W_OK) != 0)) {
+            heldElsewhere = isLockedByAnyProcess(info);
+            if (!heldElsewhere) {
+                const int removed = S_ISDIR(info.st_mode) ? ::rmdir(native.constData()) : ::unlink(native.constData());
+                qCWarning(lcSingleInstance).noquote()
+                    << (removed == 0 ? "Replaced the launch lock" : "Cannot replace the launch lock") << lockPath
+                    << "(another user's, or not a file we can open)";
+            }
+        }
+        ::close(folderFd); // also unlocks
+        if (heldElsewhere)
+            return LockFile::heldByAnotherUser;
+    }
+    return LockFile::unusable;
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QString serverName, QObject *parent)
@@ -137,16 +202,19 @@ SingleInstance::Role SingleInstance::start(const QStringList &arguments)
         return Role::primary;
     }
     const QString lockPath = m_serverName + QStringLiteral(".lock");
-    m_lockFd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    struct stat info {};
-    if (m_lockFd < 0 || ::fstat(m_lockFd, &info) != 0 || info.st_uid != ::getuid()) {
-        qCWarning(lcSingleInstance).noquote() << "Cannot use the launch lock" << lockPath
-                                              << "(missing, or owned by another user); later launches "
-                                                 "open another window instead of handing over";
-        if (m_lockFd >= 0)
-            ::close(m_lockFd);
-        m_lockFd = -1;
-        return Role::primary;
+    // Without the lock this launch could become a second primary, and two
+    // writers on one offline queue lose changes.
+    switch (openLockFile(lockPath, m_lockFd)) {
+    case LockFile::opened:
+        break;
+    case LockFile::heldByAnotherUser:
+        qCCritical(lcSingleInstance).noquote() << "The launch lock" << lockPath
+                                               << "is held by another user's process; not starting a second copy";
+        return Role::unanswered;
+    case LockFile::unusable:
+        qCCritical(lcSingleInstance).noquote() << "Cannot use the launch lock" << lockPath
+                                               << "; not starting a second copy";
+        return Role::unanswered;
     }
 
     const QByteArray frame = encode(argumentsToForward(arguments));

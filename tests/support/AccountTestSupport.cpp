@@ -129,3 +129,48 @@ bool AuthHarness::signIn()
     }
     return true;
 }
+
+const QStringList &LocalBackend::impostorReplies()
+{
+    static const QStringList names{
+        QStringLiteral("portal page"),  QStringLiteral("success false"), QStringLiteral("empty object"),
+        QStringLiteral("empty 200"),    QStringLiteral("204"),           QStringLiteral("redirect to a portal page"),
+        QStringLiteral("redirect elsewhere"),
+    };
+    return names;
+}
+
+void LocalBackend::answerNextWithImpostor(const QString &path, const QString &impostor)
+{
+    using Failure = backendlocal::BackendServer::Failure;
+    const QByteArray page = "<html><body>Sign in to the Wi-Fi</body></html>";
+    Failure reply{.times = 1, .status = 200};
+    if (impostor == QLatin1String("portal page")) {
+        reply.body = page;
+        reply.contentType = "text/html";
+    } else if (impostor == QLatin1String("success false")) {
+        reply.body = R"({"success":false})";
+    } else if (impostor == QLatin1String("empty object")) {
+        reply.body = "{}";
+    } else if (impostor == QLatin1String("empty 200")) {
+        reply.body = QByteArray();
+    } else if (impostor == QLatin1String("204")) {
+        reply.status = 204;
+        reply.body = QByteArray();
+    } else if (impostor == QLatin1String("redirect to a portal page")) {
+        reply.status = 302;
+        reply.body = QByteArray();
+        reply.headers = {{"Location", "/captive-portal"}};
+        server.injectFailure(QStringLiteral("captive-portal"),
+                             {.times = 1, .status = 200, .body = page, .contentType = "text/html"});
+    } else if (impostor == QLatin1String("redirect elsewhere")) {
+        reply.status = 302;
+        reply.body = QByteArray();
+        QUrl elsewhere = baseURL();
+        elsewhere.setHost(QStringLiteral("127.0.0.2"));
+        reply.headers = {{"Location", elsewhere.resolved(QUrl(QStringLiteral("portal"))).toEncoded()}};
+    } else {
+        qFatal("unknown impostor reply %s", qPrintable(impostor));
+    }
+    server.injectFailure(path, reply);
+}

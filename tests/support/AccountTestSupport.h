@@ -22,6 +22,12 @@ struct LocalBackend
     LocalBackend() { server.listen(0); }
     QUrl baseURL() const { return server.baseURL(); }
     backendlocal::BackendState &state() { return server.state(); }
+
+    // Replies a captive portal or a confused proxy gives in place of a
+    // documented one: a page, other JSON, no body, a redirect.
+    static const QStringList &impostorReplies();
+    // The next request of `path` gets that impostor reply.
+    void answerNextWithImpostor(const QString &path, const QString &impostor);
 };
 
 // A browser that follows the stand-in's authorisation page the way a user

@@ -144,6 +144,34 @@ private Q_SLOTS:
         }
     }
 
+    // Only 200 {"success": true} means deleted: any other answer shows
+    // "Erro ao excluir conta" and keeps the account and the session.
+    void anyOtherReplyKeepsTheAccountAndTheSession_data()
+    {
+        QTest::addColumn<QString>("impostor");
+        for (const QString &impostor : LocalBackend::impostorReplies())
+            QTest::newRow(qPrintable(impostor)) << impostor;
+    }
+
+    void anyOtherReplyKeepsTheAccountAndTheSession()
+    {
+        QFETCH(QString, impostor);
+        Account account;
+        account.backend.answerNextWithImpostor(QStringLiteral("user/account"), impostor);
+        AccountManagementView page(account.environment);
+        page.show();
+        LogCapture log;
+
+        Account::confirm(*page.viewModel());
+        QTRY_VERIFY(!page.viewModel()->isDeletingAccount());
+        QTRY_VERIFY(page.findChild<QMessageBox *>(QStringLiteral("deleteAccountErrorAlert")));
+        QCOMPARE(page.findChild<QMessageBox *>(QStringLiteral("deleteAccountErrorAlert"))->windowTitle(),
+                 QStringLiteral("Erro ao excluir conta"));
+        QVERIFY(account.signedIn());
+        QVERIFY(account.backend.state().users.contains(account.userId));
+        QVERIFY(!log.contains(QStringLiteral("Account delete: backend success, signing out")));
+    }
+
     // Through the window: the alert, the sheet (Return does nothing, Esc
     // keeps the text), the progress. The page leaves before the answer, which
     // still signs out; the gate shows the sign-in view and both account

@@ -120,6 +120,20 @@ private Q_SLOTS:
         QCOMPARE(accountLines(log).constLast(), QStringLiteral("Avatar remove: complete"));
     }
 
+    // The avatar is cleared only on 200 {"success": true}.
+    void removalKeepsTheAvatarOnAnyOtherReply()
+    {
+        SignedInAccount a;
+        a.upload(a.writeWidePicture());
+        const auto avatar = a.auth().userAvatarURL();
+        QVERIFY(avatar);
+        for (const QString &impostor : LocalBackend::impostorReplies()) {
+            a.backend.answerNextWithImpostor(QStringLiteral("user/avatar"), impostor);
+            QCoro::waitFor(a.model->removeAvatar());
+            QVERIFY2(a.auth().userAvatarURL() == avatar, qPrintable(impostor));
+        }
+    }
+
     void eachFailingStepEndsTheUploadAndKeepsTheAvatar()
     {
         struct Case
