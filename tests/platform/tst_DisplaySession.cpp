@@ -106,6 +106,10 @@ private Q_SLOTS:
         QVERIFY2(log.contains("Qt platform: wayland"), log.constData());
         QVERIFY2(!log.contains("Could not find the Qt platform plugin"), log.constData());
         QCOMPARE(application.state(), QProcess::Running);
+        // Logout's SIGTERM quits through the loop, never held by a window.
+        application.terminate();
+        QVERIFY(application.waitForFinished(20000));
+        QCOMPARE(application.exitCode(), 0);
     }
 };
 
