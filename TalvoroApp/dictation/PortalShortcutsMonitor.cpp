@@ -3,6 +3,7 @@
 #include "dictation/DictationLogging.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/KeyCodeMap.h"
+#include "platform/DisplaySession.h"
 #include "texts/Localization.h"
 
 #include <QDBusError>
@@ -238,17 +239,13 @@ PortalShortcutsMonitor::~PortalShortcutsMonitor()
 
 bool PortalShortcutsMonitor::isOffered(QDBusConnection bus, const QString &service)
 {
-    if (!bus.isConnected())
-        return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(service, path(), QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << QString::fromLatin1(kInterface) << QStringLiteral("version");
-    return bus.call(get, QDBus::Block, 1000).type() == QDBusMessage::ReplyMessage;
+    return talvoro::desktopPortalOffers(std::move(bus), service, QString::fromLatin1(kInterface));
 }
 
 bool PortalShortcutsMonitor::isOfferedOnSessionBus()
 {
-    static const bool offered = isOffered(QDBusConnection::sessionBus(), QString::fromLatin1(kPortalService));
+    static const bool offered =
+        isOffered(QDBusConnection::sessionBus(), QString::fromLatin1(talvoro::kDesktopPortalService));
     return offered;
 }
 

@@ -67,7 +67,10 @@ private Q_SLOTS:
         const QString socket = QStringLiteral("wayland-talvoro-test");
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY"})
+        // No session bus either: the application would share the tests'
+        // keyring (and the portals other tests fake) under its real names.
+        for (const char *name : {"DISPLAY", "QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY",
+                                 "DBUS_SESSION_BUS_ADDRESS"})
             environment.remove(QString::fromLatin1(name));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
 
