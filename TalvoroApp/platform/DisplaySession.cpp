@@ -1,6 +1,5 @@
 #include "platform/DisplaySession.h"
 
-#include "platform/Logging.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
