@@ -3,6 +3,7 @@
 #include "dictation/DictationLogging.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/KeyCodeMap.h"
+#include "platform/DisplaySession.h"
 #include "texts/Localization.h"
 
 #include <QDBusError>
@@ -14,7 +15,9 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -64,9 +67,82 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &s
     return argument;
 }
 
-// One portal session: created, its shortcuts bound, closed by end(). Each
-// step is a portal request answered by a Response signal on a path we can
-// predict, subscribed to before the call so the answer cannot slip by.
+// One portal request, answered by a Response signal on a path we can
+// predict; it is subscribed to before the call so the answer cannot slip by.
+// A failed call counts as answer 2 (the portal's "other"). Owned by whoever
+// waits for it, and gone after the answer.
+class PortalRequest final : public QObject
+{
+    Q_OBJECT
+public:
+    using Answer = std::function<void(uint response, const QVariantMap &results)>;
+
+    PortalRequest(QDBusConnection bus, const QString &service, const QString &method, QVariantList arguments,
+                  QVariantMap options, Answer answer, QObject *owner)
+        : QObject(owner)
+        , m_bus(std::move(bus))
+        , m_service(service)
+        , m_answer(std::move(answer))
+    {
+        static int counter = 0;
+        const QString token = QStringLiteral("talvoro%1").arg(++counter);
+        options.insert(QStringLiteral("handle_token"), token);
+        QString sender = m_bus.baseService().mid(1);
+        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+        listen(QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token));
+        QDBusMessage call = QDBusMessage::createMethodCall(m_service, path(), QString::fromLatin1(kInterface), method);
+        arguments.append(options);
+        call.setArguments(arguments);
+        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, method](QDBusPendingCallWatcher *call) {
+            call->deleteLater();
+            const QDBusPendingReply<QDBusObjectPath> reply = *call;
+            if (reply.isError()) {
+                qCWarning(lcHotkeyManager).noquote()
+                    << "Global shortcuts portal:" << method << "failed:" << reply.error().message();
+                response(2, {});
+            } else if (reply.value().path() != m_path && !m_answered) {
+                // A portal older than the predictable paths answers elsewhere.
+                listen(reply.value().path());
+            }
+        });
+    }
+
+private Q_SLOTS:
+    void response(uint code, const QVariantMap &results)
+    {
+        if (std::exchange(m_answered, true))
+            return;
+        stopListening();
+        deleteLater();
+        m_answer(code, results);
+    }
+
+private:
+    void listen(const QString &requestPath)
+    {
+        stopListening();
+        m_path = requestPath;
+        m_bus.connect(m_service, m_path, QString::fromLatin1(kRequestInterface), QStringLiteral("Response"), this,
+                      SLOT(response(uint,QVariantMap)));
+    }
+
+    void stopListening()
+    {
+        if (!m_path.isEmpty())
+            m_bus.disconnect(m_service, m_path, QString::fromLatin1(kRequestInterface), QStringLiteral("Response"),
+                             this, SLOT(response(uint,QVariantMap)));
+        m_path.clear();
+    }
+
+    QDBusConnection m_bus;
+    QString m_service;
+    Answer m_answer;
+    QString m_path;
+    bool m_answered = false;
+};
+
+// One portal session: created, its shortcuts bound, closed by end().
 class PortalShortcutSession final : public QObject
 {
     Q_OBJECT
@@ -84,8 +160,11 @@ public:
         , m_service(std::move(service))
         , m_bindings(std::move(bindings))
     {
-        QVariantMap options{{QStringLiteral("session_handle_token"), nextToken()}};
-        request(QStringLiteral("CreateSession"), {}, std::move(options), SLOT(sessionCreated(uint,QVariantMap)));
+        static int counter = 0;
+        new PortalRequest(m_bus, m_service, QStringLiteral("CreateSession"), {},
+                          {{QStringLiteral("session_handle_token"), QStringLiteral("talvoro%1").arg(++counter)}},
+                          [this](uint response, const QVariantMap &results) { sessionCreated(response, results); },
+                          this);
     }
 
     const QString &handle() const { return m_handle; }
@@ -104,34 +183,24 @@ public:
     {
         m_ended = true;
         m_bound = false;
-        if (m_handle.isEmpty() && m_pendingRequest.isEmpty()) {
-            deleteLater();
+        if (m_handle.isEmpty() && m_creating)
             return;
-        }
-        if (m_handle.isEmpty())
-            return;
-        m_bus.call(QDBusMessage::createMethodCall(m_service, m_handle, QString::fromLatin1(kSessionInterface),
-                                                  QStringLiteral("Close")),
-                   QDBus::NoBlock);
+        if (!m_handle.isEmpty())
+            m_bus.call(QDBusMessage::createMethodCall(m_service, m_handle, QString::fromLatin1(kSessionInterface),
+                                                      QStringLiteral("Close")),
+                       QDBus::NoBlock);
         deleteLater();
     }
 
-private Q_SLOTS:
+private:
     void sessionCreated(uint response, const QVariantMap &results)
     {
-        finishRequest(SLOT(sessionCreated(uint,QVariantMap)));
-        m_handle = handleOf(results.value(QStringLiteral("session_handle")));
-        if (response != 0 || m_handle.isEmpty()) {
+        m_creating = false;
+        m_handle = response == 0 ? handleOf(results.value(QStringLiteral("session_handle"))) : QString();
+        if (m_handle.isEmpty())
             qCWarning(lcHotkeyManager) << "The desktop refused a global shortcuts session; response" << response;
-            m_handle.clear();
-            if (m_ended)
-                deleteLater();
-            return;
-        }
-        if (m_ended) {
-            end();
-            return;
-        }
+        if (m_ended || m_handle.isEmpty())
+            return end();
         QList<PortalShortcut> shortcuts;
         for (const Binding &binding : m_bindings) {
             QVariantMap properties{{QStringLiteral("description"), binding.description}};
@@ -140,78 +209,23 @@ private Q_SLOTS:
                 properties.insert(QStringLiteral("preferred_trigger"), trigger);
             shortcuts.append({binding.id, properties});
         }
-        request(QStringLiteral("BindShortcuts"),
-                {QVariant::fromValue(QDBusObjectPath(m_handle)), QVariant::fromValue(shortcuts), QString()},
-                {}, SLOT(shortcutsBound(uint,QVariantMap)));
+        new PortalRequest(m_bus, m_service, QStringLiteral("BindShortcuts"),
+                          {QVariant::fromValue(QDBusObjectPath(m_handle)), QVariant::fromValue(shortcuts), QString()},
+                          {}, [this](uint response, const QVariantMap &) { shortcutsBound(response); }, this);
     }
 
-    void shortcutsBound(uint response, const QVariantMap &)
+    void shortcutsBound(uint response)
     {
-        finishRequest(SLOT(shortcutsBound(uint,QVariantMap)));
-        if (m_ended)
-            return end();
-        m_bound = response == 0;
-        if (!m_bound)
+        m_bound = response == 0 && !m_ended;
+        if (response != 0)
             qCWarning(lcHotkeyManager) << "The desktop did not bind the global shortcuts; response" << response;
-    }
-
-private:
-    static QString nextToken()
-    {
-        static int counter = 0;
-        return QStringLiteral("talvoro%1").arg(++counter);
-    }
-
-    void request(const QString &method, QVariantList arguments, QVariantMap options, const char *slot)
-    {
-        const QString token = nextToken();
-        options.insert(QStringLiteral("handle_token"), token);
-        QString sender = m_bus.baseService().mid(1);
-        sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-        m_pendingRequest = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-        m_bus.connect(m_service, m_pendingRequest, QString::fromLatin1(kRequestInterface), QStringLiteral("Response"),
-                      this, slot);
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(m_service, path(), QString::fromLatin1(kInterface), method);
-        arguments.append(options);
-        call.setArguments(arguments);
-        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, slot, method](QDBusPendingCallWatcher *w) {
-            w->deleteLater();
-            const QDBusPendingReply<QDBusObjectPath> reply = *w;
-            if (reply.isError()) {
-                qCWarning(lcHotkeyManager).noquote()
-                    << "Global shortcuts portal:" << method << "failed:" << reply.error().message();
-                finishRequest(slot);
-                if (m_ended)
-                    deleteLater();
-                return;
-            }
-            // A portal older than the predictable paths answers elsewhere.
-            const QString answered = reply.value().path();
-            if (answered != m_pendingRequest && !m_pendingRequest.isEmpty()) {
-                finishRequest(slot);
-                m_pendingRequest = answered;
-                m_bus.connect(m_service, answered, QString::fromLatin1(kRequestInterface),
-                              QStringLiteral("Response"), this, slot);
-            }
-        });
-    }
-
-    void finishRequest(const char *slot)
-    {
-        if (m_pendingRequest.isEmpty())
-            return;
-        m_bus.disconnect(m_service, m_pendingRequest, QString::fromLatin1(kRequestInterface),
-                         QStringLiteral("Response"), this, slot);
-        m_pendingRequest.clear();
     }
 
     QDBusConnection m_bus;
     QString m_service;
     QList<Binding> m_bindings;
     QString m_handle;
-    QString m_pendingRequest;
+    bool m_creating = true;
     bool m_bound = false;
     bool m_ended = false;
 };
@@ -238,17 +252,13 @@ PortalShortcutsMonitor::~PortalShortcutsMonitor()
 
 bool PortalShortcutsMonitor::isOffered(QDBusConnection bus, const QString &service)
 {
-    if (!bus.isConnected())
-        return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(service, path(), QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << QString::fromLatin1(kInterface) << QStringLiteral("version");
-    return bus.call(get, QDBus::Block, 1000).type() == QDBusMessage::ReplyMessage;
+    return talvoro::desktopPortalOffers(std::move(bus), service, QString::fromLatin1(kInterface));
 }
 
 bool PortalShortcutsMonitor::isOfferedOnSessionBus()
 {
-    static const bool offered = isOffered(QDBusConnection::sessionBus(), QString::fromLatin1(kPortalService));
+    static const bool offered =
+        isOffered(QDBusConnection::sessionBus(), QString::fromLatin1(talvoro::kDesktopPortalService));
     return offered;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dictation/KeyboardMonitor.h"
+#include "platform/DisplaySession.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -32,10 +33,8 @@ class PortalShortcutsMonitor final : public KeyboardMonitor
 {
     Q_OBJECT
 public:
-    static constexpr const char *kPortalService = "org.freedesktop.portal.Desktop";
-
     explicit PortalShortcutsMonitor(QDBusConnection bus = QDBusConnection::sessionBus(),
-                                    const QString &service = QString::fromLatin1(kPortalService),
+                                    const QString &service = QString::fromLatin1(talvoro::kDesktopPortalService),
                                     QObject *parent = nullptr);
     ~PortalShortcutsMonitor() override;
 

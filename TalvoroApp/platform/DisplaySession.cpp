@@ -1,10 +1,8 @@
 #include "platform/DisplaySession.h"
 
-#include "platform/Logging.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusVariant>
 
 namespace talvoro {
 
@@ -45,21 +43,25 @@ QByteArray qtPlatformThemeFor(const QProcessEnvironment &environment, bool porta
     return QByteArrayLiteral("xdgdesktopportal");
 }
 
+bool desktopPortalOffers(QDBusConnection bus, const QString &service, const QString &interface)
+{
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/portal/desktop"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << interface << QStringLiteral("version");
+    return bus.call(get, QDBus::Block, 1000).type() == QDBusMessage::ReplyMessage;
+}
+
 bool desktopPortalOffersFileChooser()
 {
     // A connection of its own, dropped at once: the QApplication does not exist yet.
     const QString name = QStringLiteral("talvoro-portal-probe");
-    bool offered = false;
-    {
-        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
-        if (bus.isConnected()) {
-            QDBusMessage get = QDBusMessage::createMethodCall(
-                QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/freedesktop/portal/desktop"),
-                QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-            get << QStringLiteral("org.freedesktop.portal.FileChooser") << QStringLiteral("version");
-            offered = bus.call(get, QDBus::Block, 1000).type() == QDBusMessage::ReplyMessage;
-        }
-    }
+    const bool offered =
+        desktopPortalOffers(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name),
+                            QString::fromLatin1(kDesktopPortalService),
+                            QStringLiteral("org.freedesktop.portal.FileChooser"));
     QDBusConnection::disconnectFromBus(name);
     return offered;
 }

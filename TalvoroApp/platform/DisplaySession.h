@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDBusConnection>
 #include <QProcessEnvironment>
 
 // Which display server this session runs and, from that, which Qt platform
@@ -24,8 +25,15 @@ QByteArray qtPlatformFor(const QProcessEnvironment &environment);
 // Qt's portal theme, so file dialogs are the desktop's.
 QByteArray qtPlatformThemeFor(const QProcessEnvironment &environment, bool portalOffersFileChooser);
 
-// Whether the session bus's desktop portal has a file chooser; waits at
-// most a second (starting the portal if the bus can).
+inline constexpr const char *kDesktopPortalService = "org.freedesktop.portal.Desktop";
+
+// Whether that desktop portal has the interface (org.freedesktop.portal.X):
+// it answers for the interface's version within a second (starting the
+// portal if the bus can).
+bool desktopPortalOffers(QDBusConnection bus, const QString &service, const QString &interface);
+
+// desktopPortalOffers the file chooser on the session bus; usable before
+// the QApplication exists.
 bool desktopPortalOffersFileChooser();
 
 // Sets both variables before the QApplication exists.

@@ -344,6 +344,25 @@ private Q_SLOTS:
         QCOMPARE(quit.count(), 1);
         QCoreApplication::removePostedEvents(qApp); // the queued quit
     }
+
+    // Quitting (the signal handler, the tray's item) closes the window first;
+    // the notice must not hold it open, or the quit would stop.
+    void quittingIsNeverHeldByTheNotice()
+    {
+        TemporarySettings settings;
+        AppEnvironment environment;
+        environment.settings = settings.store.get();
+        AppShell shell(environment, ScreenRegistry{});
+        shell.start();
+        QApplication::setQuitOnLastWindowClosed(false);
+        shell.handleActivation({});
+        QVERIFY(shell.window().isVisible());
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+        QVERIFY(!shell.window().isVisible());
+        QVERIFY(!shell.window().findChild<QMessageBox *>());
+        QVERIFY(!settings.store->value(SettingsKeys::noTrayCloseNoticeShown));
+    }
 };
 
 QTEST_MAIN(MainWindowTest)

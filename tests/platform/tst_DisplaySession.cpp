@@ -18,6 +18,13 @@ QProcessEnvironment environmentOf(const QStringList &pairs)
     return environment;
 }
 
+void stop(QProcess &process)
+{
+    process.terminate();
+    if (!process.waitForFinished(10000))
+        process.kill();
+}
+
 } // namespace
 
 class TestDisplaySession : public QObject
@@ -67,7 +74,10 @@ private Q_SLOTS:
         const QString socket = QStringLiteral("wayland-talvoro-test");
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY"})
+        // No session bus either: the application would share the tests'
+        // keyring (and the portals other tests fake) under its real names.
+        for (const char *name : {"DISPLAY", "QT_QPA_PLATFORM", "QT_QPA_PLATFORMTHEME", "WAYLAND_DISPLAY",
+                                 "DBUS_SESSION_BUS_ADDRESS"})
             environment.remove(QString::fromLatin1(name));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
 
@@ -76,29 +86,18 @@ private Q_SLOTS:
         compositor.start(weston, {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--socket=") + socket,
                                   QStringLiteral("--no-config"), QStringLiteral("--idle-time=0")});
         QVERIFY(compositor.waitForStarted());
-        auto stopCompositor = qScopeGuard([&] {
-            compositor.terminate();
-            if (!compositor.waitForFinished(10000))
-                compositor.kill();
-        });
+        auto stopCompositor = qScopeGuard([&] { stop(compositor); });
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(socket)), 20000);
 
-        const QString home = runtime.filePath(QStringLiteral("home"));
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+        for (const char *folder : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            environment.insert(QString::fromLatin1(folder), runtime.filePath(QString::fromLatin1(folder)));
         environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
         environment.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
         QProcess application;
         application.setProcessEnvironment(environment);
         application.start(QStringLiteral(TALVORO_BINARY_DIR "/talvoro"), {});
         QVERIFY(application.waitForStarted());
-        auto stopApplication = qScopeGuard([&] {
-            application.terminate();
-            if (!application.waitForFinished(10000))
-                application.kill();
-        });
+        auto stopApplication = qScopeGuard([&] { stop(application); });
         QByteArray log;
         QTRY_VERIFY_WITH_TIMEOUT((log += application.readAllStandardError()).contains("Qt platform:")
                                      || application.state() != QProcess::Running,
@@ -106,6 +105,10 @@ private Q_SLOTS:
         QVERIFY2(log.contains("Qt platform: wayland"), log.constData());
         QVERIFY2(!log.contains("Could not find the Qt platform plugin"), log.constData());
         QCOMPARE(application.state(), QProcess::Running);
+        // Logout's SIGTERM quits through the loop, never held by a window.
+        application.terminate();
+        QVERIFY(application.waitForFinished(20000));
+        QCOMPARE(application.exitCode(), 0);
     }
 };
 

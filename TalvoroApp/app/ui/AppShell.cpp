@@ -41,13 +41,23 @@ void AppShell::start()
 {
     const bool hasTray = m_menuBarItem->show();
     QApplication::setQuitOnLastWindowClosed(!hasTray);
-    if (!hasTray)
+    if (!hasTray) {
         m_window->setCloseGuard([this] { return allowCloseWithoutTray(); });
+        // Quitting closes every window first, and a refused close would stop it.
+        qApp->installEventFilter(this);
+    }
+}
+
+bool AppShell::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == qApp && event->type() == QEvent::Quit)
+        m_quitting = true;
+    return QObject::eventFilter(watched, event);
 }
 
 bool AppShell::allowCloseWithoutTray()
 {
-    if (m_settings.value(SettingsKeys::noTrayCloseNoticeShown))
+    if (m_quitting || m_settings.value(SettingsKeys::noTrayCloseNoticeShown))
         return true;
     if (!m_noTrayNotice) {
         m_settings.set(SettingsKeys::noTrayCloseNoticeShown, true);

@@ -44,6 +44,9 @@ Q_SIGNALS:
     // for the account layer to route.
     void urlsOpened(const QList<QUrl> &urls);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     bool allowCloseWithoutTray();
 
@@ -52,4 +55,5 @@ private:
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
     QPointer<QWidget> m_noTrayNotice;
+    bool m_quitting = false;
 };
