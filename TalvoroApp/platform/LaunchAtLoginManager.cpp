@@ -45,12 +45,10 @@ QStringList LaunchAtLoginManager::carriedEnvironment()
 {
     // The account layer's override of the backend address; without it a
     // copy started at login would talk to the built-in default instead.
-    QStringList environment;
-    for (const char *name : {"TALVORO_BACKEND_URL"}) {
-        if (qEnvironmentVariableIsSet(name))
-            environment.append(QLatin1String(name) + u'=' + qEnvironmentVariable(name));
-    }
-    return environment;
+    const char *name = "TALVORO_BACKEND_URL";
+    if (!qEnvironmentVariableIsSet(name))
+        return {};
+    return {QLatin1String(name) + u'=' + qEnvironmentVariable(name)};
 }
 
 QString LaunchAtLoginManager::quotedExecArgument(const QString &argument)

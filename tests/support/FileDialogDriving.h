@@ -17,19 +17,15 @@ inline QFileDialog *shownFileDialog(QWidget *owner, const QString &objectName)
 }
 
 // Answers Qt's own file dialog (the one a desktop without a platform theme
-// gets) the way a user would: the absolute paths typed into its field (quoted
-// when several), then Return once the dialog shows them chosen. While the
-// user types, the dialog follows the folders in the text and selects what
-// matches, reading folders in the background; Return before that would
-// open a folder selected on the way. False when the dialog has no field (a
-// native one, which the tests cannot drive).
+// gets) as a user would: absolute paths typed into its field (quoted when
+// several), then Return once the dialog, which reads folders in the
+// background, shows them chosen. False for a dialog without that field.
 inline bool typeIntoFileDialog(QFileDialog *dialog, const QStringList &paths)
 {
     auto *field = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
     if (!field || !field->isVisible())
         return false;
-    // Typing keeps the selection in step with the text only while the
-    // field has the keyboard, as it has for a user.
+    // The dialog follows the typed text only while the field has the keyboard.
     dialog->activateWindow();
     if (!QTest::qWaitForWindowActive(dialog))
         return false;
