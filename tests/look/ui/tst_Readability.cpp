@@ -9,6 +9,7 @@
 #include "look/ui/StyledLabel.h"
 #include "navigation/MainWindowModel.h"
 #include "platform/SettingsKeys.h"
+#include "screens/settings/ui/Alerts.h"
 #include "screens/settings/ui/SectionHeader.h"
 #include "screens/settings/ui/SegmentedPicker.h"
 #include "support/ShellTestSupport.h"
@@ -17,6 +18,8 @@
 #include <QApplication>
 #include <QHash>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -148,6 +151,24 @@ private Q_SLOTS:
             for (const QColor &background : {talvoro::windowBackgroundColor(dark), talvoro::settingsSurfaceColor(dark)})
                 QVERIFY(talvoro::contrastRatio(text, background) >= 4.5);
         }
+    }
+
+    // Qt sizes a message box to a narrow column (under 180 px for a
+    // two-line message): an alert is at least 360 px wide, title on one line.
+    void alertsAreWideEnough()
+    {
+        QWidget parent;
+        parent.show();
+        const QString title = QStringLiteral("Erro ao entrar");
+        QPointer<QMessageBox> box = talvoro::settings::openAlert(
+            &parent, title, QStringLiteral("A conexão falhou. Verifique a internet e tente novamente em instantes."),
+            {talvoro::settings::AlertButton{QStringLiteral("OK"), QMessageBox::AcceptRole, {}, {}}});
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        QVERIFY2(box->width() >= 360, qPrintable(QString::number(box->width())));
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label->height() < 2 * label->fontMetrics().lineSpacing());
+        box->close();
+        QTRY_VERIFY(!box);
     }
 
     // A name longer than the picker draws exactly as the elided name does.

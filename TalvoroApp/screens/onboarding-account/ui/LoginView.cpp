@@ -13,6 +13,7 @@
 #include "platform/UserDefaultsProviding.h"
 #include "screens/onboarding-account/SignInRunner.h"
 #include "screens/onboarding-account/ui/SignInCancelButton.h"
+#include "screens/settings/ui/Alerts.h"
 #include "screens/settings/ui/BrandedHeaderView.h"
 #include "screens/settings/ui/TintedFrame.h"
 #include "texts/Localization.h"
@@ -177,6 +178,7 @@ void LoginView::showError(const QString &text)
     const QString title = localized("Erro ao entrar");
     m_alert = new QMessageBox(QMessageBox::NoIcon, title, title, QMessageBox::NoButton, this);
     m_alert->setInformativeText(text);
+    settings::keepTitleOnOneLine(m_alert, title);
     m_alert->setObjectName(QStringLiteral("login.errorAlert"));
     m_alert->addButton(localized("OK"), QMessageBox::RejectRole);
     m_alert->setAttribute(Qt::WA_DeleteOnClose);

@@ -16,6 +16,21 @@ constexpr int kAlertMinimumWidth = 360;
 constexpr int kAlertMaximumWidth = 560;
 } // namespace
 
+void keepTitleOnOneLine(QMessageBox *box, const QString &title)
+{
+    // QMessageBox shrinks to its narrowest text column (a two-line message
+    // gets about 150 px, and the title breaks); an empty row of this width in
+    // its grid keeps the box readable and the title on one line.
+    auto *grid = qobject_cast<QGridLayout *>(box->layout());
+    if (!grid)
+        return;
+    QFont titleFont = box->font();
+    titleFont.setBold(true);
+    const int width = std::max(kAlertMinimumWidth, QFontMetrics(titleFont).horizontalAdvance(title) + 32);
+    grid->addItem(new QSpacerItem(std::min(width, kAlertMaximumWidth), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 QMessageBox *openAlert(QWidget *parent, const QString &title, const QString &message,
                        const std::vector<AlertButton> &buttons, std::function<void()> onClosed)
 {
@@ -27,17 +42,7 @@ QMessageBox *openAlert(QWidget *parent, const QString &title, const QString &mes
     box->setText(title);
     box->setInformativeText(message);
     box->setWindowTitle(title);
-    // QMessageBox takes the width of its text column, which a window manager
-    // or a large font can squeeze until the title breaks inside a word; an
-    // empty row of this width in its grid keeps the title on one line.
-    if (auto *grid = qobject_cast<QGridLayout *>(box->layout())) {
-        QFont titleFont = box->font();
-        titleFont.setBold(true);
-        const int width = std::max(kAlertMinimumWidth, QFontMetrics(titleFont).horizontalAdvance(title) + 32);
-        grid->addItem(new QSpacerItem(std::min(width, kAlertMaximumWidth), 0, QSizePolicy::Fixed,
-                                      QSizePolicy::Minimum),
-                      grid->rowCount(), 0, 1, grid->columnCount());
-    }
+    keepTitleOnOneLine(box, title);
     QPushButton *cancel = nullptr;
     for (const AlertButton &entry : buttons) {
         QPushButton *button = box->addButton(entry.text, entry.role);

@@ -26,6 +26,10 @@ struct AlertButton
 QMessageBox *openAlert(QWidget *parent, const QString &title, const QString &message,
                        const std::vector<AlertButton> &buttons, std::function<void()> onClosed = {});
 
+// Widens `box` so that `title` stays on one line (at least 360 px, at most
+// 560). Call it after setInformativeText, which may lay the box out anew.
+void keepTitleOnOneLine(QMessageBox *box, const QString &title);
+
 // A deletion's confirmation: "Cancelar" (the default, "cancelButton") runs
 // `onCancel`, "Excluir" (destructive, "deleteButton") runs `onDelete`.
 QMessageBox *openDeleteConfirmation(QWidget *parent, const QString &title, const QString &message,
