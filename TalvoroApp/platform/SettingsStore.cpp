@@ -2,16 +2,27 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Logging.h"
+#include "platform/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTimer>
 
 #include <cmath>
 
 namespace {
+
+// Made before QSettings reads it: QSettings keeps the rights of an existing
+// file when it rewrites it, so the file stays the user's alone.
+const QString &privateSettingsFile(const QString &filePath)
+{
+    talvoro::makePrivateFolder(QFileInfo(filePath).absolutePath());
+    talvoro::makePrivateFile(filePath);
+    return filePath;
+}
 
 std::unique_ptr<SettingsStore> &sharedInstance()
 {
@@ -66,7 +77,7 @@ std::optional<QString> asText(const QVariant &value)
 
 SettingsStore::SettingsStore(const QString &filePath, QObject *parent)
     : UserDefaultsProviding(parent)
-    , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+    , m_settings(std::make_unique<QSettings>(privateSettingsFile(filePath), QSettings::IniFormat))
 {
     if (m_settings->status() != QSettings::NoError)
         qCWarning(lcSettingsStore) << "Settings file unreadable, starting empty:" << filePath;
