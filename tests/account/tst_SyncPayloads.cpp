@@ -152,7 +152,7 @@ private Q_SLOTS:
         };
         const auto decoded = SyncPullResponse::fromJson(reply);
         QVERIFY(decoded.has_value());
-        QCOMPARE(decoded->cursor, 1234.0);
+        QCOMPARE(decoded->cursor.value_or(-1), 1234);
         QCOMPARE(decoded->rules.size(), 1);
         QCOMPARE(decoded->transcriptions.size(), 1);
         QVERIFY(decoded->transcriptions[0].isDeleted);
@@ -165,6 +165,31 @@ private Q_SLOTS:
 
         QVERIFY(!SyncPullResponse::fromJson({}).has_value());
         QVERIFY(!SyncPullResponse::fromJson({{"rules", QJsonArray{}}}).has_value()); // no cursor
+    }
+
+    // A cursor a qint64 cannot hold is refused (it would wrap to a negative
+    // and make every later pull a full one); the rest of the reply stands.
+    void outOfRangeCursorIsRefused_data()
+    {
+        QTest::addColumn<double>("cursor");
+        QTest::addColumn<qint64>("kept");
+        QTest::newRow("1e308") << 1e308 << qint64(-1);
+        QTest::newRow("2^63") << 9223372036854775808.0 << qint64(-1);
+        QTest::newRow("negative") << -5.0 << qint64(-1);
+        QTest::newRow("largest below 2^63") << 9223372036854774784.0 << qint64(9223372036854774784LL);
+        QTest::newRow("fraction") << 1741600000123.5 << qint64(1741600000123LL);
+    }
+
+    void outOfRangeCursorIsRefused()
+    {
+        QFETCH(double, cursor);
+        QFETCH(qint64, kept);
+        const auto decoded = SyncPullResponse::fromJson(
+            {{"cursor", cursor}, {"user", QJsonObject{{"totalDictations", 3}, {"totalWords", 30}, {"totalDurationSeconds", 1}}}});
+        QVERIFY(decoded.has_value());
+        QCOMPARE(decoded->cursor.value_or(-1), kept);
+        QCOMPARE(decoded->problems.size(), kept < 0 ? 1 : 0);
+        QCOMPARE(decoded->user->totalDictations, 3);
     }
 
     void pullWritesTheStatisticsAndKeepsAMissingBestDay()
