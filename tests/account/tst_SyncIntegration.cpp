@@ -582,15 +582,9 @@ private Q_SLOTS:
 
         QCOMPARE(d.int64Value("syncPullCursor"), cursor);
         QCOMPARE(d.int64Value("syncTotalDictations"), 310);
-        const auto chart = decodeWeeklyChart(d.dataValue("syncWeeklyChart"));
-        QCOMPARE(chart->size(), SyncPullStatistics::kMaxWeeklyChartWeeks);
-        QCOMPARE(chart->last().dictations, 299999);
+        QCOMPARE(decodeWeeklyChart(d.dataValue("syncWeeklyChart"))->last().dictations, 299999);
         QVERIFY(d.synchronize());
         QVERIFY(QFileInfo(device->folder + QStringLiteral("/settings.ini")).size() < 16 * 1024);
-
-        // The next pull asks from the kept cursor.
-        device->pull();
-        QVERIFY(d.int64Value("syncPullCursor") >= cursor);
     }
 
     void aPullWhoseSaveFailsLeavesTheCursor()

@@ -2,13 +2,11 @@
 // theirs alone, whatever the umask and whatever rights older files had.
 #include "account/OfflineSyncQueue.h"
 #include "platform/AppModelContainer.h"
-#include "platform/AppPaths.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsStore.h"
 #include "platform/SqliteDatabase.h"
 #include "transcription/ReplacementRule.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,16 +15,14 @@
 
 namespace {
 
-mode_t modeOf(const QString &path)
-{
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 07777) : 0;
-}
+const QStringList kFolders{QString(), QStringLiteral("store"), QStringLiteral("queue")};
+const QStringList kFiles{QStringLiteral("settings.ini"), QStringLiteral("store/TalvoroApp.store"),
+                         QStringLiteral("store/TalvoroApp.store-wal"), QStringLiteral("store/TalvoroApp.store-shm"),
+                         QStringLiteral("queue/offline-queue.json")};
 
-// Settings, a store with a saved row (its WAL and shared-memory files stay
-// while it is open) and a queue with one item, all in `folder`; `whileOpen`
-// runs with the three still open.
-void writeAll(const QString &folder, const std::function<void()> &whileOpen = {})
+// Opens settings, store and queue in `folder`, writes to each, and checks
+// the rights of every folder and file while they are open.
+void writeAllAndCheckRights(const QString &folder)
 {
     SettingsStore settings(folder + QStringLiteral("/settings.ini"));
     settings.setString(QStringLiteral("name"), QStringLiteral("Ana"));
@@ -37,21 +33,11 @@ void writeAll(const QString &folder, const std::function<void()> &whileOpen = {}
     OfflineSyncQueue queue(folder + QStringLiteral("/queue/offline-queue.json"));
     queue.enqueue(OfflineSyncKind::deleteTranscription, {{"clientId", "6F9619FF-8B86-D011-B42D-00C04FC964FF"}});
     QVERIFY(queue.flush());
-    if (whileOpen)
-        whileOpen();
-}
-
-const QStringList kFiles{QStringLiteral("settings.ini"), QStringLiteral("store/TalvoroApp.store"),
-                         QStringLiteral("store/TalvoroApp.store-wal"), QStringLiteral("store/TalvoroApp.store-shm"),
-                         QStringLiteral("queue/offline-queue.json")};
-const QStringList kFolders{QString(), QStringLiteral("store"), QStringLiteral("queue")};
-
-void verifyPrivate(const QString &folder)
-{
-    for (const QString &name : kFolders)
-        QVERIFY2(modeOf(folder + QLatin1Char('/') + name) == 0700, qPrintable(name));
-    for (const QString &name : kFiles)
-        QVERIFY2(modeOf(folder + QLatin1Char('/') + name) == 0600, qPrintable(name));
+    for (const QString &name : kFolders + kFiles) {
+        struct stat info {};
+        QCOMPARE(::lstat(QFile::encodeName(folder + QLatin1Char('/') + name).constData(), &info), 0);
+        QVERIFY2((info.st_mode & 0777) == (S_ISDIR(info.st_mode) ? 0700u : 0600u), qPrintable(name));
+    }
 }
 
 } // namespace
@@ -60,41 +46,25 @@ class PrivateFilesTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void newFilesAreTheUsersAloneWhateverTheUmask()
+    void storeSettingsAndQueueAreTheUsersAlone()
     {
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("first-run/app"));
         const mode_t saved = ::umask(0);
-        writeAll(folder, [&] { verifyPrivate(folder); });
+        writeAllAndCheckRights(folder);
         ::umask(saved);
-    }
 
-    void olderFilesAreClosedToOthersOnStart()
-    {
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("app"));
-        writeAll(folder);
-        // The WAL and shared-memory files go with the store's last close:
-        // another connection keeps them.
+        // Older files and folders open to others are closed on the next start.
+        // Another connection keeps the WAL and shared-memory files meanwhile.
         SqliteDatabase keeper;
         QCOMPARE(keeper.open(folder + QStringLiteral("/store/TalvoroApp.store")), 0);
         QCOMPARE(keeper.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")), 0);
-        for (const QString &name : kFolders)
-            QVERIFY(QFile::setPermissions(folder + QLatin1Char('/') + name, QFileDevice::Permissions(0x7755)));
-        for (const QString &name : kFiles)
-            QVERIFY2(QFile::setPermissions(folder + QLatin1Char('/') + name, QFileDevice::Permissions(0x6644)),
-                     qPrintable(name));
-        writeAll(folder, [&] { verifyPrivate(folder); });
-
-        // The application's own folders too, when they exist already.
-        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
-        const QString dataFolder = dir.filePath(QStringLiteral("data/com.torvenak.talvoro-mac"));
-        QVERIFY(QDir().mkpath(dataFolder));
-        QFile::setPermissions(dataFolder, QFileDevice::Permissions(0x7755));
-        QCOMPARE(AppPaths::dataDir(), dataFolder);
-        QCOMPARE(modeOf(dataFolder), mode_t(0700));
-        qputenv("XDG_DATA_HOME", savedData);
+        for (const QString &name : kFolders + kFiles) {
+            const bool isFolder = kFolders.contains(name);
+            QVERIFY(QFile::setPermissions(folder + QLatin1Char('/') + name,
+                                          QFileDevice::Permissions(isFolder ? 0x7755 : 0x6644)));
+        }
+        writeAllAndCheckRights(folder);
     }
 };
 
