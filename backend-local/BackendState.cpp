@@ -1,6 +1,8 @@
 #include "backend-local/BackendState.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonDocument>
 #include <QRandomGenerator>
@@ -193,6 +195,12 @@ void BackendState::loadJSON(const QJsonObject &object)
 bool BackendState::saveToFile(const QString &path) const
 {
     const QByteArray bytes = QJsonDocument(toJSON()).toJson(QJsonDocument::Compact);
+    // A folder given on the command line that does not exist yet is made
+    // (closed to others), or every token would be lost at the next start.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo::exists(folder)
+        && (!QDir().mkpath(folder) || !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -38,6 +38,19 @@ bool isDocumentedSuccess(const BackendReply &reply)
     return reply.status == 200 && object && object->value(QLatin1String("success")) == QJsonValue(true);
 }
 
+// Typed or pasted text can hold half of a UTF-16 pair; JSON would carry it
+// as "\ud800", which strict parsers refuse. Each such half becomes U+FFFD.
+QString withoutLoneSurrogates(QString text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 QByteArray jsonBytes(const QJsonObject &object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -133,8 +146,8 @@ QJsonObject BackendAPIClient::FeedbackSubmission::toJSONObject() const
 {
     return QJsonObject{
         {QStringLiteral("topic"), topic},
-        {QStringLiteral("subject"), subject},
-        {QStringLiteral("description"), description},
+        {QStringLiteral("subject"), withoutLoneSurrogates(subject)},
+        {QStringLiteral("description"), withoutLoneSurrogates(description)},
         {QStringLiteral("imageStorageIds"), QJsonArray::fromStringList(imageStorageIds)},
         {QStringLiteral("appVersion"), appVersion},
         {QStringLiteral("locale"), locale},

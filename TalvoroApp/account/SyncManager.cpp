@@ -236,7 +236,8 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
     if (!problems.isEmpty())
         qCWarning(lcSyncManager, "Pulled settings not applied: %s", qUtf8Printable(problems.join(QStringLiteral("; "))));
 
-    m_deps.defaults->set(SettingsKeys::syncPullCursor, qint64(response.cursor));
+    if (response.cursor)
+        m_deps.defaults->set(SettingsKeys::syncPullCursor, *response.cursor);
     m_lastSyncDate = now();
     Q_EMIT lastSyncDateChanged();
     qCInfo(lcSyncManager, "Pull merged: %d inserted, %d updated, %d deleted, %d kept local", merged->inserted,

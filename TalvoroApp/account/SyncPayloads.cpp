@@ -84,6 +84,15 @@ std::expected<qint64, QString> intMember(const QJsonObject &o, const char *key)
     return qint64(d);
 }
 
+// A count or a total: an integer, never below zero.
+std::expected<qint64, QString> countMember(const QJsonObject &o, const char *key)
+{
+    auto value = intMember(o, key);
+    if (value && *value < 0)
+        return std::unexpected(QStringLiteral("\"%1\" is negative: %2").arg(QLatin1String(key)).arg(*value));
+    return value;
+}
+
 std::expected<QString, QString> clientIdMember(const QJsonObject &o)
 {
     auto id = stringMember(o, "clientId");
@@ -403,21 +412,21 @@ QJsonObject SyncPullStatistics::toJsonObject() const
 std::expected<SyncPullStatistics, QString> SyncPullStatistics::fromJson(const QJsonObject &o)
 {
     SyncPullStatistics s;
-    SYNC_TAKE(s.weekDictations, intMember(o, "weekDictations"));
-    SYNC_TAKE(s.weekWords, intMember(o, "weekWords"));
-    SYNC_TAKE(s.currentStreak, intMember(o, "currentStreak"));
-    SYNC_TAKE(s.longestStreak, intMember(o, "longestStreak"));
-    SYNC_TAKE(s.thisMonthDictations, intMember(o, "thisMonthDictations"));
-    SYNC_TAKE(s.last7DaysDictations, intMember(o, "last7DaysDictations"));
-    SYNC_TAKE(s.weeklyUsed, intMember(o, "weeklyUsed"));
-    SYNC_TAKE(s.weeklyLimit, intMember(o, "weeklyLimit"));
-    SYNC_TAKE(s.hourlyUsed, intMember(o, "hourlyUsed"));
-    SYNC_TAKE(s.hourlyLimit, intMember(o, "hourlyLimit"));
+    SYNC_TAKE(s.weekDictations, countMember(o, "weekDictations"));
+    SYNC_TAKE(s.weekWords, countMember(o, "weekWords"));
+    SYNC_TAKE(s.currentStreak, countMember(o, "currentStreak"));
+    SYNC_TAKE(s.longestStreak, countMember(o, "longestStreak"));
+    SYNC_TAKE(s.thisMonthDictations, countMember(o, "thisMonthDictations"));
+    SYNC_TAKE(s.last7DaysDictations, countMember(o, "last7DaysDictations"));
+    SYNC_TAKE(s.weeklyUsed, countMember(o, "weeklyUsed"));
+    SYNC_TAKE(s.weeklyLimit, countMember(o, "weeklyLimit"));
+    SYNC_TAKE(s.hourlyUsed, countMember(o, "hourlyUsed"));
+    SYNC_TAKE(s.hourlyLimit, countMember(o, "hourlyLimit"));
     const QJsonValue best = o.value(QLatin1String("bestDay"));
     if (best.isObject()) {
         SyncPullBestDay day;
         SYNC_TAKE(day.date, stringMember(best.toObject(), "date"));
-        SYNC_TAKE(day.dictations, intMember(best.toObject(), "dictations"));
+        SYNC_TAKE(day.dictations, countMember(best.toObject(), "dictations"));
         if (!isDateText(day.date))
             return std::unexpected(QStringLiteral("bestDay.date is not a date: %1").arg(day.date));
         s.bestDay = day;
@@ -427,7 +436,9 @@ std::expected<SyncPullStatistics, QString> SyncPullStatistics::fromJson(const QJ
     const QJsonValue chart = o.value(QLatin1String("weeklyChart"));
     if (!chart.isArray())
         return std::unexpected(QStringLiteral("\"weeklyChart\" missing or not an array"));
-    for (const QJsonValue &v : chart.toArray()) {
+    const QJsonArray weeks = chart.toArray();
+    for (qsizetype i = std::max<qsizetype>(0, weeks.size() - kMaxWeeklyChartWeeks); i < weeks.size(); ++i) {
+        const QJsonValue v = weeks.at(i);
         if (!v.isObject())
             return std::unexpected(QStringLiteral("weeklyChart entry is not an object"));
         auto week = SyncPullStatsWeekEntry::fromJson(v.toObject());
@@ -448,9 +459,11 @@ QJsonObject SyncUserTotals::toJsonObject() const
 std::expected<SyncUserTotals, QString> SyncUserTotals::fromJson(const QJsonObject &o)
 {
     SyncUserTotals t;
-    SYNC_TAKE(t.totalDictations, intMember(o, "totalDictations"));
-    SYNC_TAKE(t.totalWords, intMember(o, "totalWords"));
+    SYNC_TAKE(t.totalDictations, countMember(o, "totalDictations"));
+    SYNC_TAKE(t.totalWords, countMember(o, "totalWords"));
     SYNC_TAKE(t.totalDurationSeconds, doubleMember(o, "totalDurationSeconds"));
+    if (t.totalDurationSeconds < 0)
+        return std::unexpected(QStringLiteral("\"totalDurationSeconds\" is negative"));
     return t;
 }
 
@@ -497,8 +510,9 @@ QJsonObject SyncPullResponse::toJsonObject() const
         {QStringLiteral("transcriptions"), encodeRows(transcriptions)},
         {QStringLiteral("rules"), encodeRows(rules)},
         {QStringLiteral("dictionaryEntries"), encodeRows(dictionaryEntries)},
-        {QStringLiteral("cursor"), cursor},
     };
+    if (cursor)
+        o.insert(QStringLiteral("cursor"), *cursor);
     o.insert(QStringLiteral("settings"), settings ? QJsonValue(settings->toJsonObject()) : QJsonValue(QJsonValue::Null));
     o.insert(QStringLiteral("statistics"), statistics ? QJsonValue(statistics->toJsonObject()) : QJsonValue(QJsonValue::Null));
     o.insert(QStringLiteral("user"), user ? QJsonValue(user->toJsonObject()) : QJsonValue(QJsonValue::Null));
@@ -510,7 +524,14 @@ std::expected<SyncPullResponse, QString> SyncPullResponse::fromJson(const QJsonO
     if (o.isEmpty())
         return std::unexpected(QStringLiteral("empty pull reply"));
     SyncPullResponse r;
-    SYNC_TAKE(r.cursor, doubleMember(o, "cursor"));
+    double cursor = 0;
+    SYNC_TAKE(cursor, doubleMember(o, "cursor"));
+    // 2^63 and beyond would wrap to a negative qint64 and make every later
+    // pull a full one.
+    if (cursor >= 0 && cursor < 9223372036854775808.0)
+        r.cursor = qint64(cursor);
+    else
+        r.problems.append(QStringLiteral("cursor %1 is out of range; the previous one is kept").arg(cursor));
     r.transcriptions = decodeRows<SyncTranscriptionPayload>(o, "transcriptions", r.problems);
     r.rules = decodeRows<SyncRulePayload>(o, "rules", r.problems);
     r.dictionaryEntries = decodeRows<SyncDictionaryEntryPayload>(o, "dictionaryEntries", r.problems);

@@ -135,7 +135,10 @@ struct SyncPullStatistics
     qint64 thisMonthDictations = 0;
     qint64 last7DaysDictations = 0;
     std::optional<SyncPullBestDay> bestDay;
+    // The newest kMaxWeeklyChartWeeks of the reply's weeks (oldest first):
+    // what the chart draws; a longer list would only swell the settings file.
     QList<SyncPullStatsWeekEntry> weeklyChart;
+    static constexpr qsizetype kMaxWeeklyChartWeeks = 8;
     qint64 weeklyUsed = 0;
     qint64 weeklyLimit = 0;
     qint64 hourlyUsed = 0;
@@ -167,7 +170,10 @@ struct SyncPullResponse
     std::optional<SyncSettingsPayload> settings;
     std::optional<SyncPullStatistics> statistics;
     std::optional<SyncUserTotals> user;
-    double cursor = 0; // server time of this reply; the `since` of the next pull
+    // Server time of this reply, the `since` of the next pull; none when the
+    // reply's is no whole-millisecond time a qint64 holds (then the previous
+    // one stays).
+    std::optional<qint64> cursor;
     QStringList problems;
 
     QJsonObject toJsonObject() const;

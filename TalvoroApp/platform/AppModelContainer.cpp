@@ -2,6 +2,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/ModelContext.h"
+#include "platform/PrivateFiles.h"
 #include "platform/StoreSchema.h"
 
 #include <QDateTime>
@@ -201,8 +202,13 @@ bool AppModelContainer::openAt(const QString &path, Check check, QString *failur
             + (m_db.isOpen() ? m_db.errorMessage() : QString::fromUtf8(sqlite3_errstr(code)));
         return false;
     };
-    if (path != kInMemory)
-        QDir().mkpath(QFileInfo(path).absolutePath());
+    if (path != kInMemory) {
+        talvoro::makePrivateFolder(QFileInfo(path).absolutePath());
+        // SQLite gives the WAL and shared-memory files the store's rights.
+        talvoro::makePrivateFile(path);
+        talvoro::narrowToOwner(path + QStringLiteral("-wal"));
+        talvoro::narrowToOwner(path + QStringLiteral("-shm"));
+    }
     int rc = m_db.open(path);
     if (rc != SQLITE_OK)
         return fail(rc, QStringLiteral("open"));

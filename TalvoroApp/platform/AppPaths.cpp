@@ -1,6 +1,7 @@
 #include "platform/AppPaths.h"
 
 #include "platform/Logging.h"
+#include "platform/PrivateFiles.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -11,7 +12,7 @@ QString ownedFolder(QStandardPaths::StandardLocation location)
 {
     const QString base = QStandardPaths::writableLocation(location);
     const QString path = QDir(base).filePath(QString::fromLatin1(talvoro::kBundleIdentifier));
-    if (!QDir().mkpath(path))
+    if (!talvoro::makePrivateFolder(path))
         qCWarning(lcApp) << "Cannot create folder" << path;
     return path;
 }

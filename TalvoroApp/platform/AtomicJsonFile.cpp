@@ -1,5 +1,7 @@
 #include "platform/AtomicJsonFile.h"
 
+#include "platform/PrivateFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +44,7 @@ std::expected<void, QString> AtomicJsonFile::writeBytes(const QString &path, con
                                                         Durability durability)
 {
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
+    if (!talvoro::makePrivateFolder(info.absolutePath()))
         return std::unexpected(QStringLiteral("cannot create folder %1").arg(info.absolutePath()));
     const bool syncNow = durability == Durability::synced;
     auto replaced = replaceFile(info.absoluteFilePath(), bytes, syncNow);
@@ -70,6 +72,8 @@ AtomicJsonFile::LoadResult AtomicJsonFile::load(const QString &path)
     QFile file(path);
     if (!file.exists())
         return result;
+    talvoro::narrowToOwner(path);
+    talvoro::narrowToOwner(QFileInfo(path).absolutePath());
     if (!file.open(QIODevice::ReadOnly)) {
         result.status = LoadStatus::unreadable;
         result.error = file.errorString();

@@ -10,7 +10,8 @@
 // Whole-file JSON persistence: a write replaces the file atomically (a crash
 // leaves either the old or the new file, never half of one), and a file that
 // cannot be parsed is moved aside under a timestamped name instead of being
-// overwritten, so the user's data can still be recovered by hand.
+// overwritten, so the user's data can still be recovered by hand. Files and
+// their folder are the user's alone (0600 in 0700).
 class AtomicJsonFile
 {
 public:

@@ -9,6 +9,21 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Qt decodes a cut-off JPEG without an error (only a log line) and fills the
+// missing rows with grey. The main picture's data starts at its last
+// start-of-scan marker (FF DA), and a whole file has the end-of-image marker
+// (FF D9) after it; inside the scan an FF byte is always followed by 00 or a
+// restart marker, so no other FF D9 can stand there.
+bool isCutOffJpeg(const QByteArray &bytes)
+{
+    const qsizetype lastScan = bytes.lastIndexOf(QByteArrayView("\xFF\xDA"));
+    return lastScan >= 0 && bytes.indexOf(QByteArrayView("\xFF\xD9"), lastScan) < 0;
+}
+
+} // namespace
+
 namespace talvoro {
 
 QSize sizeWithinLongerSide(QSize size, int maxLongerSide)
@@ -52,8 +67,9 @@ std::expected<PreparedImage, ImagePreparationFailure> prepareImageData(const QBy
     buffer.setData(bytes);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
+    const QByteArray format = reader.format(); // empty once read() has run
     const QImage decoded = reader.read();
-    if (decoded.isNull())
+    if (decoded.isNull() || (format == "jpeg" && isCutOffJpeg(bytes)))
         return std::unexpected(ImagePreparationFailure::notAnImage);
 
     const QSize target = options.exactSize.isValid() ? options.exactSize

@@ -33,6 +33,7 @@ struct PreparedImage
     QImage image;
 };
 
+// notAnImage: no picture Qt can decode, or a JPEG cut off before its end.
 enum class ImagePreparationFailure { unreadable, tooLarge, notAnImage, encodingFailed };
 
 // The whole file, refused (tooLarge) before reading when it is larger than

@@ -2,16 +2,58 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Logging.h"
+#include "platform/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLockFile>
+#include <QStorageInfo>
 #include <QTimer>
 
 #include <cmath>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// Made before QSettings reads it: QSettings keeps the rights of an existing
+// file when it rewrites it, so the file stays the user's alone.
+const QString &privateSettingsFile(const QString &filePath)
+{
+    talvoro::makePrivateFolder(QFileInfo(filePath).absolutePath());
+    talvoro::makePrivateFile(filePath);
+    return filePath;
+}
+
+// A process killed between making its lock file and writing its id into it
+// leaves the file empty, and QLockFile takes such a file as stale only after
+// 30 s. A live QLockFile holds a flock on its file, so an empty one that
+// nobody holds has lost its owner: it goes at once.
+bool removeAbandonedEmptyLock(const QString &lockPath)
+{
+    const QByteArray native = QFile::encodeName(lockPath);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    const bool removed = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0
+        && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(native.constData()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+// Whether a write into the folder fails for want of room rather than of
+// rights: less free than the file's size and some slack.
+bool diskIsFull(const QString &filePath)
+{
+    const QStorageInfo disk(QFileInfo(filePath).absolutePath());
+    return disk.isValid() && disk.bytesAvailable() < QFileInfo(filePath).size() + 64 * 1024;
+}
 
 std::unique_ptr<SettingsStore> &sharedInstance()
 {
@@ -66,7 +108,7 @@ std::optional<QString> asText(const QVariant &value)
 
 SettingsStore::SettingsStore(const QString &filePath, QObject *parent)
     : UserDefaultsProviding(parent)
-    , m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+    , m_settings(std::make_unique<QSettings>(privateSettingsFile(filePath), QSettings::IniFormat))
 {
     if (m_settings->status() != QSettings::NoError)
         qCWarning(lcSettingsStore) << "Settings file unreadable, starting empty:" << filePath;
@@ -246,7 +288,8 @@ bool SettingsStore::synchronize()
     m_settings->sync();
     m_pendingWrite = false;
     if (m_settings->status() != QSettings::NoError) {
-        reportUnwritable(QStringLiteral("the file or its folder is not writable"));
+        reportUnwritable(diskIsFull(m_settings->fileName()) ? QStringLiteral("the disk is full")
+                                                            : QStringLiteral("the file or its folder is not writable"));
         return false;
     }
     m_reportedUnwritable = false;
@@ -258,12 +301,18 @@ bool SettingsStore::synchronize()
 // without waiting. A free lock is released at once for QSettings to take.
 bool SettingsStore::lockIsFree(QString *reason) const
 {
-    QLockFile probe(m_settings->fileName() + QStringLiteral(".lock"));
+    const QString lockPath = m_settings->fileName() + QStringLiteral(".lock");
+    QLockFile probe(lockPath);
     if (probe.tryLock(0))
         return true;
-    *reason = probe.error() == QLockFile::LockFailedError
-        ? QStringLiteral("its lock file is held by another process, or left behind where it cannot be removed")
-        : QStringLiteral("its folder is not writable");
+    if (probe.error() == QLockFile::LockFailedError && removeAbandonedEmptyLock(lockPath) && probe.tryLock(0))
+        return true;
+    if (probe.error() == QLockFile::LockFailedError)
+        *reason = QStringLiteral("its lock file is held by another process, or left behind where it cannot be removed");
+    else if (diskIsFull(m_settings->fileName()))
+        *reason = QStringLiteral("the disk is full");
+    else
+        *reason = QStringLiteral("its folder is not writable");
     return false;
 }
 

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QJsonDocument>
 #include <QTest>
 #include <QTimer>
 
@@ -91,6 +92,24 @@ private Q_SLOTS:
              QStringLiteral("pt_BR"), QStringLiteral("linux")}));
         QVERIFY(!missing);
         QCOMPARE(missing.error().kind(), Kind::parseError);
+    }
+
+    // Strict JSON parsers refuse "\ud800": half a UTF-16 pair goes out as
+    // U+FFFD, whole pairs as they are.
+    void loneSurrogatesInFeedbackAreReplaced()
+    {
+        SignedInClient s;
+        const QString subject = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b");
+        const QString description = QChar(0xDC00) + QStringLiteral("😀") + QChar(0xD83D);
+        const BackendAPIClient::FeedbackSubmission submission{QStringLiteral("bug"), subject, description, {},
+                                                              QStringLiteral("1.0"), QStringLiteral("pt_BR"),
+                                                              QStringLiteral("macos")};
+        QVERIFY(!QJsonDocument(submission.toJSONObject()).toJson().contains("\\u"));
+        QVERIFY(QCoro::waitFor(s.client.submitFeedback(submission)).has_value());
+        const QJsonObject record =
+            s.backend.state().users.value(*s.harness.auth->userId()).feedback.last().toObject();
+        QCOMPARE(record.value(QLatin1String("subject")).toString(), QStringLiteral("a\uFFFDb"));
+        QCOMPARE(record.value(QLatin1String("description")).toString(), QStringLiteral("\uFFFD😀\uFFFD"));
     }
 
     void a401RefreshesTheTokenAndRetriesExactlyOnce()

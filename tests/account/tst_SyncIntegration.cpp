@@ -573,6 +573,42 @@ private Q_SLOTS:
         QVERIFY(!items[1].nextRetryAt.isValid());
     }
 
+    // A hostile pull reply: a cursor past qint64, negative totals and a
+    // weekly chart of 300,000 weeks. The cursor and totals stay as they were
+    // and the settings file keeps only the weeks the chart draws.
+    void outOfRangePulledValuesAreRefused()
+    {
+        auto device = newDevice();
+        device->pull();
+        auto &d = *device->settings;
+        const qint64 cursor = d.int64Value("syncPullCursor");
+        QVERIFY(cursor > 0);
+        d.setInt64("syncTotalDictations", 310);
+
+        QJsonArray weeks;
+        for (int i = 0; i < 300000; ++i)
+            weeks.append(QJsonObject{{"weekStart", QDate(2000, 1, 3).addDays(7 * (i % 1000)).toString(Qt::ISODate)},
+                                     {"dictations", i}, {"words", i}});
+        const QJsonObject reply{
+            {"cursor", 1e308},
+            {"transcriptions", QJsonArray{}}, {"rules", QJsonArray{}}, {"dictionaryEntries", QJsonArray{}},
+            {"statistics", QJsonObject{{"weekDictations", 1}, {"weekWords", 1}, {"currentStreak", 1},
+                                       {"longestStreak", 1}, {"thisMonthDictations", 1}, {"last7DaysDictations", 1},
+                                       {"weeklyChart", weeks}, {"weeklyUsed", 1}, {"weeklyLimit", 500},
+                                       {"hourlyUsed", 1}, {"hourlyLimit", 60}}},
+            {"user", QJsonObject{{"totalDictations", -310}, {"totalWords", -9120}, {"totalDurationSeconds", 1}}},
+        };
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 200, .body = QJsonDocument(reply).toJson()});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Pull reply had unreadable parts: .*cursor.*out of range"));
+        device->pull();
+
+        QCOMPARE(d.int64Value("syncPullCursor"), cursor);
+        QCOMPARE(d.int64Value("syncTotalDictations"), 310);
+        QCOMPARE(decodeWeeklyChart(d.dataValue("syncWeeklyChart"))->last().dictations, 299999);
+        QVERIFY(d.synchronize());
+        QVERIFY(QFileInfo(device->folder + QStringLiteral("/settings.ini")).size() < 16 * 1024);
+    }
+
     void aPullWhoseSaveFailsLeavesTheCursor()
     {
         auto device = newDevice();

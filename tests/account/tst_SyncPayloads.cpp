@@ -152,7 +152,7 @@ private Q_SLOTS:
         };
         const auto decoded = SyncPullResponse::fromJson(reply);
         QVERIFY(decoded.has_value());
-        QCOMPARE(decoded->cursor, 1234.0);
+        QCOMPARE(decoded->cursor.value_or(-1), 1234);
         QCOMPARE(decoded->rules.size(), 1);
         QCOMPARE(decoded->transcriptions.size(), 1);
         QVERIFY(decoded->transcriptions[0].isDeleted);
@@ -165,6 +165,20 @@ private Q_SLOTS:
 
         QVERIFY(!SyncPullResponse::fromJson({}).has_value());
         QVERIFY(!SyncPullResponse::fromJson({{"rules", QJsonArray{}}}).has_value()); // no cursor
+    }
+
+    // A cursor a qint64 cannot hold is refused (it would wrap to a negative
+    // and make every later pull a full one); the rest of the reply stands.
+    void outOfRangeCursorIsRefused()
+    {
+        const QList<std::pair<double, qint64>> cases{{1e308, -1}, {9223372036854775808.0, -1}, {-5, -1},
+                                                     {9223372036854774784.0, 9223372036854774784LL},
+                                                     {1741600000123.5, 1741600000123LL}};
+        for (const auto &[cursor, kept] : cases) {
+            const auto decoded = SyncPullResponse::fromJson({{"cursor", cursor}, {"rules", QJsonArray{}}});
+            QCOMPARE(decoded->cursor.value_or(-1), kept);
+            QCOMPARE(decoded->problems.size(), kept < 0 ? 1 : 0);
+        }
     }
 
     void pullWritesTheStatisticsAndKeepsAMissingBestDay()

@@ -180,7 +180,8 @@ private Q_SLOTS:
     void stateSurvivesARestartThroughItsFile()
     {
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("state.json"));
+        // In a folder that does not exist yet: it is made.
+        const QString file = dir.filePath(QStringLiteral("not/yet/state.json"));
         QString access;
         {
             BackendServer server(file);

@@ -7,6 +7,10 @@
 #include <QSettings>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -179,6 +183,49 @@ private Q_SLOTS:
 
         held.unlock();
         QTRY_VERIFY(QSettings(s.store->filePath(), QSettings::IniFormat).contains(QStringLiteral("k")));
+    }
+
+    // A kill right after the lock file was made leaves it empty. Nobody holds
+    // it, so it is stale now, not in 30 s; an empty one its maker still holds
+    // (it is about to write its id) is left alone.
+    void anEmptyLockWithoutAHolderIsStaleAtOnce()
+    {
+        TemporarySettings s;
+        const QString lockPath = s.store->filePath() + QStringLiteral(".lock");
+        QVERIFY(writeFile(lockPath, {}));
+        const int maker = ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_CLOEXEC);
+        QCOMPARE(::flock(maker, LOCK_EX | LOCK_NB), 0);
+        s.store->setString(QStringLiteral("k"), QStringLiteral("v"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Cannot write the settings file .*lock")));
+        QVERIFY(!s.store->synchronize());
+
+        ::close(maker);
+        QVERIFY(s.store->synchronize());
+        QVERIFY(QSettings(s.store->filePath(), QSettings::IniFormat).contains(QStringLiteral("k")));
+    }
+
+    // A full disk is named as such, not as a folder without write rights.
+    // A tiny disk of its own: a tmpfs in a mount namespace of this process.
+    void aFullDiskIsReportedAsSuch()
+    {
+        QTemporaryDir dir;
+        if (::getuid() != 0 || ::unshare(CLONE_NEWNS) != 0
+            || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("a private tmpfs needs root");
+        SettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
+        QFile filler(dir.filePath(QStringLiteral("filler")));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
+        }
+        store.setString(QStringLiteral("k"), QString(8192, QLatin1Char('v')));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("Cannot write the settings file .*: the disk is full")));
+        QVERIFY(!store.synchronize());
+        filler.close();
+        QVERIFY(filler.remove());
+        QVERIFY(store.synchronize());
+        ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
     }
 };
 

@@ -132,45 +132,27 @@ bool AuthHarness::signIn()
 
 const QStringList &LocalBackend::impostorReplies()
 {
-    static const QStringList names{
-        QStringLiteral("portal page"),  QStringLiteral("success false"), QStringLiteral("empty object"),
-        QStringLiteral("empty 200"),    QStringLiteral("204"),           QStringLiteral("redirect to a portal page"),
-        QStringLiteral("redirect elsewhere"),
-    };
+    static const QStringList names{"portal page", "success false", "empty object", "empty 200", "204",
+                                   "redirect to a portal page", "redirect elsewhere"};
     return names;
 }
 
 void LocalBackend::answerNextWithImpostor(const QString &path, const QString &impostor)
 {
     using Failure = backendlocal::BackendServer::Failure;
-    const QByteArray page = "<html><body>Sign in to the Wi-Fi</body></html>";
-    Failure reply{.times = 1, .status = 200};
-    if (impostor == QLatin1String("portal page")) {
-        reply.body = page;
-        reply.contentType = "text/html";
-    } else if (impostor == QLatin1String("success false")) {
-        reply.body = R"({"success":false})";
-    } else if (impostor == QLatin1String("empty object")) {
-        reply.body = "{}";
-    } else if (impostor == QLatin1String("empty 200")) {
-        reply.body = QByteArray();
-    } else if (impostor == QLatin1String("204")) {
-        reply.status = 204;
-        reply.body = QByteArray();
-    } else if (impostor == QLatin1String("redirect to a portal page")) {
-        reply.status = 302;
-        reply.body = QByteArray();
-        reply.headers = {{"Location", "/captive-portal"}};
-        server.injectFailure(QStringLiteral("captive-portal"),
-                             {.times = 1, .status = 200, .body = page, .contentType = "text/html"});
-    } else if (impostor == QLatin1String("redirect elsewhere")) {
-        reply.status = 302;
-        reply.body = QByteArray();
-        QUrl elsewhere = baseURL();
-        elsewhere.setHost(QStringLiteral("127.0.0.2"));
-        reply.headers = {{"Location", elsewhere.resolved(QUrl(QStringLiteral("portal"))).toEncoded()}};
-    } else {
-        qFatal("unknown impostor reply %s", qPrintable(impostor));
-    }
-    server.injectFailure(path, reply);
+    const Failure page{.status = 200, .body = "<html><body>Sign in to the Wi-Fi</body></html>", .contentType = "text/html"};
+    QUrl elsewhere = baseURL().resolved(QUrl(QStringLiteral("portal")));
+    elsewhere.setHost(QStringLiteral("127.0.0.2"));
+    const QHash<QString, Failure> replies{
+        {"portal page", page},
+        {"success false", {.status = 200, .body = R"({"success":false})"}},
+        {"empty object", {.status = 200, .body = "{}"}},
+        {"empty 200", {.status = 200, .body = QByteArray()}},
+        {"204", {.status = 204, .body = QByteArray()}},
+        {"redirect to a portal page", {.status = 302, .body = QByteArray(), .headers = {{"Location", "/captive-portal"}}}},
+        {"redirect elsewhere", {.status = 302, .body = QByteArray(), .headers = {{"Location", elsewhere.toEncoded()}}}},
+    };
+    Q_ASSERT(replies.contains(impostor));
+    server.injectFailure(QStringLiteral("captive-portal"), page);
+    server.injectFailure(path, replies.value(impostor));
 }

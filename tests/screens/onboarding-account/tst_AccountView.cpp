@@ -3,6 +3,7 @@
 
 #include "account/BackendAPIClient.h"
 #include "navigation/AppEnvironment.h"
+#include "platform/ImagePreparation.h"
 #include "navigation/MainWindowModel.h"
 #include "texts/Localization.h"
 #include "support/AccountTestSupport.h"
@@ -10,6 +11,7 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QBuffer>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -68,6 +70,17 @@ struct SignedInAccount
 
     void upload(const QUrl &file) { QCoro::waitFor(model->uploadAvatar(file)); }
 };
+
+QByteArray wideJpeg()
+{
+    QImage image(640, 480, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 80);
+    return jpeg;
+}
 
 QStringList accountLines(const LogCapture &log)
 {
@@ -138,7 +151,9 @@ private Q_SLOTS:
     {
         struct Case
         {
-            const char *file; // "picture", "text", or "huge" (sparse: refused before a byte is read)
+            // "picture", "text", "cut jpeg" (its first half: Qt would fill the rest
+            // with grey), or "huge" (sparse: refused before a byte is read)
+            const char *file;
             const char *failingPath;
             backendlocal::BackendServer::Failure failure;
             const char *lastLine;
@@ -146,6 +161,7 @@ private Q_SLOTS:
         const QByteArray noURL(R"({"avatarUrl":"not a url"})");
         const Case cases[] = {
             {"text", "", {}, "Avatar upload: failed to create NSImage from data (13 bytes)"},
+            {"cut jpeg", "", {}, "Avatar upload: failed to create NSImage from data ("},
             {"huge", "", {}, "Avatar upload: failed to read file data from"},
             {"picture", "user/avatar/upload-url", {2, 500}, "Avatar upload step 1 FAILED (get upload URL): "},
             {"picture", "storage/upload/*", {2, 500}, "Avatar upload step 2 FAILED (upload to storage): "},
@@ -153,6 +169,9 @@ private Q_SLOTS:
             // A saved URL that is no URL clears the avatar.
             {"picture", "user/avatar", {1, 200, 0ms, noURL}, "Avatar upload: complete"},
         };
+        // A whole JPEG is taken, also with bytes after its end (some cameras add them).
+        QVERIFY(talvoro::prepareImageData(wideJpeg(), AccountViewModel::avatarImageOptions()).has_value());
+        QVERIFY(talvoro::prepareImageData(wideJpeg() + "trailer", AccountViewModel::avatarImageOptions()).has_value());
         for (const Case &c : cases) {
             SignedInAccount a;
             a.auth().updateAvatarURL(kOldAvatar);
@@ -160,8 +179,12 @@ private Q_SLOTS:
             if (qstrcmp(c.file, "picture") != 0) {
                 QFile other(a.files.filePath(QStringLiteral("other.png")));
                 QVERIFY(other.open(QIODevice::WriteOnly));
-                QVERIFY(qstrcmp(c.file, "text") == 0 ? other.write("not a picture") > 0
-                                                     : other.resize(AccountViewModel::kMaxAvatarFileBytes + 1));
+                if (qstrcmp(c.file, "text") == 0)
+                    QVERIFY(other.write("not a picture") > 0);
+                else if (qstrcmp(c.file, "cut jpeg") == 0)
+                    QVERIFY(other.write(wideJpeg().left(wideJpeg().size() / 2)) > 0);
+                else
+                    QVERIFY(other.resize(AccountViewModel::kMaxAvatarFileBytes + 1));
                 picked = QUrl::fromLocalFile(other.fileName());
             }
             if (*c.failingPath)

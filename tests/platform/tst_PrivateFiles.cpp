@@ -1,0 +1,72 @@
+// The files holding the user's history, settings and queued changes are
+// theirs alone, whatever the umask and whatever rights older files had.
+#include "account/OfflineSyncQueue.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/SettingsStore.h"
+#include "platform/SqliteDatabase.h"
+#include "transcription/ReplacementRule.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QStringList kFolders{QString(), QStringLiteral("store"), QStringLiteral("queue")};
+const QStringList kFiles{QStringLiteral("settings.ini"), QStringLiteral("store/TalvoroApp.store"),
+                         QStringLiteral("store/TalvoroApp.store-wal"), QStringLiteral("store/TalvoroApp.store-shm"),
+                         QStringLiteral("queue/offline-queue.json")};
+
+// Opens settings, store and queue in `folder`, writes to each, and checks
+// the rights of every folder and file while they are open.
+void writeAllAndCheckRights(const QString &folder)
+{
+    SettingsStore settings(folder + QStringLiteral("/settings.ini"));
+    settings.setString(QStringLiteral("name"), QStringLiteral("Ana"));
+    QVERIFY(settings.synchronize());
+    AppModelContainer store(folder + QStringLiteral("/store/TalvoroApp.store"));
+    store.mainContext().insert(ReplacementRule(QStringLiteral("vc"), QStringLiteral("você")));
+    QVERIFY(store.mainContext().save().has_value());
+    OfflineSyncQueue queue(folder + QStringLiteral("/queue/offline-queue.json"));
+    queue.enqueue(OfflineSyncKind::deleteTranscription, {{"clientId", "6F9619FF-8B86-D011-B42D-00C04FC964FF"}});
+    QVERIFY(queue.flush());
+    for (const QString &name : kFolders + kFiles) {
+        struct stat info {};
+        QCOMPARE(::lstat(QFile::encodeName(folder + QLatin1Char('/') + name).constData(), &info), 0);
+        QVERIFY2((info.st_mode & 0777) == (S_ISDIR(info.st_mode) ? 0700u : 0600u), qPrintable(name));
+    }
+}
+
+} // namespace
+
+class PrivateFilesTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void storeSettingsAndQueueAreTheUsersAlone()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("first-run/app"));
+        const mode_t saved = ::umask(0);
+        writeAllAndCheckRights(folder);
+        ::umask(saved);
+
+        // Older files and folders open to others are closed on the next start.
+        // Another connection keeps the WAL and shared-memory files meanwhile.
+        SqliteDatabase keeper;
+        QCOMPARE(keeper.open(folder + QStringLiteral("/store/TalvoroApp.store")), 0);
+        QCOMPARE(keeper.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")), 0);
+        for (const QString &name : kFolders + kFiles) {
+            const bool isFolder = kFolders.contains(name);
+            QVERIFY(QFile::setPermissions(folder + QLatin1Char('/') + name,
+                                          QFileDevice::Permissions(isFolder ? 0x7755 : 0x6644)));
+        }
+        writeAllAndCheckRights(folder);
+    }
+};
+
+QTEST_GUILESS_MAIN(PrivateFilesTest)
+#include "tst_PrivateFiles.moc"
