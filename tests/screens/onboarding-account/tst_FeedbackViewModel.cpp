@@ -5,11 +5,16 @@
 #include "support/AccountTestSupport.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QBuffer>
 #include <QImageReader>
 #include <QJsonArray>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -222,6 +227,64 @@ private Q_SLOTS:
         QVERIFY(s.model.showError());
         QVERIFY(log.contains(QStringLiteral("Feedback image 1 upload failed")));
         QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback")), 0);
+    }
+
+    void formInsetsAndAlerts()
+    {
+        SignedInFeedback s(false);
+        int dismissals = 0;
+        FeedbackView view(s.client, *s.harness.settings.store, [&dismissals] { ++dismissals; });
+        view.resize(360, 900);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto *scroll = view.findChild<QScrollArea *>(QStringLiteral("feedbackScroll"));
+        QWidget *column = scroll->widget();
+
+        // A narrow window: the chips scroll, the form keeps to the window.
+        QVERIFY(column->width() <= scroll->viewport()->width());
+        QVERIFY(view.findChild<QAbstractButton *>(QStringLiteral("topicChip.praise"))->parentWidget()->parentWidget()
+                == view.findChild<QScrollArea *>(QStringLiteral("topicScroll"))->viewport());
+        // Card headers start where the fields do, 20 in.
+        auto *subject = view.findChild<QLineEdit *>(QStringLiteral("feedbackSubject"));
+        QCOMPARE(subject->mapTo(column, QPoint()).x() - 24, 20);
+        int cardHeaders = 0;
+        for (QLabel *header : column->findChildren<QLabel *>(QStringLiteral("sectionHeader"))) {
+            if (header->parentWidget()->findChild<QScrollArea *>(QStringLiteral("topicScroll")))
+                continue; // the topic's, outside the cards
+            QCOMPARE(header->mapTo(column, QPoint(header->contentsMargins().left(), 0)).x() - 24, 20);
+            ++cardHeaders;
+        }
+        QCOMPARE(cardHeaders, 3);
+        // The send capsule: 24 inside the column's own 24.
+        auto *send = view.findChild<QAbstractButton *>(QStringLiteral("sendFeedbackButton"));
+        QCOMPARE(send->mapTo(column, QPoint()).x(), 48);
+        QCOMPARE(column->width() - send->mapTo(column, QPoint(send->width(), 0)).x(), 48);
+
+        // Both outcomes show their title and message like every alert.
+        const auto sendAndAwait = [&](const QString &name) -> QMessageBox * {
+            QTest::mouseClick(view.findChild<QAbstractButton *>(QStringLiteral("topicChip.bug")), Qt::LeftButton);
+            subject->setText(QStringLiteral("Assunto"));
+            view.findChild<QPlainTextEdit *>(QStringLiteral("feedbackDescription"))->setPlainText(QStringLiteral("Texto"));
+            send->click();
+            QMessageBox *alert = nullptr;
+            [&] { QTRY_VERIFY((alert = view.findChild<QMessageBox *>(name)) && alert->isVisible()); }();
+            return alert;
+        };
+        QMessageBox *error = sendAndAwait(QStringLiteral("feedbackErrorAlert"));
+        QVERIFY(error);
+        QCOMPARE(error->text(), QStringLiteral("Erro"));
+        QCOMPARE(error->informativeText(), BackendAPIError::notAuthenticated().errorDescription());
+        error->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
+        QTRY_VERIFY(!view.viewModel()->showError());
+        QCOMPARE(dismissals, 0);
+
+        QVERIFY(s.harness.signIn());
+        QMessageBox *success = sendAndAwait(QStringLiteral("feedbackSuccessAlert"));
+        QVERIFY(success);
+        QCOMPARE(success->text(), QStringLiteral("Feedback Enviado"));
+        QCOMPARE(success->informativeText(), QStringLiteral("Obrigado pelo seu feedback!"));
+        success->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
+        QCOMPARE(dismissals, 1);
     }
 };
 
