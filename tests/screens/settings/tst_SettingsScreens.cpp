@@ -263,36 +263,28 @@ private Q_SLOTS:
         QCOMPARE(talvoro::appVersionString(QStringLiteral("0.1.0"), std::nullopt), QStringLiteral("0.1.0 (—)"));
         QCOMPARE(talvoro::appVersionString(std::nullopt, std::nullopt), QStringLiteral("— (—)"));
 
-        // The build number: a packager's, else the checkout's commit count,
-        // else none (a source tarball, or no git).
+        // The build number: the checkout's commit count, else none (a source
+        // tarball, or no git).
         QTemporaryDir dir;
-        const auto buildNumber = [&dir](const QString &source, const QString &given) {
+        const auto buildNumber = [&dir](const QString &source) {
             const QString header = dir.filePath(QStringLiteral("number.h"));
             QProcess cmake;
             cmake.start(QStringLiteral(TALVORO_CMAKE_COMMAND),
-                        {QStringLiteral("-DSOURCE_DIR=") + source, QStringLiteral("-DBUILD_NUMBER=") + given,
-                         QStringLiteral("-DOUTPUT=") + header,
+                        {QStringLiteral("-DSOURCE_DIR=") + source, QStringLiteral("-DOUTPUT=") + header,
                          QStringLiteral("-P"), QStringLiteral(TALVORO_SOURCE_DIR "/cmake/BuildNumber.cmake")});
-            if (!cmake.waitForFinished(60000) || cmake.exitCode() != 0)
-                return QStringLiteral("cmake failed");
             QFile file(header);
-            if (!file.open(QIODevice::ReadOnly))
-                return QStringLiteral("no header");
-            const QString text = QString::fromUtf8(file.readAll());
-            const qsizetype quote = text.indexOf(QLatin1Char('"'));
-            return quote < 0 ? QString() : text.mid(quote + 1, text.lastIndexOf(QLatin1Char('"')) - quote - 1);
+            if (!cmake.waitForFinished(60000) || cmake.exitCode() != 0 || !file.open(QIODevice::ReadOnly))
+                return QStringLiteral("failed");
+            return QString::fromUtf8(file.readAll()).section(QLatin1Char('"'), 1, 1);
         };
-        QCOMPARE(buildNumber(dir.path(), QStringLiteral("57")), QStringLiteral("57"));
-        QCOMPARE(buildNumber(dir.path(), QString()), QString());
+        QCOMPARE(buildNumber(dir.path()), QString());
         QProcess git;
         git.start(QStringLiteral("git"), {QStringLiteral("-C"), QStringLiteral(TALVORO_SOURCE_DIR),
                                           QStringLiteral("rev-list"), QStringLiteral("--count"), QStringLiteral("HEAD")});
         if (git.waitForFinished(60000) && git.exitStatus() == QProcess::NormalExit && git.exitCode() == 0) {
-            const QString count = QString::fromUtf8(git.readAllStandardOutput()).trimmed();
-            QCOMPARE(buildNumber(QStringLiteral(TALVORO_SOURCE_DIR), QString()), count);
-            // This build came from the same checkout.
-            QVERIFY(talvoro::appBuildNumber());
-            QVERIFY(!talvoro::appVersionString().endsWith(QStringLiteral("(—)")));
+            QCOMPARE(buildNumber(QStringLiteral(TALVORO_SOURCE_DIR)),
+                     QString::fromUtf8(git.readAllStandardOutput()).trimmed());
+            QVERIFY(!talvoro::appVersionString().endsWith(QStringLiteral("(—)"))); // built from it too
         }
 
         TemporarySettings settings;
@@ -363,7 +355,6 @@ private Q_SLOTS:
         auto *enable = view.findChild<QWidget *>(QStringLiteral("permission.0"))->findChild<QPushButton *>(
             QStringLiteral("enable"));
         QVERIFY(enable->isVisible());
-        QVERIFY(!filledWith(enable, orange));
         const QColor window = enable->palette().color(QPalette::Window);
         const auto wash = [](qreal accent, qreal background) { return 0.15 * accent + 0.85 * background; };
         QVERIFY(filledWith(enable, QColor::fromRgbF(wash(orange.redF(), window.redF()),
