@@ -266,7 +266,8 @@ QCoro::Task<> AccountViewModel::uploadAvatar(QUrl file)
         co_return;
     QPointer<AccountViewModel> self(this);
     avatarFlowStarted();
-    co_await runAvatarUpload(m_makeClient, m_auth, file);
+    auto flow = runAvatarUpload(m_makeClient, m_auth, file);
+    co_await std::move(flow);
     if (self)
         avatarFlowEnded();
 }
@@ -277,7 +278,8 @@ QCoro::Task<> AccountViewModel::removeAvatar()
         co_return;
     QPointer<AccountViewModel> self(this);
     avatarFlowStarted();
-    co_await runAvatarRemoval(m_makeClient, m_auth);
+    auto flow = runAvatarRemoval(m_makeClient, m_auth);
+    co_await std::move(flow);
     if (self)
         avatarFlowEnded();
 }
