@@ -1,5 +1,7 @@
 #include "platform/AppVersion.h"
 
+#include "talvoro_build_number.h"
+
 namespace talvoro {
 
 namespace {

@@ -10,7 +10,8 @@ namespace talvoro {
 // The release version from the build ("0.1.0"); nothing when the build
 // carries none.
 std::optional<QString> appShortVersion();
-// The build number; Linux builds carry none today.
+// The build number: the packager's, else the git commit count at build
+// time; nothing for a build outside a git checkout.
 std::optional<QString> appBuildNumber();
 
 // "short (build)", each missing part an em dash: "0.1.0 (—)", "— (—)".

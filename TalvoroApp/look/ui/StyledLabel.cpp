@@ -43,6 +43,7 @@ void StyledLabel::applyStyle()
     case Style::secondary: color = secondaryColor(dark); break;
     case Style::tertiary: color = tertiaryColor(dark); break;
     case Style::quaternary: color = quaternaryColor(dark); break;
+    case Style::destructive: color = systemRedColor(dark); break;
     }
     if (palette().color(QPalette::WindowText) == color)
         return;

@@ -5,12 +5,13 @@
 namespace talvoro::ui {
 
 // A label in one of the foreground styles (primary, secondary, tertiary,
-// quaternary), recoloured when the appearance changes.
+// quaternary, or the destructive role's red), recoloured when the
+// appearance changes.
 class StyledLabel : public QLabel
 {
     Q_OBJECT
 public:
-    enum class Style { primary, secondary, tertiary, quaternary };
+    enum class Style { primary, secondary, tertiary, quaternary, destructive };
 
     explicit StyledLabel(const QString &text = {}, Style style = Style::primary, QWidget *parent = nullptr);
 

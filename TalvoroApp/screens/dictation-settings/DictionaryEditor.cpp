@@ -71,6 +71,12 @@ bool DictionaryEditor::isShown(const DictionaryEntry &entry) const
     return entry.language == currentLanguage() && history::matchesSearch(entry.term, m_searchText);
 }
 
+bool DictionaryEditor::isShown(const QUuid &id) const
+{
+    const std::optional<DictionaryEntry> entry = m_query->find(id);
+    return entry && isShown(*entry);
+}
+
 DictionaryEditor::Content DictionaryEditor::content() const
 {
     const std::vector<DictionaryEntry> entries = currentLanguageEntries();
@@ -190,12 +196,11 @@ void DictionaryEditor::deleteEntry(const DictionaryEntry &entry)
 {
     if (!m_context)
         return;
-    // The snapshot comes from the store as it was just before the removal;
-    // an entry already gone (a pull, another window) has nothing to push.
+    // The snapshot comes from the store as it was just before the removal.
+    // An entry already gone here (a pull, another window) still sends its
+    // tombstone, from the values the screen had: the account may hold it.
     std::expected<DictionaryEntry, StoreError> removed = m_context->remove<DictionaryEntry>(entry.id);
-    if (!removed)
-        return;
-    DictionaryEntry snapshot = std::move(*removed);
+    DictionaryEntry snapshot = removed ? std::move(*removed) : entry;
     snapshot.updatedAt = m_now();
     if (m_hooks.pushEntry)
         m_hooks.pushEntry(SyncMerge::payloadFromEntry(snapshot, true));

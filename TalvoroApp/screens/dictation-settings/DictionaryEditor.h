@@ -38,6 +38,7 @@ public:
     std::vector<DictionaryEntry> currentLanguageEntries() const;
     // The row shows: in the current language and matching the search.
     bool isShown(const DictionaryEntry &entry) const;
+    bool isShown(const QUuid &id) const;
     bool showsPicker() const { return availableLanguages().size() >= 2; }
 
     enum class Content { empty, noSearchResults, list };

@@ -173,6 +173,12 @@ QList<ReplacementRule> ReplacementRulesModel::filteredRules() const
     return shown;
 }
 
+bool ReplacementRulesModel::isShown(const QUuid &id) const
+{
+    const std::optional<ReplacementRule> rule = m_rules->find(id);
+    return rule && matches(*rule, m_searchText);
+}
+
 ReplacementRulesModel::Content ReplacementRulesModel::content() const
 {
     if (rules().isEmpty())

@@ -105,6 +105,8 @@ public:
     void setSearchText(const QString &text);
     static bool matches(const ReplacementRule &rule, const QString &searchText);
     QList<ReplacementRule> filteredRules() const;
+    // Whether the list shows the rule with this id: it exists and matches.
+    bool isShown(const QUuid &id) const;
     Content content() const;
 
     const QSet<QUuid> &selection() const { return m_selection; }

@@ -247,38 +247,40 @@ void AccountViewModel::startAvatarRemoval()
     talvoro::startTask(this, removeAvatar(), "avatar removal");
 }
 
-void AccountViewModel::setUploading(bool uploading)
+void AccountViewModel::avatarFlowStarted()
 {
-    if (m_isUploading == uploading)
-        return;
-    m_isUploading = uploading;
-    Q_EMIT changed();
+    if (++m_runningAvatarFlows == 1)
+        Q_EMIT changed();
+}
+
+void AccountViewModel::avatarFlowEnded()
+{
+    if (--m_runningAvatarFlows == 0)
+        Q_EMIT changed();
 }
 
 QCoro::Task<> AccountViewModel::uploadAvatar(QUrl file)
 {
-    // One avatar change at a time: two would race to the last word. The
-    // context menu stays usable while the avatar button is disabled.
-    if (m_isUploading || !m_auth)
+    if (!m_auth)
         co_return;
     QPointer<AccountViewModel> self(this);
-    setUploading(true);
+    avatarFlowStarted();
     auto flow = runAvatarUpload(m_makeClient, m_auth, file);
     co_await std::move(flow);
     if (self)
-        setUploading(false);
+        avatarFlowEnded();
 }
 
 QCoro::Task<> AccountViewModel::removeAvatar()
 {
-    if (m_isUploading || !m_auth)
+    if (!m_auth)
         co_return;
     QPointer<AccountViewModel> self(this);
-    setUploading(true);
+    avatarFlowStarted();
     auto flow = runAvatarRemoval(m_makeClient, m_auth);
     co_await std::move(flow);
     if (self)
-        setUploading(false);
+        avatarFlowEnded();
 }
 
 ImagePreparationOptions AccountViewModel::avatarImageOptions()

@@ -48,14 +48,14 @@ public:
     std::optional<QUrl> avatarURL() const;
     QString weeklyCountText() const;
 
-    bool isUploading() const { return m_isUploading; }
+    bool isUploading() const { return m_runningAvatarFlows > 0; }
     bool isSigningIn() const;
     // The account button and the "Entrar" row: off while a sign-in runs.
     bool canSignIn() const;
     // The avatar button: off while an upload or removal runs.
-    bool canPickAvatar() const { return !m_isUploading; }
-    // "Remover Foto": only with an avatar and while nothing else runs.
-    bool canRemoveAvatar() const { return avatarURL().has_value() && !m_isUploading; }
+    bool canPickAvatar() const { return !isUploading(); }
+    // "Remover Foto": only with an avatar; it stays usable during an upload.
+    bool canRemoveAvatar() const { return avatarURL().has_value(); }
 
     // The failure text of the last sign-in started here, until the alert
     // clears it or the next sign-in starts.
@@ -68,8 +68,8 @@ public:
     // The file picker's outcome: the picked files, or its error text.
     void handleAvatarImport(const std::expected<QList<QUrl>, QString> &result);
     void startAvatarRemoval();
-    // Each flow sets isUploading for its whole run; a flow asked for while
-    // another runs does nothing.
+    // Neither flow waits for or refuses the other; isUploading holds while
+    // any of them runs.
     [[nodiscard]] QCoro::Task<> uploadAvatar(QUrl file);
     [[nodiscard]] QCoro::Task<> removeAvatar();
 
@@ -83,7 +83,10 @@ Q_SIGNALS:
     void changed();
 
 private:
-    void setUploading(bool uploading);
+    // The flows run side by side (the context menu allows a removal during
+    // an upload); the busy state lasts until the last one ends.
+    void avatarFlowStarted();
+    void avatarFlowEnded();
     void authenticationChanged();
 
     QPointer<AuthManager> m_auth;
@@ -92,7 +95,7 @@ private:
     std::function<void()> m_dismiss;
     SignInRunner *m_signIn;
     bool m_wasAuthenticated = false;
-    bool m_isUploading = false;
+    int m_runningAvatarFlows = 0;
     std::optional<QString> m_signInErrorMessage;
 };
 

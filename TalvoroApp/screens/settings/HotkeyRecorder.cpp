@@ -119,13 +119,13 @@ HotkeyRecorder::Outcome HotkeyRecorder::handleKeyPress(const RecordedKeyPress &p
         return Outcome::ignored;
 
     Outcome outcome;
-    if (!press.keyCode) {
-        outcome = Outcome::unnamed;
-    } else if (*press.keyCode == MacKeyCode::escape) {
+    if (press.keyCode == MacKeyCode::escape) {
         outcome = Outcome::cancelled;
     } else if ((press.modifiers & MacModifier::mask) == 0) {
         outcome = Outcome::missingModifier;
         setMessage(missingModifierMessage());
+    } else if (!press.keyCode) {
+        outcome = Outcome::unnamed;
     } else {
         const quint64 modifiers = HotkeyManager::normalizedModifiers(press.modifiers & ~quint64(0xFFFF));
         const bool accepted = m_hotkeys.updateHotkey(m_kind, *press.keyCode, modifiers);

@@ -40,7 +40,7 @@ public:
     enum class Outcome {
         ignored,        // a modifier key or a repeat: the capture goes on
         cancelled,      // Esc
-        unnamed,        // a key the map cannot name: the capture ends, nothing changes
+        unnamed,        // a key the map cannot name, with a modifier: the capture ends, nothing changes
         missingModifier,
         accepted,
         duplicate,

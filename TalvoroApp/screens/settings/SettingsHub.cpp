@@ -21,12 +21,13 @@ UpdateControls updateControls(const AppUpdater &updater)
 void setUpdateFlag(AppUpdater &updater, UpdateFlag flag, bool value)
 {
     AppUpdateDriving &driver = updater.driver();
-    if (flag == UpdateFlag::automaticChecks) {
-        if (driver.automaticallyChecksForUpdates() != value)
-            driver.setAutomaticallyChecksForUpdates(value);
-    } else if (driver.automaticallyDownloadsUpdates() != value) {
+    const bool checks = flag == UpdateFlag::automaticChecks;
+    if ((checks ? driver.automaticallyChecksForUpdates() : driver.automaticallyDownloadsUpdates()) == value)
+        return;
+    if (checks)
+        driver.setAutomaticallyChecksForUpdates(value);
+    else
         driver.setAutomaticallyDownloadsUpdates(value);
-    }
     updater.refreshFromDriver();
 }
 

@@ -24,9 +24,9 @@ UpdateControls updateControls(const AppUpdater &updater);
 
 enum class UpdateFlag { automaticChecks, automaticDownloads };
 
-// A switch set to `value`: written to the driver only when it holds
-// something else; the published values are refreshed from the driver either
-// way, so the switch always ends up showing what the driver holds.
+// A switch set to `value`: written to the driver, and the published values
+// refreshed from it, only when the driver holds something else. A driver
+// changed behind the hub's back shows at the hub's next appearance.
 void setUpdateFlag(AppUpdater &updater, UpdateFlag flag, bool value);
 
 } // namespace talvoro::settings

@@ -187,9 +187,15 @@ private Q_SLOTS:
         f.commit();
         QCOMPARE(f.pushedPayloads.size(), size_t(3));
         QCOMPARE(editor.selection(), QSet<QUuid>{b.id});
+        // Gone already (a pull, another window): its tombstone still goes.
+        QVERIFY(f.models.mainContext().remove<DictionaryEntry>(other.id));
+        f.commit();
         editor.deleteFromSheet(other);
+        QCOMPARE(f.pushedPayloads.size(), size_t(4));
         QVERIFY(f.pushedPayloads.back().isDeleted);
         QCOMPARE(f.pushedPayloads.back().clientId, other.idString());
+        QCOMPARE(f.pushedPayloads.back().term, QStringLiteral("other"));
+        QCOMPARE(f.pushedPayloads.back().updatedAt, double(kNow.toMSecsSinceEpoch()));
     }
 
     void switchPushesOnlyTheUsersChange()

@@ -9,9 +9,11 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace talvoro;
 using talvoro::settings::EditorListView;
@@ -27,6 +29,29 @@ QMessageBox *visibleAlert(QWidget *view)
         if (box->isVisible())
             return box;
     return nullptr;
+}
+
+// The shown alert's title, after closing it with "Cancelar"; empty when none shows.
+QString cancelAlert(QWidget *view)
+{
+    QMessageBox *alert = visibleAlert(view);
+    if (!alert)
+        return {};
+    const QString title = alert->text();
+    alert->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+    return title;
+}
+
+QSet<QUuid> listSelection(EditorListView *list)
+{
+    const QList<QUuid> ids = list->selectedIds();
+    return {ids.begin(), ids.end()};
+}
+
+void selectRows(EditorListView *list, int first, int last)
+{
+    list->selectionModel()->select(QItemSelection(list->model()->index(first, 0), list->model()->index(last, 0)),
+                                   QItemSelectionModel::ClearAndSelect);
 }
 
 // Return sent to the list; whether some widget took it.
@@ -149,6 +174,79 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_Delete);
         QVERIFY(!visibleAlert(view.get()));
         QCOMPARE(m_pushes, 2);
+    }
+
+    // Two selected rules, one hidden by the search: both stay selected for
+    // the trash and the Delete key, Return and the pencil see two.
+    void aSearchKeepsTheRuleSelection()
+    {
+        for (const char *text : {"gamma", "beta", "alpha"})
+            store().insert(ReplacementRule(QString::fromLatin1(text), QStringLiteral("x")));
+        QVERIFY(store().save());
+        auto view = makeView(Editor::rules);
+        auto *rules = static_cast<ReplacementRulesView *>(view.get());
+        auto *list = rules->listView();
+        auto *search = view->findChild<QLineEdit *>(QStringLiteral("searchField"));
+        auto *trash = view->findChild<QToolButton *>(QStringLiteral("trashButton"));
+        auto *pencil = view->findChild<QToolButton *>(QStringLiteral("editButton"));
+        selectRows(list, 0, 1); // alpha and beta, newest first
+        const QSet<QUuid> both = listSelection(list);
+        QCOMPARE(both.size(), 2);
+
+        QTest::keyClicks(search, QStringLiteral("BET"));
+        QCOMPARE(list->model()->rowCount(), 1);
+        QCOMPARE(rules->rulesModel()->selection(), both);
+        QVERIFY(trash->isVisible() && !pencil->isVisible());
+        list->setFocus();
+        QVERIFY(!returnTaken(list));
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(cancelAlert(view.get()), QStringLiteral("Excluir 2 Regras"));
+
+        search->clear();
+        QCOMPARE(listSelection(list), both);
+    }
+
+    // The language picker keeps the selection; a language whose terms are
+    // all gone leaves no segment selected.
+    void aLanguageSwitchKeepsTheTermSelection()
+    {
+        for (const char *term : {"alpha", "beta", "gamma"})
+            store().insert(DictionaryEntry(QString::fromLatin1(term), QStringLiteral("pt"), QStringLiteral("manual")));
+        store().insert(DictionaryEntry(QStringLiteral("delta"), QStringLiteral("en"), QStringLiteral("manual")));
+        store().insert(DictionaryEntry(QStringLiteral("epsilon"), QStringLiteral("fr"), QStringLiteral("manual")));
+        QVERIFY(store().save());
+        auto view = makeView(Editor::dictionary);
+        auto *editor = static_cast<dictionary::DictionaryView *>(view.get())->editor();
+        auto *list = view->findChild<EditorListView *>();
+        auto *trash = view->findChild<QToolButton *>(QStringLiteral("trashButton"));
+        const auto segment = [&view](const char *code) {
+            return view->findChild<QAbstractButton *>(QStringLiteral("segment.") + QLatin1String(code));
+        };
+        QVERIFY(segment("pt")->isChecked());
+        selectRows(list, 0, 1);
+        const QSet<QUuid> both = listSelection(list);
+        QCOMPARE(both.size(), 2);
+
+        // Another language: the ids stay, none of them is shown. The trash
+        // still confirms (counting 0), Delete and Return do nothing.
+        QTest::mouseClick(segment("en"), Qt::LeftButton);
+        QCOMPARE(editor->selection(), both);
+        QVERIFY(trash->isVisible());
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Delete);
+        QVERIFY(!visibleAlert(view.get()));
+        QVERIFY(!returnTaken(list));
+        trash->click();
+        QCOMPARE(cancelAlert(view.get()), QStringLiteral("Excluir 0 Termos"));
+
+        QTest::mouseClick(segment("pt"), Qt::LeftButton);
+        QCOMPARE(listSelection(list), both);
+        selectRows(list, 0, 2);
+        trash->click();
+        visibleAlert(view.get())->findChild<QPushButton *>(QStringLiteral("deleteButton"))->click();
+        QTRY_VERIFY(!segment("pt"));
+        QCOMPARE(editor->currentLanguage(), QStringLiteral("en"));
+        QVERIFY(segment("en")->isVisible() && !segment("en")->isChecked() && !segment("fr")->isChecked());
     }
 };
 

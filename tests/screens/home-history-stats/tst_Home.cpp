@@ -159,7 +159,8 @@ private Q_SLOTS:
     void signedOutShowsTheWeekAndTheNewestTranscriptions()
     {
         TemporaryProfile profile;
-        profile.environment.now = [] { return QDateTime(QDate(2026, 12, 9), QTime(10, 0)); };
+        QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
+        profile.environment.now = [&now] { return now; };
         QList<NavigationDestination> pushed;
         int calls = 0;
         const auto count = [&calls] {
@@ -175,6 +176,10 @@ private Q_SLOTS:
 
         QCOMPARE(texts(&view, QStringLiteral("weekTitle")), QStringList{QStringLiteral("ESTA SEMANA")});
         QCOMPARE(texts(&view, QStringLiteral("weekRange")), QStringList{QStringLiteral("7 DE DEZ. – 9 DE DEZ.")});
+        // Left open into the next week, the next drawing shows the new range.
+        now = QDateTime(QDate(2026, 12, 14), QTime(0, 5));
+        view.findChild<QLabel *>(QStringLiteral("weekRange"))->repaint();
+        QCOMPARE(texts(&view, QStringLiteral("weekRange")), QStringList{QStringLiteral("14 DE DEZ. – 14 DE DEZ.")});
         QVERIFY(!view.findChild<WeeklyUsageCard *>()->isVisible());
         QVERIFY(!view.findChild<settings::AccountAvatarLink *>());
         QVERIFY(view.findChild<QWidget *>(QStringLiteral("recentEmptyState"))->isVisible());

@@ -10,8 +10,12 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QJsonArray>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -282,6 +286,47 @@ private Q_SLOTS:
         QVERIFY(s.model.showError());
         QVERIFY(log.contains(QStringLiteral("Feedback image 1 upload failed")));
         QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback")), 0);
+    }
+
+    void formInsetsAndAlerts()
+    {
+        SignedInFeedback s(false);
+        FeedbackView view(s.client, *s.harness.settings.store, {});
+        view.resize(360, 900);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto *scroll = view.findChild<QScrollArea *>(QStringLiteral("feedbackScroll"));
+        QWidget *column = scroll->widget();
+
+        // A narrow window: the chips scroll, the form keeps to the window.
+        QVERIFY(column->width() <= scroll->viewport()->width());
+        QVERIFY(view.findChild<QAbstractButton *>(QStringLiteral("topicChip.praise"))->parentWidget()->parentWidget()
+                == view.findChild<QScrollArea *>(QStringLiteral("topicScroll"))->viewport());
+        // Card headers start where the fields do, 20 in.
+        auto *subject = view.findChild<QLineEdit *>(QStringLiteral("feedbackSubject"));
+        QCOMPARE(subject->mapTo(column, QPoint()).x() - 24, 20);
+        int cardHeaders = 0;
+        for (QLabel *header : column->findChildren<QLabel *>(QStringLiteral("sectionHeader"))) {
+            if (header->parentWidget()->findChild<QScrollArea *>(QStringLiteral("topicScroll")))
+                continue; // the topic's, outside the cards
+            QCOMPARE(header->mapTo(column, QPoint(header->contentsMargins().left(), 0)).x() - 24, 20);
+            ++cardHeaders;
+        }
+        QCOMPARE(cardHeaders, 3);
+        // The send capsule: 24 inside the column's own 24.
+        auto *send = view.findChild<QAbstractButton *>(QStringLiteral("sendFeedbackButton"));
+        QCOMPARE(send->mapTo(column, QPoint()).x(), 48);
+        QCOMPARE(column->width() - send->mapTo(column, QPoint(send->width(), 0)).x(), 48);
+
+        // A failure shows its title and message like every other alert.
+        QTest::mouseClick(view.findChild<QAbstractButton *>(QStringLiteral("topicChip.bug")), Qt::LeftButton);
+        subject->setText(QStringLiteral("Assunto"));
+        view.findChild<QPlainTextEdit *>(QStringLiteral("feedbackDescription"))->setPlainText(QStringLiteral("Texto"));
+        send->click();
+        QMessageBox *error = nullptr;
+        QTRY_VERIFY((error = view.findChild<QMessageBox *>(QStringLiteral("feedbackErrorAlert"))) && error->isVisible());
+        QCOMPARE(error->text(), QStringLiteral("Erro"));
+        QCOMPARE(error->informativeText(), BackendAPIError::notAuthenticated().errorDescription());
     }
 };
 

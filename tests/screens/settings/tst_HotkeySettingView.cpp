@@ -76,6 +76,9 @@ private Q_SLOTS:
                                              << kCtrlShift << none;
         QTest::newRow("a key the map cannot name")
             << press(-1, kCtrlShift) << Outcome::unnamed << quint16(2) << kCtrlShift << none;
+        QTest::newRow("an unnamed key without a modifier")
+            << press(-1, 0) << Outcome::missingModifier << quint16(2) << kCtrlShift
+            << HotkeyRecorder::missingModifierMessage();
     }
 
     void captureDecision()
@@ -171,6 +174,11 @@ private Q_SLOTS:
         QVERIFY(message->isVisible());
         QTest::mouseClick(pill, Qt::LeftButton);
         QVERIFY(!message->isVisible());
+        // Minimising the window does not end the capture; leaving does.
+        window.showMinimized();
+        QVERIFY(window.isMinimized());
+        QVERIFY(view->recorder()->isCapturing());
+        window.showNormal();
         view->hide();
         QVERIFY(!view->recorder()->isCapturing());
         field->clear();

@@ -12,6 +12,8 @@
 #include "look/ui/ToggleSwitch.h"
 #include "platform/AppUpdater.h"
 #include "platform/AppVersion.h"
+#include "look/Theme.h"
+#include "screens/dictation-settings/ui/FormSheetParts.h"
 #include "screens/settings/SystemSettings.h"
 #include "screens/settings/ui/AccountToolbarItem.h"
 #include "screens/settings/ui/PermissionsView.h"
@@ -25,6 +27,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace talvoro::settings;
@@ -136,6 +140,17 @@ QList<bool> enableButtonsShown(const PermissionsView &view)
     return shown;
 }
 
+// The colour a push button is filled with, read from its drawing beside
+// the caption.
+bool filledWith(QWidget *button, const QColor &expected)
+{
+    const QImage image = button->grab().toImage();
+    const QColor fill = image.pixelColor(5, image.height() / 2);
+    const int tolerance = 24;
+    return qAbs(fill.red() - expected.red()) <= tolerance && qAbs(fill.green() - expected.green()) <= tolerance
+        && qAbs(fill.blue() - expected.blue()) <= tolerance;
+}
+
 } // namespace
 
 class TestSettingsScreens : public QObject
@@ -229,10 +244,16 @@ private Q_SLOTS:
         QVERIFY(driver.downloads);
 
         // The driver changed behind the hub's back: a switch to the value it
-        // already holds writes nothing and ends up showing the driver.
+        // already holds writes nothing and refreshes nothing; the next
+        // appearance shows the driver's values.
         driver.checks = true;
         QTest::mouseClick(checks, Qt::LeftButton);
         QCOMPARE(driver.writes, 1);
+        QVERIFY(!updater.automaticallyChecksForUpdates());
+        QVERIFY(!checks->isChecked());
+        QVERIFY(!hub.find("automaticDownloads")->isEnabled());
+        hub.view->hide();
+        hub.view->show();
         QVERIFY(checks->isChecked());
         QVERIFY(hub.find("automaticDownloads")->isEnabled());
     }
@@ -242,6 +263,30 @@ private Q_SLOTS:
         QCOMPARE(talvoro::appVersionString(QStringLiteral("1.4.2"), QStringLiteral("57")), QStringLiteral("1.4.2 (57)"));
         QCOMPARE(talvoro::appVersionString(QStringLiteral("0.1.0"), std::nullopt), QStringLiteral("0.1.0 (—)"));
         QCOMPARE(talvoro::appVersionString(std::nullopt, std::nullopt), QStringLiteral("— (—)"));
+
+        // The build number: the checkout's commit count, else none (a source
+        // tarball, or no git).
+        QTemporaryDir dir;
+        const auto buildNumber = [&dir](const QString &source) {
+            const QString header = dir.filePath(QStringLiteral("number.h"));
+            QProcess cmake;
+            cmake.start(QStringLiteral(TALVORO_CMAKE_COMMAND),
+                        {QStringLiteral("-DSOURCE_DIR=") + source, QStringLiteral("-DOUTPUT=") + header,
+                         QStringLiteral("-P"), QStringLiteral(TALVORO_SOURCE_DIR "/cmake/BuildNumber.cmake")});
+            QFile file(header);
+            if (!cmake.waitForFinished(60000) || cmake.exitCode() != 0 || !file.open(QIODevice::ReadOnly))
+                return QStringLiteral("failed");
+            return QString::fromUtf8(file.readAll()).section(QLatin1Char('"'), 1, 1);
+        };
+        QCOMPARE(buildNumber(dir.path()), QString());
+        QProcess git;
+        git.start(QStringLiteral("git"), {QStringLiteral("-C"), QStringLiteral(TALVORO_SOURCE_DIR),
+                                          QStringLiteral("rev-list"), QStringLiteral("--count"), QStringLiteral("HEAD")});
+        if (git.waitForFinished(60000) && git.exitStatus() == QProcess::NormalExit && git.exitCode() == 0) {
+            QCOMPARE(buildNumber(QStringLiteral(TALVORO_SOURCE_DIR)),
+                     QString::fromUtf8(git.readAllStandardOutput()).trimmed());
+            QVERIFY(!talvoro::appVersionString().endsWith(QStringLiteral("(—)"))); // built from it too
+        }
 
         TemporarySettings settings;
         AppEnvironment environment;
@@ -289,6 +334,37 @@ private Q_SLOTS:
         QVERIFY(sheet.isVisible());
         Q_EMIT sheet.findChild<SettingsRowBase *>(QStringLiteral("redoOnboarding"))->clicked();
         QCOMPARE(resets, 1);
+    }
+
+    // A form's confirming button is filled with the accent, "Ativar" is a
+    // bordered button in the user's accent, "Refazer onboarding" is red.
+    void tintedButtons()
+    {
+        QWidget form;
+        const talvoro::forms::SheetHeader header = talvoro::forms::sheetHeader(QStringLiteral("Novo Termo"),
+                                                                               QStringLiteral("Adicionar"), &form);
+        form.show();
+        QVERIFY(filledWith(header.save, talvoro::AccentColorOption().color(false)));
+
+        PermissionsFixture f(false, true, true);
+        f.settings.store->setString(kAccent, QStringLiteral("orange"));
+        const QColor orange = talvoro::AccentColorOption(talvoro::AccentColorOption::orange).color(false);
+        PermissionsView view(f.environment);
+        view.resize(700, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        auto *enable = view.findChild<QWidget *>(QStringLiteral("permission.0"))->findChild<QPushButton *>(
+            QStringLiteral("enable"));
+        QVERIFY(enable->isVisible());
+        const QColor window = enable->palette().color(QPalette::Window);
+        const auto wash = [](qreal accent, qreal background) { return 0.15 * accent + 0.85 * background; };
+        QVERIFY(filledWith(enable, QColor::fromRgbF(wash(orange.redF(), window.redF()),
+                                                    wash(orange.greenF(), window.greenF()),
+                                                    wash(orange.blueF(), window.blueF()))));
+
+        SystemSettingsSheetView sheet(f.environment, {}, {});
+        auto *redo = sheet.findChild<SettingsRowBase *>(QStringLiteral("redoOnboarding"));
+        QCOMPARE(redo->titleLabel()->palette().color(QPalette::WindowText), talvoro::systemRedColor(false));
     }
 
     void syncRowStates()

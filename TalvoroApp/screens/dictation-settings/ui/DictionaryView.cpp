@@ -226,8 +226,9 @@ DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySync
     body->addWidget(m_content, 1);
 
     connect(m_list, &settings::EditorListView::selectedIdsChanged, this, [this] {
-        const QList<QUuid> ids = m_list->selectedIds();
-        m_editor->setSelection(QSet<QUuid>(ids.begin(), ids.end()));
+        // Ids hidden by the search or the language stay selected.
+        m_editor->setSelection(m_list->selectionKeepingHidden(
+            m_editor->selection(), [this](const QUuid &id) { return m_editor->isShown(id); }));
         refresh();
     });
     m_list->setReturnHandler([this] {
@@ -268,16 +269,16 @@ DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySync
     });
     connect(m_toolbar->trashButton(), &QToolButton::clicked, this, &DictionaryView::deleteSelection);
 
-    connect(&m_editor->query(), &LiveQueryBase::changed, this, [this, filter] {
-        filter->refilter();
-        refresh();
-    });
-    connect(m_editor, &DictionaryEditor::stateChanged, this, [this, filter] {
-        filter->refilter();
+    // Rows the filter hides or shows again are no choice of the user's: the
+    // selection stays the editor's, and the list shows it again after.
+    const auto refilter = [this, filter] {
         const QSignalBlocker blocker(m_list);
+        filter->refilter();
         m_list->selectIds(m_editor->selection());
         refresh();
-    });
+    };
+    connect(&m_editor->query(), &LiveQueryBase::changed, this, refilter);
+    connect(m_editor, &DictionaryEditor::stateChanged, this, refilter);
     refresh();
 }
 
@@ -290,7 +291,9 @@ void DictionaryView::refresh()
             options.emplace_back(code, languageDisplayName(code));
         m_picker->setOptions(options);
     }
-    m_picker->setCurrentTag(m_editor->currentLanguage());
+    // The language picked, not the one shown: once every term of it is
+    // gone, no segment is selected.
+    m_picker->setCurrentTag(m_editor->selectedLanguage());
     m_picker->setVisible(languages.size() >= 2);
 
     switch (m_editor->content()) {

@@ -3,6 +3,7 @@
 #include "look/Theme.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/StyledLabel.h"
+#include "look/ui/TintedButtonStyle.h"
 #include "texts/Localization.h"
 
 #include <QFrame>
@@ -39,6 +40,7 @@ SheetHeader sheetHeader(const QString &title, const QString &saveText, QWidget *
     row->addWidget(caption);
     row->addStretch(1);
     QPushButton *save = sheetButton(saveText, "saveButton", header);
+    ui::applyTintedButtonStyle(save, ui::TintedButtonStyle::prominent);
     row->addWidget(save);
     return {header, cancel, save};
 }

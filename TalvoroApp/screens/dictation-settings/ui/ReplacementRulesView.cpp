@@ -303,18 +303,17 @@ ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, ta
         m_masterSwitch->setChecked(m_model->rulesEnabled());
     });
     connect(m_search, &QLineEdit::textChanged, m_model, &ReplacementRulesModel::setSearchText);
-    connect(m_model, &ReplacementRulesModel::searchTextChanged, this, [this, filter] {
-        filter->refilter();
-        // Selected rules that the search shows again are selected again.
+    // Rows the search hides or shows again are no choice of the user's: the
+    // selection stays the model's, and the list shows it again after.
+    const auto refilter = [this, filter] {
         const QSignalBlocker blocker(m_list);
+        filter->refilter();
         m_list->selectIds(m_model->selection());
         refreshContent();
-    });
-    connect(&m_model->query(), &LiveQueryBase::changed, this, [this, filter] {
-        filter->refilter();
-        refreshContent();
         refreshToolbar();
-    });
+    };
+    connect(m_model, &ReplacementRulesModel::searchTextChanged, this, refilter);
+    connect(&m_model->query(), &LiveQueryBase::changed, this, refilter);
     connect(m_list, &EditorListView::selectedIdsChanged, this, &ReplacementRulesView::syncSelectionFromView);
     connect(m_model, &ReplacementRulesModel::selectionChanged, this, [this] {
         // Drop view rows whose ids left the model's selection (a deletion).
@@ -333,14 +332,6 @@ ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, ta
 }
 
 ReplacementRulesView::~ReplacementRulesView() = default;
-
-int ReplacementRulesView::displayedRow(const QUuid &id) const
-{
-    const qsizetype source = m_model->query().indexOf(id);
-    if (source < 0)
-        return -1;
-    return m_filter->mapFromSource(m_listModel->index(int(source))).row();
-}
 
 void ReplacementRulesView::refreshContent()
 {
@@ -372,16 +363,9 @@ void ReplacementRulesView::refreshToolbar()
 
 void ReplacementRulesView::syncSelectionFromView()
 {
-    // Ids hidden by the search stay selected; only what the view shows is
-    // taken from the view.
-    QSet<QUuid> selection;
-    for (const QUuid &id : m_model->selection()) {
-        if (displayedRow(id) < 0)
-            selection.insert(id);
-    }
-    for (const QModelIndex &index : m_list->selectionModel()->selectedIndexes())
-        selection.insert(index.data(LiveListModel::IdRole).toUuid());
-    m_model->setSelection(std::move(selection));
+    // Ids hidden by the search stay selected.
+    m_model->setSelection(m_list->selectionKeepingHidden(
+        m_model->selection(), [this](const QUuid &id) { return m_model->isShown(id); }));
 }
 
 void ReplacementRulesView::presentSheet()

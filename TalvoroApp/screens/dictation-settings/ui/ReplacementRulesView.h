@@ -39,8 +39,6 @@ public:
     talvoro::rules::ReplacementRulesModel *rulesModel() const { return m_model; }
     talvoro::settings::EditorListView *listView() const { return m_list; }
     talvoro::settings::FormSheetPresenter *sheets() const { return m_sheets; }
-    // The row of the list as displayed of a rule; -1 when hidden.
-    int displayedRow(const QUuid &id) const;
 
 protected:
     void showEvent(QShowEvent *event) override;

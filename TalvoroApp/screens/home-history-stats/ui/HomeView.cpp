@@ -6,6 +6,7 @@
 #include "screens/home-history-stats/ui/RecentTranscriptionsCard.h"
 #include "screens/home-history-stats/ui/StatsQuickCard.h"
 #include "screens/home-history-stats/ui/WeeklyUsageCard.h"
+#include "screens/settings/MinuteTicker.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/AccountToolbarItem.h"
 #include "screens/settings/ui/BrandedHeaderView.h"
@@ -29,14 +30,56 @@ constexpr int kPageSpacing = 24;
 constexpr int kWeekSectionSpacing = 8;
 constexpr int kWeekHeaderSpacing = 6;
 
-ui::StyledLabel *weekHeaderLabel(const QString &text, QWidget *parent)
+void styleWeekHeaderLabel(ui::StyledLabel *label)
 {
-    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::tertiary, parent);
     label->setTextFormat(Qt::PlainText);
     label->setFont(sectionHeaderFont());
     label->setTracking(metrics::sectionHeaderTracking);
+}
+
+ui::StyledLabel *weekHeaderLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new ui::StyledLabel(text, ui::StyledLabel::Style::tertiary, parent);
+    styleWeekHeaderLabel(label);
     return label;
 }
+
+// The week's range, read from the clock each time it is painted: a
+// dashboard left open past midnight or into a new week shows the new range.
+class WeekRangeLabel final : public ui::StyledLabel
+{
+public:
+    WeekRangeLabel(std::function<QDateTime()> clock, QWidget *parent)
+        : ui::StyledLabel(QString(), ui::StyledLabel::Style::tertiary, parent)
+        , m_clock(std::move(clock))
+        , m_ticker(new MinuteTicker(m_clock, this))
+    {
+        styleWeekHeaderLabel(this);
+        setObjectName(QStringLiteral("weekRange"));
+        // Nothing else redraws an idle dashboard.
+        connect(m_ticker, &MinuteTicker::ticked, this, qOverload<>(&QWidget::update));
+        refresh();
+    }
+
+    void refresh()
+    {
+        const bool portuguese = isPortuguese();
+        const QString range = sectionHeaderText(weekRangeText(m_clock(), portuguese), portuguese);
+        if (range != text())
+            setText(range);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        refresh();
+        ui::StyledLabel::paintEvent(event);
+    }
+
+private:
+    std::function<QDateTime()> m_clock;
+    MinuteTicker *m_ticker;
+};
 
 } // namespace
 
@@ -87,7 +130,6 @@ HomeView::HomeView(const AppEnvironment &environment, Navigate navigate, HomeSyn
     layout->setSpacing(0);
     layout->addWidget(toolbar);
     layout->addWidget(new DetailCardModifier(scroll, this), 1);
-    refreshWeekRange();
 }
 
 HomeView::~HomeView() = default;
@@ -107,9 +149,8 @@ QWidget *HomeView::buildWeekSection(UserDefaultsProviding &defaults)
     title->setObjectName(QStringLiteral("weekTitle"));
     row->addWidget(title);
     row->addWidget(weekHeaderLabel(QStringLiteral("·"), section));
-    m_weekRange = weekHeaderLabel(QString(), section);
-    m_weekRange->setObjectName(QStringLiteral("weekRange"));
-    row->addWidget(m_weekRange);
+    auto *range = new WeekRangeLabel(m_clock, section);
+    row->addWidget(range);
     row->addStretch(1);
     column->addLayout(row);
 
@@ -117,12 +158,6 @@ QWidget *HomeView::buildWeekSection(UserDefaultsProviding &defaults)
     connect(card, &StatsQuickCard::activated, this, [this] { navigate(DetailRoute::statsDetail); });
     column->addWidget(card);
     return section;
-}
-
-void HomeView::refreshWeekRange()
-{
-    const bool portuguese = isPortuguese();
-    m_weekRange->setText(sectionHeaderText(weekRangeText(m_clock(), portuguese), portuguese));
 }
 
 void HomeView::navigate(const NavigationDestination &destination) const
@@ -136,7 +171,6 @@ void HomeView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    refreshWeekRange();
     m_refresh->start();
 }
 

@@ -9,7 +9,6 @@
 
 #include <functional>
 
-class QLabel;
 
 namespace talvoro::home {
 
@@ -35,14 +34,12 @@ protected:
 
 private:
     QWidget *buildWeekSection(UserDefaultsProviding &defaults);
-    void refreshWeekRange();
     void navigate(const NavigationDestination &destination) const;
 
     std::function<QDateTime()> m_clock;
     Navigate m_navigate;
     HomeRefresh *m_refresh;
     TranscriptionsQuery *m_query = nullptr;
-    QLabel *m_weekRange = nullptr;
 };
 
 } // namespace talvoro::home

@@ -10,6 +10,7 @@
 #include "look/ui/Symbols.h"
 #include "platform/StartTask.h"
 #include "screens/settings/SettingsStyle.h"
+#include "screens/settings/ui/Alerts.h"
 #include "screens/settings/ui/CardContainer.h"
 #include "screens/settings/ui/SectionHeader.h"
 #include "screens/settings/ui/SettingsCardView.h"
@@ -39,7 +40,8 @@ constexpr int kColumnSpacing = 24;
 constexpr int kThumbnailSize = 80;
 constexpr int kThumbnailRadius = 12;
 
-QVBoxLayout *cardColumn(QWidget *content, int spacing, QMargins margins = {0, 16, 0, 0})
+// The section header carries its own insets (20 at the sides, 16 above).
+QVBoxLayout *cardColumn(QWidget *content, int spacing, QMargins margins = {})
 {
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(margins);
@@ -253,7 +255,7 @@ FeedbackView::FeedbackView(BackendAPIClient &api, UserDefaultsProviding &default
     m_send = new SendButton(defaults, column);
     connect(m_send, &QAbstractButton::clicked, this,
             [this] { talvoro::startTask(m_model, m_model->submit(), "feedback submission"); });
-    columnLayout->addWidget(m_send);
+    columnLayout->addWidget(inset(m_send, 24));
     columnLayout->addStretch(1);
 
     auto *scroll = new QScrollArea(this);
@@ -280,7 +282,10 @@ QWidget *FeedbackView::buildTopicSection()
     layout->setContentsMargins(0, 8, 0, 0);
     layout->setSpacing(8);
     layout->addWidget(sectionHeader(localized("Tópico"), section));
-    auto *row = new QHBoxLayout;
+    // The chips scroll sideways when the window is narrower than their row.
+    auto *chips = new QWidget;
+    auto *row = new QHBoxLayout(chips);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     for (FeedbackTopic topic : kFeedbackTopics) {
         auto *chip = new TopicChip(topic, m_defaults, section);
@@ -293,7 +298,17 @@ QWidget *FeedbackView::buildTopicSection()
         row->addWidget(chip);
     }
     row->addStretch(1);
-    layout->addLayout(row);
+    auto *scroll = new QScrollArea(section);
+    scroll->setObjectName(QStringLiteral("topicScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(chips);
+    scroll->setFixedHeight(chips->sizeHint().height());
+    scroll->viewport()->setAutoFillBackground(false);
+    chips->setAutoFillBackground(false);
+    layout->addWidget(scroll);
     return section;
 }
 
@@ -301,7 +316,7 @@ QWidget *FeedbackView::buildSubjectCard()
 {
     auto *content = new QWidget;
     auto *layout = cardColumn(content, 4);
-    layout->addWidget(inset(sectionHeader(localized("Assunto"), content), 20));
+    layout->addWidget(sectionHeader(localized("Assunto"), content));
     m_subject = new QLineEdit(content);
     m_subject->setObjectName(QStringLiteral("feedbackSubject"));
     m_subject->setPlaceholderText(localized("Descreva brevemente..."));
@@ -325,7 +340,7 @@ QWidget *FeedbackView::buildDescriptionCard()
 {
     auto *content = new QWidget;
     auto *layout = cardColumn(content, 4);
-    layout->addWidget(inset(sectionHeader(localized("Descrição"), content), 20));
+    layout->addWidget(sectionHeader(localized("Descrição"), content));
     m_description = new QPlainTextEdit(content);
     m_description->setObjectName(QStringLiteral("feedbackDescription"));
     m_description->setFont(settingsRowFont());
@@ -352,8 +367,8 @@ QWidget *FeedbackView::buildDescriptionCard()
 QWidget *FeedbackView::buildScreenshotsCard()
 {
     auto *content = new QWidget;
-    auto *layout = cardColumn(content, 12, {0, 16, 0, 14});
-    layout->addWidget(inset(sectionHeader(localized("Capturas de tela"), content), 20));
+    auto *layout = cardColumn(content, 12, {0, 0, 0, 14});
+    layout->addWidget(sectionHeader(localized("Capturas de tela"), content));
 
     m_thumbnailRow = new QWidget(content);
     m_thumbnailRow->setObjectName(QStringLiteral("screenshotThumbnails"));
@@ -451,24 +466,22 @@ void FeedbackView::showAlerts()
     if (m_alert)
         return;
     if (m_model->showSuccess()) {
-        m_alert = new QMessageBox(QMessageBox::Information, localized("Feedback Enviado"),
-                                  localized("Obrigado pelo seu feedback!"), QMessageBox::Ok, this);
+        m_alert = openAlert(this, localized("Feedback Enviado"), localized("Obrigado pelo seu feedback!"),
+                            {AlertButton{localized("OK"), QMessageBox::AcceptRole, {}, QStringLiteral("okButton")}});
         m_alert->setObjectName(QStringLiteral("feedbackSuccessAlert"));
-        m_alert->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_alert, &QMessageBox::finished, this, [this] {
             m_model->dismissSuccess();
             if (m_dismiss)
                 m_dismiss();
         });
-        m_alert->open();
     } else if (m_model->showError()) {
-        m_alert = new QMessageBox(QMessageBox::Warning, localized("Erro"), m_model->errorMessage(), QMessageBox::Ok,
-                                  this);
+        m_alert = openAlert(this, localized("Erro"), m_model->errorMessage(),
+                            {AlertButton{localized("OK"), QMessageBox::RejectRole, {}, QStringLiteral("okButton")}});
         m_alert->setObjectName(QStringLiteral("feedbackErrorAlert"));
-        m_alert->setTextFormat(Qt::PlainText);
-        m_alert->setAttribute(Qt::WA_DeleteOnClose);
+        // The message may come from the backend: shown as written.
+        if (auto *message = m_alert->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+            message->setTextFormat(Qt::PlainText);
         connect(m_alert, &QMessageBox::finished, m_model, &FeedbackViewModel::dismissError);
-        m_alert->open();
     }
 }
 

@@ -53,6 +53,19 @@ void EditorListView::selectIds(const QSet<QUuid> &ids)
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
+QSet<QUuid> EditorListView::selectionKeepingHidden(const QSet<QUuid> &current,
+                                                   const std::function<bool(const QUuid &)> &isShown) const
+{
+    QSet<QUuid> selection;
+    for (const QUuid &id : current) {
+        if (!isShown(id))
+            selection.insert(id);
+    }
+    for (const QUuid &id : selectedIds())
+        selection.insert(id);
+    return selection;
+}
+
 void EditorListView::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QListView>
+#include <QSet>
 #include <QUuid>
 
 #include <functional>
@@ -40,6 +41,12 @@ public:
     QList<int> selectedRowNumbers() const;
     // Selects the rows with these ids, as far as they are shown.
     void selectIds(const QSet<QUuid> &ids);
+    // The screen's selection once the user changed the shown part of it: the
+    // ids of `current` that `isShown` calls hidden, and the selected rows'.
+    // The screen's filter, not the rows, says what is hidden: Qt reports rows
+    // as deselected before the filter has removed them.
+    QSet<QUuid> selectionKeepingHidden(const QSet<QUuid> &current,
+                                       const std::function<bool(const QUuid &)> &isShown) const;
 
 Q_SIGNALS:
     void selectedIdsChanged();

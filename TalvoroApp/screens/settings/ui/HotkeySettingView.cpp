@@ -329,7 +329,9 @@ bool HotkeySettingView::eventFilter(QObject *watched, QEvent *event)
 void HotkeySettingView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    m_recorder->disappear();
+    // A minimised window hides its widgets too; only leaving ends a capture.
+    if (!event->spontaneous())
+        m_recorder->disappear();
 }
 
 } // namespace talvoro::settings

@@ -3,10 +3,10 @@
 #include "dictation/PermissionManager.h"
 #include "look/AccentColorOption.h"
 #include "look/Theme.h"
-#include "look/ui/AccentBinding.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/SymbolLabel.h"
+#include "look/ui/TintedButtonStyle.h"
 #include "navigation/AppEnvironment.h"
 #include "platform/SettingsKeys.h"
 #include "screens/settings/SettingsStyle.h"
@@ -95,14 +95,7 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
         texts->addWidget(unavailable);
         const auto kind = permission.kind;
         connect(enable, &QPushButton::clicked, this, [this, kind] { requestPermission(m_manager, kind); });
-        ui::AccentBinding::bind(
-            enable,
-            [enable](const QColor &accent) {
-                QPalette palette = enable->palette();
-                palette.setColor(QPalette::ButtonText, accent);
-                enable->setPalette(palette);
-            },
-            m_settings);
+        ui::applyTintedButtonStyle(enable, ui::TintedButtonStyle::bordered, &m_settings);
         card->addRow(row);
         m_rows.append({icon, check, enable, unavailable});
     }

@@ -163,6 +163,8 @@ SystemSettingsSheetView::SystemSettingsSheetView(const AppEnvironment &environme
                                            makeChevron(), settings);
     onboarding->setObjectName(QStringLiteral("redoOnboarding"));
     onboarding->setClickable(true);
+    // A destructive button: its title in red, the icon keeps the accent.
+    onboarding->titleLabel()->setForegroundStyle(ui::StyledLabel::Style::destructive);
     // At once, without a confirmation: nothing but the wizard's flag changes.
     connect(onboarding, &SettingsRowBase::clicked, this, [resetOnboarding] {
         if (resetOnboarding)
