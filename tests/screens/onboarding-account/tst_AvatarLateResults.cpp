@@ -7,7 +7,7 @@
 #include "support/AccountTestSupport.h"
 #include "support/TestSupport.h"
 
-#include <QPainter>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,9 +56,9 @@ struct AvatarScreen
 
     // Once the flow has logged `before` (its next request is then on its
     // way and held): out, and in as someone else, who has an avatar of
-    // their own. The answer cannot come before the sign-out; should the
-    // sign-in take longer than the hold, it finds the account changed all
-    // the same.
+    // their own. The sign-out follows the line at once, well within the
+    // hold; should the sign-in take longer than the hold, the answer finds
+    // the account changed all the same.
     bool switchAccountAfter(const LogCapture &log, const QString &before)
     {
         if (!QTest::qWaitFor([&] { return log.contains(before); }, kFlowEnds))
