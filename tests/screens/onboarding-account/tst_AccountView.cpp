@@ -163,7 +163,7 @@ private Q_SLOTS:
     {
         SignedInAccount a;
         a.auth().updateAvatarURL(kOldAvatar);
-        a.backend.server.injectFailure(QStringLiteral("user/avatar"), {1, 0, 400ms});
+        a.backend.server.injectFailure(QStringLiteral("user/avatar"), {1, 0, 2000ms});
         LogCapture log;
         a.model->handleAvatarImport(QList<QUrl>{a.writeWidePicture()});
         QVERIFY(a.model->isUploading());
