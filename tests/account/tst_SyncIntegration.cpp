@@ -768,7 +768,7 @@ private Q_SLOTS:
         // below, but which arrives after the deletion was answered. A full pull
         // stands for one that finds the rule changed elsewhere meanwhile.
         device->settings->remove("syncPullCursor");
-        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 1000ms});
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 5000ms});
         auto pull = device->sync->pull(device->context());
         const auto removed = device->context().remove<ReplacementRule>(rule.id);
         QVERIFY(device->context().save().has_value());
