@@ -261,6 +261,20 @@ private Q_SLOTS:
         }
         model.setSearchText(QStringLiteral("registro -")); // not an extension: a full scan
         QCOMPARE(lines(model), freshLines(QStringLiteral("registro -")));
+
+        // A commit while searching, then typing on: the narrowing starts
+        // from the lines as the commit left them.
+        model.setSearchText(QStringLiteral("puxado 1"));
+        QVERIFY(container.makeContext()->upsertAll(std::vector<TranscriptionRecord>{
+            dictation(QStringLiteral("puxado 1999 depois"), now.addSecs(-5)),
+            dictation(QStringLiteral("puxado 17 depois"), now.addSecs(-3000 * 900))}));
+        QVERIFY(context.remove<TranscriptionRecord>(pulled[170].id));
+        QVERIFY(context.save());
+        model.setSearchText(QStringLiteral("puxado 1 "));
+        model.setSearchText(QStringLiteral("puxado 17"));
+        QCOMPARE(lines(model), freshLines(QStringLiteral("puxado 17")));
+        QVERIFY(lines(model).contains(QStringLiteral("puxado 17 depois")));
+        QVERIFY(!lines(model).contains(QStringLiteral("puxado 170")));
     }
 
     void deletionReachesTheAccountOnlyAfterItCommitted()
