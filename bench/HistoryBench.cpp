@@ -93,7 +93,7 @@ public:
         m_view = std::make_unique<HistoryView>(m_environment, nullptr, talvoro::history::HistorySyncHooks{});
         m_view->resize(900, 700);
         m_view->show();
-        while (m_view->listModel()->isPreparingSearch())
+        while (m_view->isReadingPages() || m_view->listModel()->isPreparingSearch())
             QCoreApplication::processEvents();
         paint();
     }

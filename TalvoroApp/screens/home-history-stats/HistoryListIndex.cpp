@@ -34,7 +34,8 @@ HistoryListIndex::Entry HistoryListIndex::entryFor(const TranscriptionRecord &re
 
 void HistoryListIndex::noteUpserted(const TranscriptionRecord &record)
 {
-    m_touched.insert(record.id, entryFor(record, false));
+    // Folded later with the others waiting (a page of a long list brings thousands).
+    m_touched.insert(record.id, entryFor(record, true));
 }
 
 void HistoryListIndex::noteRemoved(const QUuid &id)

@@ -102,6 +102,7 @@ public:
 
     // Folds up to `count` texts still waiting; false once none waits.
     bool foldPending(qsizetype count);
+    bool hasPendingFolds() const { return m_waiting > 0; }
     // Days are worked out in this zone; a new zone recomputes them.
     void setZone(const QTimeZone &zone);
     const QTimeZone &zone() const { return m_zone; }
