@@ -163,11 +163,16 @@ protected:
             return;
         }
         const bool wasFull = m_descriptor.fetchLimit && count() >= *m_descriptor.fetchLimit;
+        // A full limited query knows nothing of the store past its last row.
+        const std::optional<T> boundary = wasFull && !isEmpty() ? std::optional<T>(m_results.back()) : std::nullopt;
         bool modified = false;
         for (const QUuid &id : changes->deleted)
             modified |= removeRow(indexOf(id));
         for (const T &model : changes->upserted)
             modified |= place(model);
+        // A row that now sorts past it may have rows of the store before it.
+        while (boundary && !isEmpty() && compareModels(m_descriptor.sortBy, m_results.back(), *boundary) > 0)
+            removeRow(count() - 1);
         if (m_descriptor.fetchLimit) {
             const qsizetype limit = std::max<qsizetype>(0, *m_descriptor.fetchLimit);
             if (count() < limit && wasFull && m_growing) {

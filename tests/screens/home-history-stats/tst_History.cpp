@@ -277,6 +277,33 @@ private Q_SLOTS:
         QVERIFY(!lines(model).contains(QStringLiteral("puxado 170")));
     }
 
+    // A long history opens on its newest rows and reads the rest a page per
+    // turn; commits between the pages (a row deleted inside what is read, a
+    // row added beyond it, records sharing one time) lose or repeat nothing.
+    void aLongHistoryIsReadAPageAtATime()
+    {
+        AppModelContainer &container = m_profile->models;
+        const QDateTime now = QDateTime::currentDateTime();
+        std::vector<TranscriptionRecord> records;
+        for (int i = 0; i < 4500; ++i) // pairs share a time: the pages go on by id
+            records.push_back(dictation(QStringLiteral("registro %1").arg(i), now.addSecs(-qint64(i / 2) * 600)));
+        records.push_back(dictation(QStringLiteral("sem data"), QDateTime()));
+        QVERIFY(container.makeContext()->upsertAll(records));
+
+        HistoryView view(m_profile->environment, {}, {});
+        QVERIFY(view.isReadingPages());
+        QVERIFY(view.listModel()->rowCount() < 2000);
+        QVERIFY(container.mainContext().remove<TranscriptionRecord>(records[10].id));
+        container.mainContext().insert(dictation(QStringLiteral("antigo"), now.addDays(-200)));
+        QVERIFY(container.mainContext().save());
+        QTRY_VERIFY(!view.isReadingPages());
+
+        TranscriptionsQuery everything(container, StoreQueries::transcriptionsNewestFirst());
+        HistoryListModel fresh(everything, [now] { return now; });
+        QCOMPARE(lines(*view.listModel()), lines(fresh));
+        QCOMPARE(everything.count(), 4501);
+    }
+
     void deletionReachesTheAccountOnlyAfterItCommitted()
     {
         AppModelContainer &container = m_profile->models;
