@@ -48,9 +48,9 @@ constexpr qreal kSearchFillOpacity = 0.04;
 constexpr int kEmptySymbolSize = 40;
 constexpr int kEmptySpacing = 12;
 constexpr int kListBottomInset = 12;
-// Rows read when the screen opens, then per event-loop turn (about 10 ms).
+// Rows read when the screen opens, then per event-loop turn (a few ms).
 constexpr qsizetype kFirstPage = 1000;
-constexpr qsizetype kPage = 2000;
+constexpr qsizetype kPage = 1000;
 
 // The search field's rounded background.
 class SearchBar : public QWidget
