@@ -1,6 +1,6 @@
 #include "transcription/StoreQueries.h"
 
-#include "platform/ModelValues.h"
+#include "platform/SqliteDatabase.h"
 
 namespace StoreQueries {
 
@@ -20,13 +20,19 @@ FetchDescriptor<TranscriptionRecord> transcriptionsAfter(const TranscriptionReco
 {
     FetchDescriptor<TranscriptionRecord> descriptor = newestTranscriptions(limit);
     // Newest first, then by id; an invalid date is NULL, which comes last.
-    // Both values are ours (a number and a canonical id), never user text.
-    const QString id = talvoro::uuidString(last.id);
-    descriptor.sqlCondition = last.createdAt.isValid()
-        ? QStringLiteral("(createdAt < %1 OR (createdAt = %1 AND id > '%2') OR createdAt IS NULL)")
-              .arg(last.createdAt.toMSecsSinceEpoch())
-              .arg(id)
-        : QStringLiteral("(createdAt IS NULL AND id > '%1')").arg(id);
+    const QUuid id = last.id;
+    if (last.createdAt.isValid()) {
+        const qint64 at = last.createdAt.toMSecsSinceEpoch();
+        descriptor.sqlCondition =
+            QStringLiteral("(createdAt < ?1 OR (createdAt = ?1 AND id > ?2) OR createdAt IS NULL)");
+        descriptor.bindCondition = [at, id](SqliteStatement &statement) {
+            statement.bindInt64(1, at);
+            statement.bindUuid(2, id);
+        };
+    } else {
+        descriptor.sqlCondition = QStringLiteral("(createdAt IS NULL AND id > ?1)");
+        descriptor.bindCondition = [id](SqliteStatement &statement) { statement.bindUuid(1, id); };
+    }
     return descriptor;
 }
 
