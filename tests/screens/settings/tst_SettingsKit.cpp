@@ -160,6 +160,34 @@ private Q_SLOTS:
         QCOMPARE(usageBarFillWidth(std::numeric_limits<double>::quiet_NaN(), 200), 0.0);
         QCOMPARE(usageBarFillWidth(0.5, -10), 0.0);
     }
+
+    // A large card is its small picture in nine slices: the stretched middle
+    // must match the blurred edge it was cut from, with no seam or gap.
+    void largeCardKeepsItsShadowAndFillAcrossTheStretchedMiddle()
+    {
+        auto *content = new QWidget;
+        DetailCardModifier card(content);
+        card.resize(900, 700);
+        card.show();
+        QCoreApplication::processEvents();
+        const QImage image = card.grab().toImage();
+        const QRect box = card.cardGeometry();
+        QVERIFY(box.width() > 600 && box.height() > 600);
+        const QColor fill = textBackgroundColor(false);
+        const QColor background = windowBackgroundColor(false);
+        QCOMPARE(image.pixelColor(box.center()), fill);
+        QCOMPARE(image.pixelColor(box.left() + 40, box.center().y()), fill);
+
+        const int belowCard = box.bottom() + 4;
+        const QColor shadow = image.pixelColor(box.left() + 48, belowCard);
+        QVERIFY2(shadow.lightness() < background.lightness(), "no shadow under the card");
+        for (int x = box.left() + 48; x < box.right() - 48; x += 7)
+            QCOMPARE(image.pixelColor(x, belowCard), shadow);
+        const QColor side = image.pixelColor(box.right() + 4, box.top() + 60);
+        QVERIFY2(side.lightness() < background.lightness(), "no shadow beside the card");
+        for (int y = box.top() + 60; y < box.bottom() - 48; y += 7)
+            QCOMPARE(image.pixelColor(box.right() + 4, y), side);
+    }
 };
 
 QTEST_MAIN(TestSettingsKit)

@@ -53,6 +53,37 @@ QImage cardPicture(QSize card, qreal pixelRatio, const QColor &fill)
     return picture;
 }
 
+// The largest card side the picture is made at: its corners and shadow end
+// well before its middle, so a larger card is that picture in nine slices
+// with the middle row and column stretched. Odd, so the middle is one pixel.
+constexpr int kPictureCardSide =
+    2 * int(2 * metrics::detailCardCornerRadius + 2 * metrics::detailCardShadowRadius
+            + std::abs(metrics::detailCardShadowOffsetY))
+    + 1;
+
+// Draws `image` over `target` in nine slices around its centre, the middle
+// ones stretched to fill; corners and edges keep their size.
+void drawNineSlices(QPainter &painter, const QRectF &target, const QImage &image)
+{
+    const qreal ratio = image.devicePixelRatio();
+    const QSizeF source = QSizeF(image.size()) / ratio;
+    const qreal edgeX = std::floor(source.width() / 2);
+    const qreal edgeY = std::floor(source.height() / 2);
+    const qreal sourceX[] = {0, edgeX, source.width() - edgeX, source.width()};
+    const qreal sourceY[] = {0, edgeY, source.height() - edgeY, source.height()};
+    const qreal targetX[] = {target.left(), target.left() + edgeX, target.right() - edgeX, target.right()};
+    const qreal targetY[] = {target.top(), target.top() + edgeY, target.bottom() - edgeY, target.bottom()};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            const QRectF from(QPointF(sourceX[column], sourceY[row]) * ratio,
+                              QPointF(sourceX[column + 1], sourceY[row + 1]) * ratio);
+            const QRectF to(QPointF(targetX[column], targetY[row]), QPointF(targetX[column + 1], targetY[row + 1]));
+            if (!from.isEmpty() && !to.isEmpty())
+                painter.drawImage(to, image, from);
+        }
+    }
+}
+
 void makeTransparent(QWidget *content)
 {
     content->setAutoFillBackground(false);
@@ -98,14 +129,18 @@ void DetailCardModifier::paintEvent(QPaintEvent *)
     if (card.isEmpty())
         return;
     const QColor fill = textBackgroundColor(dark);
-    if (m_card.isNull() || m_cardSize != card.size() || m_cardFill != fill
+    // Blurring only a small card keeps the first frame and every resize cheap.
+    const QSize pictured = card.size().boundedTo(QSize(kPictureCardSide, kPictureCardSide));
+    if (m_card.isNull() || m_cardSize != pictured || m_cardFill != fill
         || m_card.devicePixelRatio() != devicePixelRatioF()) {
-        m_card = cardPicture(card.size(), devicePixelRatioF(), fill);
-        m_cardSize = card.size();
+        m_card = cardPicture(pictured, devicePixelRatioF(), fill);
+        m_cardSize = pictured;
         m_cardFill = fill;
     }
-    const QSizeF margins = (QSizeF(m_card.size()) / m_card.devicePixelRatio() - QSizeF(card.size())) / 2;
-    painter.drawImage(QPointF(card.x() - margins.width(), card.y() - margins.height()), m_card);
+    const QSizeF margins = (QSizeF(m_card.size()) / m_card.devicePixelRatio() - QSizeF(pictured)) / 2;
+    drawNineSlices(painter, QRectF(card).marginsAdded(QMarginsF(margins.width(), margins.height(), margins.width(),
+                                                                margins.height())),
+                   m_card);
 }
 
 } // namespace talvoro::settings

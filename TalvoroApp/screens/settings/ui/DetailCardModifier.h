@@ -27,7 +27,7 @@ protected:
 private:
     QWidget *m_surface;
     QWidget *m_content;
-    QImage m_card; // the card with its shadow, for m_cardSize and m_cardFill
+    QImage m_card; // a card of m_cardSize with its shadow, in m_cardFill
     QSize m_cardSize;
     QColor m_cardFill;
 };
