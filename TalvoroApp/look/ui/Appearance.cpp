@@ -2,7 +2,6 @@
 
 #include "look/AccentColorOption.h"
 #include "look/Theme.h"
-#include "look/ui/Symbols.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -48,7 +47,6 @@ QPalette appearancePalette(bool dark)
 
 void applyAppearance(bool dark)
 {
-    ensureSymbolFont();
     if (QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(textStyleFont(TextStyle::body));

@@ -2,15 +2,17 @@
 
 #include "platform/Logging.h"
 
-#include <QFontDatabase>
+#include <QGlyphRun>
 #include <QIcon>
 #include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QRawFont>
 #include <QSet>
 
 #include <algorithm>
+#include <map>
 
 Q_LOGGING_CATEGORY(lcSymbols, "com.torvenak.talvoro-mac.Symbols")
 
@@ -109,10 +111,20 @@ constexpr SymbolGlyph kSymbols[] = {
 constexpr const char *kMaterialFontPath =
     "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf";
 
-QString &loadedFamily()
+// The glyphs come from the TTF file itself, not through the font database:
+// asked by family, fontconfig hands out the WOFF2 copy the same package
+// installs, which the first symbol then pays a Brotli decompression for.
+// Each thread draws with its own copies (a font engine is not shared across
+// threads); they live to the end of the process.
+const QRawFont &loadedSymbolFont()
 {
-    static QString family;
-    return family;
+    thread_local const QRawFont *font = [] {
+        auto *loaded = new QRawFont(QString::fromLatin1(kMaterialFontPath), 16);
+        if (!loaded->isValid())
+            qCWarning(lcSymbols) << "Cannot load the symbol font" << kMaterialFontPath;
+        return loaded;
+    }();
+    return *font;
 }
 
 void logUnknownOnce(const QString &name)
@@ -159,32 +171,20 @@ std::optional<char16_t> symbolCodepoint(QStringView name)
     return it->codepoint;
 }
 
-bool ensureSymbolFont()
+QRawFont symbolRawFont(qreal pixelSize)
 {
-    QString &family = loadedFamily();
-    if (!family.isEmpty())
-        return true;
-    const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(kMaterialFontPath));
-    const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
-    if (families.isEmpty()) {
-        static bool warned = false;
-        if (!warned) {
-            warned = true;
-            qCWarning(lcSymbols) << "Cannot load the symbol font" << kMaterialFontPath;
-        }
-        return false;
+    const QRawFont &loaded = loadedSymbolFont();
+    if (!loaded.isValid())
+        return {};
+    const qreal size = std::max(1, qRound(pixelSize));
+    thread_local auto *sized = new std::map<qreal, QRawFont>;
+    auto it = sized->find(size);
+    if (it == sized->end()) {
+        QRawFont font = loaded;
+        font.setPixelSize(size);
+        it = sized->emplace(size, font).first;
     }
-    family = families.constFirst();
-    return true;
-}
-
-QFont symbolFont(qreal pixelSize)
-{
-    ensureSymbolFont();
-    QFont font(loadedFamily().isEmpty() ? QStringLiteral("Material Icons") : loadedFamily());
-    font.setPixelSize(std::max(1, qRound(pixelSize)));
-    font.setStyleStrategy(QFont::NoFontMerging);
-    return font;
+    return it->second;
 }
 
 qreal symbolPixelSize(qreal fontPixelSize)
@@ -197,16 +197,26 @@ qreal symbolPixelSize(qreal fontPixelSize)
 void paintSymbol(QPainter &painter, const QRectF &rect, const QString &name, const QColor &color, qreal pixelSize)
 {
     const auto codepoint = symbolCodepoint(name);
-    if (!codepoint || !ensureSymbolFont()) {
+    const QRawFont font = codepoint ? symbolRawFont(pixelSize) : QRawFont();
+    const QList<quint32> glyphs = font.isValid() ? font.glyphIndexesForString(QString(QChar(*codepoint))) : QList<quint32>();
+    if (glyphs.size() != 1 || glyphs.constFirst() == 0) {
         if (!codepoint)
             logUnknownOnce(name);
         paintPlaceholder(painter, rect, color, pixelSize);
         return;
     }
+    // Centred as a line of text would be: the advance across, ascent and
+    // descent down.
+    const qreal advance = font.advancesForGlyphIndexes(glyphs).value(0).x();
+    const QPointF baseline(rect.left() + (rect.width() - advance) / 2,
+                           rect.top() + (rect.height() - font.ascent() - font.descent()) / 2 + font.ascent());
+    QGlyphRun run;
+    run.setRawFont(font);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions({QPointF(0, 0)});
     painter.save();
-    painter.setFont(symbolFont(pixelSize));
     painter.setPen(color);
-    painter.drawText(rect, Qt::AlignCenter, QString(QChar(*codepoint)));
+    painter.drawGlyphRun(baseline, run);
     painter.restore();
 }
 

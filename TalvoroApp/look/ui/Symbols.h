@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
+#include <QRawFont>
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringView>
@@ -30,9 +30,8 @@ struct SymbolGlyph
 std::span<const SymbolGlyph> symbolTable();
 std::optional<char16_t> symbolCodepoint(QStringView name);
 
-// Loads the icon font into the application once; false when it is missing.
-bool ensureSymbolFont();
-QFont symbolFont(qreal pixelSize);
+// The icon font at a pixel size; invalid when the font is missing.
+QRawFont symbolRawFont(qreal pixelSize);
 // The glyph size that matches text of the given pixel size.
 qreal symbolPixelSize(qreal fontPixelSize);
 

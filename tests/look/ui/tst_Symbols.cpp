@@ -37,8 +37,7 @@ private Q_SLOTS:
 
     void everyGlyphExistsInTheFont()
     {
-        QVERIFY(ensureSymbolFont());
-        const QRawFont font = QRawFont::fromFont(symbolFont(24));
+        const QRawFont font = symbolRawFont(24);
         QVERIFY(font.isValid());
         for (const SymbolGlyph &glyph : symbolTable())
             QVERIFY2(font.supportsCharacter(QChar(glyph.codepoint)), glyph.name);
