@@ -36,6 +36,8 @@ public:
     void saveBeforeExit();
 
 private:
+    // First, so the fonts load while the rest is made, and joined last.
+    talvoro::ui::FontDatabasePreloader m_fontPreloader;
     DesktopColorScheme m_colorScheme;
     std::unique_ptr<talvoro::ui::AppearanceFollower> m_appearance;
     AppModelContainer &m_models;

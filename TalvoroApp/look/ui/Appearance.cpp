@@ -4,9 +4,12 @@
 #include "look/Theme.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>
+
+#include <tuple>
 
 namespace talvoro::ui {
 
@@ -55,6 +58,16 @@ void applyAppearance(bool dark)
     // now so that a caller rendering right away sees the new appearance.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::PaletteChange);
+}
+
+FontDatabasePreloader::FontDatabasePreloader()
+    : m_worker([] { std::ignore = QFontDatabase::families(); })
+{
+}
+
+FontDatabasePreloader::~FontDatabasePreloader()
+{
+    m_worker.join();
 }
 
 bool isDark(const QPalette &palette)

@@ -6,6 +6,7 @@
 #include <QPalette>
 
 #include <optional>
+#include <thread>
 
 class QWidget;
 
@@ -18,8 +19,26 @@ namespace talvoro::ui {
 QPalette appearancePalette(bool dark);
 
 // Fusion style, the palette of the appearance and the system font at the
-// body size for every widget; also loads the symbol font.
+// body size for every widget.
 void applyAppearance(bool dark);
+
+// Fontconfig reads its configuration and caches, and Qt lists every font
+// family, the first time any font is needed: in the middle of building the
+// first window. This lists them on a worker from construction (Qt's font
+// database is thread-safe), so the window finds them ready; destruction
+// waits for the worker. Make one once the QGuiApplication exists and
+// destroy it before the application object.
+class FontDatabasePreloader
+{
+public:
+    FontDatabasePreloader();
+    ~FontDatabasePreloader();
+    FontDatabasePreloader(const FontDatabasePreloader &) = delete;
+    FontDatabasePreloader &operator=(const FontDatabasePreloader &) = delete;
+
+private:
+    std::thread m_worker;
+};
 
 // True when the palette's window colour is dark.
 bool isDark(const QPalette &palette);
