@@ -4,6 +4,7 @@
 #include "account/AuthManager.h"
 #include "account/BackendAPIClient.h"
 #include "account/SyncManager.h"
+#include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
 #include "dictation/HotkeyActions.h"
 #include "dictation/HotkeyManager.h"
@@ -25,8 +26,47 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
+#include <functional>
 #include <tuple>
+
+namespace {
+
+// Runs `work` on the turn after `window` first paints, or after a second if
+// it does not paint by then (hidden, or no display to paint on).
+class AfterFirstFrame : public QObject
+{
+public:
+    AfterFirstFrame(QWidget &window, std::function<void()> work)
+        : QObject(&window)
+        , m_work(std::move(work))
+    {
+        window.installEventFilter(this);
+        QTimer::singleShot(1000, this, [this] { run(); });
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] { run(); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void run()
+    {
+        if (m_work)
+            std::exchange(m_work, {})();
+        deleteLater();
+    }
+
+    std::function<void()> m_work;
+};
+
+} // namespace
 
 void AppComposition::configureApplication()
 {
@@ -51,7 +91,6 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     m_avatarCache = std::make_unique<AvatarImageCache>(AvatarImageCache::applicationCacheDirectory());
     m_avatarLoader = std::make_unique<AvatarImageLoader>(*m_avatarCache);
     auth.setAvatarCacheClearer([cache = m_avatarCache.get()] { cache->clear(); });
-    talvoro::startTask(&auth, auth.restoreSession(), "Restoring the session");
 
     SyncManager &sync = SyncManager::shared();
 
@@ -80,8 +119,6 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
                                                   BackendAPIClient::sharedSession(), AppConfig::backendBaseURL());
     };
 
-    // Only the instance that runs grabs the hotkeys.
-    talvoro::installHotkeyActions(HotkeyManager::shared());
     // Places the recording overlay and follows `overlayPosition`; hidden until
     // a recording shows it.
     m_overlay = std::make_unique<RecordingOverlayPanelController>(sharedDefaults());
@@ -93,7 +130,15 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
         for (const QUrl &url : urls)
             auth.handleCallbackURL(url);
     });
-    shell->start();
+    // The first frame waits for none of the keychain read, the hotkey grab
+    // and the tray (each may wait on D-Bus or the display server): they
+    // follow on the next turn.
+    new AfterFirstFrame(shell->window(), [shell, &auth] {
+        talvoro::startTask(&auth, auth.restoreSession(), "Restoring the session");
+        // Only the instance that runs grabs the hotkeys.
+        talvoro::installHotkeyActions(HotkeyManager::shared());
+        shell->start();
+    });
 
     // Linux has no always-visible menu bar to find the application in, so the
     // window opens at start; URLs this launch was given go the same way as
