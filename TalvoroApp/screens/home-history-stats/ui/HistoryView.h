@@ -35,8 +35,7 @@ class HistoryView : public QWidget
 public:
     using Navigate = std::function<void(const NavigationDestination &)>;
 
-    HistoryView(const AppEnvironment &environment, Navigate navigate, talvoro::history::HistorySyncHooks hooks,
-                QWidget *parent = nullptr);
+    HistoryView(const AppEnvironment &environment, Navigate navigate, QWidget *parent = nullptr);
     ~HistoryView() override;
 
     HistoryListModel *listModel() const { return m_model; }
@@ -60,7 +59,6 @@ private:
 
     const AppEnvironment &m_environment;
     Navigate m_navigate;
-    talvoro::history::HistorySyncHooks m_hooks;
     TranscriptionsQuery *m_query = nullptr;
     HistoryListModel *m_model = nullptr;
     talvoro::history::HistoryRowDelegate *m_delegate = nullptr;
