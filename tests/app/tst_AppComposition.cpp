@@ -1,0 +1,60 @@
+// The composition root as main() builds it, twice in one process: the
+// services it owns are the ones the named accessors hand out, what the
+// window's session leaves in the store and the settings is written at quit,
+// and the next composition finds it (so the first let go of everything).
+
+#include "account/AuthManager.h"
+#include "account/SyncManager.h"
+#include "app/AppComposition.h"
+#include "app/ui/MainWindow.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
+#include "platform/SettingsStore.h"
+#include "platform/SingleInstance.h"
+#include "transcription/StoreQueries.h"
+#include "transcription/TranscriptionRecord.h"
+
+#include <QTest>
+
+class TestAppComposition : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { AppComposition::configureApplication(); }
+
+    void servicesLiveAndDieWithTheComposition()
+    {
+        for (int round = 0; round < 2; ++round) {
+            SingleInstance instance(QStringLiteral("tst_AppComposition-%1-%2")
+                                        .arg(QCoreApplication::applicationPid())
+                                        .arg(round));
+            QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+            auto composition = std::make_unique<AppComposition>(instance, QStringList{});
+            QCOMPARE(SettingsStore::shared().filePath(), SettingsStore::applicationFilePath());
+            QCOMPARE(AppModelContainer::shared().filePath(), AppModelContainer::applicationStorePath());
+            QVERIFY(!AuthManager::shared().isAuthenticated());
+            QVERIFY(!SyncManager::shared().isSyncing());
+            MainWindow &window = composition->shell().window();
+            QTRY_VERIFY(window.isVisible());
+
+            ModelContext &store = AppModelContainer::shared().mainContext();
+            if (round == 0) {
+                // Left unsaved and unsynchronised: the quit writes them.
+                QVERIFY(!window.mainInterface());
+                sharedDefaults().set(SettingsKeys::onboardingCompleted, true);
+                sharedDefaults().set(SettingsKeys::allowUnauthenticatedAccess, true);
+                store.insert(TranscriptionRecord(QStringLiteral("ditado"), 1, 1.0, QStringLiteral("pt"),
+                                                 QDateTime::currentDateTimeUtc()));
+            } else {
+                QTRY_VERIFY(window.mainInterface());
+                QCOMPARE(store.fetch(StoreQueries::transcriptionsNewestFirst()).value().size(), size_t(1));
+            }
+            composition->saveBeforeExit();
+            composition.reset();
+        }
+    }
+};
+
+QTEST_MAIN(TestAppComposition)
+#include "tst_AppComposition.moc"
