@@ -5,13 +5,11 @@
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsKeys.h"
-#include "platform/StartTask.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/dictation-settings/FormText.h"
 #include "screens/home-history-stats/HistorySearch.h"
 #include "texts/Localization.h"
 
-#include <QPointer>
 
 namespace talvoro::rules {
 
