@@ -15,6 +15,8 @@
 #include "transcription/StoreQueries.h"
 #include "transcription/TranscriptionRecord.h"
 
+#include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestAppComposition : public QObject
@@ -56,5 +58,18 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestAppComposition)
+int main(int argc, char **argv)
+{
+    // Fresh folders on every run, and no X display: the composition would
+    // grab the global hotkeys on the display the other tests share.
+    QTemporaryDir folders;
+    for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(variable, folders.filePath(QString::fromLatin1(variable)).toLocal8Bit());
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    QApplication app(argc, argv);
+    TestAppComposition test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_AppComposition.moc"
