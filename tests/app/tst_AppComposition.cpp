@@ -1,0 +1,122 @@
+// The composition root as main() builds it, twice in one process: the
+// services it owns are the ones the named accessors hand out, what the
+// window's session leaves in the store and the settings is written at quit,
+// and the next composition finds it (so the first let go of everything);
+// the first frame comes before the keychain read, the hotkey grab and the
+// tray, which follow it at once.
+
+#include "account/AuthManager.h"
+#include "account/SyncManager.h"
+#include "app/AppComposition.h"
+#include "app/ui/MainWindow.h"
+#include "platform/AppModelContainer.h"
+#include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
+#include "platform/SettingsStore.h"
+#include "platform/SingleInstance.h"
+#include "transcription/StoreQueries.h"
+#include "transcription/TranscriptionRecord.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestAppComposition : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { AppComposition::configureApplication(); }
+
+    void servicesLiveAndDieWithTheComposition()
+    {
+        for (int round = 0; round < 2; ++round) {
+            SingleInstance instance(QStringLiteral("tst_AppComposition-%1-%2")
+                                        .arg(QCoreApplication::applicationPid())
+                                        .arg(round));
+            QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+            auto composition = std::make_unique<AppComposition>(instance, QStringList{});
+            QCOMPARE(SettingsStore::shared().filePath(), SettingsStore::applicationFilePath());
+            QCOMPARE(AppModelContainer::shared().filePath(), AppModelContainer::applicationStorePath());
+            QVERIFY(!AuthManager::shared().isAuthenticated());
+            QVERIFY(!SyncManager::shared().isSyncing());
+            MainWindow &window = composition->shell().window();
+            QTRY_VERIFY(window.isVisible());
+
+            ModelContext &store = AppModelContainer::shared().mainContext();
+            if (round == 0) {
+                // Left unsaved and unsynchronised: the quit writes them.
+                QVERIFY(!window.mainInterface());
+                sharedDefaults().set(SettingsKeys::onboardingCompleted, true);
+                sharedDefaults().set(SettingsKeys::allowUnauthenticatedAccess, true);
+                store.insert(TranscriptionRecord(QStringLiteral("ditado"), 1, 1.0, QStringLiteral("pt"),
+                                                 QDateTime::currentDateTimeUtc()));
+            } else {
+                QTRY_VERIFY(window.mainInterface());
+                QCOMPARE(store.fetch(StoreQueries::transcriptionsNewestFirst()).value().size(), size_t(1));
+            }
+            composition->saveBeforeExit();
+            composition.reset();
+        }
+    }
+
+    void sessionAndTrayFollowTheFirstFrame()
+    {
+        // Signed in by the settings, with no tokens in the keychain: the
+        // session's restore ends it.
+        {
+            SingleInstance instance(QStringLiteral("tst_AppComposition-%1-signed-in").arg(QCoreApplication::applicationPid()));
+            QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+            AppComposition composition(instance, {});
+            sharedDefaults().set(SettingsKeys::onboardingCompleted, true);
+            sharedDefaults().set(SettingsKeys::authUserId, QStringLiteral("user-1"));
+            composition.saveBeforeExit();
+        }
+        AppComposition::configureApplication();
+        SingleInstance instance(QStringLiteral("tst_AppComposition-%1-start").arg(QCoreApplication::applicationPid()));
+        QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+        AppComposition composition(instance, {});
+        QVERIFY(AuthManager::shared().isAuthenticated());
+        // No tray without a display: once started, closing the window quits.
+        QVERIFY(!QApplication::quitOnLastWindowClosed());
+
+        struct FirstPaint : QObject
+        {
+            bool painted = false;
+            bool signedInAndUnstarted = false;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint && !painted) {
+                    painted = true;
+                    signedInAndUnstarted =
+                        AuthManager::shared().isAuthenticated() && !QApplication::quitOnLastWindowClosed();
+                }
+                return QObject::eventFilter(watched, event);
+            }
+        } firstPaint;
+        MainWindow &window = composition.shell().window();
+        window.installEventFilter(&firstPaint);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!AuthManager::shared().isAuthenticated(), 20000);
+        QVERIFY(firstPaint.painted);
+        QVERIFY2(firstPaint.signedInAndUnstarted, "the first frame waited for the session's restore or the tray");
+        QVERIFY(QApplication::quitOnLastWindowClosed());
+        window.removeEventFilter(&firstPaint);
+        composition.saveBeforeExit();
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // Fresh folders on every run, and no X display: the composition would
+    // grab the global hotkeys on the display the other tests share.
+    QTemporaryDir folders;
+    for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(variable, folders.filePath(QString::fromLatin1(variable)).toLocal8Bit());
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    QApplication app(argc, argv);
+    TestAppComposition test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_AppComposition.moc"
