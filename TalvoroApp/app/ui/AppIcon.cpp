@@ -1,5 +1,7 @@
 #include "app/ui/AppIcon.h"
 
+#include "look/ui/Symbols.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -39,12 +41,9 @@ QPixmap drawIcon(int size)
 
 QIcon appIcon()
 {
-    static const QIcon icon = [] {
-        QIcon result;
-        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-            result.addPixmap(drawIcon(size));
-        return result;
-    }();
+    // Each size is drawn when something first shows it.
+    static const QIcon icon = ui::drawnIcon([](int side, QIcon::State) { return drawIcon(side); },
+                                            {16, 22, 24, 32, 48, 64, 128, 256});
     return icon;
 }
 

@@ -81,13 +81,13 @@ void SidebarView::restyle(const QColor &accent)
     const QColor hover = talvoro::primaryColor(dark, 0.08);
     const QColor selection = talvoro::accentSurfaceColor(accent);
     const QColor selectedText = talvoro::foregroundOnSurface(selection);
+    // Drawn when a button first paints, not for every state at start.
     for (const auto &[item, button] : m_buttons) {
-        QIcon icon;
-        icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), accent, kSymbolSize, devicePixelRatioF()),
-                       QIcon::Normal, QIcon::Off);
-        icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), selectedText, kSymbolSize, devicePixelRatioF()),
-                       QIcon::Normal, QIcon::On);
-        button->setIcon(icon);
+        button->setIcon(talvoro::ui::drawnIcon(
+            [name = symbolName(item), accent, selectedText](int side, QIcon::State state) {
+                return talvoro::ui::symbolPixmap(name, state == QIcon::On ? selectedText : accent, side);
+            },
+            {kSymbolSize}));
     }
     // One sheet for every button: a sheet per button made each one parse and
     // polish its own at start.

@@ -4,6 +4,7 @@
 
 #include <QGlyphRun>
 #include <QIcon>
+#include <QIconEngine>
 #include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
@@ -153,7 +154,65 @@ void paintPlaceholder(QPainter &painter, const QRectF &rect, const QColor &color
     painter.restore();
 }
 
+class DrawnIconEngine : public QIconEngine
+{
+public:
+    DrawnIconEngine(std::function<QPixmap(int, QIcon::State)> draw, QList<int> sides)
+        : m_draw(std::move(draw))
+        , m_sides(std::move(sides))
+    {
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State state) override
+    {
+        const int side = std::max(1, std::min(size.width(), size.height()));
+        const std::pair key(side, state);
+        auto it = m_drawn.find(key);
+        if (it == m_drawn.end())
+            it = m_drawn.emplace(key, m_draw(side, state)).first;
+        return it->second;
+    }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        QPixmap drawn = pixmap(rect.size() * ratio, mode, state);
+        drawn.setDevicePixelRatio(ratio);
+        const QSizeF shown = QSizeF(drawn.size()) / ratio;
+        painter->drawPixmap(QPointF(rect.x() + (rect.width() - shown.width()) / 2,
+                                    rect.y() + (rect.height() - shown.height()) / 2),
+                            drawn);
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return {side, side};
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int side : m_sides)
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+
+    QIconEngine *clone() const override { return new DrawnIconEngine(m_draw, m_sides); }
+    QString key() const override { return QStringLiteral("talvoro.drawn"); }
+
+private:
+    std::function<QPixmap(int, QIcon::State)> m_draw;
+    QList<int> m_sides;
+    std::map<std::pair<int, QIcon::State>, QPixmap> m_drawn;
+};
+
 } // namespace
+
+QIcon drawnIcon(std::function<QPixmap(int side, QIcon::State state)> draw, QList<int> sides)
+{
+    return QIcon(new DrawnIconEngine(std::move(draw), std::move(sides)));
+}
 
 std::span<const SymbolGlyph> symbolTable()
 {

@@ -1,17 +1,19 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
+#include <QList>
+#include <QPixmap>
 #include <QRawFont>
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 #include <span>
 
-class QIcon;
 class QPainter;
-class QPixmap;
 class QRectF;
 
 Q_DECLARE_LOGGING_CATEGORY(lcSymbols)
@@ -40,5 +42,10 @@ qreal symbolPixelSize(qreal fontPixelSize);
 void paintSymbol(QPainter &painter, const QRectF &rect, const QString &name, const QColor &color, qreal pixelSize);
 QPixmap symbolPixmap(const QString &name, const QColor &color, int pixelSize, qreal devicePixelRatio = 1.0);
 QIcon symbolIcon(const QString &name, const QColor &color, int pixelSize);
+
+// An icon drawn only when a size of it is first shown: `draw` makes the
+// square pixmap of a side in device pixels, for the icon's off or on state.
+// `sides` are the sizes it lists as available.
+QIcon drawnIcon(std::function<QPixmap(int side, QIcon::State state)> draw, QList<int> sides);
 
 } // namespace talvoro::ui

@@ -1,7 +1,9 @@
 #include "look/ui/Symbols.h"
 #include "support/TestSupport.h"
 
+#include <QIcon>
 #include <QImage>
+#include <QPixmap>
 #include <QRawFont>
 #include <QTest>
 
@@ -70,6 +72,27 @@ private Q_SLOTS:
                 anyInk |= first.pixelColor(x, y).alpha() > 0;
         QVERIFY(anyInk);
         QCOMPARE(countPixelsNear(first, Qt::black), 0);
+    }
+
+    void drawnIconDrawsEachSizeAndStateOnceWhenShown()
+    {
+        QList<std::pair<int, QIcon::State>> drawn;
+        const QIcon icon = drawnIcon(
+            [&drawn](int side, QIcon::State state) {
+                drawn.append({side, state});
+                QPixmap pixmap(side, side);
+                pixmap.fill(state == QIcon::On ? Qt::red : Qt::blue);
+                return pixmap;
+            },
+            {16, 32});
+        QVERIFY(drawn.isEmpty());
+        QCOMPARE(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+        QCOMPARE(icon.pixmap(32, QIcon::Normal, QIcon::Off).toImage().pixelColor(4, 4), QColor(Qt::blue));
+        QCOMPARE(icon.pixmap(QSize(32, 32), 2.0, QIcon::Normal, QIcon::On).size(), QSize(64, 64));
+        QCOMPARE(icon.pixmap(QSize(32, 32), 2.0, QIcon::Normal, QIcon::On).toImage().pixelColor(4, 4),
+                 QColor(Qt::red));
+        icon.pixmap(32, QIcon::Normal, QIcon::Off);
+        QCOMPARE(drawn, (QList<std::pair<int, QIcon::State>>{{32, QIcon::Off}, {64, QIcon::On}}));
     }
 };
 
