@@ -1,7 +1,8 @@
 // Every way out of the editors' dialogs: the item sheet closed by Esc, by a
 // click beside it and by "Cancelar" saves nothing, "Salvar" saves; the
 // deletion alert answered by Esc or "Cancelar" keeps the item, "Excluir"
-// deletes it. Each checked on the dictionary and the replacement rules.
+// deletes it. Each checked on the dictionary and the replacement rules. The
+// sheet's buttons, reached by Tab, show their focus and take Return and Enter.
 #include "platform/LiveListModel.h"
 #include "platform/ModelContext.h"
 #include "screens/dictation-settings/ui/DictionaryView.h"
@@ -10,6 +11,7 @@
 #include "screens/settings/ui/FormSheetPresenter.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -152,6 +154,44 @@ private Q_SLOTS:
         QTRY_VERIFY(!sheets->isPresented());
         QCOMPARE(storedText(editor), before + QStringLiteral("x"));
         QVERIFY(m_pushes >= 1);
+    }
+
+    void theSheetsButtonsShowTheirFocusAndTakeReturn_data() { exits_data(); }
+    void theSheetsButtonsShowTheirFocusAndTakeReturn()
+    {
+        QFETCH(Editor, editor);
+        auto view = editorWithOneItem(editor);
+        auto *list = view->findChild<EditorListView *>();
+        auto *sheets = view->findChild<FormSheetPresenter *>();
+        const QString before = storedText(editor);
+        // Types into the first field, then tabs to the named button.
+        const auto tabToButton = [&](const char *name) -> QPushButton * {
+            QTest::keyClick(list, Qt::Key_Return);
+            auto *edit = sheets->form()->findChild<QLineEdit *>();
+            edit->setFocus();
+            QTest::keyClicks(edit, QStringLiteral("x"));
+            auto *button = sheets->form()->findChild<QPushButton *>(QLatin1String(name));
+            for (int tabs = 0; tabs < 8 && QApplication::focusWidget() != button; ++tabs)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            return QApplication::focusWidget() == button ? button : nullptr;
+        };
+
+        QTest::keyClick(list, Qt::Key_Return);
+        const QImage unfocused = sheets->form()->findChild<QPushButton *>("cancelButton")->grab().toImage();
+        QTest::keyClick(sheets->form(), Qt::Key_Escape);
+        QPushButton *cancel = tabToButton("cancelButton");
+        QVERIFY(cancel);
+        QVERIFY(cancel->grab().toImage() != unfocused);
+        QTest::keyClick(cancel, Qt::Key_Return);
+        QVERIFY(!sheets->isPresented());
+        QCOMPARE(storedText(editor), before);
+
+        list->setFocus();
+        QPushButton *save = tabToButton("saveButton");
+        QVERIFY(save);
+        QTest::keyClick(save, Qt::Key_Enter, Qt::KeypadModifier);
+        QTRY_VERIFY(!sheets->isPresented());
+        QCOMPARE(storedText(editor), before + QStringLiteral("x"));
     }
 
     void theDeletionAlertDeletesOnlyThroughItsDeleteButton_data() { exits_data(); }
