@@ -98,6 +98,33 @@ private Q_SLOTS:
         QCOMPARE(clicked.size(), 3);
     }
 
+    // A sidebar item reached by the keyboard shows a ring in its label's
+    // colour, selected or not, and Return selects it.
+    void sidebarItemsShowTheirFocusAndTakeReturn()
+    {
+        auto *home = m_sidebar->findChild<QPushButton *>(QStringLiteral("sidebar.home"));
+        auto *history = m_sidebar->findChild<QPushButton *>(QStringLiteral("sidebar.history"));
+        QVERIFY(home->isChecked());
+        for (const bool dark : {false, true}) {
+            talvoro::ui::applyAppearance(dark);
+            for (const QString accent : {QStringLiteral("default"), QStringLiteral("yellow")}) {
+                const QString where = accent + (dark ? " dark" : " light");
+                m_settings.store->set(SettingsKeys::keyboardAccentColor, accent);
+                for (QPushButton *item : {home, history}) {
+                    m_field->setFocus();
+                    const QImage plain = item->grab().toImage();
+                    item->setFocus(Qt::TabFocusReason);
+                    const QColor ring = item->grab().toImage().pixelColor(1, item->height() / 2);
+                    QVERIFY2(talvoro::contrastRatio(ring, plain.pixelColor(1, item->height() / 2)) >= 3.0,
+                             qPrintable(where + item->objectName()));
+                }
+            }
+        }
+        press(Qt::Key_Return);
+        QCOMPARE(m_model.selectedSidebarItem(), SidebarItem::history);
+        m_model.selectSidebarItem(SidebarItem::home);
+    }
+
     // The selected sidebar item and the chosen segment are filled in the
     // accent with a label that reads on it; the chosen segment stands apart;
     // a button's focus ring, just inside its edge, changes the pixels there

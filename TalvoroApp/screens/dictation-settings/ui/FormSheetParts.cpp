@@ -3,13 +3,13 @@
 #include "look/Theme.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/FocusRing.h"
+#include "look/ui/ReturnPressesButton.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/TintedButtonStyle.h"
 #include "texts/Localization.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,26 +20,14 @@ namespace {
 
 constexpr qreal kFocusRingRadius = 5;
 
-// Return and Enter press a focused button as Space does (a QPushButton outside
-// a dialog ignores them), and a flat one shows its focus as a ring in its
-// label's colour (the style draws none on a flat button).
+// A flat button shows its keyboard focus as a ring in its label's colour
+// (the style draws none on a flat button).
 class SheetButton : public QPushButton
 {
 public:
     using QPushButton::QPushButton;
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()
-            && !(event->modifiers() & ~Qt::KeypadModifier)) {
-            click();
-            event->accept();
-            return;
-        }
-        QPushButton::keyPressEvent(event);
-    }
-
     void paintEvent(QPaintEvent *event) override
     {
         QPushButton::paintEvent(event);
@@ -53,6 +41,7 @@ protected:
 QPushButton *sheetButton(const QString &text, const char *objectName, QWidget *parent)
 {
     auto *button = new SheetButton(text, parent);
+    new ui::ReturnPressesButton(button);
     button->setObjectName(QString::fromLatin1(objectName));
     button->setAutoDefault(false);
     button->setDefault(false);
