@@ -7,6 +7,7 @@
 #include "look/ui/Appearance.h"
 #include "look/ui/MenuPicker.h"
 #include "look/ui/StyledLabel.h"
+#include "look/ui/ToggleSwitch.h"
 #include "navigation/MainWindowModel.h"
 #include "platform/SettingsKeys.h"
 #include "screens/settings/ui/Alerts.h"
@@ -60,6 +61,7 @@ class ReadabilityTest : public QObject
     QLineEdit *m_field = new QLineEdit(&m_window);
     ActionButton *m_prominent = new ActionButton(QStringLiteral("Entrar"), ActionButton::Style::prominent, &m_window);
     ActionButton *m_bordered = new ActionButton(QStringLiteral("Pular"), ActionButton::Style::bordered, &m_window);
+    talvoro::ui::ToggleSwitch *m_toggle = new talvoro::ui::ToggleSwitch(*m_settings.store, &m_window);
 
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
@@ -77,6 +79,8 @@ private Q_SLOTS:
         m_field->setGeometry(240, 50, 200, 30);
         m_prominent->setGeometry(240, 100, 120, 30);
         m_bordered->setGeometry(240, 150, 120, 30);
+        m_toggle->move(240, 200);
+        m_toggle->setChecked(true);
         m_prominent->bindAccent(*m_settings.store);
         m_window.resize(600, 400);
         m_window.show();
@@ -98,9 +102,9 @@ private Q_SLOTS:
         QCOMPARE(clicked.size(), 3);
     }
 
-    // A sidebar item reached by the keyboard shows a ring in its label's
-    // colour, selected or not, and Return selects it.
-    void sidebarItemsShowTheirFocusAndTakeReturn()
+    // A sidebar item or a switch reached by the keyboard shows a ring in its
+    // label's colour, selected (on) or not; Return selects a sidebar item.
+    void sidebarItemsAndSwitchesShowTheirFocus()
     {
         auto *home = m_sidebar->findChild<QPushButton *>(QStringLiteral("sidebar.home"));
         auto *history = m_sidebar->findChild<QPushButton *>(QStringLiteral("sidebar.history"));
@@ -110,7 +114,7 @@ private Q_SLOTS:
             for (const QString accent : {QStringLiteral("default"), QStringLiteral("yellow")}) {
                 const QString where = accent + (dark ? " dark" : " light");
                 m_settings.store->set(SettingsKeys::keyboardAccentColor, accent);
-                for (QPushButton *item : {home, history}) {
+                for (QAbstractButton *item : std::initializer_list<QAbstractButton *>{m_toggle, home, history}) {
                     m_field->setFocus();
                     const QImage plain = item->grab().toImage();
                     item->setFocus(Qt::TabFocusReason);
