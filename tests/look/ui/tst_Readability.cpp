@@ -173,14 +173,21 @@ private Q_SLOTS:
         }
     }
 
-    void sectionHeadersReadInBothAppearances()
+    // Section headers and the quietest labels (captions, empty states, the
+    // version line) read on the window, the cards and the white page.
+    void sectionHeadersAndQuietLabelsReadInBothAppearances()
     {
         for (const bool dark : {false, true}) {
             talvoro::ui::applyAppearance(dark);
             std::unique_ptr<QLabel> header(talvoro::settings::sectionHeader(QStringLiteral("Geral")));
-            const QColor text = header->palette().color(header->foregroundRole());
-            for (const QColor &background : {talvoro::windowBackgroundColor(dark), talvoro::settingsSurfaceColor(dark)})
-                QVERIFY(talvoro::contrastRatio(text, background) >= 4.5);
+            talvoro::ui::StyledLabel quiet(QStringLiteral("Sua primeira transcrição aparecerá aqui"),
+                                           talvoro::ui::StyledLabel::Style::tertiary);
+            for (const QLabel *label : {static_cast<const QLabel *>(header.get()), static_cast<const QLabel *>(&quiet)}) {
+                const QColor text = label->palette().color(label->foregroundRole());
+                for (const QColor &background : {talvoro::windowBackgroundColor(dark), talvoro::settingsSurfaceColor(dark),
+                                                 talvoro::textBackgroundColor(dark)})
+                    QVERIFY2(talvoro::contrastRatio(text, background) >= 4.5, qPrintable(label->text()));
+            }
         }
     }
 
