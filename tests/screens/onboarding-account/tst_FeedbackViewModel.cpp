@@ -7,6 +7,7 @@
 #include "support/SyncTestSupport.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QImageReader>
@@ -74,7 +75,12 @@ class FeedbackViewModelTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")}); }
+    void initTestCase()
+    {
+        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        // A user's home exists; the pickers start there when there is no Pictures folder.
+        QVERIFY(QDir().mkpath(QDir::homePath()));
+    }
 
     void canSubmitCountsWholeCharactersOnUntrimmedText()
     {
@@ -166,6 +172,7 @@ private Q_SLOTS:
         view.findChild<QAbstractButton *>(QStringLiteral("addScreenshots"))->click();
         QFileDialog *dialog = shownFileDialog(&view, QStringLiteral("screenshotPicker"));
         QVERIFY(dialog);
+        QVERIFY2(opensInUserFolder(dialog, QStandardPaths::PicturesLocation), qPrintable(dialog->directory().path()));
         QVERIFY(typeIntoFileDialog(dialog, {dir.filePath(QStringLiteral("one.png")), dir.filePath(QStringLiteral("two.png"))}));
         QTRY_VERIFY(view.findChild<QWidget *>(QStringLiteral("screenshot.1")));
         QVERIFY(view.findChild<QWidget *>(QStringLiteral("screenshot.0")));
