@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QFontMetricsF>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>
@@ -62,13 +61,7 @@ void applyAppearance(bool dark)
 }
 
 FontDatabasePreloader::FontDatabasePreloader()
-    : m_worker([] {
-        std::ignore = QFontDatabase::families();
-        // Each family's fallback list is kept for every thread: work it out
-        // for the interface's and the transcripts' families.
-        for (const QFont &font : {systemFont(13), serifFont(15)})
-            std::ignore = QFontMetricsF(font).height();
-    })
+    : m_worker([] { std::ignore = QFontDatabase::families(); })
 {
 }
 
