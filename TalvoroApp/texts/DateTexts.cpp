@@ -24,8 +24,9 @@ icu::UnicodeString toIcu(const QString &text)
     return icu::UnicodeString(reinterpret_cast<const char16_t *>(text.utf16()), int32_t(text.size()));
 }
 
-// Building a pattern generator costs about a millisecond, so formatters are
-// kept per locale, skeleton and zone (a handful in practice; GUI thread).
+// Building a pattern generator costs about a millisecond, so generators are
+// kept per locale and formatters per locale, skeleton and zone (a handful in
+// practice; GUI thread).
 icu::SimpleDateFormat *formatter(const QLocale &locale, const char *skeleton, const QByteArray &zoneId)
 {
     using Key = std::tuple<QString, QByteArray, QByteArray>;
@@ -36,10 +37,15 @@ icu::SimpleDateFormat *formatter(const QLocale &locale, const char *skeleton, co
 
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale icuLocale(locale.name().toLatin1().constData());
-    std::unique_ptr<icu::DateTimePatternGenerator> generator(
-        icu::DateTimePatternGenerator::createInstance(icuLocale, status));
-    if (U_FAILURE(status))
-        return nullptr;
+    static std::map<QString, std::unique_ptr<icu::DateTimePatternGenerator>> generators;
+    std::unique_ptr<icu::DateTimePatternGenerator> &generator = generators[locale.name()];
+    if (!generator) {
+        generator.reset(icu::DateTimePatternGenerator::createInstance(icuLocale, status));
+        if (U_FAILURE(status)) {
+            generator.reset();
+            return nullptr;
+        }
+    }
     const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString::fromUTF8(skeleton), status);
     if (U_FAILURE(status))
         return nullptr;
