@@ -11,7 +11,7 @@
 #include "look/ui/SymbolLabel.h"
 #include "look/ui/Symbols.h"
 #include "navigation/AppEnvironment.h"
-#include "screens/onboarding-account/ui/AvatarView.h"
+#include "screens/settings/ui/AvatarView.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/Alerts.h"
 #include "screens/settings/ui/ScrollingColumn.h"
