@@ -4,6 +4,7 @@
 #include "account/AppConfig.h"
 #include "account/BackendAPIClient.h"
 #include "platform/KeychainSecretStore.h"
+#include "platform/AwaitOwned.h"
 #include "platform/Logging.h"
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include <array>
 #include <variant>
 
 // A running browser sign-in: its secrets and how it ended.
@@ -275,15 +277,20 @@ QCoro::Task<void> AuthManager::ensureTokensLoaded()
     m_load = waiter;
     const quint64 generation = m_sessionGeneration;
 
-    auto *secrets = m_deps.secrets;
-    auto accessRead = secrets->read(QString::fromLatin1(kAccessTokenItem));
-    const auto access = co_await std::move(accessRead);
-    auto refreshRead = secrets->read(QString::fromLatin1(kRefreshTokenItem));
-    const auto refresh = co_await std::move(refreshRead);
-    auto expiresRead = secrets->read(QString::fromLatin1(kExpiresAtItem));
-    const auto expires = co_await std::move(expiresRead);
-    auto sentinelRead = secrets->read(QString::fromLatin1(kSentinelItem));
-    const auto sentinel = co_await std::move(sentinelRead);
+    // The four items, read in order; nothing when this manager went away
+    // meanwhile (its callers then find it gone as well).
+    std::array<std::expected<std::optional<QString>, SecretStoreError>, 4> items;
+    const std::array<const char *, 4> names{kAccessTokenItem, kRefreshTokenItem, kExpiresAtItem, kSentinelItem};
+    for (size_t i = 0; i < names.size(); ++i) {
+        auto reading = talvoro::awaitOwned(this, m_deps.secrets->read(QString::fromLatin1(names[i])));
+        auto read = co_await std::move(reading);
+        if (!read) {
+            waiter->finish(std::nullopt);
+            co_return;
+        }
+        items[i] = std::move(*read);
+    }
+    const auto &[access, refresh, expires, sentinel] = items;
 
     if (generation == m_sessionGeneration && !m_tokensLoaded) {
         if (!access || !refresh || !expires || !sentinel) {
@@ -320,10 +327,13 @@ QCoro::Task<std::expected<void, SecretStoreError>> AuthManager::storeTokens(Toke
         {kSentinelItem, QStringLiteral("1")},
     };
     for (const auto &[key, value] : items) {
-        auto write = secrets->write(QString::fromLatin1(key), value);
-        auto written = co_await std::move(write);
+        // The store is the manager's: gone with it, nothing more is written.
+        auto writing = talvoro::awaitOwned(this, secrets->write(QString::fromLatin1(key), value));
+        const auto written = co_await std::move(writing);
         if (!written)
-            co_return std::unexpected(written.error());
+            co_return std::unexpected(SecretStoreError{QStringLiteral("the sign-in owner went away")});
+        if (!*written)
+            co_return std::unexpected(written->error());
     }
     co_return {};
 }
@@ -357,8 +367,8 @@ std::optional<AuthManager::Tokens> AuthManager::tokensFromReply(const QJsonObjec
 
 QCoro::Task<void> AuthManager::restoreSession()
 {
-    co_await ensureTokensLoaded();
-    if (!m_tokensLoaded)
+    auto loading = talvoro::awaitOwned(this, ensureTokensLoaded());
+    if (!co_await std::move(loading) || !m_tokensLoaded)
         co_return;
     const bool hasTokens = !m_accessToken.isEmpty() || !m_refreshToken.isEmpty();
     if (m_isAuthenticated && !hasTokens) {
@@ -440,7 +450,9 @@ QCoro::Task<std::expected<void, SignInError>> AuthManager::signIn()
         co_return std::unexpected(AuthError::unknownError());
     }
 
-    co_await waiter->wait();
+    auto waiting = talvoro::awaitOwned(this, waiter->wait());
+    if (!co_await std::move(waiting))
+        co_return std::unexpected(BrowserSessionError{BrowserSessionError::Code::canceledLogin});
     forget();
     if (const auto *ended = std::get_if<BrowserSessionError>(&*waiter->outcome)) {
         qCInfo(lcAuthManager) << "Browser sign-in cancelled";
@@ -458,8 +470,12 @@ QCoro::Task<std::expected<void, SignInError>> AuthManager::signIn()
     qCInfo(lcAuthManager).noquote() << talvoro::phaseLine(QStringLiteral("signin"), {{QStringLiteral("step"), QStringLiteral("exchange")}});
     const quint64 generation = m_sessionGeneration;
     const auto client = makeClient();
-    auto exchange = client->requestSession(code, waiter->verifier, AppConfig::signInCallbackURL().toString());
-    const auto reply = co_await std::move(exchange);
+    auto exchange = talvoro::awaitOwned(
+        this, client->requestSession(code, waiter->verifier, AppConfig::signInCallbackURL().toString()));
+    const auto exchanged = co_await std::move(exchange);
+    if (!exchanged)
+        co_return std::unexpected(BrowserSessionError{BrowserSessionError::Code::canceledLogin});
+    const auto &reply = *exchanged;
     if (!reply) {
         qCWarning(lcAuthManager, "Code exchange failed: %s", qUtf8Printable(reply.error().errorDescription()));
         co_return std::unexpected(signInErrorFromBackend(reply.error()));
@@ -475,8 +491,11 @@ QCoro::Task<std::expected<void, SignInError>> AuthManager::signIn()
         co_return std::unexpected(BrowserSessionError{BrowserSessionError::Code::canceledLogin});
     }
 
-    auto store = storeTokens(*tokens);
-    const auto stored = co_await std::move(store);
+    auto store = talvoro::awaitOwned(this, storeTokens(*tokens));
+    const auto storing = co_await std::move(store);
+    if (!storing)
+        co_return std::unexpected(BrowserSessionError{BrowserSessionError::Code::canceledLogin});
+    const auto &stored = *storing;
     if (!stored) {
         qCWarning(lcAuthManager, "Could not store tokens in the keychain: %s", qUtf8Printable(stored.error().detail));
         co_return std::unexpected(stored.error());
@@ -548,20 +567,22 @@ void AuthManager::updateAvatarURL(const std::optional<QUrl> &url)
 
 QCoro::Task<std::optional<QString>> AuthManager::getValidAccessToken()
 {
-    co_await ensureTokensLoaded();
-    if (m_accessToken.isEmpty())
+    auto loading = talvoro::awaitOwned(this, ensureTokensLoaded());
+    if (!co_await std::move(loading) || m_accessToken.isEmpty())
         co_return std::nullopt;
     if (!m_expiresAt.isValid() || m_deps.now().addSecs(kRefreshMargin.count()) < m_expiresAt)
         co_return copyOf(m_accessToken);
-    co_return co_await refreshShared();
+    auto refreshing = refreshShared();
+    co_return co_await std::move(refreshing);
 }
 
 QCoro::Task<std::optional<QString>> AuthManager::forceRefresh()
 {
-    co_await ensureTokensLoaded();
-    if (!m_isAuthenticated)
+    auto loading = talvoro::awaitOwned(this, ensureTokensLoaded());
+    if (!co_await std::move(loading) || !m_isAuthenticated)
         co_return std::nullopt;
-    co_return co_await refreshShared();
+    auto refreshing = refreshShared();
+    co_return co_await std::move(refreshing);
 }
 
 void AuthManager::cancelRunningRefresh()
@@ -579,9 +600,12 @@ QCoro::Task<std::optional<QString>> AuthManager::refreshShared()
     }
     const auto waiter = std::make_shared<TokenWaiter>();
     m_refresh = waiter;
-    auto refresh = performRefresh(m_sessionGeneration);
-    const std::optional<QString> refreshed = co_await std::move(refresh);
-    waiter->finish(refreshed);
+    auto refresh = talvoro::awaitOwned(this, performRefresh(m_sessionGeneration));
+    const auto refreshed = co_await std::move(refresh);
+    // Those who joined are let go either way; they check for the manager themselves.
+    waiter->finish(refreshed.value_or(std::nullopt));
+    if (!refreshed)
+        co_return std::nullopt;
     if (m_refresh == waiter)
         m_refresh.reset();
     co_return copyOf(waiter->result);
@@ -598,8 +622,11 @@ QCoro::Task<std::optional<QString>> AuthManager::performRefresh(quint64 generati
     }
     qCInfo(lcAuthManager) << "Refreshing the access token";
     const auto client = makeClient();
-    auto refreshCall = client->refreshSession(m_refreshToken);
-    auto reply = co_await std::move(refreshCall);
+    auto refreshCall = talvoro::awaitOwned(this, client->refreshSession(m_refreshToken));
+    auto answered = co_await std::move(refreshCall);
+    if (!answered)
+        co_return std::nullopt;
+    auto reply = std::move(*answered);
     if (generation != m_sessionGeneration) {
         qCInfo(lcAuthManager) << "Session changed during token refresh; dropping its result";
         co_return std::nullopt;
@@ -611,11 +638,14 @@ QCoro::Task<std::optional<QString>> AuthManager::performRefresh(quint64 generati
     if (!reply && transient(reply.error())) {
         qCInfo(lcAuthManager, "Token refresh failed (%s); trying once more",
                qUtf8Printable(reply.error().errorDescription()));
-        co_await QCoro::sleepFor(kRefreshRetryPause);
-        if (generation != m_sessionGeneration)
+        auto pause = talvoro::awaitOwned(this, QCoro::sleepFor(kRefreshRetryPause));
+        if (!co_await std::move(pause) || generation != m_sessionGeneration)
             co_return std::nullopt;
-        auto retry = client->refreshSession(m_refreshToken);
-        reply = co_await std::move(retry);
+        auto retry = talvoro::awaitOwned(this, client->refreshSession(m_refreshToken));
+        auto retried = co_await std::move(retry);
+        if (!retried)
+            co_return std::nullopt;
+        reply = std::move(*retried);
         if (generation != m_sessionGeneration) {
             qCInfo(lcAuthManager) << "Session changed during token refresh; dropping its result";
             co_return std::nullopt;
@@ -639,8 +669,11 @@ QCoro::Task<std::optional<QString>> AuthManager::performRefresh(quint64 generati
         qCWarning(lcAuthManager) << "Token refresh reply is incomplete";
         co_return std::nullopt;
     }
-    auto store = storeTokens(*tokens);
-    const auto stored = co_await std::move(store);
+    auto store = talvoro::awaitOwned(this, storeTokens(*tokens));
+    const auto storing = co_await std::move(store);
+    if (!storing)
+        co_return std::nullopt;
+    const auto &stored = *storing;
     if (generation != m_sessionGeneration) {
         qCInfo(lcAuthManager) << "Session changed during token refresh; dropping its result";
         co_return std::nullopt;

@@ -69,12 +69,13 @@ qint64 retryAfterSeconds(const QByteArray &header, const QJsonObject &object)
 }
 
 // Why a reply was cut short by the client itself.
-enum class ReplyCut { none, deadlinePassed, tooLarge };
+enum class ReplyCut { none, deadlinePassed, tooLarge, cancelled };
 
 // Waits for the reply, aborting it when the deadline passes or its body
 // grows past the limit. The read buffer is bounded too, so Qt stops reading
 // from the socket instead of filling memory before the check runs.
-QCoro::Task<ReplyCut> finishWithin(QNetworkReply *reply, std::chrono::milliseconds deadline, qint64 maxBytes)
+QCoro::Task<ReplyCut> finishWithin(QNetworkReply *reply, std::chrono::milliseconds deadline, qint64 maxBytes,
+                                   QPointer<RequestCancellation> cancellation)
 {
     auto cut = std::make_shared<ReplyCut>(ReplyCut::none);
     const auto stop = [reply, cut](ReplyCut why) {
@@ -88,6 +89,8 @@ QCoro::Task<ReplyCut> finishWithin(QNetworkReply *reply, std::chrono::millisecon
     timer->setSingleShot(true);
     QObject::connect(timer, &QTimer::timeout, reply, [stop] { stop(ReplyCut::deadlinePassed); });
     timer->start(deadline);
+    if (cancellation)
+        QObject::connect(cancellation, &RequestCancellation::cancelled, reply, [stop] { stop(ReplyCut::cancelled); });
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, stop, maxBytes] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > maxBytes)
@@ -108,6 +111,10 @@ QCoro::Task<ReplyCut> finishWithin(QNetworkReply *reply, std::chrono::millisecon
 // the log. nullopt for a reply with a status to map.
 std::optional<BackendAPIError> transportFailure(QNetworkReply *reply, ReplyCut cut, const QString &what)
 {
+    if (cut == ReplyCut::cancelled) {
+        qCInfo(lcBackendAPIClient).nospace() << what << " cancelled";
+        return BackendAPIError::cancelled();
+    }
     const auto fail = [&](const char *reason) {
         qCWarning(lcBackendAPIClient).nospace() << what << " failed: " << reason;
         return BackendAPIError::networkError(BackendAPIClient::connectionFailureText());
@@ -241,11 +248,21 @@ BackendAPIError BackendAPIClient::errorForStatus(int status, const QByteArray &b
     return BackendAPIError::serverError(status, message.isEmpty() ? serverFailureText() : message);
 }
 
+void RequestCancellation::cancel()
+{
+    if (m_cancelled)
+        return;
+    m_cancelled = true;
+    Q_EMIT cancelled();
+}
+
 QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send(BackendRequest request)
 {
     const QUrl url = urlForPath(request.path);
     if (!url.isValid() || url.host().isEmpty())
         co_return std::unexpected(BackendAPIError::networkError(invalidServerAddressText()));
+    if (request.cancellation && request.cancellation->isCancelled())
+        co_return std::unexpected(BackendAPIError::cancelled());
 
     QNetworkRequest networkRequest = backendNetworkRequest(url, request.timeout);
     if (!request.accessToken.isEmpty())
@@ -256,7 +273,7 @@ QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send
     QNetworkReply *reply = m_session->sendCustomRequest(networkRequest, request.method,
                                                         request.jsonBody.value_or(QByteArray{}));
     const auto deadline = request.deadline.count() > 0 ? request.deadline : 2 * request.timeout;
-    auto finishing = finishWithin(reply, deadline, request.maxReplyBytes);
+    auto finishing = finishWithin(reply, deadline, request.maxReplyBytes, request.cancellation);
     const ReplyCut cut = co_await std::move(finishing);
     reply->deleteLater();
     if (auto failure = transportFailure(reply, cut, QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path))
@@ -332,7 +349,7 @@ QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::uploadIma
     QNetworkRequest networkRequest = backendNetworkRequest(url, kLongCallTimeout);
     networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("image/jpeg"));
     QNetworkReply *reply = m_session->post(networkRequest, jpegData);
-    auto finishing = finishWithin(reply, kImageUploadDeadline, BackendRequest::kDefaultMaxReplyBytes);
+    auto finishing = finishWithin(reply, kImageUploadDeadline, BackendRequest::kDefaultMaxReplyBytes, nullptr);
     const ReplyCut cut = co_await std::move(finishing);
     reply->deleteLater();
     if (auto failure = transportFailure(reply, cut, QStringLiteral("Image upload")))

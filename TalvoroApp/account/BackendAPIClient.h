@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QCoroTask>
 #include <QJsonObject>
+#include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QUrl>
 
@@ -18,6 +20,23 @@
 #include <type_traits>
 
 class QNetworkAccessManager;
+
+// Aborts the requests made with it, at once, when cancelled (a pull whose
+// result nobody wants any more); they fail with `cancelled`.
+class RequestCancellation : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    void cancel();
+    bool isCancelled() const { return m_cancelled; }
+
+Q_SIGNALS:
+    void cancelled();
+
+private:
+    bool m_cancelled = false;
+};
 
 // One request to the backend: the path is appended to the base URL.
 struct BackendRequest
@@ -35,6 +54,8 @@ struct BackendRequest
     std::chrono::milliseconds deadline{0};
     // Largest reply body read; a bigger one fails the call.
     qint64 maxReplyBytes = BackendRequest::kDefaultMaxReplyBytes;
+    // Null: the request runs to its end.
+    QPointer<RequestCancellation> cancellation;
 
     static constexpr qint64 kDefaultMaxReplyBytes = 1024 * 1024;
 };

@@ -11,6 +11,7 @@
 #include "account/SyncMerge.h"
 #include "account/SyncRequests.h"
 #include "platform/AppModelContainer.h"
+#include "platform/AwaitOwned.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
@@ -21,6 +22,7 @@
 #include <QCoroSignal>
 #include <QJsonDocument>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTimeZone>
 
 #include <algorithm>
@@ -140,18 +142,26 @@ QCoro::Task<> SyncManager::pull(ModelContext &context)
         co_return;
     }
     m_pullRunning = true;
+    // The previous one may still be emitting (a new pull started from the
+    // end of a cancelled one): it goes at the next turn.
+    if (m_pullCancellation)
+        m_pullCancellation.release()->deleteLater();
+    m_pullCancellation = std::make_unique<RequestCancellation>();
     setSyncing(true);
-    QPointer<SyncManager> self(this);
+    // However the pull ends (an exception included), the next one may start;
+    // nothing is touched once the manager is gone.
+    const auto ended = qScopeGuard([self = QPointer<SyncManager>(this)] {
+        if (!self)
+            return;
+        self->m_pullRunning = false;
+        self->m_deletionsSettledDuringPull.clear();
+        self->setSyncing(false);
+        Q_EMIT self->pullFinished();
+    });
     // GCC 12 destroys arguments of a coroutine call made inside co_await
     // twice; every such call here is made first and awaited after.
-    auto run = runPull(QPointer<ModelContext>(&context));
+    auto run = runPull(QPointer<ModelContext>(&context), m_pullCancellation.get());
     co_await run;
-    if (!self)
-        co_return;
-    m_pullRunning = false;
-    m_deletionsSettledDuringPull.clear();
-    setSyncing(false);
-    Q_EMIT pullFinished();
 }
 
 QCoro::Task<> SyncManager::pullIfStale(double seconds)
@@ -169,25 +179,30 @@ QCoro::Task<> SyncManager::pullIfStale(double seconds)
 
 void SyncManager::cancelPull()
 {
-    if (m_pullRunning)
-        qCInfo(lcSyncManager) << "Cancelling the running pull";
     ++m_pullEpoch;
+    if (!m_pullRunning)
+        return;
+    qCInfo(lcSyncManager) << "Cancelling the running pull";
+    // Its requests are of no use any more: they end now, as `cancelled`.
+    if (m_pullCancellation)
+        m_pullCancellation->cancel();
 }
 
-QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
+QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context, QPointer<RequestCancellation> cancellation)
 {
-    QPointer<SyncManager> self(this);
     const quint64 generation = m_deps.auth->sessionGeneration();
     const quint64 epoch = m_pullEpoch;
+    // Held here: the requests run on in the client when this manager goes away.
+    const std::shared_ptr<BackendAPIClient> client = m_deps.client;
     // Stored with a prefix so that an unknown account id still differs from "never pushed".
     const QString account = QStringLiteral("account:") + m_deps.accountId();
 
     if (m_deps.defaults->value(SettingsKeys::syncInitialPushAccount) != account) {
-        auto initialPush = runInitialPush(context, generation, epoch);
-        const bool pushed = co_await initialPush;
-        if (!self)
+        auto initialPush = talvoro::awaitOwned(this, runInitialPush(context, generation, epoch, cancellation));
+        const auto pushed = co_await std::move(initialPush);
+        if (!pushed)
             co_return;
-        if (pushed)
+        if (*pushed)
             m_deps.defaults->set(SettingsKeys::syncInitialPushAccount, account);
     }
     if (isStale(generation, epoch) || !context) {
@@ -196,16 +211,17 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
     }
 
     const double since = double(m_deps.defaults->value(SettingsKeys::syncPullCursor));
-    auto request = SyncRequests::pull(*m_deps.client, since, m_deps.timeZoneId());
-    auto reply = co_await request;
-    if (!self)
+    auto request = talvoro::awaitOwned(this, SyncRequests::pull(*client, since, m_deps.timeZoneId(), cancellation));
+    const auto pulled = co_await std::move(request);
+    if (!pulled)
         co_return;
-    if (!reply) {
-        qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(reply.error().errorDescription()));
-        co_return;
-    }
     if (isStale(generation, epoch)) {
         qCInfo(lcSyncManager) << "Session changed during pull; dropping its result";
+        co_return;
+    }
+    const auto &reply = *pulled;
+    if (!reply) {
+        qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(reply.error().errorDescription()));
         co_return;
     }
     if (!context) {
@@ -248,11 +264,12 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context)
     co_await drain;
 }
 
-QCoro::Task<bool> SyncManager::runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch)
+QCoro::Task<bool> SyncManager::runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch,
+                                              QPointer<RequestCancellation> cancellation)
 {
     if (!context)
         co_return false;
-    QPointer<SyncManager> self(this);
+    const std::shared_ptr<BackendAPIClient> client = m_deps.client;
     auto rules = context->fetch<ReplacementRule>();
     auto entries = context->fetch<DictionaryEntry>();
     if (!rules || !entries) {
@@ -291,10 +308,11 @@ QCoro::Task<bool> SyncManager::runInitialPush(QPointer<ModelContext> context, qu
            qlonglong(InitialPushBodies::kBodyBytes));
     qsizetype sentTranscriptions = 0;
     for (;;) {
-        auto making = bodies->next();
-        auto body = co_await making;
-        if (!self)
+        auto making = talvoro::awaitOwned(this, bodies->next());
+        auto made = co_await std::move(making);
+        if (!made)
             co_return false;
+        auto &body = *made;
         if (!body) {
             qCWarning(lcSyncManager, "Initial push failed: %s", qUtf8Printable(body.error()));
             co_return false;
@@ -303,13 +321,14 @@ QCoro::Task<bool> SyncManager::runInitialPush(QPointer<ModelContext> context, qu
             break;
         if (isStale(generation, epoch))
             co_return false;
-        auto sending = SyncRequests::post(*m_deps.client, QString::fromLatin1(SyncRequests::kPushPath),
-                                          (*body)->json);
+        auto sending = talvoro::awaitOwned(this, SyncRequests::post(*client, QString::fromLatin1(SyncRequests::kPushPath),
+                                                                    (*body)->json, cancellation));
         const qsizetype count = (*body)->transcriptions;
         body->reset(); // the request holds the bytes now
-        auto sent = co_await sending;
-        if (!self)
+        const auto posted = co_await std::move(sending);
+        if (!posted)
             co_return false;
+        const auto &sent = *posted;
         if (!sent) {
             qCWarning(lcSyncManager, "Initial push failed: %s", qUtf8Printable(sent.error().errorDescription()));
             co_return false;
@@ -345,8 +364,9 @@ QCoro::Task<> SyncManager::pushSucceeded()
 QCoro::Task<std::optional<std::expected<void, BackendAPIError>>> SyncManager::sendWrittenAhead(OfflineSyncKind kind,
                                                                                                 QByteArray body)
 {
-    QPointer<SyncManager> self(this);
+    // Held here: both may outlive this manager while the request runs.
     const std::shared_ptr<OfflineSyncQueue> queue = m_deps.queue;
+    const std::shared_ptr<BackendAPIClient> client = m_deps.client;
     const QJsonObject payload = objectOf(body);
     const OfflineSyncItem item = queue->enqueue(kind, payload, now());
     if (queue->isInFlight(item.id)) {
@@ -359,11 +379,12 @@ QCoro::Task<std::optional<std::expected<void, BackendAPIError>>> SyncManager::se
     // On disk before the request leaves: an end of the process from here on
     // leaves the push in the file for the next start.
     queue->flush();
-    auto sending = SyncRequests::post(*m_deps.client, SyncRequests::pathFor(kind), body);
-    auto sent = co_await sending;
+    auto sending = talvoro::awaitOwned(this, SyncRequests::post(*client, SyncRequests::pathFor(kind), body));
+    auto answered = co_await std::move(sending);
     queue->settle(item.id);
-    if (!self)
+    if (!answered)
         co_return std::nullopt;
+    auto &sent = *answered;
     // Only the documented reply delivers; a refusal that would come again
     // drops the push. Anything else (unreachable, 5xx, signed out meanwhile)
     // keeps it for the next drain; a settings block is kept on any failure.
@@ -379,13 +400,13 @@ QCoro::Task<> SyncManager::pushSettings()
 {
     if (!canPush("settings"))
         co_return;
-    QPointer<SyncManager> self(this);
     const SyncSettingsPayload block = SyncDefaults::currentSettingsBlock(*m_deps.defaults, now());
     m_settingsPushesInFlight.append(block.updatedAt);
-    auto sending = sendWrittenAhead(OfflineSyncKind::settings, block.toJson());
-    const auto sent = co_await sending;
-    if (!self)
+    auto sending = talvoro::awaitOwned(this, sendWrittenAhead(OfflineSyncKind::settings, block.toJson()));
+    const auto answered = co_await std::move(sending);
+    if (!answered)
         co_return;
+    const auto &sent = *answered;
     m_settingsPushesInFlight.removeOne(block.updatedAt);
     if (!sent)
         co_return;
@@ -433,11 +454,11 @@ QCoro::Task<> SyncManager::pushRecord(OfflineSyncKind kind, QString clientId, bo
     const PushLabels labels = pushLabels(kind);
     if (!canPush(labels.what))
         co_return;
-    QPointer<SyncManager> self(this);
-    auto sending = sendWrittenAhead(kind, body);
-    const auto sent = co_await sending;
-    if (!self || !sent)
+    auto sending = talvoro::awaitOwned(this, sendWrittenAhead(kind, body));
+    const auto answered = co_await std::move(sending);
+    if (!answered || !*answered)
         co_return;
+    const auto &sent = *answered;
     if (!*sent) {
         qCWarning(lcSyncManager, "%s: %s", labels.failure, qUtf8Printable(sent->error().errorDescription()));
         co_return;
@@ -450,7 +471,9 @@ QCoro::Task<> SyncManager::pushRecord(OfflineSyncKind kind, QString clientId, bo
 
 QCoro::Task<> SyncManager::drainOfflineQueue()
 {
-    auto drain = drainOfflineSyncQueue(*m_deps.client, *m_deps.auth, *m_deps.queue, m_deps.now);
+    // The drain's parts live as long as it does, with or without this manager.
+    const Dependencies parts = m_deps;
+    auto drain = drainOfflineSyncQueue(*parts.client, *parts.auth, *parts.queue, parts.now);
     co_await drain;
 }
 
@@ -475,7 +498,6 @@ QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &aut
 {
     if (!now)
         now = [] { return QDateTime::currentDateTimeUtc(); };
-    QPointer<OfflineSyncQueue> guard(&queue);
     if (queue.isDraining()) {
         co_await qCoro(&queue, &OfflineSyncQueue::drainFinished);
         co_return;
@@ -494,12 +516,13 @@ QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &aut
             continue;
         const QString kind = offlineSyncKindName(item.kind);
         queue.markInFlight(item.id);
-        auto sending = SyncRequests::post(client, SyncRequests::pathFor(item.kind),
-                                          QJsonDocument(item.payload).toJson(QJsonDocument::Compact));
-        auto sent = co_await sending;
-        if (!guard)
+        auto sending = talvoro::awaitOwned(&queue, SyncRequests::post(client, SyncRequests::pathFor(item.kind),
+                                                                      QJsonDocument(item.payload).toJson(QJsonDocument::Compact)));
+        const auto answered = co_await std::move(sending);
+        if (!answered)
             co_return;
         queue.settle(item.id);
+        const auto &sent = *answered;
         if (auth.sessionGeneration() != generation) {
             qCInfo(lcOfflineSyncQueue) << "Session changed during the drain; stopping";
             break;

@@ -19,6 +19,7 @@ class AppModelContainer;
 class AuthProviding;
 class BackendAPIClient;
 class ModelContext;
+class RequestCancellation;
 class UserDefaultsProviding;
 struct DictionaryEntry;
 struct ReplacementRule;
@@ -70,7 +71,8 @@ public:
     [[nodiscard]] QCoro::Task<> pull(ModelContext &context);
     // Pulls with a fresh context unless the last pull is at most `seconds` old.
     [[nodiscard]] QCoro::Task<> pullIfStale(double seconds);
-    // Drops the result of a running pull (the account changed).
+    // Drops the result of a running pull (the account changed) and aborts
+    // the requests it still waits for.
     void cancelPull();
 
     [[nodiscard]] QCoro::Task<> pushSettings();
@@ -94,8 +96,9 @@ Q_SIGNALS:
     void pullFinished();
 
 private:
-    [[nodiscard]] QCoro::Task<> runPull(QPointer<ModelContext> context);
-    [[nodiscard]] QCoro::Task<bool> runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch);
+    [[nodiscard]] QCoro::Task<> runPull(QPointer<ModelContext> context, QPointer<RequestCancellation> cancellation);
+    [[nodiscard]] QCoro::Task<bool> runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch,
+                                                   QPointer<RequestCancellation> cancellation);
     // False (logged) while signed out: such a push is neither sent nor queued.
     bool canPush(const char *what) const;
     // After a delivered push: drains the queue when something waits in it.
@@ -119,6 +122,8 @@ private:
     bool m_isSyncing = false;
     bool m_pullRunning = false;
     quint64 m_pullEpoch = 0;
+    // Aborts the running pull's requests (cancelPull).
+    std::unique_ptr<RequestCancellation> m_pullCancellation;
     // `updatedAt` of each settings block on its way to the account.
     QList<double> m_settingsPushesInFlight;
     std::optional<QDateTime> m_lastSyncDate;

@@ -12,9 +12,10 @@ namespace SyncRequests {
 
 namespace {
 
-BackendRequest syncPost(QString path, QByteArray body, QString token)
+BackendRequest syncPost(QString path, QByteArray body, QString token, QPointer<RequestCancellation> cancellation)
 {
     BackendRequest request{"POST", std::move(path), std::move(body), 60s, std::move(token)};
+    request.cancellation = std::move(cancellation);
     // A first pull brings the account's whole history; every other reply is small.
     if (request.path == QLatin1String(kPullPath))
         request.maxReplyBytes = 64 * 1024 * 1024;
@@ -24,11 +25,12 @@ BackendRequest syncPost(QString path, QByteArray body, QString token)
 // Free coroutines with by-value parameters: nothing they use lives in a
 // lambda's captures, which could go away while they are suspended.
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> postForObject(BackendAPIClient *client, QString path,
-                                                                       QByteArray body, QString token)
+                                                                       QByteArray body, QString token,
+                                                                       QPointer<RequestCancellation> cancellation)
 {
     // Called first, awaited after: GCC 12 destroys the arguments of a
     // coroutine call made inside co_await twice.
-    auto sending = client->sendForJSONObject(syncPost(path, body, token));
+    auto sending = client->sendForJSONObject(syncPost(path, body, token, cancellation));
     co_return co_await sending;
 }
 
@@ -46,7 +48,8 @@ QString pathFor(OfflineSyncKind kind)
 }
 
 QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPIClient &client, double since,
-                                                                    QString timeZone)
+                                                                    QString timeZone,
+                                                                    QPointer<RequestCancellation> cancellation)
 {
     const QByteArray body = OrderedJson::object({
         {QStringLiteral("since"), OrderedJson::value(since)},
@@ -54,7 +57,9 @@ QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPICli
     });
     BackendAPIClient *c = &client;
     auto pulling = client.withAuthorizedRetryForJSONObject(
-        [c, body](QString token) { return postForObject(c, QString::fromLatin1(kPullPath), body, token); },
+        [c, body, cancellation](QString token) {
+            return postForObject(c, QString::fromLatin1(kPullPath), body, token, cancellation);
+        },
         [](const QJsonObject &object) -> std::optional<SyncPullResponse> {
             auto decoded = SyncPullResponse::fromJson(object);
             if (!decoded) {
@@ -76,11 +81,12 @@ bool isDocumentedReply(const QString &path, const QJsonObject &reply)
     return reply.value(QLatin1String("applied")).isBool();
 }
 
-QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body)
+QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body,
+                                                       QPointer<RequestCancellation> cancellation)
 {
     BackendAPIClient *c = &client;
     auto posting = client.withAuthorizedRetryForJSONObject(
-        [c, path, body](QString token) { return postForObject(c, path, body, token); },
+        [c, path, body, cancellation](QString token) { return postForObject(c, path, body, token, cancellation); },
         [path](const QJsonObject &reply) -> std::optional<bool> {
             if (isDocumentedReply(path, reply))
                 return true;

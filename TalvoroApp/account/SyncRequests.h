@@ -5,11 +5,13 @@
 #include "account/SyncPayloads.h"
 
 #include <QCoroTask>
+#include <QPointer>
 #include <QString>
 
 #include <expected>
 
 class BackendAPIClient;
+class RequestCancellation;
 
 // The synchronisation paths of the backend, each through the client's
 // authorised retry (a 401 forces one token refresh and one more try).
@@ -25,12 +27,14 @@ inline constexpr auto kSettingsPath = "sync/settings";
 QString pathFor(OfflineSyncKind kind);
 
 // POST sync/pull {"since": cursor, "timeZone": IANA id}; the decoded reply.
-[[nodiscard]] QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPIClient &client, double since,
-                                                                    QString timeZone);
+// `cancellation` (may be null) aborts it, and the posts made with it.
+[[nodiscard]] QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>>
+pull(BackendAPIClient &client, double since, QString timeZone, QPointer<RequestCancellation> cancellation = nullptr);
 // POST of one JSON body to a sync path. Success is only the path's documented
 // reply (`{"applied": bool}`, or the three counts of sync/push); any other
 // reply, even a 2xx, is parseError.
-[[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body);
+[[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>>
+post(BackendAPIClient &client, QString path, QByteArray body, QPointer<RequestCancellation> cancellation = nullptr);
 bool isDocumentedReply(const QString &path, const QJsonObject &reply);
 
 // Whether a failed push should be kept for a later try: the retryable errors,

@@ -102,6 +102,31 @@ public:
         reloadAll();
     }
 
+    // For a list that opens on its first rows and reads the rest a page at a
+    // time: appends `rows`, which the caller fetched to sort after every
+    // current result, and raises the limit over them; `complete` lifts the
+    // limit. While the limit grows this way, a commit that leaves fewer rows
+    // than the limit lowers it instead of reloading: the next page brings
+    // what follows.
+    void appendPage(std::vector<T> rows, bool complete)
+    {
+        m_growing = !complete;
+        if (!rows.empty()) {
+            const qsizetype first = count();
+            const qsizetype last = first + qsizetype(rows.size()) - 1;
+            Q_EMIT rowsAboutToBeInserted(first, last);
+            for (T &row : rows)
+                m_results.insert(count(), std::move(row));
+            Q_EMIT rowsInserted(first, last);
+        }
+        if (complete)
+            m_descriptor.fetchLimit.reset();
+        else
+            m_descriptor.fetchLimit = count();
+        Q_EMIT changed();
+    }
+    bool isGrowing() const { return m_growing; }
+
     // Refetches every result (without signals; reloadAll announces a reset).
     void reload()
     {
@@ -138,14 +163,21 @@ protected:
             return;
         }
         const bool wasFull = m_descriptor.fetchLimit && count() >= *m_descriptor.fetchLimit;
+        // A full limited query knows nothing of the store past its last row.
+        const std::optional<T> boundary = wasFull && !isEmpty() ? std::optional<T>(m_results.back()) : std::nullopt;
         bool modified = false;
         for (const QUuid &id : changes->deleted)
             modified |= removeRow(indexOf(id));
         for (const T &model : changes->upserted)
             modified |= place(model);
+        // A row that now sorts past it may have rows of the store before it.
+        while (boundary && !isEmpty() && compareModels(m_descriptor.sortBy, m_results.back(), *boundary) > 0)
+            removeRow(count() - 1);
         if (m_descriptor.fetchLimit) {
             const qsizetype limit = std::max<qsizetype>(0, *m_descriptor.fetchLimit);
-            if (count() < limit && wasFull) {
+            if (count() < limit && wasFull && m_growing) {
+                m_descriptor.fetchLimit = count();
+            } else if (count() < limit && wasFull) {
                 // Rows past the limit may now belong in: only the store knows.
                 reloadAll();
                 return;
@@ -209,5 +241,6 @@ private:
 
     FetchDescriptor<T> m_descriptor;
     Results m_results;
+    bool m_growing = false; // appendPage still has pages to come
     std::optional<StoreError> m_lastError;
 };

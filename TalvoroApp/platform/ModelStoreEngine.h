@@ -66,6 +66,8 @@ std::expected<std::vector<T>, StoreError> fetchRows(SqliteDatabase &db, const Fe
     SqliteStatement *statement = db.cached(sql, &rc);
     if (!statement)
         return std::unexpected(databaseError(db, rc, "prepare fetch"));
+    if (filter && !descriptor.sqlCondition.isEmpty() && descriptor.bindCondition)
+        descriptor.bindCondition(*statement);
 
     const bool limitWhileReading = filter && inSql && descriptor.fetchLimit;
     std::vector<T> rows;

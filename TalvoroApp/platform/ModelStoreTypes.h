@@ -46,6 +46,8 @@ struct SortDescriptor
     SortOrder order = SortOrder::forward;
 };
 
+class SqliteStatement;
+
 // What to fetch: an optional filter (evaluated in memory on the record
 // values; it must not touch the store), sort keys (equal keys are ordered by
 // id, so every fetch of the same rows has the same order) and a limit.
@@ -59,6 +61,10 @@ struct FetchDescriptor
     std::vector<SortDescriptor<T>> sortBy;
     std::optional<qsizetype> fetchLimit;
     QString sqlCondition;
+    // Binds the condition's parameters (?1, ?2, …) for a fetch, so that one
+    // prepared statement serves every value (a list read page by page).
+    // Counts do not take parameters.
+    std::function<void(SqliteStatement &)> bindCondition;
 
     bool matches(const T &model) const { return !predicate || predicate(model); }
 };

@@ -1,5 +1,6 @@
 #include "account/AuthManager.h"
 #include "support/AccountTestSupport.h"
+#include "support/GuardedObject.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -351,6 +352,58 @@ private Q_SLOTS:
         QVERIFY(!h.auth->sessionExpired());
         QVERIFY(h.secrets.items().isEmpty());
         QVERIFY(!h.auth->hasStoredAccessToken());
+    }
+
+    // Quitting while a sign-in or a refresh waits: the manager is destroyed
+    // with the await pending and its memory made unreadable, so a touch of
+    // it after the await crashes here. The waits end as cancelled or empty.
+    void quittingWhileAnAwaitIsPendingTouchesNothingOfTheManager()
+    {
+        LocalBackend backend;
+        AuthHarness h(backend.baseURL());
+        h.opener.onOpen = {};
+        AuthManager::Dependencies deps{&h.secrets, h.settings.store.get(), &h.opener, &h.network, backend.baseURL()};
+        const auto approve = [&](AuthManager &manager) {
+            auto following = h.browser.follow(h.opener.opened.last());
+            const auto callback = QCoro::waitFor(following);
+            QVERIFY(callback && manager.handleCallbackURL(*callback));
+        };
+
+        // Waiting for the browser; its time-out fires after the manager is gone.
+        {
+            GuardedObject<AuthManager> manager(deps);
+            manager->setSignInTimeout(100ms);
+            auto signIn = manager->signIn();
+            manager.destroy();
+            const auto result = QCoro::waitFor(signIn);
+            QVERIFY(!result && isCancellation(result.error()));
+        }
+        // The code exchange on its way.
+        {
+            GuardedObject<AuthManager> manager(deps);
+            backend.server.injectFailure(QStringLiteral("auth/session"), {1, 0, 300ms});
+            auto signIn = manager->signIn();
+            approve(*manager.get());
+            QTRY_COMPARE(backend.server.requestCount(QStringLiteral("auth/session")), 1);
+            manager.destroy();
+            const auto result = QCoro::waitFor(signIn);
+            QVERIFY(!result && isCancellation(result.error()));
+            QVERIFY(h.secrets.items().isEmpty());
+        }
+        // A token refresh on its way, with a second caller joined to it.
+        {
+            GuardedObject<AuthManager> manager(deps);
+            auto signIn = manager->signIn();
+            approve(*manager.get());
+            QVERIFY(QCoro::waitFor(signIn).has_value());
+            backend.server.injectFailure(QStringLiteral("auth/refresh"), {1, 0, 300ms});
+            auto refresh = manager->forceRefresh();
+            auto joined = manager->forceRefresh();
+            QTRY_COMPARE(backend.server.requestCount(QStringLiteral("auth/refresh")), 1);
+            manager.destroy();
+            QCOMPARE(QCoro::waitFor(refresh), std::nullopt);
+            QCOMPARE(QCoro::waitFor(joined), std::nullopt);
+        }
     }
 
     void restoreRemovesTokensWithoutAUser()

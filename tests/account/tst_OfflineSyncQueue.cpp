@@ -227,6 +227,20 @@ private Q_SLOTS:
             reopened.enqueue(OfflineSyncKind::settings, {{"updatedAt", 1.0}});
         }
         QCOMPARE(OfflineSyncQueue(path).count(), items.size() + 1);
+
+        // A line that cannot be read in the middle: the journal is kept
+        // aside for recovery, the readable changes around it apply.
+        const OfflineSyncItem last = OfflineSyncQueue(path).items().constLast();
+        QVERIFY(journal.open(QIODevice::Append));
+        journal.write("not json\n");
+        journal.write(QByteArray(R"({"removed":")") + last.id.toUtf8() + "\"}\n");
+        journal.close();
+        {
+            OfflineSyncQueue reopened(path);
+            QCOMPARE(reopened.items(), items);
+        }
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("q.json.journal.corrupt-*")}).size(), 1);
+        QCOMPARE(OfflineSyncQueue(path).items(), items);
     }
 
     // A writer killed at any moment leaves a file the next start reads, holding

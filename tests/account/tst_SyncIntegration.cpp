@@ -11,6 +11,7 @@
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SqliteDatabase.h"
+#include "support/GuardedObject.h"
 #include "support/SyncTestSupport.h"
 #include "support/TestSupport.h"
 #include "transcription/DictionaryEntry.h"
@@ -41,6 +42,17 @@ namespace {
 
 double ms(const QDateTime &date) { return SyncTime::msFromDate(date); }
 
+// QCoro::waitFor never returns from a task that throws.
+QCoro::Task<bool> endsByAnException(QCoro::Task<> task)
+{
+    try {
+        co_await std::move(task);
+    } catch (const std::exception &) {
+        co_return true;
+    }
+    co_return false;
+}
+
 // One device: its settings, store, queue and synchroniser, all on files of a
 // folder so a restart can drop the process state and read them back.
 struct Device
@@ -67,6 +79,11 @@ struct Device
         settings = std::make_unique<SettingsStore>(folder + QStringLiteral("/settings.ini"));
         container = std::make_unique<AppModelContainer>(folder + QStringLiteral("/TalvoroApp.store"));
         queue = std::make_shared<OfflineSyncQueue>(folder + QStringLiteral("/offline-queue.json"));
+        sync = std::make_unique<SyncManager>(dependencies());
+    }
+
+    SyncManager::Dependencies dependencies()
+    {
         SyncManager::Dependencies deps;
         deps.auth = auth;
         deps.client = std::make_shared<BackendAPIClient>(auth, &network, baseURL);
@@ -75,7 +92,7 @@ struct Device
         deps.container = container.get();
         deps.accountId = [] { return QStringLiteral("user-1"); };
         deps.timeZoneId = [] { return QStringLiteral("UTC"); };
-        sync = std::make_unique<SyncManager>(deps);
+        return deps;
     }
 
     // Drops everything held in memory and reads the files again.
@@ -700,6 +717,44 @@ private Q_SLOTS:
         QVERIFY(account().rule(rule.idString())->value("isDeleted").toBool());
     }
 
+    // A pull cancelled, quit, or ended by an exception: cancelPull aborts the
+    // request it waits for (the pull ends long before the held reply); a
+    // manager destroyed mid-pull is not touched afterwards (its memory is
+    // made unreadable); an exception leaves no pull "running" behind.
+    void aPullEndsCleanlyWhenCancelledQuitOrThrown()
+    {
+        auto device = newDevice();
+        device->pull(); // past the initial push
+        QSignalSpy answered(m_server.get(), &BackendServer::requestHandled);
+
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 30s});
+        auto cancelled = device->sync->pull(device->context());
+        QTRY_COMPARE(m_server->requestCount("sync/pull"), 2);
+        device->sync->cancelPull();
+        QCoro::waitFor(std::move(cancelled));
+        QVERIFY(!device->sync->isSyncing());
+        QCOMPARE(answered.count(), 0);
+
+        {
+            m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 300ms});
+            GuardedObject<SyncManager> quitting(device->dependencies());
+            auto pull = quitting->pull(device->context());
+            QTRY_COMPARE(m_server->requestCount("sync/pull"), 3);
+            quitting.destroy();
+            QCoro::waitFor(std::move(pull));
+            QTRY_COMPARE(answered.count(), 1); // the reply came and was dropped
+        }
+
+        SyncManager::Dependencies throwing = device->dependencies();
+        throwing.timeZoneId = []() -> QString { throw std::runtime_error("no time zone"); };
+        SyncManager sync(throwing);
+        QVERIFY(QCoro::waitFor(endsByAnException(sync.pull(device->context()))));
+        QVERIFY(!sync.isSyncing());
+        auto again = endsByAnException(sync.pull(device->context()));
+        QVERIFY2(again.isReady(), "a new pull must start, not wait for the one that threw");
+        QVERIFY(QCoro::waitFor(std::move(again)));
+    }
+
     void deletionDeliveredDuringAPullIsNotUndoneByItsReply()
     {
         auto device = newDevice();
@@ -713,7 +768,7 @@ private Q_SLOTS:
         // below, but which arrives after the deletion was answered. A full pull
         // stands for one that finds the rule changed elsewhere meanwhile.
         device->settings->remove("syncPullCursor");
-        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 1000ms});
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 5000ms});
         auto pull = device->sync->pull(device->context());
         const auto removed = device->context().remove<ReplacementRule>(rule.id);
         QVERIFY(device->context().save().has_value());

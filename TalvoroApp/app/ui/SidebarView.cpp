@@ -88,13 +88,15 @@ void SidebarView::restyle(const QColor &accent)
         icon.addPixmap(talvoro::ui::symbolPixmap(symbolName(item), selectedText, kSymbolSize, devicePixelRatioF()),
                        QIcon::Normal, QIcon::On);
         button->setIcon(icon);
-        button->setStyleSheet(QStringLiteral(
-            "QPushButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px; color: %1; }"
-            "QPushButton:checked { background: %2; color: %4; }"
-            "QPushButton:hover:!checked { background: %3; }")
-                                  .arg(text.name(QColor::HexArgb), selection.name(QColor::HexRgb),
-                                       hover.name(QColor::HexArgb), selectedText.name(QColor::HexArgb)));
     }
+    // One sheet for every button: a sheet per button made each one parse and
+    // polish its own at start.
+    setStyleSheet(QStringLiteral(
+        "QPushButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px; color: %1; }"
+        "QPushButton:checked { background: %2; color: %4; }"
+        "QPushButton:hover:!checked { background: %3; }")
+                      .arg(text.name(QColor::HexArgb), selection.name(QColor::HexRgb), hover.name(QColor::HexArgb),
+                           selectedText.name(QColor::HexArgb)));
 }
 
 void SidebarView::showSelection()

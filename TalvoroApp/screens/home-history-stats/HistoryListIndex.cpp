@@ -34,7 +34,8 @@ HistoryListIndex::Entry HistoryListIndex::entryFor(const TranscriptionRecord &re
 
 void HistoryListIndex::noteUpserted(const TranscriptionRecord &record)
 {
-    m_touched.insert(record.id, entryFor(record, false));
+    // Folded later with the others waiting (a page of a long list brings thousands).
+    m_touched.insert(record.id, entryFor(record, true));
 }
 
 void HistoryListIndex::noteRemoved(const QUuid &id)
@@ -89,11 +90,6 @@ QDate HistoryListIndex::dayAt(qint64 msecsSinceEpoch) const
     return m_day;
 }
 
-bool HistoryListIndex::matches(const Entry &entry, std::string_view foldedQuery) const
-{
-    return foldedQuery.empty() || containsFolded({entry.folded.constData(), size_t(entry.folded.size())}, foldedQuery);
-}
-
 std::vector<HistoryListItem> HistoryListIndex::items(std::string_view foldedQuery,
                                                      const std::vector<HistoryListItem> *within)
 {
@@ -101,27 +97,28 @@ std::vector<HistoryListItem> HistoryListIndex::items(std::string_view foldedQuer
         foldPending(size());
     std::vector<HistoryListItem> list;
     QDate currentDay;
-    const auto add = [&](size_t row) {
+    const auto add = [&](size_t row, qsizetype from) {
         const Entry &entry = m_entries[row];
-        if (!matches(entry, foldedQuery))
+        const qsizetype at = findFolded({entry.folded.constData(), size_t(entry.folded.size())}, foldedQuery, from);
+        if (at < 0)
             return;
         if (entry.day != currentDay || list.empty()) {
             currentDay = entry.day;
             list.push_back({QUuid(), currentDay, qsizetype(row)});
         }
-        list.push_back({entry.id, entry.day, qsizetype(row)});
+        list.push_back({entry.id, entry.day, qsizetype(row), at});
     };
     if (within) {
         list.reserve(within->size());
         for (const HistoryListItem &item : *within) {
             if (!item.isHeader())
-                add(size_t(item.row));
+                add(size_t(item.row), item.matchAt);
         }
         return list;
     }
     list.reserve(m_entries.size() + m_entries.size() / 8 + 1);
     for (size_t row = 0; row < m_entries.size(); ++row)
-        add(row);
+        add(row, 0);
     return list;
 }
 

@@ -22,6 +22,7 @@ struct HistoryListItem
     // The record's row in the query's results when the list was made; for a
     // header, the row of the record after it (so rows never go down).
     qsizetype row = -1;
+    qsizetype matchAt = 0; // where the search text first matched the record's folded text
 
     bool isHeader() const { return id.isNull(); }
 };
@@ -101,6 +102,7 @@ public:
 
     // Folds up to `count` texts still waiting; false once none waits.
     bool foldPending(qsizetype count);
+    bool hasPendingFolds() const { return m_waiting > 0; }
     // Days are worked out in this zone; a new zone recomputes them.
     void setZone(const QTimeZone &zone);
     const QTimeZone &zone() const { return m_zone; }
@@ -124,7 +126,6 @@ private:
         bool folded_ = false;
     };
     Entry entryFor(const TranscriptionRecord &record, bool deferFolding);
-    bool matches(const Entry &entry, std::string_view foldedQuery) const;
 
     // The calendar day of a moment. Converting to a time zone is slow and
     // neighbouring records mostly share a day, so the last day's span is kept.

@@ -155,6 +155,8 @@ void HistoryListModel::storeChanged()
     if (!m_query)
         return;
     m_index.merge(m_query->results());
+    if (m_index.hasPendingFolds())
+        m_folding.start();
     applyItems(buildItems(), false);
 }
 
@@ -181,7 +183,10 @@ void HistoryListModel::applyItems(std::vector<HistoryListItem> items, bool every
     while (tail < oldSize - head && tail < newSize - head
            && keyOf(m_items[size_t(oldSize - 1 - tail)]) == keyOf(items[size_t(newSize - 1 - tail)]))
         ++tail;
-    if ((oldSize - head - tail) + (newSize - head - tail) > kMaxAnnouncedLines) {
+    // Lines added or taken at one place (a page read at the end) are one
+    // step whatever their number.
+    const bool onePlace = head + tail == oldSize || head + tail == newSize;
+    if (!onePlace && (oldSize - head - tail) + (newSize - head - tail) > kMaxAnnouncedLines) {
         // Changes all over the list (a pull): one new layout instead of a
         // step per place, keeping the view's current and selected lines.
         Q_EMIT layoutAboutToBeChanged();

@@ -1,9 +1,11 @@
 #include "screens/home-history-stats/HistorySearch.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
-#include <cstring>
 
 namespace talvoro::history {
 
@@ -66,31 +68,39 @@ QByteArray foldForSearch(const QString &text)
     return folded;
 }
 
-bool containsFolded(std::string_view folded, std::string_view foldedQuery)
+qsizetype findFolded(std::string_view folded, std::string_view foldedQuery, qsizetype from)
 {
     if (foldedQuery.empty())
-        return true;
+        return 0;
     // A query that starts with a mark would attach to the character before
     // the match, so it can only match at the very start.
     const bool startsWithMark = static_cast<unsigned char>(foldedQuery.front()) >= 0x80
         && extendsPreviousCharacter(codePointAt(foldedQuery, 0));
     const char *begin = folded.data();
     const char *end = begin + folded.size();
-    const char *from = begin;
-    while (size_t(end - from) >= foldedQuery.size()) {
-        const void *hit = memmem(from, size_t(end - from), foldedQuery.data(), foldedQuery.size());
+    const char *at = begin + std::clamp<qsizetype>(from, 0, qsizetype(folded.size()));
+    while (size_t(end - at) >= foldedQuery.size()) {
+        // Where a narrowed search starts, the match is most often right there.
+        const void *hit = std::memcmp(at, foldedQuery.data(), foldedQuery.size()) == 0
+            ? at
+            : memmem(at, size_t(end - at), foldedQuery.data(), foldedQuery.size());
         if (!hit)
-            return false;
+            return -1;
         if (startsWithMark && hit != begin)
-            return false;
+            return -1;
         const char *matchEnd = static_cast<const char *>(hit) + foldedQuery.size();
         // Marks are never ASCII, so an ASCII byte after the match ends it cleanly.
         if (matchEnd == end || static_cast<unsigned char>(*matchEnd) < 0x80
             || !extendsPreviousCharacter(codePointAt(folded, size_t(matchEnd - begin))))
-            return true;
-        from = static_cast<const char *>(hit) + 1;
+            return static_cast<const char *>(hit) - begin;
+        at = static_cast<const char *>(hit) + 1;
     }
-    return false;
+    return -1;
+}
+
+bool containsFolded(std::string_view folded, std::string_view foldedQuery)
+{
+    return findFolded(folded, foldedQuery) >= 0;
 }
 
 bool narrowsSearch(std::string_view foldedPrevious, std::string_view foldedQuery)

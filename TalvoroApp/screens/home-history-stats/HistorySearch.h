@@ -21,6 +21,10 @@ QByteArray foldForSearch(const QString &text);
 // Whether `folded` contains `foldedQuery` at character boundaries; an empty
 // query matches everything.
 bool containsFolded(std::string_view folded, std::string_view foldedQuery);
+// The byte offset of the first such match at or after `from`, -1 when none.
+// A narrowed search starts at the previous query's first match: no match of
+// the longer query can come before it.
+qsizetype findFolded(std::string_view folded, std::string_view foldedQuery, qsizetype from = 0);
 
 // Whether every text that matches `foldedQuery` also matches `foldedPrevious`,
 // so a search can narrow the previous matches instead of scanning everything:

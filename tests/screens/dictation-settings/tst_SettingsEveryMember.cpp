@@ -6,6 +6,8 @@
 #include "account/SyncPayloads.h"
 #include "look/ui/ToggleSwitch.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
+#include "screens/dictation-settings/ui/DictionaryView.h"
+#include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
 #include "support/TestSupport.h"
 
@@ -78,6 +80,45 @@ private Q_SLOTS:
             QCOMPARE(pushed.last().value(QStringLiteral("formattingOptions")).toObject(), expected);
         }
         QCOMPARE(pushed.size(), 5);
+    }
+
+    void eachEditorsSwitchWritesAndPushesItsOwnSetting()
+    {
+        // Both on by default: each switch turns its own setting off, and the
+        // push it starts carries that, the other still on.
+        TemporaryProfile profile;
+        QList<QJsonObject> pushed;
+        const auto push = [&] { pushed.append(SyncDefaults::currentSettingsBlock(*profile.store).toJsonObject()); };
+        dictionary::DictionarySyncHooks dictionaryHooks;
+        dictionaryHooks.startSettingsPush = push;
+        rules::RuleSyncHooks ruleHooks;
+        ruleHooks.pushSettings = push;
+        dictionary::DictionaryView dictionaryView(profile.environment, dictionaryHooks);
+        ReplacementRulesView rulesView(profile.environment, ruleHooks);
+
+        const struct
+        {
+            QWidget *view;
+            const char *switchName;
+            const char *key;
+            const char *otherKey;
+        } screens[] = {{&dictionaryView, "dictionarySwitch", "dictionaryEnabled", "replacementRulesEnabled"},
+                       {&rulesView, "rulesEnabledSwitch", "replacementRulesEnabled", "dictionaryEnabled"}};
+        for (const auto &screen : screens) {
+            profile.store->remove(QLatin1String(screen.key));
+            profile.store->remove(QLatin1String(screen.otherKey));
+            pushed.clear();
+            screen.view->show();
+            auto *toggle = screen.view->findChild<ToggleSwitch *>(QLatin1String(screen.switchName));
+            QVERIFY2(toggle && toggle->isChecked(), screen.switchName);
+            toggle->click();
+            QCOMPARE(profile.store->boolValue(QLatin1String(screen.key), true), false);
+            QVERIFY2(!profile.store->contains(QLatin1String(screen.otherKey)), screen.otherKey);
+            QCOMPARE(pushed.size(), 1);
+            QCOMPARE(pushed.last().value(QLatin1String(screen.key)), QJsonValue(false));
+            QCOMPARE(pushed.last().value(QLatin1String(screen.otherKey)), QJsonValue(true));
+            screen.view->hide();
+        }
     }
 
     void theSettingsBlockCarriesEverySettingUnderItsOwnKey()

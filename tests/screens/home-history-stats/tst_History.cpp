@@ -268,6 +268,47 @@ private Q_SLOTS:
         }
         model.setSearchText(QStringLiteral("registro -")); // not an extension: a full scan
         QCOMPARE(lines(model), freshLines(QStringLiteral("registro -")));
+
+        // A commit while searching, then typing on: the narrowing starts
+        // from the lines as the commit left them.
+        model.setSearchText(QStringLiteral("puxado 1"));
+        QVERIFY(container.makeContext()->upsertAll(std::vector<TranscriptionRecord>{
+            dictation(QStringLiteral("puxado 1999 depois"), now.addSecs(-5)),
+            dictation(QStringLiteral("puxado 17 depois"), now.addSecs(-3000 * 900))}));
+        QVERIFY(context.remove<TranscriptionRecord>(pulled[170].id));
+        QVERIFY(context.save());
+        model.setSearchText(QStringLiteral("puxado 1 "));
+        model.setSearchText(QStringLiteral("puxado 17"));
+        QCOMPARE(lines(model), freshLines(QStringLiteral("puxado 17")));
+        QVERIFY(lines(model).contains(QStringLiteral("puxado 17 depois")));
+        QVERIFY(!lines(model).contains(QStringLiteral("puxado 170")));
+    }
+
+    // A long history opens on its newest rows and reads the rest a page per
+    // turn; commits between the pages (a row deleted inside what is read, a
+    // row added beyond it, records sharing one time) lose or repeat nothing.
+    void aLongHistoryIsReadAPageAtATime()
+    {
+        AppModelContainer &container = m_profile->models;
+        const QDateTime now = QDateTime::currentDateTime();
+        std::vector<TranscriptionRecord> records;
+        for (int i = 0; i < 4500; ++i) // pairs share a time: the pages go on by id
+            records.push_back(dictation(QStringLiteral("registro %1").arg(i), now.addSecs(-qint64(i / 2) * 600)));
+        records.push_back(dictation(QStringLiteral("sem data"), QDateTime()));
+        QVERIFY(container.makeContext()->upsertAll(records));
+
+        HistoryView view(m_profile->environment, {}, {});
+        QVERIFY(view.isReadingPages());
+        QVERIFY(view.listModel()->rowCount() < 2000);
+        QVERIFY(container.mainContext().remove<TranscriptionRecord>(records[10].id));
+        container.mainContext().insert(dictation(QStringLiteral("antigo"), now.addDays(-200)));
+        QVERIFY(container.mainContext().save());
+        QTRY_VERIFY(!view.isReadingPages());
+
+        TranscriptionsQuery everything(container, StoreQueries::transcriptionsNewestFirst());
+        HistoryListModel fresh(everything, [now] { return now; });
+        QCOMPARE(lines(*view.listModel()), lines(fresh));
+        QCOMPARE(everything.count(), 4501);
     }
 
     void deletionReachesTheAccountOnlyAfterItCommitted()

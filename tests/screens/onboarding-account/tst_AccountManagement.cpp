@@ -180,7 +180,7 @@ private Q_SLOTS:
     {
         talvoro::setShellAnimationsEnabled(false);
         Account account;
-        account.backend.server.injectFailure(QStringLiteral("user/account"), {1, 0, 300ms});
+        account.backend.server.injectFailure(QStringLiteral("user/account"), {1, 0, 2000ms});
         SettingsStore &settings = *account.harness.settings.store;
         settings.set(SettingsKeys::onboardingCompleted, true);
         MainWindowModel model(settings, account.harness.auth.get());

@@ -364,7 +364,7 @@ private Q_SLOTS:
     void abortedDownloadNeverAnswers()
     {
         const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("slow"), avatarPngBytes(Qt::red));
-        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 300ms});
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 2000ms});
         auto request = m_loader->load(url);
         QSignalSpy finished(request.get(), &AvatarImageRequest::finished);
         QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(url)), 1, 10'000);
@@ -388,7 +388,7 @@ private Q_SLOTS:
         // A sign-out (or a new avatar) while the old picture downloads: the
         // view waiting for it may still show it, but the cache stays empty.
         const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("previous-user"), avatarPngBytes(Qt::red));
-        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 200ms});
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 2000ms});
         auto request = m_loader->load(url);
         QTRY_COMPARE_WITH_TIMEOUT(m_backend->server.requestCount(avatarFilePath(url)), 1, 10'000);
         m_cache->clear();
@@ -463,7 +463,7 @@ private Q_SLOTS:
     {
         const QUrl slow = serveAvatarFile(*m_backend, QStringLiteral("slow"), avatarPngBytes(Qt::red));
         const QUrl fast = serveAvatarFile(*m_backend, QStringLiteral("fast"), avatarPngBytes(Qt::blue));
-        m_backend->server.injectFailure(avatarFilePath(slow), {.times = 1, .status = 0, .delay = 300ms});
+        m_backend->server.injectFailure(avatarFilePath(slow), {.times = 1, .status = 0, .delay = 2000ms});
 
         // Two views wait for the slow picture; one moves on to another one.
         auto staying = makeView(QStringLiteral("Ana"), slow);
@@ -486,7 +486,7 @@ private Q_SLOTS:
     void hidingCancelsAndShowingLoadsAgain()
     {
         const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("hidden"), avatarPngBytes(Qt::green));
-        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 300ms});
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 2000ms});
         QWidget window;
         auto *view = new AvatarView(QStringLiteral("Ana"), url, AvatarSize::medium,
                                     AvatarView::defaultAccentColor(), {.loader = m_loader.get()}, &window);
@@ -507,7 +507,7 @@ private Q_SLOTS:
     void viewsOfOneAddressDownloadOnce()
     {
         const QUrl url = serveAvatarFile(*m_backend, QStringLiteral("once"), avatarPngBytes(Qt::red));
-        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 100ms});
+        m_backend->server.injectFailure(avatarFilePath(url), {.times = 1, .status = 0, .delay = 2000ms});
         auto home = makeView(QStringLiteral("Ana"), url);
         auto settings = makeView(QStringLiteral("Ana"), url);
         auto account = makeView(QStringLiteral("Ana"), url, AvatarSize::large);

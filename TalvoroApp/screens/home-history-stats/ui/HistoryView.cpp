@@ -31,6 +31,7 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace talvoro;
@@ -47,6 +48,9 @@ constexpr qreal kSearchFillOpacity = 0.04;
 constexpr int kEmptySymbolSize = 40;
 constexpr int kEmptySpacing = 12;
 constexpr int kListBottomInset = 12;
+// Rows read when the screen opens, then per event-loop turn (a few ms).
+constexpr qsizetype kFirstPage = 1000;
+constexpr qsizetype kPage = 1000;
 
 // The search field's rounded background.
 class SearchBar : public QWidget
@@ -118,7 +122,17 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, H
     column->addSpacing(kListBottomInset);
 
     if (environment.models) {
-        m_query = new TranscriptionsQuery(*environment.models, StoreQueries::transcriptionsNewestFirst(), this);
+        // The first rows at once, the rest a page per event-loop turn: the
+        // whole history in one fetch held the window for half a second at
+        // 100,000 records.
+        m_query = new TranscriptionsQuery(*environment.models, StoreQueries::newestTranscriptions(kFirstPage), this);
+        m_pages = new QTimer(this);
+        m_pages->setInterval(0);
+        connect(m_pages, &QTimer::timeout, this, &HistoryView::readNextPage);
+        if (m_query->count() < kFirstPage)
+            m_query->appendPage({}, true);
+        else
+            m_pages->start();
         m_model = new HistoryListModel(*m_query, environment.now, this);
         m_delegate = new HistoryRowDelegate(*m_model, this);
         m_ticker = new MinuteTicker(environment.now, this);
@@ -158,6 +172,27 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, H
 }
 
 HistoryView::~HistoryView() = default;
+
+bool HistoryView::isReadingPages() const
+{
+    return m_pages && m_pages->isActive();
+}
+
+void HistoryView::readNextPage()
+{
+    const auto &results = m_query->results();
+    auto page = m_environment.models->fetchCommitted<TranscriptionRecord>(
+        results.isEmpty() ? StoreQueries::newestTranscriptions(kPage)
+                          : StoreQueries::transcriptionsAfter(results.back(), kPage));
+    if (!page) {
+        // Tried again on the next turn; a store that keeps failing is logged by it.
+        return;
+    }
+    const bool complete = qsizetype(page->size()) < kPage;
+    m_query->appendPage(std::move(*page), complete);
+    if (complete)
+        m_pages->stop();
+}
 
 QWidget *HistoryView::buildSearchBar()
 {

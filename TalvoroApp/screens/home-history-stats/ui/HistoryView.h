@@ -13,6 +13,7 @@ class HistoryListModel;
 class QLineEdit;
 class QListView;
 class QStackedWidget;
+class QTimer;
 
 namespace talvoro::ui {
 class StyledLabel;
@@ -41,6 +42,8 @@ public:
 
     HistoryListModel *listModel() const { return m_model; }
     QListView *listView() const { return m_list; }
+    // Older records are still being read, a page per event-loop turn.
+    bool isReadingPages() const;
 
     // The context menu's actions on a record line.
     void copyText(int row) const;
@@ -57,11 +60,13 @@ private:
     void refreshContent();
     void refreshEmptyText();
     void showContextMenu(int row, const QPoint &globalPosition);
+    void readNextPage();
 
     const AppEnvironment &m_environment;
     Navigate m_navigate;
     talvoro::history::HistorySyncHooks m_hooks;
     TranscriptionsQuery *m_query = nullptr;
+    QTimer *m_pages = nullptr;
     HistoryListModel *m_model = nullptr;
     talvoro::history::HistoryRowDelegate *m_delegate = nullptr;
     talvoro::settings::MinuteTicker *m_ticker = nullptr;
