@@ -4,28 +4,13 @@
 #include "account/AppConfig.h"
 #include "account/AuthReplies.h"
 #include "account/BackendAPIClient.h"
-#include "platform/KeychainSecretStore.h"
 #include "platform/AwaitOwned.h"
+#include "platform/SharedInstance.h"
+#include "platform/UserDefaultsProviding.h"
 #include "platform/Logging.h"
 #include "platform/SettingsKeys.h"
-#include "platform/SettingsStore.h"
-#include "platform/UrlOpener.h"
 
 #include <QJsonObject>
-
-
-namespace {
-
-AuthManager *s_installed = nullptr;
-
-} // namespace
-
-AuthManager::AuthManager(QObject *parent)
-    : AuthManager(Dependencies{&KeychainSecretStore::shared(), &sharedDefaults(), &DesktopUrlOpener::shared(),
-                               BackendAPIClient::sharedSession(), AppConfig::backendBaseURL()},
-                  parent)
-{
-}
 
 AuthManager::AuthManager(Dependencies dependencies, QObject *parent)
     : QObject(parent), m_deps(std::move(dependencies))
@@ -45,24 +30,11 @@ AuthManager::AuthManager(Dependencies dependencies, QObject *parent)
     }
 }
 
-AuthManager::~AuthManager()
-{
-    if (s_installed == this)
-        s_installed = nullptr;
-}
+AuthManager::~AuthManager() = default;
 
 AuthManager &AuthManager::shared()
 {
-    if (s_installed)
-        return *s_installed;
-    // Lives to the end of the process; never destroyed after the event loop.
-    static AuthManager *instance = new AuthManager();
-    return *instance;
-}
-
-void AuthManager::installShared(AuthManager *manager)
-{
-    s_installed = manager;
+    return SharedInstance<AuthManager>::get();
 }
 
 std::unique_ptr<BackendAPIClient> AuthManager::makeClient() const
