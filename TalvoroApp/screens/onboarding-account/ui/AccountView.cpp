@@ -11,9 +11,10 @@
 #include "look/ui/SymbolLabel.h"
 #include "look/ui/Symbols.h"
 #include "navigation/AppEnvironment.h"
-#include "screens/settings/ui/AvatarView.h"
+#include "platform/AppPaths.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/Alerts.h"
+#include "screens/settings/ui/AvatarView.h"
 #include "screens/settings/ui/ScrollingColumn.h"
 #include "screens/settings/ui/SettingsCardView.h"
 #include "screens/settings/ui/SettingsRowView.h"
@@ -424,7 +425,8 @@ QMenu *AccountView::makeAvatarMenu(QWidget *parent)
 void AccountView::openImageFileDialog(QWidget *parent, std::function<void(const ImportResult &)> done)
 {
     // Opened without a nested event loop; the outcome arrives as a signal.
-    auto *dialog = new QFileDialog(parent, localized("Foto do perfil"));
+    auto *dialog = new QFileDialog(parent, localized("Foto do perfil"),
+                                   AppPaths::userFolder(QStandardPaths::PicturesLocation));
     dialog->setObjectName(QStringLiteral("avatarPicker"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
