@@ -90,6 +90,11 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
         m_colorScheme, talvoro::ui::forcedAppearance(), talvoro::ui::isDark(QGuiApplication::palette()));
 
     m_auth.setAvatarCacheClearer([cache = &m_avatarCache] { cache->clear(); });
+    // Started before anything asks for a token: the synchroniser's first
+    // request would otherwise load the tokens first and the restore would
+    // miss a signed-in user without tokens. Its answer comes after the
+    // first frame anyway.
+    talvoro::startTask(&m_auth, m_auth.restoreSession(), "Restoring the session");
 
     // Made before the shell so that its reaction to a sign-in (clearing
     // another account's data) runs before any screen's.
@@ -128,11 +133,9 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
         for (const QUrl &url : urls)
             auth->handleCallbackURL(url);
     });
-    // The first frame waits for none of the keychain read, the hotkey grab
-    // and the tray (each may wait on D-Bus or the display server): they
-    // follow on the next turn.
+    // The first frame waits for neither the hotkey grab nor the tray (each
+    // may wait on D-Bus or the display server): they follow on the next turn.
     new AfterFirstFrame(shell->window(), [this, shell] {
-        talvoro::startTask(&m_auth, m_auth.restoreSession(), "Restoring the session");
         // Only the instance that runs grabs the hotkeys.
         talvoro::installHotkeyActions(m_hotkeys);
         shell->start();
