@@ -24,7 +24,7 @@
 
 namespace {
 
-// Runs `work` on the turn after `window` first paints, or after a second if
+// Runs `work` on the turn after `window` first paints, or after ten seconds if
 // it does not paint by then (hidden, or no display to paint on).
 class AfterFirstFrame : public QObject
 {
@@ -34,7 +34,7 @@ public:
         , m_work(std::move(work))
     {
         window.installEventFilter(this);
-        QTimer::singleShot(1000, this, [this] { run(); });
+        QTimer::singleShot(10'000, this, [this] { run(); });
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override

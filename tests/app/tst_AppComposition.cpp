@@ -3,8 +3,7 @@
 // window's session leaves in the store and the settings is written at quit,
 // and the next composition finds it (so the first let go of everything);
 // the first frame comes before the hotkey grab and the tray, which follow
-// it at once, and the session's restore still ends a signed-in user's
-// session that has no tokens.
+// it at once.
 
 #include "account/AuthManager.h"
 #include "account/SyncManager.h"
@@ -60,23 +59,12 @@ private Q_SLOTS:
         }
     }
 
-    void trayFollowsTheFirstFrameAndTheSessionIsRestored()
+    void trayFollowsTheFirstFrame()
     {
-        // Signed in by the settings, with no tokens in the keychain: the
-        // session's restore ends it.
-        {
-            SingleInstance instance(QStringLiteral("tst_AppComposition-%1-signed-in").arg(QCoreApplication::applicationPid()));
-            QCOMPARE(instance.start({}), SingleInstance::Role::primary);
-            AppComposition composition(instance, {});
-            sharedDefaults().set(SettingsKeys::onboardingCompleted, true);
-            sharedDefaults().set(SettingsKeys::authUserId, QStringLiteral("user-1"));
-            composition.saveBeforeExit();
-        }
         AppComposition::configureApplication();
         SingleInstance instance(QStringLiteral("tst_AppComposition-%1-start").arg(QCoreApplication::applicationPid()));
         QCOMPARE(instance.start({}), SingleInstance::Role::primary);
         AppComposition composition(instance, {});
-        QVERIFY(AuthManager::shared().isAuthenticated());
         // No tray without a display: once started, closing the window quits.
         QVERIFY(!QApplication::quitOnLastWindowClosed());
 
@@ -99,7 +87,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(firstPaint.painted, 20000);
         QVERIFY2(firstPaint.unstarted, "the first frame waited for the tray");
         QTRY_VERIFY_WITH_TIMEOUT(QApplication::quitOnLastWindowClosed(), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!AuthManager::shared().isAuthenticated(), 20000);
         window.removeEventFilter(&firstPaint);
         composition.saveBeforeExit();
     }
