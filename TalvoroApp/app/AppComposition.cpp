@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -90,10 +91,9 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
         m_colorScheme, talvoro::ui::forcedAppearance(), talvoro::ui::isDark(QGuiApplication::palette()));
 
     m_auth.setAvatarCacheClearer([cache = &m_avatarCache] { cache->clear(); });
-    // Started before anything asks for a token: the synchroniser's first
-    // request would otherwise load the tokens first and the restore would
-    // miss a signed-in user without tokens. Its answer comes after the
-    // first frame anyway.
+    // Started here, before the synchroniser's first request: started after
+    // the first frame, a signed-in user without tokens kept the session.
+    // The read answers after the first frame anyway.
     talvoro::startTask(&m_auth, m_auth.restoreSession(), "Restoring the session");
 
     // Made before the shell so that its reaction to a sign-in (clearing
