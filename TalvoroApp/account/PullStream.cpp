@@ -1,0 +1,85 @@
+#include "account/PullStream.h"
+
+#include "account/ReplyActivity.h"
+#include "account/SyncLogging.h"
+#include "account/SyncRequests.h"
+#include "platform/OrderedJson.h"
+
+#include <QCoroTimer>
+#include <QNetworkReply>
+
+using namespace std::chrono_literals;
+
+PullStream::PullStream(BackendAPIClient &client, double since, QString timeZone,
+                       QPointer<RequestCancellation> cancellation)
+    : m_client(&client)
+    , m_body(OrderedJson::object({
+          {QStringLiteral("since"), OrderedJson::value(since)},
+          {QStringLiteral("timeZone"), OrderedJson::value(timeZone)},
+      }))
+    , m_cancellation(std::move(cancellation))
+{
+}
+
+QCoro::Task<std::expected<void, BackendAPIError>> PullStream::open(QString token)
+{
+    BackendRequest request{"POST", QString::fromLatin1(SyncRequests::kPullPath), m_body, 60s, token};
+    request.cancellation = m_cancellation;
+    request.maxReplyBytes = kReadBufferBytes;
+    request.deadline = kDeadline;
+    auto opening = m_client->openStream(std::move(request));
+    auto opened = co_await std::move(opening);
+    if (!opened)
+        co_return std::unexpected(opened.error());
+    m_reply.reset(opened->reply);
+    co_return {};
+}
+
+BackendAPIError PullStream::unreadable(const QString &why)
+{
+    qCWarning(lcSyncManager, "Unreadable pull reply: %s", qUtf8Printable(why));
+    return BackendAPIError::parseError();
+}
+
+QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> PullStream::next()
+{
+    if (!m_reply) {
+        // A 401 comes before any row: the retry with a new token starts afresh.
+        auto opening = m_client->withAuthorizedRetry([this](QString token) { return open(token); });
+        auto opened = co_await std::move(opening);
+        if (!opened)
+            co_return std::unexpected(opened.error());
+    } else if (m_gaveBatch) {
+        co_await QCoro::sleepFor(0ms); // the previous batch had this turn
+    }
+    for (;;) {
+        if (m_decoder.pendingRows() >= kBatchRows)
+            break;
+        if (m_reply->bytesAvailable() > 0) {
+            if (!m_decoder.feed(m_reply->read(kChunkBytes)))
+                co_return std::unexpected(unreadable(m_decoder.error()));
+            continue;
+        }
+        if (m_reply->isFinished()) {
+            if (m_reply->error() == QNetworkReply::NoError)
+                break;
+            if (m_cancellation && m_cancellation->isCancelled())
+                co_return std::unexpected(BackendAPIError::cancelled());
+            qCWarning(lcSyncManager) << "The pull reply was cut short:" << m_reply->error();
+            co_return std::unexpected(BackendAPIError::networkError(BackendAPIClient::connectionFailureText()));
+        }
+        co_await ReplyActivity(m_reply.get());
+    }
+    if (m_decoder.pendingRows() == 0)
+        co_return std::optional<SyncPullResponse>();
+    m_gaveBatch = true;
+    co_return std::optional(m_decoder.takeRows());
+}
+
+std::expected<SyncPullResponse, BackendAPIError> PullStream::finish()
+{
+    auto response = m_decoder.finish();
+    if (!response)
+        return std::unexpected(unreadable(response.error()));
+    return std::move(*response);
+}
