@@ -19,7 +19,7 @@ class PullStream
 {
 public:
     static constexpr qsizetype kBatchRows = 1000;
-    static constexpr qint64 kChunkBytes = 256 * 1024;
+    static constexpr qint64 kChunkBytes = 64 * 1024;
     // Unread bytes Qt holds before it stops reading the socket.
     static constexpr qint64 kReadBufferBytes = 4 * kChunkBytes;
     // A whole account over a slow link; a silent server still fails after
