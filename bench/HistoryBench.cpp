@@ -90,7 +90,7 @@ public:
         (void)m_container.mainContext().upsertAll(records);
         m_environment.settings = &m_settings;
         m_environment.models = &m_container;
-        m_view = std::make_unique<HistoryView>(m_environment, nullptr, talvoro::history::HistorySyncHooks{});
+        m_view = std::make_unique<HistoryView>(m_environment, nullptr);
         m_view->resize(900, 700);
         m_view->show();
         while (m_view->isReadingPages() || m_view->listModel()->isPreparingSearch())

@@ -195,12 +195,13 @@ int runFill(int argc, char **argv, int count)
     QCoreApplication app(argc, argv);
     // A returning user: onboarding done, signed out with access allowed, so
     // the main window opens on home.
-    SettingsStore &settings = SettingsStore::shared();
+    SettingsStore settings(SettingsStore::applicationFilePath());
     settings.set(SettingsKeys::onboardingCompleted, true);
     settings.set(SettingsKeys::allowUnauthenticatedAccess, true);
     if (!settings.synchronize())
         return 1;
-    return AppModelContainer::shared().mainContext().upsertAll(makeRecords(count)) ? 0 : 1;
+    AppModelContainer container(AppModelContainer::applicationStorePath());
+    return container.mainContext().upsertAll(makeRecords(count)) ? 0 : 1;
 }
 
 QProcessEnvironment profileEnvironment(const QString &home)

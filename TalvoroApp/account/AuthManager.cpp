@@ -3,11 +3,11 @@
 #include "account/AccountLogging.h"
 #include "account/AppConfig.h"
 #include "account/BackendAPIClient.h"
-#include "platform/KeychainSecretStore.h"
 #include "platform/AwaitOwned.h"
+#include "platform/SharedInstance.h"
+#include "platform/UserDefaultsProviding.h"
 #include "platform/Logging.h"
 #include "platform/SettingsKeys.h"
-#include "platform/SettingsStore.h"
 #include "platform/StartTask.h"
 #include "platform/UrlOpener.h"
 
@@ -80,8 +80,6 @@ Q_SIGNALS:
 
 namespace {
 
-AuthManager *s_installed = nullptr;
-
 // QCoro 0.8 moves from a non-const lvalue given to co_return; members and
 // shared results are returned as copies.
 template<typename T>
@@ -129,13 +127,6 @@ AuthError signInErrorFromBackend(const BackendAPIError &error)
 
 } // namespace
 
-AuthManager::AuthManager(QObject *parent)
-    : AuthManager(Dependencies{&KeychainSecretStore::shared(), &sharedDefaults(), &DesktopUrlOpener::shared(),
-                               BackendAPIClient::sharedSession(), AppConfig::backendBaseURL()},
-                  parent)
-{
-}
-
 AuthManager::AuthManager(Dependencies dependencies, QObject *parent)
     : QObject(parent), m_deps(std::move(dependencies))
 {
@@ -154,24 +145,11 @@ AuthManager::AuthManager(Dependencies dependencies, QObject *parent)
     }
 }
 
-AuthManager::~AuthManager()
-{
-    if (s_installed == this)
-        s_installed = nullptr;
-}
+AuthManager::~AuthManager() = default;
 
 AuthManager &AuthManager::shared()
 {
-    if (s_installed)
-        return *s_installed;
-    // Lives to the end of the process; never destroyed after the event loop.
-    static AuthManager *instance = new AuthManager();
-    return *instance;
-}
-
-void AuthManager::installShared(AuthManager *manager)
-{
-    s_installed = manager;
+    return SharedInstance<AuthManager>::get();
 }
 
 std::unique_ptr<BackendAPIClient> AuthManager::makeClient() const

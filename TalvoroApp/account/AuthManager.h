@@ -57,15 +57,11 @@ public:
     // A browser sign-in nobody finishes ends as cancelled after this long.
     static constexpr std::chrono::minutes kDefaultSignInTimeout{5};
 
-    // The application's instance: keychain, shared settings, desktop browser.
-    explicit AuthManager(QObject *parent = nullptr);
     AuthManager(Dependencies dependencies, QObject *parent = nullptr);
     ~AuthManager() override;
 
+    // `AuthManager.shared`: the manager the composition root made.
     static AuthManager &shared();
-    // The composition root or a test installs the shared instance (nullptr:
-    // back to the application's own, made on next use).
-    static void installShared(AuthManager *manager);
 
     bool isAuthenticated() const { return m_isAuthenticated; }
     bool sessionExpired() const { return m_sessionExpired; }

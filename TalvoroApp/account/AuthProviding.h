@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <expected>
+#include <functional>
 
 // What a backend client and the synchroniser need of the sign-in owner.
 class AuthProviding
@@ -27,12 +28,23 @@ public:
     virtual quint64 sessionGeneration() const = 0;
 };
 
-// The provider every client gets: the shared AuthManager. Holds no fields.
+class AuthManager;
+
+// The provider every client gets: the application's AuthManager. Once the
+// manager is gone it answers as signed out.
 class DefaultAuthProvider final : public AuthProviding
 {
 public:
+    explicit DefaultAuthProvider(AuthManager &manager);
+    // Asks whichever manager `manager` returns at each call (null: signed
+    // out); for a test that replaces its manager as a restart does.
+    explicit DefaultAuthProvider(std::function<AuthManager *()> manager);
+
     [[nodiscard]] QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override;
     [[nodiscard]] QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override;
     bool isAuthenticated() const override;
     quint64 sessionGeneration() const override;
+
+private:
+    std::function<AuthManager *()> m_manager;
 };

@@ -15,7 +15,8 @@
 #include "platform/AwaitOwned.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsKeys.h"
-#include "platform/SettingsStore.h"
+#include "platform/SharedInstance.h"
+#include "platform/UserDefaultsProviding.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
 #include "transcription/TranscriptionRecord.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-std::unique_ptr<SyncManager> g_defaultShared;
 
 QString deletionKey(OfflineSyncKind kind, const QString &clientId)
 {
@@ -59,16 +59,19 @@ PushLabels pushLabels(OfflineSyncKind kind)
 
 } // namespace
 
-SyncManager::Dependencies SyncManager::defaultDependencies()
+SyncManager::Dependencies SyncManager::defaultDependencies(AuthManager &auth, UserDefaultsProviding &defaults,
+                                                           AppModelContainer &container)
 {
     Dependencies deps;
-    deps.auth = std::make_shared<DefaultAuthProvider>();
+    deps.auth = std::make_shared<DefaultAuthProvider>(auth);
     deps.client = std::make_shared<BackendAPIClient>(deps.auth, BackendAPIClient::sharedSession(),
                                                      AppConfig::backendBaseURL());
     deps.queue = std::make_shared<OfflineSyncQueue>();
-    deps.defaults = &SettingsStore::shared();
-    deps.container = &AppModelContainer::shared();
-    deps.accountId = [] { return AuthManager::shared().userId().value_or(QString()); };
+    deps.defaults = &defaults;
+    deps.container = &container;
+    deps.accountId = [manager = QPointer<AuthManager>(&auth)] {
+        return manager ? manager->userId().value_or(QString()) : QString();
+    };
     return deps;
 }
 
@@ -88,9 +91,7 @@ SyncManager::~SyncManager() = default;
 
 SyncManager &SyncManager::shared()
 {
-    if (!g_defaultShared)
-        g_defaultShared = std::make_unique<SyncManager>(defaultDependencies());
-    return *g_defaultShared;
+    return SharedInstance<SyncManager>::get();
 }
 
 QDateTime SyncManager::now() const

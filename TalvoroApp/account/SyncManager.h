@@ -16,6 +16,7 @@
 #include <optional>
 
 class AppModelContainer;
+class AuthManager;
 class AuthProviding;
 class BackendAPIClient;
 class ModelContext;
@@ -49,14 +50,15 @@ public:
         std::function<QString()> timeZoneId;
     };
 
-    // The shared services: AuthManager, a client on AppConfig's base URL,
-    // offline-queue.json in the data folder, sharedDefaults, the shared container.
-    static Dependencies defaultDependencies();
+    // The application's parts: `auth` behind a client on AppConfig's base URL,
+    // offline-queue.json in the data folder, the settings and the container.
+    static Dependencies defaultDependencies(AuthManager &auth, UserDefaultsProviding &defaults,
+                                            AppModelContainer &container);
 
     explicit SyncManager(Dependencies dependencies, QObject *parent = nullptr);
     ~SyncManager() override;
 
-    // `SyncManager.shared`, made with the default dependencies on first use.
+    // `SyncManager.shared`: the synchroniser the composition root made.
     static SyncManager &shared();
 
     bool isSyncing() const { return m_isSyncing; }

@@ -1,26 +1,17 @@
 #include "app/AppComposition.h"
 
 #include "account/AppConfig.h"
-#include "account/AuthManager.h"
+#include "account/AuthProviding.h"
 #include "account/BackendAPIClient.h"
-#include "account/SyncManager.h"
 #include "app/ui/ScreenRegistry.h"
 #include "dictation/HotkeyActions.h"
-#include "dictation/HotkeyManager.h"
-#include "dictation/PermissionManager.h"
-#include "dictation/SystemMicrophoneProvider.h"
-#include "look/ui/Appearance.h"
-#include "platform/AppModelContainer.h"
+#include "dictation/KeyboardMonitor.h"
+#include "dictation/LinuxPermissionChecks.h"
 #include "platform/AppVersion.h"
-#include "platform/AppUpdater.h"
+#include "platform/Logging.h"
 #include "platform/ModelContext.h"
-#include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
-#include "platform/SpellChecking.h"
 #include "platform/StartTask.h"
-#include "platform/UrlOpener.h"
-#include "screens/onboarding-account/AvatarImageCache.h"
-#include "screens/onboarding-account/AvatarImageLoader.h"
 #include "texts/Localization.h"
 
 #include <QApplication>
@@ -39,7 +30,18 @@ void AppComposition::configureApplication()
 }
 
 AppComposition::AppComposition(SingleInstance &instance, const QStringList &arguments)
-    : m_models(AppModelContainer::shared())
+    : m_settings(SettingsStore::applicationFilePath())
+    , m_models(AppModelContainer::applicationStorePath())
+    , m_keychain(QString::fromLatin1(talvoro::kBundleIdentifier))
+    , m_permissions(std::make_unique<LinuxPermissionChecks>(), m_urlOpener)
+    , m_hotkeys(m_settings, KeyboardMonitor::createForSession())
+    , m_avatarCache(AvatarImageCache::applicationCacheDirectory())
+    , m_auth(AuthManager::Dependencies{.secrets = &m_keychain,
+                                       .settings = &m_settings,
+                                       .urlOpener = &m_urlOpener,
+                                       .network = BackendAPIClient::sharedSession(),
+                                       .baseURL = AppConfig::backendBaseURL()})
+    , m_sync(SyncManager::defaultDependencies(m_auth, m_settings, m_models))
 {
     talvoro::installTranslations();
     // The palette the platform theme gave at start is the fallback where no
@@ -47,51 +49,47 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     m_appearance = std::make_unique<talvoro::ui::AppearanceFollower>(
         m_colorScheme, talvoro::ui::forcedAppearance(), talvoro::ui::isDark(QGuiApplication::palette()));
 
-    AuthManager &auth = AuthManager::shared();
-    m_avatarCache = std::make_unique<AvatarImageCache>(AvatarImageCache::applicationCacheDirectory());
-    m_avatarLoader = std::make_unique<AvatarImageLoader>(*m_avatarCache);
-    auth.setAvatarCacheClearer([cache = m_avatarCache.get()] { cache->clear(); });
-    talvoro::startTask(&auth, auth.restoreSession(), "Restoring the session");
-
-    SyncManager &sync = SyncManager::shared();
+    m_auth.setAvatarCacheClearer([cache = &m_avatarCache] { cache->clear(); });
+    talvoro::startTask(&m_auth, m_auth.restoreSession(), "Restoring the session");
 
     // Made before the shell so that its reaction to a sign-in (clearing
     // another account's data) runs before any screen's.
-    m_lifecycle = std::make_unique<AppLifecycle>(AppLifecycle::Dependencies{.auth = &auth,
-                                                                            .sync = &sync,
+    m_lifecycle = std::make_unique<AppLifecycle>(AppLifecycle::Dependencies{.auth = &m_auth,
+                                                                            .sync = &m_sync,
                                                                             .models = &m_models,
-                                                                            .settings = &sharedDefaults(),
+                                                                            .settings = &m_settings,
                                                                             .wakeMonitor = &m_sleepMonitor});
 
-    m_environment.settings = &sharedDefaults();
-    m_environment.auth = &auth;
-    m_environment.sync = &sync;
+    m_environment.settings = &m_settings;
+    m_environment.auth = &m_auth;
+    m_environment.sync = &m_sync;
+    m_environment.syncProvider = &m_syncProvider;
     m_environment.models = &m_models;
-    m_environment.urlOpener = &DesktopUrlOpener::shared();
-    m_environment.hotkeys = &HotkeyManager::shared();
-    m_environment.permissions = &PermissionManager::shared();
-    m_environment.updater = &AppUpdater::shared();
-    m_environment.spellChecker = &SpellChecking::shared();
-    m_environment.avatarLoader = m_avatarLoader.get();
-    m_environment.avatarCache = m_avatarCache.get();
-    m_environment.microphones = &SystemMicrophoneProvider::shared();
-    m_environment.makeBackendClient = [] {
-        return std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(),
+    m_environment.urlOpener = &m_urlOpener;
+    m_environment.hotkeys = &m_hotkeys;
+    m_environment.permissions = &m_permissions;
+    m_environment.updater = &m_updater;
+    m_environment.spellChecker = &m_spellChecker;
+    m_environment.avatarLoader = &m_avatarLoader;
+    m_environment.avatarCache = &m_avatarCache;
+    m_environment.microphones = &m_microphones;
+    m_environment.makeBackendClient = [auth = &m_auth] {
+        return std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(*auth),
                                                   BackendAPIClient::sharedSession(), AppConfig::backendBaseURL());
     };
 
     // Only the instance that runs grabs the hotkeys.
-    talvoro::installHotkeyActions(HotkeyManager::shared());
+    talvoro::installHotkeyActions(m_hotkeys);
     // Places the recording overlay and follows `overlayPosition`; hidden until
     // a recording shows it.
-    m_overlay = std::make_unique<RecordingOverlayPanelController>(sharedDefaults());
+    m_overlay = std::make_unique<RecordingOverlayPanelController>(m_settings);
 
     m_shell = std::make_unique<AppShell>(m_environment, ScreenRegistry::withAppScreens());
     AppShell *shell = m_shell.get();
     QObject::connect(&instance, &SingleInstance::activationRequested, shell, &AppShell::handleActivation);
-    QObject::connect(shell, &AppShell::urlsOpened, &auth, [&auth](const QList<QUrl> &urls) {
+    QObject::connect(shell, &AppShell::urlsOpened, &m_auth, [auth = &m_auth](const QList<QUrl> &urls) {
         for (const QUrl &url : urls)
-            auth.handleCallbackURL(url);
+            auth->handleCallbackURL(url);
     });
     shell->start();
 
@@ -102,11 +100,7 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     QTimer::singleShot(0, shell, [shell, launchUrls] { shell->handleActivation(launchUrls); });
 }
 
-AppComposition::~AppComposition()
-{
-    // The account outlives the composition; the cache it would clear does not.
-    AuthManager::shared().setAvatarCacheClearer({});
-}
+AppComposition::~AppComposition() = default;
 
 void AppComposition::saveBeforeExit()
 {
@@ -114,5 +108,5 @@ void AppComposition::saveBeforeExit()
     // the screens' context still holds (a failure is logged by the context).
     if (m_models.mainContext().hasChanges())
         std::ignore = m_models.mainContext().save();
-    sharedDefaults().synchronize();
+    m_settings.synchronize();
 }

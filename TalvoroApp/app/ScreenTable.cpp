@@ -39,8 +39,7 @@ void registerAppScreens(ScreenRegistry &registry)
             [window](const NavigationDestination &destination) {
                 if (window)
                     window->push(destination);
-            },
-            talvoro::home::homeSyncHooks(c.environment.sync, c.environment.models));
+            });
     });
 
     registry.setSidebarScreen(SidebarItem::talvoroSettings, [](const ScreenContext &c) -> QWidget * {
@@ -58,8 +57,7 @@ void registerAppScreens(ScreenRegistry &registry)
             [window](const NavigationDestination &destination) {
                 if (window)
                     window->push(destination);
-            },
-            talvoro::history::historySyncHooks(c.environment.sync));
+            });
     });
 
     registry.setHistoryDetailScreen([](const ScreenContext &c, const QUuid &id) -> QWidget * {
@@ -75,7 +73,7 @@ void registerAppScreens(ScreenRegistry &registry)
         if (!c.environment.settings || !c.environment.models)
             return new QWidget;
         QPointer<MainWindowModel> window(&c.window);
-        return new ReplacementRulesView(c.environment, talvoro::rules::ruleSyncHooks(c.environment.sync), [window] {
+        return new ReplacementRulesView(c.environment, [window] {
             if (window)
                 window->push(DetailRoute::account);
         });
@@ -85,11 +83,10 @@ void registerAppScreens(ScreenRegistry &registry)
         if (!c.environment.settings || !c.environment.models)
             return new QWidget;
         QPointer<MainWindowModel> window(&c.window);
-        return new talvoro::dictionary::DictionaryView(
-            c.environment, talvoro::dictionary::dictionarySyncHooks(c.environment.sync), [window] {
-                if (window)
-                    window->push(DetailRoute::account);
-            });
+        return new talvoro::dictionary::DictionaryView(c.environment, [window] {
+            if (window)
+                window->push(DetailRoute::account);
+        });
     });
 
     registry.setSheet(SettingsModal::general, [](const ScreenContext &c) -> QWidget * {

@@ -5,7 +5,8 @@
 #include "dictation/KeyCodeMap.h"
 #include "platform/Logging.h"
 #include "platform/SettingsKeys.h"
-#include "platform/SettingsStore.h"
+#include "platform/SharedInstance.h"
+#include "platform/UserDefaultsProviding.h"
 
 #include <QMetaObject>
 
@@ -25,12 +26,6 @@ constexpr KindKeys kSettingsKeys[] = {
 };
 
 static_assert(SettingsKeys::kDefaultHotkeyModifiers == (MacModifier::control | MacModifier::shift));
-
-std::unique_ptr<HotkeyManager> &sharedInstance()
-{
-    static std::unique_ptr<HotkeyManager> instance;
-    return instance;
-}
 
 int indexOf(HotkeyManager::HotkeyKind kind)
 {
@@ -139,10 +134,7 @@ HotkeyManager::~HotkeyManager() = default;
 
 HotkeyManager &HotkeyManager::shared()
 {
-    auto &instance = sharedInstance();
-    if (!instance)
-        instance = std::make_unique<HotkeyManager>(SettingsStore::shared(), KeyboardMonitor::createForSession());
-    return *instance;
+    return SharedInstance<HotkeyManager>::get();
 }
 
 QString HotkeyManager::kindName(HotkeyKind kind)

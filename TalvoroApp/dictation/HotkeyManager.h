@@ -32,8 +32,8 @@ public:
                   QObject *parent = nullptr);
     ~HotkeyManager() override;
 
-    // Created on first use over the standard settings store and the
-    // session's keyboard monitor.
+    // The manager the composition root made over the application's settings
+    // and the session's keyboard monitor.
     static HotkeyManager &shared();
 
     static QString kindName(HotkeyKind kind);

@@ -13,7 +13,7 @@ LinuxPermissionChecks::LinuxPermissionChecks(QByteArray displayName)
 
 MicrophoneAuthorization LinuxPermissionChecks::microphoneAuthorization()
 {
-    return SystemMicrophoneProvider::shared().availableMicrophones().isEmpty()
+    return SystemMicrophoneProvider().availableMicrophones().isEmpty()
                ? MicrophoneAuthorization::denied
                : MicrophoneAuthorization::authorized;
 }

@@ -1,18 +1,12 @@
 #include "dictation/PermissionManager.h"
 
 #include "dictation/DictationLogging.h"
-#include "dictation/LinuxPermissionChecks.h"
+#include "platform/SharedInstance.h"
 #include "platform/UrlOpener.h"
 
 #include <QCoreApplication>
 
 namespace {
-
-std::unique_ptr<PermissionManager> &sharedInstance()
-{
-    static std::unique_ptr<PermissionManager> instance;
-    return instance;
-}
 
 // Runs `work` on the main thread on a later turn of its event loop.
 void onMainThread(std::function<void()> work)
@@ -69,11 +63,7 @@ PermissionManager::~PermissionManager()
 
 PermissionManager &PermissionManager::shared()
 {
-    auto &instance = sharedInstance();
-    if (!instance)
-        instance = std::make_unique<PermissionManager>(std::make_unique<LinuxPermissionChecks>(),
-                                                       DesktopUrlOpener::shared());
-    return *instance;
+    return SharedInstance<PermissionManager>::get();
 }
 
 bool PermissionManager::allPermissionsGranted() const

@@ -49,6 +49,7 @@ public:
                       QObject *parent = nullptr);
     ~PermissionManager() override;
 
+    // The manager the composition root made over the Linux checks.
     static PermissionManager &shared();
 
     bool microphoneGranted() const { return m_microphoneGranted; }

@@ -20,12 +20,6 @@ constexpr std::chrono::milliseconds kServerTimeout{500};
 
 } // namespace
 
-SystemMicrophoneProvider &SystemMicrophoneProvider::shared()
-{
-    static SystemMicrophoneProvider provider;
-    return provider;
-}
-
 QList<MicrophoneDevice> SystemMicrophoneProvider::availableMicrophones() const
 {
     QList<CaptureDevice> devices;

@@ -25,8 +25,6 @@ struct PreferredMicrophoneResolution
 class SystemMicrophoneProvider final : public MicrophoneProviding
 {
 public:
-    static SystemMicrophoneProvider &shared();
-
     QList<MicrophoneDevice> availableMicrophones() const override;
 
     // A capture device as the sound server reports it, before filtering.

@@ -8,6 +8,7 @@
 class UserDefaultsProviding;
 class AuthManager;
 class SyncManager;
+class SyncProviding;
 class AppModelContainer;
 class HotkeyManager;
 class PermissionManager;
@@ -26,7 +27,11 @@ struct AppEnvironment
 {
     UserDefaultsProviding *settings = nullptr;
     AuthManager *auth = nullptr;
+    // The synchroniser's published state (`isSyncing`, `lastSyncDate`), its
+    // manual pull and its backend client.
     SyncManager *sync = nullptr;
+    // What screens ask of the synchroniser: pulls, pushes, the queue's drain.
+    SyncProviding *syncProvider = nullptr;
     AppModelContainer *models = nullptr;
     HotkeyManager *hotkeys = nullptr;
     PermissionManager *permissions = nullptr;

@@ -3,6 +3,7 @@
 #include "platform/AppPaths.h"
 #include "platform/ModelContext.h"
 #include "platform/PrivateFiles.h"
+#include "platform/SharedInstance.h"
 #include "platform/StoreSchema.h"
 
 #include <QDateTime>
@@ -19,12 +20,6 @@
 Q_LOGGING_CATEGORY(lcModelStore, "com.torvenak.talvoro-mac.ModelStore")
 
 namespace {
-
-std::unique_ptr<AppModelContainer> &sharedInstance()
-{
-    static std::unique_ptr<AppModelContainer> instance;
-    return instance;
-}
 
 const QString kInMemory = QStringLiteral(":memory:");
 constexpr int kBusyTimeoutMs = 5000;
@@ -145,12 +140,12 @@ AppModelContainer::~AppModelContainer()
 
 AppModelContainer &AppModelContainer::shared()
 {
-    auto &instance = sharedInstance();
-    if (!instance) {
-        instance = std::make_unique<AppModelContainer>(
-            QDir(AppPaths::dataDir()).filePath(QString::fromLatin1(kStoreFileName)));
-    }
-    return *instance;
+    return SharedInstance<AppModelContainer>::get();
+}
+
+QString AppModelContainer::applicationStorePath()
+{
+    return QDir(AppPaths::dataDir()).filePath(QString::fromLatin1(kStoreFileName));
 }
 
 ModelContext &AppModelContainer::mainContext()

@@ -58,9 +58,10 @@ public:
     explicit AppModelContainer(const QString &filePath, QObject *parent = nullptr);
     ~AppModelContainer() override;
 
-    // `AppModelContainer.shared`: TalvoroApp.store in AppPaths::dataDir(),
-    // opened on first use.
+    // `AppModelContainer.shared`: the container the composition root made.
     static AppModelContainer &shared();
+    // TalvoroApp.store in AppPaths::dataDir(), the application's store.
+    static QString applicationStorePath();
 
     QString filePath() const { return m_filePath; }
     // False when running on the in-memory fallback.

@@ -11,12 +11,6 @@ AppUpdater::AppUpdater(std::unique_ptr<AppUpdateDriving> driver, QObject *parent
 
 AppUpdater::~AppUpdater() = default;
 
-AppUpdater &AppUpdater::shared()
-{
-    static AppUpdater updater;
-    return updater;
-}
-
 void AppUpdater::refreshFromDriver()
 {
     const auto update = [this](bool &field, bool value, void (AppUpdater::*changed)()) {

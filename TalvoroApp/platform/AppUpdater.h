@@ -19,8 +19,6 @@ public:
     explicit AppUpdater(std::unique_ptr<AppUpdateDriving> driver = {}, QObject *parent = nullptr);
     ~AppUpdater() override;
 
-    static AppUpdater &shared();
-
     bool isConfigured() const { return m_isConfigured; }
     bool automaticallyChecksForUpdates() const { return m_automaticallyChecksForUpdates; }
     bool automaticallyDownloadsUpdates() const { return m_automaticallyDownloadsUpdates; }

@@ -48,12 +48,6 @@ EnchantSpellChecker::~EnchantSpellChecker()
     m_broker = nullptr;
 }
 
-EnchantSpellChecker &EnchantSpellChecker::shared()
-{
-    static EnchantSpellChecker instance;
-    return instance;
-}
-
 bool EnchantSpellChecker::ensureBroker() const
 {
     if (m_broker)

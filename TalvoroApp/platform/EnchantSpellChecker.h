@@ -32,8 +32,6 @@ public:
     EnchantSpellChecker(const EnchantSpellChecker &) = delete;
     EnchantSpellChecker &operator=(const EnchantSpellChecker &) = delete;
 
-    static EnchantSpellChecker &shared();
-
     QStringList availableLanguages() const override;
     qsizetype firstMisspelledWordOffset(const QString &text,
                                         const QString &language) const override;

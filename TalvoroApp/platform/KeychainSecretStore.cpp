@@ -24,12 +24,6 @@ KeychainSecretStore::KeychainSecretStore(QString serviceName)
 {
 }
 
-KeychainSecretStore &KeychainSecretStore::shared()
-{
-    static KeychainSecretStore store(QString::fromLatin1(talvoro::kBundleIdentifier));
-    return store;
-}
-
 QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> KeychainSecretStore::read(QString key)
 {
     auto *job = new QKeychain::ReadPasswordJob(m_service);

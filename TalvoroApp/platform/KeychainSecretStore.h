@@ -11,7 +11,6 @@ class KeychainSecretStore final : public SecretStore
 public:
     explicit KeychainSecretStore(QString serviceName);
 
-    static KeychainSecretStore &shared();
 
     [[nodiscard]] QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>> read(QString key) override;
     [[nodiscard]] QCoro::Task<std::expected<void, SecretStoreError>> write(QString key, QString value) override;

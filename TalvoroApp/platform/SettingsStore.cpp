@@ -3,6 +3,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Logging.h"
 #include "platform/PrivateFiles.h"
+#include "platform/SharedInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,12 +54,6 @@ bool diskIsFull(const QString &filePath)
 {
     const QStorageInfo disk(QFileInfo(filePath).absolutePath());
     return disk.isValid() && disk.bytesAvailable() < QFileInfo(filePath).size() + 64 * 1024;
-}
-
-std::unique_ptr<SettingsStore> &sharedInstance()
-{
-    static std::unique_ptr<SettingsStore> instance;
-    return instance;
 }
 
 QString canonicalDouble(double value)
@@ -139,11 +134,12 @@ bool SettingsStore::eventFilter(QObject *watched, QEvent *event)
 
 SettingsStore &SettingsStore::shared()
 {
-    auto &instance = sharedInstance();
-    if (!instance)
-        instance = std::make_unique<SettingsStore>(
-            QDir(AppPaths::configDir()).filePath(QStringLiteral("settings.ini")));
-    return *instance;
+    return SharedInstance<SettingsStore>::get();
+}
+
+QString SettingsStore::applicationFilePath()
+{
+    return QDir(AppPaths::configDir()).filePath(QStringLiteral("settings.ini"));
 }
 
 QString SettingsStore::filePath() const

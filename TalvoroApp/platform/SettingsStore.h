@@ -17,8 +17,10 @@ public:
     explicit SettingsStore(const QString &filePath, QObject *parent = nullptr);
     ~SettingsStore() override;
 
-    // The process-wide store (`sharedDefaults`), created on first use.
+    // The process-wide store (`sharedDefaults`) the composition root made.
     static SettingsStore &shared();
+    // settings.ini in AppPaths::configDir(), the application's store.
+    static QString applicationFilePath();
 
     QString filePath() const;
 

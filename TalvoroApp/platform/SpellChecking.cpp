@@ -1,8 +1,8 @@
 #include "platform/SpellChecking.h"
 
-#include "platform/EnchantSpellChecker.h"
+#include "platform/SharedInstance.h"
 
 SpellChecking &SpellChecking::shared()
 {
-    return EnchantSpellChecker::shared();
+    return SharedInstance<SpellChecking>::get();
 }

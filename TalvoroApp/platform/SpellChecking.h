@@ -20,6 +20,6 @@ public:
     virtual qsizetype firstMisspelledWordOffset(const QString &text,
                                                 const QString &language) const = 0;
 
-    // The checker the composition root hands to the screens: enchant's.
+    // The system's checker, the one the composition root made (enchant's).
     static SpellChecking &shared();
 };

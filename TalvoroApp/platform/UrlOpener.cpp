@@ -11,9 +11,3 @@ bool DesktopUrlOpener::open(const QUrl &url)
         qCWarning(lcApp) << "No handler could open" << url.scheme() << "URL";
     return opened;
 }
-
-DesktopUrlOpener &DesktopUrlOpener::shared()
-{
-    static DesktopUrlOpener opener;
-    return opener;
-}

@@ -14,5 +14,4 @@ class DesktopUrlOpener final : public UrlOpener
 {
 public:
     bool open(const QUrl &url) override;
-    static DesktopUrlOpener &shared();
 };

@@ -30,7 +30,7 @@ struct SignedInClient
 {
     LocalBackend backend;
     AuthHarness harness{backend.baseURL()};
-    BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), &harness.network, backend.baseURL()};
+    BackendAPIClient client{harness.authProvider(), &harness.network, backend.baseURL()};
 
     SignedInClient()
     {
@@ -229,7 +229,7 @@ private Q_SLOTS:
         QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
         const QUrl deadURL(QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort()));
         closed.close();
-        BackendAPIClient dead(std::make_shared<DefaultAuthProvider>(), &s.harness.network, deadURL);
+        BackendAPIClient dead(s.harness.authProvider(), &s.harness.network, deadURL);
         const auto refused = QCoro::waitFor(dead.withAuthorizedRetry([&](QString t) { return dead.deleteAvatar(t); }));
         QVERIFY(!refused);
         QCOMPARE(refused.error().kind(), Kind::networkError);
@@ -247,7 +247,7 @@ private Q_SLOTS:
             socket->write("HTTP/1.1 307 Temporary Redirect\r\nLocation: " + elsewhere.url().toEncoded()
                           + "sync/push\r\nContent-Length: 0\r\n\r\n");
         };
-        BackendAPIClient redirected(std::make_shared<DefaultAuthProvider>(), &s.harness.network, redirecting.url());
+        BackendAPIClient redirected(s.harness.authProvider(), &s.harness.network, redirecting.url());
         expectNetworkError(QCoro::waitFor(
             redirected.send({"POST", QStringLiteral("sync/push"), QByteArray("{\"secret\":1}"), 5s, token})));
         // A byte of ours arrives there: a connection the client had started
@@ -267,7 +267,7 @@ private Q_SLOTS:
             connect(&drip, &QTimer::timeout, socket, [socket] { socket->write("x"); });
             drip.start(50ms);
         };
-        BackendAPIClient slow(std::make_shared<DefaultAuthProvider>(), &s.harness.network, dripping.url());
+        BackendAPIClient slow(s.harness.authProvider(), &s.harness.network, dripping.url());
         QElapsedTimer clock;
         clock.start();
         BackendRequest pull{"POST", QStringLiteral("sync/pull"), QByteArray("{}"), 400ms, token};
@@ -292,7 +292,7 @@ private Q_SLOTS:
                 connect(socket, &QTcpSocket::bytesWritten, socket, more);
                 more();
             };
-            BackendAPIClient flooded(std::make_shared<DefaultAuthProvider>(), &s.harness.network, flooding.url());
+            BackendAPIClient flooded(s.harness.authProvider(), &s.harness.network, flooding.url());
             expectNetworkError(QCoro::waitFor(flooded.send({"GET", QStringLiteral("user/me"), std::nullopt, 5s, token})));
             QVERIFY2(sent < 16 * 1024 * 1024, qPrintable(QString::number(sent)));
         }

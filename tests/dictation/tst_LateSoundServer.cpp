@@ -63,7 +63,7 @@ private Q_SLOTS:
                 return permissions.microphoneGranted();
             }(),
             20000);
-        const auto microphones = SystemMicrophoneProvider::shared().availableMicrophones();
+        const auto microphones = SystemMicrophoneProvider().availableMicrophones();
         QCOMPARE(microphones.size(), 1);
         QCOMPARE(microphones.constFirst(), (MicrophoneDevice{QStringLiteral("late_mic"), QStringLiteral("LateMic"), true}));
     }

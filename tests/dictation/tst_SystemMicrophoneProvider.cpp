@@ -64,7 +64,7 @@ private Q_SLOTS:
     {
         if (qgetenv("TALVORO_TEST_PULSE") != "1")
             QSKIP("No PulseAudio test server ($TALVORO_TEST_PULSE is not 1)");
-        const auto microphones = SystemMicrophoneProvider::shared().availableMicrophones();
+        const auto microphones = SystemMicrophoneProvider().availableMicrophones();
         const auto it = std::ranges::find(microphones, QStringLiteral("talvoro_test_mic"), &MicrophoneDevice::id);
         QVERIFY2(it != microphones.end(), "the null source talvoro_test_mic is not listed");
         QCOMPARE(it->name, QStringLiteral("TalvoroTestMic"));

@@ -10,9 +10,16 @@
 using namespace talvoro;
 
 namespace {
+// One checker for the whole test, as the application has.
+EnchantSpellChecker &enchant()
+{
+    static EnchantSpellChecker instance;
+    return instance;
+}
+
 const SpellChecking &checker()
 {
-    return EnchantSpellChecker::shared();
+    return enchant();
 }
 } // namespace
 
@@ -24,7 +31,7 @@ class TestEnchantSpellChecker : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        const QStringList installed = EnchantSpellChecker::shared().installedDictionaries();
+        const QStringList installed = enchant().installedDictionaries();
         for (const char *needed : {"pt_BR", "en_US", "es_ES", "fr"}) {
             if (!installed.contains(QLatin1String(needed)))
                 QSKIP(qPrintable(QStringLiteral("Dictionary %1 not installed").arg(needed)));
@@ -57,7 +64,7 @@ private Q_SLOTS:
 
     void textsAreCutIntoWords()
     {
-        const EnchantSpellChecker &checker = EnchantSpellChecker::shared();
+        const EnchantSpellChecker &checker = enchant();
         const QString pt = QStringLiteral("pt_BR");
         QCOMPARE(checker.firstMisspelledWordOffset(QStringLiteral("uma casa xqzvwk"), pt), 9);
         // Punctuation, spaces and numbers are not words.

@@ -5,6 +5,7 @@
 #include "account/AuthManager.h"
 #include "account/AuthProviding.h"
 #include "account/SyncDefaults.h"
+#include "support/SyncTestSupport.h"
 #include "look/AccentColorOption.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/ScreenRegistry.h"
@@ -374,7 +375,7 @@ void fullDictionary(ScreenshotContext &context)
 Build feedbackForm(std::function<void(talvoro::feedback::FeedbackViewModel &)> fill)
 {
     return [fill](ScreenshotContext &context) -> QWidget * {
-        auto client = std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(),
+        auto client = std::make_shared<BackendAPIClient>(signedOutAuth(),
                                                          BackendAPIClient::sharedSession(),
                                                          QUrl(QStringLiteral("http://127.0.0.1:9/")));
         auto *view = new talvoro::feedback::FeedbackView(*client, context.defaults(), {});

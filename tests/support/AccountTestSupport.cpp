@@ -96,9 +96,11 @@ AuthHarness::AuthHarness(const QUrl &baseURL)
     makeManager();
 }
 
-AuthHarness::~AuthHarness()
+AuthHarness::~AuthHarness() = default;
+
+std::shared_ptr<AuthProviding> AuthHarness::authProvider()
 {
-    AuthManager::installShared(nullptr);
+    return std::make_shared<DefaultAuthProvider>([this] { return auth.get(); });
 }
 
 void AuthHarness::makeManager()
@@ -110,7 +112,6 @@ void AuthHarness::makeManager()
     deps.network = &network;
     deps.baseURL = m_baseURL;
     auth = std::make_unique<AuthManager>(deps);
-    AuthManager::installShared(auth.get());
 }
 
 void AuthHarness::restart()

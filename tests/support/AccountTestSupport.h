@@ -1,6 +1,7 @@
 #pragma once
 
 #include "account/AuthManager.h"
+#include "account/AuthProviding.h"
 #include "backend-local/BackendServer.h"
 #include "platform/SecretStore.h"
 #include "support/RecordingUrlOpener.h"
@@ -70,6 +71,9 @@ struct AuthHarness
 
     // Makes a new manager over the same keychain and settings (a restart).
     void restart();
+    // A client's provider asking this harness's manager, the current one
+    // after a restart. The harness must outlive it.
+    std::shared_ptr<AuthProviding> authProvider();
     // Signs in through the browser; fails the test on error.
     bool signIn();
 

@@ -18,11 +18,18 @@ QCoro::Task<std::expected<QString, BackendAPIError>> TestAuthProvider::forceRefr
     co_return std::unexpected(BackendAPIError::tokenRefreshFailed());
 }
 
+std::shared_ptr<AuthProviding> signedOutAuth()
+{
+    auto provider = std::make_shared<TestAuthProvider>();
+    provider->authenticated = false;
+    return provider;
+}
+
 AccountServices::AccountServices()
     : queue(std::make_shared<OfflineSyncQueue>(dir.filePath(QStringLiteral("offline-queue.json"))))
 {
     SyncManager::Dependencies deps;
-    deps.auth = std::make_shared<DefaultAuthProvider>(); // asks the harness's installed manager
+    deps.auth = harness.authProvider();
     deps.client = std::make_shared<BackendAPIClient>(deps.auth, &harness.network, backend.baseURL());
     deps.queue = queue;
     deps.defaults = harness.settings.store.get();
@@ -31,9 +38,11 @@ AccountServices::AccountServices()
     deps.timeZoneId = [] { return QStringLiteral("UTC"); };
     deps.now = [this] { return clock.isValid() ? clock : QDateTime::currentDateTimeUtc(); };
     sync = std::make_unique<SyncManager>(deps);
+    syncProvider = std::make_unique<DefaultSyncProvider>(*sync);
     environment.settings = harness.settings.store.get();
     environment.auth = harness.auth.get();
     environment.sync = sync.get();
+    environment.syncProvider = syncProvider.get();
     environment.models = &models;
     environment.urlOpener = &harness.opener;
     environment.now = [this] { return clock.isValid() ? clock : QDateTime::currentDateTime(); };

@@ -3,6 +3,7 @@
 #include "account/AuthProviding.h"
 #include "account/OfflineSyncQueue.h"
 #include "account/SyncManager.h"
+#include "account/SyncProviding.h"
 #include "backend-local/SyncAccount.h"
 #include "navigation/AppEnvironment.h"
 #include "platform/AppModelContainer.h"
@@ -31,6 +32,9 @@ public:
     quint64 sessionGeneration() const override { return generation; }
 };
 
+// A provider with no session: every request fails as not authenticated.
+std::shared_ptr<AuthProviding> signedOutAuth();
+
 // The account side of the application over the stand-in backend: an
 // AuthManager that signs in through the simulated browser when asked, the
 // store and the offline queue in a temporary folder, the synchroniser over
@@ -44,6 +48,7 @@ struct AccountServices
     AppModelContainer models{dir.filePath(QStringLiteral("TalvoroApp.store"))};
     std::shared_ptr<OfflineSyncQueue> queue;
     std::unique_ptr<SyncManager> sync;
+    std::unique_ptr<DefaultSyncProvider> syncProvider;
     QDateTime clock;
     AppEnvironment environment;
 

@@ -2,6 +2,7 @@
 
 #include "account/SyncMerge.h"
 #include "account/SyncPayloads.h"
+#include "account/SyncProviding.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsKeys.h"
 #include "platform/StartTask.h"
@@ -14,11 +15,11 @@
 namespace talvoro::dictionary {
 
 DictionaryEditor::DictionaryEditor(UserDefaultsProviding &settings, ModelContext &context,
-                                   DictionarySyncHooks hooks, std::function<QDateTime()> now, QObject *parent)
+                                   SyncProviding *sync, std::function<QDateTime()> now, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_context(&context)
-    , m_hooks(std::move(hooks))
+    , m_sync(sync)
     , m_now(std::move(now))
     , m_query(new DictionaryEntriesQuery(*context.container(), StoreQueries::dictionaryEntriesByTerm(), this))
 {
@@ -42,8 +43,8 @@ void DictionaryEditor::setDictionaryEnabled(bool enabled)
     m_settings.set(SettingsKeys::dictionaryEnabled, enabled);
     // Only the user's own change is pushed: echoing a pulled value would
     // send this device's block with a new time over a newer one.
-    if (m_hooks.startSettingsPush)
-        m_hooks.startSettingsPush();
+    if (m_sync)
+        m_sync->startSettingsPush();
 }
 
 QStringList DictionaryEditor::availableLanguages() const
@@ -108,8 +109,8 @@ void DictionaryEditor::appeared()
 {
     if (m_selectedLanguage.isEmpty())
         selectLanguage(initialLanguage(availableLanguages(), activeLanguage()));
-    if (m_hooks.pullIfStale)
-        startTask(this, m_hooks.pullIfStale(talvoro::history::kPullMinimumInterval), "The dictionary pull");
+    if (m_sync)
+        startTask(this, m_sync->pullIfStale(talvoro::history::kPullMinimumInterval), "The dictionary pull");
 }
 
 bool DictionaryEditor::canAddTerm() const
@@ -202,8 +203,8 @@ void DictionaryEditor::deleteEntry(const DictionaryEntry &entry)
     std::expected<DictionaryEntry, StoreError> removed = m_context->remove<DictionaryEntry>(entry.id);
     DictionaryEntry snapshot = removed ? std::move(*removed) : entry;
     snapshot.updatedAt = m_now();
-    if (m_hooks.pushEntry)
-        m_hooks.pushEntry(SyncMerge::payloadFromEntry(snapshot, true));
+    if (m_sync)
+        m_sync->startDictionaryEntryPush(SyncMerge::payloadFromEntry(snapshot, true));
 }
 
 TermForm::TermForm(DictionarySheetMode mode, QString defaultLanguage, QStringList availableLanguages)
@@ -238,7 +239,7 @@ QString TermForm::saveButtonText() const
 }
 
 TermForm::SaveResult TermForm::saveCounting(ModelContext &context, const std::function<qsizetype(const QString &)> &countIn,
-                                            const DictionarySyncHooks &hooks, const QDateTime &now)
+                                            SyncProviding *sync, const QDateTime &now)
 {
     const QString trimmed = trimmedSpacesAndTabs(term);
     if (trimmed.isEmpty())
@@ -263,8 +264,8 @@ TermForm::SaveResult TermForm::saveCounting(ModelContext &context, const std::fu
     } else {
         saved = context.insert(DictionaryEntry(trimmed, language, QStringLiteral("manual")));
     }
-    if (hooks.pushEntryModel)
-        hooks.pushEntryModel(saved);
+    if (sync)
+        sync->startDictionaryEntryModelPush(saved);
     return SaveResult::saved;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 class ModelContext;
+class SyncProviding;
 class UserDefaultsProviding;
 
 namespace talvoro::dictionary {
@@ -22,7 +23,7 @@ class DictionaryEditor : public QObject
 {
     Q_OBJECT
 public:
-    DictionaryEditor(UserDefaultsProviding &settings, ModelContext &context, DictionarySyncHooks hooks,
+    DictionaryEditor(UserDefaultsProviding &settings, ModelContext &context, SyncProviding *sync,
                      std::function<QDateTime()> now, QObject *parent = nullptr);
 
     DictionaryEntriesQuery &query() { return *m_query; }
@@ -83,7 +84,7 @@ private:
 
     UserDefaultsProviding &m_settings;
     QPointer<ModelContext> m_context;
-    DictionarySyncHooks m_hooks;
+    SyncProviding *m_sync;
     std::function<QDateTime()> m_now;
     DictionaryEntriesQuery *m_query;
     QString m_selectedLanguage;
@@ -117,16 +118,16 @@ public:
         gone,         // the edited entry no longer exists: nothing written, the sheet closes
     };
     template<class Entries>
-    SaveResult save(ModelContext &context, const Entries &allEntries, const DictionarySyncHooks &hooks,
+    SaveResult save(ModelContext &context, const Entries &allEntries, SyncProviding *sync,
                     const QDateTime &now)
     {
-        return saveCounting(context, [&](const QString &language) { return countInLanguage(allEntries, language); }, hooks,
+        return saveCounting(context, [&](const QString &language) { return countInLanguage(allEntries, language); }, sync,
                     now);
     }
 
 private:
     SaveResult saveCounting(ModelContext &context, const std::function<qsizetype(const QString &)> &countIn,
-                    const DictionarySyncHooks &hooks, const QDateTime &now);
+                    SyncProviding *sync, const QDateTime &now);
 
     DictionarySheetMode m_mode;
     QString m_defaultLanguage;

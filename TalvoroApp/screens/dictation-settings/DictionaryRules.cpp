@@ -1,53 +1,14 @@
 #include "screens/dictation-settings/DictionaryRules.h"
 
-#include "account/SyncManager.h"
 #include "account/SyncPayloads.h"
-#include "platform/StartTask.h"
 #include "texts/DateTexts.h"
 #include "texts/Localization.h"
 
-#include <QPointer>
-
 namespace talvoro::dictionary {
-
-namespace {
-QCoro::Task<void> noPull()
-{
-    co_return;
-}
-} // namespace
 
 QStringList formLanguages()
 {
     return {QStringLiteral("pt"), QStringLiteral("en"), QStringLiteral("es"), QStringLiteral("fr")};
-}
-
-DictionarySyncHooks dictionarySyncHooks(SyncManager *sync)
-{
-    if (!sync)
-        return {};
-    // The pushes belong to the synchroniser: they outlive the screen and the
-    // sheet that started them.
-    QPointer<SyncManager> synchroniser(sync);
-    DictionarySyncHooks hooks;
-    hooks.pushEntryModel = [synchroniser](const DictionaryEntry &entry) {
-        if (synchroniser)
-            startTask(synchroniser, synchroniser->pushDictionaryEntryModel(entry, false), "The term push");
-    };
-    hooks.pushEntry = [synchroniser](const SyncDictionaryEntryPayload &payload) {
-        if (synchroniser)
-            startTask(synchroniser, synchroniser->pushDictionaryEntry(payload), "The term deletion push");
-    };
-    hooks.startSettingsPush = [synchroniser] {
-        if (synchroniser)
-            startTask(synchroniser, synchroniser->pushSettings(), "The settings push");
-    };
-    hooks.pullIfStale = [synchroniser](int seconds) -> QCoro::Task<void> {
-        if (!synchroniser)
-            return noPull();
-        return synchroniser->pullIfStale(seconds);
-    };
-    return hooks;
 }
 
 QString currentLanguage(const QString &selectedLanguage, const QStringList &available, const QString &activeLanguage)

@@ -12,7 +12,6 @@
 
 #include <qcorotask.h>
 
-class SyncManager;
 struct SyncDictionaryEntryPayload;
 
 namespace talvoro::dictionary {
@@ -23,23 +22,6 @@ inline constexpr qsizetype kMaxTermsPerLanguage = 100;
 inline constexpr const char *kDefaultActiveLanguage = "pt";
 // The term form always offers these, whatever the store holds.
 QStringList formLanguages();
-
-// What the dictionary screens ask of the synchroniser; hooks so that tests
-// count the calls. Every push is started, never awaited.
-struct DictionarySyncHooks
-{
-    // pushDictionaryEntryModel(entry, false), after a create or an edit.
-    std::function<void(const DictionaryEntry &entry)> pushEntryModel;
-    // pushDictionaryEntry(payload), after a deletion.
-    std::function<void(const SyncDictionaryEntryPayload &payload)> pushEntry;
-    // pushSettings(), after the user's own change of the enable switch.
-    std::function<void()> startSettingsPush;
-    // Returns pullIfStale(seconds); must not depend on the hook object.
-    std::function<QCoro::Task<void>(int seconds)> pullIfStale;
-};
-
-// Hooks on the environment's synchroniser; null gives hooks that do nothing.
-DictionarySyncHooks dictionarySyncHooks(SyncManager *sync);
 
 // The distinct languages of the entries, ascending by code (not by locale).
 template<class Entries>

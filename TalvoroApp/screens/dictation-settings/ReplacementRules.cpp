@@ -1,23 +1,19 @@
 #include "screens/dictation-settings/ReplacementRules.h"
 
-#include "account/SyncManager.h"
+#include "account/SyncProviding.h"
 #include "account/SyncMerge.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsKeys.h"
-#include "platform/StartTask.h"
 #include "platform/UserDefaultsProviding.h"
 #include "screens/dictation-settings/FormText.h"
 #include "screens/home-history-stats/HistorySearch.h"
 #include "texts/Localization.h"
 
-#include <QPointer>
 
 namespace talvoro::rules {
 
 namespace {
-
-QCoro::Task<void> noPull() { co_return; }
 
 QString withCount(const char *portugueseText, qsizetype count)
 {
@@ -26,32 +22,6 @@ QString withCount(const char *portugueseText, qsizetype count)
 
 } // namespace
 
-RuleSyncHooks ruleSyncHooks(SyncManager *sync)
-{
-    if (!sync)
-        return {};
-    QPointer<SyncManager> s(sync);
-    RuleSyncHooks hooks;
-    hooks.pushRuleModel = [s](const ReplacementRule &rule, bool isDeleted) {
-        if (s)
-            talvoro::startTask(s, s->pushRuleModel(rule, isDeleted), "The rule push");
-    };
-    hooks.pushRule = [s](const SyncRulePayload &payload) {
-        if (s)
-            talvoro::startTask(s, s->pushRule(payload), "The rule push");
-    };
-    hooks.pushSettings = [s] {
-        if (s)
-            talvoro::startTask(s, s->pushSettings(), "The settings push");
-    };
-    hooks.pullIfStale = [s](int seconds) -> QCoro::Task<void> {
-        if (!s)
-            return noPull();
-        return s->pullIfStale(seconds);
-    };
-    return hooks;
-}
-
 QString SheetMode::id() const
 {
     return rule ? rule->idString() : QStringLiteral("create");
@@ -59,10 +29,10 @@ QString SheetMode::id() const
 
 // ---- RuleForm
 
-RuleForm::RuleForm(SheetMode mode, ModelContext &context, RuleSyncHooks hooks, std::function<QDateTime()> now)
+RuleForm::RuleForm(SheetMode mode, ModelContext &context, SyncProviding *sync, std::function<QDateTime()> now)
     : m_mode(std::move(mode))
     , m_context(context)
-    , m_hooks(std::move(hooks))
+    , m_sync(sync)
     , m_now(std::move(now))
 {
     if (m_mode.rule) {
@@ -101,19 +71,19 @@ bool RuleForm::save()
         rule.updatedAt = now;
         saved = m_context.insert(std::move(rule));
     }
-    if (m_hooks.pushRuleModel)
-        m_hooks.pushRuleModel(saved, false);
+    if (m_sync)
+        m_sync->startRuleModelPush(saved, false);
     return true;
 }
 
 // ---- ReplacementRulesModel
 
 ReplacementRulesModel::ReplacementRulesModel(UserDefaultsProviding &settings, AppModelContainer &models,
-                                             RuleSyncHooks hooks, std::function<QDateTime()> now, QObject *parent)
+                                             SyncProviding *sync, std::function<QDateTime()> now, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_models(models)
-    , m_hooks(std::move(hooks))
+    , m_sync(sync)
     , m_now(now ? std::move(now) : [] { return QDateTime::currentDateTime(); })
     , m_rules(std::make_unique<ReplacementRulesQuery>(models, StoreQueries::rulesNewestFirst()))
 {
@@ -145,8 +115,8 @@ void ReplacementRulesModel::setRulesEnabled(bool enabled)
     if (enabled == rulesEnabled())
         return;
     m_settings.set(SettingsKeys::replacementRulesEnabled, enabled);
-    if (m_hooks.pushSettings)
-        m_hooks.pushSettings();
+    if (m_sync)
+        m_sync->startSettingsPush();
 }
 
 void ReplacementRulesModel::setSearchText(const QString &text)
@@ -214,8 +184,8 @@ void ReplacementRulesModel::stampAndPush(const QUuid &id, const std::function<vo
         change(rule);
         rule.updatedAt = now;
     });
-    if (changed && m_hooks.pushRuleModel)
-        m_hooks.pushRuleModel(*changed, false);
+    if (changed && m_sync)
+        m_sync->startRuleModelPush(*changed, false);
 }
 
 void ReplacementRulesModel::setRuleEnabled(const QUuid &id, bool enabled)
@@ -326,8 +296,8 @@ void ReplacementRulesModel::deletePendingRules()
     for (const ReplacementRule &rule : pending) {
         // The snapshot `remove` returns carries the values at deletion.
         auto removed = context().remove<ReplacementRule>(rule.id);
-        if (removed && m_hooks.pushRuleModel)
-            m_hooks.pushRuleModel(*removed, true);
+        if (removed && m_sync)
+            m_sync->startRuleModelPush(*removed, true);
         selection.remove(rule.id);
     }
     closeDeleteAlert();
@@ -352,16 +322,16 @@ void ReplacementRulesModel::deleteRows(const QList<int> &rows)
             continue;
         ReplacementRule stamped = *removed;
         stamped.updatedAt = m_now();
-        if (m_hooks.pushRule)
-            m_hooks.pushRule(SyncMerge::payloadFromRule(stamped, true));
+        if (m_sync)
+            m_sync->startRulePush(SyncMerge::payloadFromRule(stamped, true));
     }
 }
 
 void ReplacementRulesModel::deleteFromForm(const ReplacementRule &rule)
 {
     auto removed = context().remove<ReplacementRule>(rule.id);
-    if (removed && m_hooks.pushRuleModel)
-        m_hooks.pushRuleModel(*removed, true);
+    if (removed && m_sync)
+        m_sync->startRuleModelPush(*removed, true);
     QSet<QUuid> selection = m_selection;
     selection.remove(rule.id);
     setSelection(std::move(selection));
@@ -369,8 +339,8 @@ void ReplacementRulesModel::deleteFromForm(const ReplacementRule &rule)
 
 QCoro::Task<void> ReplacementRulesModel::appear()
 {
-    if (m_hooks.pullIfStale)
-        co_await m_hooks.pullIfStale(kPullMinimumInterval);
+    if (m_sync)
+        co_await m_sync->pullIfStale(kPullMinimumInterval);
 }
 
 } // namespace talvoro::rules

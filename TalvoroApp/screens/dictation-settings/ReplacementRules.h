@@ -17,25 +17,10 @@
 
 class AppModelContainer;
 class ModelContext;
-class SyncManager;
+class SyncProviding;
 class UserDefaultsProviding;
 
 namespace talvoro::rules {
-
-// What the rules screens ask of the synchroniser, as hooks so tests can
-// count calls. Every push is started, never awaited.
-struct RuleSyncHooks
-{
-    std::function<void(const ReplacementRule &rule, bool isDeleted)> pushRuleModel;
-    std::function<void(const SyncRulePayload &payload)> pushRule;
-    std::function<void()> pushSettings;
-    // Returns SyncManager.pullIfStale(seconds); must not depend on the hook
-    // object staying alive.
-    std::function<QCoro::Task<void>(int seconds)> pullIfStale;
-};
-
-// Hooks on the environment's synchroniser; null gives hooks that do nothing.
-RuleSyncHooks ruleSyncHooks(SyncManager *sync);
 
 // Which form the screen shows: create, or edit with a rule.
 struct SheetMode
@@ -54,7 +39,7 @@ struct SheetMode
 class RuleForm
 {
 public:
-    RuleForm(SheetMode mode, ModelContext &context, RuleSyncHooks hooks, std::function<QDateTime()> now);
+    RuleForm(SheetMode mode, ModelContext &context, SyncProviding *sync, std::function<QDateTime()> now);
 
     const SheetMode &mode() const { return m_mode; }
     QString originalText;
@@ -71,7 +56,7 @@ public:
 private:
     SheetMode m_mode;
     ModelContext &m_context;
-    RuleSyncHooks m_hooks;
+    SyncProviding *m_sync;
     std::function<QDateTime()> m_now;
 };
 
@@ -84,14 +69,14 @@ public:
     static constexpr int kPullMinimumInterval = 30;
     enum class Content { noRules, noSearchResults, rules };
 
-    ReplacementRulesModel(UserDefaultsProviding &settings, AppModelContainer &models, RuleSyncHooks hooks,
+    ReplacementRulesModel(UserDefaultsProviding &settings, AppModelContainer &models, SyncProviding *sync,
                           std::function<QDateTime()> now, QObject *parent = nullptr);
     ~ReplacementRulesModel() override;
 
     ReplacementRulesQuery &query() { return *m_rules; }
     const ReplacementRulesQuery::Results &rules() const;
     ModelContext &context() const;
-    const RuleSyncHooks &hooks() const { return m_hooks; }
+    SyncProviding *sync() const { return m_sync; }
     std::function<QDateTime()> clock() const { return m_now; }
 
     // Master switch: only the user's change pushes; a write from a pull
@@ -161,7 +146,7 @@ private:
 
     UserDefaultsProviding &m_settings;
     AppModelContainer &m_models;
-    RuleSyncHooks m_hooks;
+    SyncProviding *m_sync;
     std::function<QDateTime()> m_now;
     std::unique_ptr<ReplacementRulesQuery> m_rules;
     QString m_searchText;

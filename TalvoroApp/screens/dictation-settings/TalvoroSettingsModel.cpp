@@ -1,5 +1,7 @@
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 
+#include "account/SyncProviding.h"
+
 #include "texts/Localization.h"
 #include "texts/LocalizedTexts.h"
 #include "platform/LiveCountQuery.h"
@@ -52,10 +54,10 @@ const std::array<TalvoroSettingsModel::FormattingSwitchRow, 5> &TalvoroSettingsM
 }
 
 TalvoroSettingsModel::TalvoroSettingsModel(UserDefaultsProviding &settings, AppModelContainer *models,
-                                           Hooks hooks, QObject *parent)
+                                           SyncProviding *sync, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_hooks(std::move(hooks))
+    , m_sync(sync)
     , m_queries(std::make_unique<Queries>())
 {
     connect(&m_settings, &UserDefaultsProviding::changed, this, &TalvoroSettingsModel::settingChanged);
@@ -88,8 +90,8 @@ void TalvoroSettingsModel::settingChanged(const QString &changedKey)
 
 void TalvoroSettingsModel::startPush()
 {
-    if (m_hooks.startSettingsPush)
-        m_hooks.startSettingsPush();
+    if (m_sync)
+        m_sync->startSettingsPush();
 }
 
 QString TalvoroSettingsModel::transcriptionLanguage() const
@@ -203,11 +205,11 @@ QCoro::Task<void> TalvoroSettingsModel::appear()
 {
     if (m_settings.contains(SettingsKeys::transcriptionDomain))
         m_settings.remove(SettingsKeys::transcriptionDomain);
-    if (!m_hooks.pullIfStale)
+    if (!m_sync)
         co_return;
     // Nothing after this await touches the model, so the screen may close
     // while the pull runs.
-    co_await m_hooks.pullIfStale(kPullMinimumInterval);
+    co_await m_sync->pullIfStale(kPullMinimumInterval);
 }
 
 QString TalvoroSettingsModel::toneDisplayName(Tone tone)

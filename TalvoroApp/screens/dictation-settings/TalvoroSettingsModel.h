@@ -16,6 +16,7 @@
 #include <optional>
 
 class AppModelContainer;
+class SyncProviding;
 class UserDefaultsProviding;
 
 // The rules of the dictation settings screen, without any widget: which item
@@ -34,17 +35,6 @@ public:
     // Every screen asks for a pull when the last one is older than this.
     static constexpr int kPullMinimumInterval = 30;
 
-    // The services the screen talks to, as hooks so tests can count calls.
-    struct Hooks
-    {
-        // Starts the settings push; the caller neither awaits nor cancels it.
-        std::function<void()> startSettingsPush;
-        // Returns SyncManager.pullIfStale(seconds). The returned task must not
-        // depend on the hook object staying alive (call a member coroutine of
-        // a long-lived service; do not write a coroutine lambda with captures).
-        std::function<QCoro::Task<void>(int seconds)> pullIfStale;
-    };
-
     enum class FormattingFlag { addParagraphs, removeFinalPeriod, formatDates, formatTimes, formatLists };
 
     // One of the five switch rows of the transcription card.
@@ -57,8 +47,9 @@ public:
     };
     static const std::array<FormattingSwitchRow, 5> &formattingSwitchRows();
 
-    // models may be null: the counts then stay 0.
-    TalvoroSettingsModel(UserDefaultsProviding &settings, AppModelContainer *models, Hooks hooks,
+    // models may be null: the counts then stay 0; sync may be null: nothing
+    // is pushed or pulled.
+    TalvoroSettingsModel(UserDefaultsProviding &settings, AppModelContainer *models, SyncProviding *sync,
                          QObject *parent = nullptr);
     ~TalvoroSettingsModel() override;
 
@@ -108,7 +99,7 @@ private:
     void startPush();
 
     UserDefaultsProviding &m_settings;
-    Hooks m_hooks;
+    SyncProviding *m_sync;
     struct Queries;
     std::unique_ptr<Queries> m_queries;
 };

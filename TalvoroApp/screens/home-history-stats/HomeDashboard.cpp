@@ -1,7 +1,7 @@
 #include "screens/home-history-stats/HomeDashboard.h"
 
 #include "account/AuthManager.h"
-#include "account/SyncManager.h"
+#include "account/SyncProviding.h"
 #include "look/AccentColorOption.h"
 #include "platform/AppModelContainer.h"
 #include "platform/SettingsKeys.h"
@@ -23,11 +23,6 @@ constexpr double kHighShare = 0.7;
 UsageBlockFigures usageFigures(qint64 used, qint64 limit, bool portuguese)
 {
     return {used, limit, usageFraction(used, limit), localizedCountOfTotal(used, limit, portuguese)};
-}
-
-QCoro::Task<> nothing()
-{
-    co_return;
 }
 
 } // namespace
@@ -111,19 +106,11 @@ bool isUsageKey(const QString &key)
     return key == weeklyUsed || key == weeklyLimit || key == hourlyUsed || key == hourlyLimit;
 }
 
-HomeSyncHooks homeSyncHooks(SyncManager *sync, AppModelContainer *models)
-{
-    if (!sync || !models)
-        return {[] { return nothing(); }, [] { return nothing(); }};
-    QPointer<SyncManager> manager(sync);
-    return {[manager] { return manager ? manager->drainOfflineQueue() : nothing(); },
-            [manager, models] { return manager ? manager->pull(models->mainContext()) : nothing(); }};
-}
-
-HomeRefresh::HomeRefresh(AuthManager *auth, HomeSyncHooks hooks, QObject *owner)
+HomeRefresh::HomeRefresh(AuthManager *auth, SyncProviding *sync, AppModelContainer *models, QObject *owner)
     : QObject(owner)
     , m_auth(auth)
-    , m_hooks(std::move(hooks))
+    , m_sync(sync)
+    , m_models(models)
 {
     if (auth)
         connect(auth, &AuthManager::isAuthenticatedChanged, this, &HomeRefresh::start);
@@ -138,19 +125,19 @@ void HomeRefresh::start()
 {
     // Keyed by the sign-in state: a newer start supersedes the running one.
     ++m_generation;
-    if (!isSignedIn())
+    if (!isSignedIn() || !m_sync || !m_models)
         return;
-    startTask(this, run(QPointer<HomeRefresh>(this), m_generation, m_hooks), "home refresh");
+    startTask(this, run(QPointer<HomeRefresh>(this), m_generation), "home refresh");
 }
 
-QCoro::Task<> HomeRefresh::run(QPointer<HomeRefresh> self, quint64 generation, HomeSyncHooks hooks)
+QCoro::Task<> HomeRefresh::run(QPointer<HomeRefresh> self, quint64 generation)
 {
-    auto drain = hooks.drainOfflineQueue();
+    auto drain = self->m_sync->drainOfflineQueue();
     co_await std::move(drain);
     // The screen went away or a newer refresh took over: no pull from here.
     if (!self || self->m_generation != generation || !self->isSignedIn())
         co_return;
-    auto pull = hooks.pull();
+    auto pull = self->m_sync->pull(self->m_models->mainContext());
     co_await std::move(pull);
 }
 

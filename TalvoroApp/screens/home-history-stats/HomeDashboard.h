@@ -16,7 +16,7 @@
 
 class AppModelContainer;
 class AuthManager;
-class SyncManager;
+class SyncProviding;
 class UserDefaultsProviding;
 
 // The home dashboard's rules: the week header, the usage and quick
@@ -70,35 +70,25 @@ QList<QuickStatColumn> quickStatColumns(const UserDefaultsProviding &defaults, b
 bool isQuickStatsKey(const QString &key);
 bool isUsageKey(const QString &key);
 
-// What the refresh asks of the synchroniser, as hooks so tests can record
-// the order. Neither may depend on the hook object staying alive.
-struct HomeSyncHooks
-{
-    std::function<QCoro::Task<>()> drainOfflineQueue;
-    std::function<QCoro::Task<>()> pull;
-};
-// Hooks on the environment's synchroniser pulling into the main context;
-// null services give hooks that do nothing.
-HomeSyncHooks homeSyncHooks(SyncManager *sync, AppModelContainer *models);
-
-// Drains the offline queue and then pulls, each time the screen is shown
-// and each time the sign-in state changes; nothing while signed out. A
-// newer start or the end of the owner supersedes a running refresh before
-// its pull.
+// Drains the offline queue and then pulls into the main context, each time
+// the screen is shown and each time the sign-in state changes; nothing while
+// signed out or without a synchroniser and a store. A newer start or the end
+// of the owner supersedes a running refresh before its pull.
 class HomeRefresh : public QObject
 {
     Q_OBJECT
 public:
-    HomeRefresh(AuthManager *auth, HomeSyncHooks hooks, QObject *owner);
+    HomeRefresh(AuthManager *auth, SyncProviding *sync, AppModelContainer *models, QObject *owner);
 
     void start();
 
 private:
-    static QCoro::Task<> run(QPointer<HomeRefresh> self, quint64 generation, HomeSyncHooks hooks);
+    static QCoro::Task<> run(QPointer<HomeRefresh> self, quint64 generation);
     bool isSignedIn() const;
 
     QPointer<AuthManager> m_auth;
-    HomeSyncHooks m_hooks;
+    SyncProviding *m_sync;
+    AppModelContainer *m_models;
     quint64 m_generation = 0;
 };
 

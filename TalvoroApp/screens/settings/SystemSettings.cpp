@@ -1,6 +1,7 @@
 #include "screens/settings/SystemSettings.h"
 
 #include "account/SyncManager.h"
+#include "account/SyncProviding.h"
 #include "dictation/HotkeyManager.h"
 #include "dictation/PermissionManager.h"
 #include "look/AccentColorOption.h"
@@ -46,11 +47,11 @@ SyncStatus syncStatus(bool isSyncing, const std::optional<QDateTime> &lastSyncDa
     return {};
 }
 
-void chooseAccentColor(UserDefaultsProviding &settings, SyncManager *sync, const QString &rawValue)
+void chooseAccentColor(UserDefaultsProviding &settings, SyncProviding *sync, const QString &rawValue)
 {
     settings.set(SettingsKeys::keyboardAccentColor, rawValue);
     if (sync)
-        startTask(sync, sync->pushSettings(), "The settings push");
+        sync->startSettingsPush();
 }
 
 void startManualPull(SyncManager &sync, AppModelContainer &models)

@@ -10,6 +10,7 @@ class AppModelContainer;
 class HotkeyManager;
 class PermissionManager;
 class SyncManager;
+class SyncProviding;
 class UserDefaultsProviding;
 
 // The rules of the sheet "Sistema" and of the screen "Permissões", apart from
@@ -35,7 +36,7 @@ SyncStatus syncStatus(bool isSyncing, const std::optional<QDateTime> &lastSyncDa
 
 // A swatch's tap: stores the option's raw value, even when it is the stored
 // one, and starts the settings push on `sync` (none without it).
-void chooseAccentColor(UserDefaultsProviding &settings, SyncManager *sync, const QString &rawValue);
+void chooseAccentColor(UserDefaultsProviding &settings, SyncProviding *sync, const QString &rawValue);
 
 // "Sincronizar Agora": a pull into a fresh context of `models`, which lives
 // until the pull ends. The task belongs to the synchroniser, not the screen.

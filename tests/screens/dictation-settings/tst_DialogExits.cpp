@@ -8,6 +8,7 @@
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/settings/ui/EditorListView.h"
 #include "screens/settings/ui/FormSheetPresenter.h"
+#include "support/FakeSync.h"
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
@@ -39,6 +40,7 @@ class TestDialogExits : public QObject
     Q_OBJECT
 
     std::unique_ptr<TemporaryProfile> m_profile;
+    FakeSync m_sync;
     int m_pushes = 0;
     QUuid m_item;
 
@@ -52,18 +54,18 @@ class TestDialogExits : public QObject
             const DictionaryEntry entry(QStringLiteral("Talvoro"), QStringLiteral("pt"), QStringLiteral("manual"));
             m_item = entry.id;
             store().insert(entry);
-            dictionary::DictionarySyncHooks hooks;
-            hooks.pushEntry = [this](const SyncDictionaryEntryPayload &) { ++m_pushes; };
-            hooks.pushEntryModel = [this](const DictionaryEntry &) { ++m_pushes; };
-            view = std::make_unique<dictionary::DictionaryView>(m_profile->environment, hooks);
+            m_sync.onDictionaryEntryPush = [this](const SyncDictionaryEntryPayload &) { ++m_pushes; };
+            m_sync.onDictionaryEntryModelPush = [this](const DictionaryEntry &) { ++m_pushes; };
+            m_profile->environment.syncProvider = &m_sync;
+            view = std::make_unique<dictionary::DictionaryView>(m_profile->environment);
         } else {
             const ReplacementRule rule(QStringLiteral("tlv"), QStringLiteral("Talvoro"));
             m_item = rule.id;
             store().insert(rule);
-            rules::RuleSyncHooks hooks;
-            hooks.pushRuleModel = [this](const ReplacementRule &, bool) { ++m_pushes; };
-            hooks.pushRule = [this](const SyncRulePayload &) { ++m_pushes; };
-            view = std::make_unique<ReplacementRulesView>(m_profile->environment, hooks);
+            m_sync.onRuleModelPush = [this](const ReplacementRule &, bool) { ++m_pushes; };
+            m_sync.onRulePush = [this](const SyncRulePayload &) { ++m_pushes; };
+            m_profile->environment.syncProvider = &m_sync;
+            view = std::make_unique<ReplacementRulesView>(m_profile->environment);
         }
         [&] { QVERIFY(store().save()); }();
         view->resize(700, 500);

@@ -3,6 +3,7 @@
 #include "screens/dictation-settings/DictionaryEditor.h"
 #include "screens/dictation-settings/FormText.h"
 #include "platform/ModelContext.h"
+#include "support/FakeSync.h"
 #include "support/TestSupport.h"
 #include "texts/Localization.h"
 
@@ -16,21 +17,22 @@ namespace {
 
 const QDateTime kNow = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);
 
-// A store, settings and hooks that record what would go to the account.
+// A store, settings and a synchroniser that record what would go to the
+// account.
 struct Fixture : TemporaryProfile
 {
     std::vector<DictionaryEntry> pushedModels;
     std::vector<SyncDictionaryEntryPayload> pushedPayloads;
     int settingsPushes = 0;
+    FakeSync fake;
 
-    DictionarySyncHooks hooks()
+    Fixture()
     {
-        DictionarySyncHooks h;
-        h.pushEntryModel = [this](const DictionaryEntry &e) { pushedModels.push_back(e); };
-        h.pushEntry = [this](const SyncDictionaryEntryPayload &p) { pushedPayloads.push_back(p); };
-        h.startSettingsPush = [this] { ++settingsPushes; };
-        return h;
+        fake.onDictionaryEntryModelPush = [this](const DictionaryEntry &e) { pushedModels.push_back(e); };
+        fake.onDictionaryEntryPush = [this](const SyncDictionaryEntryPayload &p) { pushedPayloads.push_back(p); };
+        fake.onSettingsPush = [this] { ++settingsPushes; };
     }
+    SyncProviding *sync() { return &fake; }
 
     DictionaryEntry add(const QString &term, const QString &language)
     {
@@ -81,7 +83,7 @@ private Q_SLOTS:
         TermForm form(DictionarySheetMode::create(), QStringLiteral("auto"), {});
         QVERIFY(!form.languageOptions().contains(QStringLiteral("auto")));
         form.term = QStringLiteral(" OpenAI\t");
-        QCOMPARE(form.save(f.models.mainContext(), std::vector<DictionaryEntry>{}, f.hooks(), kNow),
+        QCOMPARE(form.save(f.models.mainContext(), std::vector<DictionaryEntry>{}, f.sync(), kNow),
                  TermForm::SaveResult::saved);
         QCOMPARE(f.pushedModels.size(), size_t(1));
         QCOMPARE(f.pushedModels[0].term, QStringLiteral("OpenAI"));
@@ -100,9 +102,9 @@ private Q_SLOTS:
 
         TermForm create(DictionarySheetMode::create(), QStringLiteral("pt"), {"en", "pt"});
         create.term = QStringLiteral("novo");
-        QCOMPARE(create.save(context, query.results(), f.hooks(), kNow), TermForm::SaveResult::saved);
+        QCOMPARE(create.save(context, query.results(), f.sync(), kNow), TermForm::SaveResult::saved);
         f.commit();
-        QCOMPARE(create.save(context, query.results(), f.hooks(), kNow), TermForm::SaveResult::limitReached);
+        QCOMPARE(create.save(context, query.results(), f.sync(), kNow), TermForm::SaveResult::limitReached);
         QCOMPARE(create.term, QStringLiteral("novo"));
 
         // Editing in a full language saves; moving into one is refused.
@@ -111,11 +113,11 @@ private Q_SLOTS:
         for (const DictionaryEntry &e : query.results())
             (e.language == QLatin1String("en") ? inEnglish : inPortuguese) = e;
         TermForm stay(DictionarySheetMode::edit(inEnglish), QStringLiteral("pt"), {"en", "pt"});
-        QCOMPARE(stay.save(context, query.results(), f.hooks(), kNow), TermForm::SaveResult::saved);
+        QCOMPARE(stay.save(context, query.results(), f.sync(), kNow), TermForm::SaveResult::saved);
         QCOMPARE(context.fetchById<DictionaryEntry>(inEnglish.id)->updatedAt, kNow);
         TermForm move(DictionarySheetMode::edit(inPortuguese), QStringLiteral("pt"), {"en", "pt"});
         move.selectedLanguage = QStringLiteral("en");
-        QCOMPARE(move.save(context, query.results(), f.hooks(), kNow), TermForm::SaveResult::limitReached);
+        QCOMPARE(move.save(context, query.results(), f.sync(), kNow), TermForm::SaveResult::limitReached);
         QCOMPARE(context.fetchById<DictionaryEntry>(inPortuguese.id)->language, QStringLiteral("pt"));
         QCOMPARE(limitAlertMessage(), QStringLiteral("Você atingiu o limite de 100 termos para este idioma. "
                                                      "Remova termos existentes para adicionar novos."));
@@ -129,7 +131,7 @@ private Q_SLOTS:
         TermForm form(DictionarySheetMode::edit(entry), QStringLiteral("pt"), {"pt"});
         QVERIFY(f.models.mainContext().remove<DictionaryEntry>(entry.id));
         f.commit();
-        QCOMPARE(form.save(f.models.mainContext(), std::vector<DictionaryEntry>{}, f.hooks(), kNow),
+        QCOMPARE(form.save(f.models.mainContext(), std::vector<DictionaryEntry>{}, f.sync(), kNow),
                  TermForm::SaveResult::gone);
         QVERIFY(f.pushedModels.empty());
         QVERIFY(!f.models.mainContext().fetchById<DictionaryEntry>(entry.id));
@@ -153,7 +155,7 @@ private Q_SLOTS:
         const DictionaryEntry c = f.add(QStringLiteral("gamma"), QStringLiteral("pt"));
         const DictionaryEntry other = f.add(QStringLiteral("other"), QStringLiteral("en"));
         f.commit();
-        DictionaryEditor editor(*f.store, f.models.mainContext(), f.hooks(), [] { return kNow; });
+        DictionaryEditor editor(*f.store, f.models.mainContext(), f.sync(), [] { return kNow; });
         editor.appeared();
         QCOMPARE(editor.currentLanguage(), QStringLiteral("pt"));
 
@@ -201,7 +203,7 @@ private Q_SLOTS:
     void switchPushesOnlyTheUsersChange()
     {
         Fixture f;
-        DictionaryEditor editor(*f.store, f.models.mainContext(), f.hooks(), [] { return kNow; });
+        DictionaryEditor editor(*f.store, f.models.mainContext(), f.sync(), [] { return kNow; });
         QVERIFY(editor.dictionaryEnabled());
         QCOMPARE(editor.activeLanguage(), QStringLiteral("pt"));
         editor.setDictionaryEnabled(false);

@@ -6,6 +6,7 @@
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/settings/ui/EditorListView.h"
 #include "screens/settings/ui/FormSheetPresenter.h"
+#include "support/FakeSync.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ class TestEditorViews : public QObject
     Q_OBJECT
 
     std::unique_ptr<TemporaryProfile> m_store;
+    FakeSync m_sync;
     int m_pushes = 0;
 
     ModelContext &store() { return m_store->models.mainContext(); }
@@ -88,14 +90,14 @@ class TestEditorViews : public QObject
     {
         std::unique_ptr<QWidget> view;
         if (editor == Editor::dictionary) {
-            dictionary::DictionarySyncHooks hooks;
-            hooks.pushEntry = [this](const SyncDictionaryEntryPayload &) { ++m_pushes; };
-            view = std::make_unique<dictionary::DictionaryView>(m_store->environment, hooks);
+            m_sync.onDictionaryEntryPush = [this](const SyncDictionaryEntryPayload &) { ++m_pushes; };
+            m_store->environment.syncProvider = &m_sync;
+            view = std::make_unique<dictionary::DictionaryView>(m_store->environment);
         } else {
-            rules::RuleSyncHooks hooks;
-            hooks.pushRuleModel = [this](const ReplacementRule &, bool) { ++m_pushes; };
-            hooks.pushRule = [this](const SyncRulePayload &) { ++m_pushes; };
-            view = std::make_unique<ReplacementRulesView>(m_store->environment, hooks);
+            m_sync.onRuleModelPush = [this](const ReplacementRule &, bool) { ++m_pushes; };
+            m_sync.onRulePush = [this](const SyncRulePayload &) { ++m_pushes; };
+            m_store->environment.syncProvider = &m_sync;
+            view = std::make_unique<ReplacementRulesView>(m_store->environment);
         }
         view->resize(700, 500);
         view->show();

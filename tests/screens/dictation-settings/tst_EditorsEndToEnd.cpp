@@ -21,8 +21,8 @@ private Q_SLOTS:
         QVERIFY(app.harness.signIn());
         ModelContext &store = app.models.mainContext();
         app.clock = QDateTime::currentDateTime();
-        const auto hooks = dictionary::dictionarySyncHooks(app.sync.get());
-        dictionary::DictionaryEditor editor(*app.environment.settings, store, hooks, app.environment.now);
+        SyncProviding *const sync = app.environment.syncProvider;
+        dictionary::DictionaryEditor editor(*app.environment.settings, store, sync, app.environment.now);
         // A term: added, edited and deleted.
         const auto remote = [&](const char *field) {
             return app.account().dictionaryEntry(editor.query().results()[0].idString())->value(QLatin1String(field));
@@ -30,7 +30,7 @@ private Q_SLOTS:
 
         dictionary::TermForm create(dictionary::DictionarySheetMode::create(), QStringLiteral("pt"), {});
         create.term = QStringLiteral("Kubernetes");
-        QCOMPARE(create.save(store, editor.query().results(), hooks, app.clock), dictionary::TermForm::SaveResult::saved);
+        QCOMPARE(create.save(store, editor.query().results(), sync, app.clock), dictionary::TermForm::SaveResult::saved);
         QTRY_COMPARE(editor.query().count(), 1);
         QTRY_VERIFY(app.account().dictionaryEntry(editor.query().results()[0].idString()));
         QCOMPARE(remote("term").toString(), QStringLiteral("Kubernetes"));
@@ -39,7 +39,7 @@ private Q_SLOTS:
         app.clock = app.clock.addSecs(1);
         dictionary::TermForm edit(dictionary::DictionarySheetMode::edit(entry), QStringLiteral("pt"), {});
         edit.term = QStringLiteral("K8s");
-        QCOMPARE(edit.save(store, editor.query().results(), hooks, app.clock), dictionary::TermForm::SaveResult::saved);
+        QCOMPARE(edit.save(store, editor.query().results(), sync, app.clock), dictionary::TermForm::SaveResult::saved);
         QTRY_COMPARE(remote("term").toString(), QStringLiteral("K8s"));
 
         app.clock = app.clock.addSecs(1);
@@ -51,12 +51,11 @@ private Q_SLOTS:
         QCOMPARE(editor.query().count(), 0);
 
         // A rule: added, edited, disabled and deleted.
-        const auto ruleHooks = rules::ruleSyncHooks(app.sync.get());
-        rules::ReplacementRulesModel model(*app.environment.settings, app.models, ruleHooks, app.environment.now);
+        rules::ReplacementRulesModel model(*app.environment.settings, app.models, sync, app.environment.now);
         const auto remoteRule = [&](const char *field) {
             return app.account().rule(model.rules()[0].idString())->value(QLatin1String(field));
         };
-        rules::RuleForm createRule(rules::SheetMode::create(), store, ruleHooks, app.environment.now);
+        rules::RuleForm createRule(rules::SheetMode::create(), store, sync, app.environment.now);
         createRule.originalText = QStringLiteral("vc");
         QVERIFY(createRule.save());
         QTRY_COMPARE(model.rules().size(), 1);
@@ -64,7 +63,7 @@ private Q_SLOTS:
         const ReplacementRule rule = model.rules()[0];
 
         app.clock = app.clock.addSecs(1);
-        rules::RuleForm editRule(rules::SheetMode::edit(rule), store, ruleHooks, app.environment.now);
+        rules::RuleForm editRule(rules::SheetMode::edit(rule), store, sync, app.environment.now);
         editRule.replacementText = QStringLiteral("você");
         QVERIFY(editRule.save());
         QTRY_COMPARE(remoteRule("replacementText").toString(), QStringLiteral("você"));

@@ -1,5 +1,6 @@
 #include "screens/dictation-settings/ReplacementRules.h"
 #include "platform/ModelContext.h"
+#include "support/FakeSync.h"
 #include "support/TestSupport.h"
 #include "texts/Localization.h"
 
@@ -33,25 +34,26 @@ class TestReplacementRules : public QObject
     int m_pulls = 0;
     QDateTime m_now;
 
-    RuleSyncHooks hooks()
+    FakeSync m_sync;
+
+    SyncProviding *sync()
     {
-        RuleSyncHooks h;
-        h.pushRuleModel = [this](const ReplacementRule &rule, bool deleted) {
+        m_sync.onRuleModelPush = [this](const ReplacementRule &rule, bool deleted) {
             m_pushes.append({rule.id, deleted, rule.updatedAt, 0, false});
         };
-        h.pushRule = [this](const SyncRulePayload &payload) {
+        m_sync.onRulePush = [this](const SyncRulePayload &payload) {
             m_pushes.append({QUuid::fromString(payload.clientId), payload.isDeleted, {}, payload.updatedAt, true});
         };
-        h.pushSettings = [this] { ++m_settingsPushes; };
-        h.pullIfStale = [this](int seconds) -> QCoro::Task<void> {
+        m_sync.onSettingsPush = [this] { ++m_settingsPushes; };
+        m_sync.onPullIfStale = [this](int seconds) -> QCoro::Task<void> {
             m_pulls += seconds == 30;
             return [] -> QCoro::Task<void> { co_return; }();
         };
-        return h;
+        return &m_sync;
     }
     std::unique_ptr<ReplacementRulesModel> makeModel()
     {
-        return std::make_unique<ReplacementRulesModel>(*m_store->store, m_store->models, hooks(),
+        return std::make_unique<ReplacementRulesModel>(*m_store->store, m_store->models, sync(),
                                                        [this] { return m_now; });
     }
     ReplacementRule addRule(const QString &original, const QString &replacement, int createdSecond)
@@ -84,7 +86,7 @@ private Q_SLOTS:
     void formTrimsRefusesAnEmptyOriginalAndKeepsTheRestOnEdit()
     {
         ModelContext &context = m_store->models.mainContext();
-        RuleForm create(SheetMode::create(), context, hooks(), [this] { return m_now; });
+        RuleForm create(SheetMode::create(), context, sync(), [this] { return m_now; });
         // Only the original's trimmed text decides; an empty original is
         // refused even when save runs without the button.
         create.originalText = QStringLiteral(" \t\u2009");
@@ -106,7 +108,7 @@ private Q_SLOTS:
         context.modify<ReplacementRule>(rule.id, [](ReplacementRule &r) { r.isEnabled = false; r.useCount = 4; });
         commit();
         m_now = m_now.addSecs(60);
-        RuleForm edit(SheetMode::edit(*stored(rule.id)), context, hooks(), [this] { return m_now; });
+        RuleForm edit(SheetMode::edit(*stored(rule.id)), context, sync(), [this] { return m_now; });
         edit.replacementText = QStringLiteral("E aí\n");
         QVERIFY(edit.save());
         commit();
@@ -121,7 +123,7 @@ private Q_SLOTS:
     void editOfADeletedRuleClosesWithoutSaving()
     {
         const ReplacementRule rule = addRule(QStringLiteral("a"), QStringLiteral("b"), 1);
-        RuleForm edit(SheetMode::edit(rule), m_store->models.mainContext(), hooks(), [this] { return m_now; });
+        RuleForm edit(SheetMode::edit(rule), m_store->models.mainContext(), sync(), [this] { return m_now; });
         QVERIFY(m_store->models.mainContext().remove<ReplacementRule>(rule.id));
         commit();
         edit.originalText = QStringLiteral("c");

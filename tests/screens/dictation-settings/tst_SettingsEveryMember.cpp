@@ -9,6 +9,7 @@
 #include "screens/dictation-settings/ui/DictionaryView.h"
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+#include "support/FakeSync.h"
 #include "support/TestSupport.h"
 
 #include <QJsonDocument>
@@ -34,11 +35,6 @@ QJsonObject allFlagsOn()
             {"formatDates", true},   {"formatTimes", true},   {"formatLists", true}};
 }
 
-QCoro::Task<void> noPull(int)
-{
-    co_return;
-}
-
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
@@ -58,9 +54,9 @@ private Q_SLOTS:
     {
         TemporaryProfile profile;
         QList<QJsonObject> pushed;
-        auto *model = new TalvoroSettingsModel(
-            *profile.store, &profile.models,
-            {[&] { pushed.append(SyncDefaults::currentSettingsBlock(*profile.store).toJsonObject()); }, noPull});
+        FakeSync sync;
+        sync.onSettingsPush = [&] { pushed.append(SyncDefaults::currentSettingsBlock(*profile.store).toJsonObject()); };
+        auto *model = new TalvoroSettingsModel(*profile.store, &profile.models, &sync);
         TalvoroSettingsView view(model, *profile.store, nullptr, [](DetailRoute) {});
         view.resize(800, 1000);
         view.show();
@@ -89,12 +85,11 @@ private Q_SLOTS:
         TemporaryProfile profile;
         QList<QJsonObject> pushed;
         const auto push = [&] { pushed.append(SyncDefaults::currentSettingsBlock(*profile.store).toJsonObject()); };
-        dictionary::DictionarySyncHooks dictionaryHooks;
-        dictionaryHooks.startSettingsPush = push;
-        rules::RuleSyncHooks ruleHooks;
-        ruleHooks.pushSettings = push;
-        dictionary::DictionaryView dictionaryView(profile.environment, dictionaryHooks);
-        ReplacementRulesView rulesView(profile.environment, ruleHooks);
+        FakeSync sync;
+        sync.onSettingsPush = push;
+        profile.environment.syncProvider = &sync;
+        dictionary::DictionaryView dictionaryView(profile.environment);
+        ReplacementRulesView rulesView(profile.environment);
 
         const struct
         {
@@ -178,7 +173,8 @@ private Q_SLOTS:
         // The dictation settings screen drops the old domain as it appears.
         settings.store->set(SettingsKeys::transcriptionDomain, QStringLiteral("tech"));
         QTRY_VERIFY(fileBytes(file).contains("transcriptionDomain=tech"));
-        TalvoroSettingsView view(new TalvoroSettingsModel(*settings.store, nullptr, {[] {}, noPull}),
+        FakeSync sync;
+        TalvoroSettingsView view(new TalvoroSettingsModel(*settings.store, nullptr, &sync),
                                  *settings.store, nullptr, [](DetailRoute) {});
         view.show();
         QTRY_VERIFY(!fileBytes(file).contains("transcriptionDomain"));

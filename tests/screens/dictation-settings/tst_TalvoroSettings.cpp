@@ -8,6 +8,7 @@
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
 #include "screens/dictation-settings/ui/TalvoroSettingsView.h"
+#include "support/FakeSync.h"
 #include "support/TestSupport.h"
 #include "texts/LocalizedTexts.h"
 #include "transcription/DictionaryEntry.h"
@@ -35,12 +36,26 @@ const QString kDomainKey = QStringLiteral("transcriptionDomain");
 // Stands in for the synchroniser behind the dictation settings screen: counts
 // the pushes it starts (with the settings block a push would read at that
 // moment) and the pulls it asks for.
-struct RecordingSyncHooks
+struct RecordingSync
 {
     UserDefaultsProviding *settings = nullptr;
     int pushes = 0;
     QList<int> pulls;
     QList<QJsonObject> blocksAtPush;
+    FakeSync fake;
+
+    RecordingSync()
+    {
+        fake.onSettingsPush = [this] {
+            ++pushes;
+            if (settings)
+                blocksAtPush.append(SyncDefaults::currentSettingsBlock(*settings).toJsonObject());
+        };
+        fake.onPullIfStale = [this](int seconds) {
+            pulls.append(seconds);
+            return finished();
+        };
+    }
 
     void reset(UserDefaultsProviding *store = nullptr)
     {
@@ -48,20 +63,6 @@ struct RecordingSyncHooks
         pushes = 0;
         pulls.clear();
         blocksAtPush.clear();
-    }
-
-    TalvoroSettingsModel::Hooks hooks()
-    {
-        return {[this] {
-                    ++pushes;
-                    if (!settings)
-                        return;
-                    blocksAtPush.append(SyncDefaults::currentSettingsBlock(*settings).toJsonObject());
-                },
-                [this](int seconds) {
-                    pulls.append(seconds);
-                    return finished();
-                }};
     }
 
 private:
@@ -84,19 +85,19 @@ class TestTalvoroSettings : public QObject
 
     std::unique_ptr<TemporaryProfile> m_profile;
     AuthManager *m_auth = nullptr;
-    RecordingSyncHooks m_calls;
+    RecordingSync m_calls;
     QList<DetailRoute> m_routes;
 
     UserDefaultsProviding &settings() { return *m_profile->store; }
 
     std::unique_ptr<TalvoroSettingsModel> makeModel()
     {
-        return std::make_unique<TalvoroSettingsModel>(settings(), nullptr, m_calls.hooks());
+        return std::make_unique<TalvoroSettingsModel>(settings(), nullptr, &m_calls.fake);
     }
     // The screen, shown and exposed.
     std::unique_ptr<TalvoroSettingsView> makeView(int height = 1000)
     {
-        auto *model = new TalvoroSettingsModel(settings(), &m_profile->models, m_calls.hooks());
+        auto *model = new TalvoroSettingsModel(settings(), &m_profile->models, &m_calls.fake);
         auto view = std::make_unique<TalvoroSettingsView>(model, settings(), m_auth,
                                                           [this](DetailRoute route) { m_routes.append(route); });
         view->resize(800, height);

@@ -13,6 +13,7 @@
 #include "screens/settings/ui/CapsuleButton.h"
 #include "screens/settings/ui/ContentUnavailableView.h"
 #include "support/DictationFakes.h"
+#include "support/FakeSync.h"
 #include "support/FileDialogDriving.h"
 #include "support/TestSupport.h"
 
@@ -318,19 +319,19 @@ private Q_SLOTS:
         container.mainContext().insert(kept);
         QVERIFY(container.mainContext().save());
         QStringList sent;
-        HistorySyncHooks hooks;
-        hooks.deleteOnAccount = [&](const QString &clientId) { sent.append(clientId); };
+        FakeSync sync;
+        sync.onTranscriptionDeletion = [&](const QString &clientId) { sent.append(clientId); };
 
         // A store that refuses the deletion: nothing sent, nothing pending.
         container.database().exec(QStringLiteral(
             "CREATE TRIGGER refuse BEFORE DELETE ON transcriptions BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-        QVERIFY(!deleteTranscription(container, kept.id, hooks));
+        QVERIFY(!deleteTranscription(container, kept.id, &sync));
         QVERIFY(sent.isEmpty());
         QVERIFY(!container.mainContext().hasChanges());
         QVERIFY(container.fetchCommitted<TranscriptionRecord>(kept.id).value().has_value());
 
         container.database().exec(QStringLiteral("DROP TRIGGER refuse"));
-        QVERIFY(deleteTranscription(container, kept.id, hooks));
+        QVERIFY(deleteTranscription(container, kept.id, &sync));
         QCOMPARE(sent, QStringList{kept.id.toString(QUuid::WithoutBraces).toUpper()});
         QVERIFY(!container.fetchCommitted<TranscriptionRecord>(kept.id).value().has_value());
     }
@@ -340,13 +341,15 @@ private Q_SLOTS:
         m_profile->environment.hotkeys = &hotkeys;
         QStringList sent;
         int pulls = 0;
-        HistorySyncHooks hooks{[&](const QString &id) { sent.append(id); },
-                               [&](int seconds) -> QCoro::Task<void> {
-                                   pulls += seconds == kPullMinimumInterval;
-                                   return []() -> QCoro::Task<void> { co_return; }();
-                               }};
+        FakeSync sync;
+        sync.onTranscriptionDeletion = [&](const QString &id) { sent.append(id); };
+        sync.onPullIfStale = [&](int seconds) -> QCoro::Task<void> {
+            pulls += seconds == kPullMinimumInterval;
+            return []() -> QCoro::Task<void> { co_return; }();
+        };
+        m_profile->environment.syncProvider = &sync;
         QList<NavigationDestination> pushed;
-        HistoryView view(m_profile->environment, [&](const NavigationDestination &d) { pushed.append(d); }, hooks);
+        HistoryView view(m_profile->environment, [&](const NavigationDestination &d) { pushed.append(d); });
         view.resize(800, 700);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -388,10 +391,9 @@ private Q_SLOTS:
     {
         for (int i = 0; i < 40; ++i)
             insert(QStringLiteral("nota número %1 com texto").arg(i));
-        HistorySyncHooks hooks{[](const QString &) {}, [](int) -> QCoro::Task<void> {
-                                   return []() -> QCoro::Task<void> { co_return; }();
-                               }};
-        HistoryView view(m_profile->environment, [](const NavigationDestination &) {}, hooks);
+        FakeSync sync;
+        m_profile->environment.syncProvider = &sync;
+        HistoryView view(m_profile->environment, [](const NavigationDestination &) {});
         view.resize(800, 500);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

@@ -14,6 +14,7 @@
 #include "screens/settings/ui/AccountToolbarItem.h"
 #include "screens/settings/ui/SettingsSeparator.h"
 #include "screens/settings/ui/UsageBlockView.h"
+#include "support/FakeSync.h"
 #include "support/SyncTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -40,12 +41,14 @@ QCoro::Task<> recordAfter(QStringList *log, QString before, QString after, std::
     log->append(after);
 }
 
-// Hooks that log when each call starts and ends; the drain takes a while so
-// that an early pull would show up in the log.
-HomeSyncHooks recordingHooks(QStringList *log)
+// A synchroniser that logs when each call starts and ends; the drain takes
+// a while so that an early pull would show up in the log.
+void recordInto(FakeSync &sync, QStringList *log)
 {
-    return {[log] { return recordAfter(log, QStringLiteral("drain"), QStringLiteral("drained"), 50ms); },
-            [log] { return recordAfter(log, QStringLiteral("pull"), QStringLiteral("pulled"), 0ms); }};
+    sync.onDrain = [log] { return recordAfter(log, QStringLiteral("drain"), QStringLiteral("drained"), 50ms); };
+    sync.onPull = [log](ModelContext &) {
+        return recordAfter(log, QStringLiteral("pull"), QStringLiteral("pulled"), 0ms);
+    };
 }
 
 QStringList texts(const QWidget *root, const QString &name)
@@ -122,9 +125,12 @@ private Q_SLOTS:
     {
         LocalBackend backend;
         AuthHarness harness(backend.baseURL());
+        TemporaryProfile profile;
         QStringList log;
+        FakeSync sync;
+        recordInto(sync, &log);
         QObject owner;
-        auto *refresh = new HomeRefresh(harness.auth.get(), recordingHooks(&log), &owner);
+        auto *refresh = new HomeRefresh(harness.auth.get(), &sync, &profile.models, &owner);
 
         // Signed out: nothing at all.
         refresh->start();
@@ -151,7 +157,7 @@ private Q_SLOTS:
 
         // Signing out stops a running refresh before its pull.
         log.clear();
-        refresh = new HomeRefresh(harness.auth.get(), recordingHooks(&log), &owner);
+        refresh = new HomeRefresh(harness.auth.get(), &sync, &profile.models, &owner);
         refresh->start();
         harness.auth->signOut();
         QTRY_COMPARE(log, (QStringList{QStringLiteral("drain"), QStringLiteral("drained")}));
@@ -162,17 +168,13 @@ private Q_SLOTS:
         QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
         profile.environment.now = [&now] { return now; };
         QList<NavigationDestination> pushed;
-        int calls = 0;
-        const auto count = [&calls] {
-            ++calls;
-            return []() -> QCoro::Task<> { co_return; }();
-        };
-        HomeSyncHooks hooks{count, count};
-        HomeView view(profile.environment, [&](const NavigationDestination &d) { pushed.append(d); }, hooks);
+        FakeSync sync;
+        profile.environment.syncProvider = &sync;
+        HomeView view(profile.environment, [&](const NavigationDestination &d) { pushed.append(d); });
         view.resize(900, 1000);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(calls, 0);
+        QVERIFY(sync.calls.isEmpty());
 
         QCOMPARE(texts(&view, QStringLiteral("weekTitle")), QStringList{QStringLiteral("ESTA SEMANA")});
         QCOMPARE(texts(&view, QStringLiteral("weekRange")), QStringList{QStringLiteral("7 DE DEZ. – 9 DE DEZ.")});
@@ -234,7 +236,7 @@ private Q_SLOTS:
         services.queue->enqueue(OfflineSyncKind::deleteTranscription,
                                 QJsonDocument::fromJson(SyncRequests::deleteTranscriptionBody(deleted, nowMs)).object());
 
-        HomeView view(services.environment, {}, homeSyncHooks(services.sync.get(), &services.models));
+        HomeView view(services.environment, {});
         view.resize(900, 1000);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

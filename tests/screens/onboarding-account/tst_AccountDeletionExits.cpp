@@ -44,7 +44,7 @@ private Q_SLOTS:
         environment.settings = harness.settings.store.get();
         environment.auth = harness.auth.get();
         environment.makeBackendClient = [&] {
-            return std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(), &harness.network,
+            return std::make_shared<BackendAPIClient>(harness.authProvider(), &harness.network,
                                                       backend.baseURL());
         };
         AccountManagementView page(environment);

@@ -37,7 +37,7 @@ struct Account
         environment.settings = harness.settings.store.get();
         environment.auth = harness.auth.get();
         environment.makeBackendClient = [this] {
-            return std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(), &harness.network,
+            return std::make_shared<BackendAPIClient>(harness.authProvider(), &harness.network,
                                                       backend.baseURL());
         };
     }

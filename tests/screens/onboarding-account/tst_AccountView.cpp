@@ -47,7 +47,7 @@ struct SignedInAccount
     AccountViewModel::ClientFactory clientFactory()
     {
         return [this] {
-            return std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(), &harness.network,
+            return std::make_shared<BackendAPIClient>(harness.authProvider(), &harness.network,
                                                       backend.baseURL());
         };
     }

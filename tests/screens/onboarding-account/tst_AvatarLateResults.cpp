@@ -39,7 +39,7 @@ struct AvatarScreen
         model = std::make_unique<AccountViewModel>(
             harness.auth.get(), *harness.settings.store,
             [this] {
-                return std::make_shared<BackendAPIClient>(std::make_shared<DefaultAuthProvider>(), &harness.network,
+                return std::make_shared<BackendAPIClient>(harness.authProvider(), &harness.network,
                                                           backend.baseURL());
             },
             [] {});

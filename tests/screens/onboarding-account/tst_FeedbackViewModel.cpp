@@ -4,6 +4,7 @@
 #include "texts/Localization.h"
 #include "support/AccountTestSupport.h"
 #include "support/FileDialogDriving.h"
+#include "support/SyncTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
@@ -30,7 +31,7 @@ struct SignedInFeedback
 {
     LocalBackend backend;
     AuthHarness harness{backend.baseURL()};
-    BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), &harness.network, backend.baseURL()};
+    BackendAPIClient client{harness.authProvider(), &harness.network, backend.baseURL()};
     FeedbackViewModel model{client};
 
     explicit SignedInFeedback(bool signIn = true)
@@ -78,7 +79,7 @@ private Q_SLOTS:
     void canSubmitCountsWholeCharactersOnUntrimmedText()
     {
         LocalBackend backend;
-        BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), BackendAPIClient::sharedSession(), backend.baseURL()};
+        BackendAPIClient client{signedOutAuth(), BackendAPIClient::sharedSession(), backend.baseURL()};
         FeedbackViewModel model(client);
         model.setSubject(QStringLiteral("Assunto"));
         model.setDescriptionText(QStringLiteral("Descrição"));
@@ -113,7 +114,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         LocalBackend backend;
-        BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), BackendAPIClient::sharedSession(), backend.baseURL()};
+        BackendAPIClient client{signedOutAuth(), BackendAPIClient::sharedSession(), backend.baseURL()};
         FeedbackViewModel model(client);
         const QUrl small = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("small.png"), {1024, 600}));
         const QUrl wide = QUrl::fromLocalFile(writeImage(dir, QStringLiteral("wide.png"), {3000, 1500}));
@@ -159,7 +160,7 @@ private Q_SLOTS:
         writeImage(dir, QStringLiteral("one.png"), {800, 600});
         writeImage(dir, QStringLiteral("two.png"), {600, 800});
         LocalBackend backend;
-        BackendAPIClient client{std::make_shared<DefaultAuthProvider>(), BackendAPIClient::sharedSession(), backend.baseURL()};
+        BackendAPIClient client{signedOutAuth(), BackendAPIClient::sharedSession(), backend.baseURL()};
         FeedbackView view(client, *TemporarySettings().store, {});
         view.show();
         view.findChild<QAbstractButton *>(QStringLiteral("addScreenshots"))->click();

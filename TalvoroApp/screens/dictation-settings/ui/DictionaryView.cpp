@@ -143,11 +143,10 @@ private:
 
 } // namespace
 
-DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySyncHooks hooks,
-                               std::function<void()> openAccount, QWidget *parent)
+DictionaryView::DictionaryView(const AppEnvironment &environment, std::function<void()> openAccount,
+                               QWidget *parent)
     : QWidget(parent)
     , m_environment(environment)
-    , m_hooks(hooks)
 {
     setObjectName(QStringLiteral("dictionaryView"));
     m_sheets = new settings::FormSheetPresenter(this);
@@ -169,7 +168,7 @@ DictionaryView::DictionaryView(const AppEnvironment &environment, DictionarySync
     body->setSpacing(12);
     layout->addLayout(body, 1);
 
-    m_editor = new DictionaryEditor(*environment.settings, environment.models->mainContext(), hooks,
+    m_editor = new DictionaryEditor(*environment.settings, environment.models->mainContext(), environment.syncProvider,
                                     environment.now, this);
 
     auto *switchRow = new QHBoxLayout;
@@ -341,7 +340,7 @@ void DictionaryView::editEntry(const DictionaryEntry &entry)
             editor->deleteFromSheet(deleted);
     };
     QPointer<settings::FormSheetPresenter> sheets(m_sheets);
-    auto *sheet = new TermFormSheet(std::move(inputs), m_environment.models->mainContext(), m_hooks,
+    auto *sheet = new TermFormSheet(std::move(inputs), m_environment.models->mainContext(), m_environment.syncProvider,
                                     m_environment.now, [sheets] {
                                         if (sheets)
                                             sheets->dismiss();

@@ -31,8 +31,7 @@ class DictionaryView : public QWidget
     Q_OBJECT
 public:
     // `openAccount` pushes the account screen (the toolbar's avatar).
-    DictionaryView(const AppEnvironment &environment, DictionarySyncHooks hooks, std::function<void()> openAccount = {},
-                   QWidget *parent = nullptr);
+    DictionaryView(const AppEnvironment &environment, std::function<void()> openAccount = {}, QWidget *parent = nullptr);
 
     DictionaryEditor *editor() const { return m_editor; }
     settings::FormSheetPresenter *sheets() const { return m_sheets; }
@@ -49,7 +48,6 @@ private:
     void openDeleteConfirmation();
 
     const AppEnvironment &m_environment;
-    DictionarySyncHooks m_hooks;
     DictionaryEditor *m_editor = nullptr;
     settings::FormSheetPresenter *m_sheets = nullptr;
     ui::ToggleSwitch *m_switch = nullptr;

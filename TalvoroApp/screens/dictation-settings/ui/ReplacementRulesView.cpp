@@ -1,5 +1,6 @@
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
 
+#include "account/SyncProviding.h"
 #include "look/Theme.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Symbols.h"
@@ -197,13 +198,13 @@ private:
 
 } // namespace
 
-ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, talvoro::rules::RuleSyncHooks hooks,
-                                           std::function<void()> openAccount, QWidget *parent)
+ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, std::function<void()> openAccount,
+                                           QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("replacementRulesView"));
     Q_ASSERT(environment.settings && environment.models);
-    m_model = new ReplacementRulesModel(*environment.settings, *environment.models, std::move(hooks), environment.now,
+    m_model = new ReplacementRulesModel(*environment.settings, *environment.models, environment.syncProvider, environment.now,
                                         this);
     m_sheets = new FormSheetPresenter(this);
 
@@ -381,7 +382,7 @@ void ReplacementRulesView::presentSheet()
     QPointer<ReplacementRulesModel> model(m_model);
     QPointer<FormSheetPresenter> sheets(m_sheets);
     auto *form = new RuleFormSheet(
-        *mode, m_model->context(), m_model->hooks(), m_model->clock(),
+        *mode, m_model->context(), m_model->sync(), m_model->clock(),
         [model](const ReplacementRule &rule) {
             if (model)
                 model->deleteFromForm(rule);
@@ -439,6 +440,6 @@ void ReplacementRulesView::showEvent(QShowEvent *event)
     if (event->spontaneous())
         return;
     // The pull belongs to the synchroniser; nothing runs here after it.
-    if (m_model->hooks().pullIfStale)
-        (void)m_model->hooks().pullIfStale(ReplacementRulesModel::kPullMinimumInterval);
+    if (SyncProviding *sync = m_model->sync())
+        (void)sync->pullIfStale(ReplacementRulesModel::kPullMinimumInterval);
 }

@@ -32,8 +32,8 @@ class ReplacementRulesView : public QWidget
     Q_OBJECT
 public:
     // `openAccount` pushes the account screen (the toolbar's avatar).
-    ReplacementRulesView(const AppEnvironment &environment, talvoro::rules::RuleSyncHooks hooks,
-                         std::function<void()> openAccount = {}, QWidget *parent = nullptr);
+    ReplacementRulesView(const AppEnvironment &environment, std::function<void()> openAccount = {},
+                         QWidget *parent = nullptr);
     ~ReplacementRulesView() override;
 
     talvoro::rules::ReplacementRulesModel *rulesModel() const { return m_model; }

@@ -16,11 +16,11 @@ QSize RuleFormSheet::sizeFor(const rules::SheetMode &mode)
     return {kWidth, mode.isEdit() ? 480 : 400};
 }
 
-RuleFormSheet::RuleFormSheet(rules::SheetMode mode, ModelContext &context, rules::RuleSyncHooks hooks,
+RuleFormSheet::RuleFormSheet(rules::SheetMode mode, ModelContext &context, SyncProviding *sync,
                              std::function<QDateTime()> now, std::function<void(const ReplacementRule &)> onDelete,
                              std::function<void()> dismiss, QWidget *parent)
     : QWidget(parent)
-    , m_form(std::move(mode), context, std::move(hooks), std::move(now))
+    , m_form(std::move(mode), context, sync, std::move(now))
     , m_onDelete(std::move(onDelete))
     , m_dismiss(std::move(dismiss))
 {

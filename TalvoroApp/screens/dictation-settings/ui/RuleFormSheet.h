@@ -21,7 +21,7 @@ public:
     // The sheet's size for a mode: taller when editing (the delete button).
     static QSize sizeFor(const talvoro::rules::SheetMode &mode);
 
-    RuleFormSheet(talvoro::rules::SheetMode mode, ModelContext &context, talvoro::rules::RuleSyncHooks hooks,
+    RuleFormSheet(talvoro::rules::SheetMode mode, ModelContext &context, SyncProviding *sync,
                   std::function<QDateTime()> now, std::function<void(const ReplacementRule &)> onDelete,
                   std::function<void()> dismiss, QWidget *parent = nullptr);
 

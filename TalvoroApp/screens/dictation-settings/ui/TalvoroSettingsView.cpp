@@ -11,7 +11,6 @@
 #include "look/ui/ToggleSwitch.h"
 #include "platform/SettingsStore.h"
 #include "platform/StartTask.h"
-#include "screens/dictation-settings/SettingsSyncHooks.h"
 #include "screens/dictation-settings/TalvoroSettingsModel.h"
 #include "screens/dictation-settings/ui/CountBadge.h"
 #include "screens/settings/SettingsStyle.h"
@@ -68,7 +67,7 @@ TalvoroSettingsView::TalvoroSettingsView(const AppEnvironment &environment, Push
     , m_avatarLoader(environment.avatarLoader)
     , m_pushRoute(std::move(pushRoute))
 {
-    m_model = new TalvoroSettingsModel(m_settings, environment.models, settingsSyncHooks(environment.sync), this);
+    m_model = new TalvoroSettingsModel(m_settings, environment.models, environment.syncProvider, this);
     build();
 }
 
@@ -330,7 +329,7 @@ void TalvoroSettingsView::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    // The start task: each time the screen is shown. Owned by the model's
-    // hooks; nothing runs on the screen after its await.
+    // The start task: each time the screen is shown. Owned by the model;
+    // nothing runs on the screen after its await.
     talvoro::startTask(m_model, m_model->appear(), "The dictation settings' start task");
 }

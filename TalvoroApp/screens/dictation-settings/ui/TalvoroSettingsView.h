@@ -41,7 +41,7 @@ public:
     // synchroniser (pushes and the pull on appearance), sign-in state and
     // avatar loader. The settings store is required.
     TalvoroSettingsView(const AppEnvironment &environment, PushRoute pushRoute, QWidget *parent = nullptr);
-    // The screen over a model of the caller's (tests give it fake hooks).
+    // The screen over a model of the caller's (tests give it a fake synchroniser).
     TalvoroSettingsView(TalvoroSettingsModel *model, UserDefaultsProviding &settings, AuthManager *auth,
                         PushRoute pushRoute, QWidget *parent = nullptr);
     ~TalvoroSettingsView() override;

@@ -20,13 +20,13 @@ void openLimitAlert(QWidget *parent)
                         {settings::AlertButton{localized("OK"), QMessageBox::RejectRole, {}, QStringLiteral("okButton")}});
 }
 
-TermFormSheet::TermFormSheet(Inputs inputs, ModelContext &context, DictionarySyncHooks hooks,
+TermFormSheet::TermFormSheet(Inputs inputs, ModelContext &context, SyncProviding *sync,
                              std::function<QDateTime()> now, std::function<void()> dismiss, QWidget *parent)
     : QWidget(parent)
     , m_form(inputs.mode, inputs.defaultLanguage, inputs.availableLanguages)
     , m_inputs(std::move(inputs))
     , m_context(&context)
-    , m_hooks(std::move(hooks))
+    , m_sync(sync)
     , m_now(std::move(now))
     , m_dismiss(std::move(dismiss))
 {
@@ -99,7 +99,7 @@ void TermFormSheet::save()
     if (!m_context || !m_inputs.allEntries)
         return;
     const TermForm::SaveResult result =
-        m_form.save(*m_context, m_inputs.allEntries->results(), m_hooks, m_now ? m_now() : QDateTime::currentDateTime());
+        m_form.save(*m_context, m_inputs.allEntries->results(), m_sync, m_now ? m_now() : QDateTime::currentDateTime());
     switch (result) {
     case TermForm::SaveResult::nothing:
         return;

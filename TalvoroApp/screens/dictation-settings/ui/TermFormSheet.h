@@ -32,7 +32,7 @@ public:
         std::function<void(const DictionaryEntry &)> onDelete;
     };
 
-    TermFormSheet(Inputs inputs, ModelContext &context, DictionarySyncHooks hooks,
+    TermFormSheet(Inputs inputs, ModelContext &context, SyncProviding *sync,
                   std::function<QDateTime()> now, std::function<void()> dismiss, QWidget *parent = nullptr);
 
     const TermForm &form() const { return m_form; }
@@ -48,7 +48,7 @@ private:
     TermForm m_form;
     Inputs m_inputs;
     QPointer<ModelContext> m_context;
-    DictionarySyncHooks m_hooks;
+    SyncProviding *m_sync;
     std::function<QDateTime()> m_now;
     std::function<void()> m_dismiss;
     QLineEdit *m_term = nullptr;

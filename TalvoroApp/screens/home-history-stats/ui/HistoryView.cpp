@@ -1,6 +1,7 @@
 #include "screens/home-history-stats/ui/HistoryView.h"
 
 #include "account/AuthManager.h"
+#include "account/SyncProviding.h"
 #include "dictation/HotkeyManager.h"
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
@@ -76,12 +77,10 @@ QString hotkeyText(HotkeyManager *hotkeys)
 
 } // namespace
 
-HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, HistorySyncHooks hooks,
-                         QWidget *parent)
+HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, QWidget *parent)
     : QWidget(parent)
     , m_environment(environment)
     , m_navigate(std::move(navigate))
-    , m_hooks(std::move(hooks))
 {
     setObjectName(QStringLiteral("historyView"));
     Q_ASSERT(environment.settings);
@@ -276,7 +275,7 @@ void HistoryView::deleteRecord(int row)
 {
     if (!m_model || !m_environment.models || row < 0 || row >= m_model->rowCount() || m_model->isHeader(row))
         return;
-    deleteTranscription(*m_environment.models, m_model->item(row).id, m_hooks);
+    deleteTranscription(*m_environment.models, m_model->item(row).id, m_environment.syncProvider);
 }
 
 void HistoryView::showContextMenu(int row, const QPoint &globalPosition)
@@ -332,7 +331,8 @@ void HistoryView::showEvent(QShowEvent *event)
         m_model->refresh();
     // The start task: a pull when the last one is older than 30 s, on behalf
     // of the list's rules; nothing runs on the screen after it.
-    if (m_hooks.pullIfStale)
-        startTask(m_model ? static_cast<QObject *>(m_model) : this, m_hooks.pullIfStale(kPullMinimumInterval),
+    if (m_environment.syncProvider)
+        startTask(m_model ? static_cast<QObject *>(m_model) : this,
+                  m_environment.syncProvider->pullIfStale(kPullMinimumInterval),
                   "The history's start task");
 }

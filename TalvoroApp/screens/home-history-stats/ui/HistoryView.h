@@ -36,8 +36,7 @@ class HistoryView : public QWidget
 public:
     using Navigate = std::function<void(const NavigationDestination &)>;
 
-    HistoryView(const AppEnvironment &environment, Navigate navigate, talvoro::history::HistorySyncHooks hooks,
-                QWidget *parent = nullptr);
+    HistoryView(const AppEnvironment &environment, Navigate navigate, QWidget *parent = nullptr);
     ~HistoryView() override;
 
     HistoryListModel *listModel() const { return m_model; }
@@ -64,7 +63,6 @@ private:
 
     const AppEnvironment &m_environment;
     Navigate m_navigate;
-    talvoro::history::HistorySyncHooks m_hooks;
     TranscriptionsQuery *m_query = nullptr;
     QTimer *m_pages = nullptr;
     HistoryListModel *m_model = nullptr;

@@ -83,11 +83,11 @@ private:
 
 } // namespace
 
-HomeView::HomeView(const AppEnvironment &environment, Navigate navigate, HomeSyncHooks hooks, QWidget *parent)
+HomeView::HomeView(const AppEnvironment &environment, Navigate navigate, QWidget *parent)
     : QWidget(parent)
     , m_clock(environment.now)
     , m_navigate(std::move(navigate))
-    , m_refresh(new HomeRefresh(environment.auth, std::move(hooks), this))
+    , m_refresh(new HomeRefresh(environment.auth, environment.syncProvider, environment.models, this))
 {
     setObjectName(QStringLiteral("homeView"));
     Q_ASSERT(environment.settings);

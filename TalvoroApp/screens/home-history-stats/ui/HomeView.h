@@ -26,7 +26,7 @@ class HomeView : public QWidget
 public:
     using Navigate = std::function<void(const NavigationDestination &)>;
 
-    HomeView(const AppEnvironment &environment, Navigate navigate, HomeSyncHooks hooks, QWidget *parent = nullptr);
+    HomeView(const AppEnvironment &environment, Navigate navigate, QWidget *parent = nullptr);
     ~HomeView() override;
 
 protected:

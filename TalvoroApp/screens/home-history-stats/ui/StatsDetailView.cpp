@@ -1,6 +1,6 @@
 #include "screens/home-history-stats/ui/StatsDetailView.h"
 
-#include "account/SyncManager.h"
+#include "account/SyncProviding.h"
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
 #include "look/ui/Appearance.h"
@@ -82,7 +82,7 @@ QWidget *sectionTitle(const char *caption)
 StatsDetailView::StatsDetailView(const AppEnvironment &environment, QWidget *parent)
     : QWidget(parent)
     , m_settings(environment.settings)
-    , m_sync(environment.sync)
+    , m_sync(environment.syncProvider)
 {
     setObjectName(QStringLiteral("statsDetailView"));
     m_content = new QStackedWidget(this);

@@ -42,7 +42,7 @@ private:
     void refreshDetailRows(const StatsFigures &figures, bool portuguese);
 
     UserDefaultsProviding *m_settings;
-    SyncManager *m_sync;
+    SyncProviding *m_sync;
     QStackedWidget *m_content = nullptr;
     settings::ContentUnavailableView *m_empty = nullptr;
     QLabel *m_totalDictations = nullptr;

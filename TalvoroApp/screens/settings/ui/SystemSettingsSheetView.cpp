@@ -192,7 +192,7 @@ QWidget *SystemSettingsSheetView::buildSwatchRow()
         layout->addWidget(swatch, 1, Qt::AlignCenter);
         m_swatches.append(swatch);
         connect(swatch, &QAbstractButton::clicked, this, [this, swatch] {
-            chooseAccentColor(*m_environment.settings, m_environment.sync, swatch->rawValue());
+            chooseAccentColor(*m_environment.settings, m_environment.syncProvider, swatch->rawValue());
         });
     }
     return row;
