@@ -3,9 +3,11 @@
 #include "account/ReplyActivity.h"
 #include "account/SyncLogging.h"
 #include "account/SyncRequests.h"
+#include "platform/AppPaths.h"
 #include "platform/OrderedJson.h"
 
 #include <QCoroTimer>
+#include <QDir>
 #include <QNetworkReply>
 
 using namespace std::chrono_literals;
@@ -25,14 +27,31 @@ QCoro::Task<std::expected<void, BackendAPIError>> PullStream::open(QString token
 {
     BackendRequest request{"POST", QString::fromLatin1(SyncRequests::kPullPath), m_body, 60s, token};
     request.cancellation = m_cancellation;
-    request.maxReplyBytes = kReadBufferBytes;
+    request.maxReplyBytes = kChunkBytes;
     request.deadline = kDeadline;
     auto opening = m_client->openStream(std::move(request));
     auto opened = co_await std::move(opening);
     if (!opened)
         co_return std::unexpected(opened.error());
     m_reply.reset(opened->reply);
+    m_spool.setFileTemplate(AppPaths::cacheDir() + QStringLiteral("/pull-XXXXXX.json"));
+    if (!QDir().mkpath(AppPaths::cacheDir()) || !m_spool.open()) {
+        qCWarning(lcSyncManager, "Cannot keep the pull reply on disk: %s", qUtf8Printable(m_spool.errorString()));
+        co_return std::unexpected(BackendAPIError::networkError(BackendAPIClient::connectionFailureText()));
+    }
+    QObject::connect(m_reply.get(), &QNetworkReply::readyRead, m_reply.get(), [this] { spool(); });
+    spool();
     co_return {};
+}
+
+bool PullStream::spool()
+{
+    while (!m_spoolFailed && m_reply->bytesAvailable() > 0) {
+        const QByteArray chunk = m_reply->read(kChunkBytes);
+        m_spoolFailed = !m_spool.seek(m_spooled) || m_spool.write(chunk) != chunk.size();
+        m_spooled += chunk.size();
+    }
+    return !m_spoolFailed;
 }
 
 BackendAPIError PullStream::unreadable(const QString &why)
@@ -55,9 +74,16 @@ QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> Pul
     for (;;) {
         if (m_decoder.pendingRows() >= kBatchRows)
             break;
-        if (m_reply->bytesAvailable() > 0) {
-            if (!m_decoder.feed(m_reply->read(kChunkBytes)))
-                co_return std::unexpected(unreadable(m_decoder.error()));
+        if (!spool()) {
+            qCWarning(lcSyncManager, "Cannot keep the pull reply on disk: %s", qUtf8Printable(m_spool.errorString()));
+            co_return std::unexpected(BackendAPIError::networkError(BackendAPIClient::connectionFailureText()));
+        }
+        if (m_decoded < m_spooled) {
+            m_spool.seek(m_decoded);
+            const QByteArray chunk = m_spool.read(std::min(kChunkBytes, m_spooled - m_decoded));
+            m_decoded += chunk.size();
+            if (chunk.isEmpty() || !m_decoder.feed(chunk))
+                co_return std::unexpected(unreadable(chunk.isEmpty() ? m_spool.errorString() : m_decoder.error()));
             continue;
         }
         if (m_reply->isFinished()) {

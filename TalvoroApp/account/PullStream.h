@@ -5,6 +5,7 @@
 
 #include <QCoroTask>
 #include <QPointer>
+#include <QTemporaryFile>
 
 #include <chrono>
 #include <expected>
@@ -12,16 +13,19 @@
 
 // `sync/pull` read as its reply arrives: the rows come in batches, one per
 // event-loop turn, while the body is still on its way; the reply's other
-// members come once it is whole. Memory holds one chunk of the body and one
-// batch of rows, whatever the account's size. The request is the same one the
-// backend always took.
+// members come once it is whole. The request is the same one the backend
+// always took.
+//
+// Qt's HTTP reply ignores a read buffer size and takes the body as fast as
+// the network brings it, faster than rows merge into the store. So every
+// byte that arrives is moved at once into a private temporary file, and the
+// decoder reads it back from there a chunk at a time, at the merge's pace:
+// memory holds one chunk and one batch of rows, whatever the account's size.
 class PullStream
 {
 public:
-    static constexpr qsizetype kBatchRows = 1000;
+    static constexpr qsizetype kBatchRows = 250;
     static constexpr qint64 kChunkBytes = 64 * 1024;
-    // Unread bytes Qt holds before it stops reading the socket.
-    static constexpr qint64 kReadBufferBytes = 4 * kChunkBytes;
     // A whole account over a slow link; a silent server still fails after
     // the transfer time-out.
     static constexpr std::chrono::minutes kDeadline{30};
@@ -38,12 +42,18 @@ public:
 
 private:
     [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> open(QString token);
+    // Moves what the reply holds into the file; false when the file cannot take it.
+    bool spool();
     static BackendAPIError unreadable(const QString &why);
 
     BackendAPIClient *m_client;
     QByteArray m_body;
     QPointer<RequestCancellation> m_cancellation;
     StreamedReply m_reply;
+    QTemporaryFile m_spool;
+    qint64 m_spooled = 0; // bytes written to the file
+    qint64 m_decoded = 0; // bytes of it fed to the decoder
+    bool m_spoolFailed = false;
     PullReplyDecoder m_decoder;
     bool m_gaveBatch = false;
 };
