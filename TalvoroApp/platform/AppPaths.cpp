@@ -4,6 +4,7 @@
 #include "platform/PrivateFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -24,5 +25,11 @@ namespace AppPaths {
 QString configDir() { return ownedFolder(QStandardPaths::GenericConfigLocation); }
 QString dataDir() { return ownedFolder(QStandardPaths::GenericDataLocation); }
 QString cacheDir() { return ownedFolder(QStandardPaths::GenericCacheLocation); }
+
+QString userFolder(QStandardPaths::StandardLocation location)
+{
+    const QString folder = QStandardPaths::writableLocation(location);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
 
 } // namespace AppPaths

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStandardPaths>
 #include <QString>
 
 // Folders the application owns, each named after the bundle identifier:
@@ -10,5 +11,10 @@ namespace AppPaths {
 QString configDir();
 QString dataDir();
 QString cacheDir();
+
+// Where a file picker starts: the user's folder of that kind (Pictures,
+// Documents) when it exists, else the home folder, never the folder the
+// process happened to be started from.
+QString userFolder(QStandardPaths::StandardLocation location);
 
 } // namespace AppPaths

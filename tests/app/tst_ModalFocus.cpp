@@ -9,6 +9,7 @@
 #include "support/ShellTestSupport.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QTest>
 
@@ -53,6 +54,9 @@ private Q_SLOTS:
             for (int i = 0; i < 30; ++i) {
                 press(Qt::Key_Tab, modifier);
                 QVERIFY(sheet->isAncestorOf(QApplication::focusWidget()));
+                // No stop that shows nothing: the sheet's scroll area is none.
+                QVERIFY2(!qobject_cast<QAbstractScrollArea *>(QApplication::focusWidget()),
+                         qPrintable(QApplication::focusWidget()->objectName()));
                 visited.insert(QApplication::focusWidget());
             }
         }

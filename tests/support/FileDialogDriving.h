@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTest>
 
 // The file dialog of that name under `owner` once it shows, or null.
@@ -14,6 +16,14 @@ inline QFileDialog *shownFileDialog(QWidget *owner, const QString &objectName)
         return dialog && dialog->isVisible();
     }, 10000);
     return dialog && dialog->isVisible() ? dialog : nullptr;
+}
+
+// Whether the dialog opened in the user's folder of that kind or, where there
+// is none, at home: not in the folder the process was started from.
+inline bool opensInUserFolder(const QFileDialog *dialog, QStandardPaths::StandardLocation location)
+{
+    const QString start = dialog->directory().absolutePath();
+    return start == QDir(QStandardPaths::writableLocation(location)).absolutePath() || start == QDir::homePath();
 }
 
 // Answers Qt's own file dialog (the one a desktop without a platform theme

@@ -5,6 +5,7 @@
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
 #include "look/ui/Appearance.h"
+#include "look/ui/ReturnPressesButton.h"
 #include "look/ui/Symbols.h"
 
 #include <QLabel>
@@ -44,6 +45,10 @@ SidebarView::SidebarView(MainWindowModel &model, UserDefaultsProviding *settings
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setMinimumHeight(34);
         button->setIconSize(QSize(kSymbolSize, kSymbolSize));
+        // The keyboard reaches the items, a click does not focus them, so the
+        // focus ring shows only where the keyboard put it.
+        button->setFocusPolicy(Qt::TabFocus);
+        new talvoro::ui::ReturnPressesButton(button);
         connect(button, &QPushButton::clicked, this, [this, item] {
             m_model.selectSidebarItem(item);
             showSelection();
@@ -90,11 +95,15 @@ void SidebarView::restyle(const QColor &accent)
         button->setIcon(icon);
     }
     // One sheet for every button: a sheet per button made each one parse and
-    // polish its own at start.
+    // polish its own at start. The focus ring is a border in the label's
+    // colour, transparent while unfocused so that nothing moves.
     setStyleSheet(QStringLiteral(
-        "QPushButton { text-align: left; padding: 6px 10px; border: none; border-radius: 8px; color: %1; }"
+        "QPushButton { text-align: left; padding: 4px 8px; border: 2px solid transparent; border-radius: 8px;"
+        " color: %1; outline: none; }"
         "QPushButton:checked { background: %2; color: %4; }"
-        "QPushButton:hover:!checked { background: %3; }")
+        "QPushButton:hover:!checked { background: %3; }"
+        "QPushButton:focus { border-color: %1; }"
+        "QPushButton:focus:checked { border-color: %4; }")
                       .arg(text.name(QColor::HexArgb), selection.name(QColor::HexRgb), hover.name(QColor::HexArgb),
                            selectedText.name(QColor::HexArgb)));
 }

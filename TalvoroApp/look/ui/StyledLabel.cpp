@@ -41,7 +41,9 @@ void StyledLabel::applyStyle()
     switch (m_style) {
     case Style::primary: color = primaryColor(dark); break;
     case Style::secondary: color = secondaryColor(dark); break;
-    case Style::tertiary: color = tertiaryColor(dark); break;
+    // Text has to read (4.5:1): the platform's tertiary, 25 %, is too faint
+    // for that and stays with symbols and rules; quiet text is secondary.
+    case Style::tertiary: color = secondaryColor(dark); break;
     case Style::quaternary: color = quaternaryColor(dark); break;
     case Style::destructive: color = systemRedColor(dark); break;
     }

@@ -4,6 +4,7 @@
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
 #include "look/ui/Appearance.h"
+#include "look/ui/FocusRing.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -138,13 +139,10 @@ void ToggleSwitch::paintEvent(QPaintEvent *)
     painter.setBrush(dark ? QColor(232, 232, 232) : Qt::white);
     painter.drawEllipse(knob);
 
-    if (hasFocus()) {
-        QColor ring = m_onColor;
-        ring.setAlphaF(0.5);
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(ring, 2));
-        painter.drawRoundedRect(track.adjusted(-1, -1, 1, 1), radius + 1, radius + 1);
-    }
+    // Just inside the edge, in the colour text takes on the track: a ring in
+    // the accent vanished into the track of a switch that is on.
+    if (showsFocusRing(this))
+        paintFocusRing(painter, track, radius, m_knob > 0.5 ? foregroundOnSurface(m_onColor) : primaryColor(dark));
 }
 
 } // namespace talvoro::ui

@@ -7,6 +7,7 @@
 #include "look/ui/Appearance.h"
 #include "look/ui/MenuPicker.h"
 #include "look/ui/StyledLabel.h"
+#include "look/ui/ToggleSwitch.h"
 #include "navigation/MainWindowModel.h"
 #include "platform/SettingsKeys.h"
 #include "screens/settings/ui/Alerts.h"
@@ -60,6 +61,7 @@ class ReadabilityTest : public QObject
     QLineEdit *m_field = new QLineEdit(&m_window);
     ActionButton *m_prominent = new ActionButton(QStringLiteral("Entrar"), ActionButton::Style::prominent, &m_window);
     ActionButton *m_bordered = new ActionButton(QStringLiteral("Pular"), ActionButton::Style::bordered, &m_window);
+    talvoro::ui::ToggleSwitch *m_toggle = new talvoro::ui::ToggleSwitch(*m_settings.store, &m_window);
 
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
@@ -77,6 +79,8 @@ private Q_SLOTS:
         m_field->setGeometry(240, 50, 200, 30);
         m_prominent->setGeometry(240, 100, 120, 30);
         m_bordered->setGeometry(240, 150, 120, 30);
+        m_toggle->move(240, 200);
+        m_toggle->setChecked(true);
         m_prominent->bindAccent(*m_settings.store);
         m_window.resize(600, 400);
         m_window.show();
@@ -96,6 +100,33 @@ private Q_SLOTS:
         press(Qt::Key_Space);
         press(Qt::Key_Return, Qt::ControlModifier); // not a press
         QCOMPARE(clicked.size(), 3);
+    }
+
+    // A sidebar item or a switch reached by the keyboard shows a ring in its
+    // label's colour, selected (on) or not; Return selects a sidebar item.
+    void sidebarItemsAndSwitchesShowTheirFocus()
+    {
+        auto *home = m_sidebar->findChild<QPushButton *>(QStringLiteral("sidebar.home"));
+        auto *history = m_sidebar->findChild<QPushButton *>(QStringLiteral("sidebar.history"));
+        QVERIFY(home->isChecked());
+        for (const bool dark : {false, true}) {
+            talvoro::ui::applyAppearance(dark);
+            for (const QString accent : {QStringLiteral("default"), QStringLiteral("yellow")}) {
+                const QString where = accent + (dark ? " dark" : " light");
+                m_settings.store->set(SettingsKeys::keyboardAccentColor, accent);
+                for (QAbstractButton *item : std::initializer_list<QAbstractButton *>{m_toggle, home, history}) {
+                    m_field->setFocus();
+                    const QImage plain = item->grab().toImage();
+                    item->setFocus(Qt::TabFocusReason);
+                    const QColor ring = item->grab().toImage().pixelColor(1, item->height() / 2);
+                    QVERIFY2(talvoro::contrastRatio(ring, plain.pixelColor(1, item->height() / 2)) >= 3.0,
+                             qPrintable(where + item->objectName()));
+                }
+            }
+        }
+        press(Qt::Key_Return);
+        QCOMPARE(m_model.selectedSidebarItem(), SidebarItem::history);
+        m_model.selectSidebarItem(SidebarItem::home);
     }
 
     // The selected sidebar item and the chosen segment are filled in the
@@ -142,14 +173,21 @@ private Q_SLOTS:
         }
     }
 
-    void sectionHeadersReadInBothAppearances()
+    // Section headers and the quietest labels (captions, empty states, the
+    // version line) read on the window, the cards and the white page.
+    void sectionHeadersAndQuietLabelsReadInBothAppearances()
     {
         for (const bool dark : {false, true}) {
             talvoro::ui::applyAppearance(dark);
             std::unique_ptr<QLabel> header(talvoro::settings::sectionHeader(QStringLiteral("Geral")));
-            const QColor text = header->palette().color(header->foregroundRole());
-            for (const QColor &background : {talvoro::windowBackgroundColor(dark), talvoro::settingsSurfaceColor(dark)})
-                QVERIFY(talvoro::contrastRatio(text, background) >= 4.5);
+            talvoro::ui::StyledLabel quiet(QStringLiteral("Sua primeira transcrição aparecerá aqui"),
+                                           talvoro::ui::StyledLabel::Style::tertiary);
+            for (const QLabel *label : {static_cast<const QLabel *>(header.get()), static_cast<const QLabel *>(&quiet)}) {
+                const QColor text = label->palette().color(label->foregroundRole());
+                for (const QColor &background : {talvoro::windowBackgroundColor(dark), talvoro::settingsSurfaceColor(dark),
+                                                 talvoro::textBackgroundColor(dark)})
+                    QVERIFY2(talvoro::contrastRatio(text, background) >= 4.5, qPrintable(label->text()));
+            }
         }
     }
 

@@ -1,7 +1,8 @@
 // Every way out of the editors' dialogs: the item sheet closed by Esc, by a
 // click beside it and by "Cancelar" saves nothing, "Salvar" saves; the
 // deletion alert answered by Esc or "Cancelar" keeps the item, "Excluir"
-// deletes it. Each checked on the dictionary and the replacement rules.
+// deletes it. Each checked on the dictionary and the replacement rules. The
+// sheet's buttons, reached by Tab, show their focus and take Return and Enter.
 #include "platform/LiveListModel.h"
 #include "platform/ModelContext.h"
 #include "screens/dictation-settings/ui/DictionaryView.h"
@@ -11,6 +12,7 @@
 #include "support/FakeSync.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -154,6 +156,33 @@ private Q_SLOTS:
         QTRY_VERIFY(!sheets->isPresented());
         QCOMPARE(storedText(editor), before + QStringLiteral("x"));
         QVERIFY(m_pushes >= 1);
+    }
+
+    void theSheetsButtonsShowTheirFocusAndTakeReturn_data() { exits_data(); }
+    void theSheetsButtonsShowTheirFocusAndTakeReturn()
+    {
+        QFETCH(Editor, editor);
+        auto view = editorWithOneItem(editor);
+        auto *list = view->findChild<EditorListView *>();
+        auto *sheets = view->findChild<FormSheetPresenter *>();
+        const QString before = storedText(editor);
+        // "x" typed, then Tab to the button and Return: cancelled, then saved.
+        for (const char *name : {"cancelButton", "saveButton"}) {
+            QTest::keyClick(list, Qt::Key_Return);
+            auto *edit = sheets->form()->findChild<QLineEdit *>();
+            auto *button = sheets->form()->findChild<QPushButton *>(QLatin1String(name));
+            edit->setFocus();
+            QTest::keyClicks(edit, QStringLiteral("x"));
+            const QImage unfocused = button->grab().toImage();
+            for (int tabs = 0; tabs < 8 && QApplication::focusWidget() != button; ++tabs)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), button);
+            QVERIFY2(button->grab().toImage() != unfocused, name);
+            QTest::keyClick(button, Qt::Key_Return);
+            QTRY_VERIFY(!sheets->isPresented());
+            list->setFocus();
+        }
+        QCOMPARE(storedText(editor), before + QStringLiteral("x"));
     }
 
     void theDeletionAlertDeletesOnlyThroughItsDeleteButton_data() { exits_data(); }

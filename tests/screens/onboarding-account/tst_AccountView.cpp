@@ -259,6 +259,7 @@ private Q_SLOTS:
         avatarButton->click();
         QFileDialog *dialog = shownFileDialog(&view, QStringLiteral("avatarPicker"));
         QVERIFY(dialog);
+        QVERIFY2(opensInUserFolder(dialog, QStandardPaths::PicturesLocation), qPrintable(dialog->directory().path()));
         QTest::keyClick(dialog, Qt::Key_Escape);
         QTRY_VERIFY(!view.findChild<QFileDialog *>(QStringLiteral("avatarPicker")));
         QVERIFY(!view.viewModel()->isUploading());

@@ -166,6 +166,7 @@ private Q_SLOTS:
         view.findChild<QAbstractButton *>(QStringLiteral("addScreenshots"))->click();
         QFileDialog *dialog = shownFileDialog(&view, QStringLiteral("screenshotPicker"));
         QVERIFY(dialog);
+        QVERIFY2(opensInUserFolder(dialog, QStandardPaths::PicturesLocation), qPrintable(dialog->directory().path()));
         QVERIFY(typeIntoFileDialog(dialog, {dir.filePath(QStringLiteral("one.png")), dir.filePath(QStringLiteral("two.png"))}));
         QTRY_VERIFY(view.findChild<QWidget *>(QStringLiteral("screenshot.1")));
         QVERIFY(view.findChild<QWidget *>(QStringLiteral("screenshot.0")));

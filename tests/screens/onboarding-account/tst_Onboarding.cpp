@@ -292,6 +292,12 @@ private Q_SLOTS:
         w.account.opener.onOpen = nullptr;
         w.goTo(OnboardingStep::login);
         QVERIFY(QTest::qWaitForWindowActive(w.view.get()));
+        // Tab goes as the page reads: "Pular", "Entrar", then "Voltar".
+        w.button("onboarding.skip")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.button("onboarding.signIn"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.button("onboarding.back"));
         w.button("onboarding.signIn")->click();
         QVERIFY(w.shown("onboarding.cancelSignIn"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);

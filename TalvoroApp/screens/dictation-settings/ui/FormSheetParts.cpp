@@ -2,21 +2,46 @@
 
 #include "look/Theme.h"
 #include "look/ui/Appearance.h"
+#include "look/ui/FocusRing.h"
+#include "look/ui/ReturnPressesButton.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/TintedButtonStyle.h"
 #include "texts/Localization.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace talvoro::forms {
 
 namespace {
+
+constexpr qreal kFocusRingRadius = 5;
+
+// A flat button shows its keyboard focus as a ring in its label's colour
+// (the style draws none on a flat button).
+class SheetButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QPushButton::paintEvent(event);
+        if (isFlat() && ui::showsFocusRing(this)) {
+            QPainter painter(this);
+            ui::paintFocusRing(painter, rect(), kFocusRingRadius, palette().color(QPalette::ButtonText));
+        }
+    }
+};
+
 QPushButton *sheetButton(const QString &text, const char *objectName, QWidget *parent)
 {
-    auto *button = new QPushButton(text, parent);
+    auto *button = new SheetButton(text, parent);
+    new ui::ReturnPressesButton(button);
     button->setObjectName(QString::fromLatin1(objectName));
     button->setAutoDefault(false);
     button->setDefault(false);

@@ -174,7 +174,7 @@ private:
         if (rule->useCount > 0) {
             y += 4;
             painter->setFont(appHelperFont());
-            painter->setPen(tertiaryColor(dark));
+            painter->setPen(secondaryColor(dark)); // as a term's use count
             const QString used =
                 localized("Usada %lld×").replace(QStringLiteral("%lld"), QString::number(rule->useCount));
             painter->drawText(QRect(left, y, textWidth, helper.height()), Qt::AlignLeft | Qt::AlignVCenter, used);

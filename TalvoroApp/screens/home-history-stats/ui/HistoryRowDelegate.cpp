@@ -92,7 +92,7 @@ void HistoryRowDelegate::paintHeader(QPainter *painter, const QStyleOptionViewIt
     const QRect area = option.rect.adjusted(kHeaderSideInset, daySectionTopInset(HistoryListModel::isFirstSection(row)),
                                             -kHeaderSideInset, -kHeaderBottomInset);
     painter->setFont(settings::sectionHeaderFont());
-    painter->setPen(tertiaryColor(dark));
+    painter->setPen(secondaryColor(dark)); // text that reads, like the other section headers
     painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_model.headerText(row));
 }
 

@@ -11,6 +11,7 @@
 #include "look/ui/SymbolLabel.h"
 #include "look/ui/Symbols.h"
 #include "navigation/AppEnvironment.h"
+#include "platform/AppPaths.h"
 #include "screens/onboarding-account/ui/AvatarView.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/Alerts.h"
@@ -424,7 +425,8 @@ QMenu *AccountView::makeAvatarMenu(QWidget *parent)
 void AccountView::openImageFileDialog(QWidget *parent, std::function<void(const ImportResult &)> done)
 {
     // Opened without a nested event loop; the outcome arrives as a signal.
-    auto *dialog = new QFileDialog(parent, localized("Foto do perfil"));
+    auto *dialog = new QFileDialog(parent, localized("Foto do perfil"),
+                                   AppPaths::userFolder(QStandardPaths::PicturesLocation));
     dialog->setObjectName(QStringLiteral("avatarPicker"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);

@@ -8,6 +8,7 @@
 #include "look/ui/StyledLabel.h"
 #include "look/ui/SymbolLabel.h"
 #include "look/ui/Symbols.h"
+#include "platform/AppPaths.h"
 #include "platform/StartTask.h"
 #include "screens/settings/SettingsStyle.h"
 #include "screens/settings/ui/Alerts.h"
@@ -410,7 +411,8 @@ QWidget *FeedbackView::buildScreenshotsCard()
 void FeedbackView::openFilePicker()
 {
     // Opened without a nested event loop; the result arrives as a signal.
-    auto *dialog = new QFileDialog(this, localized("Capturas de tela"));
+    auto *dialog = new QFileDialog(this, localized("Capturas de tela"),
+                                   AppPaths::userFolder(QStandardPaths::PicturesLocation));
     dialog->setObjectName(QStringLiteral("screenshotPicker"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFiles);

@@ -143,9 +143,7 @@ OnboardingView::OnboardingView(const AppEnvironment &environment, bool animatePa
     connect(m_wizard, &OnboardingWizard::changed, this, &OnboardingView::refreshNavigation);
     connect(m_wizard, &OnboardingWizard::currentStepChanged, this, &OnboardingView::showStep);
 
-    m_page = buildPage(m_wizard->currentStep());
-    m_page->setParent(m_pageArea);
-    m_page->installEventFilter(this);
+    placePage(m_wizard->currentStep());
     refreshNavigation();
 }
 
@@ -177,13 +175,31 @@ QWidget *OnboardingView::buildPage(OnboardingStep step)
     Q_UNREACHABLE();
 }
 
+void OnboardingView::placePage(OnboardingStep step)
+{
+    m_page = buildPage(step);
+    m_page->setParent(m_pageArea);
+    m_page->installEventFilter(this);
+    // A page joins the focus chain at its end; Tab takes its controls before
+    // the navigation below them, as they read. (setTabOrder ignores a
+    // widget that takes no focus.)
+    QWidget *last = nullptr;
+    for (QWidget *w = m_page->nextInFocusChain(); m_page->isAncestorOf(w); w = w->nextInFocusChain()) {
+        if (w->focusPolicy() != Qt::NoFocus)
+            last = w;
+    }
+    if (!last)
+        return;
+    QWidget::setTabOrder(last, m_back);
+    QWidget::setTabOrder(m_back, m_continue);
+    QWidget::setTabOrder(m_continue, m_finish);
+}
+
 void OnboardingView::showStep(OnboardingStep step)
 {
     finishTransition();
     m_leavingPage = m_page;
-    m_page = buildPage(step);
-    m_page->setParent(m_pageArea);
-    m_page->installEventFilter(this);
+    placePage(step);
     m_page->show();
     if (!m_animatePages) {
         finishTransition();

@@ -43,6 +43,7 @@ protected:
 
 private:
     QWidget *buildPage(OnboardingStep step);
+    void placePage(OnboardingStep step);
     void showStep(OnboardingStep step);
     void layoutPages();
     QRect pageGeometry(QWidget *page) const;

@@ -50,6 +50,9 @@ SettingsSheetView::SettingsSheetView(const QString &title, QWidget *parent)
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Not a Tab stop of its own (nothing shows it focused); Tab still
+    // scrolls the focused control into view.
+    m_scrollArea->setFocusPolicy(Qt::NoFocus);
     m_scrollArea->setWidget(page);
     // The window's rounded frame shows through.
     m_scrollArea->viewport()->setAutoFillBackground(false);
