@@ -92,13 +92,17 @@ void registerSyncRoutes(BackendServer &server)
     server.addRoute("POST", QStringLiteral("_test/seed-transcriptions"), access,
                     onAccount(server, [](SyncAccount &account, const QJsonObject &body, qint64 now) {
                         const int count = body.value(QLatin1String("count")).toInt();
+                        const int textBytes = body.value(QLatin1String("textBytes")).toInt(800);
+                        const QString filler = QStringLiteral("com algumas palavras para ocupar o espaço de uma frase comum ");
                         const double startMs = 1.7e12;
                         for (int i = 0; i < count; ++i) {
                             const double created = startMs + i * 60'000.0;
+                            QString text = QStringLiteral("Ditado número %1 ").arg(i);
+                            while (text.size() < textBytes)
+                                text += filler;
                             const QJsonObject row{
                                 {QStringLiteral("clientId"), QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()},
-                                {QStringLiteral("text"), QStringLiteral("Ditado número %1 com algumas palavras para "
-                                                                        "ocupar o espaço de uma frase comum.").arg(i)},
+                                {QStringLiteral("text"), text.left(textBytes)},
                                 {QStringLiteral("createdAt"), created},
                                 {QStringLiteral("wordCount"), 14},
                                 {QStringLiteral("durationSeconds"), 4.5},

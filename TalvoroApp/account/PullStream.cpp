@@ -23,6 +23,12 @@ PullStream::PullStream(BackendAPIClient &client, double since, QString timeZone,
 {
 }
 
+PullStream::~PullStream()
+{
+    // The reply is only deleted later: it must not write into a file that is gone.
+    QObject::disconnect(m_spooling);
+}
+
 QCoro::Task<std::expected<void, BackendAPIError>> PullStream::open(QString token)
 {
     BackendRequest request{"POST", QString::fromLatin1(SyncRequests::kPullPath), m_body, 60s, token};
@@ -35,11 +41,9 @@ QCoro::Task<std::expected<void, BackendAPIError>> PullStream::open(QString token
         co_return std::unexpected(opened.error());
     m_reply.reset(opened->reply);
     m_spool.setFileTemplate(AppPaths::cacheDir() + QStringLiteral("/pull-XXXXXX.json"));
-    if (!QDir().mkpath(AppPaths::cacheDir()) || !m_spool.open()) {
-        qCWarning(lcSyncManager, "Cannot keep the pull reply on disk: %s", qUtf8Printable(m_spool.errorString()));
-        co_return std::unexpected(BackendAPIError::networkError(BackendAPIClient::connectionFailureText()));
-    }
-    QObject::connect(m_reply.get(), &QNetworkReply::readyRead, m_reply.get(), [this] { spool(); });
+    if (!QDir().mkpath(AppPaths::cacheDir()) || !m_spool.open())
+        co_return std::unexpected(spoolFailure());
+    m_spooling = QObject::connect(m_reply.get(), &QNetworkReply::readyRead, m_reply.get(), [this] { spool(); });
     spool();
     co_return {};
 }
@@ -52,6 +56,12 @@ bool PullStream::spool()
         m_spooled += chunk.size();
     }
     return !m_spoolFailed;
+}
+
+BackendAPIError PullStream::spoolFailure()
+{
+    qCWarning(lcSyncManager, "Cannot keep the pull reply on disk: %s", qUtf8Printable(m_spool.errorString()));
+    return BackendAPIError::networkError(BackendAPIClient::connectionFailureText());
 }
 
 BackendAPIError PullStream::unreadable(const QString &why)
@@ -74,10 +84,8 @@ QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> Pul
     for (;;) {
         if (m_decoder.pendingRows() >= kBatchRows)
             break;
-        if (!spool()) {
-            qCWarning(lcSyncManager, "Cannot keep the pull reply on disk: %s", qUtf8Printable(m_spool.errorString()));
-            co_return std::unexpected(BackendAPIError::networkError(BackendAPIClient::connectionFailureText()));
-        }
+        if (!spool())
+            co_return std::unexpected(spoolFailure());
         if (m_decoded < m_spooled) {
             m_spool.seek(m_decoded);
             const QByteArray chunk = m_spool.read(std::min(kChunkBytes, m_spooled - m_decoded));

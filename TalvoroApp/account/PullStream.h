@@ -31,6 +31,7 @@ public:
     static constexpr std::chrono::minutes kDeadline{30};
 
     PullStream(BackendAPIClient &client, double since, QString timeZone, QPointer<RequestCancellation> cancellation);
+    ~PullStream();
 
     // The next batch of rows (a reply holding rows only); nothing once the
     // body has ended. Fails when the request fails, the body is cut short or
@@ -44,6 +45,7 @@ private:
     [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> open(QString token);
     // Moves what the reply holds into the file; false when the file cannot take it.
     bool spool();
+    BackendAPIError spoolFailure();
     static BackendAPIError unreadable(const QString &why);
 
     BackendAPIClient *m_client;
@@ -51,6 +53,7 @@ private:
     QPointer<RequestCancellation> m_cancellation;
     StreamedReply m_reply;
     QTemporaryFile m_spool;
+    QMetaObject::Connection m_spooling;
     qint64 m_spooled = 0; // bytes written to the file
     qint64 m_decoded = 0; // bytes of it fed to the decoder
     bool m_spoolFailed = false;
