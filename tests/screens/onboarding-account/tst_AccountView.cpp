@@ -10,6 +10,7 @@
 #include "support/FileDialogDriving.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QLabel>
@@ -98,7 +99,12 @@ class AccountViewTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")}); }
+    void initTestCase()
+    {
+        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        // A user's home exists; the pickers start there when there is no Pictures folder.
+        QVERIFY(QDir().mkpath(QDir::homePath()));
+    }
 
     void uploadStretchesThePictureAndRemovalClearsIt()
     {

@@ -7,6 +7,7 @@
 #include "support/SyncTestSupport.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QImageReader>
@@ -74,7 +75,12 @@ class FeedbackViewModelTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")}); }
+    void initTestCase()
+    {
+        talvoro::overridePreferredLanguages(QStringList{QStringLiteral("pt-BR")});
+        // A user's home exists; the pickers start there when there is no Pictures folder.
+        QVERIFY(QDir().mkpath(QDir::homePath()));
+    }
 
     void canSubmitCountsWholeCharactersOnUntrimmedText()
     {
