@@ -84,6 +84,15 @@ QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> Pul
     for (;;) {
         if (m_decoder.pendingRows() >= kBatchRows)
             break;
+        // While bytes keep coming, only move them to the file: a merge holds
+        // the UI thread, and Qt queues the body in memory meanwhile.
+        for (qint64 before = m_spooled; !m_reply->isFinished(); before = m_spooled) {
+            co_await QCoro::sleepFor(kArrivalPause);
+            if (!spool())
+                co_return std::unexpected(spoolFailure());
+            if (m_spooled == before)
+                break;
+        }
         if (!spool())
             co_return std::unexpected(spoolFailure());
         if (m_decoded < m_spooled) {

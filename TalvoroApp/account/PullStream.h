@@ -26,6 +26,8 @@ class PullStream
 public:
     static constexpr qsizetype kBatchRows = 250;
     static constexpr qint64 kChunkBytes = 64 * 1024;
+    // Rows merge once no byte came for this long (or the body has ended).
+    static constexpr std::chrono::milliseconds kArrivalPause{5};
     // A whole account over a slow link; a silent server still fails after
     // the transfer time-out.
     static constexpr std::chrono::minutes kDeadline{30};
