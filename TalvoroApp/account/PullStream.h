@@ -12,15 +12,16 @@
 #include <optional>
 
 // `sync/pull` read as its reply arrives: the rows come in batches, one per
-// event-loop turn, while the body is still on its way; the reply's other
-// members come once it is whole. The request is the same one the backend
-// always took.
+// event-loop turn, whenever the link pauses and after the body's end; the
+// reply's other members come once it is whole. The request is the same one
+// the backend always took.
 //
 // Qt's HTTP reply ignores a read buffer size and takes the body as fast as
 // the network brings it, faster than rows merge into the store. So every
 // byte that arrives is moved at once into a private temporary file, and the
 // decoder reads it back from there a chunk at a time, at the merge's pace:
-// memory holds one chunk and one batch of rows, whatever the account's size.
+// what waits in memory is one chunk, one batch of rows, and what Qt took in
+// since the last turn, whatever the account's size.
 class PullStream
 {
 public:
