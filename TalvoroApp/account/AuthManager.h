@@ -1,5 +1,7 @@
 #pragma once
 
+#include "account/AuthKeychain.h"
+#include "account/BrowserSignIn.h"
 #include "account/SignInError.h"
 
 #include <QCoroTask>
@@ -19,7 +21,6 @@ class QNetworkAccessManager;
 class SecretStore;
 class UrlOpener;
 class UserDefaultsProviding;
-class SignInWaiter;
 class TokenWaiter;
 class QJsonObject;
 
@@ -43,10 +44,10 @@ public:
     };
 
     // Keychain item names (the settings keys are in platform/SettingsKeys.h).
-    static constexpr const char *kAccessTokenItem = "auth-access-token";
-    static constexpr const char *kRefreshTokenItem = "auth-refresh-token";
-    static constexpr const char *kExpiresAtItem = "auth-expires-at";
-    static constexpr const char *kSentinelItem = "auth-keychain-sentinel";
+    static constexpr const char *kAccessTokenItem = AuthKeychain::kAccessTokenItem;
+    static constexpr const char *kRefreshTokenItem = AuthKeychain::kRefreshTokenItem;
+    static constexpr const char *kExpiresAtItem = AuthKeychain::kExpiresAtItem;
+    static constexpr const char *kSentinelItem = AuthKeychain::kSentinelItem;
 
     // An access token this close to its expiry is refreshed before use.
     static constexpr std::chrono::seconds kRefreshMargin{60};
@@ -111,21 +112,11 @@ Q_SIGNALS:
     void sessionGenerationChanged();
 
 private:
-    struct Tokens
-    {
-        QString access;
-        QString refresh;
-        QDateTime expiresAt;
-    };
-
     [[nodiscard]] QCoro::Task<void> ensureTokensLoaded();
     [[nodiscard]] QCoro::Task<std::optional<QString>> refreshShared();
     [[nodiscard]] QCoro::Task<std::optional<QString>> performRefresh(quint64 generation);
-    [[nodiscard]] QCoro::Task<std::expected<void, SecretStoreError>> storeTokens(Tokens tokens);
-    std::optional<Tokens> tokensFromReply(const QJsonObject &reply, const QString &previousRefresh) const;
     void applyUser(const QJsonObject &user);
     void endSession(bool expired);
-    void removeStoredSecrets();
     void cancelRunningRefresh();
     void bumpGeneration();
     void setAuthenticated(bool value);
@@ -135,6 +126,8 @@ private:
     std::unique_ptr<BackendAPIClient> makeClient() const;
 
     Dependencies m_deps;
+    AuthKeychain m_keychain{m_deps.secrets, this};
+    BrowserSignIn m_browser{m_deps.urlOpener, m_deps.baseURL, this};
     std::function<void()> m_clearAvatarCache;
     std::chrono::milliseconds m_signInTimeout = kDefaultSignInTimeout;
 
@@ -152,7 +145,6 @@ private:
     QString m_refreshToken;
     QDateTime m_expiresAt;
 
-    std::shared_ptr<SignInWaiter> m_signIn;
     std::shared_ptr<TokenWaiter> m_refresh;
     std::shared_ptr<TokenWaiter> m_load;
 };

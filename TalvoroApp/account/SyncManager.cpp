@@ -4,9 +4,7 @@
 #include "account/AuthManager.h"
 #include "account/AuthProviding.h"
 #include "account/BackendAPIClient.h"
-#include "account/InitialPushBodies.h"
 #include "account/PullStream.h"
-#include "account/SyncBackoff.h"
 #include "account/SyncDefaults.h"
 #include "account/SyncLogging.h"
 #include "account/SyncMerge.h"
@@ -282,81 +280,6 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context, QPointer<Requ
     co_await drain;
 }
 
-QCoro::Task<bool> SyncManager::runInitialPush(QPointer<ModelContext> context, quint64 generation, quint64 epoch,
-                                              QPointer<RequestCancellation> cancellation)
-{
-    if (!context)
-        co_return false;
-    const std::shared_ptr<BackendAPIClient> client = m_deps.client;
-    auto rules = context->fetch<ReplacementRule>();
-    auto entries = context->fetch<DictionaryEntry>();
-    if (!rules || !entries) {
-        qCWarning(lcSyncManager) << "Initial push failed: cannot read the local store";
-        co_return false;
-    }
-    // Rules, terms and the settings block go with the first request; the
-    // account keeps its own settings when it has some (see docs/sync.md).
-    SyncPushRequest small;
-    for (const auto &rule : *rules)
-        small.rules.append(SyncMerge::payloadFromRule(rule, false));
-    for (const auto &entry : *entries)
-        small.dictionaryEntries.append(SyncMerge::payloadFromEntry(entry, false));
-    const QList<OrderedJson::Field> firstMembers = small.membersWithoutTranscriptions(
-        SyncDefaults::currentSettingsBlock(*m_deps.defaults, now()));
-
-    std::unique_ptr<InitialPushBodies> bodies;
-    if (m_deps.container && m_deps.container->isPersistent()) {
-        bodies = std::make_unique<InitialPushBodies>(m_deps.container->filePath(), firstMembers);
-    } else {
-        auto transcriptions = context->fetch<TranscriptionRecord>();
-        if (!transcriptions) {
-            qCWarning(lcSyncManager) << "Initial push failed: cannot read the local store";
-            co_return false;
-        }
-        QList<SyncTranscriptionPayload> rows;
-        rows.reserve(qsizetype(transcriptions->size()));
-        for (const auto &record : *transcriptions)
-            rows.append(SyncMerge::payloadFromTranscription(record));
-        bodies = std::make_unique<InitialPushBodies>(std::move(rows), firstMembers);
-    }
-
-    qCInfo(lcSyncManager, "Initial push of the local history: %lld rules and %lld dictionary entries, "
-                          "transcriptions in requests of up to %lld bytes",
-           qlonglong(small.rules.size()), qlonglong(small.dictionaryEntries.size()),
-           qlonglong(InitialPushBodies::kBodyBytes));
-    qsizetype sentTranscriptions = 0;
-    for (;;) {
-        auto making = talvoro::awaitOwned(this, bodies->next());
-        auto made = co_await std::move(making);
-        if (!made)
-            co_return false;
-        auto &body = *made;
-        if (!body) {
-            qCWarning(lcSyncManager, "Initial push failed: %s", qUtf8Printable(body.error()));
-            co_return false;
-        }
-        if (!*body)
-            break;
-        if (isStale(generation, epoch))
-            co_return false;
-        auto sending = talvoro::awaitOwned(this, SyncRequests::post(*client, QString::fromLatin1(SyncRequests::kPushPath),
-                                                                    (*body)->json, cancellation));
-        const qsizetype count = (*body)->transcriptions;
-        body->reset(); // the request holds the bytes now
-        const auto posted = co_await std::move(sending);
-        if (!posted)
-            co_return false;
-        const auto &sent = *posted;
-        if (!sent) {
-            qCWarning(lcSyncManager, "Initial push failed: %s", qUtf8Printable(sent.error().errorDescription()));
-            co_return false;
-        }
-        sentTranscriptions += count;
-    }
-    qCInfo(lcSyncManager, "Initial push sent %lld transcriptions", qlonglong(sentTranscriptions));
-    co_return !isStale(generation, epoch);
-}
-
 // MARK: pushes
 
 bool SyncManager::canPush(const char *what) const
@@ -487,14 +410,6 @@ QCoro::Task<> SyncManager::pushRecord(OfflineSyncKind kind, QString clientId, bo
     co_await drain;
 }
 
-QCoro::Task<> SyncManager::drainOfflineQueue()
-{
-    // The drain's parts live as long as it does, with or without this manager.
-    const Dependencies parts = m_deps;
-    auto drain = drainOfflineSyncQueue(*parts.client, *parts.auth, *parts.queue, parts.now);
-    co_await drain;
-}
-
 void SyncManager::resetAccountScopedState()
 {
     cancelPull();
@@ -507,72 +422,4 @@ void SyncManager::resetAccountScopedState()
         m_lastSyncDate.reset();
         Q_EMIT lastSyncDateChanged();
     }
-}
-
-// MARK: offline queue
-
-QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue,
-                                    std::function<QDateTime()> now)
-{
-    if (!now)
-        now = [] { return QDateTime::currentDateTimeUtc(); };
-    if (queue.isDraining()) {
-        co_await qCoro(&queue, &OfflineSyncQueue::drainFinished);
-        co_return;
-    }
-    if (!auth.isAuthenticated() || queue.count() == 0)
-        co_return;
-    queue.setDraining(true);
-    const quint64 generation = auth.sessionGeneration();
-    const QList<OfflineSyncItem> due = queue.dueItems(now());
-    if (!due.isEmpty())
-        qCInfo(lcOfflineSyncQueue, "Replaying %lld queued push(es)", qlonglong(due.size()));
-
-    for (OfflineSyncItem item : due) {
-        // Replaced by a newer change, delivered, or being sent by its live push meanwhile.
-        if (!queue.contains(item.id) || queue.isInFlight(item.id))
-            continue;
-        const QString kind = offlineSyncKindName(item.kind);
-        queue.markInFlight(item.id);
-        auto sending = talvoro::awaitOwned(&queue, SyncRequests::post(client, SyncRequests::pathFor(item.kind),
-                                                                      QJsonDocument(item.payload).toJson(QJsonDocument::Compact)));
-        const auto answered = co_await std::move(sending);
-        if (!answered)
-            co_return;
-        queue.settle(item.id);
-        const auto &sent = *answered;
-        if (auth.sessionGeneration() != generation) {
-            qCInfo(lcOfflineSyncQueue) << "Session changed during the drain; stopping";
-            break;
-        }
-        if (sent) {
-            queue.remove(item.id);
-            qCInfo(lcOfflineSyncQueue, "Replayed queued %s push", qUtf8Printable(kind));
-            continue;
-        }
-        const BackendAPIError &error = sent.error();
-        if (error.isAuthenticationFailure() || error.kind() == BackendAPIError::Kind::cancelled) {
-            qCInfo(lcOfflineSyncQueue, "Queued %s push kept until signed in again: %s", qUtf8Printable(kind),
-                   qUtf8Printable(error.errorDescription()));
-            break; // every other item would meet the same answer
-        }
-        if (SyncRequests::isWorthRetrying(error)) {
-            item.retryCount += 1;
-            std::optional<std::chrono::seconds> serverDelay;
-            if (error.retryAfterSeconds() > 0)
-                serverDelay = std::chrono::seconds(error.retryAfterSeconds());
-            item.nextRetryAt = SyncBackoff::nextRetryTime(now(), item.retryCount, serverDelay);
-            queue.update(item);
-            qCWarning(lcOfflineSyncQueue, "Queued %s push failed (retry %d at %s): %s", qUtf8Printable(kind),
-                      item.retryCount, qUtf8Printable(item.nextRetryAt.toString(Qt::ISODate)),
-                      qUtf8Printable(error.errorDescription()));
-            if (error.kind() == BackendAPIError::Kind::networkError || !error.isRetryable())
-                break; // the server is out of reach (or something else answers for it): the rest stay due
-            continue;
-        }
-        queue.remove(item.id);
-        qCWarning(lcOfflineSyncQueue, "Discarding queued %s push the server refused: %s", qUtf8Printable(kind),
-                  qUtf8Printable(error.errorDescription()));
-    }
-    queue.setDraining(false);
 }

@@ -1,6 +1,6 @@
 #include "platform/ModelValues.h"
 
-#include "texts/Localization.h"
+#include "platform/LanguageChoice.h"
 
 #include <QCollator>
 #include <QLocale>

@@ -21,7 +21,7 @@
 #include "screens/onboarding-account/AvatarImageCache.h"
 #include "screens/onboarding-account/AvatarImageLoader.h"
 #include "screens/onboarding-account/ui/AccountView.h"
-#include "screens/onboarding-account/ui/AvatarView.h"
+#include "screens/settings/ui/AvatarView.h"
 #include "screens/onboarding-account/ui/FeedbackView.h"
 #include "screens/settings/ui/HotkeySettingView.h"
 #include "transcription/DictionaryEntry.h"

@@ -9,6 +9,11 @@ SignInRunner::SignInRunner(AuthManager *auth, QObject *parent)
 {
 }
 
+bool SignInRunner::canStart() const
+{
+    return m_auth && !m_signingIn;
+}
+
 void SignInRunner::start()
 {
     if (!m_auth)

@@ -25,7 +25,7 @@ public:
     bool isSigningIn() const { return m_signingIn; }
     // The failure text of the last attempt, until the next one starts.
     std::optional<QString> failureText() const { return m_failureText; }
-    bool canStart() const { return m_auth && !m_signingIn; }
+    bool canStart() const;
 
     // Starts a sign-in; one already running is replaced (AuthManager ends
     // it as cancelled and its result is dropped here).

@@ -4,7 +4,7 @@
 #include "screens/onboarding-account/AvatarImageCache.h"
 #include "screens/onboarding-account/AvatarImageLoader.h"
 #include "screens/onboarding-account/AvatarInitials.h"
-#include "screens/onboarding-account/ui/AvatarView.h"
+#include "screens/settings/ui/AvatarView.h"
 #include "support/AccountTestSupport.h"
 
 #include <QBuffer>

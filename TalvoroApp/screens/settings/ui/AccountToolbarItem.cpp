@@ -5,7 +5,7 @@
 #include "look/ui/AccentBinding.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/FocusRing.h"
-#include "screens/onboarding-account/ui/AvatarView.h"
+#include "screens/settings/ui/AvatarView.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "screens/onboarding-account/ui/AvatarView.h"
+#include "screens/settings/ui/AvatarView.h"
 
 #include "account/AuthManager.h"
 #include "look/Theme.h"
