@@ -3,6 +3,7 @@
 #include "backend-local/SyncAccount.h"
 
 #include <QTimeZone>
+#include <QUuid>
 
 namespace backendlocal {
 
@@ -10,10 +11,13 @@ namespace {
 
 using Operation = std::function<Response(SyncAccount &, const QJsonObject &, qint64 nowMs)>;
 
-// Runs `operation` on the signed-in user's sync state and stores it back.
-BackendServer::Handler onAccount(BackendServer &server, Operation operation)
+enum class Stores { back, nothing };
+
+// Runs `operation` on the signed-in user's sync state and stores it back
+// (a pull changes nothing, and skips that).
+BackendServer::Handler onAccount(BackendServer &server, Operation operation, Stores stores = Stores::back)
 {
-    return [&server, operation](Request &request) -> Response {
+    return [&server, operation, stores](Request &request) -> Response {
         User *user = server.state().user(request.userId);
         if (!user)
             return Response::error(401, QStringLiteral("unauthorized"), QStringLiteral("Unknown user"));
@@ -22,7 +26,7 @@ BackendServer::Handler onAccount(BackendServer &server, Operation operation)
             return Response::error(400, QStringLiteral("invalid_body"), QStringLiteral("Body must be a JSON object"));
         SyncAccount account(user->sync);
         Response response = operation(account, *body, server.state().nowMs());
-        if (response.status == 200)
+        if (response.status == 200 && stores == Stores::back)
             user->sync = account.toJson();
         return response;
     };
@@ -51,7 +55,7 @@ void registerSyncRoutes(BackendServer &server)
                         if (!zone.isValid())
                             zone = QTimeZone::utc();
                         return Response::json(account.pull(qint64(since.toDouble()), zone, now));
-                    }));
+                    }, Stores::nothing));
 
     server.addRoute("POST", QStringLiteral("sync/push"), access,
                     onAccount(server, [](SyncAccount &account, const QJsonObject &body, qint64 now) {
@@ -81,6 +85,32 @@ void registerSyncRoutes(BackendServer &server)
     server.addRoute("POST", QStringLiteral("sync/settings"), access,
                     onAccount(server, [](SyncAccount &account, const QJsonObject &body, qint64 now) {
                         return applied(account.pushSettings(body, now));
+                    }));
+
+    // Fills the account with `count` transcriptions at once (the benchmarks'
+    // large accounts; through sync/push they would take minutes).
+    server.addRoute("POST", QStringLiteral("_test/seed-transcriptions"), access,
+                    onAccount(server, [](SyncAccount &account, const QJsonObject &body, qint64 now) {
+                        const int count = body.value(QLatin1String("count")).toInt();
+                        const int textBytes = body.value(QLatin1String("textBytes")).toInt(800);
+                        const QString filler = QStringLiteral("com algumas palavras para ocupar o espaço de uma frase comum ");
+                        const double startMs = 1.7e12;
+                        for (int i = 0; i < count; ++i) {
+                            const double created = startMs + i * 60'000.0;
+                            QString text = QStringLiteral("Ditado número %1 ").arg(i);
+                            while (text.size() < textBytes)
+                                text += filler;
+                            const QJsonObject row{
+                                {QStringLiteral("clientId"), QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()},
+                                {QStringLiteral("text"), text.left(textBytes)},
+                                {QStringLiteral("createdAt"), created},
+                                {QStringLiteral("wordCount"), 14},
+                                {QStringLiteral("durationSeconds"), 4.5},
+                                {QStringLiteral("language"), QStringLiteral("pt")},
+                            };
+                            account.pushTranscription(row, now);
+                        }
+                        return Response::json({{QStringLiteral("transcriptions"), count}});
                     }));
 }
 

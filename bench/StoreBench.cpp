@@ -236,6 +236,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     int rows = 100'000;
     int repeats = 3;
+    int pullRows = 0; // 0: as many as --rows
     bool check = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -243,6 +244,8 @@ int main(int argc, char **argv)
             rows = std::max(10, args[++i].toInt());
         else if (args[i] == QStringLiteral("--repeats") && i + 1 < args.size())
             repeats = std::max(1, args[++i].toInt());
+        else if (args[i] == QStringLiteral("--pull-rows") && i + 1 < args.size())
+            pullRows = std::max(10, args[++i].toInt());
         else if (args[i] == QStringLiteral("--check"))
             check = true;
     }
@@ -405,6 +408,6 @@ int main(int argc, char **argv)
     std::printf("%-32s %12.3f  %-17s %8s  <= 5 ms %s\n", "live query after 33-row commit", batchMs, "-", "-",
                 batchMet ? "met" : "MISSED");
     std::printf("%-32s %12.3f\n", "open (no crash marker)", openMs);
-    const bool syncMet = runSyncBench(storePath, rows, std::max(repeats, 5), check);
+    const bool syncMet = runSyncBench(storePath, rows, pullRows > 0 ? pullRows : rows, std::max(repeats, 5), check);
     return check && (!allMet || !syncMet) ? 1 : 0;
 }

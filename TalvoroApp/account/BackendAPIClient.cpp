@@ -1,5 +1,6 @@
 #include "account/BackendAPIClient.h"
 
+#include "account/ReplyActivity.h"
 #include "texts/Localization.h"
 
 #include <QCoreApplication>
@@ -256,22 +257,28 @@ void RequestCancellation::cancel()
     Q_EMIT cancelled();
 }
 
-QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send(BackendRequest request)
+std::expected<QNetworkReply *, BackendAPIError> BackendAPIClient::start(const BackendRequest &request)
 {
     const QUrl url = urlForPath(request.path);
     if (!url.isValid() || url.host().isEmpty())
-        co_return std::unexpected(BackendAPIError::networkError(invalidServerAddressText()));
+        return std::unexpected(BackendAPIError::networkError(invalidServerAddressText()));
     if (request.cancellation && request.cancellation->isCancelled())
-        co_return std::unexpected(BackendAPIError::cancelled());
+        return std::unexpected(BackendAPIError::cancelled());
 
     QNetworkRequest networkRequest = backendNetworkRequest(url, request.timeout);
     if (!request.accessToken.isEmpty())
         networkRequest.setRawHeader("Authorization", "Bearer " + request.accessToken.toUtf8());
     if (request.jsonBody)
         networkRequest.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    return m_session->sendCustomRequest(networkRequest, request.method, request.jsonBody.value_or(QByteArray{}));
+}
 
-    QNetworkReply *reply = m_session->sendCustomRequest(networkRequest, request.method,
-                                                        request.jsonBody.value_or(QByteArray{}));
+QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send(BackendRequest request)
+{
+    const auto started = start(request);
+    if (!started)
+        co_return std::unexpected(started.error());
+    QNetworkReply *reply = *started;
     const auto deadline = request.deadline.count() > 0 ? request.deadline : 2 * request.timeout;
     auto finishing = finishWithin(reply, deadline, request.maxReplyBytes, request.cancellation);
     const ReplyCut cut = co_await std::move(finishing);
@@ -288,6 +295,54 @@ QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send
         co_return std::unexpected(error);
     }
     co_return BackendReply{status, body};
+}
+
+void StreamedReplyDeleter::operator()(QNetworkReply *reply) const
+{
+    if (!reply->isFinished())
+        reply->abort();
+    reply->deleteLater();
+}
+
+QCoro::Task<std::expected<OpenedStream, BackendAPIError>> BackendAPIClient::openStream(BackendRequest request)
+{
+    const auto started = start(request);
+    if (!started)
+        co_return std::unexpected(started.error());
+    StreamedReply reply(*started);
+    reply->setReadBufferSize(request.maxReplyBytes);
+    auto cut = std::make_shared<ReplyCut>(ReplyCut::none);
+    const auto stop = [raw = reply.get(), cut](ReplyCut why) {
+        if (*cut == ReplyCut::none && !raw->isFinished()) {
+            *cut = why;
+            raw->abort();
+        }
+    };
+    auto *timer = new QTimer(reply.get());
+    timer->setSingleShot(true);
+    QObject::connect(timer, &QTimer::timeout, reply.get(), [stop] { stop(ReplyCut::deadlinePassed); });
+    timer->start(request.deadline.count() > 0 ? request.deadline : 2 * request.timeout);
+    if (request.cancellation)
+        QObject::connect(request.cancellation, &RequestCancellation::cancelled, reply.get(),
+                         [stop] { stop(ReplyCut::cancelled); });
+
+    while (!reply->isFinished() && !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        co_await ReplyActivity(reply.get());
+    const QString what = QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path;
+    if (auto failure = transportFailure(reply.get(), *cut, what))
+        co_return std::unexpected(*failure);
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status < 200 || status > 299) {
+        // An error's body is small: read it whole, up to the usual limit.
+        while (!reply->isFinished() && reply->bytesAvailable() < std::min(request.maxReplyBytes, BackendRequest::kDefaultMaxReplyBytes))
+            co_await ReplyActivity(reply.get());
+        const BackendAPIError error = errorForStatus(status, reply->read(BackendRequest::kDefaultMaxReplyBytes),
+                                                     reply->rawHeader("Retry-After"));
+        qCWarning(lcBackendAPIClient).nospace() << request.method.constData() << " " << request.path << " returned "
+                                                << status;
+        co_return std::unexpected(error);
+    }
+    co_return OpenedStream{reply.release()};
 }
 
 QCoro::Task<std::expected<QJsonObject, BackendAPIError>> BackendAPIClient::sendForJSONObject(BackendRequest request)

@@ -20,6 +20,7 @@
 #include <type_traits>
 
 class QNetworkAccessManager;
+class QNetworkReply;
 
 // Aborts the requests made with it, at once, when cancelled (a pull whose
 // result nobody wants any more); they fail with `cancelled`.
@@ -58,6 +59,18 @@ struct BackendRequest
     QPointer<RequestCancellation> cancellation;
 
     static constexpr qint64 kDefaultMaxReplyBytes = 1024 * 1024;
+};
+
+// Aborts a reply read as it arrives when it still runs, and deletes it later.
+struct StreamedReplyDeleter
+{
+    void operator()(QNetworkReply *reply) const;
+};
+using StreamedReply = std::unique_ptr<QNetworkReply, StreamedReplyDeleter>;
+// What openStream() hands over: the reply, for the caller to own.
+struct OpenedStream
+{
+    QNetworkReply *reply = nullptr;
 };
 
 // The reply of a request that reached the server and got a 2xx status.
@@ -141,6 +154,14 @@ public:
     // reply or redirect to another origin gives networkError with the
     // connection text; a non-2xx status goes through errorForStatus.
     [[nodiscard]] QCoro::Task<std::expected<BackendReply, BackendAPIError>> send(BackendRequest request);
+    // send() for a reply read as it arrives (the pull): waits for the headers
+    // only. A 2xx gives the reply with its body unread; at most
+    // `request.maxReplyBytes` wait unread in it (Qt stops reading the socket
+    // meanwhile), and the body's size has no limit. The deadline and the
+    // cancellation abort it at any point; once it finished, `error()` of the
+    // reply says whether the body arrived whole. The caller owns the reply
+    // (hold it in a StreamedReply).
+    [[nodiscard]] QCoro::Task<std::expected<OpenedStream, BackendAPIError>> openStream(BackendRequest request);
     // send() and a JSON object from the reply body (parseError otherwise).
     [[nodiscard]] QCoro::Task<std::expected<QJsonObject, BackendAPIError>> sendForJSONObject(BackendRequest request);
     // send() for the deletions, whose only success is 200 {"success": true};
@@ -161,6 +182,9 @@ public:
     static QString serverFailureText();
 
 private:
+    // The request on its way, or why it cannot leave.
+    std::expected<QNetworkReply *, BackendAPIError> start(const BackendRequest &request);
+
     template<typename Result, typename Operation>
     [[nodiscard]] QCoro::Task<std::expected<Result, BackendAPIError>> runAuthorized(Operation operation);
 

@@ -4,6 +4,7 @@
 #include "account/AuthManager.h"
 #include "account/AuthProviding.h"
 #include "account/BackendAPIClient.h"
+#include "account/PullStream.h"
 #include "account/SyncDefaults.h"
 #include "account/SyncLogging.h"
 #include "account/SyncMerge.h"
@@ -210,21 +211,45 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context, QPointer<Requ
     }
 
     const double since = double(m_deps.defaults->value(SettingsKeys::syncPullCursor));
-    auto request = talvoro::awaitOwned(this, SyncRequests::pull(*client, since, m_deps.timeZoneId(), cancellation));
-    const auto pulled = co_await std::move(request);
-    if (!pulled)
-        co_return;
-    if (isStale(generation, epoch)) {
-        qCInfo(lcSyncManager) << "Session changed during pull; dropping its result";
-        co_return;
+    // Read as it arrives: each batch of rows is merged and saved in a turn of
+    // its own; the rest applies once the whole reply is in. A reply that fails
+    // midway leaves the cursor where it was: the next pull brings the merged
+    // rows again, which changes nothing.
+    PullStream stream(*client, since, m_deps.timeZoneId(), cancellation);
+    SyncMerge::Counts merged;
+    const auto deletionPending = [this](OfflineSyncKind kind, const QString &clientId) {
+        return isDeletionPending(kind, clientId);
+    };
+    for (;;) {
+        auto reading = talvoro::awaitOwned(this, stream.next());
+        const auto read = co_await std::move(reading);
+        if (!read)
+            co_return;
+        if (isStale(generation, epoch)) {
+            qCInfo(lcSyncManager) << "Session changed during pull; dropping its result";
+            co_return;
+        }
+        const auto &batch = *read;
+        if (!batch) {
+            qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(batch.error().errorDescription()));
+            co_return;
+        }
+        if (!*batch)
+            break;
+        if (!context) {
+            qCWarning(lcSyncManager, "Pull failed: %s", "the model context went away");
+            co_return;
+        }
+        const auto counts = SyncMerge::apply(*context, **batch, deletionPending);
+        if (!counts) {
+            qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(counts.error().errorDescription()));
+            co_return;
+        }
+        merged += *counts;
     }
-    const auto &reply = *pulled;
+    const auto reply = stream.finish();
     if (!reply) {
         qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(reply.error().errorDescription()));
-        co_return;
-    }
-    if (!context) {
-        qCWarning(lcSyncManager, "Pull failed: %s", "the model context went away");
         co_return;
     }
 
@@ -232,14 +257,6 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context, QPointer<Requ
     if (!response.problems.isEmpty())
         qCWarning(lcSyncManager, "Pull reply had unreadable parts: %s",
                   qUtf8Printable(response.problems.join(QStringLiteral("; "))));
-
-    auto merged = SyncMerge::apply(*context, response, [this](OfflineSyncKind kind, const QString &clientId) {
-        return isDeletionPending(kind, clientId);
-    });
-    if (!merged) {
-        qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(merged.error().errorDescription()));
-        co_return;
-    }
 
     // A settings block of this device still on its way stands when it is at
     // least as new as the pulled one (the account will take it); an older one
@@ -255,8 +272,8 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context, QPointer<Requ
         m_deps.defaults->set(SettingsKeys::syncPullCursor, *response.cursor);
     m_lastSyncDate = now();
     Q_EMIT lastSyncDateChanged();
-    qCInfo(lcSyncManager, "Pull merged: %d inserted, %d updated, %d deleted, %d kept local", merged->inserted,
-           merged->updated, merged->deleted, merged->keptLocal);
+    qCInfo(lcSyncManager, "Pull merged: %d inserted, %d updated, %d deleted, %d kept local", merged.inserted,
+           merged.updated, merged.deleted, merged.keptLocal);
 
     // The backend answered: pushes that failed while it could not are due now.
     auto drain = drainOfflineQueue();

@@ -28,6 +28,15 @@ struct Counts
     int updated = 0;
     int deleted = 0;
     int keptLocal = 0; // local row newer, or its deletion still waiting
+
+    Counts &operator+=(const Counts &other)
+    {
+        inserted += other.inserted;
+        updated += other.updated;
+        deleted += other.deleted;
+        keptLocal += other.keptLocal;
+        return *this;
+    }
 };
 
 using DeletionPending = std::function<bool(OfflineSyncKind kind, const QString &clientId)>;

@@ -16,9 +16,6 @@ BackendRequest syncPost(QString path, QByteArray body, QString token, QPointer<R
 {
     BackendRequest request{"POST", std::move(path), std::move(body), 60s, std::move(token)};
     request.cancellation = std::move(cancellation);
-    // A first pull brings the account's whole history; every other reply is small.
-    if (request.path == QLatin1String(kPullPath))
-        request.maxReplyBytes = 64 * 1024 * 1024;
     return request;
 }
 
@@ -45,30 +42,6 @@ QString pathFor(OfflineSyncKind kind)
     case OfflineSyncKind::deleteTranscription: return QString::fromLatin1(kTranscriptionsPath);
     }
     return {};
-}
-
-QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>> pull(BackendAPIClient &client, double since,
-                                                                    QString timeZone,
-                                                                    QPointer<RequestCancellation> cancellation)
-{
-    const QByteArray body = OrderedJson::object({
-        {QStringLiteral("since"), OrderedJson::value(since)},
-        {QStringLiteral("timeZone"), OrderedJson::value(timeZone)},
-    });
-    BackendAPIClient *c = &client;
-    auto pulling = client.withAuthorizedRetryForJSONObject(
-        [c, body, cancellation](QString token) {
-            return postForObject(c, QString::fromLatin1(kPullPath), body, token, cancellation);
-        },
-        [](const QJsonObject &object) -> std::optional<SyncPullResponse> {
-            auto decoded = SyncPullResponse::fromJson(object);
-            if (!decoded) {
-                qCWarning(lcSyncManager, "Unreadable pull reply: %s", qUtf8Printable(decoded.error()));
-                return std::nullopt;
-            }
-            return *decoded;
-        });
-    co_return co_await pulling;
 }
 
 bool isDocumentedReply(const QString &path, const QJsonObject &reply)

@@ -26,10 +26,7 @@ inline constexpr auto kSettingsPath = "sync/settings";
 
 QString pathFor(OfflineSyncKind kind);
 
-// POST sync/pull {"since": cursor, "timeZone": IANA id}; the decoded reply.
-// `cancellation` (may be null) aborts it, and the posts made with it.
-[[nodiscard]] QCoro::Task<std::expected<SyncPullResponse, BackendAPIError>>
-pull(BackendAPIClient &client, double since, QString timeZone, QPointer<RequestCancellation> cancellation = nullptr);
+// sync/pull is read as it arrives: PullStream.
 // POST of one JSON body to a sync path. Success is only the path's documented
 // reply (`{"applied": bool}`, or the three counts of sync/push); any other
 // reply, even a 2xx, is parseError.

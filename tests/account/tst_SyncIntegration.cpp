@@ -24,6 +24,7 @@
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QTimeZone>
 #include <QTimer>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
@@ -653,6 +654,56 @@ private Q_SLOTS:
         // The next pull asks from the same point and brings the rule.
         device->pull();
         QCOMPARE(device->all<ReplacementRule>().size(), size_t(1));
+    }
+
+    // An account larger than one batch of rows: they arrive in several
+    // commits, each in an event-loop turn of its own. A reply cut short
+    // midway keeps the rows it brought and moves no cursor; the next pull
+    // asks from the old point and completes.
+    void aLargePullMergesInBatchesAndACutReplyKeepsTheCursor()
+    {
+        const int rows = 3500;
+        SyncAccount a = account();
+        for (int i = 0; i < rows; ++i) {
+            const SyncTranscriptionPayload row{newClientId(), QStringLiteral("ditado %1").arg(i), 1.7e12 + i, 2, 1.0,
+                                               QStringLiteral("pt"), 1.7e12 + i, false};
+            QVERIFY(a.pushTranscription(row.toJsonObject(), 1 + i).has_value());
+        }
+        storeAccount(a);
+
+        auto device = newDevice();
+        int turns = 0;
+        QTimer turnCounter;
+        turnCounter.setInterval(0);
+        connect(&turnCounter, &QTimer::timeout, this, [&turns] { ++turns; });
+        turnCounter.start();
+        QList<int> commitTurns;
+        connect(device->container.get(), &AppModelContainer::didCommit, this,
+                [&] { commitTurns.append(turns); });
+        device->pull();
+        turnCounter.stop();
+        QCOMPARE(device->all<TranscriptionRecord>().size(), size_t(rows));
+        QVERIFY(device->settings->int64Value("syncPullCursor") > 0);
+        QVERIFY2(commitTurns.size() >= 3, qPrintable(QString::number(commitTurns.size())));
+        for (qsizetype i = 1; i < commitTurns.size(); ++i)
+            QVERIFY2(commitTurns[i] > commitTurns[i - 1], "two batches were merged in one turn");
+
+        auto second = newDevice();
+        const QByteArray whole = QJsonDocument(account().pull(0, QTimeZone::utc(), QDateTime::currentMSecsSinceEpoch()))
+                                     .toJson(QJsonDocument::Compact);
+        QVERIFY(whole.indexOf("\"transcriptions\"") < whole.size() / 2);
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 200, .body = whole.first(whole.size() * 3 / 4)});
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Unreadable pull reply: .*before it is complete"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Pull failed"));
+        second->pull();
+        const size_t partial = second->all<TranscriptionRecord>().size();
+        QVERIFY2(partial > 0 && partial < size_t(rows), qPrintable(QString::number(partial)));
+        QCOMPARE(second->settings->int64Value("syncPullCursor", -1), -1);
+        QVERIFY(!second->sync->lastSyncDate().has_value());
+
+        second->pull();
+        QCOMPARE(second->all<TranscriptionRecord>().size(), size_t(rows));
+        QCOMPARE(second->settings->int64Value("syncPullCursor"), device->settings->int64Value("syncPullCursor"));
     }
 
     // A deletion is written to the queue before it is sent: a process that

@@ -1,0 +1,151 @@
+// The pull reply read in pieces gives what the whole body gives.
+#include "account/PullReplyDecoder.h"
+
+#include <QJsonDocument>
+#include <QTest>
+
+#include <algorithm>
+
+// Declared ahead of the reply text: moc does not follow the raw string.
+class TestPullReplyDecoder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void anySplitGivesTheWholeBodyDecode();
+    void malformedOrCutBodiesFail();
+};
+
+namespace {
+
+// Escapes, nested members, a row that cannot be decoded, a member that is
+// not an array where rows are expected, and scalars ending at every kind of
+// next token.
+const QByteArray kReply = R"( {
+  "cursor" : 1741600000123,
+  "transcriptions": [
+    {"clientId":"0B9B4F3E-6A2C-4F55-9D5E-1A1B1C1D1E1F","text":"Ol\u00e1 \"mundo\"\\ {[,]}","createdAt":1.7e12,
+     "wordCount":2,"durationSeconds":3.5,"language":"pt","updatedAt":1.7e12,"isDeleted":false} ,
+    {"clientId":"not-a-uuid","text":7},
+    {"clientId":"1C9B4F3E-6A2C-4F55-9D5E-1A1B1C1D1E1F","text":"x","createdAt":1,"wordCount":1,
+     "durationSeconds":0,"language":"","updatedAt":2,"isDeleted":true}
+  ],
+  "rules":[{"clientId":"2C9B4F3E-6A2C-4F55-9D5E-1A1B1C1D1E1F","originalText":"vc","replacementText":"você",
+            "isEnabled":true,"useCount":3,"createdAt":1,"updatedAt":2,"isDeleted":false}, 5],
+  "dictionaryEntries": null,
+  "settings": {"accentColor":"green","updatedAt":12,"dictionaryEnabled":"yes"},
+  "statistics": {"weekDictations":1,"weekWords":2,"currentStreak":3,"longestStreak":4,"thisMonthDictations":5,
+                 "last7DaysDictations":6,"bestDay":{"date":"2025-03-11","dictations":9},
+                 "weeklyChart":[{"weekStart":"2025-01-20","dictations":4,"words":120}],
+                 "weeklyUsed":1,"weeklyLimit":500,"hourlyUsed":0,"hourlyLimit":60},
+  "user": {"totalDictations":310,"totalWords":9120,"totalDurationSeconds":5230.5}
+}
+)";
+
+struct Decoded
+{
+    SyncPullResponse rows;
+    std::expected<SyncPullResponse, QString> rest;
+};
+
+Decoded decodeInPieces(const QList<QByteArrayView> &pieces)
+{
+    PullReplyDecoder decoder;
+    Decoded decoded;
+    for (const QByteArrayView piece : pieces) {
+        decoder.feed(piece);
+        SyncPullResponse taken = decoder.takeRows();
+        decoded.rows.transcriptions += taken.transcriptions;
+        decoded.rows.rules += taken.rules;
+        decoded.rows.dictionaryEntries += taken.dictionaryEntries;
+    }
+    decoded.rest = decoder.finish();
+    return decoded;
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+static void compareWithWholeBody(const Decoded &decoded, const SyncPullResponse &whole)
+{
+    QVERIFY2(decoded.rest.has_value(), qPrintable(decoded.rest.error()));
+    QCOMPARE(decoded.rows.transcriptions, whole.transcriptions);
+    QCOMPARE(decoded.rows.rules, whole.rules);
+    QCOMPARE(decoded.rows.dictionaryEntries, whole.dictionaryEntries);
+    QCOMPARE(decoded.rest->cursor, whole.cursor);
+    QCOMPARE(decoded.rest->settings, whole.settings);
+    QCOMPARE(decoded.rest->statistics, whole.statistics);
+    QCOMPARE(decoded.rest->user, whole.user);
+    QCOMPARE(sorted(decoded.rest->problems), sorted(whole.problems));
+}
+
+void TestPullReplyDecoder::anySplitGivesTheWholeBodyDecode()
+{
+    const auto whole = SyncPullResponse::fromJson(QJsonDocument::fromJson(kReply).object());
+    QVERIFY(whole.has_value());
+    QCOMPARE(whole->transcriptions.size(), 2);
+    QCOMPARE(whole->rules.size(), 1);
+    QCOMPARE(whole->problems.size(), 3); // a transcription, a rule, a settings member
+
+    for (qsizetype cut = 0; cut <= kReply.size(); ++cut) {
+        const QByteArrayView body(kReply);
+        compareWithWholeBody(decodeInPieces({body.first(cut), body.sliced(cut)}), *whole);
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("cut at byte %1").arg(cut)));
+    }
+    QList<QByteArrayView> bytes;
+    for (qsizetype i = 0; i < kReply.size(); ++i)
+        bytes.append(QByteArrayView(kReply).sliced(i, 1));
+    compareWithWholeBody(decodeInPieces(bytes), *whole);
+
+    // Rows are handed out as each one ends, not at the end of the body.
+    PullReplyDecoder decoder;
+    decoder.feed(QByteArrayView(kReply).first(kReply.indexOf("{\"clientId\":\"not-a-uuid\"")));
+    QCOMPARE(decoder.takeRows().transcriptions.size(), 1);
+}
+
+void TestPullReplyDecoder::malformedOrCutBodiesFail()
+{
+    // Every cut before the closing brace.
+    const qsizetype end = kReply.lastIndexOf('}');
+    for (qsizetype cut = 0; cut <= end; ++cut) {
+        const Decoded decoded = decodeInPieces({QByteArrayView(kReply).first(cut)});
+        QVERIFY2(!decoded.rest.has_value(), qPrintable(QStringLiteral("cut at byte %1 was taken").arg(cut)));
+    }
+
+    const QList<QByteArray> malformed{
+        "[]",
+        R"({"cursor":1 "rules":[]})",
+        R"({"cursor":1,"rules":[{"clientId":"a"} {"clientId":"b"}]})",
+        R"({"cursor":1,"rules":[{"clientId":"a"},]})",
+        R"({"cursor":1,"rules":[,]})",
+        R"({"cursor":1,"rules":[{"clientId":}]})",
+        R"({"cursor":tru})",
+        R"({"cursor":1,})",
+        R"({"cursor" 1})",
+        R"({"cursor":1} x)",
+        R"({"cursor":1}})",
+    };
+    for (const QByteArray &body : malformed) {
+        QVERIFY2(!QJsonDocument::fromJson(body).isObject(), body.constData()); // the whole-body decode refuses it too
+        PullReplyDecoder decoder;
+        decoder.feed(body);
+        const auto decoded = decoder.finish();
+        QVERIFY2(!decoded.has_value(), body.constData());
+        QVERIFY(!decoded.error().isEmpty());
+    }
+
+    // Once failed, the rest is ignored and no row comes any more.
+    PullReplyDecoder decoder;
+    QVERIFY(!decoder.feed(R"({"cursor":1 "transcriptions":[)"));
+    QVERIFY(!decoder.feed(QByteArrayView(kReply).sliced(kReply.indexOf("{\"clientId\""))));
+    QCOMPARE(decoder.pendingRows(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestPullReplyDecoder)
+#include "tst_PullReplyDecoder.moc"
