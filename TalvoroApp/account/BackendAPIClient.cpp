@@ -326,16 +326,25 @@ QCoro::Task<std::expected<OpenedStream, BackendAPIError>> BackendAPIClient::open
         QObject::connect(request.cancellation, &RequestCancellation::cancelled, reply.get(),
                          [stop] { stop(ReplyCut::cancelled); });
 
-    while (!reply->isFinished() && !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+    // The manager deletes its replies when it goes first (quitting mid-request).
+    const QPointer<QNetworkReply> alive(reply.get());
+    const auto deletedByItsManager = [&] { return !alive && reply.release(); };
+    while (!reply->isFinished() && !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
         co_await ReplyActivity(reply.get());
+        if (deletedByItsManager())
+            co_return std::unexpected(BackendAPIError::cancelled());
+    }
     const QString what = QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path;
     if (auto failure = transportFailure(reply.get(), *cut, what))
         co_return std::unexpected(*failure);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status < 200 || status > 299) {
         // An error's body is small: read it whole, up to the usual limit.
-        while (!reply->isFinished() && reply->bytesAvailable() < std::min(request.maxReplyBytes, BackendRequest::kDefaultMaxReplyBytes))
+        while (!reply->isFinished() && reply->bytesAvailable() < std::min(request.maxReplyBytes, BackendRequest::kDefaultMaxReplyBytes)) {
             co_await ReplyActivity(reply.get());
+            if (deletedByItsManager())
+                co_return std::unexpected(BackendAPIError::cancelled());
+        }
         const BackendAPIError error = errorForStatus(status, reply->read(BackendRequest::kDefaultMaxReplyBytes),
                                                      reply->rawHeader("Retry-After"));
         qCWarning(lcBackendAPIClient).nospace() << request.method.constData() << " " << request.path << " returned "

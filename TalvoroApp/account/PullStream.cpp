@@ -27,6 +27,8 @@ PullStream::~PullStream()
 {
     // The reply is only deleted later: it must not write into a file that is gone.
     QObject::disconnect(m_spooling);
+    if (replyGone())
+        (void)m_reply.release(); // already deleted by its manager
 }
 
 QCoro::Task<std::expected<void, BackendAPIError>> PullStream::open(QString token)
@@ -40,6 +42,7 @@ QCoro::Task<std::expected<void, BackendAPIError>> PullStream::open(QString token
     if (!opened)
         co_return std::unexpected(opened.error());
     m_reply.reset(opened->reply);
+    m_replyAlive = opened->reply;
     m_spool.setFileTemplate(AppPaths::cacheDir() + QStringLiteral("/pull-XXXXXX.json"));
     if (!QDir().mkpath(AppPaths::cacheDir()) || !m_spool.open())
         co_return std::unexpected(spoolFailure());
@@ -80,6 +83,8 @@ QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> Pul
             co_return std::unexpected(opened.error());
     } else if (m_gaveBatch) {
         co_await QCoro::sleepFor(0ms); // the previous batch had this turn
+        if (replyGone())
+            co_return std::unexpected(BackendAPIError::cancelled());
     }
     for (;;) {
         if (m_decoder.pendingRows() >= kBatchRows)
@@ -88,6 +93,8 @@ QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> Pul
         // the UI thread, and Qt queues the body in memory meanwhile.
         for (qint64 before = m_spooled; !m_reply->isFinished(); before = m_spooled) {
             co_await QCoro::sleepFor(kArrivalPause);
+            if (replyGone())
+                co_return std::unexpected(BackendAPIError::cancelled());
             if (!spool())
                 co_return std::unexpected(spoolFailure());
             if (m_spooled == before)
@@ -112,6 +119,8 @@ QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> Pul
             co_return std::unexpected(BackendAPIError::networkError(BackendAPIClient::connectionFailureText()));
         }
         co_await ReplyActivity(m_reply.get());
+        if (replyGone())
+            co_return std::unexpected(BackendAPIError::cancelled());
     }
     if (m_decoder.pendingRows() == 0)
         co_return std::optional<SyncPullResponse>();

@@ -4,6 +4,7 @@
 #include "account/PullReplyDecoder.h"
 
 #include <QCoroTask>
+#include <QNetworkReply>
 #include <QPointer>
 #include <QTemporaryFile>
 
@@ -55,6 +56,10 @@ private:
     QByteArray m_body;
     QPointer<RequestCancellation> m_cancellation;
     StreamedReply m_reply;
+    // The reply's manager deletes it when the manager goes first (the
+    // application quitting mid-pull): the stream then ends, cancelled.
+    QPointer<QNetworkReply> m_replyAlive;
+    bool replyGone() const { return m_reply && !m_replyAlive; }
     QTemporaryFile m_spool;
     QMetaObject::Connection m_spooling;
     qint64 m_spooled = 0; // bytes written to the file

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QNetworkReply>
 #include <QObject>
 
@@ -18,7 +19,7 @@ public:
     bool await_ready() const noexcept { return m_reply->isFinished(); }
     void await_suspend(std::coroutine_handle<> awaiting)
     {
-        auto connections = std::make_shared<std::array<QMetaObject::Connection, 3>>();
+        auto connections = std::make_shared<std::array<QMetaObject::Connection, 4>>();
         const auto resume = [awaiting, connections] {
             // Copies: disconnecting may release this slot's own captures.
             const auto handle = awaiting;
@@ -30,6 +31,14 @@ public:
         (*connections)[0] = QObject::connect(m_reply, &QNetworkReply::metaDataChanged, m_reply, resume);
         (*connections)[1] = QObject::connect(m_reply, &QNetworkReply::readyRead, m_reply, resume);
         (*connections)[2] = QObject::connect(m_reply, &QNetworkReply::finished, m_reply, resume);
+        // Deleted with its manager: resumed once the deletion is over, so the
+        // awaiting code can see the reply is gone.
+        (*connections)[3] = QObject::connect(m_reply, &QObject::destroyed, [awaiting, connections] {
+            for (const QMetaObject::Connection &connection : *connections)
+                QObject::disconnect(connection);
+            QMetaObject::invokeMethod(QCoreApplication::instance(), [awaiting] { awaiting.resume(); },
+                                      Qt::QueuedConnection);
+        });
     }
     void await_resume() const noexcept {}
 

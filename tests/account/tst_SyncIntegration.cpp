@@ -806,6 +806,25 @@ private Q_SLOTS:
         QVERIFY(QCoro::waitFor(std::move(again)));
     }
 
+    // Quitting mid-pull can delete the network manager, and with it the
+    // reply the pull reads, before the pull's own timers fire.
+    void aPullWhoseNetworkManagerGoesAwayEndsCancelled()
+    {
+        auto device = newDevice();
+        device->pull(); // past the initial push
+        auto network = std::make_unique<QNetworkAccessManager>();
+        SyncManager::Dependencies deps = device->dependencies();
+        deps.client = std::make_shared<BackendAPIClient>(device->auth, network.get(), device->baseURL);
+        SyncManager sync(deps);
+        m_server->injectFailure("sync/pull", {.times = 1, .status = 0, .delay = 30s});
+        auto pull = sync.pull(device->context());
+        QTRY_COMPARE(m_server->requestCount("sync/pull"), 2);
+        network.reset();
+        QCoro::waitFor(std::move(pull));
+        QVERIFY(!sync.isSyncing());
+        m_server->clearFailures();
+    }
+
     void deletionDeliveredDuringAPullIsNotUndoneByItsReply()
     {
         auto device = newDevice();
