@@ -144,6 +144,29 @@ class TestSyncIntegration : public QObject
         QVERIFY(child.waitForStarted());
     }
 
+    struct SeededRows
+    {
+        ReplacementRule rule;
+        DictionaryEntry entry;
+        TranscriptionRecord record;
+    };
+
+    // A rule, a term and a dictation saved on the device and pulled onto the
+    // account; nothing when the store refused them.
+    std::optional<SeededRows> seedOnAccount(Device &device)
+    {
+        SeededRows rows{ReplacementRule(QStringLiteral("a"), QStringLiteral("b")),
+                        DictionaryEntry(QStringLiteral("x"), QStringLiteral("pt"), QStringLiteral("manual")),
+                        TranscriptionRecord(QStringLiteral("texto"), 1, 1.0, QStringLiteral("pt"))};
+        device.context().insert(rows.rule);
+        device.context().insert(rows.entry);
+        device.context().insert(rows.record);
+        if (!device.context().save())
+            return std::nullopt;
+        device.pull();
+        return rows;
+    }
+
     std::unique_ptr<Device> newDevice(std::optional<QUrl> baseURL = {})
     {
         const QString folder = m_dir.filePath(QStringLiteral("device-%1").arg(++m_deviceCount));
@@ -513,14 +536,9 @@ private Q_SLOTS:
     void queuedDeletionIsNotUndoneByPull()
     {
         auto device = newDevice();
-        ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
-        DictionaryEntry entry(QStringLiteral("x"), QStringLiteral("pt"), QStringLiteral("manual"));
-        TranscriptionRecord record(QStringLiteral("texto"), 1, 1.0, QStringLiteral("pt"));
-        device->context().insert(rule);
-        device->context().insert(entry);
-        device->context().insert(record);
-        QVERIFY(device->context().save().has_value());
-        device->pull(); // all three now on the account
+        const auto seeded = seedOnAccount(*device);
+        QVERIFY(seeded);
+        const auto &[rule, entry, record] = *seeded;
 
         // Deleted while the server is unreachable: the deletions wait in the queue.
         m_server->injectFailure("sync/rules", {.times = 1, .status = 503});
@@ -714,14 +732,9 @@ private Q_SLOTS:
     {
         for (const int signal : {SIGKILL, SIGTERM}) {
             auto device = newDevice();
-            ReplacementRule rule(QStringLiteral("a"), QStringLiteral("b"));
-            DictionaryEntry entry(QStringLiteral("x"), QStringLiteral("pt"), QStringLiteral("manual"));
-            TranscriptionRecord record(QStringLiteral("texto"), 1, 1.0, QStringLiteral("pt"));
-            device->context().insert(rule);
-            device->context().insert(entry);
-            device->context().insert(record);
-            QVERIFY(device->context().save().has_value());
-            device->pull(); // all three on the account
+            const auto seeded = seedOnAccount(*device);
+            QVERIFY(seeded);
+            const auto &[rule, entry, record] = *seeded;
             const QString folder = device->folder;
             device.reset();
 

@@ -2,6 +2,7 @@
 
 #include "look/Theme.h"
 #include "look/ui/StyledLabel.h"
+#include "platform/AppPaths.h"
 #include "platform/UrlOpener.h"
 #include "screens/home-history-stats/HistoryTexts.h"
 #include "screens/settings/ui/Alerts.h"
@@ -17,7 +18,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QSaveFile>
@@ -187,8 +187,7 @@ void HistoryDetailView::openTextFileDialog()
 {
     // Opened in the user's documents, not wherever the process was started,
     // and without a nested event loop: the outcome arrives as a signal.
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QDir folder(!documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath());
+    const QDir folder(AppPaths::userFolder(QStandardPaths::DocumentsLocation));
     auto *dialog = new QFileDialog(this, localized("Transcrição de Voz"), folder.filePath(suggestedTextFileName()),
                                    QStringLiteral("*.txt"));
     dialog->setObjectName(QStringLiteral("textFilePicker"));
