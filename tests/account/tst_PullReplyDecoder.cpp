@@ -13,6 +13,8 @@ class TestPullReplyDecoder : public QObject
 
 private Q_SLOTS:
     void anySplitGivesTheWholeBodyDecode();
+    void everyEscapeAtEverySplit_data();
+    void everyEscapeAtEverySplit();
     void malformedOrCutBodiesFail();
 };
 
@@ -107,6 +109,46 @@ void TestPullReplyDecoder::anySplitGivesTheWholeBodyDecode()
     PullReplyDecoder decoder;
     decoder.feed(QByteArrayView(kReply).first(kReply.indexOf("{\"clientId\":\"not-a-uuid\"")));
     QCOMPARE(decoder.takeRows().transcriptions.size(), 1);
+}
+
+void TestPullReplyDecoder::everyEscapeAtEverySplit_data()
+{
+    // A text as it stands in the body, and the text it is.
+    QTest::addColumn<QByteArray>("escaped");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("quote") << QByteArray(R"(diga \"sim\")") << QStringLiteral("diga \"sim\"");
+    QTest::newRow("backslash") << QByteArray(R"(C:\\pasta\\)") << QStringLiteral("C:\\pasta\\");
+    QTest::newRow("backslash then quote") << QByteArray(R"(\\\")") << QStringLiteral("\\\"");
+    QTest::newRow("solidus") << QByteArray(R"(e\/ou <\/p>)") << QStringLiteral("e/ou </p>");
+    QTest::newRow("controls") << QByteArray(R"(a\tb\nc\rd\be\f)") << QStringLiteral("a\tb\nc\rd\be\f");
+    QTest::newRow("unicode escape") << QByteArray(R"(ol\u00E1 \u00e7\u0000)") << QStringLiteral(u"olá ç") + QChar(0);
+    QTest::newRow("surrogate pair") << QByteArray(R"(\ud83d\ude00 \uD83C\uDDE7\uD83C\uDDF7)")
+                                    << QStringLiteral(u"\U0001F600 \U0001F1E7\U0001F1F7");
+    QTest::newRow("raw UTF-8 beside escapes") << QByteArray("\xe2\x80\x9c\\u201d\xf0\x9f\x91\x8d")
+                                              << QStringLiteral(u"\u201c\u201d\U0001F44D");
+    QTest::newRow("braces and brackets") << QByteArray(R"({\"a\":[1,2]}\\)") << QStringLiteral("{\"a\":[1,2]}\\");
+}
+
+void TestPullReplyDecoder::everyEscapeAtEverySplit()
+{
+    QFETCH(QByteArray, escaped);
+    QFETCH(QString, text);
+    // The text in a row and in a key of its own, so escapes are read in both.
+    const QByteArray body = R"({"cursor":5,"transcriptions":[{"clientId":"0B9B4F3E-6A2C-4F55-9D5E-1A1B1C1D1E1F","text":")"
+                            + escaped
+                            + R"(","createdAt":1,"wordCount":1,"durationSeconds":0,"language":"pt","updatedAt":2,)"
+                              R"("isDeleted":false,")" + escaped + R"(":true}],"rules":[]})";
+    const auto whole = SyncPullResponse::fromJson(QJsonDocument::fromJson(body).object());
+    QVERIFY(whole.has_value());
+    QCOMPARE(whole->transcriptions.size(), 1);
+    QCOMPARE(whole->transcriptions.first().text, text);
+    for (qsizetype cut = 0; cut <= body.size(); ++cut) {
+        const QByteArrayView view(body);
+        const Decoded decoded = decodeInPieces({view.first(cut), view.sliced(cut)});
+        compareWithWholeBody(decoded, *whole);
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("cut at byte %1").arg(cut)));
+    }
 }
 
 void TestPullReplyDecoder::malformedOrCutBodiesFail()

@@ -46,15 +46,31 @@ class PrivateFilesTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // Whatever the umask of the first start, and whatever rights older files
+    // were left with (the group's alone included), the next start closes them.
+    void storeSettingsAndQueueAreTheUsersAlone_data()
+    {
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<int>("folderRights");
+        QTest::addColumn<int>("fileRights");
+        QTest::newRow("umask 0, then open to all") << 0 << 0x7755 << 0x6644;
+        QTest::newRow("umask 027, then open to the group") << 027 << 0x7750 << 0x6640;
+        QTest::newRow("umask 002, then writable by the group") << 002 << 0x7770 << 0x6660;
+        QTest::newRow("umask 022, then others may only list") << 022 << 0x7701 << 0x6600;
+    }
     void storeSettingsAndQueueAreTheUsersAlone()
     {
+        QFETCH(int, umask);
+        QFETCH(int, folderRights);
+        QFETCH(int, fileRights);
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("first-run/app"));
-        const mode_t saved = ::umask(0);
+        const mode_t saved = ::umask(mode_t(umask));
         writeAllAndCheckRights(folder);
         ::umask(saved);
+        if (QTest::currentTestFailed())
+            return;
 
-        // Older files and folders open to others are closed on the next start.
         // Another connection keeps the WAL and shared-memory files meanwhile.
         SqliteDatabase keeper;
         QCOMPARE(keeper.open(folder + QStringLiteral("/store/TalvoroApp.store")), 0);
@@ -62,7 +78,7 @@ private Q_SLOTS:
         for (const QString &name : kFolders + kFiles) {
             const bool isFolder = kFolders.contains(name);
             QVERIFY(QFile::setPermissions(folder + QLatin1Char('/') + name,
-                                          QFileDevice::Permissions(isFolder ? 0x7755 : 0x6644)));
+                                          QFileDevice::Permissions(isFolder ? folderRights : fileRights)));
         }
         writeAllAndCheckRights(folder);
     }

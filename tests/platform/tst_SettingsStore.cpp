@@ -95,6 +95,45 @@ private Q_SLOTS:
         QCOMPARE(s.store->doubleValue(QStringLiteral("soundFeedbackVolume"), 0.1), 0.1);
     }
 
+    // A value the user chose that happens to equal the registered default is
+    // their choice: a second store on the same file, without that default
+    // registered, reads it back.
+    void aValueEqualToItsRegisteredDefaultIsStored_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("bool") << QStringLiteral("soundFeedbackEnabled") << QVariant(true);
+        QTest::newRow("double") << QStringLiteral("soundFeedbackVolume") << QVariant(0.7);
+        QTest::newRow("int64") << QStringLiteral("weeklyLimit") << QVariant(qint64(500));
+        QTest::newRow("uint64") << QStringLiteral("hotkeyModifiers") << QVariant(quint64(0x60000));
+        QTest::newRow("string") << QStringLiteral("keyboardAccentColor") << QVariant(QStringLiteral("blue"));
+    }
+    void aValueEqualToItsRegisteredDefaultIsStored()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        TemporarySettings s;
+        s.store->registerDefaults({{key, value}});
+        switch (value.typeId()) {
+        case QMetaType::Bool: s.store->setBool(key, value.toBool()); break;
+        case QMetaType::Double: s.store->setDouble(key, value.toDouble()); break;
+        case QMetaType::LongLong: s.store->setInt64(key, value.toLongLong()); break;
+        case QMetaType::ULongLong: s.store->setUInt64(key, value.toULongLong()); break;
+        default: s.store->setString(key, value.toString()); break;
+        }
+        QVERIFY(s.store->contains(key));
+        QVERIFY(s.store->synchronize());
+        SettingsStore second(s.dir.filePath(QStringLiteral("settings.ini")));
+        QVERIFY(second.contains(key));
+        switch (value.typeId()) {
+        case QMetaType::Bool: QCOMPARE(second.boolValue(key, false), true); break;
+        case QMetaType::Double: QCOMPARE(second.doubleValue(key, 0.1), value.toDouble()); break;
+        case QMetaType::LongLong: QCOMPARE(second.int64Value(key, 1), value.toLongLong()); break;
+        case QMetaType::ULongLong: QCOMPARE(second.uint64Value(key, 1), value.toULongLong()); break;
+        default: QCOMPARE(second.stringValue(key), value.toString()); break;
+        }
+    }
+
     void declaredKeysReadStoredThenRegisteredThenDeclaredValues()
     {
         TemporarySettings s;
