@@ -429,6 +429,56 @@ private Q_SLOTS:
         QVERIFY(account().transcription(tid)->value("isDeleted").toBool());
     }
 
+    // Every answer a push can meet: what would pass keeps the push queued and
+    // the next drain delivers it; a final refusal drops it, logged.
+    void everyAnswerAPushCanMeet_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("kept");
+        const QByteArray injected; // the stand-in's own error body
+        QTest::newRow("dropped connection") << int(BackendServer::Failure::kLostReply) << injected << true;
+        for (const int status : {408, 409, 425, 429, 500, 502, 503, 504, 599})
+            QTest::addRow("%d", status) << status << injected << true;
+        QTest::newRow("redirect not followed") << 307 << QByteArray("") << true;
+        QTest::newRow("200 of another shape") << 200 << QByteArray(R"({"ok":true})") << true;
+        QTest::newRow("processing code on a 400") << 400 << QByteArray(R"({"error":"processing_in_progress"})") << true;
+        for (const int status : {400, 403, 404, 405, 410, 413, 415, 422})
+            QTest::addRow("%d", status) << status << injected << false;
+    }
+    void everyAnswerAPushCanMeet()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, kept);
+        auto device = newDevice();
+        const ReplacementRule rule(QStringLiteral("vc"), QStringLiteral("você"));
+        // Qt sends a request again once when a reused connection drops; a
+        // lost reply also means the account has taken the push already.
+        const bool lost = status == BackendServer::Failure::kLostReply;
+        BackendServer::Failure failure{.times = lost ? 2 : 1, .status = status};
+        if (!body.isNull())
+            failure.body = body;
+        m_server->injectFailure("sync/rules", failure);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push rule failed: "));
+        QCoro::waitFor(device->sync->pushRuleModel(rule, false));
+        m_server->clearFailures();
+        QCOMPARE(device->queue->count(), kept ? 1 : 0);
+        QCOMPARE(account().rule(rule.idString()).has_value(), lost);
+        if (!kept)
+            return;
+
+        // Kept across a restart, and delivered by the next drain once due.
+        device->restart();
+        OfflineSyncItem due = device->queue->items().value(0);
+        QCOMPARE(due.kind, OfflineSyncKind::rule);
+        due.nextRetryAt = {};
+        device->queue->update(due);
+        QCoro::waitFor(device->sync->drainOfflineQueue());
+        QCOMPARE(device->queue->count(), 0);
+        QVERIFY(account().rule(rule.idString()).has_value());
+    }
+
     void pullsShareOneRequestAndSkipWhenFreshOrSignedOut()
     {
         auto device = newDevice();
