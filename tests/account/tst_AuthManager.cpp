@@ -325,6 +325,59 @@ private Q_SLOTS:
         QCOMPARE(h.secrets.value(QLatin1String(AuthManager::kAccessTokenItem)), *later);
     }
 
+    // The expiry read back at a restart is the one written: a token valid
+    // for an hour is used as it is, one inside the margin is refreshed.
+    void aRestartRefreshesOnlyATokenNearItsExpiry_data()
+    {
+        QTest::addColumn<int>("lifetimeSeconds");
+        QTest::addColumn<int>("refreshes");
+        QTest::newRow("valid for an hour") << 3600 << 0;
+        QTest::newRow("inside the margin") << 30 << 1;
+    }
+    void aRestartRefreshesOnlyATokenNearItsExpiry()
+    {
+        QFETCH(int, lifetimeSeconds);
+        QFETCH(int, refreshes);
+        LocalBackend backend;
+        backend.state().accessTokenLifetimeSeconds = lifetimeSeconds;
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+        const QString written = h.secrets.value(QLatin1String(AuthManager::kExpiresAtItem));
+        backend.server.resetRequestCounts();
+        h.restart();
+        QCoro::waitFor(h.auth->restoreSession());
+        QVERIFY(h.auth->isAuthenticated());
+        const auto token = QCoro::waitFor(h.auth->getValidAccessToken());
+        QVERIFY(token);
+        QCOMPARE(backend.server.requestCount(QStringLiteral("auth/refresh")), refreshes);
+        if (refreshes == 0)
+            QCOMPARE(h.secrets.value(QLatin1String(AuthManager::kExpiresAtItem)), written);
+    }
+
+    // Refreshes further apart than the backend's grace for a spent refresh
+    // token, across a restart too: each uses the token the last one stored.
+    void refreshesFurtherApartThanTheGraceWindowKeepTheSession()
+    {
+        LocalBackend backend;
+        qint64 offsetMs = 0;
+        backend.state().nowMs = [&offsetMs] { return QDateTime::currentMSecsSinceEpoch() + offsetMs; };
+        AuthHarness h(backend.baseURL());
+        QVERIFY(h.signIn());
+        const auto later = [&] { offsetMs += backendlocal::BackendState::kRefreshGraceMs + 60'000; };
+
+        QVERIFY(QCoro::waitFor(h.auth->forceRefresh()));
+        later();
+        QVERIFY(QCoro::waitFor(h.auth->forceRefresh()));
+        later();
+        h.restart();
+        QCoro::waitFor(h.auth->restoreSession());
+        const auto token = QCoro::waitFor(h.auth->forceRefresh());
+        QVERIFY(token);
+        QVERIFY(h.auth->isAuthenticated());
+        QVERIFY(!h.auth->sessionExpired());
+        QVERIFY(backend.state().userForAccessToken(*token));
+    }
+
     void resultsArrivingAfterSignOutStoreNothing()
     {
         LocalBackend backend;
