@@ -221,7 +221,9 @@ private Q_SLOTS:
         store.setString(QStringLiteral("k"), QString(8192, QLatin1Char('v')));
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("Cannot write the settings file .*: the disk is full")));
+        QSignalSpy full(&store, &SettingsStore::writeFailedForLackOfSpace);
         QVERIFY(!store.synchronize());
+        QCOMPARE(full.count(), 1);
         filler.close();
         QVERIFY(filler.remove());
         QVERIFY(store.synchronize());
