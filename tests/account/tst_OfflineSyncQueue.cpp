@@ -4,7 +4,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QScopeGuard>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUuid>
@@ -17,7 +16,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/mount.h>
 #include <cstdio>
 #include <functional>
 
@@ -304,31 +302,23 @@ private Q_SLOTS:
     // On a full disk the write fails, says so, and the previous file stays whole.
     void fullDiskKeepsTheOldFile()
     {
-        QTemporaryDir dir;
-        const QString mountPoint = dir.filePath(QStringLiteral("small"));
-        QVERIFY(QDir().mkpath(mountPoint));
-        const QByteArray target = QFile::encodeName(mountPoint);
-        if (::mount("tmpfs", target.constData(), "tmpfs", 0, "size=64k") != 0)
+        SmallDisk disk("64k");
+        if (!disk.isMounted)
             QSKIP("Cannot mount a 64 KiB tmpfs here (needs root and mount rights); full-disk case not run");
-        const auto unmount = qScopeGuard([&] { ::umount2(target.constData(), MNT_DETACH); });
-
+        const QString mountPoint = disk.dir.path();
         const QString path = mountPoint + QStringLiteral("/queue.json");
         const QJsonObject good{{"items", QJsonArray{1, 2, 3}}};
         QVERIFY(AtomicJsonFile::write(path, QJsonDocument(good)).has_value());
         for (int size : {100, 20'000, 40'000}) { // buffered in QFileDevice, then beyond its buffer
-            QFile filler(mountPoint + QStringLiteral("/filler"));
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
-            }
-            filler.close();
+            disk.fill();
             const auto written = AtomicJsonFile::write(path, QJsonDocument(QJsonObject{{"items", QString(size, 'x')}}));
             QVERIFY2(!written.has_value(), "a write onto a full disk reported success");
             QVERIFY(!written.error().isEmpty());
             const auto loaded = AtomicJsonFile::load(path);
             QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::loaded);
             QCOMPARE(loaded.document.object(), good);
-            QCOMPARE(QDir(mountPoint).entryList(QDir::Files).size(), 2); // no temporary left behind
-            QFile::remove(filler.fileName());
+            QCOMPARE(QDir(mountPoint).entryList(QDir::Files).size(), 1); // no temporary left behind
+            disk.free();
         }
     }
 
