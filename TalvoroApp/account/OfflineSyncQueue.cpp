@@ -3,6 +3,7 @@
 #include "account/SyncLogging.h"
 #include "platform/AppPaths.h"
 #include "platform/AtomicJsonFile.h"
+#include "platform/DiskSpace.h"
 #include "platform/OrderedJson.h"
 
 #include <QDir>
@@ -12,7 +13,11 @@
 #include <QJsonArray>
 #include <QUuid>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +66,46 @@ std::optional<OfflineSyncItem> itemFromJson(const QJsonValue &value, QString *er
 QString journalPathFor(const QString &filePath)
 {
     return filePath + QStringLiteral(".journal");
+}
+
+// A journal's first line names its generation, and the snapshot names the
+// generation of the journal that follows it: a journal left by a kill
+// between a fold's rename and its removal names an older one and is not
+// replayed. Files of earlier versions have neither and replay as before.
+QString journalGenerationOf(const QJsonObject &line)
+{
+    return line.size() == 1 ? line.value(QLatin1String("journal")).toString() : QString();
+}
+
+// The change at the end of a line that a cut-short append ran into (the
+// next append went on from where the cut one stopped): each of our lines
+// starts with '{', the cut part cannot end where a whole object does.
+QJsonObject changeAfterACutLine(const QByteArray &line)
+{
+    for (qsizetype at = line.indexOf('{', 1); at > 0; at = line.indexOf('{', at + 1)) {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line.mid(at), &error);
+        if (error.error == QJsonParseError::NoError && document.isObject())
+            return document.object();
+    }
+    return {};
+}
+
+// Writes all of `bytes` at `offset`; false with errno set when it could not.
+bool writeAllAt(int fd, const QByteArray &bytes, qint64 offset)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), offset + done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        done += written;
+    }
+    return true;
 }
 
 void fsyncInBackground(const QString &path)
@@ -332,6 +377,11 @@ void OfflineSyncQueue::scheduleWrite()
 
 void OfflineSyncQueue::load()
 {
+    // A snapshot's temporary file whose writer was killed before the rename.
+    for (const QString &stray : AtomicJsonFile::removeStaleTemporaries(m_filePath))
+        qCInfo(lcOfflineSyncQueue, "Removed %s, left by an interrupted write", qUtf8Printable(stray));
+    m_journalGeneration.clear();
+    m_hasSnapshot = false;
     loadSnapshot();
     if (!m_writesBlocked)
         replayJournal();
@@ -380,6 +430,8 @@ void OfflineSyncQueue::loadSnapshot()
         return;
     }
 
+    m_hasSnapshot = true;
+    m_journalGeneration = root.value(QLatin1String("journal")).toString();
     QStringList problems;
     for (const QJsonValue &value : items.toArray()) {
         QString error;
@@ -421,8 +473,22 @@ void OfflineSyncQueue::replayJournal()
     const QByteArray bytes = journal.readAll();
     journal.close();
     m_journalBytes = bytes.size();
+    qsizetype start = 0;
+    const qsizetype firstEnd = bytes.indexOf('\n');
+    const QString generation = journalGenerationOf(QJsonDocument::fromJson(bytes.left(firstEnd)).object());
+    if (firstEnd >= 0 && !generation.isEmpty())
+        start = firstEnd + 1;
+    if (m_hasSnapshot && generation != m_journalGeneration) {
+        // The snapshot already holds it: a kill came between a fold's
+        // rename and the journal's removal.
+        qCInfo(lcOfflineSyncQueue, "Offline queue journal %s was folded into the snapshot already; removed it",
+               qUtf8Printable(path));
+        m_journalBytes = 0; // the next append starts it anew even if this removal fails
+        QFile::remove(path);
+        return;
+    }
     int unreadable = 0;
-    for (qsizetype start = 0; start < bytes.size();) {
+    for (; start < bytes.size();) {
         const qsizetype end = bytes.indexOf('\n', start);
         if (end < 0) {
             // The last append was cut short by a crash: that turn never ended.
@@ -430,13 +496,23 @@ void OfflineSyncQueue::replayJournal()
             m_dirty = m_compactNext = true;
             break;
         }
-        const QJsonDocument line = QJsonDocument::fromJson(bytes.mid(start, end - start));
+        const QByteArray text = bytes.mid(start, end - start);
+        const QJsonDocument line = QJsonDocument::fromJson(text);
         start = end + 1;
-        const QJsonObject change = line.object();
+        QJsonObject change = line.object();
+        if (!line.isObject()) {
+            // An append cut short (a full disk, a crash) and the next one
+            // written on after it: the cut part goes, the whole change stays.
+            change = changeAfterACutLine(text);
+            if (!change.isEmpty()) {
+                qCInfo(lcOfflineSyncQueue, "Offline queue journal holds a line cut short; kept the change after it");
+                m_dirty = m_compactNext = true;
+            }
+        }
         QString error;
-        if (change.contains(QLatin1String("removed"))) {
+        if (change.value(QLatin1String("removed")).isString()) {
             erase(change.value(QLatin1String("removed")).toString());
-        } else if (auto item = itemFromJson(change, &error); item && line.isObject()) {
+        } else if (auto item = itemFromJson(change, &error); item && !change.isEmpty()) {
             if (m_items.contains(item->id))
                 replace(*item);
             else
@@ -516,28 +592,40 @@ bool OfflineSyncQueue::flush()
 bool OfflineSyncQueue::appendToJournal(const QByteArray &lines)
 {
     const QString path = journalPathFor(m_filePath);
-    QFile journal(path);
-    const bool existed = journal.exists();
-    if (!journal.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
         qCCritical(lcOfflineSyncQueue, "Cannot open offline queue journal %s: %s", qUtf8Printable(path),
-                   qUtf8Printable(journal.errorString()));
+                   std::strerror(errno));
         return false;
     }
-    if (!existed)
-        journal.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const qint64 before = journal.size();
+    // What lies past the journal's known end is a cut-short append (or a
+    // journal already folded): cut it off so nothing is written after it.
+    struct stat info {};
+    qint64 before = m_journalBytes;
+    if (::fstat(fd, &info) == 0 && info.st_size < before)
+        before = info.st_size;
+    QByteArray bytes;
+    if (before == 0 && !m_journalGeneration.isEmpty())
+        bytes = "{\"journal\":\"" + m_journalGeneration.toUtf8() + "\"}\n";
+    bytes += lines;
     // The bytes reach the kernel before the turn ends, so a crash keeps them;
     // the fsync follows on a worker thread, as for the snapshot.
-    if (journal.write(lines) != lines.size() || !journal.flush()) {
+    bool written = ::ftruncate(fd, before) == 0 && writeAllAt(fd, bytes, before);
+    const int error = errno;
+    if (!written && ::ftruncate(fd, before) != 0) // no partial line for the next append to run into
+        qCWarning(lcOfflineSyncQueue, "Cannot cut back offline queue journal %s; the next append does",
+                  qUtf8Printable(path));
+    ::close(fd);
+    if (!written) {
         qCCritical(lcOfflineSyncQueue, "Cannot append to offline queue journal %s: %s; the queue file is kept",
-                   qUtf8Printable(path), qUtf8Printable(journal.errorString()));
-        journal.resize(before); // no partial line for the next append to run into
+                   qUtf8Printable(path), std::strerror(error));
+        if (error == ENOSPC || error == EDQUOT)
+            Q_EMIT writeFailedForLackOfSpace();
         return false;
     }
-    journal.close();
     fsyncInBackground(path);
-    m_bytesWritten += lines.size();
-    m_journalBytes = before + lines.size();
+    m_bytesWritten += bytes.size();
+    m_journalBytes = before + bytes.size();
     return true;
 }
 
@@ -547,8 +635,11 @@ bool OfflineSyncQueue::writeSnapshot()
     // queued: a snapshot costs about one copy of the file.
     QByteArray bytes;
     OrderedJson::Writer writer(bytes);
+    // The journal that follows this snapshot gets a new generation.
+    const QString generation = QUuid::createUuid().toString(QUuid::WithoutBraces);
     writer.beginObject();
     writer.member(QLatin1String("version"), kFormatVersion);
+    writer.member(QLatin1String("journal"), generation);
     writer.key(QLatin1String("items"));
     writer.beginArray();
     for (const auto &[sequence, id] : m_order)
@@ -558,11 +649,15 @@ bool OfflineSyncQueue::writeSnapshot()
     if (auto written = AtomicJsonFile::writeBytes(m_filePath, bytes, AtomicJsonFile::Durability::syncedInBackground); !written) {
         qCCritical(lcOfflineSyncQueue, "Cannot write offline queue %s: %s; the previous file is kept",
                    qUtf8Printable(m_filePath), qUtf8Printable(written.error()));
+        if (talvoro::lacksSpaceFor(m_filePath, bytes.size()))
+            Q_EMIT writeFailedForLackOfSpace();
         return false;
     }
     m_bytesWritten += bytes.size();
+    m_hasSnapshot = true;
+    m_journalGeneration = generation;
     // The snapshot holds every change the journal did; a journal left by a
-    // crash right here replays onto it without changing anything.
+    // kill right here names the previous generation and is not replayed.
     const QString journal = journalPathFor(m_filePath);
     if (QFile::exists(journal) && !QFile::remove(journal))
         qCWarning(lcOfflineSyncQueue, "Cannot remove offline queue journal %s", qUtf8Printable(journal));

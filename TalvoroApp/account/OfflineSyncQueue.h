@@ -47,8 +47,9 @@ struct OfflineSyncItem
 // one line each, appended). Changes are appended once at the end of the
 // event-loop turn that made them (a crash loses at most that turn); the
 // journal is folded into a new snapshot once it outgrows the queue. Opening
-// reads the snapshot, then replays the journal (a partial last line, cut by
-// a crash, is dropped). Deliveries and retry counts recorded
+// reads the snapshot, then replays the journal if it is the one the snapshot
+// names (a partial line, cut by a crash or a full disk, is dropped, and a
+// change written on after it kept). Deliveries and retry counts recorded
 // while a drain runs are written when it ends, since losing them only means
 // sending again. A file that cannot be read back is moved aside and logged,
 // never silently replaced.
@@ -108,6 +109,8 @@ public:
 Q_SIGNALS:
     void changed();
     void drainFinished();
+    // A write failed because the disk is full (each failed write says so).
+    void writeFailedForLackOfSpace();
 
 private:
     void load();
@@ -135,7 +138,11 @@ private:
     QHash<QString, QByteArray> m_payloadJson; // by item id
     // Items changed since the last write: true = as it is now, false = removed.
     QHash<QString, bool> m_journalPending;
-    qint64 m_journalBytes = 0;
+    qint64 m_journalBytes = 0; // the journal's whole lines; past them lies a cut append
+    // The generation the snapshot names for its journal (empty in files of
+    // earlier versions), and whether there is a snapshot.
+    QString m_journalGeneration;
+    bool m_hasSnapshot = false;
     bool m_compactNext = false;
     QSet<QString> m_inFlight;                 // item ids
     quint64 m_nextSequence = 0;

@@ -36,7 +36,7 @@ QCoro::Task<bool> SyncManager::runInitialPush(QPointer<ModelContext> context, qu
         SyncDefaults::currentSettingsBlock(*m_deps.defaults, now()));
 
     std::unique_ptr<InitialPushBodies> bodies;
-    if (m_deps.container && m_deps.container->isPersistent()) {
+    if (m_deps.container && m_deps.container->isPersistent() && m_deps.container->isShared()) {
         bodies = std::make_unique<InitialPushBodies>(m_deps.container->filePath(), firstMembers);
     } else {
         auto transcriptions = context->fetch<TranscriptionRecord>();

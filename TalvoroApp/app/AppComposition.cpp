@@ -104,6 +104,20 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
                                                                             .settings = &m_settings,
                                                                             .wakeMonitor = &m_sleepMonitor});
 
+    // Writes a full disk stopped reach the shell through one service.
+    const auto reportUnsaved = [this](DiskFullReports::Unsaved what) {
+        return [this, what] { m_diskFull.report(what); };
+    };
+    QObject::connect(&m_settings, &SettingsStore::writeFailedForLackOfSpace, &m_diskFull,
+                     reportUnsaved(DiskFullReports::Unsaved::settings));
+    QObject::connect(&m_models, &AppModelContainer::writeFailedForLackOfSpace, &m_diskFull,
+                     reportUnsaved(DiskFullReports::Unsaved::history));
+    QObject::connect(&m_sync.offlineQueue(), &OfflineSyncQueue::writeFailedForLackOfSpace, &m_diskFull,
+                     reportUnsaved(DiskFullReports::Unsaved::pendingChanges));
+    if (m_models.hasFailedForLackOfSpace()) // at open, before anyone listened
+        m_diskFull.report(DiskFullReports::Unsaved::history);
+
+    m_environment.diskFull = &m_diskFull;
     m_environment.settings = &m_settings;
     m_environment.auth = &m_auth;
     m_environment.sync = &m_sync;

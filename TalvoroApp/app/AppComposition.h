@@ -14,6 +14,7 @@
 #include "platform/AppModelContainer.h"
 #include "platform/AppUpdater.h"
 #include "platform/DesktopColorScheme.h"
+#include "platform/DiskSpace.h"
 #include "platform/EnchantSpellChecker.h"
 #include "platform/KeychainSecretStore.h"
 #include "platform/LogindSleepMonitor.h"
@@ -58,6 +59,8 @@ private:
     // Members are destroyed in the reverse order: the shell and the screens
     // first, then the synchroniser before the sign-in owner it asks, both
     // before the store and the settings they write.
+    // Outlives every service that reports to it.
+    DiskFullReports m_diskFull;
     SettingsStore m_settings;
     SharedInstance<SettingsStore> m_sharedSettings{m_settings};
     AppModelContainer m_models;

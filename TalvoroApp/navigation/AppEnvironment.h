@@ -19,6 +19,7 @@ class AvatarImageLoader;
 class AvatarImageCache;
 class MicrophoneProviding;
 class BackendAPIClient;
+class DiskFullReports;
 
 // What every screen receives instead of reaching for globals. The composition
 // root fills it with the shared services; tests fill it with fakes. A member
@@ -41,6 +42,8 @@ struct AppEnvironment
     AvatarImageLoader *avatarLoader = nullptr;
     AvatarImageCache *avatarCache = nullptr;
     MicrophoneProviding *microphones = nullptr;
+    // Writes of the user's data that a full disk stopped, for the shell to tell.
+    DiskFullReports *diskFull = nullptr;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     // A new backend client for one flow of a screen (an avatar upload, an
     // account deletion): the default auth provider, the shared session and

@@ -1,6 +1,7 @@
 #include "platform/AppModelContainer.h"
 
 #include "platform/AppPaths.h"
+#include "platform/DiskSpace.h"
 #include "platform/ModelContext.h"
 #include "platform/PrivateFiles.h"
 #include "platform/SharedInstance.h"
@@ -85,8 +86,8 @@ AppModelContainer::AppModelContainer(const QString &filePath, QObject *parent)
         qCInfo(lcModelStore).noquote() << "Store" << filePath << "was not closed last time; checking the whole file";
     openStore(uncleanShutdown ? Check::full : Check::probe);
     if (m_persistent) {
-        QFile marker(markerPath());
-        m_ownsMarker = marker.open(QIODevice::WriteOnly);
+        talvoro::makePrivateFile(markerPath());
+        m_ownsMarker = QFileInfo::exists(markerPath());
     }
 }
 
@@ -122,6 +123,8 @@ void AppModelContainer::openStore(Check check)
     }
     qCCritical(lcModelStore).noquote() << "Store file" << filePath << "cannot be used (" << failure
                                        << "); keeping this session's data in memory only";
+    if (talvoro::primaryResultCode(code) == SQLITE_FULL || talvoro::lacksSpaceFor(filePath, 0))
+        reportLackOfSpace();
     QString memoryFailure;
     if (!openAt(kInMemory, Check::probe, &memoryFailure, &code)) {
         qCCritical(lcModelStore).noquote() << "In-memory store failed:" << memoryFailure;
@@ -197,6 +200,7 @@ bool AppModelContainer::openAt(const QString &path, Check check, QString *failur
             + (m_db.isOpen() ? m_db.errorMessage() : QString::fromUtf8(sqlite3_errstr(code)));
         return false;
     };
+    m_heldAlone = false;
     if (path != kInMemory) {
         talvoro::makePrivateFolder(QFileInfo(path).absolutePath());
         // SQLite gives the WAL and shared-memory files the store's rights.
@@ -213,6 +217,10 @@ bool AppModelContainer::openAt(const QString &path, Check check, QString *failur
     // The first statement that reads the file: garbage fails here (NOTADB).
     // Switching a fresh file to WAL needs a lock that SQLite does not wait
     // for (another process may be doing the same): retry within the timeout.
+    // Companions this attempt makes and leaves half-made on a full disk take
+    // the room a rollback journal would need.
+    const bool hadCompanions = QFileInfo::exists(path + QStringLiteral("-wal"))
+        || QFileInfo::exists(path + QStringLiteral("-shm"));
     QString mode;
     QElapsedTimer waited;
     waited.start();
@@ -223,8 +231,20 @@ bool AppModelContainer::openAt(const QString &path, Check check, QString *failur
             break;
         QThread::msleep(5);
     } while (true);
-    if (rc != SQLITE_OK)
+    const int primary = talvoro::primaryResultCode(rc);
+    if (path != kInMemory && (primary == SQLITE_IOERR || primary == SQLITE_FULL)) {
+        qCWarning(lcModelStore).noquote() << "Store file" << path << "cannot start its write-ahead log ("
+                                          << m_db.errorMessage() << "); opening it without one";
+        m_db.close();
+        if (!hadCompanions && QFileInfo(path + QStringLiteral("-wal")).size() == 0) {
+            QFile::remove(path + QStringLiteral("-shm"));
+            QFile::remove(path + QStringLiteral("-wal"));
+        }
+        if (!openWithoutSharedIndex(path, &rc, &mode))
+            return fail(rc, QStringLiteral("journal mode"));
+    } else if (rc != SQLITE_OK) {
         return fail(rc, QStringLiteral("journal mode"));
+    }
     if (path != kInMemory && mode.compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0)
         qCWarning(lcModelStore).noquote() << "Store journal mode is" << mode << "instead of wal";
     m_db.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
@@ -243,6 +263,40 @@ bool AppModelContainer::openAt(const QString &path, Check check, QString *failur
         }
     }
     return migrate(failure, failureCode) && probe(failure, failureCode);
+}
+
+// WAL needs room for its shared index and log (about 16 KiB on a full
+// disk); without it the file is still the user's data and opens on disk:
+// with a rollback journal when there is room to switch to one, otherwise
+// with the log's index in this process's memory, which holds the file
+// alone. Writes then fail for lack of space and say so; nothing stands in
+// for the user's data.
+bool AppModelContainer::openWithoutSharedIndex(const QString &path, int *rc, QString *mode)
+{
+    const auto reopen = [&] {
+        *rc = m_db.open(path);
+        if (*rc != SQLITE_OK)
+            return false;
+        sqlite3_busy_timeout(m_db.handle(), kBusyTimeoutMs);
+        m_db.setFailureObserver([this](int code) { noteFailure(code); });
+        // Taken at the first access, before any shared memory is asked for.
+        m_db.queryText(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), rc);
+        return *rc == SQLITE_OK;
+    };
+    if (!reopen())
+        return false;
+    *mode = m_db.queryText(QStringLiteral("PRAGMA journal_mode = DELETE"), rc);
+    if (*rc == SQLITE_OK && mode->compare(QStringLiteral("delete"), Qt::CaseInsensitive) == 0) {
+        // Shared again from the next access on.
+        m_db.queryText(QStringLiteral("PRAGMA locking_mode = NORMAL"), rc);
+        m_db.queryText(QStringLiteral("SELECT count(*) FROM sqlite_master"), rc);
+        return *rc == SQLITE_OK;
+    }
+    if (!reopen())
+        return false;
+    *mode = m_db.queryText(QStringLiteral("PRAGMA journal_mode = WAL"), rc);
+    m_heldAlone = *rc == SQLITE_OK;
+    return m_heldAlone;
 }
 
 // Reads the first and the last row of every table: a damaged root or edge
@@ -349,11 +403,19 @@ QString AppModelContainer::moveAside(const QString &path)
 void AppModelContainer::noteFailure(int code)
 {
     const int primary = talvoro::primaryResultCode(code);
+    if (primary == SQLITE_FULL && m_persistent)
+        reportLackOfSpace();
     if (!m_persistent || m_recoveryScheduled || (primary != SQLITE_CORRUPT && primary != SQLITE_NOTADB))
         return;
     // Not from inside the failing statement or a live query's fetch.
     m_recoveryScheduled = true;
     QMetaObject::invokeMethod(this, &AppModelContainer::recoverFromDamage, Qt::QueuedConnection);
+}
+
+void AppModelContainer::reportLackOfSpace()
+{
+    m_failedForLackOfSpace = true;
+    Q_EMIT writeFailedForLackOfSpace();
 }
 
 void AppModelContainer::recoverFromDamage()

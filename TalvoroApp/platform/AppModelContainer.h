@@ -23,8 +23,10 @@ namespace talvoro::store {
 QString describeUnusableFile(const QString &path, int code, const QString &failure);
 } // namespace talvoro::store
 
-// The persistent model container: one SQLite database (WAL journal) holding
-// the transcriptions, replacement rules and dictionary entries.
+// The persistent model container: one SQLite database (WAL journal; on a
+// disk too full for WAL's files, a rollback journal or a log held by this
+// process alone) holding the transcriptions, replacement rules and
+// dictionary entries.
 //
 // - Open: the schema is brought to the current version inside one write
 //   transaction that reads the version first, so two processes opening a
@@ -66,6 +68,11 @@ public:
     QString filePath() const { return m_filePath; }
     // False when running on the in-memory fallback.
     bool isPersistent() const { return m_persistent; }
+    // False when this connection holds the file alone (a full disk left no
+    // room for the log's shared index): other connections cannot read it.
+    bool isShared() const { return !m_heldAlone; }
+    // Whether a write (or the open) failed because the disk is full.
+    bool hasFailedForLackOfSpace() const { return m_failedForLackOfSpace; }
     // Where an unreadable file was moved on open; empty when none was.
     QString setAsideFilePath() const { return m_setAsidePath; }
 
@@ -113,11 +120,15 @@ Q_SIGNALS:
     // The database was replaced (a damaged file moved aside mid-session):
     // every row may differ.
     void storeReplaced();
+    // A write failed because the disk is full (each failed write says so).
+    void writeFailedForLackOfSpace();
 
 private:
     enum class Check { probe, full };
     void openStore(Check check);
     bool openAt(const QString &path, Check check, QString *failure, int *failureCode);
+    bool openWithoutSharedIndex(const QString &path, int *rc, QString *mode);
+    void reportLackOfSpace();
     bool migrate(QString *failure, int *failureCode);
     bool probe(QString *failure, int *failureCode);
     QString moveAside(const QString &path);
@@ -132,6 +143,8 @@ private:
     bool m_inTransaction = false;
     bool m_recoveryScheduled = false;
     bool m_ownsMarker = false;
+    bool m_heldAlone = false;
+    bool m_failedForLackOfSpace = false;
     SqliteDatabase m_db;
     std::unique_ptr<ModelContext> m_mainContext;
 };

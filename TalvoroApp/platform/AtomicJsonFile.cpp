@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonParseError>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QThreadPool>
 
@@ -97,6 +98,23 @@ AtomicJsonFile::LoadResult AtomicJsonFile::load(const QString &path)
     else
         result.error += QStringLiteral("; ") + moved.error();
     return result;
+}
+
+QStringList AtomicJsonFile::removeStaleTemporaries(const QString &path)
+{
+    // replaceFile's names: the file's name, a dot and six letters or digits.
+    const QFileInfo info(path);
+    const QRegularExpression temporary(QStringLiteral("^%1\\.[A-Za-z0-9]{6}$")
+                                           .arg(QRegularExpression::escape(info.fileName())));
+    const QDir folder = info.absoluteDir();
+    QStringList removed;
+    const QStringList names = folder.entryList({info.fileName() + QStringLiteral(".??????")},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (temporary.match(name).hasMatch() && QFile::remove(folder.filePath(name)))
+            removed.append(folder.filePath(name));
+    }
+    return removed;
 }
 
 std::expected<QString, QString> AtomicJsonFile::moveAside(const QString &path, const QDateTime &now)

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QString>
+#include <QStringList>
 
 #include <expected>
 
@@ -49,6 +50,11 @@ public:
 
     // Reads and parses the file; a corrupt one is moved aside.
     static LoadResult load(const QString &path);
+
+    // Removes the temporary files of writes to `path` that never reached
+    // their rename (the process was killed first); returns their paths.
+    // Only for a file one process writes at a time.
+    static QStringList removeStaleTemporaries(const QString &path);
 
     // Renames `path` to "<path>.corrupt-<yyyyMMdd-HHmmss>[-n]"; returns the new
     // path, or an error text when the rename failed (the file then stays).

@@ -1,6 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/AppPaths.h"
+#include "platform/DiskSpace.h"
 #include "platform/Logging.h"
 #include "platform/PrivateFiles.h"
 #include "platform/SharedInstance.h"
@@ -10,7 +11,6 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QStorageInfo>
 #include <QTimer>
 
 #include <cmath>
@@ -52,8 +52,7 @@ bool removeAbandonedEmptyLock(const QString &lockPath)
 // rights: less free than the file's size and some slack.
 bool diskIsFull(const QString &filePath)
 {
-    const QStorageInfo disk(QFileInfo(filePath).absolutePath());
-    return disk.isValid() && disk.bytesAvailable() < QFileInfo(filePath).size() + 64 * 1024;
+    return talvoro::lacksSpaceFor(filePath, QFileInfo(filePath).size());
 }
 
 QString canonicalDouble(double value)
@@ -278,14 +277,19 @@ bool SettingsStore::synchronize()
     m_syncScheduled = false;
     if (QString reason; m_pendingWrite && !lockIsFree(&reason)) {
         reportUnwritable(reason);
+        if (diskIsFull(m_settings->fileName()))
+            Q_EMIT writeFailedForLackOfSpace();
         m_retry.start();
         return false;
     }
     m_settings->sync();
     m_pendingWrite = false;
     if (m_settings->status() != QSettings::NoError) {
-        reportUnwritable(diskIsFull(m_settings->fileName()) ? QStringLiteral("the disk is full")
-                                                            : QStringLiteral("the file or its folder is not writable"));
+        const bool full = diskIsFull(m_settings->fileName());
+        reportUnwritable(full ? QStringLiteral("the disk is full")
+                              : QStringLiteral("the file or its folder is not writable"));
+        if (full)
+            Q_EMIT writeFailedForLackOfSpace();
         return false;
     }
     m_reportedUnwritable = false;

@@ -50,6 +50,10 @@ public:
     // changes stay in memory, the failure is logged and a write is retried.
     bool synchronize() override;
 
+Q_SIGNALS:
+    // A write failed because the disk is full (each failed write says so).
+    void writeFailedForLackOfSpace();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -132,9 +132,13 @@ LockFile openLockFile(const QString &lockPath, int &descriptor)
             && (!S_ISREG(info.st_mode) || info.st_uid != ::getuid() || ::access(native.constData(), R_OK | W_OK) != 0)) {
             heldElsewhere = isLockedByAnyProcess(info);
             if (!heldElsewhere) {
-                const int removed = S_ISDIR(info.st_mode) ? ::rmdir(native.constData()) : ::unlink(native.constData());
+                // A folder goes with whatever it holds: nothing of the user's
+                // lives at our lock's path, and a non-empty one would stop
+                // every start.
+                const bool removed = S_ISDIR(info.st_mode) ? QDir(lockPath).removeRecursively()
+                                                           : ::unlink(native.constData()) == 0;
                 qCWarning(lcSingleInstance).noquote()
-                    << (removed == 0 ? "Replaced the launch lock" : "Cannot replace the launch lock") << lockPath
+                    << (removed ? "Replaced the launch lock" : "Cannot replace the launch lock") << lockPath
                     << "(another user's, or not a file we can open)";
             }
         }

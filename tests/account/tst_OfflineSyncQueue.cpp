@@ -4,7 +4,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QScopeGuard>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUuid>
@@ -17,7 +16,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <sys/mount.h>
 #include <cstdio>
 #include <functional>
 
@@ -33,6 +31,27 @@ QJsonObject rule(const QString &clientId, double updatedAt, bool deleted = false
 
 const QString kRuleId = QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF");
 const QString kOtherId = QStringLiteral("11111111-2222-3333-4444-555555555555");
+
+// A journal line queuing the deletion of one transcription, as the queue writes it.
+QByteArray deletionLine(const QString &itemId)
+{
+    return R"({"id":")" + itemId.toUtf8() + R"(","kind":"deleteTranscription","payload":{"clientId":")"
+        + itemId.toUpper().toUtf8() + R"("},"retryCount":0,"nextRetryAt":null,"enqueuedAt":1})";
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList idsOf(const QList<OfflineSyncItem> &items)
+{
+    QStringList ids;
+    for (const OfflineSyncItem &item : items)
+        ids.append(item.id);
+    return ids;
+}
 
 } // namespace
 
@@ -283,32 +302,127 @@ private Q_SLOTS:
     // On a full disk the write fails, says so, and the previous file stays whole.
     void fullDiskKeepsTheOldFile()
     {
-        QTemporaryDir dir;
-        const QString mountPoint = dir.filePath(QStringLiteral("small"));
-        QVERIFY(QDir().mkpath(mountPoint));
-        const QByteArray target = QFile::encodeName(mountPoint);
-        if (::mount("tmpfs", target.constData(), "tmpfs", 0, "size=64k") != 0)
+        SmallDisk disk("64k");
+        if (!disk.isMounted)
             QSKIP("Cannot mount a 64 KiB tmpfs here (needs root and mount rights); full-disk case not run");
-        const auto unmount = qScopeGuard([&] { ::umount2(target.constData(), MNT_DETACH); });
-
+        const QString mountPoint = disk.dir.path();
         const QString path = mountPoint + QStringLiteral("/queue.json");
         const QJsonObject good{{"items", QJsonArray{1, 2, 3}}};
         QVERIFY(AtomicJsonFile::write(path, QJsonDocument(good)).has_value());
         for (int size : {100, 20'000, 40'000}) { // buffered in QFileDevice, then beyond its buffer
-            QFile filler(mountPoint + QStringLiteral("/filler"));
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
-            }
-            filler.close();
+            disk.fill();
             const auto written = AtomicJsonFile::write(path, QJsonDocument(QJsonObject{{"items", QString(size, 'x')}}));
             QVERIFY2(!written.has_value(), "a write onto a full disk reported success");
             QVERIFY(!written.error().isEmpty());
             const auto loaded = AtomicJsonFile::load(path);
             QCOMPARE(loaded.status, AtomicJsonFile::LoadStatus::loaded);
             QCOMPARE(loaded.document.object(), good);
-            QCOMPARE(QDir(mountPoint).entryList(QDir::Files).size(), 2); // no temporary left behind
-            QFile::remove(filler.fileName());
+            QCOMPARE(QDir(mountPoint).entryList(QDir::Files).size(), 1); // no temporary left behind
+            disk.free();
         }
+    }
+
+    // What an append cut short, or a kill between or before a fold's steps,
+    // leaves beside the queue; opening keeps every whole change and only those.
+    void filesLeftByACutAppendOrAKillLoadRight_data()
+    {
+        QTest::addColumn<QByteArray>("snapshot");
+        QTest::addColumn<QByteArray>("journal");
+        QTest::addColumn<QStringList>("strays");
+        QTest::addColumn<QStringList>("expectedIds");
+        QTest::addColumn<QStringList>("expectedFiles");
+        const QByteArray empty = R"({"version":1,"items":[]})";
+
+        QTest::newRow("an append cut short, then the next one written on after it")
+            << empty << deletionLine("a") + "\n" + deletionLine("b").left(30) + R"({"removed":"a"})" "\n"
+                   + deletionLine("b") + "\n"
+            << QStringList() << QStringList{"b"} << QStringList{"q.json"};
+
+        // The snapshot the fold wrote, and the journal it was about to remove.
+        QTemporaryDir work;
+        const QString path = work.filePath(QStringLiteral("q.json"));
+        QByteArray foldedJournal;
+        QString survivor;
+        {
+            OfflineSyncQueue queue(path);
+            queue.enqueue(OfflineSyncKind::deleteTranscription, {{"clientId", kRuleId}});
+            QVERIFY(queue.flush());
+            queue.enqueue(OfflineSyncKind::deleteTranscription, {{"clientId", kOtherId}});
+            QVERIFY(queue.flush());
+            foldedJournal = readAll(path + QStringLiteral(".journal"));
+            queue.clear();
+            survivor = queue.enqueue(OfflineSyncKind::settings, {{"updatedAt", 1.0}}).id;
+            QVERIFY(queue.flush());
+        }
+        QTest::newRow("a kill between the fold's rename and the journal's removal")
+            << readAll(path) << foldedJournal << QStringList() << QStringList{survivor} << QStringList{"q.json"};
+
+        QTest::newRow("a kill before the fold's rename")
+            << empty << QByteArray() << QStringList{"q.json.x7Kq2Z", "q.json.000000", "q.json.corrupt-20260101-000000"}
+            << QStringList() << QStringList{"q.json", "q.json.corrupt-20260101-000000"};
+
+        QTest::newRow("files of the version before")
+            << QByteArray(R"({"version":1,"items":[)") + deletionLine("a") + "]}"
+            << R"({"removed":"a"})" "\n" + deletionLine("b") + "\n" << QStringList() << QStringList{"b"}
+            << QStringList{"q.json", "q.json.journal"};
+    }
+
+    void filesLeftByACutAppendOrAKillLoadRight()
+    {
+        QFETCH(QByteArray, snapshot);
+        QFETCH(QByteArray, journal);
+        QFETCH(QStringList, strays);
+        QFETCH(QStringList, expectedIds);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("q.json"));
+        QVERIFY(writeFile(path, snapshot));
+        if (!journal.isEmpty())
+            QVERIFY(writeFile(path + QStringLiteral(".journal"), journal));
+        for (const QString &name : strays)
+            QVERIFY(writeFile(dir.filePath(name), "{"));
+        {
+            OfflineSyncQueue queue(path);
+            QCOMPARE(idsOf(queue.items()), expectedIds);
+        }
+        QTEST(QDir(dir.path()).entryList(QDir::Files), "expectedFiles");
+        OfflineSyncQueue again(path);
+        QCOMPARE(idsOf(again.items()), expectedIds);
+        again.enqueue(OfflineSyncKind::deleteTranscription, {{"clientId", kOtherId}});
+        QVERIFY(again.flush());
+        QCOMPARE(OfflineSyncQueue(path).count(), expectedIds.size() + 1);
+    }
+
+    // On a full disk an append that got only part of its line on disk is cut
+    // back, says why, and the next append (once there is room) starts on a
+    // whole line: no change is lost, a queued deletion least of all.
+    void anAppendOnAFullDiskIsCutBack()
+    {
+        SmallDisk disk("64k");
+        if (!disk.isMounted)
+            QSKIP("a private tmpfs needs root");
+        const QString path = disk.filePath(QStringLiteral("q.json"));
+        OfflineSyncQueue queue(path);
+        QSignalSpy full(&queue, &OfflineSyncQueue::writeFailedForLackOfSpace);
+        queue.enqueue(OfflineSyncKind::rule, rule(kRuleId, 1));
+        QVERIFY(queue.flush()); // the snapshot
+        const OfflineSyncItem deletion = queue.enqueue(OfflineSyncKind::deleteTranscription, {{"clientId", kOtherId}});
+        QVERIFY(queue.flush()); // the journal's first page
+        const qint64 journalSize = QFileInfo(path + QStringLiteral(".journal")).size();
+
+        disk.fill();
+        QJsonObject large = rule(QUuid::createUuid().toString(QUuid::WithoutBraces), 2);
+        large.insert(QStringLiteral("originalText"), QString(8000, u'x'));
+        queue.enqueue(OfflineSyncKind::rule, large);
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Cannot append to offline queue journal"));
+        QVERIFY(!queue.flush());
+        QCOMPARE(full.count(), 1);
+        QCOMPARE(QFileInfo(path + QStringLiteral(".journal")).size(), journalSize);
+
+        disk.free();
+        QVERIFY(queue.remove(deletion.id));
+        QVERIFY(queue.flush());
+        QCOMPARE(OfflineSyncQueue(path).items(), queue.items());
+        QCOMPARE(queue.count(), 2);
     }
 
     void backoffDoublesUpToAnHourAndHonoursTheServer()

@@ -3,7 +3,7 @@
 // window's session leaves in the store and the settings is written at quit,
 // and the next composition finds it (so the first let go of everything);
 // the first frame comes before the hotkey grab and the tray, which follow
-// it at once.
+// it at once; a full disk is told once and loses nothing.
 
 #include "account/AuthManager.h"
 #include "account/SyncManager.h"
@@ -14,10 +14,13 @@
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "support/TestSupport.h"
 #include "transcription/StoreQueries.h"
 #include "transcription/TranscriptionRecord.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,6 +56,64 @@ private Q_SLOTS:
             } else {
                 QTRY_VERIFY(window.mainInterface());
                 QCOMPARE(store.fetch(StoreQueries::transcriptionsNewestFirst()).value().size(), size_t(1));
+            }
+            composition->saveBeforeExit();
+            composition.reset();
+        }
+    }
+
+    // A disk too full for the store's log at start: the window still shows
+    // the user's history from the file; what a full disk keeps from being
+    // saved is said once, in one alert, and saved at quit once there is room.
+    void aFullDiskIsToldOnceAndLosesNothing()
+    {
+        SmallDisk disk("512k");
+        if (!disk.isMounted)
+            QSKIP("a private tmpfs needs root");
+        QList<QByteArray> saved;
+        for (const char *variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+            saved.append(qgetenv(variable));
+            qputenv(variable, disk.filePath(QString::fromLatin1(variable)).toLocal8Bit());
+        }
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_CONFIG_HOME", saved[0]);
+            qputenv("XDG_DATA_HOME", saved[1]);
+        });
+        for (int round = 0; round < 3; ++round) {
+            SingleInstance instance(QStringLiteral("tst_AppComposition-%1-full-%2")
+                                        .arg(QCoreApplication::applicationPid())
+                                        .arg(round));
+            QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+            if (round == 1)
+                disk.fill();
+            auto composition = std::make_unique<AppComposition>(instance, QStringList{});
+            MainWindow &window = composition->shell().window();
+            QTRY_VERIFY(window.isVisible());
+            ModelContext &store = AppModelContainer::shared().mainContext();
+            QCOMPARE(store.fetch(StoreQueries::transcriptionsNewestFirst()).value().size(), size_t(round));
+            if (round == 1) {
+                QCOMPARE(sharedDefaults().value(SettingsKeys::onboardingCompleted), true);
+                store.insert(TranscriptionRecord(QStringLiteral("sem espaço"), 1, 1.0, QStringLiteral("pt"),
+                                                 QDateTime::currentDateTimeUtc()));
+                QVERIFY(!store.save().has_value());
+                const auto notices = [&] { return window.findChildren<QMessageBox *>(QStringLiteral("diskFullNotice")); };
+                QTRY_COMPARE(notices().size(), 1);
+                sharedDefaults().set(SettingsKeys::allowUnauthenticatedAccess, true);
+                QVERIFY(!sharedDefaults().synchronize());
+                QVERIFY(!store.save().has_value());
+                QTRY_VERIFY(notices().constFirst()->informativeText().contains(talvoro::localized("• configurações")));
+                QCoreApplication::processEvents();
+                QCOMPARE(notices().size(), 1);
+                QVERIFY(notices().constFirst()->informativeText().contains(
+                    talvoro::localized("• transcrições, regras de substituição e termos do dicionário")));
+                disk.free();
+            } else if (round == 0) {
+                sharedDefaults().set(SettingsKeys::onboardingCompleted, true);
+                store.insert(TranscriptionRecord(QStringLiteral("com espaço"), 1, 1.0, QStringLiteral("pt"),
+                                                 QDateTime::currentDateTimeUtc()));
+            } else {
+                QCOMPARE(sharedDefaults().value(SettingsKeys::allowUnauthenticatedAccess), true);
+                QVERIFY(window.findChildren<QMessageBox *>(QStringLiteral("diskFullNotice")).isEmpty());
             }
             composition->saveBeforeExit();
             composition.reset();

@@ -446,6 +446,48 @@ private Q_SLOTS:
 
     // A file that is healthy but cannot be used now, or a folder that cannot
     // hold one: the app runs in memory and nothing is set aside.
+    // With too little room for WAL's files the store still opens on disk
+    // with the user's rows (a rollback journal, or the log's index in memory
+    // when not even that fits); a write says the disk is full, keeps its
+    // changes, and saves them once there is room.
+    void aNearlyFullDiskStillOpensTheStoreOnDisk_data()
+    {
+        QTest::addColumn<qint64>("room");
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("room for a rollback journal only") << qint64(8 * 1024) << true;
+        QTest::newRow("no room at all") << qint64(0) << false;
+    }
+
+    void aNearlyFullDiskStillOpensTheStoreOnDisk()
+    {
+        QFETCH(qint64, room);
+        SmallDisk disk("256k");
+        if (!disk.isMounted)
+            QSKIP("a private tmpfs needs root");
+        const QString path = disk.filePath(QStringLiteral("TalvoroApp.store"));
+        {
+            AppModelContainer store(path);
+            store.mainContext().insert(transcription(QStringLiteral("antes"), 1));
+            QVERIFY(store.mainContext().save().has_value());
+        }
+        disk.fill(room);
+        {
+            AppModelContainer store(path);
+            QVERIFY(store.isPersistent());
+            QTEST(store.isShared(), "shared");
+            QCOMPARE(texts(*store.fetchCommitted<TranscriptionRecord>()), QStringList{QStringLiteral("antes")});
+            QSignalSpy full(&store, &AppModelContainer::writeFailedForLackOfSpace);
+            store.mainContext().insert(transcription(QString(16 * 1024, u'x'), 2));
+            QVERIFY(!store.mainContext().save().has_value());
+            QVERIFY(full.count() >= 1);
+            QVERIFY(store.hasFailedForLackOfSpace());
+            disk.free();
+            QVERIFY(store.mainContext().save().has_value());
+        }
+        AppModelContainer reopened(path);
+        QCOMPARE(reopened.countCommitted<TranscriptionRecord>().value(), 2);
+    }
+
     void openFailuresThatAreNotDamageFallBackToMemory()
     {
         // Another process holds the file past the busy timeout.

@@ -8,9 +8,7 @@
 #include <QTest>
 
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -247,24 +245,19 @@ private Q_SLOTS:
     // A tiny disk of its own: a tmpfs in a mount namespace of this process.
     void aFullDiskIsReportedAsSuch()
     {
-        QTemporaryDir dir;
-        if (::getuid() != 0 || ::unshare(CLONE_NEWNS) != 0
-            || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-            || ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=64k") != 0)
+        SmallDisk disk("64k");
+        if (!disk.isMounted)
             QSKIP("a private tmpfs needs root");
-        SettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
-        QFile filler(dir.filePath(QStringLiteral("filler")));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        while (filler.write(QByteArray(4096, 'x')) > 0 && filler.flush()) {
-        }
+        SettingsStore store(disk.filePath(QStringLiteral("settings.ini")));
+        disk.fill();
         store.setString(QStringLiteral("k"), QString(8192, QLatin1Char('v')));
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("Cannot write the settings file .*: the disk is full")));
+        QSignalSpy full(&store, &SettingsStore::writeFailedForLackOfSpace);
         QVERIFY(!store.synchronize());
-        filler.close();
-        QVERIFY(filler.remove());
+        QCOMPARE(full.count(), 1);
+        disk.free();
         QVERIFY(store.synchronize());
-        ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
     }
 };
 

@@ -85,7 +85,7 @@ private Q_SLOTS:
     }
 
     // A lock file this user cannot use (another user's, left by a launch
-    // under sudo; one closed to us; a folder in its place) is replaced, so
+    // under sudo; one closed to us; a folder in its place, empty or not) is replaced, so
     // the new primary holds a real lock; while a live process still holds
     // another user's lock, the launch stays out.
     void anUnusableLockIsReplacedUnlessStillHeld()
@@ -95,6 +95,13 @@ private Q_SLOTS:
         SingleInstance first(m_dir.filePath(QStringLiteral("folder.socket")));
         QCOMPARE(first.start({}), SingleInstance::Role::primary);
         QVERIFY(isOurFile(folderLock));
+        // A folder that holds something, even a folder closed to us.
+        const QString fullFolderLock = m_dir.filePath(QStringLiteral("full.socket.lock"));
+        QVERIFY(QDir().mkpath(fullFolderLock + QStringLiteral("/inner")));
+        QVERIFY(writeFile(fullFolderLock + QStringLiteral("/inner/file"), "x"));
+        SingleInstance second(m_dir.filePath(QStringLiteral("full.socket")));
+        QCOMPARE(second.start({}), SingleInstance::Role::primary);
+        QVERIFY(isOurFile(fullFolderLock));
 
         const QString name = m_dir.filePath(QStringLiteral("foreign.socket"));
         const QByteArray lock = QFile::encodeName(name + QStringLiteral(".lock"));

@@ -13,7 +13,13 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include <algorithm>
 #include <memory>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 // A settings store on a file of its own in a temporary folder.
 struct TemporarySettings
@@ -72,6 +78,49 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+// A small disk of the test's own: a tmpfs over a temporary folder, in a
+// mount namespace of this process (other processes never see it), unmounted
+// at the end. Not mounted without the rights (root) that takes.
+struct SmallDisk
+{
+    QTemporaryDir dir;
+    bool isMounted = false;
+
+    explicit SmallDisk(const char *size)
+    {
+        static const bool privateNamespace = ::getuid() == 0 && ::unshare(CLONE_NEWNS) == 0
+            && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        isMounted = privateNamespace
+            && ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0,
+                       QByteArray(QByteArray("size=") + size).constData())
+                == 0;
+    }
+    ~SmallDisk()
+    {
+        if (isMounted)
+            ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
+    }
+    QString filePath(const QString &name) const { return dir.filePath(name); }
+
+    // Takes every free byte but `leave` (rounded to the disk's pages);
+    // free() gives them back.
+    void fill(qint64 leave = 0)
+    {
+        const int fd = ::open(QFile::encodeName(filler()).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const QByteArray page(4096, 'f');
+        while (::write(fd, page.constData(), page.size()) > 0) {
+        }
+        const off_t size = ::lseek(fd, 0, SEEK_END);
+        if (leave > 0 && ::ftruncate(fd, std::max<off_t>(0, size - leave)) != 0)
+            qWarning("could not give back room on the small disk");
+        ::close(fd);
+    }
+    void free() { QFile::remove(filler()); }
+
+private:
+    QString filler() const { return dir.filePath(QStringLiteral(".filler")); }
+};
 
 // The interface language for what follows, with its translations loaded.
 inline void useLanguage(const QString &tag)

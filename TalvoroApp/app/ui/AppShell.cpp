@@ -2,6 +2,7 @@
 
 #include "account/AuthManager.h"
 #include "platform/AppUpdater.h"
+#include "platform/DiskSpace.h"
 #include "navigation/MainWindowModel.h"
 #include "platform/ShellLogging.h"
 #include "app/ui/MainWindow.h"
@@ -33,6 +34,13 @@ AppShell::AppShell(const AppEnvironment &environment, ScreenRegistry registry, Q
     }
     connect(m_menuBarItem.get(), &MenuBarItem::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
+    if ((m_diskFull = environment.diskFull)) {
+        // Queued: a report may come from inside a failing write.
+        connect(m_diskFull, &DiskFullReports::reportedFirstTime, this, &AppShell::tellDiskFull,
+                Qt::QueuedConnection);
+        if (!m_diskFull->reported().isEmpty())
+            QMetaObject::invokeMethod(this, &AppShell::tellDiskFull, Qt::QueuedConnection);
+    }
 }
 
 AppShell::~AppShell() = default;
@@ -72,6 +80,39 @@ bool AppShell::allowCloseWithoutTray()
               QStringLiteral("quitButton")}});
     }
     return false;
+}
+
+void AppShell::tellDiskFull()
+{
+    const QList<DiskFullReports::Unsaved> unsaved = m_diskFull->reported();
+    if (unsaved.size() <= m_diskFullTold)
+        return;
+    m_diskFullTold = unsaved.size();
+    QStringList lines;
+    for (const DiskFullReports::Unsaved what : unsaved) {
+        switch (what) {
+        case DiskFullReports::Unsaved::history:
+            lines.append(talvoro::localized("• transcrições, regras de substituição e termos do dicionário"));
+            break;
+        case DiskFullReports::Unsaved::settings:
+            lines.append(talvoro::localized("• configurações"));
+            break;
+        case DiskFullReports::Unsaved::pendingChanges:
+            lines.append(talvoro::localized("• alterações que ainda serão enviadas à sua conta"));
+            break;
+        }
+    }
+    const QString message = talvoro::localized("O Talvoro não conseguiu salvar suas alterações em:")
+        + QLatin1Char('\n') + lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n")
+        + talvoro::localized("Libere espaço no disco para que o Talvoro volte a salvá-las.");
+    if (m_diskFullNotice) {
+        m_diskFullNotice->setInformativeText(message);
+        return;
+    }
+    m_diskFullNotice = talvoro::settings::openAlert(
+        m_window.get(), talvoro::localized("O disco está cheio"), message,
+        {{talvoro::localized("OK"), QMessageBox::RejectRole, {}, QStringLiteral("okButton")}});
+    m_diskFullNotice->setObjectName(QStringLiteral("diskFullNotice"));
 }
 
 void AppShell::showMainWindow()

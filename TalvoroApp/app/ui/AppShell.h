@@ -9,9 +9,11 @@
 
 #include <memory>
 
+class DiskFullReports;
 class MainWindow;
 class MainWindowModel;
 class MenuBarItem;
+class QMessageBox;
 class QWidget;
 class ScreenRegistry;
 
@@ -49,11 +51,17 @@ protected:
 
 private:
     bool allowCloseWithoutTray();
+    // Says in the window what a full disk kept from being saved: each kind
+    // once, in one alert while it is open.
+    void tellDiskFull();
 
     UserDefaultsProviding &m_settings;
     std::unique_ptr<MainWindowModel> m_model;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
     QPointer<QWidget> m_noTrayNotice;
+    DiskFullReports *m_diskFull = nullptr;
+    QPointer<QMessageBox> m_diskFullNotice;
+    qsizetype m_diskFullTold = 0;
     bool m_quitting = false;
 };

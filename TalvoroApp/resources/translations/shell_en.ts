@@ -4,6 +4,30 @@
 <context>
     <name>Talvoro</name>
     <message>
+        <source>O disco está cheio</source>
+        <translation>The disk is full</translation>
+    </message>
+    <message>
+        <source>O Talvoro não conseguiu salvar suas alterações em:</source>
+        <translation>Talvoro could not save your changes to:</translation>
+    </message>
+    <message>
+        <source>• transcrições, regras de substituição e termos do dicionário</source>
+        <translation>• transcriptions, replacement rules and dictionary terms</translation>
+    </message>
+    <message>
+        <source>• configurações</source>
+        <translation>• settings</translation>
+    </message>
+    <message>
+        <source>• alterações que ainda serão enviadas à sua conta</source>
+        <translation>• changes still to be sent to your account</translation>
+    </message>
+    <message>
+        <source>Libere espaço no disco para que o Talvoro volte a salvá-las.</source>
+        <translation>Free up disk space so that Talvoro can save them again.</translation>
+    </message>
+    <message>
         <source>Fechar a janela encerra o Talvoro</source>
         <translation>Closing the window quits Talvoro</translation>
     </message>

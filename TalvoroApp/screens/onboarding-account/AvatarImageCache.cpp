@@ -1,11 +1,12 @@
 #include "screens/onboarding-account/AvatarImageCache.h"
 
 #include "platform/AppPaths.h"
+#include "platform/AtomicJsonFile.h"
+#include "platform/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 
@@ -131,7 +132,8 @@ void AvatarImageCache::save(const QByteArray &bytes, const QString &urlString)
     }
     if (!m_cacheDirectory)
         return;
-    if (!QDir().mkpath(*m_cacheDirectory)) {
+    // The picture is the user's: the folder is theirs alone whatever the umask.
+    if (!talvoro::makePrivateFolder(*m_cacheDirectory)) {
         qCCritical(lcAvatarImageCache, "Failed to create avatar cache directory: %s",
                    qUtf8Printable(QStringLiteral("%1: %2").arg(*m_cacheDirectory, qt_error_string(errno))));
         return;
@@ -158,11 +160,9 @@ void AvatarImageCache::save(const QByteArray &bytes, const QString &urlString)
 bool AvatarImageCache::writeFileAtomically(const QString &filePath, const QByteArray &bytes,
                                            QString *errorText)
 {
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *errorText = file.errorString();
-        if (errorText->isEmpty())
-            *errorText = QStringLiteral("cannot write %1").arg(filePath);
+    // A temporary file at 0600, checked, synced and renamed over the old one.
+    if (auto written = AtomicJsonFile::writeBytes(filePath, bytes); !written) {
+        *errorText = QStringLiteral("cannot write %1: %2").arg(filePath, written.error());
         return false;
     }
     return true;
