@@ -152,6 +152,25 @@ QColor foregroundOnSurface(const QColor &surface)
     return primaryColor(false);
 }
 
+QColor tintOver(const QColor &tint, qreal opacity, const QColor &background)
+{
+    QColor faded = tint;
+    faded.setAlphaF(tint.alphaF() * opacity);
+    return blendedOver(faded, background);
+}
+
+QColor withContrast(const QColor &color, const QColor &background, double ratio)
+{
+    const bool darken = relativeLuminance(background) > 0.18;
+    QColor shade = color.toHsl();
+    shade.setAlphaF(1.0);
+    for (int step = 0; step < 100 && contrastRatio(shade, background) < ratio; ++step) {
+        const float lightness = float(shade.lightnessF()) + (darken ? -0.01f : 0.01f);
+        shade.setHslF(shade.hslHueF(), shade.hslSaturationF(), std::clamp(lightness, 0.0f, 1.0f));
+    }
+    return shade.toRgb();
+}
+
 QPainterPath continuousRoundedRect(const QRectF &rect, qreal radius)
 {
     QPainterPath path;

@@ -55,6 +55,13 @@ QColor accentSurfaceColor(const QColor &accent);
 // Text and symbols on such a surface: white where it reaches 4.5:1, else
 // black at 85 % (yellow, orange, green).
 QColor foregroundOnSurface(const QColor &surface);
+// `color` with its hue and saturation kept, darkened over a light background
+// (lightened over a dark one) until it reaches `ratio` against it: status
+// colours (green, orange, red) drawn as text or marks.
+QColor withContrast(const QColor &color, const QColor &background, double ratio);
+// What a wash of `tint` at `opacity` over `background` looks like (a badge's
+// or a banner's fill), to measure text on it.
+QColor tintOver(const QColor &tint, qreal opacity, const QColor &background);
 
 // --- Shapes ----------------------------------------------------------------
 // A rounded rectangle with continuous ("squircle") corners: the curvature

@@ -2,6 +2,7 @@
 
 #include "texts/Localization.h"
 #include "app/ShellAnimations.h"
+#include "look/ui/FocusRing.h"
 #include "look/Theme.h"
 #include "look/ui/Appearance.h"
 #include "app/ui/ScreenRegistry.h"
@@ -45,6 +46,7 @@ NavigationStackView::NavigationStackView(const ScreenRegistry &registry,
     m_backButton->setAccessibleName(talvoro::localized("Voltar"));
     m_backButton->setAutoRaise(true);
     m_backButton->setFixedSize(32, 32);
+    talvoro::ui::FocusRingOverlay::attach(m_backButton, {8, 0, {}});
     m_backButton->hide();
     connect(m_backButton, &QToolButton::clicked, this, &NavigationStackView::goBack);
     // Key and mouse events go to whichever widget is under focus or pointer.
@@ -142,7 +144,9 @@ void NavigationStackView::focusNewTop()
     if (top == m_focusedTop)
         return;
     m_focusedTop = top;
-    if (m_context.window.activeSettingsModal())
+    // A stack the window no longer shows (signed out: the sign-in view took
+    // over and its "Entrar" the focus) must not take the focus back.
+    if (m_context.window.activeSettingsModal() || !isVisible())
         return;
     const QWidget *focused = window()->focusWidget();
     if (focused && top->isAncestorOf(focused))

@@ -5,6 +5,7 @@
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
 #include "look/ui/Appearance.h"
+#include "look/ui/FocusRing.h"
 #include "look/ui/ReturnPressesButton.h"
 #include "look/ui/Symbols.h"
 
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr int kSymbolSize = 18;
+constexpr int kBorder = 2; // transparent, so that the focus ring moves nothing
 
 } // namespace
 
@@ -49,6 +51,16 @@ SidebarView::SidebarView(MainWindowModel &model, UserDefaultsProviding *settings
         // focus ring shows only where the keyboard put it.
         button->setFocusPolicy(Qt::TabFocus);
         new talvoro::ui::ReturnPressesButton(button);
+        // The ring lies inside a rim of the item's fill (which starts inside
+        // the transparent border): on the selected
+        // item it takes the colour of its label, which reads on the fill,
+        // and never meets the sidebar's grey.
+        talvoro::ui::FocusRingOverlay::attach(
+            button, {8, kBorder + 1.5, [this, button]() -> std::optional<QColor> {
+                         if (button->isChecked())
+                             return m_selection;
+                         return std::nullopt;
+                     }});
         connect(button, &QPushButton::clicked, this, [this, item] {
             m_model.selectSidebarItem(item);
             showSelection();
@@ -85,6 +97,7 @@ void SidebarView::restyle(const QColor &accent)
     const QColor text = talvoro::primaryColor(dark);
     const QColor hover = talvoro::primaryColor(dark, 0.08);
     const QColor selection = talvoro::accentSurfaceColor(accent);
+    m_selection = selection;
     const QColor selectedText = talvoro::foregroundOnSurface(selection);
     // Drawn when a button first paints, not for every state at start.
     for (const auto &[item, button] : m_buttons) {
@@ -95,17 +108,14 @@ void SidebarView::restyle(const QColor &accent)
             {kSymbolSize}));
     }
     // One sheet for every button: a sheet per button made each one parse and
-    // polish its own at start. The focus ring is a border in the label's
-    // colour, transparent while unfocused so that nothing moves.
+    // polish its own at start. The focus ring is the kit's overlay.
     setStyleSheet(QStringLiteral(
-        "QPushButton { text-align: left; padding: 4px 8px; border: 2px solid transparent; border-radius: 8px;"
+        "QPushButton { text-align: left; padding: 4px 8px; border: %5px solid transparent; border-radius: 8px;"
         " color: %1; outline: none; }"
         "QPushButton:checked { background: %2; color: %4; }"
-        "QPushButton:hover:!checked { background: %3; }"
-        "QPushButton:focus { border-color: %1; }"
-        "QPushButton:focus:checked { border-color: %4; }")
+        "QPushButton:hover:!checked { background: %3; }")
                       .arg(text.name(QColor::HexArgb), selection.name(QColor::HexRgb), hover.name(QColor::HexArgb),
-                           selectedText.name(QColor::HexArgb)));
+                           selectedText.name(QColor::HexArgb), QString::number(kBorder)));
 }
 
 void SidebarView::showSelection()

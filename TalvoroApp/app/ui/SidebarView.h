@@ -31,4 +31,5 @@ private:
 
     MainWindowModel &m_model;
     std::map<SidebarItem, QAbstractButton *> m_buttons;
+    QColor m_selection; // the selected item's fill
 };

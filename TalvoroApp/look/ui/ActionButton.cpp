@@ -210,7 +210,7 @@ void ActionButton::paintEvent(QPaintEvent *)
         // A ring in the label's colour just inside the edge: it contrasts with
         // the fill as the label does, whatever the accent and the appearance,
         // and a rim of fill keeps it apart from the background.
-        const QColor ring = m_style == Style::prominent ? foregroundOnSurface(fill) : primaryColor(dark);
+        const QColor ring = focusRingColor(dark, m_style == Style::prominent ? std::optional(fill) : std::nullopt);
         paintFocusRing(painter, frame, kRadius, ring, 1.5);
     }
 }

@@ -45,14 +45,23 @@ void StyledLabel::applyStyle()
     // for that and stays with symbols and rules; quiet text is secondary.
     case Style::tertiary: color = secondaryColor(dark); break;
     case Style::quaternary: color = quaternaryColor(dark); break;
-    case Style::destructive: color = systemRedColor(dark); break;
+    // The red darkened (lightened in the dark) until it reads on the window,
+    // the hardest of the backgrounds a label lies on.
+    case Style::destructive: color = withContrast(systemRedColor(dark), windowBackgroundColor(dark), 4.5); break;
     }
-    if (palette().color(QPalette::WindowText) == color)
+    // Disabled (a row that cannot be used now) fades as a disabled button's
+    // label does, so it does not look live.
+    QColor faded = color;
+    faded.setAlphaF(color.alphaF() * 0.5);
+    if (palette().color(QPalette::Active, QPalette::WindowText) == color
+        && palette().color(QPalette::Disabled, QPalette::WindowText) == faded)
         return;
     m_applying = true;
     QPalette p = palette();
-    p.setColor(QPalette::WindowText, color);
-    p.setColor(QPalette::Text, color);
+    for (const auto role : {QPalette::WindowText, QPalette::Text}) {
+        p.setColor(role, color);
+        p.setColor(QPalette::Disabled, role, faded);
+    }
     setPalette(p);
     m_applying = false;
 }

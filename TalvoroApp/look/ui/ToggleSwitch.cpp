@@ -139,10 +139,12 @@ void ToggleSwitch::paintEvent(QPaintEvent *)
     painter.setBrush(dark ? QColor(232, 232, 232) : Qt::white);
     painter.drawEllipse(knob);
 
-    // Just inside the edge, in the colour text takes on the track: a ring in
-    // the accent vanished into the track of a switch that is on.
+    // Inside a rim of the track, in the colour text takes on it: a ring in
+    // the accent vanished into the track of a switch that is on, and one at
+    // the edge met the window's background.
     if (showsFocusRing(this))
-        paintFocusRing(painter, track, radius, m_knob > 0.5 ? foregroundOnSurface(m_onColor) : primaryColor(dark));
+        paintFocusRing(painter, track, radius, focusRingColor(dark, m_knob > 0.5 ? std::optional(m_onColor) : std::nullopt),
+                       1.5);
 }
 
 } // namespace talvoro::ui

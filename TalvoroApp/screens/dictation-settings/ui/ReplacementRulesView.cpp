@@ -1,7 +1,9 @@
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
 
 #include "account/SyncProviding.h"
+#include "look/AccentColorOption.h"
 #include "look/Theme.h"
+#include "look/ui/AccentBinding.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Symbols.h"
 #include "look/ui/ToggleSwitch.h"
@@ -183,7 +185,7 @@ private:
         // The switch, drawn like the kit's ToggleSwitch.
         painter->setRenderHint(QPainter::Antialiasing);
         painter->setPen(Qt::NoPen);
-        painter->setBrush(rule->isEnabled ? option.palette.color(QPalette::Highlight) : quaternaryColor(dark));
+        painter->setBrush(rule->isEnabled ? m_accent : quaternaryColor(dark));
         painter->drawRoundedRect(sw, sw.height() / 2.0, sw.height() / 2.0);
         const int knob = sw.height() - 4;
         const int knobX = rule->isEnabled ? sw.right() - knob - 1 : sw.left() + 2;
@@ -194,6 +196,10 @@ private:
 
     ReplacementRulesModel &m_rules;
     QSortFilterProxyModel &m_filter;
+
+public:
+    // The switches' track when on: the accent, as the master switch's.
+    QColor m_accent = talvoro::AccentColorOption(talvoro::AccentColorOption::defaultColor).color();
 };
 
 } // namespace
@@ -256,7 +262,15 @@ ReplacementRulesView::ReplacementRulesView(const AppEnvironment &environment, st
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setUniformItemSizes(false);
     m_list->setModel(m_filter);
-    m_list->setItemDelegate(new RuleRowDelegate(*m_model, *m_filter, m_list));
+    auto *delegate = new RuleRowDelegate(*m_model, *m_filter, m_list);
+    m_list->setItemDelegate(delegate);
+    talvoro::ui::AccentBinding::bind(
+        m_list,
+        [this, delegate](const QColor &color) {
+            delegate->m_accent = color;
+            m_list->viewport()->update();
+        },
+        *environment.settings);
     m_list->viewport()->installEventFilter(this);
     m_list->setReturnHandler([this] { return m_model->openSelectedRule(); });
     m_list->setDeleteHandler([this] { m_model->deleteCommand(); });

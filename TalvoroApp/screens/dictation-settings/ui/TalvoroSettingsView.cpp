@@ -104,6 +104,7 @@ void TalvoroSettingsView::build()
 
     m_scrollArea = new QScrollArea;
     m_scrollArea->setObjectName(QStringLiteral("talvoroSettingsScroll"));
+    m_scrollArea->setFocusPolicy(Qt::NoFocus);
     m_scrollArea->setWidgetResizable(true);
     m_scrollArea->setFrameShape(QFrame::NoFrame);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -318,6 +318,21 @@ bool HistoryView::eventFilter(QObject *watched, QEvent *event)
             openRecord(m_list->currentIndex().row());
             return true;
         }
+        // The list's own Home aims at row 0, a day's title that cannot be
+        // current, and stays put: the first dictation instead, its day's
+        // title scrolled into view above it.
+        if (key == Qt::Key_Home) {
+            QAbstractItemModel *model = m_list->model();
+            for (int row = 0; row < model->rowCount(); ++row) {
+                const QModelIndex index = model->index(row, 0);
+                if (model->flags(index) & Qt::ItemIsEnabled) {
+                    m_list->setCurrentIndex(index);
+                    m_list->scrollToTop();
+                    break;
+                }
+            }
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -114,6 +114,7 @@ HomeView::HomeView(const AppEnvironment &environment, Navigate navigate, QWidget
 
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("homeScroll"));
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

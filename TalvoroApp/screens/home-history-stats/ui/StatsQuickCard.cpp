@@ -2,6 +2,7 @@
 
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
+#include "look/ui/FocusRing.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/SymbolLabel.h"
@@ -105,6 +106,8 @@ StatsQuickCard::StatsQuickCard(UserDefaultsProviding &defaults, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(settings::statsQuickCard(m_row, this));
+    // The card covers the whole widget: the ring goes over it.
+    ui::FocusRingOverlay::attach(this, {settings::metrics::cardCornerRadius, 0, {}});
 
     connect(&defaults, &UserDefaultsProviding::changed, this, [this](const QString &key) {
         if (isQuickStatsKey(key))

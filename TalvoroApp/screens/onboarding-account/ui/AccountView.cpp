@@ -162,6 +162,7 @@ public:
         m_button->setGeometry(0, 0, side, side);
         m_button->setCursor(Qt::PointingHandCursor);
         m_button->setAccessibleName(localized("Foto do perfil"));
+        m_button->setFocusRingShape({-1, 0, {}});
         AvatarView::Options options;
         options.loader = environment.avatarLoader;
         AuthManager *auth = environment.auth;
@@ -346,6 +347,7 @@ QWidget *AccountView::buildPrivacyCard()
     link->setObjectName(QStringLiteral("accountManagementLink"));
     link->setCursor(Qt::PointingHandCursor);
     link->setAccessibleName(localized("Gerenciar Conta"));
+    link->setFocusRingShape({metrics::cardCornerRadius, 0, {}});
     auto *layout = new QVBoxLayout(link);
     layout->setContentsMargins(0, 0, 0, 0);
     auto *card = new SettingsCardView(link);
@@ -365,6 +367,7 @@ QWidget *AccountView::buildAccountButton()
     m_accountButton = new ui::PlainButton;
     m_accountButton->setObjectName(QStringLiteral("accountButton"));
     m_accountButton->setCursor(Qt::PointingHandCursor);
+    m_accountButton->setFocusRingShape({metrics::cardCornerRadius, 0, {}});
     auto *outer = new QVBoxLayout(m_accountButton);
     outer->setContentsMargins(0, 0, 0, 0);
     auto *card = new SettingsCardView(m_accountButton);

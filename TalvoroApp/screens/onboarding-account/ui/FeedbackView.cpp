@@ -2,6 +2,7 @@
 
 #include "look/Theme.h"
 #include "look/ui/AccentBinding.h"
+#include "look/ui/FocusRing.h"
 #include "look/ui/PlainButton.h"
 #include "look/ui/Appearance.h"
 #include "look/ui/Spinner.h"
@@ -100,10 +101,12 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = rect();
         const bool dark = ui::isDark(palette());
+        const QColor fill = isChecked() ? accentSurfaceColor(m_accent) : palette().color(QPalette::Button);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(isChecked() ? m_accent : palette().color(QPalette::Button));
+        painter.setBrush(fill);
         painter.drawRoundedRect(bounds, bounds.height() / 2, bounds.height() / 2);
-        const QColor foreground = isChecked() ? QColor(Qt::white) : secondaryColor(dark);
+        // On the accent, what reads on it (dark on yellow), as every accent surface.
+        const QColor foreground = isChecked() ? foregroundOnSurface(fill) : secondaryColor(dark);
         const QFontMetrics metrics(font());
         QRectF symbolRect(14, (height() - metrics.height()) / 2.0, metrics.height(), metrics.height());
         ui::paintSymbol(painter, symbolRect, symbolName(m_topic), foreground, ui::symbolPixelSize(font().pixelSize()));
@@ -111,6 +114,9 @@ protected:
         painter.setFont(font());
         painter.drawText(QRectF(symbolRect.right() + 6, 0, width() - symbolRect.right() - 6, height()),
                          Qt::AlignVCenter | Qt::AlignLeft, text());
+        if (ui::showsFocusRing(this))
+            ui::paintFocusRing(painter, bounds, bounds.height() / 2,
+                               ui::focusRingColor(dark, isChecked() ? std::optional(fill) : std::nullopt), 1.5);
     }
 
 private:
@@ -150,9 +156,13 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        QColor fill = m_accent;
-        if (!isEnabled())
+        const QColor surface = accentSurfaceColor(m_accent);
+        QColor fill = surface;
+        QColor foreground = foregroundOnSurface(surface);
+        if (!isEnabled()) {
             fill.setAlphaF(0.4);
+            foreground.setAlphaF(foreground.alphaF() * 0.6);
+        }
         painter.setPen(Qt::NoPen);
         painter.setBrush(fill);
         painter.drawRoundedRect(rect(), height() / 2.0, height() / 2.0);
@@ -161,9 +171,14 @@ protected:
         const int spinnerWidth = m_spinner->isVisible() ? m_spinner->width() + 8 : 0;
         const int left = (width() - textWidth - spinnerWidth) / 2;
         m_spinner->move(left, (height() - m_spinner->height()) / 2);
-        painter.setPen(Qt::white);
+        QPalette spinnerPalette = m_spinner->palette();
+        spinnerPalette.setColor(QPalette::WindowText, foreground);
+        m_spinner->setPalette(spinnerPalette);
+        painter.setPen(foreground);
         painter.setFont(font());
         painter.drawText(QRect(left + spinnerWidth, 0, textWidth + 1, height()), Qt::AlignVCenter, text());
+        if (ui::showsFocusRing(this))
+            ui::paintFocusRing(painter, rect(), height() / 2.0, ui::focusRingColor(ui::isDark(this), surface), 1.5);
     }
 
 private:
@@ -227,6 +242,8 @@ private:
             const QRectF mark = disc.adjusted(6, 6, -6, -6);
             painter.drawLine(mark.topLeft(), mark.bottomRight());
             painter.drawLine(mark.topRight(), mark.bottomLeft());
+            if (ui::showsFocusRing(this))
+                ui::paintFocusRing(painter, rect(), height() / 2.0, ui::focusRingColor(ui::isDark(this)));
         }
     };
 
@@ -261,6 +278,7 @@ FeedbackView::FeedbackView(BackendAPIClient &api, UserDefaultsProviding &default
 
     auto *scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("feedbackScroll"));
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -301,6 +319,7 @@ QWidget *FeedbackView::buildTopicSection()
     row->addStretch(1);
     auto *scroll = new QScrollArea(section);
     scroll->setObjectName(QStringLiteral("topicScroll"));
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -346,6 +365,8 @@ QWidget *FeedbackView::buildDescriptionCard()
     m_description->setObjectName(QStringLiteral("feedbackDescription"));
     m_description->setFont(settingsRowFont());
     m_description->setMinimumHeight(120);
+    // Tab leaves the box for the controls below it, as in every form.
+    m_description->setTabChangesFocus(true);
     m_description->setFrameShape(QFrame::NoFrame);
     m_description->viewport()->setAutoFillBackground(false);
     m_description->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
@@ -381,6 +402,7 @@ QWidget *FeedbackView::buildScreenshotsCard()
     // Always enabled: a new pick replaces the screenshots.
     auto *addButton = new ui::PlainButton(content);
     addButton->setObjectName(QStringLiteral("addScreenshots"));
+    addButton->setFocusRingShape({8, 0, {}});
     auto *addLayout = new QHBoxLayout(addButton);
     addLayout->setContentsMargins(20, 0, 20, 0);
     addLayout->setSpacing(8);

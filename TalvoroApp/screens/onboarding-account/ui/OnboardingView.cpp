@@ -10,6 +10,7 @@
 #include "screens/onboarding-account/ui/OnboardingSteps.h"
 #include "texts/Localization.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QGridLayout>
@@ -199,8 +200,12 @@ void OnboardingView::showStep(OnboardingStep step)
 {
     finishTransition();
     m_leavingPage = m_page;
+    const bool focused = holdsFocus();
     placePage(step);
     m_page->show();
+    refreshNavigation();
+    if (focused)
+        focusPrimaryAction();
     if (!m_animatePages) {
         finishTransition();
         return;
@@ -266,7 +271,38 @@ void OnboardingView::refreshNavigation()
     m_back->setVisible(m_wizard->showsBack());
     m_continue->setVisible(m_wizard->showsContinue());
     m_continue->setEnabled(m_wizard->canContinue());
-    m_finish->setVisible(m_wizard->showsFinish());
+    const bool finishAppears = m_wizard->showsFinish() && !m_finishShown;
+    m_finishShown = m_wizard->showsFinish();
+    // Checked before the change: hiding the focused button moves the focus on.
+    const bool focused = holdsFocus();
+    m_finish->setVisible(m_finishShown);
+    // Signed in on the last page: "Concluir" is what comes next.
+    if (finishAppears && focused)
+        m_finish->setFocus(Qt::OtherFocusReason);
+}
+
+bool OnboardingView::holdsFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return isVisible() && (!focus || (focus->window() == window() && (focus == this || isAncestorOf(focus))));
+}
+
+void OnboardingView::focusPrimaryAction()
+{
+    // A new page's way on takes the keyboard: "Concluir", "Continuar" while
+    // it can be used, else the page's own first control ("Entrar" on the
+    // sign-in page), never "Pular" or "Voltar", where Space would skip or undo.
+    QWidget *target = nullptr;
+    if (m_wizard->showsFinish())
+        target = m_finish;
+    else if (m_wizard->showsContinue() && m_wizard->canContinue())
+        target = m_continue;
+    for (QWidget *w = m_page->nextInFocusChain(); !target && m_page->isAncestorOf(w); w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(m_page) && w->isEnabled())
+            target = w;
+    }
+    if (target)
+        target->setFocus(Qt::OtherFocusReason);
 }
 
 void OnboardingView::showEvent(QShowEvent *event)

@@ -48,6 +48,8 @@ private:
     void layoutPages();
     QRect pageGeometry(QWidget *page) const;
     void refreshNavigation();
+    bool holdsFocus() const;
+    void focusPrimaryAction();
     void finishTransition();
 
     const AppEnvironment &m_environment;
@@ -62,6 +64,7 @@ private:
     ui::ActionButton *m_back;
     ui::ActionButton *m_continue;
     ui::ActionButton *m_finish;
+    bool m_finishShown = false;
 };
 
 } // namespace talvoro::onboarding

@@ -35,6 +35,7 @@ constexpr int kColumnSpacing = 24;
 constexpr int kRowSpacing = 12;
 constexpr int kBannerSpacing = 10;
 constexpr qreal kBannerRadius = 16;
+constexpr qreal kBannerFillOpacity = 0.1;
 
 QColor statusColor(AccentColorOption::Value option, const QWidget *widget)
 {
@@ -118,7 +119,7 @@ PermissionsView::PermissionsView(const AppEnvironment &environment, QWidget *par
 
 QWidget *PermissionsView::buildBanner()
 {
-    auto *banner = new TintedFrame(0.1, 0.2, kBannerRadius);
+    auto *banner = new TintedFrame(kBannerFillOpacity, 0.2, kBannerRadius);
     banner->setObjectName(QStringLiteral("permissionsBanner"));
     m_banner = banner;
     auto *layout = new QHBoxLayout(banner);
@@ -145,10 +146,14 @@ void PermissionsView::refresh()
     static_cast<TintedFrame *>(m_banner)->setColor(banner);
     m_bannerIcon->setSymbol(missing == 0 ? QStringLiteral("checkmark.seal.fill")
                                          : QStringLiteral("exclamationmark.triangle.fill"));
-    m_bannerIcon->setColor(banner);
+    // Text and symbol keep the banner's hue, deep enough to read on its wash
+    // over the window.
+    const QColor readable =
+        withContrast(banner, tintOver(banner, kBannerFillOpacity, windowBackgroundColor(ui::isDark(this))), 4.5);
+    m_bannerIcon->setColor(readable);
     m_bannerText->setText(permissionBannerText(missing, isPortuguese()));
     QPalette palette = m_bannerText->palette();
-    palette.setColor(QPalette::WindowText, banner);
+    palette.setColor(QPalette::WindowText, readable);
     m_bannerText->setPalette(palette);
 
     const QColor accent = currentAccentColor(m_settings, ui::isDark(this));

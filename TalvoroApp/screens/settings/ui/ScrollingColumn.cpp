@@ -30,6 +30,9 @@ ScrollingColumn makeScrollingColumn(const QString &objectName, int maximumWidth,
     result.scroll->setObjectName(objectName + QStringLiteral("Scroll"));
     result.scroll->setWidgetResizable(true);
     result.scroll->setFrameShape(QFrame::NoFrame);
+    // Not a Tab stop (nothing shows it focused); Tab still scrolls the
+    // focused control into view.
+    result.scroll->setFocusPolicy(Qt::NoFocus);
     result.scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     result.scroll->viewport()->setAutoFillBackground(false);
     result.scroll->setWidget(canvas);

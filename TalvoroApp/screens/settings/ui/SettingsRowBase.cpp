@@ -1,6 +1,7 @@
 #include "screens/settings/ui/SettingsRowBase.h"
 
 #include "look/ui/Appearance.h"
+#include "look/ui/FocusRing.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/SymbolLabel.h"
 #include "look/ui/Symbols.h"
@@ -103,19 +104,16 @@ void SettingsRowBase::keyPressEvent(QKeyEvent *event)
 
 void SettingsRowBase::paintEvent(QPaintEvent *)
 {
-    if (!m_pressed && !hasFocus())
+    const bool ring = ui::showsFocusRing(this);
+    if (!m_pressed && !ring)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const bool dark = ui::isDark(this);
     if (m_pressed)
         painter.fillRect(rect(), primaryColor(dark, 0.06));
-    if (hasFocus()) {
-        QColor ring = palette().color(QPalette::Highlight);
-        ring.setAlphaF(0.6);
-        painter.setPen(QPen(ring, 2));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), 8, 8);
-    }
+    if (ring)
+        ui::paintFocusRing(painter, rect(), 11, ui::focusRingColor(dark), 2);
 }
 
 QWidget *makeChevron(QWidget *parent)

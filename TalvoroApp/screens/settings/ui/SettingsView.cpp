@@ -117,6 +117,7 @@ SettingsView::SettingsView(const AppEnvironment &environment, Actions actions, Q
 
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("settingsScroll"));
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

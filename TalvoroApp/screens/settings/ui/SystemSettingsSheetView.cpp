@@ -6,6 +6,7 @@
 #include "look/AccentColorOption.h"
 #include "look/Theme.h"
 #include "look/ui/Appearance.h"
+#include "look/ui/FocusRing.h"
 #include "look/ui/Spinner.h"
 #include "look/ui/StyledLabel.h"
 #include "look/ui/Symbols.h"
@@ -33,6 +34,7 @@ namespace {
 constexpr int kSwatchRowVerticalPadding = 16;
 constexpr int kBadgeHorizontalPadding = 8;
 constexpr int kBadgeVerticalPadding = 3;
+constexpr qreal kBadgeFillOpacity = 0.12;
 
 const SpringAnimation kSwatchSpring{0.2, 0.85, 0};
 
@@ -45,9 +47,7 @@ public:
     void setColor(const QColor &color)
     {
         m_color = color;
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::WindowText, color);
-        setPalette(palette);
+        applyTextColor();
         update();
     }
 
@@ -58,7 +58,7 @@ protected:
             QPainter painter(this);
             painter.setRenderHint(QPainter::Antialiasing);
             QColor fill = m_color;
-            fill.setAlphaF(0.12f);
+            fill.setAlphaF(kBadgeFillOpacity);
             painter.setPen(Qt::NoPen);
             painter.setBrush(fill);
             const qreal radius = height() / 2.0;
@@ -67,8 +67,31 @@ protected:
         QLabel::paintEvent(event);
     }
 
+    void changeEvent(QEvent *event) override
+    {
+        QLabel::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange && !m_applying)
+            applyTextColor();
+    }
+
 private:
+    // The text keeps the hue, deep enough to read on the wash of it over the
+    // window, the hardest of the window and the card.
+    void applyTextColor()
+    {
+        const QColor under = windowBackgroundColor(ui::isDark(this));
+        const QColor text = withContrast(m_color, tintOver(m_color, kBadgeFillOpacity, under), 4.5);
+        if (palette().color(QPalette::WindowText) == text)
+            return;
+        m_applying = true;
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::WindowText, text);
+        setPalette(palette);
+        m_applying = false;
+    }
+
     QColor m_color;
+    bool m_applying = false;
 };
 
 } // namespace
@@ -110,8 +133,9 @@ void AccentSwatch::setSelected(bool selected)
 
 QSize AccentSwatch::sizeHint() const
 {
-    // Room for the selected scale, so a grown swatch is never clipped.
-    const int side = int(std::ceil(kDiameter * kSelectedScale)) + 2;
+    // Room for the selected scale and the focus ring around it, so neither
+    // is ever clipped.
+    const int side = int(std::ceil(kDiameter * kSelectedScale)) + 2 + 8;
     return {side, side};
 }
 
@@ -123,17 +147,17 @@ void AccentSwatch::paintEvent(QPaintEvent *)
     const qreal diameter = kDiameter * m_scale;
     const QRectF circle(QRectF(rect()).center() - QPointF(diameter / 2, diameter / 2), QSizeF(diameter, diameter));
     painter.setPen(Qt::NoPen);
-    painter.setBrush(option.color(ui::isDark(this)));
+    // In the colour the accent fills buttons and selections with, the tick
+    // in what reads on it (dark on yellow).
+    const QColor fill = accentSurfaceColor(option.color(ui::isDark(this)));
+    painter.setBrush(fill);
     painter.drawEllipse(circle);
     if (m_selected) {
         const qreal symbolSize = textStylePixelSize(TextStyle::caption) * m_scale;
-        ui::paintSymbol(painter, circle, QStringLiteral("checkmark"), Qt::white, symbolSize);
+        ui::paintSymbol(painter, circle, QStringLiteral("checkmark"), foregroundOnSurface(fill), symbolSize);
     }
-    if (hasFocus()) {
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(circle.adjusted(-2, -2, 2, 2));
-    }
+    if (ui::showsFocusRing(this))
+        ui::paintFocusRing(painter, circle.adjusted(-3, -3, 3, 3), circle.width() / 2 + 3, ui::focusRingColor(ui::isDark(this)));
 }
 
 SystemSettingsSheetView::SystemSettingsSheetView(const AppEnvironment &environment,
