@@ -1,14 +1,29 @@
 #include "platform/DisplaySession.h"
 
 
+#include "platform/Logging.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 
 namespace talvoro {
 
 namespace {
 constexpr auto kPlatformVariable = "QT_QPA_PLATFORM";
 constexpr auto kThemeVariable = "QT_QPA_PLATFORMTHEME";
+const QString kBusService = QStringLiteral("org.freedesktop.DBus");
+const QString kBusPath = QStringLiteral("/org/freedesktop/DBus");
+
+QDBusMessage versionQuestion(const QString &service, const QString &interface)
+{
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/portal/desktop"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << interface << QStringLiteral("version");
+    return get;
+}
 } // namespace
 
 DisplayServer displayServer(const QProcessEnvironment &environment)
@@ -36,34 +51,42 @@ QByteArray qtPlatformFor(const QProcessEnvironment &environment)
     return {};
 }
 
-QByteArray qtPlatformThemeFor(const QProcessEnvironment &environment, bool portalOffersFileChooser)
+QByteArray qtPlatformThemeFor(const QProcessEnvironment &environment, bool portalOnBus)
 {
-    if (!environment.value(QString::fromLatin1(kThemeVariable)).isEmpty() || !portalOffersFileChooser)
+    if (!environment.value(QString::fromLatin1(kThemeVariable)).isEmpty() || !portalOnBus)
         return {};
     return QByteArrayLiteral("xdgdesktopportal");
+}
+
+QByteArray qtPlatformThemeFor(const QProcessEnvironment &environment, QDBusConnection bus)
+{
+    // Without a display there is no file dialog to choose for.
+    if (!environment.value(QString::fromLatin1(kThemeVariable)).isEmpty()
+        || displayServer(environment) == DisplayServer::none)
+        return {};
+    return qtPlatformThemeFor(environment, busOwnsOrCanStart(std::move(bus), QString::fromLatin1(kDesktopPortalService)));
+}
+
+bool busOwnsOrCanStart(QDBusConnection bus, const QString &service)
+{
+    if (!bus.isConnected())
+        return false;
+    const auto askBus = [&](const char *method, const QVariantList &arguments) {
+        QDBusMessage call = QDBusMessage::createMethodCall(kBusService, kBusPath, kBusService, QString::fromLatin1(method));
+        call.setArguments(arguments);
+        const QDBusMessage reply = bus.call(call, QDBus::Block, 1000);
+        return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() ? reply.arguments().constFirst()
+                                                                                       : QVariant();
+    };
+    return askBus("NameHasOwner", {service}).toBool()
+        || askBus("ListActivatableNames", {}).toStringList().contains(service);
 }
 
 bool desktopPortalOffers(QDBusConnection bus, const QString &service, const QString &interface)
 {
     if (!bus.isConnected())
         return false;
-    QDBusMessage get =
-        QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/portal/desktop"),
-                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << interface << QStringLiteral("version");
-    return bus.call(get, QDBus::Block, 1000).type() == QDBusMessage::ReplyMessage;
-}
-
-bool desktopPortalOffersFileChooser()
-{
-    // A connection of its own, dropped at once: the QApplication does not exist yet.
-    const QString name = QStringLiteral("talvoro-portal-probe");
-    const bool offered =
-        desktopPortalOffers(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name),
-                            QString::fromLatin1(kDesktopPortalService),
-                            QStringLiteral("org.freedesktop.portal.FileChooser"));
-    QDBusConnection::disconnectFromBus(name);
-    return offered;
+    return bus.call(versionQuestion(service, interface), QDBus::Block, 1000).type() == QDBusMessage::ReplyMessage;
 }
 
 void chooseQtPlatform()
@@ -71,12 +94,51 @@ void chooseQtPlatform()
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (const QByteArray platform = qtPlatformFor(environment); !platform.isEmpty())
         qputenv(kPlatformVariable, platform);
-    // Without a display there is no file dialog to choose for.
-    const bool checkPortal = environment.value(QString::fromLatin1(kThemeVariable)).isEmpty()
-        && displayServer(environment) != DisplayServer::none;
-    if (const QByteArray theme = qtPlatformThemeFor(environment, checkPortal && desktopPortalOffersFileChooser());
-        !theme.isEmpty())
-        qputenv(kThemeVariable, theme);
+    // Where the variables leave the theme open: a connection of its own,
+    // dropped at once, as the QApplication does not exist yet.
+    if (!qtPlatformThemeFor(environment, true).isEmpty() && displayServer(environment) != DisplayServer::none) {
+        const QString name = QStringLiteral("talvoro-portal-probe");
+        const QByteArray theme =
+            qtPlatformThemeFor(environment, QDBusConnection::connectToBus(QDBusConnection::SessionBus, name));
+        QDBusConnection::disconnectFromBus(name);
+        if (!theme.isEmpty())
+            qputenv(kThemeVariable, theme);
+    }
+}
+
+FileChooserPortalWatch::FileChooserPortalWatch(QDBusConnection bus, const QString &service, QObject *parent)
+    : QObject(parent)
+    , m_bus(std::move(bus))
+    , m_service(service)
+{
+    if (!m_bus.isConnected())
+        return;
+    auto *watcher = new QDBusServiceWatcher(m_service, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, &FileChooserPortalWatch::ask);
+    ask();
+}
+
+void FileChooserPortalWatch::ask()
+{
+    // Only the latest question counts: a portal restarted meanwhile answers anew.
+    const quint64 question = ++m_question;
+    auto *call = new QDBusPendingCallWatcher(
+        m_bus.asyncCall(versionQuestion(m_service, QStringLiteral("org.freedesktop.portal.FileChooser"))), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this, question](QDBusPendingCallWatcher *finished) {
+        finished->deleteLater();
+        const QDBusMessage reply = finished->reply();
+        if (question != m_question)
+            return;
+        // No answer tells nothing; an error reply (no such interface, no portal) does.
+        const QString error = reply.type() == QDBusMessage::ReplyMessage ? QString() : reply.errorName();
+        if (error == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+            || error == QLatin1String("org.freedesktop.DBus.Error.Timeout")
+            || error == QLatin1String("org.freedesktop.DBus.Error.Disconnected"))
+            return;
+        m_offered = error.isEmpty();
+        qCInfo(lcApp) << "The desktop portal" << (*m_offered ? "offers" : "does not offer") << "a file chooser";
+        Q_EMIT answered(*m_offered);
+    });
 }
 
 } // namespace talvoro

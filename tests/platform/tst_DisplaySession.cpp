@@ -2,11 +2,35 @@
 // session's variables, and the real application under a headless Wayland
 // compositor (weston), where it must run natively.
 #include "platform/DisplaySession.h"
+#include "support/PrivateBus.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+namespace {
+
+// The portal's file chooser, as far as its version goes.
+class FakeFileChooser : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.FileChooser")
+    Q_PROPERTY(uint version READ version)
+public:
+    uint version() const { return 3; }
+};
+
+enum class Portal { none, hung, activatable, withFileChooser, withoutFileChooser, startsLater };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Portal)
 
 namespace {
 
@@ -16,6 +40,12 @@ QProcessEnvironment environmentOf(const QStringList &pairs)
     for (const QString &pair : pairs)
         environment.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
     return environment;
+}
+
+bool writeText(const QString &path, const QString &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size();
 }
 
 void stop(QProcess &process)
@@ -61,6 +91,84 @@ private Q_SLOTS:
         QCOMPARE(talvoro::qtPlatformThemeFor(wayland, false), QByteArray());
         QCOMPARE(talvoro::qtPlatformThemeFor(environmentOf({QStringLiteral("QT_QPA_PLATFORMTHEME=gtk3")}), true),
                  QByteArray());
+    }
+
+    // The theme is chosen from what the bus says of the portal's name, never
+    // by asking the portal: one that hangs or is yet to start delays no
+    // start. Whether it shows file dialogs is asked afterwards, without
+    // waiting, and again when it gets its name.
+    void aPortalIsNeverWaitedForAtStart_data()
+    {
+        QTest::addColumn<Portal>("portal");
+        QTest::addColumn<QByteArray>("theme");
+        QTest::addColumn<bool>("fileChooser");
+        QTest::addRow("no portal") << Portal::none << QByteArray() << false;
+        QTest::addRow("a portal that never answers") << Portal::hung << QByteArray("xdgdesktopportal") << false;
+        QTest::addRow("a portal the bus can start, not started for the choice")
+            << Portal::activatable << QByteArray("xdgdesktopportal") << false;
+        QTest::addRow("a portal with a file chooser") << Portal::withFileChooser << QByteArray("xdgdesktopportal")
+                                                      << true;
+        QTest::addRow("a portal without one") << Portal::withoutFileChooser << QByteArray("xdgdesktopportal") << false;
+        QTest::addRow("a portal that starts later") << Portal::startsLater << QByteArray() << true;
+    }
+
+    void aPortalIsNeverWaitedForAtStart()
+    {
+        QFETCH(Portal, portal);
+        QFETCH(QByteArray, theme);
+        QFETCH(bool, fileChooser);
+        PrivateBus bus;
+        if (bus.address().isEmpty())
+            QSKIP("dbus-daemon cannot be started (scripts/setup installs it)");
+        const QString service = QString::fromLatin1(talvoro::kDesktopPortalService);
+        const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
+        QDBusConnection portalBus = bus.connect(QStringLiteral("portal"));
+        FakeFileChooser chooser;
+        // A portal that never answers: its calls wait for a thread that never runs.
+        QThread stopped;
+        auto release = qScopeGuard([&] { portalBus.unregisterObject(path); });
+        if (portal == Portal::hung)
+            chooser.moveToThread(&stopped);
+        if (portal == Portal::hung || portal == Portal::withFileChooser)
+            QVERIFY(portalBus.registerObject(path, &chooser, QDBusConnection::ExportAllProperties));
+        if (portal == Portal::hung || portal == Portal::withFileChooser || portal == Portal::withoutFileChooser)
+            QVERIFY(portalBus.registerService(service));
+        // Started, it only notes that it was and fails (a portal without a
+        // back-end for this desktop).
+        const QString started = QDir(bus.serviceDir()).filePath(QStringLiteral("started"));
+        if (portal == Portal::activatable) {
+            QVERIFY(writeText(QDir(bus.serviceDir()).filePath(service + QStringLiteral(".service")),
+                              QStringLiteral("[D-BUS Service]\nName=%1\nExec=/bin/sh -c 'touch %2; exit 1'\n")
+                                  .arg(service, started)));
+            QDBusMessage reload = QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ReloadConfig"));
+            QCOMPARE(portalBus.call(reload).type(), QDBusMessage::ReplyMessage);
+        }
+
+        QDBusConnection reader = bus.connect(QStringLiteral("reader"));
+        const QProcessEnvironment x11 = environmentOf({QStringLiteral("DISPLAY=:0")});
+        QCOMPARE(talvoro::qtPlatformThemeFor(x11, reader), theme);
+        QVERIFY(!QFile::exists(started));
+
+        talvoro::FileChooserPortalWatch watch(reader, service);
+        QSignalSpy answers(&watch, &talvoro::FileChooserPortalWatch::answered);
+        if (portal == Portal::hung) {
+            QVERIFY(!watch.offered());
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(watch.offered().has_value(), 20000);
+        if (portal == Portal::startsLater) {
+            QCOMPARE(*watch.offered(), false);
+            QVERIFY(portalBus.registerObject(path, &chooser, QDBusConnection::ExportAllProperties));
+            QVERIFY(portalBus.registerService(service));
+            QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, 20000);
+        }
+        QCOMPARE(*watch.offered(), fileChooser);
+        QCOMPARE(answers.constLast().constFirst().toBool(), fileChooser);
+        // Asking whether it offers a file chooser is what starts it.
+        if (portal == Portal::activatable)
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(started), 20000);
     }
 
     void theApplicationRunsNativelyUnderAWaylandCompositor()
