@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QFile>
 
 namespace talvoro {
 
@@ -15,6 +16,19 @@ constexpr auto kPlatformVariable = "QT_QPA_PLATFORM";
 constexpr auto kThemeVariable = "QT_QPA_PLATFORMTHEME";
 const QString kBusService = QStringLiteral("org.freedesktop.DBus");
 const QString kBusPath = QStringLiteral("/org/freedesktop/DBus");
+
+// 'T' (stopped) or 't' (held by a debugger): it answers nothing until continued.
+bool processIsStopped(uint pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid == 0 || !stat.open(QIODevice::ReadOnly))
+        return false;
+    // "pid (name) state ...": the name may hold spaces and parentheses.
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');
+    const char state = end >= 0 && end + 2 < line.size() ? line.at(end + 2) : '?';
+    return state == 'T' || state == 't';
+}
 
 QDBusMessage versionQuestion(const QString &service, const QString &interface)
 {
@@ -58,28 +72,38 @@ QByteArray qtPlatformThemeFor(const QProcessEnvironment &environment, bool porta
     return QByteArrayLiteral("xdgdesktopportal");
 }
 
-QByteArray qtPlatformThemeFor(const QProcessEnvironment &environment, QDBusConnection bus)
+QByteArray qtPlatformThemeFor(const QProcessEnvironment &environment, QDBusConnection bus,
+                              std::chrono::milliseconds bound)
 {
     // Without a display there is no file dialog to choose for.
     if (!environment.value(QString::fromLatin1(kThemeVariable)).isEmpty()
         || displayServer(environment) == DisplayServer::none)
         return {};
-    return qtPlatformThemeFor(environment, busOwnsOrCanStart(std::move(bus), QString::fromLatin1(kDesktopPortalService)));
+    return qtPlatformThemeFor(environment,
+                              desktopPortalReady(std::move(bus), QString::fromLatin1(kDesktopPortalService), bound));
 }
 
-bool busOwnsOrCanStart(QDBusConnection bus, const QString &service)
+bool desktopPortalReady(QDBusConnection bus, const QString &service, std::chrono::milliseconds bound)
 {
     if (!bus.isConnected())
         return false;
-    const auto askBus = [&](const char *method, const QVariantList &arguments) {
-        QDBusMessage call = QDBusMessage::createMethodCall(kBusService, kBusPath, kBusService, QString::fromLatin1(method));
-        call.setArguments(arguments);
-        const QDBusMessage reply = bus.call(call, QDBus::Block, 1000);
-        return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() ? reply.arguments().constFirst()
-                                                                                       : QVariant();
-    };
-    return askBus("NameHasOwner", {service}).toBool()
-        || askBus("ListActivatableNames", {}).toStringList().contains(service);
+    // The bus answers this at once; an error says nobody owns the name.
+    QDBusMessage owner = QDBusMessage::createMethodCall(kBusService, kBusPath, kBusService,
+                                                        QStringLiteral("GetConnectionUnixProcessID"));
+    owner << service;
+    const QDBusMessage pid = bus.call(owner, QDBus::Block, 1000);
+    if (pid.type() != QDBusMessage::ReplyMessage || pid.arguments().isEmpty())
+        return false;
+    if (processIsStopped(pid.arguments().constFirst().toUInt())) {
+        qCWarning(lcApp) << "The desktop portal's process is stopped; Qt's own file dialog is used";
+        return false;
+    }
+    const QDBusMessage version = bus.call(versionQuestion(service, QStringLiteral("org.freedesktop.portal.FileChooser")),
+                                          QDBus::Block, int(bound.count()));
+    if (version.type() != QDBusMessage::ReplyMessage && version.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
+        qCWarning(lcApp) << "The desktop portal did not answer within" << bound.count()
+                         << "ms; Qt's own file dialog is used";
+    return version.type() == QDBusMessage::ReplyMessage;
 }
 
 bool desktopPortalOffers(QDBusConnection bus, const QString &service, const QString &interface)
