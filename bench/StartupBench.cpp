@@ -8,13 +8,17 @@
 // new screen's paint and the longest event-loop turn, and reports its
 // resident memory at the end. The baseline is talvoro-bare-window, a separate
 // small executable painting one line of text, started the same way in the
-// same run. Prints medians and ratios.
+// same run. The empty profile also starts on a session bus of the bench's
+// own: without a desktop portal, with one whose process is stopped (it must
+// not delay the first frame) and with one that never answers (it costs the
+// portal probe's bound). Prints medians and ratios.
 // Usage: talvoro-startup-bench [--records 0,10000,100000] [--repeats R] [--check]
 
 #include "app/AppComposition.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/NavigationStackView.h"
 #include "platform/AppModelContainer.h"
+#include "platform/DisplaySession.h"
 #include "platform/Logging.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsKeys.h"
@@ -23,6 +27,7 @@
 #include "transcription/TranscriptionRecord.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -31,6 +36,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -156,6 +162,8 @@ private:
 int runApp(int argc, char **argv)
 {
     talvoro::installLogFormat();
+    // As main() does: the platform and its theme, from the session bus.
+    talvoro::chooseQtPlatform();
     QApplication app(argc, argv);
     AppComposition::configureApplication();
     SingleInstance instance(SingleInstance::defaultServerName());
@@ -176,6 +184,22 @@ int runApp(int argc, char **argv)
     const int status = app.exec();
     composition.saveBeforeExit();
     return status;
+}
+
+// A desktop portal's name and object on the bus at `address`, for the bench
+// to stop; "ready" once they are there.
+int runFakePortal(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLocal8Bit(argv[2]), QStringLiteral("portal"));
+    QObject portal;
+    if (!bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                            QDBusConnection::ExportAllContents)
+        || !bus.registerService(QString::fromLatin1(talvoro::kDesktopPortalService)))
+        return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return app.exec();
 }
 
 std::vector<TranscriptionRecord> makeRecords(int count)
@@ -220,10 +244,14 @@ QProcessEnvironment profileEnvironment(const QString &home)
 
 // The figures a child printed, keyed by name; "start-ms" is from starting
 // the process to its first paint. Empty on failure.
-std::map<QByteArray, double> runChild(const QString &program, const QStringList &arguments, const QString &home)
+std::map<QByteArray, double> runChild(const QString &program, const QStringList &arguments, const QString &home,
+                                      const QProcessEnvironment &extra = {})
 {
     QProcess child;
-    child.setProcessEnvironment(profileEnvironment(home));
+    QProcessEnvironment environment = profileEnvironment(home);
+    for (const QString &name : extra.keys())
+        environment.insert(name, extra.value(name));
+    child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::SeparateChannels);
     const qint64 started = monotonicNs();
     child.start(program, arguments);
@@ -269,6 +297,8 @@ int main(int argc, char **argv)
 {
     if (argc >= 2 && qstrcmp(argv[1], "--child-app") == 0)
         return runApp(argc, argv);
+    if (argc >= 3 && qstrcmp(argv[1], "--fake-portal") == 0)
+        return runFakePortal(argc, argv);
     if (argc >= 3 && qstrcmp(argv[1], "--fill") == 0)
         return runFill(argc, argv, QByteArray(argv[2]).toInt());
 
@@ -312,18 +342,66 @@ int main(int argc, char **argv)
     QDir().mkpath(bareHome);
     const QString bareProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/talvoro-bare-window");
 
+    // A session bus of the bench's own, X11 as far as the platform choice
+    // goes. The portal's name, when taken, is this process's: it turns no
+    // event loop while a child runs, so the portal never answers.
+    QProcess busDaemon;
+    busDaemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                    QStringLiteral("--print-address=1"),
+                                                    QStringLiteral("--address=unix:dir=") + root.path()});
+    if (!busDaemon.waitForStarted() || !busDaemon.waitForReadyRead(60'000)) {
+        std::fprintf(stderr, "dbus-daemon did not start\n");
+        return 1;
+    }
+    QProcessEnvironment portalSession;
+    portalSession.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(busDaemon.readLine()).trimmed());
+    portalSession.insert(QStringLiteral("DISPLAY"), qEnvironmentVariable("DISPLAY", QStringLiteral(":59999")));
+    portalSession.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("x11"));
+    portalSession.insert(QStringLiteral("WAYLAND_DISPLAY"), QString());
+    QDBusConnection portalOwner = QDBusConnection::connectToBus(
+        portalSession.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")), QStringLiteral("bench-portal"));
+    // Calls to it wait for this thread's event loop, which never runs meanwhile.
+    QObject portalObject;
+    portalOwner.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portalObject,
+                               QDBusConnection::ExportAllContents);
+    const auto bareStart = [&] {
+        return runChild(QCoreApplication::applicationFilePath(), {QStringLiteral("--child-app")}, homes[0],
+                        portalSession);
+    };
+
     // Interleaved, so that load on the machine falls on every figure alike.
     std::map<QByteArray, std::vector<double>> bare;
     std::vector<std::map<QByteArray, std::vector<double>>> apps(profiles.size());
+    std::vector<double> withoutPortal;
+    std::vector<double> stoppedPortal;
+    std::vector<double> hungPortal;
     for (int run = 0; run < repeats + 1; ++run) {
         const auto b = runChild(bareProgram, {}, bareHome);
         std::vector<std::map<QByteArray, double>> a;
         for (size_t p = 0; p < homes.size(); ++p)
             a.push_back(runChild(QCoreApplication::applicationFilePath(), {QStringLiteral("--child-app")}, homes[p]));
-        if (b.empty() || std::any_of(a.begin(), a.end(), [](const auto &v) { return v.empty(); }))
+        const auto noPortal = bareStart();
+        QProcess fakePortal;
+        fakePortal.start(QCoreApplication::applicationFilePath(),
+                         {QStringLiteral("--fake-portal"), portalSession.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"))});
+        if (!fakePortal.waitForReadyRead(60'000))
+            return 1;
+        ::kill(pid_t(fakePortal.processId()), SIGSTOP);
+        const auto stopped = bareStart();
+        ::kill(pid_t(fakePortal.processId()), SIGCONT);
+        fakePortal.kill();
+        fakePortal.waitForFinished();
+        portalOwner.registerService(QString::fromLatin1(talvoro::kDesktopPortalService));
+        const auto hung = bareStart();
+        portalOwner.unregisterService(QString::fromLatin1(talvoro::kDesktopPortalService));
+        if (b.empty() || noPortal.empty() || stopped.empty() || hung.empty()
+            || std::any_of(a.begin(), a.end(), [](const auto &v) { return v.empty(); }))
             return 1;
         if (run == 0)
             continue; // warms the file cache
+        withoutPortal.push_back(noPortal.at("start-ms"));
+        stoppedPortal.push_back(stopped.at("start-ms"));
+        hungPortal.push_back(hung.at("start-ms"));
         for (const auto &[name, value] : b)
             bare[name].push_back(value);
         for (size_t p = 0; p < homes.size(); ++p) {
@@ -361,6 +439,14 @@ int main(int argc, char **argv)
                         QStringLiteral("MiB"), QStringLiteral("at first paint"), figure(p, "rss") / 1024,
                         large ? 1.3 : 0});
     }
+
+    rows.push_back({QStringLiteral("start, a stopped portal"), median(stoppedPortal), QStringLiteral("ms"),
+                    QStringLiteral("no portal"), median(withoutPortal), 1.2});
+    rows.push_back({QStringLiteral("start, a portal that never answers"), median(hungPortal), QStringLiteral("ms"),
+                    QStringLiteral("no portal"), median(withoutPortal), 0});
+    QDBusConnection::disconnectFromBus(QStringLiteral("bench-portal"));
+    busDaemon.kill();
+    busDaemon.waitForFinished();
 
     std::printf("talvoro-startup-bench: median of %d runs, each a fresh process\n", repeats);
     std::printf("%-44s %10s %-5s %-15s %10s %7s  %s\n", "figure", "value", "", "baseline", "", "ratio", "target");

@@ -1,21 +1,43 @@
 #include "account/AuthKeychain.h"
 
 #include "platform/AwaitOwned.h"
+#include "platform/AwaitWithin.h"
 #include "platform/StartTask.h"
 
 #include <QObject>
 
 #include <array>
 
+namespace {
+
+// The store's answer, or `unanswered` once `bound` has passed without one.
+template <typename T>
+QCoro::Task<std::expected<T, SecretStoreError>> answeredWithin(std::chrono::milliseconds bound,
+                                                               QCoro::Task<std::expected<T, SecretStoreError>> operation)
+{
+    auto waiting = talvoro::awaitWithin(bound, std::move(operation));
+    auto answer = co_await std::move(waiting);
+    if (!answer)
+        co_return std::unexpected(SecretStoreError{
+            QStringLiteral("the keychain did not answer within %1 s").arg(bound.count() / 1000.0), true});
+    co_return std::move(*answer);
+}
+
+} // namespace
+
 QCoro::Task<std::optional<std::expected<AuthKeychain::Stored, SecretStoreError>>> AuthKeychain::read()
 {
     std::array<std::expected<std::optional<QString>, SecretStoreError>, 4> items;
     const std::array<const char *, 4> names{kAccessTokenItem, kRefreshTokenItem, kExpiresAtItem, kSentinelItem};
     for (size_t i = 0; i < names.size(); ++i) {
-        auto reading = talvoro::awaitOwned(m_owner, m_secrets->read(QString::fromLatin1(names[i])));
+        auto reading =
+            talvoro::awaitOwned(m_owner, answeredWithin(m_bound, m_secrets->read(QString::fromLatin1(names[i]))));
         auto read = co_await std::move(reading);
         if (!read)
             co_return std::nullopt;
+        // A keychain that did not answer is not asked for the rest.
+        if (!*read && read->error().unanswered)
+            co_return std::unexpected(read->error());
         items[i] = std::move(*read);
     }
     const auto &[access, refresh, expires, sentinel] = items;
@@ -51,7 +73,8 @@ QCoro::Task<std::expected<void, SecretStoreError>> AuthKeychain::write(AuthToken
     };
     for (const auto &[key, value] : items) {
         // The store is the owner's: gone with it, nothing more is written.
-        auto writing = talvoro::awaitOwned(m_owner, secrets->write(QString::fromLatin1(key), value));
+        auto writing =
+            talvoro::awaitOwned(m_owner, answeredWithin(m_bound, secrets->write(QString::fromLatin1(key), value)));
         const auto written = co_await std::move(writing);
         if (!written)
             co_return std::unexpected(SecretStoreError{QStringLiteral("the sign-in owner went away")});

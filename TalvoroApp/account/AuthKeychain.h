@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <chrono>
 #include <expected>
 #include <optional>
 
@@ -38,7 +39,14 @@ public:
         bool incomplete = false;
     };
 
-    AuthKeychain(SecretStore *secrets, QObject *owner) : m_secrets(secrets), m_owner(owner) {}
+    // Each read or write waits at most `bound` for the keychain's answer,
+    // then fails as unanswered.
+    AuthKeychain(SecretStore *secrets, QObject *owner, std::chrono::milliseconds bound)
+        : m_secrets(secrets)
+        , m_owner(owner)
+        , m_bound(bound)
+    {
+    }
 
     // The four items, read in order; nullopt when the owner went away meanwhile.
     [[nodiscard]] QCoro::Task<std::optional<std::expected<Stored, SecretStoreError>>> read();
@@ -48,4 +56,5 @@ public:
 private:
     SecretStore *m_secrets;
     QObject *m_owner;
+    std::chrono::milliseconds m_bound;
 };

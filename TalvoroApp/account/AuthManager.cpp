@@ -12,6 +12,9 @@
 
 #include <QJsonObject>
 
+#include <algorithm>
+#include <iterator>
+
 AuthManager::AuthManager(Dependencies dependencies, QObject *parent)
     : QObject(parent), m_deps(std::move(dependencies))
 {
@@ -28,6 +31,13 @@ AuthManager::AuthManager(Dependencies dependencies, QObject *parent)
         if (const auto avatar = stored(SettingsKeys::authUserAvatarUrl))
             m_userAvatarURL = QUrl(*avatar);
     }
+    // A profile from before the flag, anything stored at all, is read once;
+    // a first start has nothing stored.
+    m_keychainMayHoldTokens = m_isAuthenticated
+        || (settings.contains(SettingsKeys::authTokensMayBeStored)
+                ? settings.value(SettingsKeys::authTokensMayBeStored)
+                : std::any_of(std::begin(SettingsKeys::all), std::end(SettingsKeys::all),
+                              [&](const SettingKeyBase *key) { return settings.contains(*key); }));
 }
 
 AuthManager::~AuthManager() = default;
@@ -109,6 +119,14 @@ void AuthManager::bumpGeneration()
 
 QCoro::Task<void> AuthManager::restoreSession()
 {
+    if (!m_keychainMayHoldTokens) {
+        // On KDE the first read opens KWallet's wallet wizard: not before
+        // anyone signed in.
+        m_deps.settings->set(SettingsKeys::authTokensMayBeStored, false);
+        if (!m_load)
+            m_tokensLoaded = true;
+        co_return;
+    }
     auto loading = talvoro::awaitOwned(this, ensureTokensLoaded());
     if (!co_await std::move(loading) || !m_tokensLoaded)
         co_return;
@@ -123,6 +141,9 @@ QCoro::Task<void> AuthManager::restoreSession()
         m_refreshToken.clear();
         m_expiresAt = {};
     }
+    // Cleared once a read finds none; tokens just removed are looked for
+    // again next time, in case the removal failed.
+    m_deps.settings->set(SettingsKeys::authTokensMayBeStored, hasTokens);
 }
 
 // MARK: sign-in
@@ -180,6 +201,9 @@ QCoro::Task<std::expected<void, SignInError>> AuthManager::signIn()
         co_return std::unexpected(BrowserSessionError{BrowserSessionError::Code::canceledLogin});
     }
 
+    // Before the first item is written: a start after a crash mid-write
+    // still finds (and reconciles) what was written.
+    m_deps.settings->set(SettingsKeys::authTokensMayBeStored, true);
     auto store = talvoro::awaitOwned(this, m_keychain.write(*tokens));
     const auto storing = co_await std::move(store);
     if (!storing)

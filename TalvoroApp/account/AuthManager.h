@@ -33,6 +33,11 @@ class AuthManager : public QObject
     Q_PROPERTY(bool isAuthenticated READ isAuthenticated NOTIFY isAuthenticatedChanged)
     Q_PROPERTY(bool sessionExpired READ sessionExpired NOTIFY sessionExpiredChanged)
 public:
+    // A keychain that has not answered a read or write by then (a wallet
+    // that never opens) fails it as unanswered; long enough to type a
+    // wallet's password into its prompt.
+    static constexpr std::chrono::seconds kKeychainTimeout{20};
+
     struct Dependencies
     {
         SecretStore *secrets = nullptr;
@@ -41,6 +46,8 @@ public:
         QNetworkAccessManager *network = nullptr;
         QUrl baseURL;
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
+        // How long a keychain read or write may go unanswered (kKeychainTimeout).
+        std::chrono::milliseconds keychainTimeout = kKeychainTimeout;
     };
 
     // Keychain item names (the settings keys are in platform/SettingsKeys.h).
@@ -75,6 +82,8 @@ public:
     // Reads the tokens from the keychain and reconciles them with the
     // settings (a user without tokens ends as an expired session; tokens
     // without a user are removed). Called once at start; token reads await it.
+    // Where no tokens were ever stored (`authTokensMayBeStored`, or a first
+    // start) the keychain is not touched.
     [[nodiscard]] QCoro::Task<void> restoreSession();
 
     // The browser sign-in with PKCE (S256) and a `state` value. Ends when
@@ -126,7 +135,9 @@ private:
     std::unique_ptr<BackendAPIClient> makeClient() const;
 
     Dependencies m_deps;
-    AuthKeychain m_keychain{m_deps.secrets, this};
+    AuthKeychain m_keychain{m_deps.secrets, this, m_deps.keychainTimeout};
+    // Decided from the settings as they were when this manager was made.
+    bool m_keychainMayHoldTokens = false;
     BrowserSignIn m_browser{m_deps.urlOpener, m_deps.baseURL, this};
     std::function<void()> m_clearAvatarCache;
     std::chrono::milliseconds m_signInTimeout = kDefaultSignInTimeout;

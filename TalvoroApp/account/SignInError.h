@@ -26,5 +26,6 @@ using SignInError = std::variant<AuthError, BrowserSessionError, SecretStoreErro
 
 // The text a screen shows for a failed sign-in: the AuthError's own
 // description, nothing for a cancelled browser session (also the sign-in
-// time-out), and the generic "Couldn't sign in" for anything else.
+// time-out), that the keychain did not answer when it did not, and the
+// generic "Couldn't sign in" for anything else.
 std::optional<QString> signInFailureText(const SignInError &error);

@@ -89,6 +89,14 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     // desktop portal tells light from dark.
     m_appearance = std::make_unique<talvoro::ui::AppearanceFollower>(
         m_colorScheme, talvoro::ui::forcedAppearance(), talvoro::ui::isDark(QGuiApplication::palette()));
+    // The theme was chosen from the bus alone; whether the portal can show
+    // file dialogs comes later, and may change when it restarts.
+    if (qgetenv("QT_QPA_PLATFORMTHEME") == "xdgdesktopportal") {
+        m_fileChooser = std::make_unique<talvoro::FileChooserPortalWatch>();
+        QObject::connect(m_fileChooser.get(), &talvoro::FileChooserPortalWatch::answered, [](bool offered) {
+            QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, !offered);
+        });
+    }
 
     m_auth.setAvatarCacheClearer([cache = &m_avatarCache] { cache->clear(); });
     // Started here, before the synchroniser's first request: started after

@@ -15,6 +15,7 @@
 #include "platform/AppUpdater.h"
 #include "platform/DesktopColorScheme.h"
 #include "platform/DiskSpace.h"
+#include "platform/DisplaySession.h"
 #include "platform/EnchantSpellChecker.h"
 #include "platform/KeychainSecretStore.h"
 #include "platform/LogindSleepMonitor.h"
@@ -54,6 +55,9 @@ private:
     // First, so the fonts load while the rest is made, and joined last.
     talvoro::ui::FontDatabasePreloader m_fontPreloader;
     DesktopColorScheme m_colorScheme;
+    // Only under the portal theme: Qt's own file dialog while the portal
+    // offers no file chooser.
+    std::unique_ptr<talvoro::FileChooserPortalWatch> m_fileChooser;
     std::unique_ptr<talvoro::ui::AppearanceFollower> m_appearance;
 
     // Members are destroyed in the reverse order: the shell and the screens

@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 
 namespace {
 
@@ -39,9 +40,19 @@ DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, const QString &servi
                                 SLOT(settingChanged(QString,QString,QDBusVariant)));
     if (!m_listening)
         qCWarning(lcApp) << "Cannot follow the desktop's colour scheme:" << m_bus.lastError().message();
+    // A portal started or restarted later (or slower than the first read)
+    // is read again once it has its name.
+    auto *watcher = new QDBusServiceWatcher(m_service, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, &DesktopColorScheme::read);
+    read();
+}
+
+void DesktopColorScheme::read()
+{
     QDBusMessage read = QDBusMessage::createMethodCall(m_service, QString::fromLatin1(kPath),
                                                        QString::fromLatin1(kInterface), QStringLiteral("Read"));
     read << QString::fromLatin1(kGroup) << QString::fromLatin1(kKey);
+    m_changedSinceRead = false;
     // Answered later, not waited for: the window's first frame does not wait
     // on the portal (up to a second when it is slow to start).
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(read, 1000), this);

@@ -22,8 +22,9 @@ public:
 
     static constexpr const char *kPortalService = "org.freedesktop.portal.Desktop";
 
-    // Asks for the setting once without waiting; schemeChanged follows when
-    // the portal answers (within a second) or the setting changes.
+    // Asks for the setting without waiting, and again whenever the portal's
+    // name gets an owner (started later, restarted); schemeChanged follows
+    // when the portal answers (within a second) or the setting changes.
     explicit DesktopColorScheme(QDBusConnection bus = QDBusConnection::sessionBus(),
                                 const QString &service = QString::fromLatin1(kPortalService),
                                 QObject *parent = nullptr);
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void settingChanged(const QString &group, const QString &key, const QDBusVariant &value);
 
 private:
+    void read();
     void apply(const QVariant &value);
 
     QDBusConnection m_bus;

@@ -1,8 +1,23 @@
 #include "platform/SecretStore.h"
 
+void InMemorySecretStore::setUnanswered(bool unanswered)
+{
+    m_unanswered = unanswered;
+    if (!unanswered)
+        Q_EMIT m_answered->completed();
+}
+
+QCoro::Task<void> InMemorySecretStore::answer()
+{
+    if (m_unanswered)
+        co_await qCoro(m_answered.get(), &TaskCompletion::completed);
+}
+
 QCoro::Task<std::expected<std::optional<QString>, SecretStoreError>>
 InMemorySecretStore::read(QString key)
 {
+    ++m_reads;
+    co_await answer();
     if (m_failure)
         co_return std::unexpected(SecretStoreError{*m_failure});
     const auto it = m_items.constFind(key);
@@ -13,6 +28,7 @@ InMemorySecretStore::read(QString key)
 
 QCoro::Task<std::expected<void, SecretStoreError>> InMemorySecretStore::write(QString key, QString value)
 {
+    co_await answer();
     if (m_failure)
         co_return std::unexpected(SecretStoreError{*m_failure});
     m_items.insert(key, value);
@@ -21,6 +37,7 @@ QCoro::Task<std::expected<void, SecretStoreError>> InMemorySecretStore::write(QS
 
 QCoro::Task<std::expected<void, SecretStoreError>> InMemorySecretStore::remove(QString key)
 {
+    co_await answer();
     if (m_failure)
         co_return std::unexpected(SecretStoreError{*m_failure});
     m_items.remove(key);

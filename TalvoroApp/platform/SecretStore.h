@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/AwaitWithin.h"
+
 #include <QCoroTask>
 #include <QHash>
 #include <QString>
 
 #include <expected>
+#include <memory>
 #include <optional>
 
 // A failure of the secret store (locked or missing keyring, D-Bus error).
@@ -12,6 +15,8 @@
 struct SecretStoreError
 {
     QString detail;
+    // The keychain gave no answer in time (a wallet that never opens).
+    bool unanswered = false;
 };
 
 // The keychain: named secrets of the application, kept by the system's
@@ -43,8 +48,18 @@ public:
     QHash<QString, QString> items() const { return m_items; }
     // While set, every operation fails with this detail.
     void setFailure(std::optional<QString> detail) { m_failure = std::move(detail); }
+    // While set, operations wait (a keychain that does not answer); cleared,
+    // the waiting ones go on in order.
+    void setUnanswered(bool unanswered);
+    // Reads asked for so far.
+    int readCount() const { return m_reads; }
 
 private:
+    [[nodiscard]] QCoro::Task<void> answer();
+
     QHash<QString, QString> m_items;
     std::optional<QString> m_failure;
+    bool m_unanswered = false;
+    int m_reads = 0;
+    std::unique_ptr<TaskCompletion> m_answered = std::make_unique<TaskCompletion>();
 };

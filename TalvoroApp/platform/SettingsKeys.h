@@ -60,6 +60,11 @@ inline constexpr SettingKey<QString> authUserEmail{"auth-user-email", ""};
 inline constexpr SettingKey<QString> authUserName{"auth-user-name", ""};
 inline constexpr SettingKey<QString> authUserAvatarUrl{"auth-user-avatar-url", ""};
 inline constexpr SettingKey<QString> lastAuthenticatedAccountId{"lastAuthenticatedAccountId", ""};
+// Whether the keychain may hold this application's tokens: set before a
+// sign-in writes them, cleared when a start's read finds none. While it is
+// false the keychain is not touched at start (on KDE the first read opens
+// KWallet's wallet wizard); a profile from before it is read once.
+inline constexpr SettingKey<bool> authTokensMayBeStored{"authTokensMayBeStored", false};
 
 // The main window's gate.
 inline constexpr SettingKey<bool> onboardingCompleted{"onboardingCompleted", false};
@@ -94,7 +99,7 @@ inline constexpr const SettingKeyBase *all[] = {
     &syncLast7DaysDictations, &syncBestDayDate, &syncBestDayDictations, &syncWeeklyChart, &weeklyUsed,
     &weeklyLimit, &hourlyUsed, &hourlyLimit, &syncTotalDictations, &syncTotalWords, &syncTotalDurationSeconds,
     &syncPullCursor, &syncInitialPushAccount, &authUserId, &authUserEmail, &authUserName, &authUserAvatarUrl,
-    &lastAuthenticatedAccountId, &onboardingCompleted, &allowUnauthenticatedAccess, &hotkeyKeyCode,
+    &lastAuthenticatedAccountId, &authTokensMayBeStored, &onboardingCompleted, &allowUnauthenticatedAccess, &hotkeyKeyCode,
     &hotkeyModifiers, &translationHotkeyKeyCode, &translationHotkeyModifiers, &pasteLastHotkeyKeyCode,
     &pasteLastHotkeyModifiers, &overlayPosition, &soundFeedbackEnabled, &soundFeedbackVolume,
     &preferredMicrophoneID, &launchAtLogin, &noTrayCloseNoticeShown,

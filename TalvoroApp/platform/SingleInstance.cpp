@@ -4,6 +4,7 @@
 #include "platform/Logging.h"
 #include "platform/ShellLogging.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QFileInfo>
 #include <QDeadlineTimer>
@@ -229,8 +230,10 @@ SingleInstance::Role SingleInstance::start(const QStringList &arguments)
             const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
             if (::ftruncate(m_lockFd, 0) != 0 || ::pwrite(m_lockFd, pid.constData(), pid.size(), 0) < 0)
                 qCDebug(lcSingleInstance) << "Could not note our process id in the lock file";
-            if (!listen())
-                qCWarning(lcSingleInstance) << "Cannot listen for other launches:" << m_server.errorString();
+            m_primary = true;
+            // The server's notifier needs the application's event dispatcher.
+            if (QCoreApplication::instance())
+                startListening();
             return Role::primary;
         }
         if (errno != EWOULDBLOCK) {
@@ -291,6 +294,12 @@ bool SingleInstance::forward(const QByteArray &frame, int timeoutMs)
     }
     char reply = 0;
     return socket.getChar(&reply) && reply == kAcknowledgement;
+}
+
+void SingleInstance::startListening()
+{
+    if (m_primary && !m_server.isListening() && !listen())
+        qCWarning(lcSingleInstance) << "Cannot listen for other launches:" << m_server.errorString();
 }
 
 bool SingleInstance::listen()

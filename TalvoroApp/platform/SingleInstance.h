@@ -37,7 +37,13 @@ public:
     // Decides the role. A secondary forwards `arguments` and waits for the
     // running instance to acknowledge them; a running instance that never
     // acknowledges makes this launch `unanswered`, never a second primary.
+    // Needs no application object: a launch that only hands over a URL
+    // creates no GUI. The primary listens at once when the application
+    // object exists, else from startListening().
     Role start(const QStringList &arguments);
+    // For a primary started before the application object: listens once it
+    // exists (later launches keep trying meanwhile).
+    void startListening();
     bool isListening() const;
     QString serverName() const { return m_serverName; }
     // How long a later launch keeps trying to reach the running instance.
@@ -61,6 +67,7 @@ private:
 
     QString m_serverName;
     int m_lockFd = -1;
+    bool m_primary = false;
     int m_handoverTimeoutMs = 3000;
     QLocalServer m_server;
 };

@@ -1,4 +1,5 @@
 #include "account/AuthManager.h"
+#include "account/SignInError.h"
 #include "support/AccountTestSupport.h"
 #include "support/GuardedObject.h"
 
@@ -203,6 +204,93 @@ private Q_SLOTS:
         QVERIFY(!result);
         QVERIFY(std::holds_alternative<SecretStoreError>(result.error()));
         QVERIFY(!h2.auth->isAuthenticated());
+
+        // A keychain that never answers (a wallet that does not open) ends
+        // the sign-in after its bound, saying so.
+        AuthHarness h3(backend.baseURL());
+        h3.keychainTimeout = 50ms;
+        h3.restart();
+        h3.secrets.setUnanswered(true);
+        result = QCoro::waitFor(h3.auth->signIn());
+        QVERIFY(!result);
+        QVERIFY(std::get<SecretStoreError>(result.error()).unanswered);
+        QCOMPARE(signInFailureText(result.error()),
+                 std::optional(QStringLiteral("O chaveiro do sistema não respondeu. Verifique se ele está "
+                                              "desbloqueado e tente novamente.")));
+        QVERIFY(!h3.auth->isAuthenticated());
+        h3.secrets.setUnanswered(false);
+    }
+
+    // The keychain is read at start only where tokens may be: never at a
+    // first start (on KDE the read opens KWallet's wallet wizard), once for
+    // a profile from before the flag, and never waited on for long.
+    void theKeychainIsReadAtStartOnlyWhereTokensMayBe_data()
+    {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<bool>("tokens");
+        QTest::addColumn<bool>("unanswered");
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<bool>("mayBeStored");
+        QTest::addColumn<int>("readsNextStart");
+        const QString flag = SettingsKeys::authTokensMayBeStored.key();
+        const QString user = SettingsKeys::authUserId.key() + QStringLiteral("=u1");
+        QTest::addRow("a first start") << QStringList() << false << false << 0 << false << false << 0;
+        QTest::addRow("a first start, the wallet never answers")
+            << QStringList() << false << true << 0 << false << false << 0;
+        QTest::addRow("nothing ever stored") << QStringList{flag + "=false", "onboardingCompleted=true"} << false
+                                             << false << 0 << false << false << 0;
+        QTest::addRow("a profile from before the flag, signed out")
+            << QStringList{"onboardingCompleted=true"} << false << false << 4 << false << false << 0;
+        QTest::addRow("a profile from before the flag, signed in")
+            << QStringList{user} << true << false << 4 << true << true << 4;
+        QTest::addRow("tokens stored, then signed out")
+            << QStringList{flag + "=true", "lastAuthenticatedAccountId=u1"} << false << false << 4 << false << false
+            << 0;
+        QTest::addRow("signed in, the wallet never answers")
+            << QStringList{flag + "=true", user} << true << true << 1 << true << true << -1;
+    }
+
+    void theKeychainIsReadAtStartOnlyWhereTokensMayBe()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(bool, tokens);
+        QFETCH(bool, unanswered);
+        QFETCH(int, reads);
+        QFETCH(bool, signedIn);
+        QFETCH(bool, mayBeStored);
+        QFETCH(int, readsNextStart);
+        AuthHarness h(QUrl(QStringLiteral("http://127.0.0.1:9/")));
+        auto &settings = *h.settings.store;
+        for (const QString &pair : std::as_const(stored)) {
+            const QString key = pair.section(QLatin1Char('='), 0, 0);
+            const QString value = pair.section(QLatin1Char('='), 1);
+            if (value == QLatin1String("true") || value == QLatin1String("false"))
+                settings.setBool(key, value == QLatin1String("true"));
+            else
+                settings.setString(key, value);
+        }
+        QVERIFY(settings.synchronize());
+        if (tokens) {
+            for (const char *item : {AuthManager::kAccessTokenItem, AuthManager::kRefreshTokenItem,
+                                     AuthManager::kSentinelItem})
+                QVERIFY(QCoro::waitFor(h.secrets.write(QLatin1String(item), QStringLiteral("t"))));
+        }
+        h.keychainTimeout = 50ms;
+        h.restart();
+        h.secrets.setUnanswered(unanswered);
+
+        QCoro::waitFor(h.auth->restoreSession());
+        QCOMPARE(h.secrets.readCount(), reads);
+        QCOMPARE(h.auth->isAuthenticated(), signedIn);
+        QCOMPARE(h.settings.store->value(SettingsKeys::authTokensMayBeStored), mayBeStored);
+        h.secrets.setUnanswered(false);
+        if (readsNextStart < 0)
+            return;
+        QVERIFY(h.settings.store->synchronize());
+        h.restart();
+        QCoro::waitFor(h.auth->restoreSession());
+        QCOMPARE(h.secrets.readCount() - reads, readsNextStart);
     }
 
     void signOutFollowsItsOrder()

@@ -2,11 +2,13 @@
 // not know (as under openbox or i3): scripts/install-url-handler's entry, run
 // by xdg-open in its generic mode, starts talvoro with the callback URL, which
 // hands it to the running instance, and the sign-in completes there.
+#include "platform/SingleInstance.h"
 #include "support/AccountTestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,6 +63,50 @@ class TestUrlHandOff : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A launch that only carries the callback hands it over before any GUI:
+    // where a display connection (or the platform's D-Bus questions) came
+    // first, these sessions would end the launch before the URL got through.
+    void aCallbackLaunchHandsOverBeforeAnyGui_data()
+    {
+        QTest::addColumn<QStringList>("session");
+        QTest::addRow("no display at all") << QStringList{QStringLiteral("QT_QPA_PLATFORM=xcb")};
+        QTest::addRow("an X display that is not there") << QStringList{QStringLiteral("DISPLAY=:59999")};
+        QTest::addRow("a Wayland compositor that is not there")
+            << QStringList{QStringLiteral("XDG_SESSION_TYPE=wayland"), QStringLiteral("WAYLAND_DISPLAY=wayland-gone")};
+    }
+
+    void aCallbackLaunchHandsOverBeforeAnyGui()
+    {
+        QFETCH(QStringList, session);
+        const QString talvoro = QStringLiteral(TALVORO_BINARY_DIR "/talvoro");
+        QVERIFY(QFile::exists(talvoro));
+        QTemporaryDir runtime;
+        QVERIFY(runtime.isValid());
+        QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        // The running instance, where the launch looks for it.
+        SingleInstance running(runtime.filePath(QStringLiteral("com.torvenak.talvoro-mac.socket")));
+        QCOMPARE(running.start({}), SingleInstance::Role::primary);
+        QSignalSpy handedOver(&running, &SingleInstance::activationRequested);
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        for (const QString &pair : std::as_const(session))
+            environment.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        const QString callback = QStringLiteral("stovelantern-mac://auth/callback?code=abc&state=xyz");
+        QProcess launch;
+        launch.setProcessEnvironment(environment);
+        launch.start(talvoro, {callback});
+        QVERIFY(launch.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(launch.state() == QProcess::NotRunning, 30000);
+        const QByteArray log = launch.readAllStandardError();
+        QVERIFY2(launch.exitStatus() == QProcess::NormalExit && launch.exitCode() == 0, log.constData());
+        QVERIFY2(!log.contains("Qt platform"), log.constData());
+        QCOMPARE(handedOver.size(), 1);
+        QCOMPARE(handedOver.constFirst().constFirst().value<QList<QUrl>>(), QList<QUrl>{QUrl(callback)});
+    }
+
     void callbackFromASecondLaunchSignsIn()
     {
         const QString display = qEnvironmentVariable("TALVORO_TEST_X11_DISPLAY");

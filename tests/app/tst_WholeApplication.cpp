@@ -201,6 +201,9 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(account().transcription(pulledId).value_or(QJsonObject())
                                      .value(QStringLiteral("isDeleted")).toBool(),
                                  10000);
+        // The backend has it before the reply reaches the queue; a sign-out
+        // in between keeps the deletion queued, by design.
+        QTRY_COMPARE_WITH_TIMEOUT(app.queue->count(), 0, 10000);
 
         // Signing out from the account screen leaves the main interface.
         clickNamed(window, QStringLiteral("sidebar.settings"));

@@ -111,6 +111,7 @@ void AuthHarness::makeManager()
     deps.urlOpener = &opener;
     deps.network = &network;
     deps.baseURL = m_baseURL;
+    deps.keychainTimeout = keychainTimeout;
     auth = std::make_unique<AuthManager>(deps);
 }
 

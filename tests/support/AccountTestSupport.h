@@ -65,6 +65,8 @@ struct AuthHarness
     bool browserApproves = true;
     QString browserEmail;
     QString browserName;
+    // The manager's bound on an unanswered keychain, from the next (re)start.
+    std::chrono::milliseconds keychainTimeout = AuthManager::kKeychainTimeout;
 
     explicit AuthHarness(const QUrl &baseURL);
     ~AuthHarness();

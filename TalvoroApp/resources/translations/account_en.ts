@@ -8,6 +8,10 @@
         <translation>Authorization code not found</translation>
     </message>
     <message>
+        <source>O chaveiro do sistema não respondeu. Verifique se ele está desbloqueado e tente novamente.</source>
+        <translation>The system keychain did not answer. Make sure it is unlocked and try again.</translation>
+    </message>
+    <message>
         <source>Erro ao processar resposta</source>
         <translation>Error processing response</translation>
     </message>

@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <optional>
 
 namespace {
 
@@ -131,18 +132,22 @@ private Q_SLOTS:
         PrivateBus bus;
         if (bus.address().isEmpty())
             QSKIP("dbus-daemon cannot be started (scripts/setup installs it)");
-        DesktopColorScheme none(bus.connect(QStringLiteral("reader")));
-        QCOMPARE(none.scheme(), DesktopColorScheme::Scheme::unknown);
-        talvoro::ui::AppearanceFollower fallback(none, std::nullopt, true);
-        QVERIFY(talvoro::ui::isDark(nullptr));
-
-        FakePortal portal(bus, 2);
-        QVERIFY(portal.isReady());
+        std::optional<FakePortal> portal;
+        {
+            DesktopColorScheme none(bus.connect(QStringLiteral("reader")));
+            QCOMPARE(none.scheme(), DesktopColorScheme::Scheme::unknown);
+            talvoro::ui::AppearanceFollower fallback(none, std::nullopt, true);
+            QVERIFY(talvoro::ui::isDark(nullptr));
+            // A portal that starts later is read once it has its name.
+            QVERIFY(portal.emplace(bus, 2).isReady());
+            QTRY_COMPARE_WITH_TIMEOUT(none.scheme(), DesktopColorScheme::Scheme::light, 20000);
+            QVERIFY(!talvoro::ui::isDark(nullptr));
+        }
         DesktopColorScheme scheme(bus.connect(QStringLiteral("reader")));
         talvoro::ui::AppearanceFollower forced(scheme, false, true);
         QVERIFY(!talvoro::ui::isDark(nullptr));
         // The scheme hears the change; the forced choice does not follow it.
-        portal.change(1);
+        portal->change(1);
         QTRY_COMPARE(scheme.scheme(), DesktopColorScheme::Scheme::dark);
         QVERIFY(!talvoro::ui::isDark(nullptr));
     }
