@@ -77,6 +77,11 @@ public:
     // False where this desktop offers no way to have global hotkeys at all
     // (a Wayland desktop without the shortcuts portal, no display).
     bool globalHotkeysAvailable() const { return m_monitor->isAvailable(); }
+    // What the desktop made of the kind's combination, while monitoring.
+    KeyboardMonitor::Binding binding(HotkeyKind kind) const;
+    // The desktop's description of the trigger it gave the kind, where that
+    // is not the stored combination (which then does nothing); else empty.
+    QString desktopTrigger(HotkeyKind kind) const;
 
 Q_SIGNALS:
     void currentKeyCodeChanged();
@@ -87,6 +92,8 @@ Q_SIGNALS:
     void currentPasteLastModifiersChanged();
     // Any of the three combinations changed.
     void hotkeysChanged();
+    // Availability, bindings or the desktop's triggers changed.
+    void monitoringChanged();
 
 private:
     void publish(HotkeyKind kind, const Hotkey &hotkey);
