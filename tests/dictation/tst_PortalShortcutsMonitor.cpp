@@ -13,6 +13,7 @@
 #include "dictation/LinuxPermissionChecks.h"
 #include "dictation/PortalShortcutsMonitor.h"
 #include "platform/SettingsKeys.h"
+#include "screens/settings/HotkeyRecorder.h"
 #include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
@@ -503,11 +504,12 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(f.bindings(), bindings, 10000);
         QCOMPARE(portal->settingsOpened(), settingsOpened);
         QCOMPARE(f.manager->isMonitoring(), granted);
-        {
-            const QString desktop = f.manager->desktopTrigger(Kind::dictation);
-            QCOMPARE(desktop.isEmpty() ? HotkeyManager::displayText(f.manager->currentHotkey(Kind::dictation), true)
-                                       : desktop,
-                     dictationShows);
+        // What the hotkey rows show.
+        for (Kind kind : {Kind::dictation, Kind::pasteLast}) {
+            HotkeyRecorder recorder(*f.manager, kind);
+            if (kind == Kind::dictation)
+                QCOMPARE(recorder.combinationText(), dictationShows);
+            QCOMPARE(recorder.bindingMessage().isEmpty(), granted || kind == Kind::dictation);
         }
         // One group, named after the fixed token, with all three in it.
         const auto group = portal->group(QStringLiteral("talvoro"));
