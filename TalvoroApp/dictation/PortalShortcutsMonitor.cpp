@@ -405,6 +405,8 @@ PortalShortcutsMonitor::PortalShortcutsMonitor(QDBusConnection bus, const QStrin
 
 PortalShortcutsMonitor::~PortalShortcutsMonitor()
 {
+    // Its manager is going too: nobody is left to tell.
+    blockSignals(true);
     remove();
     endSession(m_escape);
 }

@@ -412,6 +412,9 @@ private Q_SLOTS:
         f.manager->setRecordingActive(false);
         QTRY_COMPARE_WITH_TIMEOUT(portal.closed(), QStringList{escapeSession}, 10000);
         QCOMPARE(f.activate(portal, escapeSession, QStringLiteral("cancel")), QString());
+        // The desktop had everything: no settings page, Esc's included.
+        f.roundTrip();
+        QCOMPARE(portal.settingsOpened(), 0);
 
         // A changed hotkey makes the session again, with all three, once the
         // old one is closed; the group keeps the trigger it had.
