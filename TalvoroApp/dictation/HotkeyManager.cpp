@@ -296,6 +296,12 @@ QString HotkeyManager::desktopTrigger(HotkeyKind kind) const
     return m_monitor->desktopTrigger(indexOf(kind));
 }
 
+QString HotkeyManager::triggerText(HotkeyKind kind) const
+{
+    const QString desktop = desktopTrigger(kind);
+    return desktop.isEmpty() ? displayText(currentHotkey(kind)) : desktop;
+}
+
 void HotkeyManager::setRecordingActive(bool active)
 {
     m_recordingActive = active;

@@ -82,6 +82,9 @@ public:
     // The desktop's description of the trigger it gave the kind, where that
     // is not the stored combination (which then does nothing); else empty.
     QString desktopTrigger(HotkeyKind kind) const;
+    // What to show for the kind: the desktop's trigger where it has
+    // another one, else the stored combination as "⌃⇧D".
+    QString triggerText(HotkeyKind kind) const;
 
 Q_SIGNALS:
     void currentKeyCodeChanged();

@@ -67,8 +67,7 @@ HotkeyRecorder::~HotkeyRecorder()
 
 QString HotkeyRecorder::combinationText() const
 {
-    const QString desktop = m_hotkeys.desktopTrigger(m_kind);
-    return desktop.isEmpty() ? HotkeyManager::displayText(m_hotkeys.currentHotkey(m_kind)) : desktop;
+    return m_hotkeys.triggerText(m_kind);
 }
 
 QString HotkeyRecorder::bindingMessage() const
