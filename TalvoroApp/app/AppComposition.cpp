@@ -74,8 +74,8 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
     : m_settings(SettingsStore::applicationFilePath())
     , m_models(AppModelContainer::applicationStorePath())
     , m_keychain(QString::fromLatin1(talvoro::kBundleIdentifier))
-    , m_permissions(std::make_unique<LinuxPermissionChecks>(), m_urlOpener)
     , m_hotkeys(m_settings, KeyboardMonitor::createForSession())
+    , m_permissions(std::make_unique<LinuxPermissionChecks>(&m_hotkeys.monitor()), m_urlOpener)
     , m_avatarCache(AvatarImageCache::applicationCacheDirectory())
     , m_auth(AuthManager::Dependencies{.secrets = &m_keychain,
                                        .settings = &m_settings,
@@ -98,6 +98,8 @@ AppComposition::AppComposition(SingleInstance &instance, const QStringList &argu
         });
     }
 
+    // What the desktop binds, whenever it answers, is the accessibility state.
+    QObject::connect(&m_hotkeys, &HotkeyManager::monitoringChanged, &m_permissions, &PermissionManager::refresh);
     m_auth.setAvatarCacheClearer([cache = &m_avatarCache] { cache->clear(); });
     // Started here, before the synchroniser's first request: started after
     // the first frame, a signed-in user without tokens kept the session.

@@ -75,10 +75,11 @@ private:
     EnchantSpellChecker m_spellChecker;
     SharedInstance<SpellChecking> m_sharedSpellChecker{m_spellChecker};
     SystemMicrophoneProvider m_microphones;
-    PermissionManager m_permissions;
-    SharedInstance<PermissionManager> m_sharedPermissions{m_permissions};
+    // Before the permissions: accessibility on Wayland is what it binds.
     HotkeyManager m_hotkeys;
     SharedInstance<HotkeyManager> m_sharedHotkeys{m_hotkeys};
+    PermissionManager m_permissions;
+    SharedInstance<PermissionManager> m_sharedPermissions{m_permissions};
     // Before the account, which clears it at a sign-out.
     AvatarImageCache m_avatarCache;
     AuthManager m_auth;

@@ -128,6 +128,7 @@ HotkeyManager::HotkeyManager(UserDefaultsProviding &settings, std::unique_ptr<Ke
         hotkey.modifiers = settings.value(*keys.modifiers);
     }
     connect(m_monitor.get(), &KeyboardMonitor::keyPressed, this, &HotkeyManager::handleKeyPress);
+    connect(m_monitor.get(), &KeyboardMonitor::stateChanged, this, &HotkeyManager::monitoringChanged);
 }
 
 HotkeyManager::~HotkeyManager() = default;
@@ -283,6 +284,22 @@ void HotkeyManager::reinstallMonitoring()
 {
     m_monitor->remove();
     m_monitor->install({m_hotkeys[0], m_hotkeys[1], m_hotkeys[2]});
+}
+
+KeyboardMonitor::Binding HotkeyManager::binding(HotkeyKind kind) const
+{
+    return m_monitor->binding(indexOf(kind));
+}
+
+QString HotkeyManager::desktopTrigger(HotkeyKind kind) const
+{
+    return m_monitor->desktopTrigger(indexOf(kind));
+}
+
+QString HotkeyManager::triggerText(HotkeyKind kind) const
+{
+    const QString desktop = desktopTrigger(kind);
+    return desktop.isEmpty() ? displayText(currentHotkey(kind)) : desktop;
 }
 
 void HotkeyManager::setRecordingActive(bool active)

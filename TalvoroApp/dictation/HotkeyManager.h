@@ -77,6 +77,14 @@ public:
     // False where this desktop offers no way to have global hotkeys at all
     // (a Wayland desktop without the shortcuts portal, no display).
     bool globalHotkeysAvailable() const { return m_monitor->isAvailable(); }
+    // What the desktop made of the kind's combination, while monitoring.
+    KeyboardMonitor::Binding binding(HotkeyKind kind) const;
+    // The desktop's description of the trigger it gave the kind, where that
+    // is not the stored combination (which then does nothing); else empty.
+    QString desktopTrigger(HotkeyKind kind) const;
+    // What to show for the kind: the desktop's trigger where it has
+    // another one, else the stored combination as "⌃⇧D".
+    QString triggerText(HotkeyKind kind) const;
 
 Q_SIGNALS:
     void currentKeyCodeChanged();
@@ -87,6 +95,8 @@ Q_SIGNALS:
     void currentPasteLastModifiersChanged();
     // Any of the three combinations changed.
     void hotkeysChanged();
+    // Availability, bindings or the desktop's triggers changed.
+    void monitoringChanged();
 
 private:
     void publish(HotkeyKind kind, const Hotkey &hotkey);

@@ -8,13 +8,10 @@
 std::unique_ptr<KeyboardMonitor> KeyboardMonitor::createForSession()
 {
     // XWayland's grabs would fire only while an X11 window has the focus.
-    if (talvoro::displayServer() == talvoro::DisplayServer::wayland) {
-        if (PortalShortcutsMonitor::isOfferedOnSessionBus())
-            return std::make_unique<PortalShortcutsMonitor>();
-        return std::make_unique<NullKeyboardMonitor>(
-            QStringLiteral("this Wayland desktop offers no global shortcuts portal "
-                           "(org.freedesktop.portal.GlobalShortcuts)"));
-    }
+    // Whether the desktop has the shortcuts portal is asked later, without
+    // blocking.
+    if (talvoro::displayServer() == talvoro::DisplayServer::wayland)
+        return std::make_unique<PortalShortcutsMonitor>();
     if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
         auto x11 = std::make_unique<X11KeyboardMonitor>();
         if (x11->isAvailable())

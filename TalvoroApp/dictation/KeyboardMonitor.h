@@ -26,14 +26,36 @@ public:
     using QObject::QObject;
     ~KeyboardMonitor() override = default;
 
+    // What the desktop made of one installed combination.
+    enum class Binding {
+        pending, // not asked yet, or no answer yet
+        bound,   // it has a trigger
+        refused, // the desktop left it without one
+    };
+    Q_ENUM(Binding)
+
     // False when this session offers no way to see keys system-wide.
     virtual bool isAvailable() const = 0;
     // Replaces whatever was installed with these combinations.
     virtual void install(const QList<KeyCombination> &combinations) = 0;
     virtual void remove() = 0;
+    // Every installed combination is bound.
     virtual bool isInstalled() const = 0;
     // Esc is taken from the other applications only while a recording runs.
     virtual void setEscapeMonitored(bool monitored) = 0;
+    // The installed combination at `index`.
+    virtual Binding binding(qsizetype index) const
+    {
+        Q_UNUSED(index);
+        return isInstalled() ? Binding::bound : Binding::pending;
+    }
+    // The desktop's own description of the trigger it gave the combination
+    // at `index`, where that is another combination; empty otherwise.
+    virtual QString desktopTrigger(qsizetype index) const
+    {
+        Q_UNUSED(index);
+        return {};
+    }
 
     // On Wayland the desktop portal's global shortcuts, on X11 the key
     // grab; otherwise a monitor that does nothing.
@@ -41,6 +63,9 @@ public:
 
 Q_SIGNALS:
     void keyPressed(quint16 keyCode, quint64 modifiers);
+    // Availability, bindings or the desktop's triggers changed after the
+    // call that asked for them returned.
+    void stateChanged();
 };
 
 // Used where keys cannot be seen system-wide; says once in the log why.

@@ -1,13 +1,14 @@
 #include "dictation/LinuxPermissionChecks.h"
 
-#include "dictation/PortalShortcutsMonitor.h"
+#include "dictation/KeyboardMonitor.h"
 #include "dictation/SystemMicrophoneProvider.h"
 #include "platform/DisplaySession.h"
 
 #include <X11/Xlib.h>
 
-LinuxPermissionChecks::LinuxPermissionChecks(QByteArray displayName)
-    : m_displayName(std::move(displayName))
+LinuxPermissionChecks::LinuxPermissionChecks(const KeyboardMonitor *hotkeys, QByteArray displayName)
+    : m_hotkeys(hotkeys)
+    , m_displayName(std::move(displayName))
 {
 }
 
@@ -32,9 +33,9 @@ bool LinuxPermissionChecks::isAccessibilityTrusted()
 {
     // XWayland offers an X display with XTEST, yet its key grabs fire only
     // while one of our X11 windows has the focus: not a global hotkey. The
-    // desktop portal's global shortcuts are.
+    // desktop portal's global shortcuts are, once it has bound them all.
     if (isWaylandSession())
-        return PortalShortcutsMonitor::isOfferedOnSessionBus();
+        return m_hotkeys && m_hotkeys->isInstalled();
     const QByteArray name = m_displayName.isEmpty() ? qgetenv("DISPLAY") : m_displayName;
     if (name.isEmpty())
         return false;
@@ -47,6 +48,11 @@ bool LinuxPermissionChecks::isAccessibilityTrusted()
     const bool hasXTest = XQueryExtension(display, "XTEST", &opcode, &event, &error);
     XCloseDisplay(display);
     return hasXTest;
+}
+
+bool LinuxPermissionChecks::isAccessibilityAvailable()
+{
+    return !m_hotkeys || m_hotkeys->isAvailable();
 }
 
 QUrl LinuxPermissionChecks::accessibilitySettingsUrl() const

@@ -21,6 +21,9 @@ public:
     // Whether the process may watch keys system-wide and post synthetic
     // keystrokes.
     virtual bool isAccessibilityTrusted() = 0;
+    // False where nothing can grant it on this desktop (no way to have
+    // global hotkeys at all): it is then not pending, only missing.
+    virtual bool isAccessibilityAvailable() { return true; }
     virtual QUrl accessibilitySettingsUrl() const = 0;
 
     virtual SpeechRecognitionAuthorization speechRecognitionAuthorization() = 0;

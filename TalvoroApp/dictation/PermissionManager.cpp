@@ -51,6 +51,7 @@ PermissionManager::PermissionManager(std::unique_ptr<PermissionChecking> checks,
 {
     m_microphoneGranted = m_checks->microphoneAuthorization() == MicrophoneAuthorization::authorized;
     m_accessibilityGranted = m_checks->isAccessibilityTrusted();
+    m_accessibilityAvailable = m_accessibilityGranted || m_checks->isAccessibilityAvailable();
     m_speechRecognitionGranted =
         m_checks->speechRecognitionAuthorization() == SpeechRecognitionAuthorization::authorized;
 }
@@ -68,12 +69,13 @@ PermissionManager &PermissionManager::shared()
 
 bool PermissionManager::allPermissionsGranted() const
 {
-    return m_microphoneGranted && m_accessibilityGranted && m_speechRecognitionGranted;
+    return missingPermissionCount() == 0;
 }
 
 int PermissionManager::missingPermissionCount() const
 {
-    return int(!m_microphoneGranted) + int(!m_accessibilityGranted) + int(!m_speechRecognitionGranted);
+    return int(!m_microphoneGranted) + int(!m_accessibilityGranted && m_accessibilityAvailable)
+        + int(!m_speechRecognitionGranted);
 }
 
 void PermissionManager::requestMicrophonePermission()
@@ -125,7 +127,8 @@ void PermissionManager::refresh()
     setMicrophoneGranted(m_checks->microphoneAuthorization() == MicrophoneAuthorization::authorized);
     setSpeechRecognitionGranted(m_checks->speechRecognitionAuthorization()
                                 == SpeechRecognitionAuthorization::authorized);
-    setAccessibilityGranted(m_checks->isAccessibilityTrusted());
+    const bool accessibility = m_checks->isAccessibilityTrusted();
+    setAccessibility(accessibility, accessibility || m_checks->isAccessibilityAvailable());
 }
 
 void PermissionManager::startPolling()
@@ -145,11 +148,12 @@ void PermissionManager::setMicrophoneGranted(bool granted)
     Q_EMIT permissionsChanged();
 }
 
-void PermissionManager::setAccessibilityGranted(bool granted)
+void PermissionManager::setAccessibility(bool granted, bool available)
 {
-    if (m_accessibilityGranted == granted)
+    if (m_accessibilityGranted == granted && m_accessibilityAvailable == available)
         return;
     m_accessibilityGranted = granted;
+    m_accessibilityAvailable = available;
     Q_EMIT accessibilityGrantedChanged();
     Q_EMIT permissionsChanged();
 }

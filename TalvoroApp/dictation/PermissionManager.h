@@ -38,6 +38,7 @@ class PermissionManager : public QObject
     Q_OBJECT
     Q_PROPERTY(bool microphoneGranted READ microphoneGranted NOTIFY microphoneGrantedChanged)
     Q_PROPERTY(bool accessibilityGranted READ accessibilityGranted NOTIFY accessibilityGrantedChanged)
+    Q_PROPERTY(bool accessibilityAvailable READ accessibilityAvailable NOTIFY accessibilityGrantedChanged)
     Q_PROPERTY(bool speechRecognitionGranted READ speechRecognitionGranted NOTIFY speechRecognitionGrantedChanged)
     Q_PROPERTY(bool allPermissionsGranted READ allPermissionsGranted NOTIFY permissionsChanged)
     Q_PROPERTY(int missingPermissionCount READ missingPermissionCount NOTIFY permissionsChanged)
@@ -54,7 +55,11 @@ public:
 
     bool microphoneGranted() const { return m_microphoneGranted; }
     bool accessibilityGranted() const { return m_accessibilityGranted; }
+    // False where this desktop has no way to grant it (no global hotkeys at
+    // all); a permission that cannot be granted is not counted as missing.
+    bool accessibilityAvailable() const { return m_accessibilityAvailable; }
     bool speechRecognitionGranted() const { return m_speechRecognitionGranted; }
+    // Every permission that can be granted here is.
     bool allPermissionsGranted() const;
     int missingPermissionCount() const;
 
@@ -83,13 +88,14 @@ Q_SIGNALS:
 
 private:
     void setMicrophoneGranted(bool granted);
-    void setAccessibilityGranted(bool granted);
+    void setAccessibility(bool granted, bool available);
     void setSpeechRecognitionGranted(bool granted);
 
     std::unique_ptr<PermissionChecking> m_checks;
     UrlOpener &m_urlOpener;
     bool m_microphoneGranted = false;
     bool m_accessibilityGranted = false;
+    bool m_accessibilityAvailable = true;
     bool m_speechRecognitionGranted = false;
     std::shared_ptr<PermissionPollingTask> m_pollingTask;
 };

@@ -3,32 +3,132 @@
 // window's session leaves in the store and the settings is written at quit,
 // and the next composition finds it (so the first let go of everything);
 // the first frame comes before the hotkey grab and the tray, which follow
-// it at once; a full disk is told once and loses nothing.
+// it at once, and waits for no desktop portal, even one that never answers;
+// a full disk is told once and loses nothing.
 
 #include "account/AuthManager.h"
 #include "account/SyncManager.h"
 #include "app/AppComposition.h"
 #include "app/ui/MainWindow.h"
+#include "dictation/HotkeyManager.h"
+#include "dictation/PermissionManager.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 #include "transcription/StoreQueries.h"
 #include "transcription/TranscriptionRecord.h"
 
 #include <QApplication>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QMessageBox>
+#include <QMutex>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kShortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+
+// A desktop portal whose process has stopped: it keeps its name and takes
+// every call, answering none.
+class SilentPortal final : public QDBusVirtualObject
+{
+public:
+    explicit SilentPortal(PrivateBus &bus)
+        : m_bus(bus.connect(QStringLiteral("silent-portal")))
+    {
+        m_ready = m_bus.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
+                                              QDBusConnection::SubPath)
+            && m_bus.registerService(kPortalService);
+    }
+    ~SilentPortal() override
+    {
+        m_bus.unregisterService(kPortalService);
+        m_bus.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"), QDBusConnection::UnregisterTree);
+    }
+
+    bool isReady() const { return m_ready; }
+    // Calls about global shortcuts so far.
+    int shortcutCalls() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_shortcutCalls;
+    }
+
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &) override
+    {
+        QMutexLocker lock(&m_mutex);
+        if (message.interface() == kShortcutsInterface || message.arguments().value(0) == kShortcutsInterface)
+            ++m_shortcutCalls;
+        return true; // taken, and never answered
+    }
+
+private:
+    QDBusConnection m_bus;
+    bool m_ready = false;
+    mutable QMutex m_mutex;
+    int m_shortcutCalls = 0;
+};
+
+} // namespace
 
 class TestAppComposition : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { AppComposition::configureApplication(); }
+
+    // First, before anything connects to the session bus: the bus becomes
+    // one of the test's own, where the portal hangs.
+    void firstFrameWaitsForNoPortal()
+    {
+        m_bus = std::make_unique<PrivateBus>();
+        if (m_bus->address().isEmpty())
+            QSKIP("dbus-daemon cannot be started (scripts/setup installs it)");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus->address().toLocal8Bit());
+        SilentPortal portal(*m_bus);
+        QVERIFY(portal.isReady());
+        const QByteArray sessionType = qgetenv("XDG_SESSION_TYPE");
+        qputenv("XDG_SESSION_TYPE", "wayland");
+        {
+            SingleInstance instance(
+                QStringLiteral("tst_AppComposition-%1-portal").arg(QCoreApplication::applicationPid()));
+            QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+            AppComposition composition(instance, {});
+            struct FirstPaint : QObject
+            {
+                SilentPortal &portal;
+                explicit FirstPaint(SilentPortal &silent) : portal(silent) {}
+                int callsBefore = -1;
+                bool eventFilter(QObject *watched, QEvent *event) override
+                {
+                    if (event->type() == QEvent::Paint && callsBefore < 0)
+                        callsBefore = portal.shortcutCalls();
+                    return QObject::eventFilter(watched, event);
+                }
+            } firstPaint(portal);
+            MainWindow &window = composition.shell().window();
+            window.installEventFilter(&firstPaint);
+            QTRY_VERIFY_WITH_TIMEOUT(firstPaint.callsBefore >= 0, 20000);
+            window.removeEventFilter(&firstPaint);
+            QCOMPARE(firstPaint.callsBefore, 0);
+            // Asked after the frame; silence is no answer, not "no portal".
+            QTRY_VERIFY_WITH_TIMEOUT(portal.shortcutCalls() > 0, 20000);
+            QVERIFY(HotkeyManager::shared().globalHotkeysAvailable());
+            QVERIFY(!PermissionManager::shared().accessibilityGranted());
+            QVERIFY(PermissionManager::shared().accessibilityAvailable());
+            composition.saveBeforeExit();
+        }
+        qputenv("XDG_SESSION_TYPE", sessionType);
+    }
 
     void servicesLiveAndDieWithTheComposition()
     {
@@ -151,6 +251,10 @@ private Q_SLOTS:
         window.removeEventFilter(&firstPaint);
         composition.saveBeforeExit();
     }
+
+private:
+    // The session bus of every composition after the first test's.
+    std::unique_ptr<PrivateBus> m_bus;
 };
 
 int main(int argc, char **argv)

@@ -126,7 +126,7 @@ private Q_SLOTS:
 
     void linuxChecksReportWhatTheSessionOffers()
     {
-        LinuxPermissionChecks noDisplay(":987");
+        LinuxPermissionChecks noDisplay(nullptr, ":987");
         QVERIFY(!noDisplay.isAccessibilityTrusted());
         QCOMPARE(noDisplay.speechRecognitionAuthorization(), SpeechRecognitionAuthorization::authorized);
         QVERIFY(noDisplay.accessibilitySettingsUrl().isValid());
@@ -140,12 +140,12 @@ private Q_SLOTS:
         const QByteArray waylandDisplay = qgetenv("WAYLAND_DISPLAY");
         qputenv("XDG_SESSION_TYPE", "x11");
         qunsetenv("WAYLAND_DISPLAY");
-        QVERIFY(LinuxPermissionChecks(display).isAccessibilityTrusted());
+        QVERIFY(LinuxPermissionChecks(nullptr, display).isAccessibilityTrusted());
         qputenv("WAYLAND_DISPLAY", "wayland-0");
-        QVERIFY(!LinuxPermissionChecks(display).isAccessibilityTrusted());
+        QVERIFY(!LinuxPermissionChecks(nullptr, display).isAccessibilityTrusted());
         qunsetenv("WAYLAND_DISPLAY");
         qputenv("XDG_SESSION_TYPE", "wayland");
-        QVERIFY(!LinuxPermissionChecks(display).isAccessibilityTrusted());
+        QVERIFY(!LinuxPermissionChecks(nullptr, display).isAccessibilityTrusted());
         qputenv("XDG_SESSION_TYPE", sessionType);
         qputenv("WAYLAND_DISPLAY", waylandDisplay);
     }

@@ -17,7 +17,7 @@ class FakeKeyboardMonitor final : public KeyboardMonitor
 {
     Q_OBJECT
 public:
-    bool isAvailable() const override { return true; }
+    bool isAvailable() const override { return available; }
     void install(const QList<KeyCombination> &combinations) override
     {
         installed = combinations;
@@ -34,6 +34,7 @@ public:
 
     void press(quint16 keyCode, quint64 modifiers) { Q_EMIT keyPressed(keyCode, modifiers); }
 
+    bool available = true;
     QList<KeyCombination> installed;
     int installCount = 0;
     bool escapeMonitored = false;
@@ -50,6 +51,7 @@ public:
     {
         MicrophoneAuthorization microphone = MicrophoneAuthorization::notDetermined;
         bool accessibility = false;
+        bool accessibilityAvailable = true;
         SpeechRecognitionAuthorization speech = SpeechRecognitionAuthorization::notDetermined;
         std::function<void(bool)> pendingMicrophoneAnswer;
         std::function<void(SpeechRecognitionAuthorization)> pendingSpeechAnswer;
@@ -65,6 +67,7 @@ public:
         m_state->pendingMicrophoneAnswer = std::move(answer);
     }
     bool isAccessibilityTrusted() override { return m_state->accessibility; }
+    bool isAccessibilityAvailable() override { return m_state->accessibilityAvailable; }
     QUrl accessibilitySettingsUrl() const override { return QUrl(QStringLiteral("https://example.test/help")); }
     SpeechRecognitionAuthorization speechRecognitionAuthorization() override { return m_state->speech; }
     void requestSpeechRecognitionAuthorization(std::function<void(SpeechRecognitionAuthorization)> answer) override

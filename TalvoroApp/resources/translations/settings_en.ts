@@ -208,6 +208,10 @@
         <translation>All permissions granted</translation>
     </message>
     <message>
+        <source>A área de trabalho não deu uma tecla a este atalho; escolha uma nas configurações de atalhos do sistema.</source>
+        <translation>The desktop gave this shortcut no key; choose one in the system's shortcut settings.</translation>
+    </message>
+    <message>
         <source>Atalhos globais não estão disponíveis nesta área de trabalho.</source>
         <translation>Global hotkeys are not available on this desktop.</translation>
     </message>

@@ -43,7 +43,8 @@ bool OnboardingWizard::canContinue() const
     case OnboardingStep::microphone:
         return m_permissions && m_permissions->microphoneGranted();
     case OnboardingStep::accessibility:
-        return m_permissions && m_permissions->accessibilityGranted();
+        // Where this desktop cannot grant it, waiting would never end.
+        return m_permissions && (m_permissions->accessibilityGranted() || !m_permissions->accessibilityAvailable());
     case OnboardingStep::welcome:
     case OnboardingStep::hotkey:
     case OnboardingStep::login:

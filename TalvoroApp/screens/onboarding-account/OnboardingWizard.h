@@ -28,6 +28,8 @@ public:
 
     OnboardingStep currentStep() const { return m_currentStep; }
 
+    // The permission pages wait for their permission, unless this desktop
+    // cannot grant it at all.
     bool canContinue() const;
     bool showsBack() const { return m_currentStep != OnboardingStep::welcome; }
     bool showsContinue() const { return m_currentStep != OnboardingStep::login; }

@@ -56,6 +56,7 @@ HotkeyRecorder::HotkeyRecorder(HotkeyManager &hotkeys, Kind kind, QObject *paren
     , m_kind(kind)
 {
     connect(&m_hotkeys, &HotkeyManager::hotkeysChanged, this, &HotkeyRecorder::combinationChanged);
+    connect(&m_hotkeys, &HotkeyManager::monitoringChanged, this, &HotkeyRecorder::combinationChanged);
 }
 
 HotkeyRecorder::~HotkeyRecorder()
@@ -66,7 +67,15 @@ HotkeyRecorder::~HotkeyRecorder()
 
 QString HotkeyRecorder::combinationText() const
 {
-    return HotkeyManager::displayText(m_hotkeys.currentHotkey(m_kind));
+    return m_hotkeys.triggerText(m_kind);
+}
+
+QString HotkeyRecorder::bindingMessage() const
+{
+    if (m_hotkeys.binding(m_kind) != KeyboardMonitor::Binding::refused)
+        return {};
+    return localized("A área de trabalho não deu uma tecla a este atalho; escolha uma nas configurações de atalhos "
+                     "do sistema.");
 }
 
 QString HotkeyRecorder::rowLabel(Kind kind)

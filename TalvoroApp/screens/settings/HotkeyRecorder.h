@@ -56,8 +56,11 @@ public:
     // Empty when no message shows.
     QString validationMessage() const { return m_message; }
 
-    // The kind's combination now, as "⌃⇧D".
+    // The kind's combination now, as "⌃⇧D"; the desktop's own description
+    // where it gave the kind another trigger (the stored one does nothing).
     QString combinationText() const;
+    // Says when the desktop left the kind without a trigger; else empty.
+    QString bindingMessage() const;
     // The compact row's label and the expanded restore button of the kind.
     static QString rowLabel(Kind kind);
     static QString restoreLabel(Kind kind);
@@ -78,7 +81,8 @@ public:
 Q_SIGNALS:
     void capturingChanged(bool capturing);
     void validationMessageChanged();
-    // The combination of the kind changed (here or anywhere else).
+    // The combination of the kind changed (here or anywhere else), or what
+    // the desktop bound.
     void combinationChanged();
 
 private:

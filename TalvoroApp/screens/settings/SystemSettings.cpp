@@ -103,8 +103,8 @@ void requestPermission(PermissionManager &manager, PermissionRow::Kind kind)
 bool isUnavailableOnThisDesktop(const PermissionManager &manager, const HotkeyManager *hotkeys,
                                 PermissionRow::Kind kind)
 {
-    return kind == PermissionRow::Kind::accessibility && !manager.accessibilityGranted() && hotkeys
-        && !hotkeys->globalHotkeysAvailable();
+    return kind == PermissionRow::Kind::accessibility && !manager.accessibilityGranted()
+        && (!manager.accessibilityAvailable() || (hotkeys && !hotkeys->globalHotkeysAvailable()));
 }
 
 QString globalHotkeysUnavailableText()

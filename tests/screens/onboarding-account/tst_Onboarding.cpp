@@ -133,7 +133,7 @@ private Q_SLOTS:
         f.button("onboarding.back")->click();
         QCOMPARE(f.wizard().currentStep(), OnboardingStep::hotkey);
         QVERIFY(f.view->currentPage()->findChild<QWidget *>(QStringLiteral("hotkeySetting.dictation")));
-        QVERIFY(!f.view->currentPage()->findChild<QWidget *>(QStringLiteral("onboarding.hotkeysUnavailable")));
+        QVERIFY(f.view->currentPage()->findChild<QWidget *>(QStringLiteral("onboarding.hotkeysUnavailable"))->isHidden());
     }
 
     // Where the desktop offers no global hotkeys, the hotkey page says so.
@@ -145,6 +145,57 @@ private Q_SLOTS:
         auto *note = page.findChild<QLabel *>(QStringLiteral("onboarding.hotkeysUnavailable"));
         QVERIFY(note);
         QCOMPARE(note->text(), QStringLiteral("Atalhos globais não estão disponíveis nesta área de trabalho."));
+    }
+
+    // The accessibility page as the desktop's hotkeys leave it: bound, not
+    // (yet) bound, or impossible on a desktop without global hotkeys, where
+    // it is not pending and the wizard goes on to the sign-in page.
+    void accessibilityPageFollowsTheDesktop_data()
+    {
+        QTest::addColumn<bool>("granted");
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<bool>("canContinue");
+        QTest::addColumn<QString>("badge"); // empty: hidden
+        QTest::addColumn<int>("missing");
+        QTest::newRow("bound") << true << true << true << QStringLiteral("Permissão concedida") << 0;
+        QTest::newRow("refused or unanswered")
+            << false << true << false << QStringLiteral("Aguardando permissão...") << 1;
+        QTest::newRow("no global hotkeys on this desktop") << false << false << true << QString() << 0;
+    }
+    void accessibilityPageFollowsTheDesktop()
+    {
+        QFETCH(bool, granted);
+        QFETCH(bool, available);
+        QFETCH(bool, canContinue);
+        QFETCH(QString, badge);
+        QFETCH(int, missing);
+        WizardFixture f;
+        f.permissionState->microphone = MicrophoneAuthorization::authorized;
+        f.permissionState->speech = SpeechRecognitionAuthorization::authorized;
+        f.permissionState->accessibility = granted;
+        f.permissionState->accessibilityAvailable = available;
+        f.permissions.refresh();
+        QCOMPARE(f.permissions.missingPermissionCount(), missing);
+        QCOMPARE(f.permissions.allPermissionsGranted(), missing == 0);
+
+        f.button("onboarding.continue")->click();
+        f.button("onboarding.continue")->click();
+        QCOMPARE(f.wizard().currentStep(), OnboardingStep::accessibility);
+        QWidget *page = f.view->currentPage();
+        auto *shownBadge = page->findChild<talvoro::onboarding::OnboardingPermissionBadge *>();
+        QCOMPARE(shownBadge->isVisibleTo(page) ? shownBadge->text() : QString(), badge);
+        QCOMPARE(f.shown("onboarding.openAccessibilitySettings"), !badge.isEmpty());
+        auto *note = page->findChild<QLabel *>(QStringLiteral("onboarding.hotkeysUnavailable"));
+        QCOMPARE(note->isVisibleTo(page), !available);
+        QCOMPARE(note->text(), QStringLiteral("Atalhos globais não estão disponíveis nesta área de trabalho."));
+        QCOMPARE(f.button("onboarding.continue")->isEnabled(), canContinue);
+        if (!canContinue)
+            return;
+        f.button("onboarding.continue")->click();
+        QCOMPARE(f.wizard().currentStep(), OnboardingStep::hotkey);
+        f.button("onboarding.continue")->click();
+        QCOMPARE(f.wizard().currentStep(), OnboardingStep::login);
+        QVERIFY(f.shown("onboarding.signIn"));
     }
 
     // "Continuar" and the pages follow the permission flags while shown; a

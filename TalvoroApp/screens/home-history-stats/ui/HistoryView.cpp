@@ -72,7 +72,7 @@ protected:
 QString hotkeyText(HotkeyManager *hotkeys)
 {
     const auto kind = HotkeyManager::HotkeyKind::dictation;
-    return HotkeyManager::displayText(hotkeys ? hotkeys->currentHotkey(kind) : HotkeyManager::defaultHotkey(kind));
+    return hotkeys ? hotkeys->triggerText(kind) : HotkeyManager::displayText(HotkeyManager::defaultHotkey(kind));
 }
 
 } // namespace
@@ -166,6 +166,7 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, Q
 
     if (environment.hotkeys)
         connect(environment.hotkeys, &HotkeyManager::hotkeysChanged, this, &HistoryView::refreshEmptyText);
+        connect(environment.hotkeys, &HotkeyManager::monitoringChanged, this, &HistoryView::refreshEmptyText);
     refreshEmptyText();
     refreshContent();
 }

@@ -71,6 +71,16 @@ void OnboardingStepPage::addControl(QWidget *control, int extraSpaceAbove)
                                         : Qt::AlignHCenter);
 }
 
+ui::StyledLabel *OnboardingStepPage::hotkeysUnavailableLabel()
+{
+    auto *label = new ui::StyledLabel(settings::globalHotkeysUnavailableText(), ui::StyledLabel::Style::secondary);
+    label->setObjectName(QStringLiteral("onboarding.hotkeysUnavailable"));
+    label->setFont(appHelperFont());
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
 ui::ActionButton *OnboardingStepPage::makeActionButton(const QString &text, const QString &symbol)
 {
     auto *button = new ui::ActionButton(text, ui::ActionButton::Style::prominent);
@@ -128,10 +138,17 @@ OnboardingAccessibilityStep::OnboardingAccessibilityStep(PermissionManager *perm
     auto *badge = new OnboardingPermissionBadge(false);
     badge->setObjectName(QStringLiteral("onboarding.badge"));
     addControl(badge);
-    auto refresh = [open, badge, permissions] {
+    auto *unavailable = hotkeysUnavailableLabel();
+    addControl(unavailable);
+    auto refresh = [open, badge, unavailable, permissions] {
         const bool granted = permissions && permissions->accessibilityGranted();
+        // Nothing to open or wait for where the desktop cannot grant it.
+        const bool possible = !permissions || granted || permissions->accessibilityAvailable();
+        open->setVisible(possible);
         open->setEnabled(permissions && !granted);
+        badge->setVisible(possible);
         badge->setGranted(granted);
+        unavailable->setVisible(!possible);
     };
     refresh();
     if (permissions) {
@@ -160,15 +177,11 @@ OnboardingHotkeyStep::OnboardingHotkeyStep(HotkeyManager *hotkeys, UserDefaultsP
     auto *card = settings::cardContainer(padded);
     card->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     addControl(card, 8);
-    if (!hotkeys->globalHotkeysAvailable()) {
-        auto *unavailable = new ui::StyledLabel(settings::globalHotkeysUnavailableText(),
-                                                ui::StyledLabel::Style::secondary);
-        unavailable->setObjectName(QStringLiteral("onboarding.hotkeysUnavailable"));
-        unavailable->setFont(appHelperFont());
-        unavailable->setWordWrap(true);
-        unavailable->setAlignment(Qt::AlignCenter);
-        addControl(unavailable);
-    }
+    auto *unavailable = hotkeysUnavailableLabel();
+    addControl(unavailable);
+    auto refresh = [hotkeys, unavailable] { unavailable->setVisible(!hotkeys->globalHotkeysAvailable()); };
+    refresh();
+    connect(hotkeys, &HotkeyManager::monitoringChanged, this, refresh);
 }
 
 OnboardingLoginStep::OnboardingLoginStep(OnboardingWizard &wizard, UserDefaultsProviding &settings, QWidget *parent)

@@ -41,6 +41,8 @@ protected:
     void addControl(QWidget *control, int extraSpaceAbove = 0);
     // The action button form the microphone, accessibility and login pages share.
     ui::ActionButton *makeActionButton(const QString &text, const QString &symbol);
+    // "Atalhos globais não estão disponíveis nesta área de trabalho."
+    static ui::StyledLabel *hotkeysUnavailableLabel();
 
 private:
     QVBoxLayout *m_column;

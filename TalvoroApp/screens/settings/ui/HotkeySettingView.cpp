@@ -286,8 +286,9 @@ void HotkeySettingView::refresh()
         m_buttons->setVisible(!capturing);
         m_capturingLine->setVisible(capturing);
     }
-    m_message->setText(m_recorder->validationMessage());
-    m_message->setVisible(!m_recorder->validationMessage().isEmpty());
+    const QString validation = m_recorder->validationMessage();
+    m_message->setText(validation.isEmpty() ? m_recorder->bindingMessage() : validation);
+    m_message->setVisible(!m_message->text().isEmpty());
 }
 
 void HotkeySettingView::setFilterInstalled(bool installed)
