@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QUrl>
 
+#include <functional>
+
 #include <memory>
 
 class MainWindow;
@@ -24,10 +26,13 @@ public:
     AppShell(const AppEnvironment &environment, ScreenRegistry registry, QObject *parent = nullptr);
     ~AppShell() override;
 
-    // Shows the tray icon when there is a tray. Without one, closing the
-    // window quits, since nothing else could bring it back; the first close
-    // ever says so in the window and waits for the user's answer.
+    // Shows the tray icon when there is a tray. Each close of the window
+    // asks whether a tray is there then: without one, closing quits, since
+    // nothing else could bring the window back; the first such close ever
+    // says so in the window and waits for the user's answer.
     void start();
+    // Tests: whether a tray is there, instead of asking the display.
+    void setTrayCheck(std::function<bool()> check) { m_trayCheck = std::move(check); }
 
     MainWindow &window() const { return *m_window; }
     MainWindowModel &model() const { return *m_model; }
@@ -48,12 +53,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool allowCloseWithoutTray();
+    bool allowClose();
+    bool trayIsThere() const;
 
     UserDefaultsProviding &m_settings;
     std::unique_ptr<MainWindowModel> m_model;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
     QPointer<QWidget> m_noTrayNotice;
+    std::function<bool()> m_trayCheck;
     bool m_quitting = false;
 };
