@@ -363,50 +363,6 @@ private Q_SLOTS:
         QVERIFY(!shell.window().findChild<QMessageBox *>());
         QVERIFY(!settings.store->value(SettingsKeys::noTrayCloseNoticeShown));
     }
-
-    // Ctrl+Q, shown in the tray's menu, quits from the window too; whether
-    // closing the window quits is decided by the tray there at that close.
-    void quittingAndClosingFromTheWindow_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<bool>("trayAtClose");
-        QTest::addColumn<bool>("windowStays");
-        QTest::addColumn<bool>("quitsOnClose");
-        QTest::addRow("Ctrl+Q") << "ctrl+q" << true << true << false;
-        QTest::addRow("close with the tray there") << "close" << true << false << false;
-        QTest::addRow("close once the tray went away") << "close" << false << true << true;
-    }
-
-    void quittingAndClosingFromTheWindow()
-    {
-        QFETCH(QString, action);
-        QFETCH(bool, trayAtClose);
-        QFETCH(bool, windowStays);
-        QFETCH(bool, quitsOnClose);
-        TemporarySettings settings;
-        AppEnvironment environment;
-        environment.settings = settings.store.get();
-        AppShell shell(environment, ScreenRegistry{});
-        bool tray = true; // at start
-        shell.setTrayCheck([&tray] { return tray; });
-        shell.start();
-        shell.handleActivation({});
-        QVERIFY(QTest::qWaitForWindowActive(&shell.window()));
-        QSignalSpy quit(&shell.menuBarItem(), &MenuBarItem::quitRequested);
-
-        tray = trayAtClose;
-        if (action == QLatin1String("ctrl+q"))
-            QTest::keyClick(&shell.window(), Qt::Key_Q, Qt::ControlModifier);
-        else
-            shell.window().close();
-        QCOMPARE(quit.count(), action == QLatin1String("ctrl+q") ? 1 : 0);
-        QCOMPARE(shell.window().isVisible(), windowStays);
-        QCOMPARE(QApplication::quitOnLastWindowClosed(), quitsOnClose);
-        // The first close without a tray says why it quits.
-        QCOMPARE(shell.window().findChild<QMessageBox *>() != nullptr, quitsOnClose);
-        QApplication::setQuitOnLastWindowClosed(false);
-        QCoreApplication::removePostedEvents(qApp); // the queued quit
-    }
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -45,8 +45,7 @@ void AppShell::start()
     // Decided again at each close of the window: a tray that went away
     // since (its process ended) would leave a hidden window that nothing
     // could bring back.
-    const bool shown = m_menuBarItem->show();
-    QApplication::setQuitOnLastWindowClosed(!(m_trayCheck ? m_trayCheck() : shown));
+    QApplication::setQuitOnLastWindowClosed(!m_menuBarItem->show());
     m_window->setCloseGuard([this] { return allowClose(); });
     // Quitting closes every window first, and a refused close would stop it.
     qApp->installEventFilter(this);
@@ -54,8 +53,6 @@ void AppShell::start()
 
 bool AppShell::trayIsThere() const
 {
-    if (m_trayCheck)
-        return m_trayCheck();
     // The icon stays "visible" to Qt after its tray went away. A tray that
     // came after the start gets the icon now.
     if (!MenuBarItem::isSystemTrayAvailable())

@@ -7,8 +7,6 @@
 #include <QPointer>
 #include <QUrl>
 
-#include <functional>
-
 #include <memory>
 
 class MainWindow;
@@ -31,8 +29,6 @@ public:
     // nothing else could bring the window back; the first such close ever
     // says so in the window and waits for the user's answer.
     void start();
-    // Tests: whether a tray is there, instead of asking the display.
-    void setTrayCheck(std::function<bool()> check) { m_trayCheck = std::move(check); }
 
     MainWindow &window() const { return *m_window; }
     MainWindowModel &model() const { return *m_model; }
@@ -61,6 +57,5 @@ private:
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MenuBarItem> m_menuBarItem;
     QPointer<QWidget> m_noTrayNotice;
-    std::function<bool()> m_trayCheck;
     bool m_quitting = false;
 };
