@@ -77,7 +77,6 @@ public:
     // the three hotkeys, or Esc during a recording) runs no action: it goes
     // to keyCaptured, as the recorder would have seen it without the grab.
     void setKeyCaptureActive(bool active) { m_keyCaptureActive = active; }
-    bool isKeyCaptureActive() const { return m_keyCaptureActive; }
 
     KeyboardMonitor &monitor() { return *m_monitor; }
     // False where this desktop offers no way to have global hotkeys at all

@@ -51,7 +51,7 @@ void AppShell::start()
     qApp->installEventFilter(this);
 }
 
-bool AppShell::trayIsThere() const
+bool AppShell::trayIsThere()
 {
     // The icon stays "visible" to Qt after its tray went away. A tray that
     // came after the start gets the icon now.

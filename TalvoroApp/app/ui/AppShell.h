@@ -50,7 +50,7 @@ protected:
 
 private:
     bool allowClose();
-    bool trayIsThere() const;
+    bool trayIsThere();
 
     UserDefaultsProviding &m_settings;
     std::unique_ptr<MainWindowModel> m_model;
