@@ -6,7 +6,10 @@
 // memory then; it then switches the sidebar 7 times (history, dictation
 // settings, settings, home, history, home, history), timing each switch to the
 // new screen's paint and the longest event-loop turn, and reports its
-// resident memory at the end. The baseline is talvoro-bare-window, a separate
+// resident memory at the end. Then it opens the system settings sheet and
+// clicks each accent swatch in turn, twice over, timing each click to the end
+// of the window's next frame, against the median sidebar switch timed the same
+// way. The baseline is talvoro-bare-window, a separate
 // small executable painting one line of text, started the same way in the
 // same run. The empty profile also starts on a session bus of the bench's
 // own: without a desktop portal, with one whose process is stopped (it must
@@ -17,6 +20,7 @@
 #include "app/AppComposition.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/NavigationStackView.h"
+#include "look/AccentColorOption.h"
 #include "platform/AppModelContainer.h"
 #include "platform/DisplaySession.h"
 #include "platform/Logging.h"
@@ -24,6 +28,7 @@
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "screens/settings/ui/SystemSettingsSheetView.h"
 #include "transcription/TranscriptionRecord.h"
 
 #include <QApplication>
@@ -63,18 +68,21 @@ qint64 residentKiB()
     return -1;
 }
 
-// Calls `then` on the turn after the widget's next paint has been drawn.
+// Calls `then` on the turn after the widget's next paint has been drawn, or
+// with QEvent::UpdateRequest on a window, after its next frame (the backing
+// store's flush, whichever of its widgets changed).
 class NextPaint : public QObject
 {
 public:
-    NextPaint(QWidget &widget, std::function<void()> then)
+    NextPaint(QWidget &widget, std::function<void()> then, QEvent::Type type = QEvent::Paint)
         : m_then(std::move(then))
+        , m_type(type)
     {
         widget.installEventFilter(this);
     }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && m_then) {
+        if (event->type() == m_type && m_then) {
             watched->removeEventFilter(this);
             QTimer::singleShot(0, [then = std::move(m_then), self = this] {
                 then();
@@ -87,7 +95,14 @@ public:
 
 private:
     std::function<void()> m_then;
+    QEvent::Type m_type;
 };
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
 
 // The longest time the event loop went without turning.
 class StallMonitor
@@ -126,12 +141,13 @@ private:
                                                 SidebarItem::settings, SidebarItem::home, SidebarItem::history,
                                                 SidebarItem::home, SidebarItem::history};
         if (m_step == int(std::size(steps))) {
+            std::printf("switch-ms %.3f\n", median(m_switches));
             // Deferred deletions and the history's background work settle first.
             QTimer::singleShot(500, [this] {
                 std::printf("stall-ms %.3f\nrss-after %lld\n", m_stalls ? m_stalls->longestMs() : 0.0,
                             residentKiB());
                 std::fflush(stdout);
-                QCoreApplication::quit();
+                openAccents();
             });
             return;
         }
@@ -143,6 +159,7 @@ private:
         m_shell.model().selectSidebarItem(item);
         new NextPaint(*m_shell.window().mainInterface()->detail()->rootScreen(), [this, timer, item, first = m_step == 1] {
             const double ms = timer.nsecsElapsed() / 1e6;
+            m_switches.push_back(ms);
             if (item == SidebarItem::history && first)
                 std::printf("history-ms %.3f\n", ms);
             if (item == SidebarItem::home && !m_homeReported) {
@@ -153,10 +170,45 @@ private:
         });
     }
 
+    void openAccents()
+    {
+        m_shell.model().setActiveSettingsModal(SettingsModal::system, MainWindowModel::Animation::none);
+        new NextPaint(m_shell.window(), [this] {
+            m_swatches = m_shell.window().findChildren<talvoro::settings::AccentSwatch *>();
+            nextAccent();
+        }, QEvent::UpdateRequest);
+    }
+
+    void nextAccent()
+    {
+        const int clicks = 2 * int(talvoro::AccentColorOption::allCases.size());
+        if (m_swatches.isEmpty() || m_accentStep == clicks) {
+            std::printf("accent-ms %.3f\naccent-max-ms %.3f\n", median(m_accents),
+                        m_accents.empty() ? 0.0 : *std::max_element(m_accents.begin(), m_accents.end()));
+            std::fflush(stdout);
+            QCoreApplication::quit();
+            return;
+        }
+        // From the second swatch on, so that every click changes the colour.
+        auto *swatch = m_swatches[(m_accentStep + 1) % m_swatches.size()];
+        ++m_accentStep;
+        QElapsedTimer timer;
+        timer.start();
+        swatch->click();
+        new NextPaint(m_shell.window(), [this, timer] {
+            m_accents.push_back(timer.nsecsElapsed() / 1e6);
+            nextAccent();
+        }, QEvent::UpdateRequest);
+    }
+
     AppShell &m_shell;
     int m_step = 0;
     bool m_homeReported = false;
     std::unique_ptr<StallMonitor> m_stalls;
+    std::vector<double> m_switches;
+    QList<talvoro::settings::AccentSwatch *> m_swatches;
+    int m_accentStep = 0;
+    std::vector<double> m_accents;
 };
 
 int runApp(int argc, char **argv)
@@ -273,12 +325,6 @@ std::map<QByteArray, double> runChild(const QString &program, const QStringList 
     }
     figures["start-ms"] = (qint64(figures["painted"]) - started) / 1e6;
     return figures;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 struct Row
@@ -424,6 +470,10 @@ int main(int argc, char **argv)
         rows.push_back({QStringLiteral("start to main window, ") + at, figure(p, "start-ms"), QStringLiteral("ms"),
                         empty ? QStringLiteral("bare window") : QStringLiteral("empty store"),
                         empty ? bareMs : figure(0, "start-ms"), empty ? 1.8 : (large ? 1.2 : 0)});
+        rows.push_back({QStringLiteral("choose an accent, ") + at, figure(p, "accent-ms"), QStringLiteral("ms"),
+                        QStringLiteral("sidebar switch"), figure(p, "switch-ms"), 0});
+        rows.push_back({QStringLiteral("slowest accent, ") + at, figure(p, "accent-max-ms"), QStringLiteral("ms"),
+                        QStringLiteral("sidebar switch"), figure(p, "switch-ms"), 0});
         if (empty) {
             rows.push_back({QStringLiteral("resident at first paint, ") + at, figure(p, "rss") / 1024,
                             QStringLiteral("MiB"), QStringLiteral("bare window"), bareMiB, 1.6});

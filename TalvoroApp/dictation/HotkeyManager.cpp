@@ -310,24 +310,39 @@ void HotkeyManager::setRecordingActive(bool active)
 
 void HotkeyManager::handleKeyPress(quint16 keyCode, quint64 modifiers)
 {
+    if (m_keyCaptureActive) {
+        // Outside the monitor's event reading, like an action: the recorder
+        // may change the hotkeys.
+        QMetaObject::invokeMethod(
+            this, [this, keyCode, modifiers] { Q_EMIT keyCaptured(keyCode, modifiers); }, Qt::QueuedConnection);
+        return;
+    }
     const quint64 pressed = modifiers & MacModifier::mask;
-    const std::function<void()> *handlers[] = {&m_dictationToggle, &m_translationToggle, &m_pasteLast};
+    std::function<void()> HotkeyManager::*const handlers[] = {&HotkeyManager::m_dictationToggle,
+                                                               &HotkeyManager::m_translationToggle,
+                                                               &HotkeyManager::m_pasteLast};
     for (HotkeyKind kind : kAllKinds) {
         const Hotkey &hotkey = m_hotkeys[indexOf(kind)];
         if (hotkey.keyCode == keyCode && (hotkey.modifiers & MacModifier::mask) == pressed) {
-            dispatch(*handlers[indexOf(kind)]);
+            dispatch(handlers[indexOf(kind)]);
             return;
         }
     }
     if (keyCode == MacKeyCode::escape && pressed == 0 && m_recordingActive)
-        dispatch(m_cancel);
+        dispatch(&HotkeyManager::m_cancel);
 }
 
-void HotkeyManager::dispatch(const std::function<void()> &handler)
+void HotkeyManager::dispatch(std::function<void()> HotkeyManager::*handler)
 {
-    if (!handler)
+    if (!(this->*handler))
         return;
     // Run on the next turn of the main loop, outside the monitor's event
     // reading, so a handler may change the hotkeys.
-    QMetaObject::invokeMethod(this, [handler] { handler(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, handler] {
+            if (this->*handler)
+                (this->*handler)();
+        },
+        Qt::QueuedConnection);
 }

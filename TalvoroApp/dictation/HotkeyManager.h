@@ -73,6 +73,11 @@ public:
     void setRecordingActive(bool active);
     bool isRecordingActive() const { return m_recordingActive; }
 
+    // While a hotkey recorder captures, a press the monitoring takes (one of
+    // the three hotkeys, or Esc during a recording) runs no action: it goes
+    // to keyCaptured, as the recorder would have seen it without the grab.
+    void setKeyCaptureActive(bool active) { m_keyCaptureActive = active; }
+
     KeyboardMonitor &monitor() { return *m_monitor; }
     // False where this desktop offers no way to have global hotkeys at all
     // (a Wayland desktop without the shortcuts portal, no display).
@@ -97,12 +102,16 @@ Q_SIGNALS:
     void hotkeysChanged();
     // Availability, bindings or the desktop's triggers changed.
     void monitoringChanged();
+    // A press the monitoring took while a capture is active (main loop, queued).
+    void keyCaptured(quint16 keyCode, quint64 modifiers);
 
 private:
     void publish(HotkeyKind kind, const Hotkey &hotkey);
     void reinstallMonitoring();
     void handleKeyPress(quint16 keyCode, quint64 modifiers);
-    void dispatch(const std::function<void()> &handler);
+    // Runs the stored handler itself, so one that keeps state (a counter)
+    // sees every press.
+    void dispatch(std::function<void()> HotkeyManager::*handler);
 
     UserDefaultsProviding &m_settings;
     std::unique_ptr<KeyboardMonitor> m_monitor;
@@ -112,4 +121,5 @@ private:
     std::function<void()> m_cancel;
     std::function<void()> m_pasteLast;
     bool m_recordingActive = false;
+    bool m_keyCaptureActive = false;
 };

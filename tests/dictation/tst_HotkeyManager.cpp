@@ -239,6 +239,53 @@ private Q_SLOTS:
         QTRY_COMPARE(presses, 2);
         QCOMPARE(f.monitor->installed.first(), (KeyCombination{40, kCtrlShift}));
     }
+
+    // Each press reaches the handler the manager holds (one that counts sees
+    // every press), or, while a recorder captures, the capture instead of
+    // any action.
+    void pressesReachTheActionsOrACapture_data()
+    {
+        QTest::addColumn<bool>("capturing");
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("actions count every press") << false << false << QList<int>{2, 2, 3, 2}
+                                                   << QStringList{"dictation 1", "dictation 2", "translation 1",
+                                                                  "dictation 3"};
+        QTest::addRow("a capture takes the hotkeys") << true << false << QList<int>{2, 3, 9}
+                                                     << QStringList{"captured 2", "captured 3", "captured 9"};
+        QTest::addRow("a capture takes Esc while recording")
+            << true << true << QList<int>{int(MacKeyCode::escape)}
+            << QStringList{QStringLiteral("captured %1").arg(MacKeyCode::escape)};
+        QTest::addRow("Esc cancels a recording") << false << true << QList<int>{int(MacKeyCode::escape), 3}
+                                                 << QStringList{"cancel 1", "translation 1"};
+    }
+
+    void pressesReachTheActionsOrACapture()
+    {
+        QFETCH(bool, capturing);
+        QFETCH(bool, recording);
+        QFETCH(QList<int>, keys);
+        QFETCH(QStringList, expected);
+        Fixture f;
+        QStringList seen;
+        const auto counting = [&seen](const char *name) {
+            return [&seen, name, count = 0]() mutable { seen << QStringLiteral("%1 %2").arg(name).arg(++count); };
+        };
+        f.manager->setDictationToggleHandler(counting("dictation"));
+        f.manager->setTranslationToggleHandler(counting("translation"));
+        f.manager->setPasteLastHandler(counting("pasteLast"));
+        f.manager->setCancelHandler(counting("cancel"));
+        connect(f.manager.get(), &HotkeyManager::keyCaptured, this,
+                [&seen](quint16 keyCode, quint64) { seen << QStringLiteral("captured %1").arg(keyCode); });
+        f.manager->startMonitoring();
+        f.manager->setRecordingActive(recording);
+        f.manager->setKeyCaptureActive(capturing);
+        for (int key : keys)
+            f.monitor->press(quint16(key), key == MacKeyCode::escape ? 0 : kCtrlShift);
+        QVERIFY(seen.isEmpty()); // never from inside the monitor's event handling
+        QTRY_COMPARE(seen, expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestHotkeyManager)

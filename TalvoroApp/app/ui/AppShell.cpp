@@ -41,19 +41,31 @@ AppShell::AppShell(const AppEnvironment &environment, ScreenRegistry registry, Q
         if (!m_diskFull->reported().isEmpty())
             QMetaObject::invokeMethod(this, &AppShell::tellDiskFull, Qt::QueuedConnection);
     }
+    // The menu shows Ctrl+Q; a shortcut of a menu's action only works while
+    // that menu is open, so the window carries the same action.
+    m_window->addAction(m_menuBarItem->quitAction());
 }
 
 AppShell::~AppShell() = default;
 
 void AppShell::start()
 {
-    const bool hasTray = m_menuBarItem->show();
-    QApplication::setQuitOnLastWindowClosed(!hasTray);
-    if (!hasTray) {
-        m_window->setCloseGuard([this] { return allowCloseWithoutTray(); });
-        // Quitting closes every window first, and a refused close would stop it.
-        qApp->installEventFilter(this);
-    }
+    // Decided again at each close of the window: a tray that went away
+    // since (its process ended) would leave a hidden window that nothing
+    // could bring back.
+    QApplication::setQuitOnLastWindowClosed(!m_menuBarItem->show());
+    m_window->setCloseGuard([this] { return allowClose(); });
+    // Quitting closes every window first, and a refused close would stop it.
+    qApp->installEventFilter(this);
+}
+
+bool AppShell::trayIsThere()
+{
+    // The icon stays "visible" to Qt after its tray went away. A tray that
+    // came after the start gets the icon now.
+    if (!MenuBarItem::isSystemTrayAvailable())
+        return false;
+    return m_menuBarItem->isVisible() || m_menuBarItem->show();
 }
 
 bool AppShell::eventFilter(QObject *watched, QEvent *event)
@@ -63,9 +75,17 @@ bool AppShell::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-bool AppShell::allowCloseWithoutTray()
+bool AppShell::allowClose()
 {
-    if (m_quitting || m_settings.value(SettingsKeys::noTrayCloseNoticeShown))
+    if (m_quitting)
+        return true;
+    const bool tray = trayIsThere();
+    // Qt quits once the window has closed when it was the last one.
+    QApplication::setQuitOnLastWindowClosed(!tray);
+    if (tray)
+        return true;
+    qCInfo(lcMenuBar) << "No system tray: closing the window quits Talvoro";
+    if (m_settings.value(SettingsKeys::noTrayCloseNoticeShown))
         return true;
     if (!m_noTrayNotice) {
         m_settings.set(SettingsKeys::noTrayCloseNoticeShown, true);

@@ -26,9 +26,10 @@ public:
     AppShell(const AppEnvironment &environment, ScreenRegistry registry, QObject *parent = nullptr);
     ~AppShell() override;
 
-    // Shows the tray icon when there is a tray. Without one, closing the
-    // window quits, since nothing else could bring it back; the first close
-    // ever says so in the window and waits for the user's answer.
+    // Shows the tray icon when there is a tray. Each close of the window
+    // asks whether a tray is there then: without one, closing quits, since
+    // nothing else could bring the window back; the first such close ever
+    // says so in the window and waits for the user's answer.
     void start();
 
     MainWindow &window() const { return *m_window; }
@@ -50,7 +51,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool allowCloseWithoutTray();
+    bool allowClose();
+    bool trayIsThere();
     // Says in the window what a full disk kept from being saved: each kind
     // once, in one alert while it is open.
     void tellDiskFull();

@@ -19,7 +19,11 @@ MenuBarItem::MenuBarItem(QObject *parent)
     m_menu.addSeparator();
     m_quit = m_menu.addAction(talvoro::localized("Sair do Talvoro"));
     m_quit->setObjectName(QStringLiteral("menuBar.quit"));
-    m_quit->setShortcut(QKeySequence::Quit);
+    // The desktop's quit keys; Ctrl+Q where its scheme names none.
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (quitKeys.isEmpty())
+        quitKeys = {QKeySequence(Qt::CTRL | Qt::Key_Q)};
+    m_quit->setShortcuts(quitKeys);
     connect(m_open, &QAction::triggered, this, &MenuBarItem::openWindowRequested);
     connect(m_checkForUpdates, &QAction::triggered, this, &MenuBarItem::checkForUpdatesRequested);
     connect(m_quit, &QAction::triggered, this, &MenuBarItem::quitRequested);

@@ -7,6 +7,8 @@
 #include "app/ui/ScreenRegistry.h"
 
 #include <QGraphicsDropShadowEffect>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,6 +19,16 @@
 namespace {
 
 constexpr double kCornerRadius = 30.0;
+// The frame's shadow: black 14 %, Qt blur radius 48, 10 px down.
+constexpr qreal kShadowOpacity = 0.14;
+constexpr qreal kShadowBlur = 48;
+constexpr int kShadowOffsetY = 10;
+constexpr int kShadowMargin = int(kShadowBlur) + kShadowOffsetY + 2;
+
+QPainterPath frameShape(QSizeF size)
+{
+    return talvoro::continuousRoundedRect(QRectF(QPointF(0, 0), size).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius);
+}
 // The sheet rises by this much while it appears.
 constexpr int kRiseDistance = 24;
 
@@ -31,11 +43,6 @@ public:
         setAttribute(Qt::WA_NoMousePropagation);
         auto *layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
-        auto *shadow = new QGraphicsDropShadowEffect(this);
-        shadow->setColor(QColor(0, 0, 0, int(0.14 * 255)));
-        shadow->setBlurRadius(48);
-        shadow->setOffset(0, 10);
-        setGraphicsEffect(shadow);
     }
 
 protected:
@@ -44,8 +51,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const bool dark = talvoro::ui::isDark(this);
-        const QPainterPath shape =
-            talvoro::continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius);
+        const QPainterPath shape = frameShape(size());
         painter.fillPath(shape, talvoro::windowBackgroundColor(dark));
         painter.setPen(QPen(talvoro::primaryColor(dark, 0.06), 1.0));
         painter.drawPath(shape);
@@ -150,7 +156,47 @@ void SheetHost::placeFrame()
     QRect frame(QPoint(0, 0), size);
     frame.moveCenter(rect().center());
     frame.translate(0, int((1.0 - m_presence) * kRiseDistance));
+    if (frame == m_frame->geometry())
+        return;
     m_frame->setGeometry(frame);
+    update(); // the shadow around it
+}
+
+const QImage &SheetHost::shadowPicture()
+{
+    // A QGraphicsDropShadowEffect on the live frame blurred the whole sheet
+    // again for every repaint inside it (each accent chosen, each frame of
+    // a swatch's animation): the shadow is drawn from this picture instead.
+    const QSize frame = m_frame->size();
+    const qreal ratio = devicePixelRatioF();
+    const bool dark = talvoro::ui::isDark(this);
+    const QSize size = (frame + QSize(2 * kShadowMargin, 2 * kShadowMargin)) * ratio;
+    if (m_shadow.size() == size && m_shadow.devicePixelRatio() == ratio && m_shadowDark == dark)
+        return m_shadow;
+    QImage shape(size, QImage::Format_ARGB32_Premultiplied);
+    shape.setDevicePixelRatio(ratio);
+    shape.fill(Qt::transparent);
+    {
+        QPainter painter(&shape);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(kShadowMargin, kShadowMargin);
+        painter.fillPath(frameShape(frame), talvoro::windowBackgroundColor(dark));
+    }
+    QGraphicsScene scene;
+    QGraphicsPixmapItem *item = scene.addPixmap(QPixmap::fromImage(shape));
+    auto *shadow = new QGraphicsDropShadowEffect;
+    shadow->setColor(QColor::fromRgbF(0, 0, 0, kShadowOpacity));
+    shadow->setBlurRadius(kShadowBlur);
+    shadow->setOffset(0, kShadowOffsetY);
+    item->setGraphicsEffect(shadow);
+    m_shadow = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    m_shadow.setDevicePixelRatio(ratio);
+    m_shadow.fill(Qt::transparent);
+    QPainter painter(&m_shadow);
+    const QRectF area(QPointF(0, 0), QSizeF(size) / ratio);
+    scene.render(&painter, area, area);
+    m_shadowDark = dark;
+    return m_shadow;
 }
 
 void SheetHost::paintEvent(QPaintEvent *)
@@ -158,6 +204,8 @@ void SheetHost::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const bool dark = talvoro::ui::isDark(this);
     painter.fillRect(rect(), QColor(0, 0, 0, int((dark ? 0.45 : 0.22) * 255 * std::clamp(m_presence, 0.0, 1.0))));
+    if (m_frame->isVisible() && !m_frame->size().isEmpty())
+        painter.drawImage(m_frame->pos() - QPoint(kShadowMargin, kShadowMargin), shadowPicture());
 }
 
 void SheetHost::mousePressEvent(QMouseEvent *event)

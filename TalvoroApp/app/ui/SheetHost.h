@@ -2,6 +2,7 @@
 
 #include "navigation/MainWindowModel.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -38,6 +39,8 @@ private:
     void placeFrame();
     void animate(bool appearing);
     void discardContent();
+    // The frame's soft shadow, blurred once per size and appearance.
+    const QImage &shadowPicture();
 
     const ScreenRegistry &m_registry;
     const ScreenContext &m_context;
@@ -46,4 +49,6 @@ private:
     std::optional<SettingsModal> m_shown;
     double m_presence = 0.0; // 0 hidden … 1 fully shown
     QPointer<QVariantAnimation> m_animation;
+    QImage m_shadow;
+    bool m_shadowDark = false;
 };

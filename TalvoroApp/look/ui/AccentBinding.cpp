@@ -17,7 +17,7 @@ AccentBinding::AccentBinding(QWidget *widget, Apply apply, UserDefaultsProviding
 {
     connect(&defaults, &UserDefaultsProviding::changed, this, [this](const QString &key) {
         if (key == SettingsKeys::keyboardAccentColor)
-            refresh();
+            refreshIfChanged();
     });
     widget->installEventFilter(this);
 }
@@ -36,8 +36,21 @@ QColor AccentBinding::color() const
 
 void AccentBinding::refresh()
 {
+    m_dark = isDark(m_widget);
+    m_applied = currentAccentColor(m_defaults, m_dark);
     if (m_apply)
-        m_apply(color());
+        m_apply(m_applied);
+}
+
+void AccentBinding::refreshIfChanged()
+{
+    // Palette changes reach every widget under the one changed, and each
+    // apply may change palettes again: apply only what the accent or the
+    // appearance changed, or choosing an accent restyles the window many
+    // times over.
+    const bool dark = isDark(m_widget);
+    if (dark != m_dark || currentAccentColor(m_defaults, dark) != m_applied)
+        refresh();
 }
 
 bool AccentBinding::eventFilter(QObject *watched, QEvent *event)
@@ -45,7 +58,7 @@ bool AccentBinding::eventFilter(QObject *watched, QEvent *event)
     // Only a change of appearance matters; palette changes that the
     // callback itself causes keep the same darkness and settle at once.
     if (watched == m_widget && event->type() == QEvent::PaletteChange)
-        refresh();
+        refreshIfChanged();
     return QObject::eventFilter(watched, event);
 }
 

@@ -24,6 +24,7 @@ public:
     static AccentBinding *bind(QWidget *widget, Apply apply, UserDefaultsProviding &defaults);
 
     QColor color() const;
+    // Applies the colour now, changed or not.
     void refresh();
 
 protected:
@@ -31,10 +32,14 @@ protected:
 
 private:
     AccentBinding(QWidget *widget, Apply apply, UserDefaultsProviding &defaults);
+    void refreshIfChanged();
 
     QWidget *m_widget;
     Apply m_apply;
     UserDefaultsProviding &m_defaults;
+    // What was applied last, and in which appearance.
+    QColor m_applied;
+    bool m_dark = false;
 };
 
 } // namespace talvoro::ui

@@ -294,10 +294,7 @@ void ReplacementRulesModel::deletePendingRules()
     const QList<ReplacementRule> pending = m_pending;
     QSet<QUuid> selection = m_selection;
     for (const ReplacementRule &rule : pending) {
-        // The snapshot `remove` returns carries the values at deletion.
-        auto removed = context().remove<ReplacementRule>(rule.id);
-        if (removed && m_sync)
-            m_sync->startRuleModelPush(*removed, true);
+        pushDeletion(rule);
         selection.remove(rule.id);
     }
     closeDeleteAlert();
@@ -329,12 +326,20 @@ void ReplacementRulesModel::deleteRows(const QList<int> &rows)
 
 void ReplacementRulesModel::deleteFromForm(const ReplacementRule &rule)
 {
-    auto removed = context().remove<ReplacementRule>(rule.id);
-    if (removed && m_sync)
-        m_sync->startRuleModelPush(*removed, true);
+    pushDeletion(rule);
     QSet<QUuid> selection = m_selection;
     selection.remove(rule.id);
     setSelection(std::move(selection));
+}
+
+void ReplacementRulesModel::pushDeletion(const ReplacementRule &rule)
+{
+    // The snapshot `remove` returns carries the values at deletion. A rule
+    // already gone here (a pull, another window) still sends its tombstone,
+    // from the values the screen had: the account may hold it.
+    auto removed = context().remove<ReplacementRule>(rule.id);
+    if (m_sync)
+        m_sync->startRuleModelPush(removed ? *removed : rule, true);
 }
 
 QCoro::Task<void> ReplacementRulesModel::appear()

@@ -143,6 +143,8 @@ private:
     void stampAndPush(const QUuid &id, const std::function<void(ReplacementRule &)> &change);
     void openDeleteAlert(QList<ReplacementRule> rules);
     void closeDeleteAlert();
+    // Removes the rule and pushes its deletion, also when it is already gone.
+    void pushDeletion(const ReplacementRule &rule);
 
     UserDefaultsProviding &m_settings;
     AppModelContainer &m_models;

@@ -37,7 +37,9 @@ QString detailDateTitle(const QDateTime &createdAt, const QLocale &locale)
 
 QString detailTimeText(const QDateTime &createdAt, const QLocale &locale)
 {
-    return locale.toString(createdAt.toLocalTime().time(), QLocale::ShortFormat);
+    // Hours and minutes in the locale's own clock: QLocale's short format is
+    // "HH:mm:ss" in the C locale (LANG=C.UTF-8).
+    return localizedDate(createdAt, "jm", locale);
 }
 
 QString suggestedTextFileName()

@@ -57,12 +57,23 @@ HotkeyRecorder::HotkeyRecorder(HotkeyManager &hotkeys, Kind kind, QObject *paren
 {
     connect(&m_hotkeys, &HotkeyManager::hotkeysChanged, this, &HotkeyRecorder::combinationChanged);
     connect(&m_hotkeys, &HotkeyManager::monitoringChanged, this, &HotkeyRecorder::combinationChanged);
+    // The hotkeys' own grab takes their presses before any window sees them;
+    // while this recorder captures, the manager hands them over instead.
+    connect(&m_hotkeys, &HotkeyManager::keyCaptured, this, [this](quint16 keyCode, quint64 modifiers) {
+        RecordedKeyPress press;
+        press.keyCode = keyCode;
+        press.modifiers = modifiers;
+        handleKeyPress(press);
+    });
 }
 
 HotkeyRecorder::~HotkeyRecorder()
 {
+    // Without signals: the view listening may be half destroyed.
     if (capturingRecorder() == this)
         capturingRecorder() = nullptr;
+    if (m_capturing)
+        m_hotkeys.setKeyCaptureActive(false);
 }
 
 QString HotkeyRecorder::combinationText() const
@@ -164,6 +175,7 @@ void HotkeyRecorder::setCapturing(bool capturing)
         capturingRecorder() = this;
     else if (capturingRecorder() == this)
         capturingRecorder() = nullptr;
+    m_hotkeys.setKeyCaptureActive(capturing);
     Q_EMIT capturingChanged(capturing);
 }
 

@@ -1,6 +1,7 @@
 // The keyboard wiring of the dictionary and replacement rules screens.
 #include "platform/LiveListModel.h"
 #include "platform/ModelContext.h"
+#include "look/Theme.h"
 #include "platform/ModelValues.h"
 #include "screens/dictation-settings/ui/DictionaryView.h"
 #include "screens/dictation-settings/ui/ReplacementRulesView.h"
@@ -145,6 +146,9 @@ private Q_SLOTS:
             QVERIFY(!visibleAlert(view.get()));
         } else {
             QCOMPARE(sheets->identity(), QStringLiteral("create"));
+            // "Cancelar" in the secondary colour, not the primary.
+            auto *cancel = view->findChild<QPushButton *>(QStringLiteral("cancelButton"));
+            QCOMPARE(cancel->palette().color(QPalette::ButtonText), secondaryColor(false));
             sheets->dismiss();
         }
 
@@ -251,6 +255,102 @@ private Q_SLOTS:
         // The layout shows new segments in a queued call: wait for it.
         QTRY_VERIFY(segment("en") && segment("en")->isVisible() && !segment("en")->isChecked()
                     && !segment("fr")->isChecked());
+    }
+
+    // "alpha" and "beta" selected, then a search that hides "beta": a click
+    // in the list decides what the trash deletes. A plain click replaces the
+    // whole selection, hidden ids too; Ctrl extends it and keeps them. Items
+    // already gone from the store when "Excluir" is pressed still push their
+    // deletion.
+    void aClickAfterASearch_data()
+    {
+        QTest::addColumn<Editor>("editor");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<bool>("goneFirst");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("kept");
+        const int plain = Qt::NoModifier;
+        const int ctrl = Qt::ControlModifier;
+        QTest::addRow("terms, plain click on the shown selected one")
+            << Editor::dictionary << plain << "alpha" << false << "Excluir Termo" << QStringList{"alps", "beta"};
+        QTest::addRow("terms, plain click on another")
+            << Editor::dictionary << plain << "alps" << false << "Excluir Termo" << QStringList{"alpha", "beta"};
+        QTest::addRow("terms, Ctrl click") << Editor::dictionary << ctrl << "alps" << false << "Excluir 3 Termos"
+                                           << QStringList{};
+        QTest::addRow("terms, gone before confirming")
+            << Editor::dictionary << ctrl << "alps" << true << "Excluir 3 Termos" << QStringList{};
+        QTest::addRow("rules, plain click on the shown selected one")
+            << Editor::rules << plain << "alpha" << false << "Excluir Regra" << QStringList{"alps", "beta"};
+        QTest::addRow("rules, Ctrl click") << Editor::rules << ctrl << "alps" << false << "Excluir 3 Regras"
+                                           << QStringList{};
+        QTest::addRow("rules, gone before confirming")
+            << Editor::rules << ctrl << "alps" << true << "Excluir 3 Regras" << QStringList{};
+    }
+
+    void aClickAfterASearch()
+    {
+        QFETCH(Editor, editor);
+        QFETCH(int, modifiers);
+        QFETCH(QString, clicked);
+        QFETCH(bool, goneFirst);
+        QFETCH(QString, title);
+        QFETCH(QStringList, kept);
+        QHash<QString, QUuid> ids;
+        for (const char *name : {"beta", "alps", "alpha"}) {
+            const QString text = QString::fromLatin1(name);
+            if (editor == Editor::dictionary) {
+                DictionaryEntry entry(text, QStringLiteral("pt"), QStringLiteral("manual"));
+                ids.insert(text, entry.id);
+                store().insert(entry);
+            } else {
+                ReplacementRule rule(text, QStringLiteral("x"));
+                ids.insert(text, rule.id);
+                store().insert(rule);
+            }
+        }
+        QVERIFY(store().save());
+        auto view = makeView(editor);
+        auto *list = view->findChild<EditorListView *>();
+        list->selectIds({ids["alpha"], ids["beta"]});
+        QTest::keyClicks(view->findChild<QLineEdit *>(QStringLiteral("searchField")), QStringLiteral("al"));
+        QCOMPARE(list->model()->rowCount(), 2);
+
+        QModelIndex target;
+        for (int row = 0; row < list->model()->rowCount(); ++row)
+            if (list->model()->index(row, 0).data(LiveListModel::IdRole).toUuid() == ids[clicked])
+                target = list->model()->index(row, 0);
+        QVERIFY(target.isValid());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::KeyboardModifiers(modifiers),
+                          list->visualRect(target).topLeft() + QPoint(4, 4));
+        view->findChild<QToolButton *>(QStringLiteral("trashButton"))->click();
+        QMessageBox *alert = visibleAlert(view.get());
+        QVERIFY(alert);
+        QCOMPARE(alert->text(), title);
+
+        if (goneFirst) { // a pull or the other window deleted them meanwhile
+            for (const QUuid &id : ids) {
+                if (editor == Editor::dictionary)
+                    QVERIFY(store().remove<DictionaryEntry>(id));
+                else
+                    QVERIFY(store().remove<ReplacementRule>(id));
+            }
+            QVERIFY(store().save());
+        }
+        alert->findChild<QPushButton *>(QStringLiteral("deleteButton"))->click();
+        QCOMPARE(m_pushes, 3 - kept.size());
+        QStringList left;
+        if (editor == Editor::dictionary) {
+            const auto entries = store().fetch<DictionaryEntry>();
+            for (const DictionaryEntry &entry : entries.value())
+                left << entry.term;
+        } else {
+            const auto rules = store().fetch<ReplacementRule>();
+            for (const ReplacementRule &rule : rules.value())
+                left << rule.originalText;
+        }
+        left.sort();
+        QCOMPARE(left, kept);
     }
 };
 

@@ -33,6 +33,7 @@
 #include <QStackedWidget>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -507,6 +508,35 @@ private Q_SLOTS:
         QVERIFY(copiedAgain);
         QVERIFY2(clock.elapsed() < 2600, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(copy->symbol(), QStringLiteral("doc.on.doc"));
+    }
+
+    // The detail's time is hours and minutes in every locale, the C locale
+    // (LANG=C.UTF-8) among them, in the machine's zone.
+    void theDetailShowsHoursAndMinutes_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("C") << "C" << "09:29";
+        QTest::newRow("Portuguese") << "pt_BR" << "09:29";
+        QTest::newRow("English") << "en_US" << "9:29";
+    }
+
+    void theDetailShowsHoursAndMinutes()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, time);
+        const QLocale before;
+        auto restore = qScopeGuard([before] { QLocale::setDefault(before); });
+        QLocale::setDefault(QLocale(locale));
+        TranscriptionRecord record(QStringLiteral("texto"), 1, 1.0, QStringLiteral("pt"),
+                                   QDateTime(QDate(2026, 12, 4), QTime(9, 29, 26), QTimeZone::systemTimeZone()));
+        m_profile->models.mainContext().insert(record);
+        QVERIFY(m_profile->models.mainContext().save());
+        HistoryRecordScreen screen(m_profile->environment, record.id);
+        screen.show();
+        const QString meta = screen.findChild<QLabel *>(QStringLiteral("detailMetaLine"))->text();
+        QVERIFY2(meta.startsWith(time), qPrintable(meta));
+        QVERIFY2(!meta.contains(QStringLiteral("26")), qPrintable(meta));
     }
 };
 

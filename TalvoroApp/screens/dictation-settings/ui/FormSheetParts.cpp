@@ -8,11 +8,14 @@
 #include "look/ui/TintedButtonStyle.h"
 #include "texts/Localization.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace talvoro::forms {
 
@@ -21,11 +24,18 @@ namespace {
 constexpr qreal kFocusRingRadius = 5;
 
 // A flat button shows its keyboard focus as a ring in its label's colour
-// (the style draws none on a flat button).
+// (the style draws none on a flat button). A foreground style, when given,
+// colours the label and follows the appearance.
 class SheetButton : public QPushButton
 {
 public:
     using QPushButton::QPushButton;
+
+    void setForeground(std::function<QColor(bool dark)> foreground)
+    {
+        m_foreground = std::move(foreground);
+        applyForeground();
+    }
 
 protected:
     void paintEvent(QPaintEvent *event) override
@@ -36,9 +46,31 @@ protected:
             ui::paintFocusRing(painter, rect(), kFocusRingRadius, palette().color(QPalette::ButtonText));
         }
     }
+
+    void changeEvent(QEvent *event) override
+    {
+        QPushButton::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange)
+            applyForeground();
+    }
+
+private:
+    void applyForeground()
+    {
+        if (!m_foreground)
+            return;
+        const QColor color = m_foreground(ui::isDark(this));
+        if (palette().color(QPalette::ButtonText) == color)
+            return;
+        QPalette p = palette();
+        p.setColor(QPalette::ButtonText, color);
+        setPalette(p);
+    }
+
+    std::function<QColor(bool dark)> m_foreground;
 };
 
-QPushButton *sheetButton(const QString &text, const char *objectName, QWidget *parent)
+SheetButton *sheetButton(const QString &text, const char *objectName, QWidget *parent)
 {
     auto *button = new SheetButton(text, parent);
     new ui::ReturnPressesButton(button);
@@ -55,8 +87,9 @@ SheetHeader sheetHeader(const QString &title, const QString &saveText, QWidget *
     auto *header = new QWidget(parent);
     auto *row = new QHBoxLayout(header);
     row->setContentsMargins(20, 16, 20, 12);
-    QPushButton *cancel = sheetButton(localized("Cancelar"), "cancelButton", header);
+    SheetButton *cancel = sheetButton(localized("Cancelar"), "cancelButton", header);
     cancel->setFlat(true);
+    cancel->setForeground(secondaryColor);
     row->addWidget(cancel);
     row->addStretch(1);
     auto *caption = new ui::StyledLabel(title, ui::StyledLabel::Style::primary, header);
@@ -97,11 +130,9 @@ QWidget *sheetSection(const QString &caption, QWidget *input, QWidget *parent)
 
 QPushButton *sheetDeleteButton(const QString &text, QWidget *parent)
 {
-    QPushButton *button = sheetButton(text, "deleteButton", parent);
+    SheetButton *button = sheetButton(text, "deleteButton", parent);
     button->setFlat(true);
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::ButtonText, QColor(0xff, 0x3b, 0x30));
-    button->setPalette(palette);
+    button->setForeground(systemRedColor);
     return button;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenu>
 
 #include <algorithm>
@@ -57,13 +58,53 @@ QSet<QUuid> EditorListView::selectionKeepingHidden(const QSet<QUuid> &current,
                                                    const std::function<bool(const QUuid &)> &isShown) const
 {
     QSet<QUuid> selection;
-    for (const QUuid &id : current) {
-        if (!isShown(id))
-            selection.insert(id);
+    if (!m_gestureReplaces) {
+        for (const QUuid &id : current) {
+            if (!isShown(id))
+                selection.insert(id);
+        }
     }
     for (const QUuid &id : selectedIds())
         selection.insert(id);
     return selection;
+}
+
+QItemSelectionModel::SelectionFlags EditorListView::selectionCommand(const QModelIndex &index,
+                                                                    const QEvent *event) const
+{
+    const QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
+    if (m_inGesture && command.testFlag(QItemSelectionModel::Clear))
+        m_gestureReplaces = true;
+    return command;
+}
+
+void EditorListView::userGesture(const std::function<void()> &handle)
+{
+    m_inGesture = true;
+    m_changedInGesture = false;
+    m_gestureReplaces = false;
+    handle();
+    m_inGesture = false;
+    // Also when Qt changed nothing: a plain click on the one shown selected
+    // row leaves the rows as they were but drops the hidden ids.
+    if (m_changedInGesture || m_gestureReplaces)
+        Q_EMIT selectedIdsChanged();
+    m_gestureReplaces = false;
+}
+
+void EditorListView::mousePressEvent(QMouseEvent *event)
+{
+    userGesture([&] { QListView::mousePressEvent(event); });
+}
+
+void EditorListView::mouseMoveEvent(QMouseEvent *event)
+{
+    userGesture([&] { QListView::mouseMoveEvent(event); });
+}
+
+void EditorListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    userGesture([&] { QListView::mouseReleaseEvent(event); });
 }
 
 void EditorListView::keyPressEvent(QKeyEvent *event)
@@ -87,7 +128,7 @@ void EditorListView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QListView::keyPressEvent(event);
+    userGesture([&] { QListView::keyPressEvent(event); });
 }
 
 void EditorListView::contextMenuEvent(QContextMenuEvent *event)
@@ -117,7 +158,10 @@ void EditorListView::contextMenuEvent(QContextMenuEvent *event)
 void EditorListView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
 {
     QListView::selectionChanged(selected, deselected);
-    Q_EMIT selectedIdsChanged();
+    if (m_inGesture)
+        m_changedInGesture = true;
+    else
+        Q_EMIT selectedIdsChanged();
 }
 
 } // namespace talvoro::settings

@@ -41,10 +41,12 @@ public:
     QList<int> selectedRowNumbers() const;
     // Selects the rows with these ids, as far as they are shown.
     void selectIds(const QSet<QUuid> &ids);
-    // The screen's selection once the user changed the shown part of it: the
-    // ids of `current` that `isShown` calls hidden, and the selected rows'.
-    // The screen's filter, not the rows, says what is hidden: Qt reports rows
-    // as deselected before the filter has removed them.
+    // The screen's selection once the shown part of it changed: the selected
+    // rows' ids, and the ids of `current` that `isShown` calls hidden unless
+    // a plain click (or key) of the user replaced the whole selection, as in
+    // any list; Ctrl and Shift extend it and keep them. The screen's filter,
+    // not the rows, says what is hidden: Qt reports rows as deselected
+    // before the filter has removed them.
     QSet<QUuid> selectionKeepingHidden(const QSet<QUuid> &current,
                                        const std::function<bool(const QUuid &)> &isShown) const;
 
@@ -52,15 +54,28 @@ Q_SIGNALS:
     void selectedIdsChanged();
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
+    // Runs Qt's handling of one mouse or key event of the user; the screen
+    // hears of the selection once it is done.
+    void userGesture(const std::function<void()> &handle);
+
     ReturnHandler m_onReturn;
     DeleteHandler m_onDelete;
     RowDeleteHandler m_onRowDelete;
     MenuBuilder m_menuBuilder;
+    bool m_inGesture = false;
+    bool m_changedInGesture = false;
+    // The gesture running (or just run) asked Qt to clear the selection.
+    mutable bool m_gestureReplaces = false;
 };
 
 } // namespace talvoro::settings
