@@ -32,7 +32,7 @@ int compareNumbers(N a, N b)
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-// A model's date: a UTC QDateTime (whole milliseconds, what screens show and
+// A model's date: a QDateTime (whole milliseconds, what screens show and
 // group by) plus the part of a millisecond that the account's times may carry
 // (they travel as floating-point milliseconds, e.g. 1741600000000.2). Kept so
 // that a row's own time, pushed back, is exactly the account's: rounded to a
@@ -46,7 +46,7 @@ class ModelDate : public QDateTime
 {
 public:
     ModelDate() = default;
-    // No part of a millisecond; a valid date is held in UTC.
+    // The same instant, no part of a millisecond.
     ModelDate(const QDateTime &date); // NOLINT: implicit, screens assign QDateTimes
     ModelDate(QDateTime &&date);      // NOLINT
 
