@@ -44,7 +44,9 @@ std::expected<QString, QString> validate(const QJsonObject &row, std::initialize
 
 QDate localDate(double ms, const QTimeZone &zone)
 {
-    return QDateTime::fromMSecsSinceEpoch(qint64(ms), zone).date();
+    // A pushed time is any finite number: casting 1e308 would be undefined.
+    constexpr double limit = 9.2e15;
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::clamp(ms, -limit, limit)), zone).date();
 }
 
 QDate mondayOf(const QDate &date) { return date.addDays(1 - date.dayOfWeek()); }
@@ -240,9 +242,13 @@ std::expected<QJsonObject, QString> SyncAccount::pushAll(const QJsonObject &body
                        {QStringLiteral("dictionaryEntries"), counts[2]}};
 }
 
-QJsonObject SyncAccount::pull(qint64 sinceCursor, const QTimeZone &zone, qint64 nowMs, Limits limits) const
+QJsonObject SyncAccount::pull(qint64 sinceCursor, const QTimeZone &zone, qint64 nowMs, Limits limits,
+                              const QStringList &kinds) const
 {
     auto changed = [&](const Table &table) {
+        const char *kind = &table == &m_rules ? "rules" : &table == &m_transcriptions ? "transcriptions" : "dictionaryEntries";
+        if (!kinds.isEmpty() && !kinds.contains(QLatin1String(kind)))
+            return QJsonArray();
         QList<const Row *> rows;
         for (const Row &row : table) {
             if (row.changedAt > sinceCursor)

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QTimeZone>
 
 #include <expected>
@@ -42,8 +43,10 @@ public:
     std::expected<QJsonObject, QString> pushAll(const QJsonObject &body, qint64 nowMs);
 
     // Rows changed after `sinceCursor`, the settings when they changed since,
-    // statistics in `zone` at `nowMs`, the totals, and the new cursor.
-    QJsonObject pull(qint64 sinceCursor, const QTimeZone &zone, qint64 nowMs, Limits limits = {}) const;
+    // statistics in `zone` at `nowMs`, the totals, and the new cursor. With
+    // `kinds` ("rules", ...), the other row arrays are empty.
+    QJsonObject pull(qint64 sinceCursor, const QTimeZone &zone, qint64 nowMs, Limits limits = {},
+                     const QStringList &kinds = {}) const;
 
     int liveTranscriptionCount() const;
     std::optional<QJsonObject> rule(const QString &clientId) const;

@@ -2,7 +2,10 @@
 #include "backend-local/BackendServer.h"
 #include "backend-local/SyncAccount.h"
 
+#include <QJsonArray>
 #include <QTimeZone>
+
+#include <algorithm>
 #include <QUuid>
 
 namespace backendlocal {
@@ -54,7 +57,12 @@ void registerSyncRoutes(BackendServer &server)
                         QTimeZone zone(body.value(QLatin1String("timeZone")).toString().toUtf8());
                         if (!zone.isValid())
                             zone = QTimeZone::utc();
-                        return Response::json(account.pull(qint64(since.toDouble()), zone, now));
+                        QStringList kinds;
+                        for (const QJsonValue &kind : body.value(QLatin1String("kinds")).toArray())
+                            kinds.append(kind.toString());
+                        // Clamped before the cast: 1e308 does not fit a qint64.
+                        const double sinceMs = std::clamp(since.toDouble(), 0.0, 9.2e18);
+                        return Response::json(account.pull(qint64(sinceMs), zone, now, {}, kinds));
                     }, Stores::nothing));
 
     server.addRoute("POST", QStringLiteral("sync/push"), access,

@@ -1,8 +1,10 @@
 #include "account/AuthReplies.h"
 
 #include "account/BackendAPIClient.h"
+#include "platform/ModelValues.h"
 
 #include <QJsonValue>
+#include <QTimeZone>
 
 namespace AuthReplies {
 
@@ -27,10 +29,16 @@ std::optional<AuthTokens> tokensFromReply(const QJsonObject &reply, const QStrin
         return std::nullopt;
     const QJsonValue expiresIn = reply.value(QLatin1String("expiresIn"));
     const QJsonValue expiresAt = reply.value(QLatin1String("expiresAt"));
-    if (expiresAt.isDouble())
-        tokens.expiresAt = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(expiresAt.toDouble()), Qt::UTC);
-    else if (expiresIn.isDouble())
-        tokens.expiresAt = now().addMSecs(static_cast<qint64>(expiresIn.toDouble() * 1000));
+    // Numbers past a qint64 (1e308) were cast as they came: undefined, and
+    // the token counted as expired. A lifetime is held within a year; a time
+    // outside what a date holds is refused (no known expiry: a 401 refreshes).
+    constexpr qint64 kLongestLifetimeSeconds = 366LL * 24 * 3600;
+    if (expiresAt.isDouble()) {
+        if (const auto ms = talvoro::integerInRange(expiresAt.toDouble(), 0, talvoro::kLatestMillisecondsSince1970))
+            tokens.expiresAt = QDateTime::fromMSecsSinceEpoch(*ms, QTimeZone::utc());
+    } else if (expiresIn.isDouble()) {
+        tokens.expiresAt = now().addSecs(talvoro::clampedInteger(expiresIn.toDouble(), 0, kLongestLifetimeSeconds));
+    }
     return tokens;
 }
 

@@ -1,6 +1,7 @@
 #include "account/BackendAPIClient.h"
 
 #include "account/ReplyActivity.h"
+#include "platform/ModelValues.h"
 #include "texts/Localization.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,8 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QTimer>
+
+#include <limits>
 
 using namespace std::chrono_literals;
 
@@ -64,8 +67,9 @@ qint64 retryAfterSeconds(const QByteArray &header, const QJsonObject &object)
     if (ok && fromHeader >= 0)
         return fromHeader;
     const QJsonValue fromBody = object.value(QLatin1String("retryAfter"));
+    // 1e308 would not fit the integer: held at the end of the range.
     if (fromBody.isDouble() && fromBody.toDouble() >= 0)
-        return static_cast<qint64>(fromBody.toDouble());
+        return talvoro::clampedInteger(fromBody.toDouble(), 0, std::numeric_limits<qint32>::max());
     return kDefaultRetryAfterSeconds;
 }
 
@@ -220,7 +224,9 @@ BackendAPIError BackendAPIClient::errorForStatus(int status, const QByteArray &b
     const QJsonObject object = jsonObjectFromBody(body).value_or(QJsonObject{});
     const QString code = object.value(QLatin1String("error")).toString();
     const auto number = [&](const char *key) {
-        return static_cast<qint64>(object.value(QLatin1String(key)).toDouble());
+        // A count from the reply; out of range (1e308, NaN) it is held at the ends.
+        return talvoro::clampedInteger(object.value(QLatin1String(key)).toDouble(), 0,
+                                       std::numeric_limits<qint32>::max());
     };
 
     if (status == 401)

@@ -4,6 +4,7 @@
 #include "platform/AppPaths.h"
 #include "platform/AtomicJsonFile.h"
 #include "platform/DiskSpace.h"
+#include "platform/ModelValues.h"
 #include "platform/OrderedJson.h"
 
 #include <QDir>
@@ -36,7 +37,9 @@ QDateTime dateFromJson(const QJsonValue &value)
 {
     if (!value.isDouble())
         return {};
-    return QDateTime::fromMSecsSinceEpoch(qint64(value.toDouble()), Qt::UTC);
+    const auto ms = talvoro::integerInRange(value.toDouble(), -talvoro::kLatestMillisecondsSince1970,
+                                            talvoro::kLatestMillisecondsSince1970);
+    return ms ? QDateTime::fromMSecsSinceEpoch(*ms, Qt::UTC) : QDateTime();
 }
 
 std::optional<OfflineSyncItem> itemFromJson(const QJsonValue &value, QString *error)

@@ -105,8 +105,13 @@ bool PullReplyDecoder::decodeElement()
 {
     const auto element = parseBracketed(m_value);
     const qsizetype index = m_elementIndex++;
-    if (!element)
-        return fail(QStringLiteral("%1[%2] is no JSON value: %3").arg(m_member).arg(index).arg(element.error()));
+    if (!element) {
+        // Its bounds are sure (the tokenizer found them), so only this row is
+        // lost: one bad row (e.g. a text that is not UTF-8) must not fail
+        // this pull and every later one.
+        noteProblem(QStringLiteral("%1[%2] is no JSON value: %3").arg(m_member).arg(index).arg(element.error()));
+        return true;
+    }
     std::optional<QString> problem;
     if (m_member == QLatin1String("transcriptions"))
         problem = decodeInto(m_rows.transcriptions, *element);

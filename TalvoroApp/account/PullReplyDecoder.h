@@ -16,7 +16,9 @@
 // user) are small and kept until `finish()` decodes them as
 // `SyncPullResponse::fromJson` does. So memory holds one element and the rows
 // not yet taken, never the body. The result equals the whole-body decode,
-// however the body is cut.
+// however the body is cut, except that an element the JSON parser refuses
+// (invalid UTF-8 in a text, a bad literal) is one problem row, not the end
+// of the decode.
 class PullReplyDecoder
 {
 public:

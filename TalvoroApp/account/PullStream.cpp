@@ -8,19 +8,24 @@
 
 #include <QCoroTimer>
 #include <QDir>
+#include <QJsonArray>
 #include <QNetworkReply>
 
 using namespace std::chrono_literals;
 
 PullStream::PullStream(BackendAPIClient &client, double since, QString timeZone,
-                       QPointer<RequestCancellation> cancellation)
+                       QPointer<RequestCancellation> cancellation, const QStringList &kinds, qint64 maxBodyBytes)
     : m_client(&client)
-    , m_body(OrderedJson::object({
-          {QStringLiteral("since"), OrderedJson::value(since)},
-          {QStringLiteral("timeZone"), OrderedJson::value(timeZone)},
-      }))
     , m_cancellation(std::move(cancellation))
+    , m_maxBodyBytes(maxBodyBytes > 0 ? maxBodyBytes : kMaxBodyBytes)
 {
+    QList<OrderedJson::Field> members{
+        {QStringLiteral("since"), OrderedJson::value(since)},
+        {QStringLiteral("timeZone"), OrderedJson::value(timeZone)},
+    };
+    if (!kinds.isEmpty())
+        members.append({QStringLiteral("kinds"), OrderedJson::value(QJsonArray::fromStringList(kinds))});
+    m_body = OrderedJson::object(members);
 }
 
 PullStream::~PullStream()
@@ -51,14 +56,21 @@ QCoro::Task<std::expected<void, BackendAPIError>> PullStream::open(QString token
     co_return {};
 }
 
-bool PullStream::spool()
+std::optional<BackendAPIError> PullStream::spool()
 {
-    while (!m_spoolFailed && m_reply->bytesAvailable() > 0) {
+    while (!m_spoolFailure && m_reply->bytesAvailable() > 0) {
         const QByteArray chunk = m_reply->read(kChunkBytes);
-        m_spoolFailed = !m_spool.seek(m_spooled) || m_spool.write(chunk) != chunk.size();
+        if (m_spooled + chunk.size() > m_maxBodyBytes) {
+            // Not aborted here (inside readyRead): the stream's owner ends it.
+            qCWarning(lcSyncManager, "The pull reply passed %lld MiB without ending, more than any account holds; "
+                      "ending the pull", qlonglong(m_maxBodyBytes >> 20));
+            m_spoolFailure = BackendAPIError::networkError(BackendAPIClient::connectionFailureText());
+        } else if (!m_spool.seek(m_spooled) || m_spool.write(chunk) != chunk.size()) {
+            m_spoolFailure = spoolFailure();
+        }
         m_spooled += chunk.size();
     }
-    return !m_spoolFailed;
+    return m_spoolFailure;
 }
 
 BackendAPIError PullStream::spoolFailure()
@@ -95,13 +107,13 @@ QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> Pul
             co_await QCoro::sleepFor(kArrivalPause);
             if (replyGone())
                 co_return std::unexpected(BackendAPIError::cancelled());
-            if (!spool())
-                co_return std::unexpected(spoolFailure());
+            if (const auto failure = spool())
+                co_return std::unexpected(*failure);
             if (m_spooled == before)
                 break;
         }
-        if (!spool())
-            co_return std::unexpected(spoolFailure());
+        if (const auto failure = spool())
+            co_return std::unexpected(*failure);
         if (m_decoded < m_spooled) {
             m_spool.seek(m_decoded);
             const QByteArray chunk = m_spool.read(std::min(kChunkBytes, m_spooled - m_decoded));
@@ -121,6 +133,8 @@ QCoro::Task<std::expected<std::optional<SyncPullResponse>, BackendAPIError>> Pul
         co_await ReplyActivity(m_reply.get());
         if (replyGone())
             co_return std::unexpected(BackendAPIError::cancelled());
+        if (m_spoolFailure)
+            co_return std::unexpected(*m_spoolFailure);
     }
     if (m_decoder.pendingRows() == 0)
         co_return std::optional<SyncPullResponse>();

@@ -33,8 +33,16 @@ public:
     // A whole account over a slow link; a silent server still fails after
     // the transfer time-out.
     static constexpr std::chrono::minutes kDeadline{30};
+    // The largest body taken: an account of 100,000 dictations of 800 bytes
+    // replies about 100 MB, so 1 GiB is well above any real one. A reply
+    // that goes on past it (a server streaming for ever) ends the pull with
+    // an error, logged, before it fills the disk; the cursor stays.
+    static constexpr qint64 kMaxBodyBytes = qint64(1) << 30;
 
-    PullStream(BackendAPIClient &client, double since, QString timeZone, QPointer<RequestCancellation> cancellation);
+    // `kinds` ("rules", "dictionaryEntries", "transcriptions"): only those
+    // rows are asked for; empty asks for all.
+    PullStream(BackendAPIClient &client, double since, QString timeZone, QPointer<RequestCancellation> cancellation,
+               const QStringList &kinds = {}, qint64 maxBodyBytes = kMaxBodyBytes);
     ~PullStream();
 
     // The next batch of rows (a reply holding rows only); nothing once the
@@ -47,8 +55,9 @@ public:
 
 private:
     [[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>> open(QString token);
-    // Moves what the reply holds into the file; false when the file cannot take it.
-    bool spool();
+    // Moves what the reply holds into the file; why the pull must end when
+    // the file cannot take it or the body passed its limit.
+    std::optional<BackendAPIError> spool();
     BackendAPIError spoolFailure();
     static BackendAPIError unreadable(const QString &why);
 
@@ -64,7 +73,8 @@ private:
     QMetaObject::Connection m_spooling;
     qint64 m_spooled = 0; // bytes written to the file
     qint64 m_decoded = 0; // bytes of it fed to the decoder
-    bool m_spoolFailed = false;
+    qint64 m_maxBodyBytes;
+    std::optional<BackendAPIError> m_spoolFailure;
     PullReplyDecoder m_decoder;
     bool m_gaveBatch = false;
 };

@@ -215,7 +215,7 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context, QPointer<Requ
     // its own; the rest applies once the whole reply is in. A reply that fails
     // midway leaves the cursor where it was: the next pull brings the merged
     // rows again, which changes nothing.
-    PullStream stream(*client, since, m_deps.timeZoneId(), cancellation);
+    PullStream stream(*client, since, m_deps.timeZoneId(), cancellation, {}, m_deps.maxPullReplyBytes);
     SyncMerge::Counts merged;
     const auto deletionPending = [this](OfflineSyncKind kind, const QString &clientId) {
         return isDeletionPending(kind, clientId);
@@ -302,7 +302,7 @@ QCoro::Task<> SyncManager::pushSucceeded()
     co_await drain;
 }
 
-QCoro::Task<std::optional<std::expected<void, BackendAPIError>>> SyncManager::sendWrittenAhead(OfflineSyncKind kind,
+QCoro::Task<std::optional<std::expected<bool, BackendAPIError>>> SyncManager::sendWrittenAhead(OfflineSyncKind kind,
                                                                                                 QByteArray body)
 {
     // Held here: both may outlive this manager while the request runs.
@@ -404,10 +404,64 @@ QCoro::Task<> SyncManager::pushRecord(OfflineSyncKind kind, QString clientId, bo
         qCWarning(lcSyncManager, "%s: %s", labels.failure, qUtf8Printable(sent->error().errorDescription()));
         co_return;
     }
-    if (isDeleted && m_pullRunning)
+    if (isDeleted && !**sent && kind != OfflineSyncKind::deleteTranscription) {
+        // The account holds a newer copy than the one deleted here: bring it back.
+        auto pulling = pullKind(kind);
+        co_await pulling;
+    } else if (isDeleted && m_pullRunning) {
         m_deletionsSettledDuringPull.insert(deletionKey(kind, clientId));
+    }
     auto drain = pushSucceeded();
     co_await drain;
+}
+
+QCoro::Task<> SyncManager::pullKind(OfflineSyncKind kind)
+{
+    const char *member = kind == OfflineSyncKind::rule ? "rules" : "dictionaryEntries";
+    qCInfo(lcSyncManager, "The account refused a deletion as older than its row; pulling its %s again", member);
+    if (!m_deps.container || !m_deps.auth->isAuthenticated())
+        co_return;
+    const quint64 generation = m_deps.auth->sessionGeneration();
+    const quint64 epoch = m_pullEpoch;
+    const std::shared_ptr<BackendAPIClient> client = m_deps.client;
+    const std::unique_ptr<ModelContext> context = m_deps.container->makeContext();
+    // Every row of the kind (since 0), whatever the cursor passed; the
+    // cursor, settings and statistics stay as the last full pull left them.
+    PullStream stream(*client, 0, m_deps.timeZoneId(), nullptr, {QString::fromLatin1(member)}, m_deps.maxPullReplyBytes);
+    SyncMerge::Counts merged;
+    for (;;) {
+        auto reading = talvoro::awaitOwned(this, stream.next());
+        const auto read = co_await std::move(reading);
+        if (!read || isStale(generation, epoch))
+            co_return;
+        const auto &batch = *read;
+        if (!batch) {
+            qCWarning(lcSyncManager, "Pull of %s failed: %s", member, qUtf8Printable(batch.error().errorDescription()));
+            co_return;
+        }
+        if (!*batch)
+            break;
+        // A backend that ignores "kinds" sends everything: only this kind merges.
+        SyncPullResponse rows;
+        if (kind == OfflineSyncKind::rule)
+            rows.rules = (*batch)->rules;
+        else
+            rows.dictionaryEntries = (*batch)->dictionaryEntries;
+        const auto counts = SyncMerge::apply(*context, rows, [this](OfflineSyncKind k, const QString &id) {
+            return isDeletionPending(k, id);
+        });
+        if (!counts) {
+            qCWarning(lcSyncManager, "Pull of %s failed: %s", member, qUtf8Printable(counts.error().errorDescription()));
+            co_return;
+        }
+        merged += *counts;
+    }
+    if (const auto rest = stream.finish(); !rest) {
+        qCWarning(lcSyncManager, "Pull of %s failed: %s", member, qUtf8Printable(rest.error().errorDescription()));
+        co_return;
+    }
+    qCInfo(lcSyncManager, "Pull of %s merged: %d inserted, %d updated, %d deleted, %d kept local", member,
+           merged.inserted, merged.updated, merged.deleted, merged.keptLocal);
 }
 
 void SyncManager::resetAccountScopedState()

@@ -48,6 +48,8 @@ public:
         std::function<QDateTime()> now;
         // IANA id of the calendar the statistics are counted in.
         std::function<QString()> timeZoneId;
+        // The largest pull reply taken; 0: PullStream::kMaxBodyBytes.
+        qint64 maxPullReplyBytes = 0;
     };
 
     // The application's parts: `auth` behind a client on AppConfig's base URL,
@@ -111,8 +113,12 @@ private:
     // It leaves the queue on the documented reply or a refusal that would
     // come again; otherwise it stays for the next drain. The reply; nothing
     // when the same push was already on its way or the manager went away.
-    [[nodiscard]] QCoro::Task<std::optional<std::expected<void, BackendAPIError>>> sendWrittenAhead(OfflineSyncKind kind,
+    [[nodiscard]] QCoro::Task<std::optional<std::expected<bool, BackendAPIError>>> sendWrittenAhead(OfflineSyncKind kind,
                                                                                                      QByteArray body);
+    // After a rule or term deletion the account refused as older than its
+    // row: pulls every row of that kind and merges it, so the account's newer
+    // row comes back (the cursor may have passed it while the deletion waited).
+    [[nodiscard]] QCoro::Task<> pullKind(OfflineSyncKind kind);
     bool isDeletionPending(OfflineSyncKind kind, const QString &clientId) const;
     bool isStale(quint64 generation, quint64 epoch) const;
     // The newest settings block of this device not yet delivered (in flight or queued).
@@ -137,6 +143,9 @@ private:
 // permanent error discards it, a retryable error counts a retry and sets its
 // next retry time, an authentication failure keeps it unchanged. A second
 // call while one runs waits for it instead of sending twice.
+// `deletionRefused` hears of each rule or term deletion the account answered
+// with "applied": false.
 [[nodiscard]] QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue,
-                                    std::function<QDateTime()> now = {});
+                                    std::function<QDateTime()> now = {},
+                                    std::function<void(OfflineSyncKind)> deletionRefused = {});
 

@@ -9,17 +9,30 @@
 
 #include <QCoroSignal>
 #include <QJsonDocument>
+#include <QPointer>
 
 QCoro::Task<> SyncManager::drainOfflineQueue()
 {
     // The drain's parts live as long as it does, with or without this manager.
     const Dependencies parts = m_deps;
-    auto drain = drainOfflineSyncQueue(*parts.client, *parts.auth, *parts.queue, parts.now);
+    const QPointer<SyncManager> self(this);
+    QList<OfflineSyncKind> refused;
+    auto drain = drainOfflineSyncQueue(*parts.client, *parts.auth, *parts.queue, parts.now,
+                                       [&refused](OfflineSyncKind kind) {
+                                           if (!refused.contains(kind))
+                                               refused.append(kind);
+                                       });
     co_await drain;
+    for (const OfflineSyncKind kind : refused) {
+        if (!self)
+            co_return;
+        auto pulling = self->pullKind(kind);
+        co_await pulling;
+    }
 }
 
 QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &auth, OfflineSyncQueue &queue,
-                                    std::function<QDateTime()> now)
+                                    std::function<QDateTime()> now, std::function<void(OfflineSyncKind)> deletionRefused)
 {
     if (!now)
         now = [] { return QDateTime::currentDateTimeUtc(); };
@@ -55,6 +68,10 @@ QCoro::Task<> drainOfflineSyncQueue(BackendAPIClient &client, AuthProviding &aut
         if (sent) {
             queue.remove(item.id);
             qCInfo(lcOfflineSyncQueue, "Replayed queued %s push", qUtf8Printable(kind));
+            const bool refusedDeletion = !*sent && item.payload.value(QLatin1String("isDeleted")).toBool()
+                && item.kind != OfflineSyncKind::deleteTranscription && item.kind != OfflineSyncKind::settings;
+            if (refusedDeletion && deletionRefused)
+                deletionRefused(item.kind);
             continue;
         }
         const BackendAPIError &error = sent.error();

@@ -1,19 +1,19 @@
 #include "account/SyncPayloads.h"
 
-#include <cmath>
+#include <QTimeZone>
 
 namespace SyncTime {
 
-double msFromDate(const QDateTime &date)
+double msFromDate(const talvoro::ModelDate &date)
 {
-    return date.isValid() ? double(date.toMSecsSinceEpoch()) : 0.0;
+    return date.millisecondsSince1970();
 }
 
-QDateTime dateFromMs(double ms)
+talvoro::ModelDate dateFromMs(double ms)
 {
-    if (!std::isfinite(ms))
-        return QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
-    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(ms)), Qt::UTC);
+    // A time the store cannot hold is the start of 1970, as a non-finite one was.
+    const talvoro::ModelDate date = talvoro::ModelDate::fromMillisecondsSince1970(ms);
+    return date.isValid() ? date : talvoro::ModelDate(QDateTime::fromMSecsSinceEpoch(0, QTimeZone::utc()));
 }
 
 } // namespace SyncTime

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUuid>
 
+#include "platform/ModelValues.h"
 #include "platform/OrderedJson.h"
 
 #include <expected>
@@ -16,9 +17,10 @@
 // The records exchanged with the account's sync paths. Field order is the
 // order of the members; dates travel as floating-point milliseconds since
 // 1970 and ids as the upper-case hyphenated UUID text ("client id").
+// Dates keep the part of a millisecond they carry, both ways.
 namespace SyncTime {
-double msFromDate(const QDateTime &date);
-QDateTime dateFromMs(double ms);
+double msFromDate(const talvoro::ModelDate &date);
+talvoro::ModelDate dateFromMs(double ms);
 } // namespace SyncTime
 
 QString syncClientId(const QUuid &id);

@@ -4,6 +4,8 @@
 #include "account/SyncLogging.h"
 #include "platform/OrderedJson.h"
 
+#include <QJsonDocument>
+
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -27,8 +29,19 @@ QCoro::Task<std::expected<QJsonObject, BackendAPIError>> postForObject(BackendAP
 {
     // Called first, awaited after: GCC 12 destroys the arguments of a
     // coroutine call made inside co_await twice.
-    auto sending = client->sendForJSONObject(syncPost(path, body, token, cancellation));
-    co_return co_await sending;
+    auto sending = client->send(syncPost(path, body, token, cancellation));
+    const auto reply = co_await sending;
+    if (!reply)
+        co_return std::unexpected(reply.error());
+    // The documented reply is a 200: a 201 or 202 may mean the change was
+    // only taken for later, which is not delivery.
+    const QJsonDocument document = QJsonDocument::fromJson(reply->body);
+    if (reply->status != 200 || !document.isObject()) {
+        qCWarning(lcSyncManager, "Reply to %s is not the documented one (status %d); not counted as delivered",
+                  qUtf8Printable(path), reply->status);
+        co_return std::unexpected(BackendAPIError::parseError());
+    }
+    co_return document.object();
 }
 
 } // namespace
@@ -54,7 +67,7 @@ bool isDocumentedReply(const QString &path, const QJsonObject &reply)
     return reply.value(QLatin1String("applied")).isBool();
 }
 
-QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body,
+QCoro::Task<std::expected<bool, BackendAPIError>> post(BackendAPIClient &client, QString path, QByteArray body,
                                                        QPointer<RequestCancellation> cancellation)
 {
     BackendAPIClient *c = &client;
@@ -62,15 +75,12 @@ QCoro::Task<std::expected<void, BackendAPIError>> post(BackendAPIClient &client,
         [c, path, body, cancellation](QString token) { return postForObject(c, path, body, token, cancellation); },
         [path](const QJsonObject &reply) -> std::optional<bool> {
             if (isDocumentedReply(path, reply))
-                return true;
+                return reply.value(QLatin1String("applied")).toBool(true);
             qCWarning(lcSyncManager, "Reply to %s is not the documented one; not counted as delivered",
                       qUtf8Printable(path));
             return std::nullopt;
         });
-    auto posted = co_await posting;
-    if (!posted)
-        co_return std::unexpected(posted.error());
-    co_return {};
+    co_return co_await posting;
 }
 
 bool isWorthRetrying(const BackendAPIError &error)

@@ -28,9 +28,10 @@ QString pathFor(OfflineSyncKind kind);
 
 // sync/pull is read as it arrives: PullStream.
 // POST of one JSON body to a sync path. Success is only the path's documented
-// reply (`{"applied": bool}`, or the three counts of sync/push); any other
-// reply, even a 2xx, is parseError.
-[[nodiscard]] QCoro::Task<std::expected<void, BackendAPIError>>
+// reply, status 200 with `{"applied": bool}` (or the three counts of
+// sync/push); any other reply, even a 2xx, is parseError. The success is
+// whether the account took the row (always true for sync/push).
+[[nodiscard]] QCoro::Task<std::expected<bool, BackendAPIError>>
 post(BackendAPIClient &client, QString path, QByteArray body, QPointer<RequestCancellation> cancellation = nullptr);
 bool isDocumentedReply(const QString &path, const QJsonObject &reply);
 

@@ -37,7 +37,7 @@ inline void readColumn(const SqliteStatement &s, int column, QUuid &value) { val
 inline void readColumn(const SqliteStatement &s, int column, QString &value) { value = s.columnText(column); }
 inline void readColumn(const SqliteStatement &s, int column, qint64 &value) { value = s.columnInt64(column); }
 inline void readColumn(const SqliteStatement &s, int column, bool &value) { value = s.columnBool(column); }
-inline void readColumn(const SqliteStatement &s, int column, QDateTime &value) { value = s.columnDate(column); }
+inline void readColumn(const SqliteStatement &s, int column, ModelDate &value) { value = s.columnDate(column); }
 inline void readColumn(const SqliteStatement &s, int column, double &value)
 {
     // NULL is how SQLite keeps a NaN.
@@ -48,7 +48,7 @@ inline void bindValue(SqliteStatement &s, int index, const QUuid &value) { s.bin
 inline void bindValue(SqliteStatement &s, int index, const QString &value) { s.bindText(index, value); }
 inline void bindValue(SqliteStatement &s, int index, qint64 value) { s.bindInt64(index, value); }
 inline void bindValue(SqliteStatement &s, int index, bool value) { s.bindBool(index, value); }
-inline void bindValue(SqliteStatement &s, int index, const QDateTime &value) { s.bindDate(index, value); }
+inline void bindValue(SqliteStatement &s, int index, const ModelDate &value) { s.bindDate(index, value); }
 inline void bindValue(SqliteStatement &s, int index, double value) { s.bindDouble(index, value); }
 
 template<class V>
@@ -67,7 +67,7 @@ int compareValues(const V &a, const V &b)
 {
     if constexpr (std::is_same_v<V, QString>) {
         return compareLocalizedStandard(a, b);
-    } else if constexpr (std::is_same_v<V, QDateTime>) {
+    } else if constexpr (std::is_same_v<V, ModelDate>) {
         return compareDates(a, b);
     } else if constexpr (std::is_same_v<V, QUuid>) {
         return compareIds(a, b);

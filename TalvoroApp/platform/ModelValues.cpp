@@ -4,6 +4,9 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QTimeZone>
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstring>
@@ -57,13 +60,87 @@ int compareLocalizedStandard(const QString &a, const QString &b)
     return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
-int compareDates(const QDateTime &a, const QDateTime &b)
+namespace {
+
+constexpr qint64 kNanosecondsPerMillisecond = 1'000'000;
+// Milliseconds whose nanoseconds still fit a qint64.
+constexpr double kStoreLimitMilliseconds = double(kLatestMillisecondsSince1970);
+
+} // namespace
+
+ModelDate::ModelDate(const QDateTime &date)
+    : QDateTime(date)
+{
+}
+
+ModelDate::ModelDate(QDateTime &&date)
+    : QDateTime(std::move(date))
+{
+}
+
+ModelDate ModelDate::fromMillisecondsSince1970(double milliseconds)
+{
+    if (!std::isfinite(milliseconds) || std::fabs(milliseconds) > kStoreLimitMilliseconds)
+        return {};
+    double whole = std::floor(milliseconds);
+    // Exact: the fraction's bits are the low bits of the value.
+    const double fraction = milliseconds - whole;
+    auto nanoseconds = static_cast<qint64>(std::llround(fraction * double(kNanosecondsPerMillisecond)));
+    if (nanoseconds == kNanosecondsPerMillisecond) {
+        whole += 1;
+        nanoseconds = 0;
+    }
+    ModelDate date(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(whole), QTimeZone::utc()));
+    date.m_nanoseconds = static_cast<qint32>(nanoseconds);
+    return date;
+}
+
+double ModelDate::millisecondsSince1970() const
+{
+    if (!isValid())
+        return 0.0;
+    // The nearest double to the sum is the value the account sent.
+    return static_cast<double>(toMSecsSinceEpoch()) + double(m_nanoseconds) / double(kNanosecondsPerMillisecond);
+}
+
+std::optional<qint64> ModelDate::storeValue() const
+{
+    if (!isValid())
+        return std::nullopt;
+    qint64 value = 0;
+    if (__builtin_mul_overflow(toMSecsSinceEpoch(), kNanosecondsPerMillisecond, &value)
+        || __builtin_add_overflow(value, qint64(m_nanoseconds), &value))
+        return std::nullopt;
+    return value;
+}
+
+ModelDate ModelDate::fromStoreValue(qint64 value)
+{
+    qint64 milliseconds = value / kNanosecondsPerMillisecond;
+    qint64 nanoseconds = value % kNanosecondsPerMillisecond;
+    if (nanoseconds < 0) { // division rounds toward zero; the millisecond is the floor
+        milliseconds -= 1;
+        nanoseconds += kNanosecondsPerMillisecond;
+    }
+    ModelDate date(QDateTime::fromMSecsSinceEpoch(milliseconds, QTimeZone::utc()));
+    date.m_nanoseconds = static_cast<qint32>(nanoseconds);
+    return date;
+}
+
+int ModelDate::compare(const ModelDate &a, const ModelDate &b)
 {
     if (a.isValid() != b.isValid())
         return a.isValid() ? 1 : -1;
     if (!a.isValid())
         return 0;
-    return compareNumbers(a.toMSecsSinceEpoch(), b.toMSecsSinceEpoch());
+    if (const int byMilliseconds = compareNumbers(a.toMSecsSinceEpoch(), b.toMSecsSinceEpoch()))
+        return byMilliseconds;
+    return compareNumbers(a.m_nanoseconds, b.m_nanoseconds);
+}
+
+int compareDates(const ModelDate &a, const ModelDate &b)
+{
+    return ModelDate::compare(a, b);
 }
 
 QDateTime currentModelDate()
@@ -71,18 +148,34 @@ QDateTime currentModelDate()
     return QDateTime::currentDateTimeUtc();
 }
 
-double millisecondsSince1970(const QDateTime &date)
+double millisecondsSince1970(const ModelDate &date)
 {
-    return date.isValid() ? static_cast<double>(date.toMSecsSinceEpoch()) : 0.0;
+    return date.millisecondsSince1970();
 }
 
-QDateTime dateFromMillisecondsSince1970(double milliseconds)
+ModelDate dateFromMillisecondsSince1970(double milliseconds)
 {
-    // QDateTime covers far less than qint64 milliseconds; stay well inside it.
-    constexpr double limit = 8.0e15;
-    if (!std::isfinite(milliseconds) || std::fabs(milliseconds) > limit)
-        return {};
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(milliseconds)), Qt::UTC);
+    return ModelDate::fromMillisecondsSince1970(milliseconds);
+}
+
+std::optional<qint64> integerInRange(double value, qint64 minimum, qint64 maximum)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double whole = std::trunc(value);
+    // `maximum + 1` as a double: for qint64's maximum that is 2^63, exactly.
+    if (!(whole >= static_cast<double>(minimum)) || !(whole < static_cast<double>(maximum) + 1.0))
+        return std::nullopt;
+    return std::clamp(static_cast<qint64>(whole), minimum, maximum);
+}
+
+qint64 clampedInteger(double value, qint64 minimum, qint64 maximum)
+{
+    if (std::isnan(value))
+        return minimum;
+    if (const auto inRange = integerInRange(value, minimum, maximum))
+        return *inRange;
+    return value > 0 ? maximum : minimum;
 }
 
 } // namespace talvoro

@@ -45,10 +45,10 @@ void SqliteStatement::bindUuid(int index, const QUuid &value)
     bindText(index, talvoro::uuidString(value));
 }
 
-void SqliteStatement::bindDate(int index, const QDateTime &value)
+void SqliteStatement::bindDate(int index, const talvoro::ModelDate &value)
 {
-    if (value.isValid())
-        sqlite3_bind_int64(m_statement, index, value.toMSecsSinceEpoch());
+    if (const auto stored = value.storeValue())
+        sqlite3_bind_int64(m_statement, index, *stored);
     else
         sqlite3_bind_null(m_statement, index);
 }
@@ -99,11 +99,11 @@ QUuid SqliteStatement::columnUuid(int column) const
     return QUuid::fromString(QLatin1StringView(text, sqlite3_column_bytes(m_statement, column)));
 }
 
-QDateTime SqliteStatement::columnDate(int column) const
+talvoro::ModelDate SqliteStatement::columnDate(int column) const
 {
     if (isNull(column))
         return {};
-    return QDateTime::fromMSecsSinceEpoch(sqlite3_column_int64(m_statement, column), Qt::UTC);
+    return talvoro::ModelDate::fromStoreValue(sqlite3_column_int64(m_statement, column));
 }
 
 SqliteDatabase::~SqliteDatabase()

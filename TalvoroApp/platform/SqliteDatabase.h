@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ModelValues.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QHash>
@@ -32,7 +34,8 @@ public:
     void bindDouble(int index, double value);
     void bindText(int index, const QString &value);
     void bindUuid(int index, const QUuid &value);
-    void bindDate(int index, const QDateTime &value);
+    // A date as the store keeps it (ModelDate::storeValue); NULL when invalid.
+    void bindDate(int index, const talvoro::ModelDate &value);
     void bindBool(int index, bool value) { bindInt64(index, value ? 1 : 0); }
 
     // SQLITE_ROW, SQLITE_DONE or an error code.
@@ -48,7 +51,7 @@ public:
     bool columnBool(int column) const { return columnInt64(column) != 0; }
     QString columnText(int column) const;
     QUuid columnUuid(int column) const;
-    QDateTime columnDate(int column) const;
+    talvoro::ModelDate columnDate(int column) const;
 
     sqlite3_stmt *handle() const { return m_statement; }
 

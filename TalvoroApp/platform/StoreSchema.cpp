@@ -2,10 +2,14 @@
 
 namespace talvoro::store {
 
+#define NANOSECONDS(column) \
+    "CASE WHEN " column " BETWEEN -9200000000000 AND 9200000000000 THEN " column " * 1000000 END"
+
 const QStringList &schemaMigrations()
 {
-    // Ids are canonical upper-case UUID text; dates are integer milliseconds
-    // since 1970 (UTC), NULL for none; flags are 0/1.
+    // Ids are canonical upper-case UUID text; dates are integers (version 1:
+    // milliseconds since 1970, UTC; from version 2: nanoseconds, see
+    // ModelDate::storeValue), NULL for none; flags are 0/1.
     static const QStringList migrations{
         QStringLiteral(
             "CREATE TABLE transcriptions ("
@@ -34,8 +38,19 @@ const QStringList &schemaMigrations()
             " lastUsedAt INTEGER,"
             " createdAt INTEGER,"
             " updatedAt INTEGER);"),
+        // Dates in nanoseconds, so a time the account sent with a fraction of
+        // a millisecond is kept as it came. A date past what nanoseconds hold
+        // (beyond 1677 to 2262) becomes NULL, as an invalid one is.
+        QStringLiteral(
+            "UPDATE transcriptions SET createdAt = " NANOSECONDS("createdAt") ";"
+            "UPDATE replacementRules SET createdAt = " NANOSECONDS("createdAt") ","
+            " updatedAt = " NANOSECONDS("updatedAt") ";"
+            "UPDATE dictionaryEntries SET lastUsedAt = " NANOSECONDS("lastUsedAt") ","
+            " createdAt = " NANOSECONDS("createdAt") ", updatedAt = " NANOSECONDS("updatedAt") ";"),
     };
     return migrations;
 }
+
+#undef NANOSECONDS
 
 } // namespace talvoro::store

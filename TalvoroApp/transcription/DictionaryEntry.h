@@ -17,9 +17,9 @@ struct DictionaryEntry
     QString language; // a language code such as "pt"
     QString source;
     qint64 useCount = 0;
-    QDateTime lastUsedAt;
-    QDateTime createdAt;
-    QDateTime updatedAt;
+    talvoro::ModelDate lastUsedAt;
+    talvoro::ModelDate createdAt;
+    talvoro::ModelDate updatedAt;
 
     DictionaryEntry() = default;
     // A new entry, not yet inserted: a new random id, use count 0 and now as

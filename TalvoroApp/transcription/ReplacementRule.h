@@ -17,8 +17,8 @@ struct ReplacementRule
     QString replacementText;
     bool isEnabled = true;
     qint64 useCount = 0;
-    QDateTime createdAt;
-    QDateTime updatedAt;
+    talvoro::ModelDate createdAt;
+    talvoro::ModelDate updatedAt;
 
     ReplacementRule() = default;
     // A new rule, not yet inserted: a new random id, enabled, use count 0 and

@@ -21,12 +21,12 @@ FetchDescriptor<TranscriptionRecord> transcriptionsAfter(const TranscriptionReco
     FetchDescriptor<TranscriptionRecord> descriptor = newestTranscriptions(limit);
     // Newest first, then by id; an invalid date is NULL, which comes last.
     const QUuid id = last.id;
-    if (last.createdAt.isValid()) {
-        const qint64 at = last.createdAt.toMSecsSinceEpoch();
+    if (last.createdAt.storeValue()) {
+        const talvoro::ModelDate at = last.createdAt;
         descriptor.sqlCondition =
             QStringLiteral("(createdAt < ?1 OR (createdAt = ?1 AND id > ?2) OR createdAt IS NULL)");
         descriptor.bindCondition = [at, id](SqliteStatement &statement) {
-            statement.bindInt64(1, at);
+            statement.bindDate(1, at);
             statement.bindUuid(2, id);
         };
     } else {

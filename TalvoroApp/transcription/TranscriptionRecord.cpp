@@ -6,7 +6,7 @@
 #include <limits>
 
 TranscriptionRecord::TranscriptionRecord(QString text, qint64 wordCount, double durationSeconds, QString language,
-                                         QDateTime createdAt)
+                                         talvoro::ModelDate createdAt)
     : id(talvoro::newModelId())
     , text(std::move(text))
     , createdAt(std::move(createdAt))

@@ -15,7 +15,7 @@ struct TranscriptionRecord
 
     QUuid id;
     QString text;
-    QDateTime createdAt;          // UTC, millisecond precision; the newest-first sort key
+    talvoro::ModelDate createdAt; // UTC, at the precision it came with; the newest-first sort key
     qint64 wordCount = 0;
     double durationSeconds = 0.0;
     QString language = QStringLiteral("auto"); // a language code such as "pt", or "auto"
@@ -23,7 +23,7 @@ struct TranscriptionRecord
     TranscriptionRecord() = default;
     // A new record with a new random id, not yet inserted.
     TranscriptionRecord(QString text, qint64 wordCount, double durationSeconds, QString language,
-                        QDateTime createdAt = talvoro::currentModelDate());
+                        talvoro::ModelDate createdAt = talvoro::currentModelDate());
 
     // The client id the account knows the record by.
     QString idString() const { return talvoro::uuidString(id); }

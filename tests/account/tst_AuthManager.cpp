@@ -1,4 +1,5 @@
 #include "account/AuthManager.h"
+#include "account/AuthReplies.h"
 #include "account/SignInError.h"
 #include "support/AccountTestSupport.h"
 #include "support/GuardedObject.h"
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimeZone>
 #include <QTimer>
 #include <QUrlQuery>
 
@@ -359,6 +361,35 @@ private Q_SLOTS:
         QCOMPARE(*ta, *tc);
         QCOMPARE(backend.server.requestCount(QStringLiteral("auth/refresh")), 1);
         QCOMPARE(h.secrets.value(QLatin1String(AuthManager::kAccessTokenItem)), *ta);
+    }
+
+    // A lifetime no integer holds (1e308) is held within a year, and an
+    // expiry time past what a date holds is refused; neither is cast as it is
+    // (the token counted as expired).
+    void tokenLifetimesOutOfRangeAreHeldOrRefused_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("seconds"); // from now to the expiry; -1: none known
+        QTest::newRow("an hour") << "expiresIn" << 3600.0 << qint64(3600);
+        QTest::newRow("expiresIn 1e308") << "expiresIn" << 1e308 << qint64(366 * 24 * 3600);
+        QTest::newRow("expiresIn -1e308") << "expiresIn" << -1e308 << qint64(0);
+        QTest::newRow("expiresAt 1e308") << "expiresAt" << 1e308 << qint64(-1);
+    }
+
+    void tokenLifetimesOutOfRangeAreHeldOrRefused()
+    {
+        QFETCH(QString, member);
+        QFETCH(double, value);
+        QFETCH(qint64, seconds);
+        const QDateTime now = QDateTime::fromMSecsSinceEpoch(1741600000000, QTimeZone::utc());
+        const auto tokens = AuthReplies::tokensFromReply(
+            {{"accessToken", "a"}, {"refreshToken", "r"}, {member, value}}, {}, [&] { return now; });
+        QVERIFY(tokens);
+        if (seconds < 0)
+            QVERIFY(!tokens->expiresAt.isValid());
+        else
+            QCOMPARE(now.secsTo(tokens->expiresAt), seconds);
     }
 
     void refreshFailuresEndTheSessionOnlyWhenRefused_data()

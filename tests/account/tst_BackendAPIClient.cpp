@@ -181,6 +181,11 @@ private Q_SLOTS:
         row("200 not JSON", 200, "<html>portal</html>", Kind::parseError, 0,
             QStringLiteral("Erro ao processar resposta"), false);
         row("200 JSON array", 200, "[1,2]", Kind::parseError, 0, {}, false);
+        // Numbers no integer holds are held at the ends of the range, never cast as they are.
+        row("retryAfter past any integer", 503, R"({"error":"upload_preparation_throttled","retryAfter":1e308})",
+            Kind::uploadPreparationThrottled, 2147483647, {}, true);
+        row("counts past any integer", 403, R"({"error":"weekly_cap_exceeded","used":1e308,"limit":-1e308})",
+            Kind::weeklyCapExceeded, 0, QStringLiteral("Limite semanal atingido (2147483647/0)."), false);
     }
 
     void statusCodesMapToTheirErrors()

@@ -16,6 +16,8 @@ private Q_SLOTS:
     void everyEscapeAtEverySplit_data();
     void everyEscapeAtEverySplit();
     void malformedOrCutBodiesFail();
+    void aRowTheParserRefusesIsSkipped_data();
+    void aRowTheParserRefusesIsSkipped();
 };
 
 namespace {
@@ -166,7 +168,6 @@ void TestPullReplyDecoder::malformedOrCutBodiesFail()
         R"({"cursor":1,"rules":[{"clientId":"a"} {"clientId":"b"}]})",
         R"({"cursor":1,"rules":[{"clientId":"a"},]})",
         R"({"cursor":1,"rules":[,]})",
-        R"({"cursor":1,"rules":[{"clientId":}]})",
         R"({"cursor":tru})",
         R"({"cursor":1,})",
         R"({"cursor" 1})",
@@ -187,6 +188,32 @@ void TestPullReplyDecoder::malformedOrCutBodiesFail()
     QVERIFY(!decoder.feed(R"({"cursor":1 "transcriptions":[)"));
     QVERIFY(!decoder.feed(QByteArrayView(kReply).sliced(kReply.indexOf("{\"clientId\""))));
     QCOMPARE(decoder.pendingRows(), 0);
+}
+
+// An element whose bounds are sure but whose bytes the JSON parser refuses
+// is one problem row: the rows around it and the cursor stand, so one bad row
+// does not fail this pull and every later one.
+void TestPullReplyDecoder::aRowTheParserRefusesIsSkipped_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    QTest::newRow("text that is not UTF-8") << QByteArray("{\"clientId\":\"x\",\"text\":\"ol\xff\xfe\"}");
+    QTest::newRow("a member without a value") << QByteArray(R"({"clientId":})");
+    QTest::newRow("a misspelt literal") << QByteArray(R"({"clientId":"x","isDeleted":tru})");
+}
+
+void TestPullReplyDecoder::aRowTheParserRefusesIsSkipped()
+{
+    QFETCH(QByteArray, bad);
+    const QByteArray good = R"({"clientId":"0B9B4F3E-6A2C-4F55-9D5E-1A1B1C1D1E1F","text":"a","createdAt":1,)"
+                            R"("wordCount":1,"durationSeconds":1,"language":"pt","updatedAt":1,"isDeleted":false})";
+    const QByteArray body = R"({"transcriptions":[)" + good + ',' + bad + ',' + good + R"(],"cursor":7})";
+    const Decoded decoded = decodeInPieces({QByteArrayView(body)});
+    QVERIFY2(decoded.rest.has_value(), qPrintable(decoded.rest.error()));
+    QCOMPARE(decoded.rows.transcriptions.size(), 2);
+    QCOMPARE(decoded.rest->cursor, std::optional<qint64>(7));
+    QCOMPARE(decoded.rest->problems.size(), 1);
+    QVERIFY2(decoded.rest->problems[0].startsWith("transcriptions[1] is no JSON value"),
+             qPrintable(decoded.rest->problems[0]));
 }
 
 QTEST_GUILESS_MAIN(TestPullReplyDecoder)

@@ -10,6 +10,7 @@
 #include "backend-local/SyncAccount.h"
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SettingsKeys.h"
 #include "platform/SqliteDatabase.h"
 #include "support/GuardedObject.h"
 #include "support/SyncTestSupport.h"
@@ -25,6 +26,8 @@
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QTimeZone>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
@@ -34,6 +37,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <sys/resource.h>
 
 using namespace std::chrono_literals;
 using backendlocal::BackendServer;
@@ -131,12 +135,12 @@ class TestSyncIntegration : public QObject
 
     // This test program on a device folder: "delete" removes every rule, term
     // and transcription and pushes the deletions, "drain" replays the queue.
-    void startSyncChild(QProcess &child, const QString &mode, const QString &folder)
+    void startSyncChild(QProcess &child, const QString &mode, const QString &folder, std::optional<QUrl> url = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TALVORO_SYNC_CHILD"), mode);
         env.insert(QStringLiteral("TALVORO_SYNC_FOLDER"), folder);
-        env.insert(QStringLiteral("TALVORO_SYNC_URL"), m_server->baseURL().toString());
+        env.insert(QStringLiteral("TALVORO_SYNC_URL"), url.value_or(m_server->baseURL()).toString());
         env.insert(QStringLiteral("TALVORO_SYNC_TOKEN"), m_token);
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -217,8 +221,9 @@ private Q_SLOTS:
         QCOMPARE(rules.size(), size_t(1));
         QCOMPARE(rules[0].idString(), rid);
         QCOMPARE(rules[0].replacementText, QString("você"));
-        // Compared as integers: a double comparison this near 1.7e12 tolerates about 2 ms.
-        QCOMPARE(rules[0].updatedAt.toMSecsSinceEpoch(), nowMs - 1000);
+        // The fraction of a millisecond is kept, exactly (QCOMPARE of doubles this
+        // near 1.7e12 would tolerate about 2 ms).
+        QVERIFY(rules[0].updatedAt.millisecondsSince1970() == double(nowMs - 1000) - 0.4);
         QCOMPARE(rules[0].createdAt.toMSecsSinceEpoch(), nowMs - 5000);
         QCOMPARE(device->all<DictionaryEntry>().size(), size_t(1));
         const auto transcriptions = device->all<TranscriptionRecord>();
@@ -391,6 +396,7 @@ private Q_SLOTS:
              .contentType = "text/html"},
             {.times = 1, .status = 302, .body = "", .contentType = "text/html"},
             {.times = 1, .status = 200, .body = "{}"},
+            {.times = 1, .status = 201, .body = R"({"applied":true})"},
         };
         for (const auto &impostor : impostors) {
             m_server->injectFailure("sync/settings", impostor);
@@ -912,6 +918,120 @@ private Q_SLOTS:
         QCOMPARE(device->all<ReplacementRule>().size(), size_t(0));
     }
 
+    // A rule or term the account holds at a time with a fraction of a
+    // millisecond is pulled, read back from the store file and deleted: the
+    // deletion carries exactly the account's time and is taken. A deletion the
+    // account refuses (another device edited the row while the deletion
+    // waited, and the pull passed the edit by) brings that edit back.
+    void deletionsCarryTheAccountsExactTime_data()
+    {
+        QTest::addColumn<bool>("term");
+        QTest::addColumn<double>("fraction");
+        QTest::addColumn<bool>("editedElsewhere");
+        QTest::newRow("rule at .2 ms") << false << 0.2 << false;
+        QTest::newRow("rule at .7 ms") << false << 0.7 << false;
+        QTest::newRow("rule at a whole ms") << false << 0.0 << false;
+        QTest::newRow("term at .2 ms") << true << 0.2 << false;
+        QTest::newRow("term at .999 ms") << true << 0.999 << false;
+        QTest::newRow("rule edited elsewhere while its deletion waited") << false << 0.2 << true;
+        QTest::newRow("term edited elsewhere while its deletion waited") << true << 0.2 << true;
+    }
+
+    void deletionsCarryTheAccountsExactTime()
+    {
+        QFETCH(bool, term);
+        QFETCH(double, fraction);
+        QFETCH(bool, editedElsewhere);
+        const QString id = newClientId();
+        const double at = 1741600000000.0 + fraction;
+        const auto put = [&](double updatedAt, const QString &text) {
+            SyncAccount a = account();
+            const auto taken = term ? a.pushDictionaryEntry(SyncDictionaryEntryPayload{id, text, "pt", "manual", 1, at, at,
+                                                                                       updatedAt, false}.toJsonObject(), 1)
+                                    : a.pushRule(SyncRulePayload{id, text, "você", true, 1, at, updatedAt, false}
+                                                     .toJsonObject(), 1);
+            QVERIFY(taken.value_or(false));
+            storeAccount(a);
+        };
+        const auto onAccount = [&] { return (term ? account().dictionaryEntry(id) : account().rule(id)).value(); };
+        auto device = newDevice();
+        const auto local = [&] {
+            if (term) {
+                const auto rows = device->all<DictionaryEntry>();
+                return rows.empty() ? QString() : rows[0].term;
+            }
+            const auto rows = device->all<ReplacementRule>();
+            return rows.empty() ? QString() : rows[0].originalText;
+        };
+        put(at, QStringLiteral("vc"));
+        device->pull();
+        device->restart();
+        QCOMPARE(local(), QStringLiteral("vc"));
+
+        if (editedElsewhere) {
+            m_server->injectFailure(term ? "sync/dictionary-entries" : "sync/rules", {.times = 1, .status = 503});
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Push (rule|dictionary entry) failed"));
+        }
+        // The editors' confirmed deletion: removed, saved, and the snapshot pushed.
+        const QUuid uuid = syncUuidFromClientId(id);
+        if (term) {
+            const auto removed = device->context().remove<DictionaryEntry>(uuid);
+            QVERIFY(device->context().save().has_value());
+            QCoro::waitFor(device->sync->pushDictionaryEntryModel(*removed, true));
+        } else {
+            const auto removed = device->context().remove<ReplacementRule>(uuid);
+            QVERIFY(device->context().save().has_value());
+            QCoro::waitFor(device->sync->pushRuleModel(*removed, true));
+        }
+        if (!editedElsewhere) {
+            QVERIFY(onAccount().value("isDeleted").toBool());
+            QVERIFY(onAccount().value("updatedAt").toDouble() == at); // exactly: QCOMPARE is fuzzy
+        } else {
+            // The pull passes the edit by (the deletion waits), then replays the
+            // deletion, which the account refuses.
+            put(at + 60000, QStringLiteral("vcs"));
+            device->pull();
+            QVERIFY(!onAccount().value("isDeleted").toBool());
+            QCOMPARE(local(), QStringLiteral("vcs"));
+        }
+        QCOMPARE(device->queue->count(), 0);
+    }
+
+    // A server that streams rows for ever: the pull ends at its bound with an
+    // error and the cursor unchanged. In a child process held to 512 MiB of
+    // data and 256 MiB per file (past either the kernel ends it).
+    void anEndlessPullReplyEndsAtItsBound()
+    {
+        QByteArray rows;
+        const QByteArray row = SyncTranscriptionPayload{newClientId(), QString(400, QLatin1Char('a')), 1.7e12, 1, 1.0,
+                                                        "pt", 1.7e12, false}.toJson() + ',';
+        while (rows.size() < 256 * 1024)
+            rows += row;
+        QTcpServer endless;
+        QVERIFY(endless.listen(QHostAddress::LocalHost));
+        connect(&endless, &QTcpServer::newConnection, this, [&] {
+            while (QTcpSocket *socket = endless.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                const auto feed = [socket, &rows] {
+                    while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 4 * rows.size())
+                        socket->write(rows);
+                };
+                connect(socket, &QTcpSocket::bytesWritten, socket, feed);
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n"
+                              "{\"cursor\":1,\"transcriptions\":[");
+                feed();
+            }
+        });
+        const QString folder = m_dir.filePath(QStringLiteral("endless"));
+        QVERIFY(QDir().mkpath(folder));
+        QProcess child;
+        startSyncChild(child, QStringLiteral("endless"), folder,
+                       QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(endless.serverPort())));
+        QTRY_VERIFY_WITH_TIMEOUT(child.state() == QProcess::NotRunning, 120000);
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    }
+
 };
 
 // Started by startSyncChild.
@@ -920,6 +1040,19 @@ static int runSyncChild(const QString &mode)
     QLoggingCategory::setFilterRules(QStringLiteral("*.info=false"));
     Device device(qEnvironmentVariable("TALVORO_SYNC_FOLDER"), QUrl(qEnvironmentVariable("TALVORO_SYNC_URL")),
                   qEnvironmentVariable("TALVORO_SYNC_TOKEN"));
+    if (mode == QLatin1String("endless")) {
+        const rlimit data{512 << 20, 512 << 20};
+        const rlimit file{256 << 20, 256 << 20};
+        if (setrlimit(RLIMIT_DATA, &data) != 0 || setrlimit(RLIMIT_FSIZE, &file) != 0)
+            return 3;
+        auto deps = device.dependencies();
+        deps.maxPullReplyBytes = 64 << 20;
+        device.sync = std::make_unique<SyncManager>(deps);
+        device.settings->set(SettingsKeys::syncInitialPushAccount, QStringLiteral("account:user-1"));
+        device.pull();
+        const bool ended = !device.sync->isSyncing() && !device.sync->lastSyncDate();
+        return ended && device.settings->int64Value("syncPullCursor", -1) == -1 ? 0 : 1;
+    }
     if (mode == QLatin1String("drain")) {
         QCoro::waitFor(device.sync->drainOfflineQueue());
         return device.queue->count() == 0 ? 0 : 1;

@@ -110,7 +110,7 @@ private Q_SLOTS:
                  qint64(1'700'000'000'001));
         QCOMPARE(reopened.database().queryText(
                      QStringLiteral("SELECT createdAt FROM transcriptions ORDER BY createdAt LIMIT 1")),
-                 QStringLiteral("1700000000123"));
+                 QStringLiteral("1700000000123000000")); // nanoseconds since 1970
         QCOMPARE(reopened.database().queryText(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QCOMPARE(reopened.database().queryText(QStringLiteral("PRAGMA user_version")),
                  QString::number(AppModelContainer::kSchemaVersion));
@@ -135,7 +135,8 @@ private Q_SLOTS:
         writeStore(empty, {QStringLiteral("CREATE TABLE scratch (x)")});
         AppModelContainer migrated(empty);
         QVERIFY(migrated.setAsideFilePath().isEmpty());
-        QCOMPARE(migrated.database().queryText(QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+        QCOMPARE(migrated.database().queryText(QStringLiteral("PRAGMA user_version")),
+                 QString::number(AppModelContainer::kSchemaVersion));
         QCOMPARE(*migrated.countCommitted<DictionaryEntry>(), 0);
 
         // A file written by a newer build is used as it is, not set aside.
@@ -160,7 +161,35 @@ private Q_SLOTS:
         AppModelContainer fromDamaged(damaged);
         QVERIFY(fromDamaged.isPersistent());
         QVERIFY(QFile::exists(fromDamaged.setAsideFilePath()));
-        QCOMPARE(fromDamaged.database().queryText(QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+        QCOMPARE(fromDamaged.database().queryText(QStringLiteral("PRAGMA user_version")),
+                 QString::number(AppModelContainer::kSchemaVersion));
+
+        // A store of version 1 (dates in milliseconds) keeps its rows and
+        // their order; every date after it keeps its fraction of a millisecond.
+        const QString first = storePath(QStringLiteral("version1.store"));
+        writeStore(first, {talvoro::store::schemaMigrations().first(),
+                           QStringLiteral("INSERT INTO transcriptions (id, text, createdAt) VALUES"
+                                          " ('00000000-0000-0000-0000-000000000001', 'old', 1700000000123),"
+                                          " ('00000000-0000-0000-0000-000000000002', 'none', NULL),"
+                                          " ('00000000-0000-0000-0000-000000000003', 'far', 99000000000000000);"
+                                          "INSERT INTO replacementRules (id, originalText, createdAt, updatedAt) VALUES"
+                                          " ('00000000-0000-0000-0000-000000000004', 'vc', 1700000000001, 1741600000000);"
+                                          "PRAGMA user_version = 1")});
+        {
+            AppModelContainer fromFirst(first);
+            auto rows = fromFirst.makeContext()->fetch(StoreQueries::transcriptionsNewestFirst()).value();
+            QCOMPARE(texts(rows), QStringList({"old", "none", "far"})); // a date past 2262 is none
+            QCOMPARE(rows[0].createdAt.toMSecsSinceEpoch(), qint64(1700000000123));
+            auto context = fromFirst.makeContext();
+            auto rule = context->fetch<ReplacementRule>().value().at(0);
+            QVERIFY(rule.updatedAt.millisecondsSince1970() == 1741600000000.0); // QCOMPARE would be fuzzy
+            rule.updatedAt = talvoro::ModelDate::fromMillisecondsSince1970(1741600000000.2);
+            context->update(rule);
+            QVERIFY(context->save().has_value());
+        }
+        AppModelContainer again(first);
+        QVERIFY(again.makeContext()->fetch<ReplacementRule>().value().at(0).updatedAt.millisecondsSince1970()
+                == 1741600000000.2);
     }
 
     void unsavedChangesLiveInTheContextUntilSaved()

@@ -100,8 +100,11 @@ private Q_SLOTS:
             QCOMPARE(date.toMSecsSinceEpoch(), ms);
             QCOMPARE(qint64(talvoro::millisecondsSince1970(date)), ms);
         }
-        QCOMPARE(talvoro::dateFromMillisecondsSince1970(1'700'000'000'123.6).toMSecsSinceEpoch(),
-                 qint64(1'700'000'000'124));
+        // A fraction is kept, not rounded: the whole millisecond is its floor,
+        // and the payload's number comes back exactly.
+        const talvoro::ModelDate fraction = talvoro::dateFromMillisecondsSince1970(1'700'000'000'123.6);
+        QCOMPARE(fraction.toMSecsSinceEpoch(), qint64(1'700'000'000'123));
+        QVERIFY(talvoro::millisecondsSince1970(fraction) == 1'700'000'000'123.6);
         QVERIFY(!talvoro::dateFromMillisecondsSince1970(std::nan("")).isValid());
         QVERIFY(!talvoro::dateFromMillisecondsSince1970(1e300).isValid());
         QCOMPARE(talvoro::millisecondsSince1970(QDateTime()), 0.0);
