@@ -13,7 +13,6 @@
 
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
-#include "screens/home-history-stats/HistoryListIndex.h"
 #include "screens/home-history-stats/HistoryListModel.h"
 #include "screens/home-history-stats/HistorySearch.h"
 #include "navigation/AppEnvironment.h"
@@ -93,7 +92,7 @@ public:
         m_view = std::make_unique<HistoryView>(m_environment, nullptr);
         m_view->resize(900, 700);
         m_view->show();
-        while (m_view->isReadingPages() || m_view->listModel()->isPreparingSearch())
+        while (m_view->isReadingPages())
             QCoreApplication::processEvents();
         paint();
     }

@@ -50,7 +50,7 @@ class AppModelContainer : public QObject
     Q_PROPERTY(bool isPersistent READ isPersistent CONSTANT)
 public:
     // The current schema version (PRAGMA user_version).
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
     static constexpr const char *kStoreFileName = "TalvoroApp.store";
     // Beside the store while a session has it open.
     static constexpr const char *kOpenMarkerSuffix = ".open";
