@@ -21,6 +21,8 @@
 #include "transcription/StoreQueries.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QProcess>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
@@ -30,6 +32,8 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+
+#include <unistd.h>
 #include <vector>
 
 using namespace talvoro::history;
@@ -114,6 +118,101 @@ private:
     AppEnvironment m_environment;
     std::unique_ptr<HistoryView> m_view;
 };
+
+// Resident memory of this process, in MiB.
+double residentMiB()
+{
+    QFile status(QStringLiteral("/proc/self/statm"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.size() > 1 ? double(fields[1].toLongLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+}
+
+struct OpenFigures
+{
+    double firstRowsMs = 0; // opening until the first frame with rows
+    double loadedMs = 0;    // until every key is read and laid out
+    double longestTurnMs = 0;
+    double firstPaintMiB = 0;
+    double loadedMiB = 0;
+};
+
+// The user opens "Histórico" (in a process of its own, so that nothing of
+// the bench's own rows is in its memory): from building the screen until a
+// frame with rows is painted, then until the whole history is read (the
+// longest turn of the window's thread on the way), and resident memory at
+// the first frame and once everything is read and drawn.
+OpenFigures openHistory(const QString &storePath)
+{
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+    OpenFigures figures;
+    AppModelContainer container(storePath);
+    AppEnvironment environment;
+    environment.settings = &settings;
+    environment.models = &container;
+    QElapsedTimer timer;
+    timer.start();
+    HistoryView view(environment, nullptr);
+    view.resize(900, 700);
+    view.show();
+    QCoreApplication::processEvents();
+    view.listView()->viewport()->repaint();
+    figures.firstRowsMs = double(timer.nsecsElapsed()) / 1e6;
+    if (view.listModel()->rowCount() == 0)
+        std::fprintf(stderr, "warning: the first frame had no rows\n");
+    figures.firstPaintMiB = residentMiB();
+    while (view.isReadingPages()) {
+        QElapsedTimer turn;
+        turn.start();
+        QCoreApplication::processEvents();
+        view.listView()->viewport()->repaint();
+        figures.longestTurnMs = std::max(figures.longestTurnMs, double(turn.nsecsElapsed()) / 1e6);
+    }
+    figures.loadedMs = double(timer.nsecsElapsed()) / 1e6;
+    // Scrolled to the end and back: every row has been laid out and drawn.
+    view.listView()->scrollToBottom();
+    view.listView()->viewport()->repaint();
+    view.listView()->scrollToTop();
+    view.listView()->viewport()->repaint();
+    QCoreApplication::processEvents();
+    figures.loadedMiB = residentMiB();
+    return figures;
+}
+
+// Runs the open `repeats` times, each in a fresh process; medians.
+OpenFigures openInProcesses(const QString &storePath, int repeats)
+{
+    std::vector<OpenFigures> runs;
+    for (int i = 0; i < repeats; ++i) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--open"), storePath});
+        child.waitForFinished(600'000);
+        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+        if (fields.size() != 5)
+            continue;
+        runs.push_back({fields[0].toDouble(), fields[1].toDouble(), fields[2].toDouble(), fields[3].toDouble(),
+                        fields[4].toDouble()});
+    }
+    const auto median = [&runs](double OpenFigures::*field) {
+        std::vector<double> values;
+        for (const OpenFigures &run : runs)
+            values.push_back(run.*field);
+        std::sort(values.begin(), values.end());
+        return values.empty() ? 0.0 : values[values.size() / 2];
+    };
+    return {median(&OpenFigures::firstRowsMs), median(&OpenFigures::loadedMs), median(&OpenFigures::longestTurnMs),
+            median(&OpenFigures::firstPaintMiB), median(&OpenFigures::loadedMiB)};
+}
+
+QString writeStore(const QTemporaryDir &dir, const std::vector<TranscriptionRecord> &records)
+{
+    const QString path = dir.filePath(QStringLiteral("open-%1.store").arg(records.size()));
+    AppModelContainer seed(path);
+    (void)seed.makeContext()->upsertAll(records);
+    return path;
+}
 
 const QString kTyped = QStringLiteral("reunião");
 
@@ -206,6 +305,12 @@ double dictationWhileOpen(const std::vector<TranscriptionRecord> &records, int r
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    if (app.arguments().size() == 3 && app.arguments()[1] == QStringLiteral("--open")) {
+        const OpenFigures figures = openHistory(app.arguments()[2]);
+        std::printf("%.3f %.3f %.3f %.2f %.2f\n", figures.firstRowsMs, figures.loadedMs, figures.longestTurnMs,
+                    figures.firstPaintMiB, figures.loadedMiB);
+        return 0;
+    }
     int rows = 100'000;
     int repeats = 7;
     bool check = false;
@@ -222,6 +327,18 @@ int main(int argc, char **argv)
     bool missed = false;
 
     const std::vector<TranscriptionRecord> records = makeRecords(rows);
+    {
+        QTemporaryDir stores;
+        const OpenFigures small = openInProcesses(
+            writeStore(stores, std::vector<TranscriptionRecord>(records.begin(), records.begin() + std::min(rows, 1000))),
+            repeats);
+        const OpenFigures large = openInProcesses(writeStore(stores, records), repeats);
+        std::printf("open history, %d records: first frame with rows %.2f ms (1,000 records: %.2f ms, ratio %.2f, target <= 1.50); "
+                    "all read in %.2f ms, longest turn %.2f ms; memory %.1f MiB at first paint, %.1f MiB loaded (ratio %.2f, target <= 1.50)\n",
+                    rows, large.firstRowsMs, small.firstRowsMs, large.firstRowsMs / small.firstRowsMs, large.loadedMs,
+                    large.longestTurnMs, large.firstPaintMiB, large.loadedMiB, large.loadedMiB / large.firstPaintMiB);
+        std::fflush(stdout);
+    }
     const TypingFigures large = typing(records, repeats);
     const double frameMs = 1000.0 / 60;
     std::printf("history search, %d records: keystroke to painted list %.2f ms (slowest %.2f ms, target <= 33), "

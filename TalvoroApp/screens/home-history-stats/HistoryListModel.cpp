@@ -144,10 +144,23 @@ void HistoryListModel::readFirstScreen(KeyList &list)
 
 void HistoryListModel::loadStep()
 {
+    // A few milliseconds a turn, so that a frame (the rows after a key)
+    // never waits long behind the reading.
+    QElapsedTimer spent;
+    spent.start();
+    do {
+        if (!loadPage())
+            return;
+    } while (spent.elapsed() < kTurnBudgetMs);
+}
+
+bool HistoryListModel::loadPage()
+{
     // The search first: its rows are the ones the user waits for.
     for (std::optional<KeyList> *search : {&m_pendingSearch, &m_search}) {
         if (*search && !(*search)->complete) {
-            readPage(**search);
+            if (!readPage(**search))
+                return false; // tried again on the next turn
             if (search == &m_pendingSearch && (m_pendingSearch->complete || m_pendingSearch->index.size() >= kFirstScreen)) {
                 m_pendingSearch->shownThrough = m_pendingSearch->complete ? std::nullopt
                                                  : std::optional(m_pendingSearch->index.keyAt(m_pendingSearch->index.size() - 1));
@@ -158,25 +171,27 @@ void HistoryListModel::loadStep()
                 m_search->shownThrough.reset();
                 applyItems(buildItems(), false);
             }
-            return;
+            return true;
         }
     }
     if (!m_all.complete) {
-        readPage(m_all);
+        if (!readPage(m_all))
+            return false;
         if (m_all.complete) {
             m_all.shownThrough.reset();
             if (!m_search && !m_pendingSearch)
                 applyItems(buildItems(), false);
         }
-        return;
+        return true;
     }
     m_loading.stop();
+    return false;
 }
 
 void HistoryListModel::finishLoading()
 {
-    while (isLoading())
-        loadStep();
+    while (isLoading() && loadPage()) {
+    }
 }
 
 void HistoryListModel::setSearchText(const QString &text)

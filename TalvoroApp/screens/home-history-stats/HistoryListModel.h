@@ -35,9 +35,11 @@ public:
     enum Role { IdRole = Qt::UserRole + 1, IsHeaderRole };
     // Keys read before the first frame, and then per event-loop turn.
     static constexpr qsizetype kFirstPage = 200;
-    static constexpr qsizetype kPage = 10'000;
-    // Rows a search looks at per turn, and the matches that make a screen.
-    static constexpr qsizetype kSearchSlice = 4'000;
+    static constexpr qsizetype kPage = 2'000;
+    // Rows a search looks at per page, and the matches that make a screen.
+    static constexpr qsizetype kSearchSlice = 500;
+    // Pages are read for about this long per event-loop turn.
+    static constexpr qint64 kTurnBudgetMs = 4;
     static constexpr qsizetype kFirstScreen = 60;
     // Texts kept for the rows drawn lately.
     static constexpr int kCachedTexts = 256;
@@ -96,6 +98,8 @@ private:
     bool readPage(KeyList &list);
     void readFirstScreen(KeyList &list);
     void loadStep();
+    // Reads one page of whichever list still reads; false when none does.
+    bool loadPage();
     void commit(const StoreChangeSet &changes);
     void reload();
     void applyCommit(KeyList &list, const QSet<QUuid> &gone, const std::vector<const TranscriptionRecord *> &written);
