@@ -14,7 +14,9 @@
 #include "screens/settings/ui/CapsuleButton.h"
 #include "screens/settings/ui/ContentUnavailableView.h"
 #include "support/DictationFakes.h"
+#include "account/SyncPayloads.h"
 #include "support/FakeSync.h"
+#include "support/SyncTestSupport.h"
 #include "support/FileDialogDriving.h"
 #include "support/TestSupport.h"
 
@@ -36,6 +38,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+
+#include <sqlite3.h>
 
 using namespace talvoro;
 using namespace talvoro::history;
@@ -226,6 +230,53 @@ private Q_SLOTS:
         const int last = model.rowOf(records.back().id);
         QVERIFY(last > 0);
         QCOMPARE(model.record(last)->text, records.back().text);
+    }
+
+    // A pull with the history open: its rows are written on the store's
+    // writer connection (none through the window's), and the open list
+    // shows them, in order, grouped by day, as they are committed.
+    void aPullsRowsShowInTheOpenHistory()
+    {
+        AccountServices services;
+        QVERIFY(services.harness.signIn());
+        const double newest = SyncTime::msFromDate(QDateTime::currentDateTimeUtc()) - 1000;
+        backendlocal::SyncAccount account = services.account();
+        std::vector<QString> pulled;
+        for (int i = 0; i < 700; ++i) {
+            pulled.push_back(newClientId());
+            const double at = newest - i * 3'600'000.0;
+            QVERIFY(account.pushTranscription(SyncTranscriptionPayload{pulled.back(), QStringLiteral("puxado %1").arg(i), at,
+                                                                       2, 1.0, QStringLiteral("pt"), at, false}
+                                                  .toJsonObject(),
+                                              1 + i)
+                        .has_value());
+        }
+        services.storeAccount(account);
+        services.models.mainContext().insert(dictation(QStringLiteral("local"), QDateTime::currentDateTimeUtc()));
+        QVERIFY(services.models.mainContext().save());
+
+        int writtenHere = 0;
+        sqlite3_update_hook(
+            services.models.database().handle(),
+            [](void *count, int, const char *, const char *table, sqlite3_int64) {
+                *static_cast<int *>(count) += qstrcmp(table, "transcriptions") == 0;
+            },
+            &writtenHere);
+        HistoryView view(services.environment, {}, {});
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_VERIFY_WITH_TIMEOUT(services.sync->lastSyncDate().has_value(), 20000);
+        QTRY_VERIFY(!view.isReadingPages());
+        sqlite3_update_hook(services.models.database().handle(), nullptr, nullptr);
+        QCOMPARE(writtenHere, 0);
+
+        HistoryListModel fresh(services.models, [] { return QDateTime::currentDateTime(); });
+        fresh.finishLoading();
+        QCOMPARE(lines(*view.listModel()), lines(fresh));
+        QCOMPARE(view.listModel()->record(1)->text, QStringLiteral("local"));
+        QVERIFY(view.listModel()->rowOf(*talvoro::uuidFromString(pulled.back())) > 0);
+        QCOMPARE(services.models.countCommitted<TranscriptionRecord>().value(), 701);
     }
 
     void groupingAcrossMidnightAndZones()
