@@ -17,6 +17,7 @@
 // portal probe's bound). Prints medians and ratios.
 // Usage: talvoro-startup-bench [--records 0,10000,100000] [--repeats R] [--check]
 
+#include "bench/StallMonitor.h"
 #include "app/AppComposition.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/NavigationStackView.h"
@@ -104,27 +105,6 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// The longest time the event loop went without turning.
-class StallMonitor
-{
-public:
-    StallMonitor()
-    {
-        m_timer.setInterval(0);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            m_longestMs = std::max(m_longestMs, m_sinceTurn.nsecsElapsed() / 1e6);
-            m_sinceTurn.restart();
-        });
-        m_sinceTurn.start();
-        m_timer.start();
-    }
-    double longestMs() const { return m_longestMs; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_sinceTurn;
-    double m_longestMs = 0;
-};
 
 // The sidebar switches after the first paint, each timed to the new screen's paint.
 class ScreenTour

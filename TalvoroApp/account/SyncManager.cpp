@@ -240,7 +240,31 @@ QCoro::Task<> SyncManager::runPull(QPointer<ModelContext> context, QPointer<Requ
             qCWarning(lcSyncManager, "Pull failed: %s", "the model context went away");
             co_return;
         }
-        const auto counts = SyncMerge::apply(*context, **batch, deletionPending);
+        // The transcriptions (nearly all of a first pull) are written on the
+        // store's writer thread; rules and terms merge here, last writer wins.
+        AppModelContainer *container = context->container();
+        if (!container) {
+            qCWarning(lcSyncManager, "Pull failed: %s", "the store went away");
+            co_return;
+        }
+        auto writing = talvoro::awaitOwned(
+            this, SyncMerge::applyTranscriptions(*container, (**batch).transcriptions, deletionPending));
+        const auto wrote = co_await std::move(writing);
+        if (!wrote)
+            co_return;
+        if (!*wrote) {
+            qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(wrote->error().errorDescription()));
+            co_return;
+        }
+        merged += **wrote;
+        if (isStale(generation, epoch) || !context) {
+            qCInfo(lcSyncManager) << "Session changed during pull; dropping its result";
+            co_return;
+        }
+        SyncPullResponse others;
+        others.rules = (**batch).rules;
+        others.dictionaryEntries = (**batch).dictionaryEntries;
+        const auto counts = SyncMerge::apply(*context, others, deletionPending);
         if (!counts) {
             qCWarning(lcSyncManager, "Pull failed: %s", qUtf8Printable(counts.error().errorDescription()));
             co_return;

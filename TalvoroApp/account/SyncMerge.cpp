@@ -1,6 +1,8 @@
 #include "account/SyncMerge.h"
 
+#include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/ModelStoreEngine.h"
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
 #include "transcription/TranscriptionRecord.h"
@@ -135,6 +137,62 @@ std::expected<Counts, StoreError> apply(ModelContext &context, const SyncPullRes
     if (auto saved = context.save(); !saved)
         return std::unexpected(saved.error());
     return counts;
+}
+
+QCoro::Task<std::expected<Counts, StoreError>> applyTranscriptions(AppModelContainer &container,
+                                                                   QList<SyncTranscriptionPayload> rows,
+                                                                   const DeletionPending &deletionPending)
+{
+    struct Row
+    {
+        TranscriptionRecord record;
+        bool isDeleted = false;
+    };
+    auto counts = std::make_shared<Counts>();
+    std::vector<Row> writes;
+    writes.reserve(size_t(rows.size()));
+    for (const SyncTranscriptionPayload &row : rows) {
+        if (!row.isDeleted && deletionPending
+            && deletionPending(OfflineSyncKind::deleteTranscription, row.clientId)) {
+            ++counts->keptLocal;
+            continue;
+        }
+        Row write{row.isDeleted ? TranscriptionRecord() : transcriptionFromPayload(row), row.isDeleted};
+        write.record.id = syncUuidFromClientId(row.clientId);
+        writes.push_back(std::move(write));
+    }
+    if (writes.empty())
+        co_return *counts;
+    // Runs on the writer thread: it touches only what it holds.
+    auto writing = container.writeOffThread(
+        [writes = std::move(writes), counts](SqliteDatabase &db, StoreChangeSet &changeSet)
+            -> std::expected<void, StoreError> {
+            ModelChanges<TranscriptionRecord> &changes = changeSet.changes<TranscriptionRecord>();
+            for (const Row &write : writes) {
+                if (write.isDeleted) {
+                    auto deleted = talvoro::store::deleteRow<TranscriptionRecord>(db, write.record.id);
+                    if (!deleted)
+                        return std::unexpected(deleted.error());
+                    if (*deleted) {
+                        changes.deleted.push_back(write.record.id);
+                        ++counts->deleted;
+                    }
+                    continue;
+                }
+                auto inserted = talvoro::store::insertRowIfMissing(db, write.record);
+                if (!inserted)
+                    return std::unexpected(inserted.error());
+                if (*inserted) {
+                    changes.addUpserted(write.record, true);
+                    ++counts->inserted;
+                }
+            }
+            return {};
+        });
+    const auto written = co_await std::move(writing);
+    if (!written)
+        co_return std::unexpected(written.error());
+    co_return *counts;
 }
 
 } // namespace SyncMerge

@@ -4,9 +4,12 @@
 #include "account/SyncPayloads.h"
 #include "platform/ModelStoreTypes.h"
 
+#include <QCoroTask>
+
 #include <expected>
 #include <functional>
 
+class AppModelContainer;
 class ModelContext;
 struct TranscriptionRecord;
 struct ReplacementRule;
@@ -44,6 +47,12 @@ using DeletionPending = std::function<bool(OfflineSyncKind kind, const QString &
 // Applies the rows to the context and saves it (one transaction).
 std::expected<Counts, StoreError> apply(ModelContext &context, const SyncPullResponse &response,
                                         const DeletionPending &deletionPending);
+// The pulled transcriptions alone, written on the store's writer thread in
+// one transaction: each missing one inserted (an existing row is never
+// looked up first: the insert leaves it alone), each pulled deletion
+// applied. The rows of deletions still waiting here are left out before.
+[[nodiscard]] QCoro::Task<std::expected<Counts, StoreError>> applyTranscriptions(
+    AppModelContainer &container, QList<SyncTranscriptionPayload> rows, const DeletionPending &deletionPending);
 
 // Model values from and to the payload records.
 TranscriptionRecord transcriptionFromPayload(const SyncTranscriptionPayload &payload);

@@ -12,7 +12,13 @@
 #include <QFile>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFuture>
+#include <QPromise>
 #include <QThread>
+
+#include <QCoroFuture>
+
+#include <atomic>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -24,6 +30,8 @@ namespace {
 
 const QString kInMemory = QStringLiteral(":memory:");
 constexpr int kBusyTimeoutMs = 5000;
+// Log pages after which a checkpoint is due (SQLite's own default).
+constexpr int kCheckpointPages = 1000;
 
 } // namespace
 
@@ -75,6 +83,58 @@ QString StoreError::errorDescription() const
     return QStringLiteral("store error %1: %2").arg(sqliteCode).arg(message);
 }
 
+// Lives on the writer thread: its connection, opened on first use and
+// again when the store file was replaced.
+struct AppModelContainer::Writer
+{
+    SqliteDatabase db;
+    quint64 openGeneration = 0;
+    std::atomic_bool checkpointRequested = false;
+    // Raised by a write that clears a table, under the write lock: a write
+    // asked for before it (rows of the account being left) is dropped.
+    std::atomic<quint64> clears = 0;
+
+    std::expected<SqliteDatabase *, StoreError> at(const QString &path, quint64 generation)
+    {
+        if (db.isOpen() && openGeneration == generation)
+            return &db;
+        db.close();
+        const int rc = db.open(path);
+        if (rc != SQLITE_OK)
+            return std::unexpected(StoreError{StoreError::Kind::database, rc, QStringLiteral("writer open")});
+        sqlite3_busy_timeout(db.handle(), kBusyTimeoutMs);
+        db.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        openGeneration = generation;
+        return &db;
+    }
+
+    std::expected<StoreChangeSet, StoreError> run(const QString &path, quint64 generation, quint64 clearsBefore,
+                                                  const WriteBody &body)
+    {
+        auto opened = at(path, generation);
+        if (!opened)
+            return std::unexpected(opened.error());
+        SqliteDatabase &connection = **opened;
+        int rc = connection.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (rc != SQLITE_OK)
+            return std::unexpected(talvoro::store::databaseError(connection, rc, "begin"));
+        StoreChangeSet changes;
+        auto result = clears == clearsBefore
+            ? body(connection, changes)
+            : std::unexpected(StoreError{StoreError::Kind::unavailable, 0, QStringLiteral("the store was cleared meanwhile")});
+        if (result) {
+            rc = connection.exec(QStringLiteral("COMMIT"));
+            if (rc != SQLITE_OK)
+                result = std::unexpected(talvoro::store::databaseError(connection, rc, "commit"));
+        }
+        if (!result) {
+            connection.exec(QStringLiteral("ROLLBACK"));
+            return std::unexpected(result.error());
+        }
+        return changes;
+    }
+};
+
 AppModelContainer::AppModelContainer(const QString &filePath, QObject *parent)
     : QObject(parent)
     , m_filePath(filePath)
@@ -88,7 +148,95 @@ AppModelContainer::AppModelContainer(const QString &filePath, QObject *parent)
     if (m_persistent) {
         talvoro::makePrivateFile(markerPath());
         m_ownsMarker = QFileInfo::exists(markerPath());
+        startWriter();
     }
+}
+
+void AppModelContainer::startWriter()
+{
+    if (!m_writerThread) {
+        m_writer = std::make_shared<Writer>();
+        m_writerThread = new QThread;
+        m_writerThread->setObjectName(QStringLiteral("Store writer"));
+        m_writerContext = new QObject;
+        m_writerContext->moveToThread(m_writerThread);
+        m_writerThread->start();
+    }
+    // The window's connection never checkpoints itself.
+    sqlite3_wal_autocheckpoint(m_db.handle(), 0);
+    sqlite3_wal_hook(m_db.handle(), &AppModelContainer::walCommitted, this);
+}
+
+void AppModelContainer::stopWriter()
+{
+    if (!m_writerThread)
+        return;
+    if (m_db.isOpen())
+        sqlite3_wal_hook(m_db.handle(), nullptr, nullptr);
+    // After the writes already asked for, which finish first.
+    QMetaObject::invokeMethod(
+        m_writerContext,
+        [writer = m_writer] {
+            writer->db.close();
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    m_writerThread->wait();
+    delete m_writerContext;
+    delete m_writerThread;
+    m_writerContext = nullptr;
+    m_writerThread = nullptr;
+    m_writer.reset();
+}
+
+int AppModelContainer::walCommitted(void *container, sqlite3 *, const char *, int pages)
+{
+    if (pages >= kCheckpointPages)
+        static_cast<AppModelContainer *>(container)->requestCheckpoint();
+    return SQLITE_OK;
+}
+
+void AppModelContainer::requestCheckpoint()
+{
+    if (!m_writerThread || m_writer->checkpointRequested.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        m_writerContext,
+        [writer = m_writer, path = m_filePath, generation = m_storeGeneration] {
+            if (auto db = writer->at(path, generation))
+                sqlite3_wal_checkpoint_v2((*db)->handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+            writer->checkpointRequested = false;
+        },
+        Qt::QueuedConnection);
+}
+
+QCoro::Task<std::expected<void, StoreError>> AppModelContainer::writeOffThread(WriteBody body)
+{
+    if (!m_writerThread || !m_persistent)
+        co_return write(body);
+    using Result = std::expected<StoreChangeSet, StoreError>;
+    auto promise = std::make_shared<QPromise<Result>>();
+    QFuture<Result> future = promise->future();
+    promise->start();
+    QMetaObject::invokeMethod(
+        m_writerContext,
+        [writer = m_writer, path = m_filePath, generation = m_storeGeneration, clears = m_writer->clears.load(),
+         body = std::move(body), promise] {
+            promise->addResult(writer->run(path, generation, clears, body));
+            promise->finish();
+        },
+        Qt::QueuedConnection);
+    const QPointer<AppModelContainer> self(this);
+    const Result result = co_await future;
+    if (!self)
+        co_return std::unexpected(StoreError{StoreError::Kind::unavailable, 0, QStringLiteral("container gone")});
+    if (!result) {
+        qCWarning(lcModelStore).noquote() << "Store write failed:" << result.error().errorDescription();
+        co_return std::unexpected(result.error());
+    }
+    if (!result->isEmpty())
+        Q_EMIT self->didCommit(*result);
+    co_return {};
 }
 
 void AppModelContainer::openStore(Check check)
@@ -136,6 +284,7 @@ AppModelContainer::~AppModelContainer()
 {
     // The main context saves what it still holds while the database is open.
     m_mainContext.reset();
+    stopWriter();
     m_db.close();
     if (m_ownsMarker)
         QFile::remove(markerPath());
@@ -175,6 +324,8 @@ std::expected<void, StoreError> AppModelContainer::write(const WriteBody &body)
     m_inTransaction = true;
     StoreChangeSet changes;
     auto result = body(m_db, changes);
+    if (result && m_writer && changes.clearsATable())
+        ++m_writer->clears;
     if (result) {
         rc = m_db.exec(QStringLiteral("COMMIT"));
         if (rc != SQLITE_OK)
@@ -443,6 +594,10 @@ void AppModelContainer::recoverFromDamage()
                                            << "); keeping this session's data in memory only";
         openAt(kInMemory, Check::probe, &failure, &code);
     }
+    // The writer's connection still reads the old file: it opens the new one.
+    ++m_storeGeneration;
+    if (m_persistent)
+        startWriter();
     Q_EMIT storeReplaced();
 }
 

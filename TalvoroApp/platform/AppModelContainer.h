@@ -4,6 +4,7 @@
 #include "platform/ModelStoreTypes.h"
 #include "platform/SqliteDatabase.h"
 
+#include <QCoroTask>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QString>
@@ -15,6 +16,7 @@
 Q_DECLARE_LOGGING_CATEGORY(lcModelStore)
 
 class ModelContext;
+class QThread;
 
 namespace talvoro::store {
 // Why a store file that SQLite refused cannot be used, for the log: the
@@ -52,7 +54,7 @@ class AppModelContainer : public QObject
     Q_PROPERTY(bool isPersistent READ isPersistent CONSTANT)
 public:
     // The current schema version (PRAGMA user_version).
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
     static constexpr const char *kStoreFileName = "TalvoroApp.store";
     // Beside the store while a session has it open.
     static constexpr const char *kOpenMarkerSuffix = ".open";
@@ -110,6 +112,12 @@ public:
     // something. Contexts build on this; it does not nest.
     using WriteBody = std::function<std::expected<void, StoreError>(SqliteDatabase &, StoreChangeSet &)>;
     std::expected<void, StoreError> write(const WriteBody &body);
+    // The same on the store's writer thread, a connection of its own, so a
+    // long write (a pull's rows) and its disk waits leave the window's
+    // thread free; `body` must touch nothing but its arguments. didCommit
+    // follows on this thread when the result arrives. A store in memory
+    // has no second connection: the body then runs here, at once.
+    [[nodiscard]] QCoro::Task<std::expected<void, StoreError>> writeOffThread(WriteBody body);
 
     // Low-level access for the bench and the tests' raw checks.
     SqliteDatabase &database() { return m_db; }
@@ -136,6 +144,12 @@ private:
     void recoverFromDamage();
     StoreError unavailable() const;
     QString markerPath() const { return m_filePath + QLatin1String(kOpenMarkerSuffix); }
+    void startWriter();
+    void stopWriter();
+    // Checkpoints run on the writer's connection: the window's never waits
+    // for the disk to take the log's pages.
+    void requestCheckpoint();
+    static int walCommitted(void *container, struct sqlite3 *db, const char *name, int pages);
 
     QString m_filePath;
     QString m_setAsidePath;
@@ -147,4 +161,10 @@ private:
     bool m_failedForLackOfSpace = false;
     SqliteDatabase m_db;
     std::unique_ptr<ModelContext> m_mainContext;
+    // The writer thread and the state that lives on it.
+    struct Writer;
+    QThread *m_writerThread = nullptr;
+    QObject *m_writerContext = nullptr; // lives on the writer thread
+    std::shared_ptr<Writer> m_writer;
+    quint64 m_storeGeneration = 0; // which file the writer's connection must have open
 };

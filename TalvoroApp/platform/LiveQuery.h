@@ -168,8 +168,14 @@ protected:
         bool modified = false;
         for (const QUuid &id : changes->deleted)
             modified |= removeRow(indexOf(id));
-        for (const T &model : changes->upserted)
+        for (const T &model : changes->upserted) {
+            // A new row past the last of a full limited query is never shown
+            // (home's three newest, during a pull): no signal, no redraw.
+            if (boundary && compareModels(m_descriptor.sortBy, model, *boundary) > 0
+                && indexOf(ModelTraits<T>::id(model)) < 0)
+                continue;
             modified |= place(model);
+        }
         // A row that now sorts past it may have rows of the store before it.
         while (boundary && !isEmpty() && compareModels(m_descriptor.sortBy, m_results.back(), *boundary) > 0)
             removeRow(count() - 1);

@@ -110,13 +110,13 @@ std::expected<std::optional<T>, StoreError> fetchRow(SqliteDatabase &db, const Q
     return result;
 }
 
-// Inserts the record, or replaces every field of the row with its id.
-// True when the row is new (live counts follow commits by this).
+// Inserts the record unless a row with its id exists (which stays as it
+// is). True when the row is new.
 template<class T>
-std::expected<bool, StoreError> upsertRow(SqliteDatabase &db, const T &model)
+std::expected<bool, StoreError> insertRowIfMissing(SqliteDatabase &db, const T &model)
 {
     using Traits = ModelTraits<T>;
-    static const QString insertSql = []() -> QString {
+    static const QString sql = []() -> QString {
         QStringList placeholders;
         for (int f = 0; f < Traits::fieldCount; ++f)
             placeholders << QStringLiteral("?%1").arg(f + 1);
@@ -124,6 +124,25 @@ std::expected<bool, StoreError> upsertRow(SqliteDatabase &db, const T &model)
             + columnList<T>() + QStringLiteral(") VALUES (") + placeholders.join(QStringLiteral(", "))
             + QStringLiteral(") ON CONFLICT(id) DO NOTHING");
     }();
+    int rc = SQLITE_OK;
+    SqliteStatement *statement = db.cached(sql, &rc);
+    if (!statement)
+        return std::unexpected(databaseError(db, rc, "prepare insert"));
+    for (int f = 0; f < Traits::fieldCount; ++f)
+        Traits::bind(*statement, f + 1, model, static_cast<typename Traits::Field>(f));
+    rc = statement->step();
+    statement->reset();
+    if (rc != SQLITE_DONE)
+        return std::unexpected(databaseError(db, rc, "insert"));
+    return db.changes() > 0;
+}
+
+// Inserts the record, or replaces every field of the row with its id.
+// True when the row is new (live counts follow commits by this).
+template<class T>
+std::expected<bool, StoreError> upsertRow(SqliteDatabase &db, const T &model)
+{
+    using Traits = ModelTraits<T>;
     static const QString replaceSql = []() -> QString {
         QStringList assignments;
         for (int f = 1; f < Traits::fieldCount; ++f) {
@@ -133,27 +152,19 @@ std::expected<bool, StoreError> upsertRow(SqliteDatabase &db, const T &model)
         return QStringLiteral("UPDATE ") + QLatin1String(Traits::table) + QStringLiteral(" SET ")
             + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE id = ?1");
     }();
-    const auto run = [&](const QString &sql) -> std::expected<int, StoreError> {
-        int rc = SQLITE_OK;
-        SqliteStatement *statement = db.cached(sql, &rc);
-        if (!statement)
-            return std::unexpected(databaseError(db, rc, "prepare upsert"));
-        for (int f = 0; f < Traits::fieldCount; ++f)
-            Traits::bind(*statement, f + 1, model, static_cast<typename Traits::Field>(f));
-        rc = statement->step();
-        statement->reset();
-        if (rc != SQLITE_DONE)
-            return std::unexpected(databaseError(db, rc, "upsert"));
-        return db.changes();
-    };
-    auto inserted = run(insertSql);
-    if (!inserted)
-        return std::unexpected(inserted.error());
-    if (*inserted > 0)
-        return true;
-    auto replaced = run(replaceSql);
-    if (!replaced)
-        return std::unexpected(replaced.error());
+    auto inserted = insertRowIfMissing(db, model);
+    if (!inserted || *inserted)
+        return inserted;
+    int rc = SQLITE_OK;
+    SqliteStatement *statement = db.cached(replaceSql, &rc);
+    if (!statement)
+        return std::unexpected(databaseError(db, rc, "prepare upsert"));
+    for (int f = 0; f < Traits::fieldCount; ++f)
+        Traits::bind(*statement, f + 1, model, static_cast<typename Traits::Field>(f));
+    rc = statement->step();
+    statement->reset();
+    if (rc != SQLITE_DONE)
+        return std::unexpected(databaseError(db, rc, "upsert"));
     return false;
 }
 

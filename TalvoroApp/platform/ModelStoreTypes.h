@@ -86,6 +86,7 @@ class ModelChangesBase
 public:
     virtual ~ModelChangesBase() = default;
     virtual bool isEmpty() const = 0;
+    virtual bool isCleared() const = 0;
 };
 
 // What one commit changed in one model's table. `cleared` means every row was
@@ -105,6 +106,7 @@ public:
         wasInserted.push_back(inserted);
     }
     bool isEmpty() const override { return !cleared && upserted.empty() && deleted.empty(); }
+    bool isCleared() const override { return cleared; }
 };
 
 // Everything one commit changed, handed to every live query of the container.
@@ -127,6 +129,16 @@ public:
         if (it == m_changes.end() || it->second->isEmpty())
             return nullptr;
         return static_cast<const ModelChanges<T> *>(it->second.get());
+    }
+
+    // A table was cleared (an account change).
+    bool clearsATable() const
+    {
+        for (const auto &[table, changes] : m_changes) {
+            if (changes->isCleared())
+                return true;
+        }
+        return false;
     }
 
     bool isEmpty() const

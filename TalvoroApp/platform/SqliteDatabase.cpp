@@ -1,6 +1,7 @@
 #include "platform/SqliteDatabase.h"
 
 #include "platform/ModelValues.h"
+#include "platform/SearchFolding.h"
 
 #include <sqlite3.h>
 
@@ -122,6 +123,8 @@ int SqliteDatabase::open(const QString &path)
         return rc;
     }
     sqlite3_extended_result_codes(db, 1);
+    // The store's triggers call them: every connection that writes needs them.
+    talvoro::registerSearchFunctions(db);
     m_db = db;
     return SQLITE_OK;
 }

@@ -13,9 +13,6 @@ namespace StoreQueries {
 FetchDescriptor<TranscriptionRecord> transcriptionsNewestFirst();
 // The `limit` newest transcriptions (a card that shows a few reads only those).
 FetchDescriptor<TranscriptionRecord> newestTranscriptions(qsizetype limit);
-// The next `limit` transcriptions after `last` in the newest-first order: a
-// page of a list read a page at a time (a keyset on the store's index).
-FetchDescriptor<TranscriptionRecord> transcriptionsAfter(const TranscriptionRecord &last, qsizetype limit);
 // Every dictionary entry of every language, by term (file-browser order).
 FetchDescriptor<DictionaryEntry> dictionaryEntriesByTerm();
 // Every rule, newest first.

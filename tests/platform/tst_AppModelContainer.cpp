@@ -1,5 +1,6 @@
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/SearchFolding.h"
 #include "platform/StoreSchema.h"
 #include "support/TestSupport.h"
 #include "transcription/StoreQueries.h"
@@ -11,6 +12,8 @@
 #include <QTest>
 
 #include <cmath>
+
+#include <sqlite3.h>
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -190,6 +193,54 @@ private Q_SLOTS:
         AppModelContainer again(first);
         QVERIFY(again.makeContext()->fetch<ReplacementRule>().value().at(0).updatedAt.millisecondsSince1970()
                 == 1741600000000.2);
+    }
+
+    // A store written by the previous version (its schema, its rows) opens
+    // with every text's folded copy filled in, and later writes keep it.
+    void aPreviousVersionStoreGainsTheFoldedTexts()
+    {
+        const QString path = storePath(QStringLiteral("previous.store"));
+        const QString old = QStringLiteral("Reunião com o CLIENTE");
+        {
+            SqliteDatabase db;
+            QCOMPARE(db.open(path), 0);
+            QCOMPARE(db.exec(talvoro::store::schemaMigrations().first()), 0);
+            QCOMPARE(db.exec(QStringLiteral("PRAGMA user_version = 1")), 0);
+            QCOMPARE(db.exec(QStringLiteral("INSERT INTO transcriptions (id, text, createdAt) VALUES "
+                                            "('00000000-0000-4000-8000-000000000001', '%1', NULL)")
+                                 .arg(old)),
+                     0);
+        }
+        AppModelContainer migrated(path);
+        QVERIFY(migrated.isPersistent());
+        QVERIFY(migrated.setAsideFilePath().isEmpty());
+        QCOMPARE(migrated.database().queryText(QStringLiteral("PRAGMA user_version")),
+                 QString::number(talvoro::store::schemaMigrations().size()));
+        const auto foldedOf = [&](const QUuid &id) {
+            SqliteStatement *read = migrated.database().cached(
+                QStringLiteral("SELECT searchText FROM transcriptions WHERE id = ?1"));
+            read->bindUuid(1, id);
+            QByteArray folded;
+            if (read->step() == SQLITE_ROW)
+                folded = QByteArray(static_cast<const char *>(sqlite3_column_blob(read->handle(), 0)),
+                                    sqlite3_column_bytes(read->handle(), 0));
+            read->reset();
+            return folded;
+        };
+        const QUuid oldId = *talvoro::uuidFromString(QStringLiteral("00000000-0000-4000-8000-000000000001"));
+        QCOMPARE(foldedOf(oldId), talvoro::foldForSearch(old));
+        QCOMPARE(migrated.fetchCommitted<TranscriptionRecord>(oldId)->value().text, old);
+
+        // New and edited texts carry their folded copies; other fields leave it alone.
+        auto context = migrated.makeContext();
+        const TranscriptionRecord added = context->insert(transcription(QStringLiteral("ÉPOCA"), 5));
+        QVERIFY(context->modify<TranscriptionRecord>(oldId, [](TranscriptionRecord &r) { r.text = QStringLiteral("Outra Coisa"); }));
+        QVERIFY(context->save());
+        QCOMPARE(foldedOf(added.id), QByteArray("época"));
+        QCOMPARE(foldedOf(oldId), QByteArray("outra coisa"));
+        QVERIFY(context->modify<TranscriptionRecord>(oldId, [](TranscriptionRecord &r) { r.wordCount = 9; }));
+        QVERIFY(context->save());
+        QCOMPARE(foldedOf(oldId), QByteArray("outra coisa"));
     }
 
     void unsavedChangesLiveInTheContextUntilSaved()

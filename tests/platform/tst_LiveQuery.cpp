@@ -185,6 +185,15 @@ private Q_SLOTS:
         context->insert(transcription(QStringLiteral("newest"), 9000));
         QVERIFY(context->save());
         QCOMPARE(latestLog.take(), (QStringList{QStringLiteral("insert 0"), QStringLiteral("remove 2")}));
+        // Rows older than the last one shown (a pull's) change nothing: no
+        // signal at all, so nothing is redrawn.
+        QSignalSpy latestChanged(&latest, &LiveQueryBase::changed);
+        context->insert(transcription(QStringLiteral("older"), 500));
+        context->insert(transcription(QStringLiteral("oldest"), 400));
+        QVERIFY(context->save());
+        QVERIFY(latestLog.take().isEmpty());
+        QCOMPARE(latestChanged.size(), 0);
+        QVERIFY(sameAsStore(container, latest, latestModel));
         QVERIFY(context->remove<TranscriptionRecord>(rows[2].id));
         QVERIFY(context->save());
         QVERIFY(sameAsStore(container, latest, latestModel));

@@ -1,7 +1,6 @@
 #include "screens/home-history-stats/HistoryListIndex.h"
 
 #include "screens/home-history-stats/HistoryGrouping.h"
-#include "screens/home-history-stats/HistorySearch.h"
 
 #include <QHash>
 
@@ -19,52 +18,26 @@ HistoryListIndex::HistoryListIndex(const QTimeZone &zone)
 {
 }
 
-HistoryListIndex::Entry HistoryListIndex::entryFor(const TranscriptionRecord &record, bool deferFolding)
+void HistoryListIndex::apply(const QSet<QUuid> &gone, std::vector<TranscriptionKey> added)
 {
-    const qint64 createdAt = record.createdAt.toMSecsSinceEpoch();
-    Entry entry{record.id, record.text, createdAt, dayAt(createdAt), {}, false};
-    if (deferFolding) {
-        ++m_waiting;
-    } else {
-        entry.folded = foldForSearch(entry.text);
-        entry.folded_ = true;
+    if (!gone.isEmpty()) {
+        std::erase_if(m_entries, [&gone](const Entry &entry) { return gone.contains(entry.id); });
     }
-    return entry;
-}
-
-void HistoryListIndex::noteUpserted(const TranscriptionRecord &record)
-{
-    // Folded later with the others waiting (a page of a long list brings thousands).
-    m_touched.insert(record.id, entryFor(record, true));
-}
-
-void HistoryListIndex::noteRemoved(const QUuid &id)
-{
-    m_touched.insert(id, std::nullopt);
-}
-
-void HistoryListIndex::clear()
-{
-    m_entries.clear();
-    m_touched.clear();
-    m_waiting = 0;
-}
-
-bool HistoryListIndex::foldPending(qsizetype count)
-{
+    if (added.empty())
+        return;
+    std::sort(added.begin(), added.end(), keyPrecedes);
+    std::vector<Entry> merged;
+    merged.reserve(m_entries.size() + added.size());
+    auto next = added.begin();
     for (Entry &entry : m_entries) {
-        if (m_waiting == 0 || count == 0)
-            break;
-        if (entry.folded_)
-            continue;
-        entry.folded = foldForSearch(entry.text);
-        entry.folded_ = true;
-        --m_waiting;
-        --count;
+        const TranscriptionKey key{entry.id, entry.createdAt};
+        for (; next != added.end() && keyPrecedes(*next, key); ++next)
+            merged.push_back(entryFor(*next));
+        merged.push_back(std::move(entry));
     }
-    if (count > 0)
-        m_waiting = 0; // every entry was seen folded; removed ones counted too
-    return m_waiting > 0;
+    for (; next != added.end(); ++next)
+        merged.push_back(entryFor(*next));
+    m_entries = std::move(merged);
 }
 
 void HistoryListIndex::setZone(const QTimeZone &zone)
@@ -77,11 +50,22 @@ void HistoryListIndex::setZone(const QTimeZone &zone)
         entry.day = dayAt(entry.createdAt);
 }
 
-QDate HistoryListIndex::dayAt(qint64 msecsSinceEpoch) const
+qsizetype HistoryListIndex::countThrough(const TranscriptionKey &key) const
 {
+    const auto after = std::upper_bound(m_entries.begin(), m_entries.end(), key, [](const TranscriptionKey &k, const Entry &e) {
+        return keyPrecedes(k, {e.id, e.createdAt});
+    });
+    return qsizetype(after - m_entries.begin());
+}
+
+QDate HistoryListIndex::dayAt(const QDateTime &moment) const
+{
+    if (!moment.isValid())
+        return {};
+    const qint64 msecsSinceEpoch = moment.toMSecsSinceEpoch();
     if (msecsSinceEpoch >= m_dayStart && msecsSinceEpoch < m_dayEnd)
         return m_day;
-    m_day = dayOf(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, QTimeZone::utc()), m_zone);
+    m_day = dayOf(moment, m_zone);
     m_dayStart = QDateTime(m_day, QTime(0, 0), m_zone).toMSecsSinceEpoch();
     m_dayEnd = QDateTime(m_day.addDays(1), QTime(0, 0), m_zone).toMSecsSinceEpoch();
     // A day whose midnight the zone skips starts later; keep only what is sure.
@@ -90,35 +74,17 @@ QDate HistoryListIndex::dayAt(qint64 msecsSinceEpoch) const
     return m_day;
 }
 
-std::vector<HistoryListItem> HistoryListIndex::items(std::string_view foldedQuery,
-                                                     const std::vector<HistoryListItem> *within)
+std::vector<HistoryListItem> HistoryListIndex::items(qsizetype count) const
 {
-    if (!foldedQuery.empty() && m_waiting > 0)
-        foldPending(size());
+    const size_t end = count < 0 ? m_entries.size() : std::min(m_entries.size(), size_t(count));
     std::vector<HistoryListItem> list;
-    QDate currentDay;
-    const auto add = [&](size_t row, qsizetype from) {
+    list.reserve(end + end / 8 + 1);
+    for (size_t row = 0; row < end; ++row) {
         const Entry &entry = m_entries[row];
-        const qsizetype at = findFolded({entry.folded.constData(), size_t(entry.folded.size())}, foldedQuery, from);
-        if (at < 0)
-            return;
-        if (entry.day != currentDay || list.empty()) {
-            currentDay = entry.day;
-            list.push_back({QUuid(), currentDay, qsizetype(row)});
-        }
-        list.push_back({entry.id, entry.day, qsizetype(row), at});
-    };
-    if (within) {
-        list.reserve(within->size());
-        for (const HistoryListItem &item : *within) {
-            if (!item.isHeader())
-                add(size_t(item.row), item.matchAt);
-        }
-        return list;
+        if (list.empty() || entry.day != list.back().day)
+            list.push_back({QUuid(), entry.day, qsizetype(row)});
+        list.push_back({entry.id, entry.day, qsizetype(row)});
     }
-    list.reserve(m_entries.size() + m_entries.size() / 8 + 1);
-    for (size_t row = 0; row < m_entries.size(); ++row)
-        add(row, 0);
     return list;
 }
 

@@ -1,15 +1,12 @@
 #pragma once
 
-#include "transcription/TranscriptionRecord.h"
+#include "transcription/TranscriptionKeys.h"
 
-#include <QByteArray>
 #include <QDate>
-#include <QHash>
+#include <QSet>
 #include <QTimeZone>
 #include <QUuid>
 
-#include <optional>
-#include <string_view>
 #include <vector>
 
 namespace talvoro::history {
@@ -19,10 +16,9 @@ struct HistoryListItem
 {
     QUuid id;           // null for a header
     QDate day;          // the day the line belongs to
-    // The record's row in the query's results when the list was made; for a
-    // header, the row of the record after it (so rows never go down).
+    // The record's place among the index's keys when the list was made; for
+    // a header, the place of the record after it (so places never go down).
     qsizetype row = -1;
-    qsizetype matchAt = 0; // where the search text first matched the record's folded text
 
     bool isHeader() const { return id.isNull(); }
 };
@@ -40,105 +36,66 @@ inline HistoryListKey keyOf(const HistoryListItem &item)
     return {item.id, item.isHeader() ? item.day : QDate()};
 }
 
-// Search copies of the query's records (folded text and calendar day), kept
-// in the query's order so that one keystroke costs one byte scan per record
-// and grouping costs nothing more than noticing where the day changes.
+// The records of a list as keys (id, time, calendar day) in the store's
+// newest-first order: tens of bytes a record, never a text. Grouping is
+// noticing where the day changes.
 class HistoryListIndex
 {
 public:
     explicit HistoryListIndex(const QTimeZone &zone = QTimeZone::systemTimeZone());
 
-    // Copies every record (newest first; any range of records). The texts
-    // are folded later (foldPending, or the first search), so a long list
-    // opens at once.
-    template<class Records>
-    void assign(const Records &records)
+    // Replaces every key (records or keys, newest first).
+    template<class Rows>
+    void assign(const Rows &rows)
     {
-        clear();
-        m_entries.reserve(size_t(records.size()));
-        for (const TranscriptionRecord &record : records)
-            m_entries.push_back(entryFor(record, true));
+        m_entries.clear();
+        append(rows);
     }
-    // A commit's rows as the query announces them, noted and then merged
-    // into the copies at once when the commit is in: one pass for the whole
-    // commit, however many rows it brought (inserting them one by one into
-    // the middle would move every row behind them each time).
-    void noteUpserted(const TranscriptionRecord &record);
-    void noteRemoved(const QUuid &id);
-    // `records`: the query's results after the commit.
-    template<class Records>
-    void merge(const Records &records)
+    // Adds keys that sort after every key held (the next page).
+    template<class Rows>
+    void append(const Rows &rows)
     {
-        if (m_touched.isEmpty())
-            return;
-        std::vector<Entry> merged;
-        merged.reserve(size_t(records.size()));
-        size_t old = 0;
-        bool consistent = true;
-        for (const TranscriptionRecord &record : records) {
-            // Rows nobody touched keep their order among themselves.
-            while (old < m_entries.size() && m_touched.contains(m_entries[old].id))
-                ++old;
-            const auto touched = m_touched.find(record.id);
-            if (touched != m_touched.end() && touched->has_value()) {
-                merged.push_back(std::move(**touched));
-            } else if (touched == m_touched.end() && old < m_entries.size() && m_entries[old].id == record.id) {
-                merged.push_back(std::move(m_entries[old++]));
-            } else {
-                consistent = false;
-                break;
-            }
-        }
-        while (consistent && old < m_entries.size() && m_touched.contains(m_entries[old].id))
-            ++old;
-        consistent = consistent && old == m_entries.size();
-        m_touched.clear();
-        if (consistent)
-            m_entries = std::move(merged);
-        else
-            assign(records); // never expected; copy everything again rather than show a wrong list
+        m_entries.reserve(m_entries.size() + size_t(rows.size()));
+        for (const auto &row : rows)
+            m_entries.push_back(entryFor(asKey(row)));
     }
-    void clear();
+    // One commit: drops the keys of `gone` and lays `added` in, in one pass
+    // (inserting each into the middle would move every key behind it).
+    void apply(const QSet<QUuid> &gone, std::vector<TranscriptionKey> added);
+    void clear() { m_entries.clear(); }
 
-    // Folds up to `count` texts still waiting; false once none waits.
-    bool foldPending(qsizetype count);
-    bool hasPendingFolds() const { return m_waiting > 0; }
     // Days are worked out in this zone; a new zone recomputes them.
     void setZone(const QTimeZone &zone);
     const QTimeZone &zone() const { return m_zone; }
     qsizetype size() const { return qsizetype(m_entries.size()); }
+    TranscriptionKey keyAt(qsizetype row) const { return {m_entries[size_t(row)].id, m_entries[size_t(row)].createdAt}; }
+    // How many keys sort before `key` or are it.
+    qsizetype countThrough(const TranscriptionKey &key) const;
 
-    // The list for a search text folded by foldForSearch (empty: every
-    // record), a header before the first record of each day. With `within`
-    // (a list this index made since its last change, for a search the new
-    // one narrows) only its records are looked at.
-    std::vector<HistoryListItem> items(std::string_view foldedQuery,
-                                       const std::vector<HistoryListItem> *within = nullptr);
+    // The lines of the first `count` keys (all when negative), a header
+    // before the first record of each day.
+    std::vector<HistoryListItem> items(qsizetype count = -1) const;
 
 private:
     struct Entry
     {
         QUuid id;
-        QString text; // shares the query's copy; tells a changed text apart cheaply
-        qint64 createdAt = 0;
+        QDateTime createdAt;
         QDate day;
-        QByteArray folded;
-        bool folded_ = false;
     };
-    Entry entryFor(const TranscriptionRecord &record, bool deferFolding);
+    static TranscriptionKey asKey(const TranscriptionKey &key) { return key; }
+    static TranscriptionKey asKey(const TranscriptionRecord &record) { return transcriptionKey(record); }
+    Entry entryFor(const TranscriptionKey &key) const { return {key.id, key.createdAt, dayAt(key.createdAt)}; }
 
     // The calendar day of a moment. Converting to a time zone is slow and
     // neighbouring records mostly share a day, so the last day's span is kept.
-    QDate dayAt(qint64 msecsSinceEpoch) const;
+    QDate dayAt(const QDateTime &moment) const;
 
     QTimeZone m_zone;
     std::vector<Entry> m_entries;
-    // The rows a commit brought (their new copies) or took (empty), by id.
-    QHash<QUuid, std::optional<Entry>> m_touched;
     mutable qint64 m_dayStart = 0;
     mutable qint64 m_dayEnd = 0; // empty span: nothing kept
     mutable QDate m_day;
-    qsizetype m_waiting = 0; // entries whose text may still wait to be folded
 };
 
 } // namespace talvoro::history

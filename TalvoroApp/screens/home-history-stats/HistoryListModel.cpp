@@ -1,58 +1,38 @@
 #include "screens/home-history-stats/HistoryListModel.h"
 
+#include "platform/AppModelContainer.h"
 #include "screens/home-history-stats/HistoryGrouping.h"
 #include "screens/home-history-stats/HistorySearch.h"
 #include "screens/home-history-stats/SequenceDiff.h"
 #include "texts/Localization.h"
+
+#include <QElapsedTimer>
 
 #include <algorithm>
 
 using namespace talvoro::history;
 
 namespace {
-// Texts folded per event-loop turn: a few milliseconds of work.
-constexpr qsizetype kFoldSlice = 2000;
 // More changed lines than this are announced as a new layout.
 constexpr qsizetype kMaxAnnouncedLines = 256;
+// A new search reads before the next frame for at most this long; when it
+// has no screen of rows by then, the old lines stay until it has.
+constexpr qint64 kSearchBudgetMs = 12;
 } // namespace
 
-HistoryListModel::HistoryListModel(TranscriptionsQuery &query, std::function<QDateTime()> clock, QObject *parent)
+HistoryListModel::HistoryListModel(AppModelContainer &container, std::function<QDateTime()> clock, QObject *parent)
     : QAbstractListModel(parent)
-    , m_query(&query)
+    , m_container(&container)
     , m_clock(std::move(clock))
+    , m_records(kCachedTexts)
 {
-    m_today = dayOf(m_clock(), m_index.zone());
-    m_index.assign(query.results());
+    m_today = dayOf(m_clock(), m_all.index.zone());
+    m_loading.setInterval(0);
+    connect(&m_loading, &QTimer::timeout, this, &HistoryListModel::loadStep);
+    connect(&container, &AppModelContainer::didCommit, this, &HistoryListModel::commit);
+    connect(&container, &AppModelContainer::storeReplaced, this, &HistoryListModel::reload);
+    readFirstScreen(m_all);
     m_items = buildItems();
-    // A commit's rows are noted as the query announces them and merged once
-    // the whole commit is in.
-    connect(&query, &LiveQueryBase::rowsInserted, this, [this](qsizetype first, qsizetype last) {
-        for (qsizetype row = first; row <= last; ++row)
-            m_index.noteUpserted(m_query->results()[row]);
-    });
-    connect(&query, &LiveQueryBase::rowsAboutToBeRemoved, this, [this](qsizetype first, qsizetype last) {
-        for (qsizetype row = first; row <= last; ++row)
-            m_index.noteRemoved(m_query->results()[row].id);
-    });
-    // A move is followed by the moved row's rowsChanged.
-    connect(&query, &LiveQueryBase::rowsChanged, this, [this](qsizetype first, qsizetype last) {
-        for (qsizetype row = first; row <= last; ++row) {
-            const TranscriptionRecord &record = m_query->results()[row];
-            m_index.noteUpserted(record);
-            m_changedIds.insert(record.id);
-        }
-    });
-    connect(&query, &LiveQueryBase::reset, this, [this] {
-        m_index.assign(m_query->results());
-        m_folding.start();
-    });
-    connect(&query, &LiveQueryBase::changed, this, &HistoryListModel::storeChanged);
-    m_folding.setInterval(0);
-    connect(&m_folding, &QTimer::timeout, this, [this] {
-        if (!m_index.foldPending(kFoldSlice))
-            m_folding.stop();
-    });
-    m_folding.start();
 }
 
 int HistoryListModel::rowCount(const QModelIndex &parent) const
@@ -92,15 +72,17 @@ Qt::ItemFlags HistoryListModel::flags(const QModelIndex &index) const
 const TranscriptionRecord *HistoryListModel::record(int row) const
 {
     const HistoryListItem &line = item(row);
-    if (line.isHeader() || !m_query)
+    if (line.isHeader())
         return nullptr;
-    const auto &results = m_query->results();
-    // The row noted at the last rebuild; while a change is being announced
-    // it may be out of date, then the id decides.
-    if (line.row >= 0 && line.row < m_query->count() && results[line.row].id == line.id)
-        return &results[line.row];
-    const qsizetype current = m_query->indexOf(line.id);
-    return current < 0 ? nullptr : &results[current];
+    if (const TranscriptionRecord *held = m_records.object(line.id))
+        return held;
+    if (!m_container)
+        return nullptr;
+    auto read = m_container->fetchCommitted<TranscriptionRecord>(line.id);
+    if (!read || !*read)
+        return nullptr;
+    m_records.insert(line.id, new TranscriptionRecord(std::move(**read)));
+    return m_records.object(line.id);
 }
 
 QString HistoryListModel::headerText(int row) const
@@ -111,63 +93,222 @@ QString HistoryListModel::headerText(int row) const
 
 int HistoryListModel::rowOf(const QUuid &id) const
 {
-    const qsizetype queryRow = m_query ? m_query->indexOf(id) : -1;
-    if (queryRow < 0)
+    if (id.isNull())
         return -1;
-    // Lines are in the query's order; a header carries its first record's row.
-    const auto found = std::lower_bound(m_items.begin(), m_items.end(), queryRow,
-                                        [](const HistoryListItem &line, qsizetype row) { return line.row < row; });
-    for (auto line = found; line != m_items.end() && line->row == queryRow; ++line) {
-        if (line->id == id)
-            return int(line - m_items.begin());
+    const auto found = std::find_if(m_items.begin(), m_items.end(), [&id](const HistoryListItem &line) { return line.id == id; });
+    return found == m_items.end() ? -1 : int(found - m_items.begin());
+}
+
+bool HistoryListModel::readPage(KeyList &list)
+{
+    if (list.complete || !m_container)
+        return false;
+    const bool search = !list.foldedQuery.isEmpty();
+    auto page = readTranscriptionKeys(m_container->database(), list.cursor, search ? kSearchSlice : kPage,
+                                      list.foldedQuery);
+    if (!page) {
+        // Tried again on the next turn; a store that keeps failing is logged by it.
+        return false;
     }
-    return -1;
+    list.index.append(page->keys);
+    if (page->last)
+        list.cursor = page->last;
+    list.complete = page->complete;
+    return true;
+}
+
+void HistoryListModel::readFirstScreen(KeyList &list)
+{
+    if (list.foldedQuery.isEmpty()) {
+        // A short first page: the rows of the first frame, nothing more.
+        if (m_container) {
+            if (auto page = readTranscriptionKeys(m_container->database(), std::nullopt, kFirstPage)) {
+                list.index.assign(page->keys);
+                list.cursor = page->last;
+                list.complete = page->complete;
+            }
+        }
+    } else {
+        QElapsedTimer spent;
+        spent.start();
+        while (!list.complete && list.index.size() < kFirstScreen && spent.elapsed() < kSearchBudgetMs) {
+            if (!readPage(list))
+                break;
+        }
+    }
+    list.shownThrough = list.complete || list.index.size() == 0 ? std::nullopt
+                                                                  : std::optional(list.index.keyAt(list.index.size() - 1));
+    if (!m_all.complete || !list.complete)
+        m_loading.start();
+}
+
+void HistoryListModel::loadStep()
+{
+    // A few milliseconds a turn, so that a frame (the rows after a key)
+    // never waits long behind the reading.
+    QElapsedTimer spent;
+    spent.start();
+    do {
+        if (!loadPage())
+            return;
+    } while (spent.elapsed() < kTurnBudgetMs);
+}
+
+bool HistoryListModel::loadPage()
+{
+    // The search first: its rows are the ones the user waits for.
+    for (std::optional<KeyList> *search : {&m_pendingSearch, &m_search}) {
+        if (*search && !(*search)->complete) {
+            if (!readPage(**search))
+                return false; // tried again on the next turn
+            if (search == &m_pendingSearch && (m_pendingSearch->complete || m_pendingSearch->index.size() >= kFirstScreen)) {
+                m_pendingSearch->shownThrough = m_pendingSearch->complete ? std::nullopt
+                                                 : std::optional(m_pendingSearch->index.keyAt(m_pendingSearch->index.size() - 1));
+                m_search = std::move(m_pendingSearch);
+                m_pendingSearch.reset();
+                applyItems(buildItems(), false);
+            } else if (search == &m_search && m_search->complete) {
+                m_search->shownThrough.reset();
+                applyItems(buildItems(), false);
+            }
+            return true;
+        }
+    }
+    if (!m_all.complete) {
+        if (!readPage(m_all))
+            return false;
+        if (m_all.complete) {
+            m_all.shownThrough.reset();
+            if (!m_search && !m_pendingSearch)
+                applyItems(buildItems(), false);
+        }
+        return true;
+    }
+    m_loading.stop();
+    return false;
+}
+
+void HistoryListModel::finishLoading()
+{
+    while (isLoading() && loadPage()) {
+    }
 }
 
 void HistoryListModel::setSearchText(const QString &text)
 {
     if (text == m_searchText)
         return;
-    const bool wasEmpty = isEmpty();
-    const QByteArray folded = text.isEmpty() ? QByteArray() : foldForSearch(text);
-    // A longer text only drops lines: look at the current matches alone.
-    const bool narrows = narrowsSearch({m_foldedSearch.constData(), size_t(m_foldedSearch.size())},
-                                       {folded.constData(), size_t(folded.size())});
     m_searchText = text;
-    m_foldedSearch = folded;
-    std::vector<HistoryListItem> items = narrows ? m_index.items(foldedSearch(), &m_items) : buildItems();
-    beginResetModel();
-    m_items = std::move(items);
-    endResetModel();
-    if (wasEmpty != isEmpty())
-        Q_EMIT emptyChanged(isEmpty());
+    m_pendingSearch.reset();
+    if (text.isEmpty()) {
+        m_search.reset();
+        applyItems(buildItems(), false);
+        return;
+    }
+    KeyList list;
+    list.index.setZone(m_all.index.zone());
+    list.foldedQuery = foldForSearch(text);
+    readFirstScreen(list);
+    if (list.complete || list.index.size() >= kFirstScreen) {
+        m_search = std::move(list);
+        applyItems(buildItems(), false);
+    } else {
+        // Not a screen of rows yet: the old lines stay until it has.
+        m_pendingSearch = std::move(list);
+    }
 }
 
 void HistoryListModel::refresh()
 {
-    m_index.setZone(QTimeZone::systemTimeZone());
-    m_today = dayOf(m_clock(), m_index.zone());
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    for (KeyList *list : {&m_all, m_search ? &*m_search : nullptr, m_pendingSearch ? &*m_pendingSearch : nullptr}) {
+        if (list)
+            list->index.setZone(zone);
+    }
+    m_today = dayOf(m_clock(), zone);
     applyItems(buildItems(), true);
 }
 
-void HistoryListModel::storeChanged()
+void HistoryListModel::reload()
 {
-    if (!m_query)
+    // The store was replaced: every row may differ.
+    beginResetModel();
+    m_records.clear();
+    m_search.reset();
+    m_pendingSearch.reset();
+    const QTimeZone zone = m_all.index.zone();
+    m_all = KeyList();
+    m_all.index.setZone(zone);
+    readFirstScreen(m_all);
+    if (!m_searchText.isEmpty()) {
+        KeyList list;
+        list.index.setZone(zone);
+        list.foldedQuery = foldForSearch(m_searchText);
+        readFirstScreen(list);
+        m_search = std::move(list);
+    }
+    m_items = buildItems();
+    endResetModel();
+    Q_EMIT emptyChanged(isEmpty());
+}
+
+void HistoryListModel::commit(const StoreChangeSet &changeSet)
+{
+    const ModelChanges<TranscriptionRecord> *changes = changeSet.find<TranscriptionRecord>();
+    if (!changes)
         return;
-    m_index.merge(m_query->results());
-    if (m_index.hasPendingFolds())
-        m_folding.start();
+    if (changes->cleared) {
+        reload();
+        return;
+    }
+    QSet<QUuid> gone;
+    gone.reserve(qsizetype(changes->deleted.size()));
+    for (const QUuid &id : changes->deleted) {
+        gone.insert(id);
+        m_records.remove(id);
+    }
+    std::vector<const TranscriptionRecord *> written;
+    written.reserve(changes->upserted.size());
+    for (size_t i = 0; i < changes->upserted.size(); ++i) {
+        const TranscriptionRecord &record = changes->upserted[i];
+        written.push_back(&record);
+        if (!changes->wasInserted[i]) {
+            gone.insert(record.id);
+            m_records.remove(record.id);
+            m_changedIds.insert(record.id);
+        }
+    }
+    for (KeyList *list : {&m_all, m_search ? &*m_search : nullptr, m_pendingSearch ? &*m_pendingSearch : nullptr}) {
+        if (list)
+            applyCommit(*list, gone, written);
+    }
     applyItems(buildItems(), false);
 }
 
-std::string_view HistoryListModel::foldedSearch() const
+void HistoryListModel::applyCommit(KeyList &list, const QSet<QUuid> &gone,
+                                   const std::vector<const TranscriptionRecord *> &written)
 {
-    return {m_foldedSearch.constData(), size_t(m_foldedSearch.size())};
+    std::vector<TranscriptionKey> added;
+    const std::string_view query(list.foldedQuery.constData(), size_t(list.foldedQuery.size()));
+    for (const TranscriptionRecord *record : written) {
+        const TranscriptionKey key = transcriptionKey(*record);
+        // Rows past what was read come with a later page.
+        if (!list.complete && (!list.cursor || keyPrecedes(*list.cursor, key)))
+            continue;
+        if (!query.empty()) {
+            const QByteArray folded = foldForSearch(record->text);
+            if (!containsFolded({folded.constData(), size_t(folded.size())}, query))
+                continue;
+        }
+        added.push_back(key);
+    }
+    list.index.apply(gone, std::move(added));
 }
 
-std::vector<HistoryListItem> HistoryListModel::buildItems()
+std::vector<HistoryListItem> HistoryListModel::buildItems() const
 {
-    return m_index.items(foldedSearch());
+    const KeyList &list = active();
+    return list.index.items(list.shownThrough ? list.index.countThrough(*list.shownThrough) : -1);
 }
 
 void HistoryListModel::applyItems(std::vector<HistoryListItem> items, bool everyLineChanged)
@@ -187,8 +328,9 @@ void HistoryListModel::applyItems(std::vector<HistoryListItem> items, bool every
     // step whatever their number.
     const bool onePlace = head + tail == oldSize || head + tail == newSize;
     if (!onePlace && (oldSize - head - tail) + (newSize - head - tail) > kMaxAnnouncedLines) {
-        // Changes all over the list (a pull): one new layout instead of a
-        // step per place, keeping the view's current and selected lines.
+        // Changes all over the list (a pull, a new search): one new layout
+        // instead of a step per place, keeping the view's current and
+        // selected lines on their records.
         Q_EMIT layoutAboutToBeChanged();
         const QModelIndexList before = persistentIndexList();
         std::vector<HistoryListKey> keys;
@@ -218,7 +360,7 @@ void HistoryListModel::applyItems(std::vector<HistoryListItem> items, bool every
                 else
                     endRemoveRows();
             });
-        // Same lines in the same order now; take the fresh record rows.
+        // Same lines in the same order now; take the fresh places.
         m_items = std::move(items);
         // A new first section changes the old one's spacing.
         if (firstSectionChanges) {

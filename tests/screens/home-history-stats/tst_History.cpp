@@ -9,11 +9,14 @@
 #include "screens/home-history-stats/HistoryTexts.h"
 #include "screens/home-history-stats/ui/HistoryDetailView.h"
 #include "screens/home-history-stats/ui/HistoryView.h"
+#include "transcription/TranscriptionKeys.h"
 #include "screens/settings/CopyConfirmation.h"
 #include "screens/settings/ui/CapsuleButton.h"
 #include "screens/settings/ui/ContentUnavailableView.h"
 #include "support/DictationFakes.h"
+#include "account/SyncPayloads.h"
 #include "support/FakeSync.h"
+#include "support/SyncTestSupport.h"
 #include "support/FileDialogDriving.h"
 #include "support/TestSupport.h"
 
@@ -36,6 +39,8 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+
+#include <sqlite3.h>
 
 using namespace talvoro;
 using namespace talvoro::history;
@@ -117,6 +122,164 @@ private Q_SLOTS:
         QVERIFY(!narrows(QStringLiteral("reunia"), QStringLiteral("reunia\u0303"))); // composes to "ã"
     }
 
+    // The store's answers, read as key pages of any size, against the rule
+    // applied to every text in memory and, without a search, against an
+    // offset read at every depth. The texts share times (the pages go on by
+    // id) and some have none (they come last).
+    void storePagesAndSearchFollowTheRule_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<int>("pageSize");
+        QTest::newRow("every record, pages of 1") << QString() << 1;
+        QTest::newRow("every record, pages of 7") << QString() << 7;
+        QTest::newRow("every record, one page") << QString() << 1000;
+        QTest::newRow("capitals find small letters") << QStringLiteral("OLÁ") << 3;
+        QTest::newRow("no accent does not find one") << QStringLiteral("ola") << 5;
+        QTest::newRow("decomposed finds composed") << QStringLiteral("ola\u0301") << 4;
+        QTest::newRow("a single space") << QStringLiteral(" ") << 2;
+        QTest::newRow("not inside a letter and its mark") << QStringLiteral("q") << 3;
+        QTest::newRow("a lone mark") << QStringLiteral("\u0301") << 6;
+        QTest::newRow("dotted capital I") << QStringLiteral("İ") << 2;
+        QTest::newRow("sharp s stays") << QStringLiteral("STRASSE") << 3;
+        QTest::newRow("an emoji") << QStringLiteral("👍") << 2;
+        QTest::newRow("part of a family emoji") << QStringLiteral("👩") << 3;
+        QTest::newRow("a flag") << QStringLiteral("🇧🇷") << 1;
+        QTest::newRow("nothing matches") << QStringLiteral("zzz") << 4;
+    }
+    void storePagesAndSearchFollowTheRule()
+    {
+        QFETCH(QString, query);
+        QFETCH(int, pageSize);
+        AppModelContainer &container = m_profile->models;
+        const QDateTime at(QDate(2026, 12, 5), QTime(12, 0), QTimeZone::utc());
+        const QStringList tricky{QStringLiteral("Olá, mundo"), QStringLiteral("Ola\u0301 decomposto"), QStringLiteral("ola sem acento"),
+                                 QStringLiteral("q\u0301 marcado"), QStringLiteral("qq"), QStringLiteral("İstanbul"),
+                                 QStringLiteral("istanbul"), QStringLiteral("Straße"), QStringLiteral("strasse"),
+                                 QStringLiteral("ótimo 👍🏽 feito"), QStringLiteral("👨‍👩‍👧 família"), QStringLiteral("🇧🇷🇵🇹"),
+                                 QStringLiteral("sem-espaco"), QString()};
+        std::vector<TranscriptionRecord> records;
+        for (int i = 0; i < 60; ++i) {
+            const QString text = tricky[i % tricky.size()];
+            // Three records a minute; every ninth without a time.
+            records.push_back(dictation(text, i % 9 == 8 ? QDateTime() : at.addSecs(-(i / 3) * 60)));
+        }
+        QVERIFY(container.makeContext()->upsertAll(records));
+
+        // What the rule keeps, in the store's order.
+        std::vector<TranscriptionRecord> expected = filterRecords(records, query);
+        std::sort(expected.begin(), expected.end(), [](const TranscriptionRecord &a, const TranscriptionRecord &b) {
+            return keyPrecedes(transcriptionKey(a), transcriptionKey(b));
+        });
+        std::vector<QUuid> expectedIds;
+        for (const TranscriptionRecord &record : expected)
+            expectedIds.push_back(record.id);
+
+        const QByteArray folded = query.isEmpty() ? QByteArray() : foldForSearch(query);
+        std::vector<QUuid> paged;
+        std::optional<TranscriptionKey> after;
+        for (int depth = 0;; depth += pageSize) {
+            auto page = readTranscriptionKeys(container.database(), after, pageSize, folded);
+            QVERIFY(page);
+            if (query.isEmpty()) {
+                // The same rows as an offset read at this depth.
+                auto offset = container.fetchCommitted<TranscriptionRecord>(StoreQueries::transcriptionsNewestFirst());
+                QVERIFY(offset);
+                std::vector<QUuid> slice;
+                for (size_t i = size_t(depth); i < std::min(offset->size(), size_t(depth + pageSize)); ++i)
+                    slice.push_back((*offset)[i].id);
+                std::vector<QUuid> read;
+                for (const TranscriptionKey &key : page->keys)
+                    read.push_back(key.id);
+                QCOMPARE(read, slice);
+            }
+            for (const TranscriptionKey &key : page->keys)
+                paged.push_back(key.id);
+            if (page->complete)
+                break;
+            QVERIFY(page->last);
+            after = page->last;
+        }
+        QCOMPARE(paged, expectedIds);
+    }
+
+    // The list keeps the texts of the rows it draws, not of every record;
+    // records reach it as keys.
+    void theListHoldsNoTextItDoesNotShow()
+    {
+        AppModelContainer &container = m_profile->models;
+        const QDateTime now = QDateTime::currentDateTime();
+        std::vector<TranscriptionRecord> records;
+        for (int i = 0; i < 3000; ++i)
+            records.push_back(dictation(QStringLiteral("registro %1 com um texto").arg(i), now.addSecs(-qint64(i) * 600)));
+        QVERIFY(container.makeContext()->upsertAll(records));
+        HistoryView view(m_profile->environment, {}, {});
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_VERIFY(!view.isReadingPages());
+        HistoryListModel &model = *view.listModel();
+        view.listView()->viewport()->repaint();
+        const int drawn = model.heldRecordCount();
+        QVERIFY2(drawn > 0 && drawn <= 20, qPrintable(QString::number(drawn)));
+        // Scrolling through keeps at most the cache's worth.
+        for (int step = 0; step < 40; ++step) {
+            view.listView()->verticalScrollBar()->setValue(view.listView()->verticalScrollBar()->maximum() * step / 40);
+            view.listView()->viewport()->repaint();
+        }
+        QVERIFY(model.heldRecordCount() <= HistoryListModel::kCachedTexts);
+        // The last record is listed and read when drawn.
+        const int last = model.rowOf(records.back().id);
+        QVERIFY(last > 0);
+        QCOMPARE(model.record(last)->text, records.back().text);
+    }
+
+    // A pull with the history open: its rows are written on the store's
+    // writer connection (none through the window's), and the open list
+    // shows them, in order, grouped by day, as they are committed.
+    void aPullsRowsShowInTheOpenHistory()
+    {
+        AccountServices services;
+        QVERIFY(services.harness.signIn());
+        const double newest = SyncTime::msFromDate(QDateTime::currentDateTimeUtc()) - 1000;
+        backendlocal::SyncAccount account = services.account();
+        std::vector<QString> pulled;
+        for (int i = 0; i < 700; ++i) {
+            pulled.push_back(newClientId());
+            const double at = newest - i * 3'600'000.0;
+            QVERIFY(account.pushTranscription(SyncTranscriptionPayload{pulled.back(), QStringLiteral("puxado %1").arg(i), at,
+                                                                       2, 1.0, QStringLiteral("pt"), at, false}
+                                                  .toJsonObject(),
+                                              1 + i)
+                        .has_value());
+        }
+        services.storeAccount(account);
+        services.models.mainContext().insert(dictation(QStringLiteral("local"), QDateTime::currentDateTimeUtc()));
+        QVERIFY(services.models.mainContext().save());
+
+        int writtenHere = 0;
+        sqlite3_update_hook(
+            services.models.database().handle(),
+            [](void *count, int, const char *, const char *table, sqlite3_int64) {
+                *static_cast<int *>(count) += qstrcmp(table, "transcriptions") == 0;
+            },
+            &writtenHere);
+        HistoryView view(services.environment, {}, {});
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTRY_VERIFY_WITH_TIMEOUT(services.sync->lastSyncDate().has_value(), 20000);
+        QTRY_VERIFY(!view.isReadingPages());
+        sqlite3_update_hook(services.models.database().handle(), nullptr, nullptr);
+        QCOMPARE(writtenHere, 0);
+
+        HistoryListModel fresh(services.models, [] { return QDateTime::currentDateTime(); });
+        fresh.finishLoading();
+        QCOMPARE(lines(*view.listModel()), lines(fresh));
+        QCOMPARE(view.listModel()->record(1)->text, QStringLiteral("local"));
+        QVERIFY(view.listModel()->rowOf(*talvoro::uuidFromString(pulled.back())) > 0);
+        QCOMPARE(services.models.countCommitted<TranscriptionRecord>().value(), 701);
+    }
+
     void groupingAcrossMidnightAndZones()
     {
         const QTimeZone saoPaulo("America/Sao_Paulo");
@@ -170,8 +333,7 @@ private Q_SLOTS:
         context.insert(morning);
         QVERIFY(context.save());
 
-        TranscriptionsQuery query(container, StoreQueries::transcriptionsNewestFirst());
-        HistoryListModel model(query, [now] { return now; });
+        HistoryListModel model(container, [now] { return now; });
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(lines(model), (QStringList{"#2026-12-05", "morning", "#2026-12-03", "older"}));
         QCOMPARE(model.headerText(0), QStringLiteral("HOJE"));
@@ -234,12 +396,13 @@ private Q_SLOTS:
                                         now.addSecs(-qint64(i) * 900)));
         }
         QVERIFY(container.makeContext()->upsertAll(records));
-        TranscriptionsQuery query(container, StoreQueries::transcriptionsNewestFirst());
-        HistoryListModel model(query, [now] { return now; });
+        HistoryListModel model(container, [now] { return now; });
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.finishLoading();
         const auto freshLines = [&](const QString &search) {
-            HistoryListModel fresh(query, [now] { return now; });
+            HistoryListModel fresh(container, [now] { return now; });
             fresh.setSearchText(search);
+            fresh.finishLoading();
             return lines(fresh);
         };
         QPersistentModelIndex current = model.index(model.rowOf(records[1500].id));
@@ -266,9 +429,11 @@ private Q_SLOTS:
 
         for (const QString &typed : {QStringLiteral("r"), QStringLiteral("re"), QStringLiteral("reg"), QStringLiteral("registro 1"), QStringLiteral("registro 14")}) {
             model.setSearchText(typed);
+            model.finishLoading();
             QCOMPARE(lines(model), freshLines(typed));
         }
         model.setSearchText(QStringLiteral("registro -")); // not an extension: a full scan
+        model.finishLoading();
         QCOMPARE(lines(model), freshLines(QStringLiteral("registro -")));
 
         // A commit while searching, then typing on: the narrowing starts
@@ -281,6 +446,7 @@ private Q_SLOTS:
         QVERIFY(context.save());
         model.setSearchText(QStringLiteral("puxado 1 "));
         model.setSearchText(QStringLiteral("puxado 17"));
+        model.finishLoading();
         QCOMPARE(lines(model), freshLines(QStringLiteral("puxado 17")));
         QVERIFY(lines(model).contains(QStringLiteral("puxado 17 depois")));
         QVERIFY(!lines(model).contains(QStringLiteral("puxado 170")));
@@ -308,7 +474,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!view.isReadingPages());
 
         TranscriptionsQuery everything(container, StoreQueries::transcriptionsNewestFirst());
-        HistoryListModel fresh(everything, [now] { return now; });
+        HistoryListModel fresh(container, [now] { return now; });
+        fresh.finishLoading();
         QCOMPARE(lines(*view.listModel()), lines(fresh));
         QCOMPARE(everything.count(), 4501);
     }

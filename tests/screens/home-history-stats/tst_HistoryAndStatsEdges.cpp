@@ -25,7 +25,7 @@ QStringList lines(HistoryListIndex &index, const std::vector<TranscriptionRecord
 {
     index.assign(records);
     QStringList list;
-    for (const HistoryListItem &item : index.items({}))
+    for (const HistoryListItem &item : index.items())
         list.append(item.isHeader() ? QStringLiteral("#") + item.day.toString(Qt::ISODate)
                                     : records[size_t(item.row)].text);
     return list;

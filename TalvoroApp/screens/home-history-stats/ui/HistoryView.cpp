@@ -49,9 +49,6 @@ constexpr qreal kSearchFillOpacity = 0.04;
 constexpr int kEmptySymbolSize = 40;
 constexpr int kEmptySpacing = 12;
 constexpr int kListBottomInset = 12;
-// Rows read when the screen opens, then per event-loop turn (a few ms).
-constexpr qsizetype kFirstPage = 1000;
-constexpr qsizetype kPage = 1000;
 
 // The search field's rounded background.
 class SearchBar : public QWidget
@@ -110,8 +107,10 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, Q
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->verticalScrollBar()->setSingleStep(24);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setLayoutMode(QListView::Batched);
-    m_list->setBatchSize(200);
+    // Laid out in one pass when painted: in batches, a change while a batch
+    // was pending painted an empty list first. The model adds a long list's
+    // rows in one step, so the pass runs once, not once per page.
+    m_list->setLayoutMode(QListView::SinglePass);
     m_list->setMouseTracking(true);
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
@@ -121,18 +120,9 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, Q
     column->addSpacing(kListBottomInset);
 
     if (environment.models) {
-        // The first rows at once, the rest a page per event-loop turn: the
-        // whole history in one fetch held the window for half a second at
-        // 100,000 records.
-        m_query = new TranscriptionsQuery(*environment.models, StoreQueries::newestTranscriptions(kFirstPage), this);
-        m_pages = new QTimer(this);
-        m_pages->setInterval(0);
-        connect(m_pages, &QTimer::timeout, this, &HistoryView::readNextPage);
-        if (m_query->count() < kFirstPage)
-            m_query->appendPage({}, true);
-        else
-            m_pages->start();
-        m_model = new HistoryListModel(*m_query, environment.now, this);
+        // The first screen at once, the rest read as keys a page per
+        // event-loop turn and added in one step (HistoryListModel).
+        m_model = new HistoryListModel(*environment.models, environment.now, this);
         m_delegate = new HistoryRowDelegate(*m_model, this);
         m_ticker = new MinuteTicker(environment.now, this);
         m_delegate->setNow(m_ticker->now());
@@ -175,23 +165,7 @@ HistoryView::~HistoryView() = default;
 
 bool HistoryView::isReadingPages() const
 {
-    return m_pages && m_pages->isActive();
-}
-
-void HistoryView::readNextPage()
-{
-    const auto &results = m_query->results();
-    auto page = m_environment.models->fetchCommitted<TranscriptionRecord>(
-        results.isEmpty() ? StoreQueries::newestTranscriptions(kPage)
-                          : StoreQueries::transcriptionsAfter(results.back(), kPage));
-    if (!page) {
-        // Tried again on the next turn; a store that keeps failing is logged by it.
-        return;
-    }
-    const bool complete = qsizetype(page->size()) < kPage;
-    m_query->appendPage(std::move(*page), complete);
-    if (complete)
-        m_pages->stop();
+    return m_model && m_model->isLoading();
 }
 
 QWidget *HistoryView::buildSearchBar()

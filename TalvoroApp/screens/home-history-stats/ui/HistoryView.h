@@ -41,7 +41,7 @@ public:
 
     HistoryListModel *listModel() const { return m_model; }
     QListView *listView() const { return m_list; }
-    // Older records are still being read, a page per event-loop turn.
+    // Older records (or a search's matches) are still being read, a page per event-loop turn.
     bool isReadingPages() const;
 
     // The context menu's actions on a record line.
@@ -59,12 +59,9 @@ private:
     void refreshContent();
     void refreshEmptyText();
     void showContextMenu(int row, const QPoint &globalPosition);
-    void readNextPage();
 
     const AppEnvironment &m_environment;
     Navigate m_navigate;
-    TranscriptionsQuery *m_query = nullptr;
-    QTimer *m_pages = nullptr;
     HistoryListModel *m_model = nullptr;
     talvoro::history::HistoryRowDelegate *m_delegate = nullptr;
     talvoro::settings::MinuteTicker *m_ticker = nullptr;
