@@ -18,7 +18,9 @@ class SqliteDatabase;
 struct TranscriptionKey
 {
     QUuid id;
-    QDateTime createdAt; // invalid: none (such rows come last)
+    // Invalid: none (such rows come last). With its fraction of a millisecond:
+    // a page that starts after a key must not skip rows of the same millisecond.
+    talvoro::ModelDate createdAt;
 
     bool operator==(const TranscriptionKey &) const = default;
 };
