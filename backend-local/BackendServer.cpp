@@ -11,6 +11,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcBackendLocal, "com.torvenak.talvoro-mac.BackendLocal")
 
 namespace backendlocal {
@@ -207,6 +209,7 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
     std::optional<Response> injected;
     std::chrono::milliseconds delay{0};
     bool loseReply = false;
+    bool held = false;
     auto failure = m_failures.find(request->path);
     if (failure == m_failures.end()) {
         for (auto script = m_prefixScripts.begin(); script != m_prefixScripts.end(); ++script) {
@@ -224,6 +227,7 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
         failure->times -= 1;
         delay = failure->delay;
         loseReply = failure->status == Failure::kLostReply;
+        held = failure->held;
         if (failure->status > 0) {
             injected = !failure->body
                 ? Response::error(failure->status, QStringLiteral("injected_failure"), QStringLiteral("Injected failure"))
@@ -235,14 +239,14 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
             m_failures.erase(failure);
     }
 
-    if (delay.count() <= 0 && !loseReply) {
+    if (delay.count() <= 0 && !loseReply && !held) {
         const Response response = injected ? *injected : dispatch(*request);
         QHttpServerResponder responder = LoopbackHttpServer::makeResponder(httpRequest, socket);
         writeResponse(responder, response);
         Q_EMIT requestHandled(request->path, response.status);
         return;
     }
-    QTimer::singleShot(delay, this, [this, request, injected, loseReply, target = QPointer<QTcpSocket>(socket)] {
+    auto answer = [this, request, injected, loseReply, target = QPointer<QTcpSocket>(socket)] {
         const Response response = injected ? *injected : dispatch(*request);
         if (loseReply) {
             if (target)
@@ -251,7 +255,20 @@ void BackendServer::receive(const QHttpServerRequest &httpRequest, QTcpSocket *s
         }
         writeDelayedResponse(target.data(), response);
         Q_EMIT requestHandled(request->path, response.status);
-    });
+    };
+    if (held) {
+        m_held.push_back(std::move(answer));
+        Q_EMIT requestHeld(request->path);
+        return;
+    }
+    QTimer::singleShot(delay, this, std::move(answer));
+}
+
+void BackendServer::releaseHeld()
+{
+    // A handler may hold another request; that one waits for the next release.
+    for (const auto &answer : std::exchange(m_held, {}))
+        answer();
 }
 
 BackendServer::~BackendServer() = default;

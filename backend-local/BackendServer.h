@@ -54,6 +54,9 @@ public:
         std::optional<QByteArray> body; // none: {"error":"injected_failure",...}
         QByteArray contentType = "application/json";
         QList<QPair<QByteArray, QByteArray>> headers; // a redirect's Location, say
+        // Neither handled nor answered until releaseHeld(), whatever the
+        // delay: a reply the test lets go at the moment it chooses.
+        bool held = false;
     };
 
     // With a state file, the state is read from it now and written after
@@ -81,6 +84,9 @@ public:
     // normally, after the entry's delay); past the end, requests run as usual.
     void scriptRequestsUnder(const QString &prefix, QList<Failure> script);
     void clearFailures();
+    // Handles and answers the held requests, in the order they came; a
+    // client that went away meanwhile gets nothing, but the request is handled.
+    void releaseHeld();
     // Largest request bodies taken: a valid upload URL takes an image, a
     // valid bearer token the whole history of a first push, anything else
     // (unauthenticated) a small JSON object. Larger ones get 413 before
@@ -108,6 +114,7 @@ public:
 
 Q_SIGNALS:
     void requestHandled(const QString &path, int status);
+    void requestHeld(const QString &path);
 
 private:
     struct Route
@@ -133,6 +140,7 @@ private:
     QHash<QString, Failure> m_failures;
     QHash<QString, QList<Failure>> m_prefixScripts;
     QHash<QString, int> m_requestCounts;
+    std::vector<std::function<void()>> m_held;
 };
 
 } // namespace backendlocal

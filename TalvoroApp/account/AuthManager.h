@@ -108,6 +108,9 @@ public:
     [[nodiscard]] QCoro::Task<std::optional<QString>> forceRefresh();
     bool hasStoredAccessToken() const { return !m_accessToken.isEmpty(); }
 
+    // A refresh has been sent and has not yet stored its tokens (or failed).
+    bool isRefreshing() const;
+
     // The authorisation page URL for a challenge and state (tests read it).
     QUrl authorizationURL(const QString &codeChallenge, const QString &state) const;
 

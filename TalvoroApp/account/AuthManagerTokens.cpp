@@ -116,6 +116,11 @@ void AuthManager::cancelRunningRefresh()
         waiter->finish(std::nullopt);
 }
 
+bool AuthManager::isRefreshing() const
+{
+    return m_refresh && !m_refresh->done;
+}
+
 QCoro::Task<std::optional<QString>> AuthManager::refreshShared()
 {
     if (m_refresh) {

@@ -74,7 +74,8 @@ qint64 retryAfterSeconds(const QByteArray &header, const QJsonObject &object)
 }
 
 // Why a reply was cut short by the client itself.
-enum class ReplyCut { none, deadlinePassed, tooLarge, cancelled };
+// `gone`: deleted with its manager before it finished (nothing of it may be touched).
+enum class ReplyCut { none, deadlinePassed, tooLarge, cancelled, gone };
 
 // Waits for the reply, aborting it when the deadline passes or its body
 // grows past the limit. The read buffer is bounded too, so Qt stops reading
@@ -107,8 +108,12 @@ QCoro::Task<ReplyCut> finishWithin(QNetworkReply *reply, std::chrono::millisecon
         if (reply->bytesAvailable() > maxBytes)
             stop(ReplyCut::tooLarge);
     });
-    co_await reply;
-    co_return *cut;
+    // The manager deletes its replies when it goes first (quitting
+    // mid-request): the wait ends then too, instead of never.
+    const QPointer<QNetworkReply> alive(reply);
+    while (alive && !reply->isFinished())
+        co_await ReplyActivity(reply);
+    co_return alive ? *cut : ReplyCut::gone;
 }
 
 // A reply that brought no usable HTTP status, or a redirect the policy
@@ -288,6 +293,8 @@ QCoro::Task<std::expected<BackendReply, BackendAPIError>> BackendAPIClient::send
     const auto deadline = request.deadline.count() > 0 ? request.deadline : 2 * request.timeout;
     auto finishing = finishWithin(reply, deadline, request.maxReplyBytes, request.cancellation);
     const ReplyCut cut = co_await std::move(finishing);
+    if (cut == ReplyCut::gone)
+        co_return std::unexpected(BackendAPIError::cancelled());
     reply->deleteLater();
     if (auto failure = transportFailure(reply, cut, QString::fromLatin1(request.method) + QLatin1Char(' ') + request.path))
         co_return std::unexpected(*failure);
@@ -421,6 +428,8 @@ QCoro::Task<std::expected<QString, BackendAPIError>> BackendAPIClient::uploadIma
     QNetworkReply *reply = m_session->post(networkRequest, jpegData);
     auto finishing = finishWithin(reply, kImageUploadDeadline, BackendRequest::kDefaultMaxReplyBytes, nullptr);
     const ReplyCut cut = co_await std::move(finishing);
+    if (cut == ReplyCut::gone)
+        co_return std::unexpected(BackendAPIError::cancelled());
     reply->deleteLater();
     if (auto failure = transportFailure(reply, cut, QStringLiteral("Image upload")))
         co_return std::unexpected(*failure);

@@ -32,12 +32,17 @@ public:
         (*connections)[1] = QObject::connect(m_reply, &QNetworkReply::readyRead, m_reply, resume);
         (*connections)[2] = QObject::connect(m_reply, &QNetworkReply::finished, m_reply, resume);
         // Deleted with its manager: resumed once the deletion is over, so the
-        // awaiting code can see the reply is gone.
+        // awaiting code can see the reply is gone. While the application
+        // object itself goes (its child manager with it) no loop will run
+        // again: resumed at once, or the awaiting coroutines would never end.
         (*connections)[3] = QObject::connect(m_reply, &QObject::destroyed, [awaiting, connections] {
             for (const QMetaObject::Connection &connection : *connections)
                 QObject::disconnect(connection);
-            QMetaObject::invokeMethod(QCoreApplication::instance(), [awaiting] { awaiting.resume(); },
-                                      Qt::QueuedConnection);
+            if (!QCoreApplication::instance() || QCoreApplication::closingDown())
+                awaiting.resume();
+            else
+                QMetaObject::invokeMethod(QCoreApplication::instance(), [awaiting] { awaiting.resume(); },
+                                          Qt::QueuedConnection);
         });
     }
     void await_resume() const noexcept {}

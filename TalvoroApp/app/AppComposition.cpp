@@ -16,6 +16,7 @@
 #include "texts/Localization.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 
@@ -57,6 +58,19 @@ private:
 
     std::function<void()> m_work;
 };
+
+// After the event loop has ended: runs the events of work still in flight
+// until `done` holds, for `bound` at most. True when it held.
+bool runEventsUntil(const std::function<bool()> &done, std::chrono::milliseconds bound)
+{
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(bound);
+    QEventLoop loop;
+    while (!done() && deadline.isActive())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
 
 } // namespace
 
@@ -180,5 +194,21 @@ void AppComposition::saveBeforeExit()
     // the screens' context still holds (a failure is logged by the context).
     if (m_models.mainContext().hasChanges())
         std::ignore = m_models.mainContext().save();
+    m_settings.synchronize();
+
+    // Work in flight gets a few seconds more. A token refresh stores the
+    // tokens the backend may already have rotated to: left behind, the next
+    // start would present a spent refresh token and be signed out. A pull (or
+    // initial push), cancelled, ends and lets go of its body and its reader.
+    m_sync.cancelPull();
+    const auto settled = [this] { return !m_auth.isRefreshing() && !m_sync.isSyncing(); };
+    if (settled())
+        return;
+    qCInfo(lcApp, "Quitting: waiting up to %lld s for the token refresh or the pull in flight",
+           static_cast<long long>(kQuitWait.count()));
+    if (runEventsUntil(settled, kQuitWait))
+        qCInfo(lcApp) << "Quitting: the work in flight has ended";
+    else
+        qCWarning(lcApp) << "Quitting: the work in flight did not end in time";
     m_settings.synchronize();
 }

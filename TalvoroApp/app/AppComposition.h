@@ -27,6 +27,8 @@
 
 #include <QStringList>
 
+#include <chrono>
+
 class SingleInstance;
 
 // The composition root: it owns the application's services, the environment
@@ -48,7 +50,12 @@ public:
 
     AppShell &shell() { return *m_shell; }
 
-    // After the event loop: writes what autosave could no longer write.
+    // How long the quit waits for a token refresh or a pull in flight.
+    static constexpr std::chrono::seconds kQuitWait{5};
+
+    // After the event loop: writes what autosave could no longer write, then
+    // lets a token refresh in flight store its tokens and a cancelled pull
+    // end, for kQuitWait at most.
     void saveBeforeExit();
 
 private:

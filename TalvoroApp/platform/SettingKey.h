@@ -94,14 +94,16 @@ constexpr bool namesAreUnique(const SettingKeyBase *const (&keys)[N])
     return true;
 }
 
-// True when `carried` are exactly the keys of `all` flagged `synced`.
+// True when `carried` are exactly the keys of `all` flagged `synced`. Keys
+// match by name (unique, see namesAreUnique): GCC 12 under
+// -fsanitize=undefined cannot compare the addresses of two keys at compile time.
 template <std::size_t N, std::size_t M>
 constexpr bool carriesExactly(const SettingKeyBase *const (&carried)[N], const SettingKeyBase *const (&all)[M],
                               Synced synced)
 {
     const auto contains = [](const auto &keys, const SettingKeyBase *key) {
         for (const SettingKeyBase *k : keys)
-            if (k == key)
+            if (std::string_view(k->name) == key->name)
                 return true;
         return false;
     };

@@ -229,6 +229,21 @@ private Q_SLOTS:
         expectNetworkError(QCoro::waitFor(s.client.send({"GET", QStringLiteral("user/me"), std::nullopt, 200ms, token})));
         QVERIFY(handled.wait(3000));
 
+        // The manager goes first (quitting mid-request) and deletes the
+        // reply: the call ends as cancelled instead of never.
+        {
+            auto network = std::make_unique<QNetworkAccessManager>();
+            BackendAPIClient orphaned(s.harness.authProvider(), network.get(), s.backend.baseURL());
+            s.backend.server.injectFailure(QStringLiteral("user/me"), {.status = 0, .held = true});
+            QSignalSpy held(&s.backend.server, &backendlocal::BackendServer::requestHeld);
+            auto sending = orphaned.send({"GET", QStringLiteral("user/me"), std::nullopt, 5s, token});
+            QVERIFY(held.wait(10000));
+            network.reset();
+            const auto ended = QCoro::waitFor(std::move(sending));
+            QVERIFY(!ended);
+            QCOMPARE(ended.error().kind(), Kind::cancelled);
+        }
+
         // A port nobody listens on any more.
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost, 0));

@@ -188,7 +188,8 @@ void SettingsView::rebuildAccountAvatar()
     connect(link, &AccountAvatarLink::clicked, this, [this] { push(DetailRoute::account); });
     auto *layout = static_cast<QHBoxLayout *>(m_accountRow->layout());
     if (m_accountAvatar) {
-        layout->replaceWidget(m_accountAvatar, link);
+        // The layout hands back the old widget's item, ours to delete.
+        delete layout->replaceWidget(m_accountAvatar, link);
         delete m_accountAvatar;
     } else {
         layout->insertWidget(0, link, 0, Qt::AlignVCenter);
