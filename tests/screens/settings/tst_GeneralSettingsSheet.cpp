@@ -155,8 +155,14 @@ private Q_SLOTS:
                 QCOMPARE(columns->currentIndex(), 1);
                 Q_EMIT columns->activated(column);
                 Q_EMIT rows->activated(row);
-                QCOMPARE(settings.store->stringValue(kPosition),
-                         overlayPositionRawValue(overlayPositionGrid()[row][column]));
+                // Written out, not read from the grid: a swapped row and column shows.
+                static const char *const stored[3][3] = {{"topLeft", "top", "topRight"},
+                                                         {"left", "center", "right"},
+                                                         {"bottomLeft", "bottom", "bottomRight"}};
+                QCOMPARE(settings.store->stringValue(kPosition), QLatin1String(stored[row][column]));
+                QCOMPARE(rows->currentText() + QLatin1Char('/') + columns->currentText(),
+                         QStringList({"Superior", "Centro", "Inferior"})[row] + QLatin1Char('/')
+                             + QStringList({"Esquerda", "Centro", "Direita"})[column]);
                 QCOMPARE(rows->currentIndex(), row);
                 QCOMPARE(columns->currentIndex(), column);
             }
