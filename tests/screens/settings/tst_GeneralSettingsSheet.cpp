@@ -169,6 +169,31 @@ private Q_SLOTS:
         }
     }
 
+    // A pull writes one key at a time: each the overlay card observes, changed
+    // alone, redraws it.
+    void eachOverlayKeyAloneRedraws_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("position") << kPosition << QVariant(QStringLiteral("topLeft"));
+        QTest::newRow("sounds") << SettingsKeys::soundFeedbackEnabled.key() << QVariant(false);
+        QTest::newRow("volume") << kVolume << QVariant(0.3);
+        QTest::newRow("accent") << SettingsKeys::keyboardAccentColor.key() << QVariant(QStringLiteral("orange"));
+    }
+    void eachOverlayKeyAloneRedraws()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        TemporarySettings settings;
+        OverlaySettingsView view(OverlaySettingsViewStyle::card, *settings.store, FakeSoundPlayer::factoryFor(nullptr));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QImage before = view.grab().toImage();
+        QCOMPARE(view.grab().toImage(), before);
+        writeSetting(*settings.store, key, value);
+        QVERIFY(view.grab().toImage() != before);
+    }
+
     void volumeInExactTenths()
     {
         // 0.7 + 0.1 + 0.1 in doubles is 0.8999999999999999.
