@@ -25,16 +25,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<QPoint>("origin");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
         // Area x 100..1100, y 50..850 (1000x800); panel 200x60; margin 24.
-        QTest::addRow("topLeft") << int(OverlayPosition::topLeft) << QPoint(124, 74);
-        QTest::addRow("top") << int(OverlayPosition::top) << QPoint(500, 74);
-        QTest::addRow("topRight") << int(OverlayPosition::topRight) << QPoint(876, 74);
-        QTest::addRow("left") << int(OverlayPosition::left) << QPoint(124, 420);
-        QTest::addRow("center") << int(OverlayPosition::center) << QPoint(500, 420);
-        QTest::addRow("right") << int(OverlayPosition::right) << QPoint(876, 420);
-        QTest::addRow("bottomLeft") << int(OverlayPosition::bottomLeft) << QPoint(124, 766);
-        QTest::addRow("bottom") << int(OverlayPosition::bottom) << QPoint(500, 766);
-        QTest::addRow("bottomRight") << int(OverlayPosition::bottomRight) << QPoint(876, 766);
+        QTest::addRow("topLeft") << int(OverlayPosition::topLeft) << QPoint(124, 74) << 0 << 0;
+        QTest::addRow("top") << int(OverlayPosition::top) << QPoint(500, 74) << 0 << 1;
+        QTest::addRow("topRight") << int(OverlayPosition::topRight) << QPoint(876, 74) << 0 << 2;
+        QTest::addRow("left") << int(OverlayPosition::left) << QPoint(124, 420) << 1 << 0;
+        QTest::addRow("center") << int(OverlayPosition::center) << QPoint(500, 420) << 1 << 1;
+        QTest::addRow("right") << int(OverlayPosition::right) << QPoint(876, 420) << 1 << 2;
+        QTest::addRow("bottomLeft") << int(OverlayPosition::bottomLeft) << QPoint(124, 766) << 2 << 0;
+        QTest::addRow("bottom") << int(OverlayPosition::bottom) << QPoint(500, 766) << 2 << 1;
+        QTest::addRow("bottomRight") << int(OverlayPosition::bottomRight) << QPoint(876, 766) << 2 << 2;
     }
 
     void placement()
@@ -46,6 +48,13 @@ private Q_SLOTS:
         const QPoint placed = overlayPanelOrigin(OverlayPosition(position), area, panel, 24);
         QCOMPARE(placed, origin);
         QVERIFY(area.contains(QRect(placed, panel)));
+        // The settings' pickers choose by row and column; the row's name is what is stored.
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QCOMPARE(int(overlayPositionGrid()[row][column]), position);
+        QCOMPARE(overlayPositionRawValue(OverlayPosition(position)), QString::fromLatin1(QTest::currentDataTag()));
+        QCOMPARE(overlayPositionFromRawValue(overlayPositionRawValue(OverlayPosition(position))),
+                 std::optional(OverlayPosition(position)));
     }
 
     void oversizedPanelStaysOnScreen()

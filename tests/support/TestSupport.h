@@ -54,6 +54,19 @@ struct TemporaryProfile : TemporarySettings
     }
 };
 
+// Writes `value` under `key` in the setter its type calls for, as a pull
+// writes what it received: table tests name a key and a value only.
+inline void writeSetting(UserDefaultsProviding &settings, const QString &key, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool: settings.setBool(key, value.toBool()); break;
+    case QMetaType::Double: settings.setDouble(key, value.toDouble()); break;
+    case QMetaType::QString: settings.setString(key, value.toString()); break;
+    case QMetaType::QByteArray: settings.setData(key, value.toByteArray()); break;
+    default: settings.setInt64(key, value.toLongLong()); break;
+    }
+}
+
 // A moment in milliseconds since 1970, in UTC.
 inline QDateTime at(qint64 ms)
 {

@@ -12,6 +12,7 @@
 #include "support/FakeSync.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -183,6 +184,60 @@ private Q_SLOTS:
             list->setFocus();
         }
         QCOMPARE(storedText(editor), before + QStringLiteral("x"));
+    }
+
+    // While "Salvar" is disabled, Tab and Shift+Tab pass over it: every press
+    // moves the focus to an enabled control and back the same way.
+    void tabPassesOverTheDisabledSave_data()
+    {
+        QTest::addColumn<Editor>("editor");
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QString>("afterTheField");
+        QTest::newRow("new term") << Editor::dictionary << false << QStringLiteral("languagePicker");
+        QTest::newRow("new rule") << Editor::rules << false << QStringLiteral("replacementField");
+        QTest::newRow("term emptied") << Editor::dictionary << true << QStringLiteral("languagePicker");
+        QTest::newRow("rule emptied") << Editor::rules << true << QStringLiteral("replacementField");
+    }
+    void tabPassesOverTheDisabledSave()
+    {
+        QFETCH(Editor, editor);
+        QFETCH(bool, editing);
+        auto view = editorWithOneItem(editor);
+        auto *sheets = view->findChild<FormSheetPresenter *>();
+        if (editing)
+            QTest::keyClick(view->findChild<EditorListView *>(), Qt::Key_Return);
+        else
+            view->findChild<QAbstractButton *>(QStringLiteral("addButton"))->click();
+        QVERIFY(sheets->isPresented());
+        auto *field = sheets->form()->findChild<QLineEdit *>(
+            editor == Editor::dictionary ? QStringLiteral("termField") : QStringLiteral("originalField"));
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QVERIFY(!sheets->form()->findChild<QPushButton *>(QStringLiteral("saveButton"))->isEnabled());
+
+        QList<QWidget *> visited{QApplication::focusWidget()};
+        QCOMPARE(visited.first(), field);
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *now = QApplication::focusWidget();
+            QVERIFY2(now != visited.last(), qPrintable(now->objectName()));
+            QVERIFY2(now->isEnabled() && sheets->form()->isAncestorOf(now), qPrintable(now->objectName()));
+            visited.append(now);
+        }
+        QTEST(visited[1]->objectName(), "afterTheField");
+        for (qsizetype i = visited.size() - 1; i > 0; --i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), visited[i - 1]);
+        }
+        QTest::keyClick(field, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cancelButton"));
+        // Typing still reaches the field, and the button takes the focus again.
+        field->setFocus();
+        QTest::keyClicks(field, QStringLiteral("y"));
+        QCOMPARE(field->text(), QStringLiteral("y"));
+        QTest::keyClick(field, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("saveButton"));
     }
 
     void theDeletionAlertDeletesOnlyThroughItsDeleteButton_data() { exits_data(); }

@@ -112,6 +112,12 @@ private Q_SLOTS:
             QCOMPARE(pushed.size(), 1);
             QCOMPARE(pushed.last().value(QLatin1String(screen.key)), QJsonValue(false));
             QCOMPARE(pushed.last().value(QLatin1String(screen.otherKey)), QJsonValue(true));
+            // A pull of its key alone redraws the switch; the other key leaves it.
+            profile.store->setBool(QLatin1String(screen.key), true);
+            QVERIFY(toggle->isChecked());
+            profile.store->setBool(QLatin1String(screen.otherKey), false);
+            QVERIFY(toggle->isChecked());
+            QCOMPARE(pushed.size(), 1);
             screen.view->hide();
         }
     }

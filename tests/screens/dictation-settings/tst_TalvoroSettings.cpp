@@ -304,6 +304,50 @@ private Q_SLOTS:
         QCOMPARE(m_calls.pushes, 0);
     }
 
+    // A pull changes one key or one table at a time: each the screen
+    // observes, changed alone, redraws it.
+    void eachPulledChangeAloneRedraws_data()
+    {
+        QTest::addColumn<QString>("key"); // "rules" and "terms": the store's tables
+        QTest::addColumn<QVariant>("value");
+        FormattingOptions colloquial;
+        colloquial.tone = Tone::colloquial;
+        QTest::newRow("language") << kLanguageKey << QVariant(QStringLiteral("en"));
+        QTest::newRow("translation") << kTranslationKey << QVariant(false);
+        QTest::newRow("target") << kTargetKey << QVariant(QStringLiteral("es"));
+        QTest::newRow("formatting") << SettingsKeys::formattingOptions.key() << QVariant(colloquial.toJson());
+        QTest::newRow("accent") << SettingsKeys::keyboardAccentColor.key() << QVariant(QStringLiteral("orange"));
+        QTest::newRow("a rule switched off") << QStringLiteral("rules") << QVariant();
+        QTest::newRow("a term removed") << QStringLiteral("terms") << QVariant();
+    }
+    void eachPulledChangeAloneRedraws()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        settings().setBool(kTranslationKey, true);
+        ReplacementRule rule(QStringLiteral("vc"), QStringLiteral("você"));
+        const DictionaryEntry term(QStringLiteral("Talvoro"), QStringLiteral("pt"), QStringLiteral("manual"));
+        m_profile->models.mainContext().insert(rule);
+        m_profile->models.mainContext().insert(term);
+        QVERIFY(m_profile->models.mainContext().save());
+        auto view = makeView();
+        const QImage before = view->grab().toImage();
+        QCOMPARE(view->grab().toImage(), before);
+
+        auto pull = m_profile->models.makeContext();
+        if (key == QLatin1String("rules")) {
+            rule.isEnabled = false;
+            QVERIFY(pull->update(rule).has_value());
+        } else if (key == QLatin1String("terms")) {
+            QVERIFY(pull->remove<DictionaryEntry>(term.id));
+        } else {
+            writeSetting(settings(), key, value);
+        }
+        QVERIFY(pull->save());
+        QVERIFY(view->grab().toImage() != before);
+        QCOMPARE(m_calls.pushes, 0);
+    }
+
     void toolbarShowsTheAvatarOnlyWhileSignedIn()
     {
         // A stored user: the avatar links to the account screen.

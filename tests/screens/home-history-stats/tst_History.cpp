@@ -11,6 +11,7 @@
 #include "screens/home-history-stats/ui/HistoryView.h"
 #include "transcription/TranscriptionKeys.h"
 #include "screens/settings/CopyConfirmation.h"
+#include "screens/settings/MinuteTicker.h"
 #include "screens/settings/ui/CapsuleButton.h"
 #include "screens/settings/ui/ContentUnavailableView.h"
 #include "support/DictationFakes.h"
@@ -311,6 +312,48 @@ private Q_SLOTS:
         QCOMPARE(daySectionHeaderText(dayTitle(today, today, true), true), QStringLiteral("HOJE"));
         QCOMPARE(daySectionHeaderText(dayTitle(QDate(2026, 4, 1), today, true), true),
                  QStringLiteral("1 DE ABRIL DE 2026"));
+    }
+
+    // Left open past midnight, the list names its days anew when shown again
+    // and when the minute ticks over into the new day.
+    void theDaysAreRenamedPastMidnight_data()
+    {
+        QTest::addColumn<bool>("shownAgain");
+        QTest::newRow("shown again") << true;
+        QTest::newRow("kept open") << false;
+    }
+    void theDaysAreRenamedPastMidnight()
+    {
+        QFETCH(bool, shownAgain);
+        const QTimeZone zone = QTimeZone::systemTimeZone();
+        QDateTime now(QDate(2026, 12, 5), QTime(23, 30), zone);
+        m_profile->environment.now = [&now] { return now; };
+        ModelContext &context = m_profile->models.mainContext();
+        context.insert(dictation(QStringLiteral("tonight"), now.addSecs(-60)));
+        context.insert(dictation(QStringLiteral("last night"), now.addDays(-1)));
+        QVERIFY(context.save());
+        FakeSync sync;
+        m_profile->environment.syncProvider = &sync;
+        HistoryView view(m_profile->environment, [](const NavigationDestination &) {});
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const auto shown = [&] {
+            QStringList lines;
+            for (int row = 0; row < view.listView()->model()->rowCount(); ++row)
+                lines.append(view.listView()->model()->index(row, 0).data().toString());
+            return lines;
+        };
+        QCOMPARE(shown(), (QStringList{"HOJE", "tonight", "ONTEM", "last night"}));
+
+        now = now.addSecs(3600);
+        if (shownAgain) {
+            view.hide();
+            view.show();
+        } else {
+            Q_EMIT view.findChild<settings::MinuteTicker *>()->ticked(now);
+        }
+        QCOMPARE(shown(), (QStringList{"ONTEM", "tonight", "4 DE DEZEMBRO DE 2026", "last night"}));
     }
 
     void languageLabels()

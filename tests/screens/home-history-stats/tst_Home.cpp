@@ -27,6 +27,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace talvoro;
 using namespace talvoro::home;
@@ -50,6 +51,11 @@ void recordInto(FakeSync &sync, QStringList *log)
         return recordAfter(log, QStringLiteral("pull"), QStringLiteral("pulled"), 0ms);
     };
 }
+
+// What the quick statistics and the usage card show.
+constexpr const SettingKeyBase *kCardKeys[] = {
+    &SettingsKeys::syncWeekDictations, &SettingsKeys::syncWeekWords, &SettingsKeys::syncCurrentStreak,
+    &SettingsKeys::weeklyUsed, &SettingsKeys::weeklyLimit, &SettingsKeys::hourlyUsed, &SettingsKeys::hourlyLimit};
 
 QStringList texts(const QWidget *root, const QString &name)
 {
@@ -119,6 +125,29 @@ private Q_SLOTS:
         useLanguage(QStringLiteral("en"));
         QCOMPARE(quickStatColumns(3, 4, 2, false).last().caption, QStringLiteral("DAYS"));
         useLanguage(QStringLiteral("pt-BR"));
+    }
+
+    // A pull writes one key at a time: each the cards observe, changed alone,
+    // shows at once.
+    void eachObservedKeyAloneRedrawsTheCards_data()
+    {
+        QTest::addColumn<QString>("key");
+        for (const SettingKeyBase *key : kCardKeys)
+            QTest::addRow("%s", qPrintable(key->key())) << key->key();
+    }
+    void eachObservedKeyAloneRedrawsTheCards()
+    {
+        QFETCH(QString, key);
+        TemporarySettings settings;
+        for (const SettingKeyBase *figure : kCardKeys)
+            settings.store->setInt64(figure->key(), 20);
+        QWidget cards;
+        auto *layout = new QVBoxLayout(&cards);
+        layout->addWidget(new StatsQuickCard(*settings.store));
+        layout->addWidget(new WeeklyUsageCard(nullptr, *settings.store));
+        const QStringList before = texts(&cards, {});
+        settings.store->setInt64(key, 30);
+        QVERIFY(texts(&cards, {}) != before);
     }
 
     void refreshDrainsThenPullsOnlyWhileSignedIn()

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <algorithm>
+
 #include <ctime>
 
 using namespace talvoro;
@@ -156,6 +158,86 @@ private Q_SLOTS:
         QCOMPARE(texts(view, "detailCaption").size(), 5);
         QCOMPARE(view.findChildren<QWidget *>(QStringLiteral("detailDivider")).size(), 4);
         QVERIFY(texts(view, "detailValue").contains(QStringLiteral("March 10 (12)")));
+    }
+
+    // A pull writes one key at a time: each the screen observes, changed
+    // alone, redraws it.
+    void eachObservedKeyAloneRedraws_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("value");
+        using namespace SettingsKeys;
+        for (const SettingKeyBase *key : {&syncTotalDictations, &syncTotalWords, &syncCurrentStreak,
+                                          &syncLongestStreak, &syncThisMonthDictations, &syncLast7DaysDictations,
+                                          &syncBestDayDictations})
+            QTest::addRow("%s", qPrintable(key->key())) << key->key() << QVariant(qint64(41));
+        QTest::addRow("syncBestDayDate") << syncBestDayDate.key() << QVariant(QStringLiteral("2025-04-02"));
+        QTest::addRow("syncWeeklyChart")
+            << syncWeeklyChart.key()
+            << QVariant(encodeWeeklyChart({{QStringLiteral("2025-03-10"), 9, 0}, {QStringLiteral("2025-03-03"), 2, 0}}));
+        QTest::addRow("keyboardAccentColor") << keyboardAccentColor.key() << QVariant(QStringLiteral("orange"));
+    }
+    void eachObservedKeyAloneRedraws()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        using namespace SettingsKeys;
+        for (const SettingKey<qint64> *figure : {&syncTotalDictations, &syncTotalWords, &syncCurrentStreak,
+                                                 &syncLongestStreak, &syncThisMonthDictations,
+                                                 &syncLast7DaysDictations, &syncBestDayDictations})
+            set(*figure, 3);
+        m_settings->store->set(syncBestDayDate, QStringLiteral("2025-03-10"));
+        m_settings->store->set(syncWeeklyChart, encodeWeeklyChart({{QStringLiteral("2025-03-10"), 4, 0}}));
+        StatsDetailView view(m_environment);
+        view.resize(640, 900);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QImage before = view.grab().toImage();
+        QCOMPARE(view.grab().toImage(), before);
+        writeSetting(*m_settings->store, key, value);
+        QVERIFY(view.grab().toImage() != before);
+    }
+
+    // Every bar inside the plot, the top of the value axis at least the
+    // largest week, for maxima that are no round step.
+    void barsStayInsideTheirPlot_data()
+    {
+        QTest::addColumn<QList<qint64>>("weeks");
+        QTest::addRow("all zero") << QList<qint64>{0, 0};
+        QTest::addRow("one") << QList<qint64>{1};
+        QTest::addRow("3") << QList<qint64>{1, 3, 2};
+        QTest::addRow("7") << QList<qint64>{7, 0, 5};
+        QTest::addRow("11") << QList<qint64>{4, 11};
+        QTest::addRow("99") << QList<qint64>{99, 98, 1, 50};
+        QTest::addRow("101") << QList<qint64>{101, 100};
+        QTest::addRow("a negative week") << QList<qint64>{-7, 11};
+    }
+    void barsStayInsideTheirPlot()
+    {
+        QFETCH(QList<qint64>, weeks);
+        QList<WeeklyChartPoint> points;
+        for (qsizetype i = 0; i < weeks.size(); ++i) // stored newest first
+            points.append({QString(), QDate(2025, 3, 31).addDays(-7 * i), weeks[i]});
+        WeeklyChartView chart;
+        chart.resize(300, WeeklyChartView::kChartHeight);
+        chart.setPoints(points, true);
+        const QList<qint64> marks = chart.valueAxisMarks();
+        QVERIFY(marks.size() >= 2);
+        QVERIFY(marks.last() >= *std::max_element(weeks.begin(), weeks.end()));
+        QVERIFY(marks.first() <= std::min<qint64>(0, *std::min_element(weeks.begin(), weeks.end())));
+        for (qsizetype i = 2; i < marks.size(); ++i)
+            QCOMPARE(marks[i] - marks[i - 1], marks[1] - marks[0]);
+        const QRectF plot = chart.plotRect();
+        QVERIFY(QRectF(chart.rect()).contains(plot));
+        for (qsizetype i = 0; i < points.size(); ++i) {
+            // An empty bar too: QRectF::contains() takes no empty rectangle.
+            const QRectF bar = chart.barRect(i);
+            QVERIFY2(bar.left() > plot.left() - 0.01 && bar.right() < plot.right() + 0.01
+                         && bar.top() > plot.top() - 0.01 && bar.bottom() < plot.bottom() + 0.01,
+                     qPrintable(QString::number(i)));
+            // Its height is its share of the axis' span.
+            QVERIFY(qAbs(bar.height() - plot.height() * qAbs(weeks[i]) / (marks.last() - marks.first())) < 0.01);
+        }
     }
 
     // Every bar and label stays on its stored day.

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QBuffer>
 #include <QImageReader>
 #include <QJsonArray>
@@ -294,6 +295,32 @@ private Q_SLOTS:
         QVERIFY(s.model.showError());
         QVERIFY(log.contains(QStringLiteral("Feedback image 1 upload failed")));
         QCOMPARE(s.backend.server.requestCount(QStringLiteral("feedback")), 0);
+    }
+
+    // "Enviar Feedback" disabled: Tab from the subject never lands on it, every
+    // press moves the focus, and Shift+Tab retraces the way.
+    void tabPassesOverTheDisabledSend()
+    {
+        SignedInFeedback s(false);
+        FeedbackView view(s.client, *s.harness.settings.store, {});
+        view.resize(600, 900);
+        view.show();
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        auto *send = view.findChild<QAbstractButton *>(QStringLiteral("sendFeedbackButton"));
+        QVERIFY(!send->isEnabled());
+        view.findChild<QLineEdit *>(QStringLiteral("feedbackSubject"))->setFocus();
+        QList<QWidget *> visited{QApplication::focusWidget()};
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *now = QApplication::focusWidget();
+            QVERIFY2(now != visited.last() && now->isEnabled(), qPrintable(now->objectName()));
+            visited.append(now);
+        }
+        for (qsizetype i = visited.size() - 1; i > 0; --i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), visited[i - 1]);
+        }
     }
 
     void formInsetsAndAlerts()

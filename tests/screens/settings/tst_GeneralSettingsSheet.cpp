@@ -155,12 +155,43 @@ private Q_SLOTS:
                 QCOMPARE(columns->currentIndex(), 1);
                 Q_EMIT columns->activated(column);
                 Q_EMIT rows->activated(row);
-                QCOMPARE(settings.store->stringValue(kPosition),
-                         overlayPositionRawValue(overlayPositionGrid()[row][column]));
+                // Written out, not read from the grid: a swapped row and column shows.
+                static const char *const stored[3][3] = {{"topLeft", "top", "topRight"},
+                                                         {"left", "center", "right"},
+                                                         {"bottomLeft", "bottom", "bottomRight"}};
+                QCOMPARE(settings.store->stringValue(kPosition), QLatin1String(stored[row][column]));
+                QCOMPARE(rows->currentText() + QLatin1Char('/') + columns->currentText(),
+                         QStringList({"Superior", "Centro", "Inferior"})[row] + QLatin1Char('/')
+                             + QStringList({"Esquerda", "Centro", "Direita"})[column]);
                 QCOMPARE(rows->currentIndex(), row);
                 QCOMPARE(columns->currentIndex(), column);
             }
         }
+    }
+
+    // A pull writes one key at a time: each the overlay card observes, changed
+    // alone, redraws it.
+    void eachOverlayKeyAloneRedraws_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("position") << kPosition << QVariant(QStringLiteral("topLeft"));
+        QTest::newRow("sounds") << SettingsKeys::soundFeedbackEnabled.key() << QVariant(false);
+        QTest::newRow("volume") << kVolume << QVariant(0.3);
+        QTest::newRow("accent") << SettingsKeys::keyboardAccentColor.key() << QVariant(QStringLiteral("orange"));
+    }
+    void eachOverlayKeyAloneRedraws()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
+        TemporarySettings settings;
+        OverlaySettingsView view(OverlaySettingsViewStyle::card, *settings.store, FakeSoundPlayer::factoryFor(nullptr));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QImage before = view.grab().toImage();
+        QCOMPARE(view.grab().toImage(), before);
+        writeSetting(*settings.store, key, value);
+        QVERIFY(view.grab().toImage() != before);
     }
 
     void volumeInExactTenths()

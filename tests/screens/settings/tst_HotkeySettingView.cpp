@@ -60,6 +60,10 @@ private Q_SLOTS:
         const QString none;
         QTest::newRow("Esc cancels, even with modifiers")
             << press(MacKeyCode::escape, kCtrlShift) << Outcome::cancelled << quint16(2) << kCtrlShift << none;
+        QTest::newRow("Esc alone cancels with no message")
+            << press(MacKeyCode::escape, 0) << Outcome::cancelled << quint16(2) << kCtrlShift << none;
+        QTest::newRow("Esc with Caps Lock still cancels")
+            << press(MacKeyCode::escape, 0x10000) << Outcome::cancelled << quint16(2) << kCtrlShift << none;
         QTest::newRow("plain letter") << press(0, 0) << Outcome::missingModifier << quint16(2) << kCtrlShift
                                       << HotkeyRecorder::missingModifierMessage();
         QTest::newRow("Caps Lock and Fn are no modifiers")

@@ -11,6 +11,7 @@
 #include "look/ui/Symbols.h"
 #include "platform/PlainTextClipboard.h"
 #include "platform/StartTask.h"
+#include "screens/home-history-stats/HistoryGrouping.h"
 #include "screens/home-history-stats/HistoryListModel.h"
 #include "screens/home-history-stats/HistoryTexts.h"
 #include "screens/home-history-stats/ui/HistoryRowDelegate.h"
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimeZone>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QTimer>
@@ -126,10 +128,16 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, Q
         m_delegate = new HistoryRowDelegate(*m_model, this);
         m_ticker = new MinuteTicker(environment.now, this);
         m_delegate->setNow(m_ticker->now());
-        connect(m_ticker, &MinuteTicker::ticked, this, [this](const QDateTime &now) {
-            m_delegate->setNow(now);
-            m_list->viewport()->update();
-        });
+        // Past midnight the days are named anew: today's header becomes "Ontem".
+        connect(m_ticker, &MinuteTicker::ticked, this,
+                [this, day = dayOf(m_ticker->now(), QTimeZone::systemTimeZone())](const QDateTime &now) mutable {
+                    m_delegate->setNow(now);
+                    if (const QDate today = dayOf(now, QTimeZone::systemTimeZone()); today != day) {
+                        day = today;
+                        m_model->refresh();
+                    }
+                    m_list->viewport()->update();
+                });
         ui::AccentBinding::bind(m_list, [this](const QColor &color) {
             m_delegate->setAccentColor(color);
             m_list->viewport()->update();

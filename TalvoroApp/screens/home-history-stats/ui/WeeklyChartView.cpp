@@ -100,6 +100,15 @@ WeeklyChartView::Scale WeeklyChartView::valueScale() const
     return scale;
 }
 
+QList<qint64> WeeklyChartView::valueAxisMarks() const
+{
+    const Scale scale = valueScale();
+    QList<qint64> marks;
+    for (qint64 value = scale.low; value <= scale.high; value += scale.step)
+        marks.append(value);
+    return marks;
+}
+
 QRectF WeeklyChartView::plotRect() const
 {
     const QFontMetricsF metrics(axisFont());
@@ -146,7 +155,7 @@ void WeeklyChartView::paintEvent(QPaintEvent *)
     const QPen gridPen(primaryColor(dark, kGridOpacity), 1);
 
     // Value axis: a line per step, its number at the trailing edge.
-    for (qint64 value = scale.low; value <= scale.high; value += scale.step) {
+    for (const qint64 value : valueAxisMarks()) {
         const qreal y = yForValue(value, scale, plot);
         painter.setPen(gridPen);
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));

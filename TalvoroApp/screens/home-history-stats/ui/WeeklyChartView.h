@@ -27,6 +27,10 @@ public:
     QStringList axisLabels() const;
     // The horizontal span of a point's bar in widget coordinates.
     QRectF barRect(qsizetype index) const;
+    // The area the bars and grid lines are drawn in, the axes' labels outside it.
+    QRectF plotRect() const;
+    // The value axis' numbers as drawn, bottom to top.
+    QList<qint64> valueAxisMarks() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -42,7 +46,6 @@ private:
         qint64 step = 1;
     };
     Scale valueScale() const;
-    QRectF plotRect() const;
     qreal xForDay(QDate day, const QRectF &plot) const;
     qreal yForValue(qint64 value, const Scale &scale, const QRectF &plot) const;
 
