@@ -135,11 +135,13 @@ void TestPullReplyDecoder::everyEscapeAtEverySplit()
 {
     QFETCH(QByteArray, escaped);
     QFETCH(QString, text);
-    // The text in a row and in a key of its own, so escapes are read in both.
+    // The text in a row, in a key of the row and in a member of the reply's
+    // own, so escapes are read by every path.
     const QByteArray body = R"({"cursor":5,"transcriptions":[{"clientId":"0B9B4F3E-6A2C-4F55-9D5E-1A1B1C1D1E1F","text":")"
                             + escaped
                             + R"(","createdAt":1,"wordCount":1,"durationSeconds":0,"language":"pt","updatedAt":2,)"
-                              R"("isDeleted":false,")" + escaped + R"(":true}],"rules":[]})";
+                              R"("isDeleted":false,")" + escaped + R"(":true}],")" + escaped + R"(":")" + escaped
+                            + R"(","rules":[]})";
     const auto whole = SyncPullResponse::fromJson(QJsonDocument::fromJson(body).object());
     QVERIFY(whole.has_value());
     QCOMPARE(whole->transcriptions.size(), 1);
