@@ -19,13 +19,13 @@
 #include "transcription/ReplacementRule.h"
 #include "transcription/TranscriptionRecord.h"
 
-#include <QCoroSignal>
 #include <QJsonDocument>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QTimeZone>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -131,10 +131,26 @@ std::optional<double> SyncManager::newestUndeliveredSettings() const
 
 // MARK: pull
 
+namespace {
+
+// Suspends until the running pull's end resumes the caller (m_pullJoiners).
+struct JoinRunningPull
+{
+    std::shared_ptr<std::vector<std::coroutine_handle<>>> joiners;
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> joiner) { joiners->push_back(joiner); }
+    void await_resume() const noexcept {}
+};
+
+} // namespace
+
 QCoro::Task<> SyncManager::pull(ModelContext &context)
 {
     if (m_pullRunning) {
-        co_await qCoro(this, &SyncManager::pullFinished);
+        // Named: GCC 12 destroys a temporary awaiter of a co_await twice.
+        JoinRunningPull join{m_pullJoiners};
+        co_await join;
         co_return;
     }
     if (!m_deps.auth->isAuthenticated()) {
@@ -148,15 +164,21 @@ QCoro::Task<> SyncManager::pull(ModelContext &context)
         m_pullCancellation.release()->deleteLater();
     m_pullCancellation = std::make_unique<RequestCancellation>();
     setSyncing(true);
+    // Held by this frame too: the guard below resumes them after the manager is gone.
+    const auto joiners = std::make_shared<std::vector<std::coroutine_handle<>>>();
+    m_pullJoiners = joiners;
     // However the pull ends (an exception included), the next one may start;
-    // nothing is touched once the manager is gone.
-    const auto ended = qScopeGuard([self = QPointer<SyncManager>(this)] {
-        if (!self)
-            return;
-        self->m_pullRunning = false;
-        self->m_deletionsSettledDuringPull.clear();
-        self->setSyncing(false);
-        Q_EMIT self->pullFinished();
+    // nothing of the manager is touched once it is gone.
+    const auto ended = qScopeGuard([self = QPointer<SyncManager>(this), joiners = joiners.get()] {
+        if (self) {
+            self->m_pullRunning = false;
+            self->m_deletionsSettledDuringPull.clear();
+            self->setSyncing(false);
+            Q_EMIT self->pullFinished();
+        }
+        // Taken first: a joiner may start the next pull, with joiners of its own.
+        for (const std::coroutine_handle<> joiner : std::exchange(*joiners, {}))
+            joiner.resume();
     });
     // GCC 12 destroys arguments of a coroutine call made inside co_await
     // twice; every such call here is made first and awaited after.

@@ -9,11 +9,13 @@
 #include <QObject>
 #include <QSet>
 
+#include <coroutine>
 #include <expected>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class AppModelContainer;
 class AuthManager;
@@ -132,6 +134,11 @@ private:
     quint64 m_pullEpoch = 0;
     // Aborts the running pull's requests (cancelPull).
     std::unique_ptr<RequestCancellation> m_pullCancellation;
+    // Callers who joined the running pull. Its end resumes them directly, even
+    // after this manager has gone: a resumption through the event queue is
+    // lost when the pull ends as the application quits (no loop runs again),
+    // and their coroutines would never end.
+    std::shared_ptr<std::vector<std::coroutine_handle<>>> m_pullJoiners;
     // `updatedAt` of each settings block on its way to the account.
     QList<double> m_settingsPushesInFlight;
     std::optional<QDateTime> m_lastSyncDate;

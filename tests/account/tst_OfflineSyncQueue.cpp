@@ -287,7 +287,8 @@ private Q_SLOTS:
                         first = committed;
                 }
             }
-            QVERIFY2(writer.state() == QProcess::Running && writer.processId() > 0, "the writer stopped by itself");
+            QVERIFY2(writer.state() == QProcess::Running && writer.processId() > 0,
+                     QByteArray("the writer stopped by itself: " + writer.readAllStandardError().left(2000)).constData());
             ::kill(pid_t(writer.processId()), SIGKILL);
             writer.waitForFinished();
             QVERIFY2(first >= 0 && committed >= first + 1 + 2 * run, "the writer never got that far");
@@ -444,8 +445,10 @@ static int runQueueWriter(const QString &path)
         std::fflush(stdout);
         queue.enqueue(OfflineSyncKind::deleteTranscription,
                       {{"clientId", QUuid::createUuid().toString(QUuid::WithoutBraces)}});
-        // Queued after this turn's write, so the next line reports it.
-        QMetaObject::invokeMethod(qApp, step, Qt::QueuedConnection);
+        // Queued after this turn's write, so the next line reports it. Not
+        // qApp: with QtGui included it casts this QCoreApplication to a
+        // QGuiApplication, which the undefined-behaviour checks stop at.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), step, Qt::QueuedConnection);
     };
     step();
     return QCoreApplication::exec();

@@ -1,6 +1,7 @@
 // Data paths that meet: a deletion still on its way while a pull brings the
-// same row back, and a pulled deletion stamped with the local row's own time.
-// Each for rules, dictionary terms and dictations.
+// same row back, a pulled deletion stamped with the local row's own time
+// (each for rules, dictionary terms and dictations), and a pull asked for
+// while one runs.
 #include "account/SyncMerge.h"
 #include "platform/ModelContext.h"
 #include "support/SyncTestSupport.h"
@@ -8,6 +9,7 @@
 #include "transcription/DictionaryEntry.h"
 #include "transcription/ReplacementRule.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -31,6 +33,13 @@ DictionaryEntry entryAt(qint64 updatedMs)
     DictionaryEntry entry(QStringLiteral("Talvoro"), QStringLiteral("pt"), QStringLiteral("manual"));
     entry.updatedAt = at(updatedMs);
     return entry;
+}
+
+// Awaits `running`, then notes whether `joined` had ended by then.
+QCoro::Task<> awaitThenCheck(QCoro::Task<> running, const QCoro::Task<> *joined, bool *joinedEndedFirst)
+{
+    co_await std::move(running);
+    *joinedEndedFirst = joined->isReady();
 }
 
 } // namespace
@@ -89,6 +98,39 @@ private Q_SLOTS:
         QVERIFY(services.account().rule(rule.idString())->value(QStringLiteral("isDeleted")).toBool());
         QVERIFY(services.account().dictionaryEntry(entry.idString())->value(QStringLiteral("isDeleted")).toBool());
         QVERIFY(services.account().transcription(record.idString())->value(QStringLiteral("isDeleted")).toBool());
+    }
+
+    // A pull asked for while one runs joins it and ends as it ends, before
+    // anything else runs: at quit no event-loop turn follows. It ends too when
+    // the manager went away before the pull it joined.
+    void aJoinedPullEndsWithTheOneItJoined_data()
+    {
+        QTest::addColumn<bool>("managerGoesFirst");
+        QTest::newRow("the pull ends") << false;
+        QTest::newRow("the manager goes, then the pull ends") << true;
+    }
+
+    void aJoinedPullEndsWithTheOneItJoined()
+    {
+        QFETCH(bool, managerGoesFirst);
+        AccountServices services;
+        QVERIFY(services.harness.signIn());
+        ModelContext &context = services.models.mainContext();
+        QSignalSpy held(&services.backend.server, &backendlocal::BackendServer::requestHeld);
+        services.backend.server.scriptRequestsUnder(QStringLiteral("sync/"), {{.status = 0, .held = true}});
+        auto running = services.sync->pull(context);
+        QTRY_COMPARE_WITH_TIMEOUT(held.count(), 1, 10000);
+        auto joined = services.sync->pull(context);
+        QVERIFY(!joined.isReady());
+        bool joinedEndedFirst = false;
+        auto watched = awaitThenCheck(std::move(running), &joined, &joinedEndedFirst);
+        if (managerGoesFirst) {
+            services.syncProvider.reset();
+            services.sync.reset();
+        }
+        services.backend.server.releaseHeld();
+        QTRY_VERIFY_WITH_TIMEOUT(watched.isReady(), 10000);
+        QVERIFY(joinedEndedFirst);
     }
 
     void aPulledDeletionAtTheLocalRowsOwnTimeDeletesIt()

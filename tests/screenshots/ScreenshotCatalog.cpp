@@ -511,6 +511,12 @@ Build accountScreen(AccountShot shot)
 
 } // namespace
 
+UnansweredTokens &UnansweredTokens::line()
+{
+    static UnansweredTokens line;
+    return line;
+}
+
 ScreenshotContext::ScreenshotContext(bool portuguese, bool dark)
     : permissions(std::make_unique<FakePermissionChecks>(permissionState), opener)
     , portuguese(portuguese)

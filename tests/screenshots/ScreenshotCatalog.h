@@ -8,7 +8,8 @@
 #include "support/ShellTestSupport.h"
 #include "support/TestSupport.h"
 
-#include <QCoroTimer>
+#include <QCoroSignal>
+#include <QObject>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -60,14 +61,30 @@ private:
     std::unique_ptr<AuthManager> m_account;
 };
 
-// A token that never comes: work started with it stays at its first step,
-// so a busy screen (an avatar upload, an account deletion) can be pictured.
+// Where the tokens that never come are held back. The tool hangs it up once
+// a picture is taken: every wait still open ends as `cancelled`, as a request
+// ends whose network manager went away, so the work pictured runs to its end
+// and lets go of what it holds (the images of an upload among them).
+class UnansweredTokens : public QObject
+{
+    Q_OBJECT
+public:
+    static UnansweredTokens &line();
+    static void hangUp() { Q_EMIT line().hungUp(); }
+
+Q_SIGNALS:
+    void hungUp();
+};
+
+// A token that never comes while the picture is taken: work started with it
+// stays at its first step, so a busy screen (an avatar upload, an account
+// deletion) can be pictured.
 class NeverAnsweringAuth final : public AuthProviding
 {
 public:
     QCoro::Task<std::expected<QString, BackendAPIError>> validAccessToken() override
     {
-        co_await QCoro::sleepFor(std::chrono::hours(1));
+        co_await qCoro(&UnansweredTokens::line(), &UnansweredTokens::hungUp);
         co_return std::unexpected(BackendAPIError::cancelled());
     }
     QCoro::Task<std::expected<QString, BackendAPIError>> forceRefresh() override { return validAccessToken(); }

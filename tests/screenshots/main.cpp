@@ -148,6 +148,7 @@ int main(int argc, char *argv[])
             settle();
             const QImage image = widget->grab().toImage();
             delete widget;
+            UnansweredTokens::hangUp();
             settle();
             if (image.isNull() || !image.save(dir.filePath(name))) {
                 std::fprintf(stderr, "talvoro-screenshots: could not write %s\n", qPrintable(name));
