@@ -221,6 +221,7 @@ private Q_SLOTS:
                                               "desbloqueado e tente novamente.")));
         QVERIFY(!h3.auth->isAuthenticated());
         h3.secrets.setUnanswered(false);
+        QCoreApplication::processEvents(); // the waiting keychain call resumes and ends
     }
 
     // The keychain is read at start only where tokens may be: never at a
@@ -287,6 +288,7 @@ private Q_SLOTS:
         QCOMPARE(h.auth->isAuthenticated(), signedIn);
         QCOMPARE(h.settings.store->value(SettingsKeys::authTokensMayBeStored), mayBeStored);
         h.secrets.setUnanswered(false);
+        QCoreApplication::processEvents(); // the waiting keychain call resumes and ends
         if (readsNextStart < 0)
             return;
         QVERIFY(h.settings.store->synchronize());

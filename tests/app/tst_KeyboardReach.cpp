@@ -51,7 +51,12 @@ struct App
         window->show();
         window->activateWindow();
     }
-    ~App() { window.reset(); }
+    ~App()
+    {
+        window.reset();
+        // The home screen's pull outlives the window; let it end with the test.
+        QTRY_VERIFY_WITH_TIMEOUT(!services.sync->isSyncing(), 30000);
+    }
 
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
