@@ -283,18 +283,14 @@ private Q_SLOTS:
             QCOMPARE(*talvoro::store::insertRowIfMissing(db, record), how == QLatin1String("ifMissing"));
         } else if (how == QLatin1String("upsertKnown")) {
             QCOMPARE(*talvoro::store::upsertRow(db, record), false);
-        } else if (how == QLatin1String("sql")) {
-            SqliteStatement *insert = db.cached(QStringLiteral("INSERT INTO transcriptions (id, text) VALUES (?1, ?2)"));
-            insert->bindUuid(1, record.id);
-            insert->bindText(2, stored);
-            QCOMPARE(insert->step(), SQLITE_DONE);
-            insert->reset();
-        } else if (how == QLatin1String("sqlEdit")) {
-            SqliteStatement *edit = db.cached(QStringLiteral("UPDATE transcriptions SET text = ?2 WHERE id = ?1"));
-            edit->bindUuid(1, record.id);
-            edit->bindText(2, stored);
-            QCOMPARE(edit->step(), SQLITE_DONE);
-            edit->reset();
+        } else if (how.startsWith(QLatin1String("sql"))) {
+            SqliteStatement *write = db.cached(how == QLatin1String("sql")
+                                                   ? QStringLiteral("INSERT INTO transcriptions (id, text) VALUES (?1, ?2)")
+                                                   : QStringLiteral("UPDATE transcriptions SET text = ?2 WHERE id = ?1"));
+            write->bindUuid(1, record.id);
+            write->bindText(2, stored);
+            QCOMPARE(write->step(), SQLITE_DONE);
+            write->reset();
         } else {
             auto context = container.makeContext();
             QVERIFY(context->modify<TranscriptionRecord>(record.id, [&](TranscriptionRecord &r) { r.text = stored; }));
