@@ -13,6 +13,7 @@
 #include "platform/LiveCountQuery.h"
 #include "platform/LiveQuery.h"
 #include "platform/ModelContext.h"
+#include "platform/SearchFolding.h"
 #include "platform/StoreSchema.h"
 #include "transcription/StoreQueries.h"
 
@@ -39,6 +40,7 @@ struct RawRow
     qint64 wordCount = 0;
     double durationSeconds = 0;
     std::string language;
+    QByteArray folded; // what the store writes beside the text (searchText)
 };
 
 // Dictated text: 20 to 200 words of everyday Portuguese, about 150 speech
@@ -80,7 +82,7 @@ std::vector<RawRow> rawRows(const std::vector<TranscriptionRecord> &records)
     rows.reserve(records.size());
     for (const auto &r : records) {
         rows.push_back({r.idString().toStdString(), r.text.toStdString(), r.createdAt.toMSecsSinceEpoch(),
-                        r.wordCount, r.durationSeconds, r.language.toStdString()});
+                        r.wordCount, r.durationSeconds, r.language.toStdString(), talvoro::foldForSearch(r.text)});
     }
     return rows;
 }
@@ -99,18 +101,24 @@ sqlite3 *openRaw(const QString &path)
     return db;
 }
 
-double rawInsert(const QString &path, const std::vector<RawRow> &rows)
+// `withFolded`: the table has the store's folded copy of each text, and the
+// row is written with it, folded beforehand (the same bytes the store writes).
+double rawInsert(const QString &path, const std::vector<RawRow> &rows, bool withFolded = false)
 {
     QFile::remove(path);
     sqlite3 *db = openRaw(path);
     sqlite3_exec(db, talvoro::store::schemaMigrations().first().toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (withFolded)
+        sqlite3_exec(db, "ALTER TABLE transcriptions ADD COLUMN searchText BLOB", nullptr, nullptr, nullptr);
     QElapsedTimer timer;
     timer.start();
     sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     sqlite3_stmt *insert = nullptr;
     sqlite3_prepare_v2(db,
-                       "INSERT INTO transcriptions (id, text, createdAt, wordCount, durationSeconds, language) "
-                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
+                       withFolded ? "INSERT INTO transcriptions (id, text, createdAt, wordCount, durationSeconds, "
+                                    "language, searchText) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
+                                  : "INSERT INTO transcriptions (id, text, createdAt, wordCount, durationSeconds, "
+                                    "language) VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
                        -1, &insert, nullptr);
     for (const RawRow &row : rows) {
         sqlite3_bind_text(insert, 1, row.id.data(), int(row.id.size()), SQLITE_STATIC);
@@ -119,6 +127,8 @@ double rawInsert(const QString &path, const std::vector<RawRow> &rows)
         sqlite3_bind_int64(insert, 4, row.wordCount);
         sqlite3_bind_double(insert, 5, row.durationSeconds);
         sqlite3_bind_text(insert, 6, row.language.data(), int(row.language.size()), SQLITE_STATIC);
+        if (withFolded)
+            sqlite3_bind_blob(insert, 7, row.folded.constData(), int(row.folded.size()), SQLITE_STATIC);
         sqlite3_step(insert);
         sqlite3_reset(insert);
     }
@@ -261,11 +271,13 @@ int main(int argc, char **argv)
                 textBytes / rows, repeats);
 
     // Bulk insert in one transaction.
-    std::vector<double> storeInsert, rawInsertTimes;
+    std::vector<double> storeInsert, rawInsertTimes, rawFoldedInsertTimes;
     const QString rawPath = dir.filePath(QStringLiteral("raw.sqlite"));
+    const QString rawFoldedPath = dir.filePath(QStringLiteral("raw-folded.sqlite"));
     const QString storePath = dir.filePath(QStringLiteral("TalvoroApp.store"));
     for (int run = 0; run < repeats; ++run) {
         rawInsertTimes.push_back(rawInsert(rawPath, raw));
+        rawFoldedInsertTimes.push_back(rawInsert(rawFoldedPath, raw, true));
         for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
             QFile::remove(storePath + suffix);
         AppModelContainer container(storePath);
@@ -383,6 +395,7 @@ int main(int argc, char **argv)
 
     const std::vector<Figure> figures{
         {"bulk insert, one transaction", median(storeInsert), median(rawInsertTimes), "raw SQLite", 2.0},
+        {"bulk insert, same bytes", median(storeInsert), median(rawFoldedInsertTimes), "raw + folded copy", 2.0},
         {"fetch all, newest first", median(storeFetch), median(rawFetchTimes), "raw SQLite", 2.0},
         {"delete one", median(storeDelete), median(rawDeleteTimes), "raw SQLite", 0},
         {"live query after one insert", median(liveInsert), median(rawSingle), "raw single INSERT", 3.0},

@@ -31,6 +31,17 @@ struct ModelField
 template<class T>
 struct ModelSchema;
 
+// A column that is not a model field but is written with every insert, as an
+// SQL function of one field (a schema lists it as `derived`). Written in the
+// INSERT itself, the row is stored once instead of once more by a trigger.
+template<class T>
+struct DerivedColumn
+{
+    const char *column;
+    const char *function;
+    typename T::Field argument;
+};
+
 namespace talvoro::store::detail {
 
 inline void readColumn(const SqliteStatement &s, int column, QUuid &value) { value = s.columnUuid(column); }

@@ -120,8 +120,15 @@ std::expected<bool, StoreError> insertRowIfMissing(SqliteDatabase &db, const T &
         QStringList placeholders;
         for (int f = 0; f < Traits::fieldCount; ++f)
             placeholders << QStringLiteral("?%1").arg(f + 1);
-        return QStringLiteral("INSERT INTO ") + QLatin1String(Traits::table) + QStringLiteral(" (")
-            + columnList<T>() + QStringLiteral(") VALUES (") + placeholders.join(QStringLiteral(", "))
+        QString columns = columnList<T>();
+        if constexpr (requires { Traits::Schema::derived; }) {
+            constexpr auto derived = Traits::Schema::derived;
+            columns += QStringLiteral(", ") + QLatin1String(derived.column);
+            placeholders << QLatin1String(derived.function)
+                    + QStringLiteral("(?%1)").arg(static_cast<int>(derived.argument) + 1);
+        }
+        return QStringLiteral("INSERT INTO ") + QLatin1String(Traits::table) + QStringLiteral(" (") + columns
+            + QStringLiteral(") VALUES (") + placeholders.join(QStringLiteral(", "))
             + QStringLiteral(") ON CONFLICT(id) DO NOTHING");
     }();
     int rc = SQLITE_OK;

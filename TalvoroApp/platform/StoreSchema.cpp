@@ -49,11 +49,14 @@ const QStringList &schemaMigrations()
             " createdAt = " NANOSECONDS("createdAt") ", updatedAt = " NANOSECONDS("updatedAt") ";"),
         // Each text's folded form (platform/SearchFolding) kept beside it, so
         // that a search reads the store instead of a copy of every text in
-        // memory; the triggers keep it with every write of a text.
+        // memory. The store's own inserts write it with the row; the triggers
+        // keep it for any other write of a text (an insert without it, an
+        // edit).
         QStringLiteral(
             "ALTER TABLE transcriptions ADD COLUMN searchText BLOB;"
             "UPDATE transcriptions SET searchText = talvoro_fold(text);"
-            "CREATE TRIGGER transcriptions_searchText_insert AFTER INSERT ON transcriptions BEGIN"
+            "CREATE TRIGGER transcriptions_searchText_insert AFTER INSERT ON transcriptions"
+            " WHEN NEW.searchText IS NULL BEGIN"
             " UPDATE transcriptions SET searchText = talvoro_fold(NEW.text) WHERE rowid = NEW.rowid; END;"
             "CREATE TRIGGER transcriptions_searchText_update AFTER UPDATE OF text ON transcriptions BEGIN"
             " UPDATE transcriptions SET searchText = talvoro_fold(NEW.text) WHERE rowid = NEW.rowid; END;"),

@@ -55,4 +55,6 @@ struct ModelSchema<TranscriptionRecord>
         ModelField{T::Field::durationSeconds, "durationSeconds", &T::durationSeconds},
         ModelField{T::Field::language, "language", &T::language},
     };
+    // The folded text the history's search reads (platform/SearchFolding).
+    static constexpr DerivedColumn<T> derived{"searchText", "talvoro_fold", T::Field::text};
 };

@@ -1,5 +1,6 @@
 #include "platform/AppModelContainer.h"
 #include "platform/ModelContext.h"
+#include "platform/ModelStoreEngine.h"
 #include "platform/SearchFolding.h"
 #include "platform/StoreSchema.h"
 #include "support/TestSupport.h"
@@ -142,11 +143,12 @@ private Q_SLOTS:
                  QString::number(AppModelContainer::kSchemaVersion));
         QCOMPARE(*migrated.countCommitted<DictionaryEntry>(), 0);
 
-        // A file written by a newer build is used as it is, not set aside.
+        // A file written by a newer build (every step of ours, then its own)
+        // is used as it is, not set aside.
         const QString newer = storePath(QStringLiteral("newer.store"));
-        writeStore(newer, {talvoro::store::schemaMigrations().first(),
-                           QStringLiteral("ALTER TABLE transcriptions ADD COLUMN mood TEXT;"
-                                          "PRAGMA user_version = 9")});
+        writeStore(newer, talvoro::store::schemaMigrations()
+                              + QStringList{QStringLiteral("ALTER TABLE transcriptions ADD COLUMN mood TEXT;"
+                                                           "PRAGMA user_version = 9")});
         AppModelContainer fromNewer(newer);
         QVERIFY(fromNewer.isPersistent());
         QVERIFY(fromNewer.setAsideFilePath().isEmpty());
@@ -241,6 +243,71 @@ private Q_SLOTS:
         QVERIFY(context->modify<TranscriptionRecord>(oldId, [](TranscriptionRecord &r) { r.wordCount = 9; }));
         QVERIFY(context->save());
         QCOMPARE(foldedOf(oldId), QByteArray("outra coisa"));
+    }
+
+    // Every way a text reaches the table leaves its folded copy beside it:
+    // the store's inserts write it with the row, the triggers any other write.
+    void everyWriteOfATextKeepsItsFoldedCopy_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QByteArray>("folded");
+        QTest::newRow("context insert") << "context" << QStringLiteral("Reunião ÀS 9") << QByteArray("reunião às 9");
+        QTest::newRow("pull insert") << "ifMissing" << QStringLiteral("CLIENTE") << QByteArray("cliente");
+        QTest::newRow("pull insert of a known id keeps the row") << "ifMissingKnown" << QStringLiteral("Ignorado")
+                                                                 << QByteArray("antes");
+        QTest::newRow("upsert of a known id") << "upsertKnown" << QStringLiteral("Depois") << QByteArray("depois");
+        QTest::newRow("SQL insert without it") << "sql" << QStringLiteral("ÉPOCA") << QByteArray("época");
+        QTest::newRow("SQL insert of an empty text") << "sql" << QStringLiteral("") << QByteArray("");
+        QTest::newRow("SQL edit of the text") << "sqlEdit" << QStringLiteral("Outra COISA") << QByteArray("outra coisa");
+        QTest::newRow("context edit of the text") << "contextEdit" << QStringLiteral("Nova") << QByteArray("nova");
+    }
+    void everyWriteOfATextKeepsItsFoldedCopy()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, stored);
+        QFETCH(QByteArray, folded);
+        AppModelContainer container(storePath(QStringLiteral("folded.store")));
+        SqliteDatabase &db = container.database();
+        TranscriptionRecord record = transcription(stored, 1000);
+        if (how.endsWith(QLatin1String("Known")) || how.endsWith(QLatin1String("Edit"))) {
+            TranscriptionRecord first = transcription(QStringLiteral("Antes"), 1000);
+            first.id = record.id;
+            QVERIFY(talvoro::store::insertRowIfMissing(db, first).has_value());
+        }
+        if (how == QLatin1String("context")) {
+            auto context = container.makeContext();
+            record = context->insert(record);
+            QVERIFY(context->save());
+        } else if (how.startsWith(QLatin1String("ifMissing"))) {
+            QCOMPARE(*talvoro::store::insertRowIfMissing(db, record), how == QLatin1String("ifMissing"));
+        } else if (how == QLatin1String("upsertKnown")) {
+            QCOMPARE(*talvoro::store::upsertRow(db, record), false);
+        } else if (how.startsWith(QLatin1String("sql"))) {
+            SqliteStatement *write = db.cached(how == QLatin1String("sql")
+                                                   ? QStringLiteral("INSERT INTO transcriptions (id, text) VALUES (?1, ?2)")
+                                                   : QStringLiteral("UPDATE transcriptions SET text = ?2 WHERE id = ?1"));
+            write->bindUuid(1, record.id);
+            write->bindText(2, stored);
+            QCOMPARE(write->step(), SQLITE_DONE);
+            write->reset();
+        } else {
+            auto context = container.makeContext();
+            QVERIFY(context->modify<TranscriptionRecord>(record.id, [&](TranscriptionRecord &r) { r.text = stored; }));
+            QVERIFY(context->save());
+        }
+        SqliteStatement *read = db.cached(
+            QStringLiteral("SELECT searchText, typeof(searchText), count(*) FROM transcriptions WHERE id = ?1"));
+        read->bindUuid(1, record.id);
+        QCOMPARE(read->step(), SQLITE_ROW);
+        const QByteArray actual(static_cast<const char *>(sqlite3_column_blob(read->handle(), 0)),
+                                sqlite3_column_bytes(read->handle(), 0));
+        const QString type = read->columnText(1);
+        const qint64 rows = read->columnInt64(2);
+        read->reset();
+        QCOMPARE(rows, 1);
+        QCOMPARE(type, QStringLiteral("blob"));
+        QCOMPARE(actual, folded);
     }
 
     void unsavedChangesLiveInTheContextUntilSaved()

@@ -29,6 +29,11 @@ HistoryListModel::HistoryListModel(AppModelContainer &container, std::function<Q
     m_today = dayOf(m_clock(), m_all.index.zone());
     m_loading.setInterval(0);
     connect(&m_loading, &QTimer::timeout, this, &HistoryListModel::loadStep);
+    m_announce.setSingleShot(true);
+    connect(&m_announce, &QTimer::timeout, this, [this] {
+        applyItems(buildItems(), false);
+        m_sinceAnnounced.start();
+    });
     connect(&container, &AppModelContainer::didCommit, this, &HistoryListModel::commit);
     connect(&container, &AppModelContainer::storeReplaced, this, &HistoryListModel::reload);
     readFirstScreen(m_all);
@@ -192,6 +197,8 @@ void HistoryListModel::finishLoading()
 {
     while (isLoading() && loadPage()) {
     }
+    if (m_announce.isActive())
+        applyItems(buildItems(), false);
 }
 
 void HistoryListModel::setSearchText(const QString &text)
@@ -233,6 +240,7 @@ void HistoryListModel::reload()
 {
     // The store was replaced: every row may differ.
     beginResetModel();
+    m_announce.stop();
     m_records.clear();
     m_search.reset();
     m_pendingSearch.reset();
@@ -282,7 +290,18 @@ void HistoryListModel::commit(const StoreChangeSet &changeSet)
         if (list)
             applyCommit(*list, gone, written);
     }
+    // After a large commit's announcement, the large ones within the interval
+    // wait for its end; any earlier announcement (a small commit, a page, a
+    // key) takes them along.
+    const bool large = qsizetype(written.size()) + gone.size() >= kCoalescedCommit;
+    if (large && m_sinceAnnounced.isValid() && m_sinceAnnounced.elapsed() < kAnnounceIntervalMs) {
+        if (!m_announce.isActive())
+            m_announce.start(int(kAnnounceIntervalMs - m_sinceAnnounced.elapsed()));
+        return;
+    }
     applyItems(buildItems(), false);
+    if (large)
+        m_sinceAnnounced.start();
 }
 
 void HistoryListModel::applyCommit(KeyList &list, const QSet<QUuid> &gone,
@@ -313,6 +332,7 @@ std::vector<HistoryListItem> HistoryListModel::buildItems() const
 
 void HistoryListModel::applyItems(std::vector<HistoryListItem> items, bool everyLineChanged)
 {
+    m_announce.stop();
     const bool wasEmpty = isEmpty();
     const bool firstSectionChanges = !m_items.empty() && !items.empty() && keyOf(m_items.front()) != keyOf(items.front());
     qsizetype head = 0;

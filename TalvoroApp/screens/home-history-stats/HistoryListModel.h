@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QCache>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSet>
 #include <QTimer>
@@ -43,6 +44,11 @@ public:
     static constexpr qsizetype kFirstScreen = 60;
     // Texts kept for the rows drawn lately.
     static constexpr int kCachedTexts = 256;
+    // A commit writing at least this many records (a pull's batch) is
+    // announced at most once per interval with the ones that follow it: each
+    // announcement makes the view lay out every line again.
+    static constexpr qsizetype kCoalescedCommit = 64;
+    static constexpr int kAnnounceIntervalMs = 250;
 
     HistoryListModel(AppModelContainer &container, std::function<QDateTime()> clock, QObject *parent = nullptr);
 
@@ -57,8 +63,9 @@ public:
     // Days, titles and "today" as of now, in the current system time zone.
     void refresh();
 
-    // Keys of the history or of the search are still being read.
-    bool isLoading() const { return m_loading.isActive(); }
+    // Keys of the history or of the search are still being read, or
+    // commits are still to be announced.
+    bool isLoading() const { return m_loading.isActive() || m_announce.isActive(); }
     // Reads every page now (tests, and a caller that needs the whole list).
     void finishLoading();
 
@@ -122,4 +129,6 @@ private:
     mutable QCache<QUuid, TranscriptionRecord> m_records;
     QDate m_today;
     QTimer m_loading;
+    QTimer m_announce; // large commits applied to the keys, not yet to the lines
+    QElapsedTimer m_sinceAnnounced;
 };

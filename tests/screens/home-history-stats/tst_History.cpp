@@ -495,6 +495,55 @@ private Q_SLOTS:
         QVERIFY(!lines(model).contains(QStringLiteral("puxado 170")));
     }
 
+    // A pull's batches in quick succession may reach the lines together;
+    // whatever comes next (a small commit, a key, the interval's end, a
+    // caller reading everything) shows them all, in place, without a reset.
+    void largeCommitsInQuickSuccessionReachTheLinesTogether_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("a dictation") << "dictation";
+        QTest::newRow("a search") << "search";
+        QTest::newRow("every page read") << "finish";
+        QTest::newRow("nothing") << "wait";
+    }
+    void largeCommitsInQuickSuccessionReachTheLinesTogether()
+    {
+        QFETCH(QString, then);
+        AppModelContainer &container = m_profile->models;
+        const QDateTime now(QDate(2026, 12, 5), QTime(12, 0), QTimeZone::systemTimeZone());
+        const auto batch = [&](int first) {
+            std::vector<TranscriptionRecord> rows;
+            for (int i = first; i < first + int(HistoryListModel::kCoalescedCommit) + 36; ++i)
+                rows.push_back(dictation(QStringLiteral("puxado %1").arg(i), now.addSecs(-qint64(i % 97) * 4000 - i)));
+            return rows;
+        };
+        QVERIFY(container.makeContext()->upsertAll(batch(0)));
+        HistoryListModel model(container, [now] { return now; });
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.finishLoading();
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        for (int first : {1000, 2000, 3000})
+            QVERIFY(container.makeContext()->upsertAll(batch(first)));
+        QString search;
+        if (then == QLatin1String("dictation")) {
+            container.mainContext().insert(dictation(QStringLiteral("agora"), now));
+            QVERIFY(container.mainContext().save());
+        } else if (then == QLatin1String("search")) {
+            search = QStringLiteral("puxado 2");
+            model.setSearchText(search);
+            model.finishLoading();
+        } else if (then == QLatin1String("finish")) {
+            model.finishLoading();
+        }
+        HistoryListModel fresh(container, [now] { return now; });
+        fresh.setSearchText(search);
+        fresh.finishLoading();
+        if (then == QLatin1String("wait"))
+            QTRY_VERIFY_WITH_TIMEOUT(!model.isLoading(), 10000);
+        QCOMPARE(lines(model), lines(fresh));
+        QCOMPARE(resets.size(), 0);
+    }
+
     // A long history opens on its newest rows and reads the rest a page per
     // turn; commits between the pages (a row deleted inside what is read, a
     // row added beyond it, records sharing one time) lose or repeat nothing.
