@@ -162,9 +162,10 @@ HistoryView::HistoryView(const AppEnvironment &environment, Navigate navigate, Q
     layout->addWidget(toolbar);
     layout->addWidget(new DetailCardModifier(page, this), 1);
 
-    if (environment.hotkeys)
+    if (environment.hotkeys) {
         connect(environment.hotkeys, &HotkeyManager::hotkeysChanged, this, &HistoryView::refreshEmptyText);
         connect(environment.hotkeys, &HotkeyManager::monitoringChanged, this, &HistoryView::refreshEmptyText);
+    }
     refreshEmptyText();
     refreshContent();
 }
