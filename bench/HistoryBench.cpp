@@ -185,7 +185,7 @@ OpenFigures openHistory(const QString &storePath)
         figures.longestTurnMs = std::max(figures.longestTurnMs, double(turn.nsecsElapsed()) / 1e6);
     }
     figures.loadedMs = double(timer.nsecsElapsed()) / 1e6;
-    // Scrolled to the end and back: every row has been laid out and drawn.
+    // Scrolled to the end and back: the whole list is laid out and both ends drawn.
     view.listView()->scrollToBottom();
     view.listView()->viewport()->repaint();
     view.listView()->scrollToTop();

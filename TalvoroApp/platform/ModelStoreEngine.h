@@ -110,6 +110,26 @@ std::expected<std::optional<T>, StoreError> fetchRow(SqliteDatabase &db, const Q
     return result;
 }
 
+// Runs a cached statement once with every field of the model bound in
+// order (?1 is the id).
+template<class T>
+std::expected<void, StoreError> stepWithEveryField(SqliteDatabase &db, const QString &sql, const T &model,
+                                                   const char *preparing, const char *stepping)
+{
+    using Traits = ModelTraits<T>;
+    int rc = SQLITE_OK;
+    SqliteStatement *statement = db.cached(sql, &rc);
+    if (!statement)
+        return std::unexpected(databaseError(db, rc, preparing));
+    for (int f = 0; f < Traits::fieldCount; ++f)
+        Traits::bind(*statement, f + 1, model, static_cast<typename Traits::Field>(f));
+    rc = statement->step();
+    statement->reset();
+    if (rc != SQLITE_DONE)
+        return std::unexpected(databaseError(db, rc, stepping));
+    return {};
+}
+
 // Inserts the record unless a row with its id exists (which stays as it
 // is). True when the row is new.
 template<class T>
@@ -131,16 +151,8 @@ std::expected<bool, StoreError> insertRowIfMissing(SqliteDatabase &db, const T &
             + QStringLiteral(") VALUES (") + placeholders.join(QStringLiteral(", "))
             + QStringLiteral(") ON CONFLICT(id) DO NOTHING");
     }();
-    int rc = SQLITE_OK;
-    SqliteStatement *statement = db.cached(sql, &rc);
-    if (!statement)
-        return std::unexpected(databaseError(db, rc, "prepare insert"));
-    for (int f = 0; f < Traits::fieldCount; ++f)
-        Traits::bind(*statement, f + 1, model, static_cast<typename Traits::Field>(f));
-    rc = statement->step();
-    statement->reset();
-    if (rc != SQLITE_DONE)
-        return std::unexpected(databaseError(db, rc, "insert"));
+    if (auto done = stepWithEveryField(db, sql, model, "prepare insert", "insert"); !done)
+        return std::unexpected(done.error());
     return db.changes() > 0;
 }
 
@@ -162,16 +174,8 @@ std::expected<bool, StoreError> upsertRow(SqliteDatabase &db, const T &model)
     auto inserted = insertRowIfMissing(db, model);
     if (!inserted || *inserted)
         return inserted;
-    int rc = SQLITE_OK;
-    SqliteStatement *statement = db.cached(replaceSql, &rc);
-    if (!statement)
-        return std::unexpected(databaseError(db, rc, "prepare upsert"));
-    for (int f = 0; f < Traits::fieldCount; ++f)
-        Traits::bind(*statement, f + 1, model, static_cast<typename Traits::Field>(f));
-    rc = statement->step();
-    statement->reset();
-    if (rc != SQLITE_DONE)
-        return std::unexpected(databaseError(db, rc, "upsert"));
+    if (auto done = stepWithEveryField(db, replaceSql, model, "prepare upsert", "upsert"); !done)
+        return std::unexpected(done.error());
     return false;
 }
 
